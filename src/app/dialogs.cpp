@@ -1,0 +1,52 @@
+#include "app/dialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace nettora {
+
+namespace {
+DialogService *g_service = nullptr;
+
+QString title()
+{
+    const QString t = QApplication::applicationDisplayName();
+    return t.isEmpty() ? QStringLiteral("Nettora") : t;
+}
+}  // namespace
+
+DialogService &dialogs()
+{
+    static MessageBoxDialogs boxes;
+    return g_service ? *g_service : boxes;
+}
+
+void setDialogService(DialogService *service)
+{
+    g_service = service;
+}
+
+void MessageBoxDialogs::error(const QString &text)
+{
+    QMessageBox::critical(QApplication::activeWindow(), title(), text, QMessageBox::Ok);
+}
+
+bool MessageBoxDialogs::warning(const QString &text)
+{
+    return QMessageBox::warning(QApplication::activeWindow(), title(), text, QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
+void MessageBoxDialogs::confirmation(const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title(), text, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+void MessageBoxDialogs::information(const QString &text)
+{
+    QMessageBox::information(QApplication::activeWindow(), title(), text, QMessageBox::Ok);
+}
+
+}  // namespace nettora

@@ -1,0 +1,32 @@
+#pragma once
+// Every message box of the program goes through this service, so that tests
+// can answer the questions and read the exact texts, while the program shows
+// real message boxes.
+
+#include <QString>
+
+namespace nettora {
+
+class DialogService {
+public:
+    virtual ~DialogService() = default;
+    virtual void error(const QString &text) = 0;          // OK
+    virtual bool warning(const QString &text) = 0;        // Yes (true) / No
+    virtual void confirmation(const QString &text) = 0;  // OK
+    virtual void information(const QString &text) = 0;   // OK
+};
+
+// The service in use; message boxes unless another has been installed.
+DialogService &dialogs();
+// Installs a service (not owned); nullptr goes back to message boxes.
+void setDialogService(DialogService *service);
+
+class MessageBoxDialogs : public DialogService {
+public:
+    void error(const QString &text) override;
+    bool warning(const QString &text) override;
+    void confirmation(const QString &text) override;
+    void information(const QString &text) override;
+};
+
+}  // namespace nettora

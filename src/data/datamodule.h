@@ -1,0 +1,115 @@
+#pragma once
+// The data module: the connection to the data directory and one cursor per
+// table, the only way windows, reports and routines reach the data.
+//
+// Start-up: ConnectDb checks the data directory and takes it for this copy of
+// the program (lock file plus the engine's exclusive lock), provisions an
+// empty directory, then runs the open pass; when that fails on a plain
+// (unencrypted) data file, the encryption pass rewrites the file encrypted
+// under the table password and opens it.
+
+#include "data/engine.h"
+
+#include <QLockFile>
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace nettora {
+
+// Fixed engine settings (display formats the program relies on).
+struct EngineSettings {
+    QString dateFormat = QStringLiteral("MM/dd/yy");
+    int displayDecimals = 2;
+    bool showDeleted = true;
+    int cachedCursors = 25;
+};
+
+// A data source: what data-bound controls and report bands attach to.
+struct DataSource {
+    Table *DataSet = nullptr;
+};
+
+// The connection to the data directory.
+class Connection {
+public:
+    static constexpr const char *DatabaseFileName = "nettora.db";
+    static constexpr const char *LockFileName = "nettora.lock";
+
+    ~Connection();
+    void setConnectPath(const QString &dir) { m_path = dir; }
+    QString connectPath() const { return m_path; }
+    QString databaseFile() const;
+
+    // Checks the directory, takes the lock, provisions an empty directory.
+    // Throws EngineError with a message naming the directory.
+    void connect();
+    // Closes the database file; the directory stays reserved for this copy.
+    void disconnect();
+    bool connected() const { return m_connected; }
+    void releaseLock();
+
+    Database &database() { return m_db; }
+
+private:
+    void provision();
+
+    QString m_path;
+    Database m_db;
+    std::unique_ptr<QLockFile> m_lock;
+    bool m_connected = false;
+};
+
+class Tdm1 {
+public:
+    static constexpr const char *TablePassword = "7Hk2Rz5Tq";
+
+    Tdm1();
+    ~Tdm1();
+    Tdm1(const Tdm1 &) = delete;
+    Tdm1 &operator=(const Tdm1 &) = delete;
+
+    // Connects to the directory and opens every table (see the top of this
+    // file). Throws EngineError carrying the engine's text.
+    void ConnectDb(const QString &dataDir);
+    void OpenNettoraTables();
+    void EncryptNettoraTables();
+
+    Database &db() { return ACon1.database(); }
+    Table *table(const QString &name) const;  // by table or component name
+    // Every table in the order of the open pass.
+    const std::vector<Table *> &tables() const { return m_order; }
+    // The statement table then the schedule tables, in the order the shared
+    // routines treat them.
+    const std::vector<Table *> &statementAndSchedules() const { return m_scheduleOrder; }
+
+    EngineSettings AdsSettings1;
+    Connection ACon1;
+
+    Table *tblNettora = nullptr, *tblCash = nullptr, *tblInvestments = nullptr, *tblLegal = nullptr,
+          *tblRealEstate = nullptr, *tblAuto = nullptr, *tblLifeInsurance = nullptr,
+          *tblPersonalAssets = nullptr, *tblBusinessAssets = nullptr, *tblOtherAssets = nullptr,
+          *tblBank = nullptr, *tblCreditCards = nullptr, *tblTaxes = nullptr, *tblOther = nullptr,
+          *tblContingent = nullptr, *tblSummary = nullptr, *tblIncomes = nullptr, *tblExpenditure = nullptr,
+          *tblAuto2 = nullptr, *tblUser = nullptr, *tblClient = nullptr, *tblNotes = nullptr;
+
+    DataSource dsNettora, dsPersonal, dsCash, dsInvestments, dsLegal, dsRealEstate, dsAuto, dsLifeInsurance,
+        dsPersonalAssets, dsBusinessAssets, dsOtherAssets, dsBank, dsCreditCards, dsTaxes, dsOther, dsContingent,
+        dsSummary, dsIncomes, dsExpenditure, dsAuto2, dsUser, dsClient, dsNotes;
+
+private:
+    std::vector<std::unique_ptr<Table>> m_owned;
+    std::vector<Table *> m_order;
+    std::vector<Table *> m_scheduleOrder;
+};
+
+// The single data module of the run (set by the program's start, or a test).
+extern Tdm1 *dm1;
+
+// The data directory: NETTORA_DATA_DIR, or a fixed place per user. An
+// explicit directory (argument or environment) must already exist; the
+// per-user default is created on first use.
+QString defaultDataDirectory();
+QString resolveDataDirectory(const QString &explicitDir);
+
+}  // namespace nettora

@@ -1,0 +1,36 @@
+#pragma once
+// Shared data routines: narrowing every table to the current client and
+// statement, the current keys, deleting a statement or a client with every
+// row that hangs on it, rolling a statement forward, closing and reopening
+// the database around a backup or restore.
+//
+// The multi-row routines (deletions, roll-forward) are all-or-nothing: they
+// run in one transaction, and a failure midway leaves the data as before and
+// reaches the caller as an EngineError.
+
+#include <QString>
+
+namespace nettora {
+
+void SetBrowseIndexes();
+void FilterStatementTables(const QString &clientId, const QString &statementId);
+void ClearAllFilters();
+QString CurrentClientId();
+QString CurrentStatementId();
+QString PreparerDisplayName();
+void DeleteFilteredRows();
+void DeleteClientWithStatements();
+void CopyStatement();
+void CloseDatabase();
+// Returns false when the database could not be reopened (after the message);
+// the caller then ends the program.
+bool ReopenDatabase();
+QString ProgramVersion();
+bool ShellOpen(const QString &target);
+
+// Deletes one statement and every schedule row of it (the workspace's
+// deletion): FilterStatementTables, then DeleteFilteredRows, in one
+// transaction.
+void DeleteStatement(const QString &clientId, const QString &statementId);
+
+}  // namespace nettora

@@ -1,0 +1,234 @@
+#pragma once
+// The table engine: one SQLCipher database file holding every table, and a
+// Table cursor per table with the operations the program has always used
+// (index by name, filter, navigation, bookmarks, append/edit/post/cancel/
+// delete, field access by name or position).
+//
+// A cursor's view is the ordered list of row ids that match its filter under
+// its index. It is built lazily and kept current by the cursor's own writes;
+// writes made by another cursor or by plain SQL are noticed through the
+// database's per-table change counters and rebuild the view on next use.
+
+#include "data/engine_error.h"
+#include "data/filter.h"
+#include "data/schema.h"
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace nettora {
+
+class Table;
+
+// A prepared statement borrowed from the database's cache; reset on release.
+class Statement {
+public:
+    Statement(sqlite3 *db, sqlite3_stmt *stmt) : m_db(db), m_stmt(stmt) {}
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    ~Statement();
+
+    void bind(int index, const QVariant &value);  // 1-based
+    void bindAll(const std::vector<QVariant> &values, int first = 1);
+    bool step();     // true while a row is available; throws on failure
+    void run();      // step to completion
+    qint64 columnInt(int col) const;
+    double columnDouble(int col) const;
+    QString columnText(int col) const;
+    QVariant column(int col) const;  // null, qint64, double or QString
+    int columnCount() const;
+
+private:
+    sqlite3 *m_db;
+    sqlite3_stmt *m_stmt;
+};
+
+class Database {
+public:
+    Database();
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    // Opens an encrypted database file under the key, with the settings the
+    // program relies on (exclusive lock, durable commits). Throws EngineError
+    // carrying the engine's text; SQLITE_NOTADB (26) when the key does not fit.
+    void open(const QString &file, const QString &key);
+    // Opens a file without a key, as it is (used to read a plain file).
+    void openPlain(const QString &file);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    QString fileName() const { return m_file; }
+    sqlite3 *handle() const { return m_db; }
+
+    void exec(const QString &sql);
+    Statement prepare(const QString &sql);
+    qint64 lastInsertRowId() const;
+
+    // Nested transactions: the outermost begin/commit is a transaction, inner
+    // ones are savepoints. A rollback tells every cursor its view is stale.
+    void begin();
+    void commit();
+    void rollback();
+    int transactionDepth() const { return m_depth; }
+
+    // Per-table change counters, so that cursors notice others' writes.
+    quint64 version(const QString &table) const { return m_versions.value(table.toLower()); }
+    void touch(const QString &table);
+    void touchAll();
+
+    void attach(Table *t);
+    void detach(Table *t);
+
+    [[noreturn]] void fail(int rc) const;
+    void check(int rc) const;
+
+private:
+    void openHandle(const QString &file);
+    void finalizeAll();
+
+    sqlite3 *m_db = nullptr;
+    QString m_file;
+    QHash<QString, sqlite3_stmt *> m_cache;
+    QHash<QString, quint64> m_versions;
+    std::vector<Table *> m_tables;
+    int m_depth = 0;
+};
+
+// Rolls back unless commit() ran; never throws from its destructor.
+class Transaction {
+public:
+    explicit Transaction(Database &db) : m_db(db) { m_db.begin(); }
+    ~Transaction();
+    void commit();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+private:
+    Database &m_db;
+    bool m_done = false;
+};
+
+enum class RecordState { Inactive, Browse, Edit, Insert };
+
+using Bookmark = qint64;
+
+class Table {
+public:
+    Table(Database &db, const TableDef &def);
+    ~Table();
+    Table(const Table &) = delete;
+    Table &operator=(const Table &) = delete;
+
+    const TableDef &def() const { return m_def; }
+    QString tableName() const { return m_def.name; }
+
+    // Open checks that the stored table has the expected fields in order.
+    void open();
+    void close();
+    bool active() const { return m_state != RecordState::Inactive; }
+    void setExclusive(bool on) { m_exclusive = on; }
+    bool exclusive() const { return m_exclusive; }
+
+    void setIndexName(const QString &name);  // case-insensitive; "" = natural order
+    QString indexName() const { return m_indexName; }
+
+    void setFilter(const QString &expression);  // refused expressions throw
+    QString filter() const { return m_filterText; }
+    void setFiltered(bool on);
+    bool filtered() const { return m_filtered; }
+
+    void first();
+    void next();
+    void prior();
+    void last();
+    bool eof();
+    bool bof();
+    bool isEmpty();
+    int recordCount();
+
+    Bookmark bookmark();
+    void gotoBookmark(Bookmark b);  // throws when the row is not in view
+    bool bookmarkValid(Bookmark b);
+
+    void append();
+    void edit();
+    void post();
+    void cancel();
+    void remove();  // the cursor lands on the next row
+    RecordState state() const { return m_state; }
+
+    int fieldCount() const { return int(m_def.fields.size()); }
+    QString fieldName(int pos) const { return m_def.fields[size_t(pos)].name; }
+    int fieldIndex(const QString &name) const;  // throws when unknown
+
+    QString asString(const QString &field);
+    QString asString(int pos);
+    double asFloat(const QString &field);
+    double asFloat(int pos);
+    qint64 asInteger(const QString &field);
+    qint64 asInteger(int pos);
+    bool isNull(const QString &field);
+
+    void setAsString(const QString &field, const QString &value);
+    void setAsString(int pos, const QString &value);
+    void setAsFloat(const QString &field, double value);
+    void setAsFloat(int pos, double value);
+    void setAsInteger(const QString &field, qint64 value);
+    void setNull(const QString &field);
+
+    // Forget the view and the current record buffer (after plain-SQL writes
+    // or a rollback); the cursor keeps its current row where it can.
+    void invalidate();
+
+private:
+    void requireActive() const;
+    void checkBrowseMode();
+    void ensureView();
+    void buildView();
+    void loadBuffer();
+    qint64 currentRowId();
+    bool rowMatches(qint64 rowid);
+    QString orderBy() const;
+    QVariant storedValue(int pos);
+    void setStored(int pos, const QVariant &v);
+    QString displayText(int pos, const QVariant &v) const;
+
+    Database &m_db;
+    const TableDef &m_def;
+    RecordState m_state = RecordState::Inactive;
+    bool m_exclusive = false;
+
+    QString m_indexName;
+    const IndexDef *m_index = nullptr;
+    QString m_filterText;
+    CompiledFilter m_filter;
+    bool m_filtered = false;
+
+    std::vector<qint64> m_view;
+    bool m_viewValid = false;
+    quint64 m_viewVersion = 0;
+    int m_pos = -1;            // index into m_view when valid
+    qint64 m_current = 0;      // row id of the current row (0: none)
+    bool m_goFirst = true;     // a rebuild should land on the first row
+    bool m_eof = true;
+    bool m_bof = true;
+
+    std::vector<QVariant> m_buffer;  // the current row, stored form
+    qint64 m_bufferRow = 0;
+    bool m_bufferValid = false;
+    std::vector<bool> m_dirty;
+
+    // Position to return to when an appended row is posted outside the view.
+    int m_savedPos = -1;
+    qint64 m_savedCurrent = 0;
+    bool m_savedEof = true, m_savedBof = true;
+};
+
+}  // namespace nettora

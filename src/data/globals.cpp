@@ -1,0 +1,28 @@
+#include "data/globals.h"
+
+namespace nettora {
+
+QString ClientWindowMode;
+QString LoginPending;
+QString FilterByClientOnly;
+QString NewStatementDate;
+QString NewStatementDescription;
+QString SourceClientId;
+QString SourceStatementId;
+QString NewStatementId;
+QString EntryMode;
+QString IncomeExpensePage;
+QString OptionsStartPage;
+QString SelectedClientId;
+QString PdfFolder;
+QString PdfFileName;
+
+void resetProcessTexts()
+{
+    for (QString *s : {&ClientWindowMode, &LoginPending, &FilterByClientOnly, &NewStatementDate,
+                       &NewStatementDescription, &SourceClientId, &SourceStatementId, &NewStatementId, &EntryMode,
+                       &IncomeExpensePage, &OptionsStartPage, &SelectedClientId, &PdfFolder, &PdfFileName})
+        s->clear();
+}
+
+}  // namespace nettora

@@ -1,0 +1,68 @@
+#pragma once
+// The 22 tables of the statement database, described once as data. The
+// engine generates its SQL from these descriptions and finds fields by name;
+// everything else in the program uses the table, field and index names given
+// here.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace nettora {
+
+enum class FieldType {
+    AutoInc,   // integer given by the engine on the first post, never reused
+    Text,      // width 0: no limit of its own
+    Memo,
+    Currency,  // stored as a count of 1/10,000 dollar, read as double
+    Float,
+    Date,      // stored ISO, shown and typed MM/dd/yy
+    Logical,
+};
+
+struct FieldDef {
+    QString name;
+    FieldType type = FieldType::Text;
+    int width = 0;
+};
+
+struct IndexPart {
+    QString field;
+    bool descending = false;
+    bool caseless = false;  // ordered without regard to letter case
+};
+
+// A named index gives a view its order; the engine keeps a matching SQL index
+// so that ordering a large table does not sort it.
+struct IndexDef {
+    QString name;
+    std::vector<IndexPart> parts;
+};
+
+struct TableDef {
+    QString name;       // SQL table name, also the file name without extension
+    QString file;       // the file name the program has always used
+    QString component;  // tbl... on the data module
+    bool schedule = false;  // carries ClientId, StatementId and Updated
+    std::vector<FieldDef> fields;
+    std::vector<IndexDef> indexes;
+
+    int fieldIndex(const QString &fieldName) const;  // case-insensitive; -1 if none
+    const IndexDef *findIndex(const QString &indexName) const;  // case-insensitive
+    bool hasAutoInc() const;
+};
+
+// The tables in the order of the start-up open pass.
+const std::vector<TableDef> &allTables();
+const TableDef *findTable(const QString &name);  // by name or file, case-insensitive
+
+// SQL that creates every table and index of an empty database.
+QStringList schemaSql();
+
+// The 21 totals shown on the net worth panel, in panel order.
+const QStringList &headlineTotals();
+
+// Name of the field an autoinc key of a table is in ("Id"), or empty.
+QString autoIncField(const TableDef &t);
+
+}  // namespace nettora

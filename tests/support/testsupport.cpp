@@ -1,0 +1,98 @@
+#include "support/testsupport.h"
+
+#include "data/globals.h"
+
+namespace nettora::test {
+
+QStringList ScriptedDialogs::texts() const
+{
+    QStringList out;
+    for (const auto &d : m_shown)
+        out << d.text;
+    return out;
+}
+
+bool ScriptedDialogs::warning(const QString &text)
+{
+    m_shown.push_back({QStringLiteral("warning"), text});
+    if (m_answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return false;
+    }
+    const bool a = m_answers.front();
+    m_answers.pop_front();
+    return a;
+}
+
+void DataDirTest::SetUp()
+{
+    resetProcessTexts();
+    m_dir = std::make_unique<QTemporaryDir>();
+    ASSERT_TRUE(m_dir->isValid());
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    m_dm = std::make_unique<Tdm1>();
+    dm1 = m_dm.get();
+    m_dm->ConnectDb(m_dir->path());
+}
+
+void DataDirTest::TearDown()
+{
+    m_dm.reset();
+    dm1 = nullptr;
+    m_dialogs.reset();
+    m_dir.reset();
+    resetProcessTexts();
+}
+
+void DataDirTest::restart()
+{
+    m_dm.reset();
+    m_dm = std::make_unique<Tdm1>();
+    dm1 = m_dm.get();
+    m_dm->ConnectDb(m_dir->path());
+}
+
+qint64 DataDirTest::addClient(const QString &first, const QString &last, const QString &middle)
+{
+    Table *c = m_dm->tblClient;
+    c->append();
+    c->setAsString("FirstName", first);
+    c->setAsString("LastName", last);
+    c->setAsString("MiddleInitial", middle);
+    c->post();
+    return m_dm->db().lastInsertRowId();
+}
+
+qint64 DataDirTest::addStatement(qint64 clientId, const QString &date, const QString &description)
+{
+    Table *s = m_dm->tblNettora;
+    s->append();
+    s->setAsString("ClientId", QString::number(clientId));
+    s->setAsString("Date", date);
+    s->setAsString("Description", description);
+    s->post();
+    return m_dm->db().lastInsertRowId();
+}
+
+void DataDirTest::addRow(Table *t, qint64 clientId, qint64 statementId,
+                         std::initializer_list<std::pair<const char *, QString>> fields)
+{
+    t->append();
+    t->setAsString("ClientId", QString::number(clientId));
+    t->setAsString("StatementId", QString::number(statementId));
+    for (const auto &[name, value] : fields)
+        t->setAsString(QString::fromLatin1(name), value);
+    t->post();
+}
+
+int DataDirTest::countRows(const QString &table, const QString &where)
+{
+    QString sql = QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table);
+    if (!where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where;
+    Statement st = m_dm->db().prepare(sql);
+    st.step();
+    return int(st.columnInt(0));
+}
+
+}  // namespace nettora::test

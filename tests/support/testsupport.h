@@ -1,0 +1,66 @@
+#pragma once
+// Shared test fixtures: a fresh data directory with a connected data module
+// per test, and a dialog service whose answers the test scripts.
+
+#include "app/dialogs.h"
+#include "data/datamodule.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace nettora::test {
+
+struct ShownDialog {
+    QString kind;  // "error", "warning", "confirmation", "information"
+    QString text;
+};
+
+class ScriptedDialogs : public DialogService {
+public:
+    ScriptedDialogs() { setDialogService(this); }
+    ~ScriptedDialogs() override { setDialogService(nullptr); }
+
+    void answerWarnings(std::initializer_list<bool> answers) { m_answers.insert(m_answers.end(), answers); }
+    const std::vector<ShownDialog> &shown() const { return m_shown; }
+    QStringList texts() const;
+    void clear() { m_shown.clear(); }
+
+    void error(const QString &text) override { m_shown.push_back({QStringLiteral("error"), text}); }
+    bool warning(const QString &text) override;
+    void confirmation(const QString &text) override { m_shown.push_back({QStringLiteral("confirmation"), text}); }
+    void information(const QString &text) override { m_shown.push_back({QStringLiteral("information"), text}); }
+
+private:
+    std::deque<bool> m_answers;
+    std::vector<ShownDialog> m_shown;
+};
+
+// A connected data module on its own empty data directory; dm1 points to it.
+class DataDirTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Reconnects a new data module to the same directory (a fresh start).
+    void restart();
+    QString dataDir() const { return m_dir->path(); }
+
+    // Small helpers to seed rows through the cursors.
+    qint64 addClient(const QString &first, const QString &last, const QString &middle = QString());
+    qint64 addStatement(qint64 clientId, const QString &date = QStringLiteral("12/31/2025"),
+                        const QString &description = QStringLiteral("Annual"));
+    // Appends a schedule row with the keys and the given field texts.
+    void addRow(Table *t, qint64 clientId, qint64 statementId,
+                std::initializer_list<std::pair<const char *, QString>> fields);
+    // Rows of a table whose keys are the given ones, read with plain SQL.
+    int countRows(const QString &table, const QString &where = QString());
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Tdm1> m_dm;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+};
+
+}  // namespace nettora::test
