@@ -183,6 +183,11 @@ public:
     void setAsInteger(const QString &field, qint64 value);
     void setNull(const QString &field);
 
+    // The stored form of a field (null, integer, double or text), for copying
+    // a row exactly; setValue takes what value() gave.
+    QVariant value(int pos) { return storedValue(pos); }
+    void setValue(int pos, const QVariant &stored) { setStored(pos, stored); }
+
     // Forget the view and the current record buffer (after plain-SQL writes
     // or a rollback); the cursor keeps its current row where it can.
     void invalidate();

@@ -1,0 +1,291 @@
+#include "data/db_functions.h"
+
+#include "app/dialogs.h"
+#include "data/datamodule.h"
+#include "data/globals.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace nettora {
+
+namespace {
+
+const QString kDirectoryInvalid = QStringLiteral("Error:  Directory is Invalid\n\r");
+
+// Keys go into filter expressions bare (Id = C), so only plain decimal
+// numbers may pass; anything else would change the expression's meaning.
+QString checkedKey(const QString &key, const char *what)
+{
+    const QString k = key.trimmed();
+    bool digits = !k.isEmpty();
+    for (const QChar c : k)
+        digits = digits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    if (!digits)
+        throw EngineError(QStringLiteral("\"%1\" is not a valid %2 id.").arg(key, QLatin1String(what)));
+    return k;
+}
+
+std::vector<Table *> scheduleTables()
+{
+    const auto &all = dm1->statementAndSchedules();
+    return {all.begin() + 1, all.end()};
+}
+
+}  // namespace
+
+void SetBrowseIndexes()
+{
+    const std::pair<Table *, const char *> indexes[] = {
+        {dm1->tblNettora, "ID"},           {dm1->tblClient, "LF"},
+        {dm1->tblCash, "RegisteredName"},  {dm1->tblInvestments, "Primary"},
+        {dm1->tblRealEstate, "Primary"},   {dm1->tblPersonalAssets, "Primary"},
+        {dm1->tblBusinessAssets, "Primary"}, {dm1->tblOtherAssets, "Primary"},
+        {dm1->tblAuto, "Description"},     {dm1->tblAuto2, "Description"},
+        {dm1->tblBank, "Description"},     {dm1->tblCreditCards, "Description"},
+        {dm1->tblTaxes, "Description"},    {dm1->tblOther, "Description"},
+        {dm1->tblContingent, "Description"}, {dm1->tblNotes, "Description"},
+        {dm1->tblLifeInsurance, "Insured"}, {dm1->tblIncomes, "PRIMARY"},
+        {dm1->tblExpenditure, "PRIMARY"}};
+    for (const auto &[table, index] : indexes)
+        table->setIndexName(QLatin1String(index));
+}
+
+void FilterStatementTables(const QString &clientId, const QString &statementId)
+{
+    const QString c = checkedKey(clientId, "client");
+    SetBrowseIndexes();
+    dm1->tblClient->setFilter(QStringLiteral("Id = ") + c);
+    dm1->tblClient->setFiltered(true);
+    dm1->tblClient->first();
+
+    QString scheduleFilter;
+    if (!statementId.isEmpty() && FilterByClientOnly != QLatin1String("Yes")) {
+        const QString s = checkedKey(statementId, "statement");
+        dm1->tblNettora->setFilter(QStringLiteral("ClientId = %1 and id = %2").arg(filterText(c), s));
+        scheduleFilter = QStringLiteral("ClientId = %1 and Statementid = %2").arg(filterText(c), filterText(s));
+    } else {
+        scheduleFilter = QStringLiteral("ClientId = ") + filterText(c);
+        dm1->tblNettora->setFilter(scheduleFilter);
+    }
+    dm1->tblNettora->setFiltered(true);
+    dm1->tblNettora->first();
+
+    for (Table *t : scheduleTables()) {
+        t->setFilter(scheduleFilter);
+        t->setFiltered(true);
+        t->first();
+    }
+    FilterByClientOnly = QStringLiteral("No");
+}
+
+void ClearAllFilters()
+{
+    // The notes table keeps its filter, as it always has.
+    for (Table *t : dm1->tables())
+        if (t != dm1->tblNotes)
+            t->setFiltered(false);
+}
+
+QString CurrentClientId()
+{
+    return dm1->tblNettora->asString("ClientId");
+}
+
+QString CurrentStatementId()
+{
+    return dm1->tblNettora->asString("Id");
+}
+
+QString PreparerDisplayName()
+{
+    Table *u = dm1->tblUser;
+    const QString company = u->asString("Company");
+    if (!company.isEmpty())
+        return company;
+    const QString first = u->asString("FirstName");
+    const QString middle = u->asString("MiddleInitial");
+    const QString last = u->asString("LastName");
+    if (!middle.isEmpty())
+        return first + QLatin1Char(' ') + middle + QStringLiteral(". ") + last;
+    return first + QLatin1Char(' ') + last;
+}
+
+void DeleteFilteredRows()
+{
+    Transaction tx(dm1->db());
+    for (Table *t : dm1->statementAndSchedules()) {
+        t->first();
+        while (!t->isEmpty())
+            t->remove();
+    }
+    tx.commit();
+}
+
+void DeleteStatement(const QString &clientId, const QString &statementId)
+{
+    Transaction tx(dm1->db());
+    FilterByClientOnly = QStringLiteral("No");
+    FilterStatementTables(clientId, statementId);
+    DeleteFilteredRows();
+    tx.commit();
+}
+
+void DeleteClientWithStatements()
+{
+    const QString question = QStringLiteral(
+        "Are you sure you want to \"Delete\" this \"Client\" and  the associated \"Financial Statements\"?");
+    const QString deleted = QStringLiteral("The \"Client\" was successfully deleted.");
+    const QString noneSelected = QStringLiteral("There is no \"Client\" selected to delete.");
+
+    if (!dialogs().warning(question)) {
+        ClearAllFilters();
+        return;
+    }
+    Table *clients = dm1->tblClient;
+    const QString c = clients->asString("Id");
+    if (c.isEmpty()) {
+        ClearAllFilters();
+        dialogs().confirmation(noneSelected);
+        return;
+    }
+    try {
+        Transaction tx(dm1->db());
+        clients->setFilter(QStringLiteral("Id = ") + checkedKey(c, "client"));
+        clients->setFiltered(true);
+        FilterStatementTables(c, QString());
+        const int statements = dm1->tblNettora->recordCount();
+        // One pass narrowed to the client alone removes every statement and
+        // every schedule row carrying the client's id, orphans included.
+        for (int i = 0; i < statements; ++i) {
+            const QString s = dm1->tblNettora->asString("Id");
+            FilterByClientOnly = QStringLiteral("Yes");
+            FilterStatementTables(c, s);
+            DeleteFilteredRows();
+        }
+        clients->first();
+        if (!clients->isEmpty())
+            clients->remove();
+        tx.commit();
+        clients->setFiltered(false);
+    } catch (...) {
+        ClearAllFilters();
+        throw;
+    }
+    ClearAllFilters();
+    dialogs().confirmation(deleted);
+}
+
+void CopyStatement()
+{
+    Database &db = dm1->db();
+    Table *st = dm1->tblNettora;
+    const QString sourceId = st->asString("Id");
+    if (sourceId.isEmpty())
+        throw EngineError(QStringLiteral("There is no statement to roll forward."));
+
+    Transaction tx(db);
+    SourceClientId = st->asString("ClientId");
+    SourceStatementId = sourceId;
+    std::vector<QVariant> source;
+    for (int i = 0; i < st->fieldCount(); ++i)
+        source.push_back(st->value(i));
+
+    // The statement row: a new row takes its id from the engine, then every
+    // other field from the source, the new date and description excepted.
+    st->setIndexName(QStringLiteral("IDA"));
+    st->setFiltered(false);
+    st->append();
+    st->post();
+    st->last();
+    st->edit();
+    const int dateField = st->fieldIndex(QStringLiteral("Date"));
+    const int descriptionField = st->fieldIndex(QStringLiteral("Description"));
+    for (int i = 1; i < st->fieldCount(); ++i) {
+        if (i == dateField)
+            st->setAsString(i, NewStatementDate);
+        else if (i == descriptionField)
+            st->setAsString(i, NewStatementDescription);
+        else
+            st->setValue(i, source[size_t(i)]);
+    }
+    st->post();
+    NewStatementId = st->asString("Id");
+    st->setFilter(QStringLiteral("ClientId = ") + filterText(SourceClientId));
+    st->setFiltered(true);
+
+    // Each schedule: mark every source row as it is copied, so it leaves the
+    // view and the loop moves on; the copies carry the new statement id and
+    // match neither. Only rows this copy marked are cleared afterwards (the
+    // marker index finds them), so the cost follows the statement's size,
+    // not the database's.
+    const QString sourceFilter = QStringLiteral("ClientID = %1 and StatementId = %2 and Updated = NULL")
+                                     .arg(filterText(SourceClientId), filterText(SourceStatementId));
+    for (Table *t : scheduleTables()) {
+        const int statementField = t->fieldIndex(QStringLiteral("StatementId"));
+        const int markerField = t->fieldIndex(QStringLiteral("Updated"));
+        t->setFiltered(false);
+        t->setFilter(sourceFilter);
+        t->setFiltered(true);
+        t->first();
+        std::vector<QVariant> row(size_t(t->fieldCount()));
+        while (!t->isEmpty()) {
+            for (int i = 0; i < t->fieldCount(); ++i)
+                row[size_t(i)] = t->value(i);
+            t->edit();
+            t->setAsString(markerField, QStringLiteral("Y"));
+            t->post();
+            t->append();
+            for (int i = 0; i < t->fieldCount(); ++i) {
+                if (i == statementField)
+                    t->setAsString(i, NewStatementId);
+                else if (i != markerField)
+                    t->setValue(i, row[size_t(i)]);
+            }
+            t->post();
+        }
+        t->setFiltered(false);
+        db.exec(QStringLiteral("UPDATE \"%1\" SET \"Updated\" = NULL WHERE \"Updated\" IS NOT NULL").arg(t->tableName()));
+        db.touch(t->tableName());
+    }
+    tx.commit();
+}
+
+void CloseDatabase()
+{
+    try {
+        dm1->ACon1.disconnect();
+        for (Table *t : dm1->tables())
+            t->close();
+    } catch (const EngineError &) {
+        dialogs().error(kDirectoryInvalid);
+    }
+}
+
+bool ReopenDatabase()
+{
+    try {
+        dm1->ACon1.setConnectPath(dm1->ACon1.connectPath());
+        dm1->ACon1.connect();
+        dm1->OpenNettoraTables();
+        return true;
+    } catch (const EngineError &) {
+        dialogs().error(kDirectoryInvalid);
+        return false;
+    }
+}
+
+QString ProgramVersion()
+{
+    return QStringLiteral(NETTORA_VERSION);
+}
+
+bool ShellOpen(const QString &target)
+{
+    const QUrl url = QFileInfo::exists(target) ? QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath())
+                                               : QUrl::fromUserInput(target);
+    return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+}  // namespace nettora
