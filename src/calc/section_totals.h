@@ -9,6 +9,8 @@ namespace nettora {
 
 void RecalcCash();
 void RecalcInvestments();
+// Also writes each row's owned value and owed balance. Leaves IncomeTotal and
+// ExpenseTotal alone: only RecalcIncome and RecalcExpenditures write those.
 void RecalcRealEstate();
 void RecalcAutos();
 void RecalcLifeInsurance();
@@ -30,9 +32,14 @@ void RecalcNetWorth();
 // already be in edit or insert state; does not post.
 void FillEmptyTotals();
 
-// Every recalculation of the current statement, in an order that leaves each
-// stored figure as the windows would (income and expenditures last, since
-// the real-estate run rewrites their totals with partial sums otherwise).
+// Every recalculation of the current statement: assets, liabilities,
+// contingent, income, expenditures, then total assets, total liabilities and
+// net worth. The caller has called FilterStatementTables(clientId,
+// statementId) first. Leaves the schedule tables on their first rows and the
+// statement row posted. Used by the command-line companion's import and
+// recalc commands. Only the income and expenditure runs write IncomeTotal and
+// ExpenseTotal (and their monthly forms), so the order among the schedules
+// does not change the stored figures.
 void RecalcAll();
 
 }  // namespace nettora

@@ -1,0 +1,263 @@
+// The Table cursor: views, navigation, bookmarks, the record states, posting
+// rules and field access.
+#include "support/testsupport.h"
+
+using namespace nettora;
+using namespace nettora::test;
+
+class Cursor : public DataDirTest {
+protected:
+    Table *cash() { return dm1->tblCash; }
+    void addCash(const QString &name, const QString &balance, qint64 statement = 1)
+    {
+        addRow(cash(), 1, statement, {{"RegisteredName", name}, {"Balance", balance}});
+    }
+    QStringList names(Table *t, const char *field = "RegisteredName")
+    {
+        QStringList out;
+        for (t->first(); !t->eof(); t->next())
+            out << t->asString(QString::fromLatin1(field));
+        return out;
+    }
+    void filterToStatement(qint64 s)
+    {
+        cash()->setIndexName("registeredname");
+        cash()->setFilter(QStringLiteral("ClientId = \"1\" and StatementId = \"%1\"").arg(s));
+        cash()->setFiltered(true);
+    }
+};
+
+TEST_F(Cursor, EmptyViewIsAtEndAtOnceAndReadsEmpty)
+{
+    Table *t = cash();
+    t->first();
+    EXPECT_TRUE(t->eof());
+    EXPECT_TRUE(t->bof());
+    EXPECT_TRUE(t->isEmpty());
+    EXPECT_EQ(t->asString("RegisteredName"), "");
+    EXPECT_EQ(t->asFloat("Balance"), 0.0);
+    EXPECT_EQ(t->asInteger("Balance"), 0);
+    EXPECT_THROW(t->remove(), EngineError);
+}
+
+TEST_F(Cursor, IndexOrdersTheViewAndNamesAreCaseInsensitive)
+{
+    for (const char *n : {"beta", "Alpha", "gamma", "ALPHA2"})
+        addCash(QString::fromLatin1(n), "1");
+    cash()->setIndexName("RegisteredName");
+    EXPECT_EQ(cash()->indexName(), "REGISTEREDNAME");
+    EXPECT_EQ(names(cash()), (QStringList{"Alpha", "ALPHA2", "beta", "gamma"}));
+    cash()->setIndexName(QString());
+    EXPECT_EQ(names(cash()), (QStringList{"beta", "Alpha", "gamma", "ALPHA2"}));
+    EXPECT_THROW(cash()->setIndexName("NoSuchIndex"), EngineError);
+
+    const qint64 c = addClient("A", "B");
+    addStatement(c);
+    addStatement(c);
+    addStatement(c);
+    Table *s = dm1->tblNettora;
+    s->setIndexName("id");
+    EXPECT_EQ(names(s, "Id"), (QStringList{"3", "2", "1"}));
+    s->setIndexName("IDA");
+    EXPECT_EQ(names(s, "Id"), (QStringList{"1", "2", "3"}));
+}
+
+TEST_F(Cursor, NavigationAndBookmarks)
+{
+    for (const char *n : {"a", "b", "c"})
+        addCash(QString::fromLatin1(n), "1");
+    Table *t = cash();
+    t->setIndexName("RegisteredName");
+    t->first();
+    t->next();
+    const Bookmark b = t->bookmark();
+    EXPECT_EQ(t->asString("RegisteredName"), "b");
+    t->last();
+    EXPECT_EQ(t->asString("RegisteredName"), "c");
+    t->next();
+    EXPECT_TRUE(t->eof());
+    EXPECT_EQ(t->asString("RegisteredName"), "c");
+    t->gotoBookmark(b);
+    EXPECT_EQ(t->asString("RegisteredName"), "b");
+    t->prior();
+    t->prior();
+    EXPECT_TRUE(t->bof());
+    EXPECT_EQ(t->asString("RegisteredName"), "a");
+
+    t->gotoBookmark(b);
+    t->remove();
+    EXPECT_FALSE(t->bookmarkValid(b));
+    EXPECT_THROW(t->gotoBookmark(b), EngineError);
+}
+
+TEST_F(Cursor, DeleteLeavesTheCursorOnTheNextRow)
+{
+    for (const char *n : {"a", "b", "c"})
+        addCash(QString::fromLatin1(n), "1");
+    Table *t = cash();
+    t->setIndexName("RegisteredName");
+    t->first();
+    t->next();
+    t->remove();
+    EXPECT_EQ(t->asString("RegisteredName"), "c");
+    EXPECT_FALSE(t->eof());
+    t->remove();  // the last row: the cursor falls back to the new last row
+    EXPECT_EQ(t->asString("RegisteredName"), "a");
+    EXPECT_TRUE(t->eof());
+    t->remove();
+    EXPECT_TRUE(t->isEmpty());
+    EXPECT_TRUE(t->eof());
+    EXPECT_EQ(countRows("Cash"), 0);
+}
+
+TEST_F(Cursor, PostedRowThatStopsMatchingLeavesTheView)
+{
+    for (const char *n : {"a", "b", "c"})
+        addCash(QString::fromLatin1(n), "1");
+    filterToStatement(1);
+    Table *t = cash();
+    t->first();
+    t->edit();
+    t->setAsString("StatementId", "2");
+    t->post();
+    EXPECT_EQ(t->recordCount(), 2);
+    EXPECT_EQ(t->asString("RegisteredName"), "b");  // moved on to the next row
+
+    // A row appended outside the filter never shows; the cursor stays put.
+    t->next();
+    addCash("z", "5", 9);
+    EXPECT_EQ(t->recordCount(), 2);
+    EXPECT_EQ(t->asString("RegisteredName"), "c");
+
+    // One that matches shows at its place in the order.
+    addCash("bb", "5", 1);
+    EXPECT_EQ(names(t), (QStringList{"b", "bb", "c"}));
+}
+
+TEST_F(Cursor, EditedOrderFieldRepositionsTheRow)
+{
+    for (const char *n : {"a", "b", "c"})
+        addCash(QString::fromLatin1(n), "1");
+    Table *t = cash();
+    t->setIndexName("RegisteredName");
+    t->first();
+    t->edit();
+    t->setAsString("RegisteredName", "d");
+    t->post();
+    EXPECT_EQ(t->asString("RegisteredName"), "d");
+    EXPECT_EQ(names(t), (QStringList{"b", "c", "d"}));
+}
+
+TEST_F(Cursor, RecordStatesCancelAndAutoincIds)
+{
+    Table *s = dm1->tblNettora;
+    EXPECT_EQ(s->state(), RecordState::Browse);
+    s->append();
+    EXPECT_EQ(s->state(), RecordState::Insert);
+    s->setAsString("Description", "draft");
+    s->cancel();
+    EXPECT_EQ(s->state(), RecordState::Browse);
+    EXPECT_TRUE(s->isEmpty());
+    EXPECT_THROW(s->setAsString("Description", "x"), EngineError);  // not in edit
+
+    const qint64 c = addClient("A", "B");
+    EXPECT_EQ(addStatement(c), 1);
+    EXPECT_EQ(addStatement(c), 2);
+    s->setIndexName("IDA");
+    s->last();
+    EXPECT_EQ(s->asString("Id"), "2");
+    s->remove();
+    EXPECT_EQ(addStatement(c), 3);  // ids are never reused
+    EXPECT_THROW({ s->edit(); s->setAsString("Id", "9"); }, EngineError);
+    s->cancel();
+
+    s->first();
+    s->edit();
+    EXPECT_EQ(s->state(), RecordState::Edit);
+    s->setAsString("Description", "changed");
+    s->next();  // moving posts, as it always has
+    EXPECT_EQ(s->state(), RecordState::Browse);
+    s->first();
+    EXPECT_EQ(s->asString("Description"), "changed");
+
+    // Edit on an empty view starts a new row.
+    cash()->edit();
+    EXPECT_EQ(cash()->state(), RecordState::Insert);
+    cash()->cancel();
+}
+
+TEST_F(Cursor, DuplicateClientIsRefusedWithTheEngineTextEvenWithoutMiddleInitial)
+{
+    addClient("John", "Smith");
+    addClient("John", "Smith", "Q");  // a different middle initial is another client
+    Table *c = dm1->tblClient;
+    for (const QString &middle : {QString(), QStringLiteral("Q")}) {
+        c->append();
+        c->setAsString("FirstName", "John");
+        c->setAsString("MiddleInitial", middle);
+        c->setAsString("LastName", "Smith");
+        try {
+            c->post();
+            ADD_FAILURE() << "duplicate accepted";
+        } catch (const EngineError &e) {
+            EXPECT_TRUE(e.text().contains("UNIQUE constraint failed")) << e.text().toStdString();
+        }
+        EXPECT_EQ(c->state(), RecordState::Insert);  // the row is still there to mend
+        c->cancel();
+    }
+    EXPECT_EQ(countRows("Client"), 2);
+}
+
+TEST_F(Cursor, FieldAccessByNameAndPositionWithStoredForms)
+{
+    Table *t = dm1->tblRealEstate;
+    t->append();
+    t->setAsString("ClientId", "1");
+    t->setAsString(t->fieldIndex("Description"), QString(40, QLatin1Char('x')));  // width 35
+    t->setAsFloat("MarketValue", 1234.56789);
+    t->setAsString("CurrentBalance", "-250");
+    t->setAsFloat("PercentOwned", 100.0 / 3);
+    t->setAsString("YearAcquired", "");
+    t->post();
+    t->first();
+    EXPECT_EQ(t->asString("Description").size(), 35);
+    EXPECT_EQ(t->asString("MarketValue"), "1234.5679");  // four places, rounded there
+    EXPECT_DOUBLE_EQ(t->asFloat("MarketValue"), 1234.5679);
+    EXPECT_EQ(t->asInteger("CurrentBalance"), -250);
+    EXPECT_EQ(t->asString("CurrentBalance"), "-250");
+    EXPECT_DOUBLE_EQ(t->asFloat("PercentOwned"), 100.0 / 3);
+    EXPECT_EQ(t->asString("YearAcquired"), "");
+    EXPECT_TRUE(t->isNull("YearAcquired"));
+    EXPECT_EQ(t->asString(0), "1");
+    EXPECT_EQ(t->fieldName(0), "ClientId");
+    EXPECT_THROW(t->asString("NoSuchField"), EngineError);
+
+    t->edit();
+    EXPECT_THROW(t->setAsString("MarketValue", "12abc"), EngineError);
+    EXPECT_THROW(t->setAsString("MarketValue", "1,234.50"), EngineError);
+    t->cancel();
+
+    Table *k = dm1->tblContingent;
+    k->append();
+    k->setAsString("Maturity", "3/4/27");
+    k->post();
+    k->first();
+    EXPECT_EQ(k->asString("Maturity"), "03/04/27");
+    k->edit();
+    EXPECT_THROW(k->setAsString("Maturity", "02/30/27"), EngineError);
+    k->cancel();
+}
+
+TEST_F(Cursor, AnotherCursorsWritesAreSeen)
+{
+    Table other(dm1->db(), dm1->tblCash->def());
+    other.open();
+    addCash("a", "1");
+    other.first();
+    EXPECT_EQ(other.recordCount(), 1);
+    other.edit();
+    other.setAsString("RegisteredName", "b");
+    other.post();
+    cash()->first();
+    EXPECT_EQ(cash()->asString("RegisteredName"), "b");
+}
