@@ -64,7 +64,7 @@ QString Connection::databaseFile() const
     return QDir(m_path).filePath(QLatin1String(DatabaseFileName));
 }
 
-void Connection::connect()
+void Connection::connect(bool provisionIfMissing)
 {
     const QFileInfo dir(m_path);
     if (m_path.isEmpty() || !dir.exists() || !dir.isDir())
@@ -86,8 +86,11 @@ void Connection::connect()
         }
         m_lock = std::move(lock);
     }
-    if (!QFileInfo::exists(databaseFile()))
+    if (!QFileInfo::exists(databaseFile())) {
+        if (!provisionIfMissing)
+            throw EngineError(QStringLiteral("The data file \"%1\" is missing.").arg(databaseFile()));
         provision();
+    }
     m_connected = true;
 }
 

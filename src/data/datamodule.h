@@ -41,9 +41,10 @@ public:
     QString connectPath() const { return m_path; }
     QString databaseFile() const;
 
-    // Checks the directory, takes the lock, provisions an empty directory.
+    // Checks the directory, takes the lock, provisions an empty directory
+    // (unless told not to: a reopen must find the file it closed).
     // Throws EngineError with a message naming the directory.
-    void connect();
+    void connect(bool provisionIfMissing = true);
     // Closes the database file; the directory stays reserved for this copy.
     void disconnect();
     bool connected() const { return m_connected; }

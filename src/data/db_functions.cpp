@@ -266,8 +266,7 @@ void CloseDatabase()
 bool ReopenDatabase()
 {
     try {
-        dm1->ACon1.setConnectPath(dm1->ACon1.connectPath());
-        dm1->ACon1.connect();
+        dm1->ACon1.connect(false);
         dm1->OpenNettoraTables();
         return true;
     } catch (const EngineError &) {
