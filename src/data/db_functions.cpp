@@ -198,7 +198,11 @@ void CopyStatement()
     st->setFiltered(false);
     st->append();
     st->post();
-    st->last();
+    // The newest row under "IDA" is the one just posted; narrowing to its id
+    // finds it without listing every statement of the database.
+    st->setFilter(QStringLiteral("Id = %1").arg(dm1->db().lastInsertRowId()));
+    st->setFiltered(true);
+    st->first();
     st->edit();
     const int dateField = st->fieldIndex(QStringLiteral("Date"));
     const int descriptionField = st->fieldIndex(QStringLiteral("Description"));
