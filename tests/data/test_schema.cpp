@@ -36,7 +36,7 @@ TEST(Schema, FieldLayouts)
         FieldType type;
         int width;
     } statement[] = {{0, "Id", FieldType::AutoInc, 0},        {2, "Date", FieldType::Text, 12},
-                     {3, "Description", FieldType::Text, 30}, {13, "401K", FieldType::Currency, 0},
+                     {3, "Description", FieldType::Text, 30}, {12, "401K", FieldType::Currency, 0},
                      {46, "IncomeTotal", FieldType::Currency, 0}, {58, "NetWorth", FieldType::Currency, 0},
                      {76, "MAmount", FieldType::Currency, 0}, {78, "TMortgageLiabilitiesTotals", FieldType::Currency, 0}};
     for (const auto &c : statement) {
@@ -52,8 +52,8 @@ TEST(Schema, FieldLayouts)
                            "MonthlyPayment", "Updated"}));
     const TableDef &legal = *findTable("Legal");
     EXPECT_EQ(legal.fields.size(), 23u);
-    EXPECT_EQ(legal.fields[13].name, "Judgement");
-    EXPECT_EQ(legal.fields[13].width, 8);
+    EXPECT_EQ(legal.fields[12].name, "Judgement");
+    EXPECT_EQ(legal.fields[12].width, 8);
     EXPECT_EQ(legal.fields[20].name, "EstateAssetsExplanation");
     EXPECT_EQ(findTable("Client")->fields.size(), 1u + 31 + 31 + 17);
     EXPECT_EQ(findTable("Summary")->fields.size(), 3u + 22 + 22);

@@ -11,6 +11,12 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+// Readable failure output for Qt strings.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList &l, std::ostream *os) { *os << '[' << l.join(QStringLiteral("|")).toStdString() << ']'; }
+QT_END_NAMESPACE
+
 namespace nettora::test {
 
 struct ShownDialog {
