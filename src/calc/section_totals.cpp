@@ -99,10 +99,19 @@ void setFields(Table *t, const FieldValues &values)
         t->setAsFloat(field, value);
 }
 
+// Editing an empty view would start a new, blank statement row; totals need
+// the statement they belong to.
+void editStatementRow(Table *s)
+{
+    if (s->isEmpty())
+        throw EngineError(QStringLiteral("There is no statement to recalculate."));
+    s->edit();
+}
+
 void writeStatement(const FieldValues &values)
 {
     Table *s = statementRow();
-    s->edit();
+    editStatementRow(s);
     setFields(s, values);
     s->post();
 }
@@ -187,7 +196,7 @@ void RecalcCash()
     Table *t = dm1->tblCash;
     const auto [sum] = sumFields<1>(t, {"Balance"});
     Table *s = statementRow();
-    s->edit();
+    editStatementRow(s);
     FillEmptyTotals();
     s->setAsFloat(QStringLiteral("CashOnHand"), sum);
     s->post();

@@ -563,3 +563,13 @@ TEST_F(SectionTotals, RecalcAllComputesEveryFigureOfTheStatement)
 }
 
 }  // namespace
+
+TEST_F(SectionTotals, NoStatementInViewIsAnErrorNotANewBlankRow)
+{
+    dm1->tblNettora->setFilter(QStringLiteral("Id = 999"));
+    dm1->tblNettora->setFiltered(true);
+    const int before = countRows(QStringLiteral("Nettora"));
+    EXPECT_THROW(RecalcCash(), EngineError);
+    EXPECT_THROW(RecalcAll(), EngineError);
+    EXPECT_EQ(countRows(QStringLiteral("Nettora")), before);
+}
