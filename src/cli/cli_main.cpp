@@ -1,1 +1,39 @@
-int main() { return 0; }
+// nettora-cli entry: an application object without a display, then the
+// commands of cli_commands.h on the standard streams.
+#include "cli/cli_commands.h"
+
+#include <QApplication>
+#include <QFile>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    // No window is ever shown, but printing to PDF needs a platform; the
+    // offscreen one works on a machine without a display.
+    // Taken before Qt sees them: it would consume words such as -style
+    // even where they are a search text.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    // Standard error carries only the program's own one-line messages, not
+    // Qt's notes about the environment (such as a missing runtime folder).
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "nettora-cli: %s\n", text.toLocal8Bit().constData());
+    });
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Nettora"));
+    QApplication::setApplicationVersion(QStringLiteral(NETTORA_VERSION));
+
+    QFile in, out, err;
+    in.open(stdin, QIODevice::ReadOnly);
+    out.open(stdout, QIODevice::WriteOnly);
+    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    const int status = nettora::cli::runCli(arguments, in, out, err);
+    out.flush();
+    return status;
+}

@@ -1,0 +1,61 @@
+#pragma once
+// nettora-cli: the commands of the command-line companion, on the data module
+// dm1 (which the caller has connected), so that tests can call them
+// directly. runCli is the whole program minus the application object.
+//
+// The exchange document (see README, "nettora-cli"):
+//   {"format": "nettora", "version": 1,
+//    "clients": [{"fields": {...},
+//                 "statements": [{"fields": {...},
+//                                 "schedules": {"Cash": [{...}], ...}}]}]}
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+class QIODevice;
+
+namespace nettora::cli {
+
+// A refusal with a one-line message for the user; for a malformed document
+// the message starts with the place in it, e.g.
+// "clients[0].statements[1].schedules.Cash[2].Balance: a number is expected".
+class CliError : public std::runtime_error {
+public:
+    explicit CliError(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) {}
+    const QString &text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+struct ImportedClient {
+    qint64 clientId = 0;
+    std::vector<qint64> statementIds;  // in document order
+};
+
+// Checks the whole document, then adds its clients, statements and schedule
+// rows in one transaction, composes the derived client fields and runs every
+// recalculation of each new statement. Nothing is written when it throws.
+std::vector<ImportedClient> importDocument(const QByteArray &json);
+
+// The document for every client (clients by Id, statements by Id, schedule
+// rows in the order they were entered), or for one; empty fields are left out.
+QByteArray exportDocument(std::optional<qint64> clientId = std::nullopt);
+
+// One line per statement in the client list order, fields separated by tabs:
+// statement id, client FullName, Date, Description, NetWorth. A client
+// without statements gives one line with an empty id. A non-empty search
+// keeps the clients whose last name starts with it (any letter case).
+QStringList listStatements(const QString &search = QString());
+
+// Runs every recalculation of one statement.
+void recalcStatement(qint64 statementId);
+
+// The program: arguments without the program name. Returns the exit status.
+int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevice &err);
+
+}  // namespace nettora::cli

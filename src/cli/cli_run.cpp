@@ -1,0 +1,233 @@
+#include "cli/cli_commands.h"
+
+#include "app/dialogs.h"
+#include "data/datamodule.h"
+
+#include <QFile>
+#include <QIODevice>
+#include <QSaveFile>
+
+namespace nettora::cli {
+
+namespace {
+
+const char *const kUsage =
+    "Usage: nettora-cli [--data-dir DIR] COMMAND\n"
+    "\n"
+    "Commands:\n"
+    "  import FILE                  add the clients and statements of a document (FILE or - for standard input)\n"
+    "  export [--client ID] FILE    write every client, or one, as a document (FILE or - for standard output)\n"
+    "  list [--search TEXT]         one line per statement: id, client, date, description, net worth\n"
+    "  recalc --statement ID        run every recalculation of one statement\n"
+    "\n"
+    "The data directory is DIR, else NETTORA_DATA_DIR, else the program's own.\n";
+
+enum Exit { Ok = 0, Failed = 1, Usage = 2 };
+
+struct UsageError {
+    QString text;
+};
+
+QString oneLine(const QString &text)
+{
+    QString s = text.trimmed();
+    for (QChar &c : s)
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            c = QLatin1Char(' ');
+    return s;
+}
+
+// Messages the shared routines would show in a box go to the error stream;
+// a question is answered No, the answer that changes nothing.
+class StreamDialogs : public DialogService {
+public:
+    explicit StreamDialogs(QIODevice &err) : m_err(err) { setDialogService(this); }
+    ~StreamDialogs() override { setDialogService(nullptr); }
+    void error(const QString &text) override { say(text); }
+    bool warning(const QString &text) override
+    {
+        say(text + QStringLiteral(" (answered No)"));
+        return false;
+    }
+    void confirmation(const QString &text) override { say(text); }
+    void information(const QString &text) override { say(text); }
+
+private:
+    void say(const QString &text) { m_err.write((QStringLiteral("nettora-cli: ") + oneLine(text) + QLatin1Char('\n')).toUtf8()); }
+
+    QIODevice &m_err;
+};
+
+struct Command {
+    QString dataDir;
+    QString name;
+    QStringList positional;
+    QHash<QString, QString> options;  // without the leading "--"
+    bool help = false;
+};
+
+Command parse(const QStringList &args)
+{
+    static const QStringList valued = {QStringLiteral("data-dir"), QStringLiteral("client"), QStringLiteral("search"),
+                                       QStringLiteral("statement")};
+    Command c;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            c.help = true;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            QString name = a.mid(2), value;
+            const qsizetype eq = name.indexOf(QLatin1Char('='));
+            if (eq >= 0) {
+                value = name.mid(eq + 1);
+                name.truncate(eq);
+            } else if (valued.contains(name)) {
+                if (i + 1 >= args.size())
+                    throw UsageError{QStringLiteral("the option --%1 needs a value").arg(name)};
+                value = args[++i];
+            }
+            if (!valued.contains(name))
+                throw UsageError{QStringLiteral("unknown option %1").arg(a)};
+            if (name == QLatin1String("data-dir"))
+                c.dataDir = value;
+            else
+                c.options.insert(name, value);
+        } else if (c.name.isEmpty()) {
+            c.name = a;
+        } else {
+            c.positional << a;
+        }
+    }
+    return c;
+}
+
+void allowOnly(const Command &c, std::initializer_list<const char *> options, int positional)
+{
+    for (auto it = c.options.cbegin(); it != c.options.cend(); ++it) {
+        bool ok = false;
+        for (const char *o : options)
+            ok = ok || it.key() == QLatin1String(o);
+        if (!ok)
+            throw UsageError{QStringLiteral("the command %1 has no option --%2").arg(c.name, it.key())};
+    }
+    if (c.positional.size() != positional)
+        throw UsageError{positional == 0 ? QStringLiteral("the command %1 takes no file").arg(c.name)
+                                         : QStringLiteral("the command %1 needs one FILE (or -)").arg(c.name)};
+}
+
+qint64 idOption(const Command &c, const QString &name)
+{
+    bool ok = false;
+    const qint64 id = c.options.value(name).toLongLong(&ok);
+    if (!ok || id <= 0)
+        throw UsageError{QStringLiteral("--%1 needs a positive whole number").arg(name)};
+    return id;
+}
+
+QByteArray readInput(const QString &file, QIODevice &in)
+{
+    if (file == QLatin1String("-"))
+        return in.readAll();
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        throw CliError(QStringLiteral("cannot read \"%1\": %2").arg(file, f.errorString()));
+    return f.readAll();
+}
+
+void writeOutput(const QString &file, const QByteArray &data, QIODevice &out)
+{
+    if (file == QLatin1String("-")) {
+        out.write(data);
+        return;
+    }
+    // Written aside and renamed, so a failed export leaves no half file.
+    QSaveFile f(file);
+    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit())
+        throw CliError(QStringLiteral("cannot write \"%1\": %2").arg(file, f.errorString()));
+}
+
+int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
+{
+    // Everything about the arguments is checked before the data directory
+    // is taken, so a mistyped command never touches it.
+    QByteArray input;
+    std::optional<qint64> id;
+    if (c.name == QLatin1String("import")) {
+        allowOnly(c, {}, 1);
+    } else if (c.name == QLatin1String("export")) {
+        allowOnly(c, {"client"}, 1);
+        if (c.options.contains(QStringLiteral("client")))
+            id = idOption(c, QStringLiteral("client"));
+    } else if (c.name == QLatin1String("list")) {
+        allowOnly(c, {"search"}, 0);
+    } else if (c.name == QLatin1String("recalc")) {
+        allowOnly(c, {"statement"}, 0);
+        if (!c.options.contains(QStringLiteral("statement")))
+            throw UsageError{QStringLiteral("recalc needs --statement ID")};
+        id = idOption(c, QStringLiteral("statement"));
+    } else if (c.name.isEmpty()) {
+        throw UsageError{QStringLiteral("no command given")};
+    } else {
+        throw UsageError{QStringLiteral("unknown command \"%1\"").arg(c.name)};
+    }
+    if (c.name == QLatin1String("import"))
+        input = readInput(c.positional.value(0), in);
+
+    StreamDialogs dialogs(err);
+    Tdm1 module;
+    Tdm1 *const previous = dm1;
+    dm1 = &module;
+    struct Restore {
+        Tdm1 *previous;
+        ~Restore() { dm1 = previous; }
+    } restore{previous};
+    module.ConnectDb(resolveDataDirectory(c.dataDir));
+
+    if (c.name == QLatin1String("import")) {
+        QByteArray report;
+        for (const ImportedClient &client : importDocument(input)) {
+            report += "client\t" + QByteArray::number(client.clientId) + '\n';
+            for (qint64 s : client.statementIds)
+                report += "statement\t" + QByteArray::number(s) + '\n';
+        }
+        out.write(report);
+    } else if (c.name == QLatin1String("export")) {
+        writeOutput(c.positional.value(0), exportDocument(id), out);
+    } else if (c.name == QLatin1String("list")) {
+        QByteArray text;
+        for (const QString &line : listStatements(c.options.value(QStringLiteral("search"))))
+            text += line.toUtf8() + '\n';
+        out.write(text);
+    } else {
+        recalcStatement(*id);
+    }
+    return Ok;
+}
+
+}  // namespace
+
+int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevice &err)
+{
+    const auto fail = [&err](const QString &text, int status) {
+        err.write((QStringLiteral("nettora-cli: ") + oneLine(text) + QLatin1Char('\n')).toUtf8());
+        return status;
+    };
+    try {
+        const Command c = parse(arguments);
+        if (c.help) {
+            out.write(kUsage);
+            return Ok;
+        }
+        return execute(c, in, out, err);
+    } catch (const UsageError &e) {
+        return fail(e.text + QStringLiteral(" (see nettora-cli --help)"), Usage);
+    } catch (const CliError &e) {
+        return fail(e.text(), Failed);
+    } catch (const EngineError &e) {
+        return fail(e.text(), Failed);
+    } catch (const std::exception &e) {
+        return fail(QString::fromLocal8Bit(e.what()), Failed);
+    }
+}
+
+}  // namespace nettora::cli
