@@ -9,6 +9,7 @@
 // reaches the caller as an EngineError.
 
 #include <QString>
+#include <functional>
 
 namespace nettora {
 
@@ -27,6 +28,9 @@ void CloseDatabase();
 bool ReopenDatabase();
 QString ProgramVersion();
 bool ShellOpen(const QString &target);
+// Replaces the desktop shell behind ShellOpen (tests record what would have
+// been opened); an empty handler goes back to the desktop.
+void setShellHandler(std::function<bool(const QString &)> handler);
 
 // Deletes one statement and every schedule row of it (the workspace's
 // deletion): FilterStatementTables, then DeleteFilteredRows, in one

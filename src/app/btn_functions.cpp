@@ -1,0 +1,157 @@
+#include "app/btn_functions.h"
+
+#include "app/about.h"
+#include "app/dialogs.h"
+#include "app/home.h"
+#include "app/vendor.h"
+#include "data/db_functions.h"
+#include "data/globals.h"
+#include "settings/security.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+namespace nettora {
+
+namespace {
+
+QHash<QString, std::function<QWidget *()>> &factories()
+{
+    static QHash<QString, std::function<QWidget *()>> f;
+    return f;
+}
+
+QWidget *showWindow(QWidget *w)
+{
+    if (w) {
+        w->show();
+        w->raise();
+        w->activateWindow();
+    }
+    return w;
+}
+
+QWidget *openRegistered(const QString &className)
+{
+    const auto it = factories().constFind(className);
+    return it == factories().constEnd() ? nullptr : showWindow((*it)());
+}
+
+}  // namespace
+
+void registerWindowFactory(const QString &className, std::function<QWidget *()> make)
+{
+    factories().insert(className, std::move(make));
+}
+
+QWidget *OpenClientWindow(const QString &mode)
+{
+    ClearAllFilters();
+    ClientWindowMode = mode;
+    return openRegistered(QStringLiteral("TfrmClient"));
+}
+
+QWidget *OpenOptionsWindow()
+{
+    ClearAllFilters();
+    OptionsStartPage = QStringLiteral("user");
+    return openRegistered(QStringLiteral("TfrmOptions"));
+}
+
+QWidget *OpenSecurityWindow()
+{
+    ClearAllFilters();
+    return showWindow(new TfrmSecurity);
+}
+
+QWidget *OpenBackupWindow()
+{
+    ClearAllFilters();
+    return openRegistered(QStringLiteral("TfrmBackup"));
+}
+
+QWidget *OpenRestoreWindow()
+{
+    ClearAllFilters();
+    return openRegistered(QStringLiteral("TfrmRestore"));
+}
+
+QWidget *OpenAssetsWindow() { return openRegistered(QStringLiteral("TfrmAssets")); }
+QWidget *OpenLiabilitiesWindow() { return openRegistered(QStringLiteral("TfrmLiabilities")); }
+QWidget *OpenLegalWindow() { return openRegistered(QStringLiteral("TfrmLegal")); }
+QWidget *OpenNotesWindow() { return openRegistered(QStringLiteral("TfrmNotes")); }
+QWidget *OpenClientInformationWindow() { return openRegistered(QStringLiteral("TfrmClientAdd")); }
+
+QWidget *OpenIncomeExpenseWindow(const QString &page)
+{
+    IncomeExpensePage = page;
+    return openRegistered(QStringLiteral("TfrmIncomeAndExpense"));
+}
+
+void GoHome()
+{
+    ClearAllFilters();
+    if (frmMain) {
+        frmMain->show();
+        frmMain->mButtons();
+    }
+}
+
+void ExitProgram()
+{
+    ClearAllFilters();
+    if (frmMain)
+        frmMain->close();
+}
+
+void CheckForUpdate()
+{
+    if (!ShellOpen(vendor::WebSite + vendor::UpdateCheckPath + ProgramVersion()))
+        dialogs().error(QStringLiteral("Check Update function failed \n\rPlease insure that you are connected to the internet."));
+}
+
+QString helpFilePath()
+{
+    const QDir app(QCoreApplication::applicationDirPath());
+    const QString name = QStringLiteral("nettora_help.html");
+    const QStringList candidates = {app.filePath(QStringLiteral("help/") + name),
+                                    app.filePath(QStringLiteral("../help/") + name),
+                                    app.filePath(QStringLiteral("../share/nettora/help/") + name)};
+    for (const QString &c : candidates)
+        if (QFileInfo::exists(c))
+            return QFileInfo(c).absoluteFilePath();
+    return candidates.first();
+}
+
+void OpenHelpFile()
+{
+    const QString file = helpFilePath();
+    if (!QFileInfo::exists(file) || !ShellOpen(file))
+        dialogs().error(QStringLiteral("Your version of windows does not support the help file. Please contact us and "
+                                       "we will send you one by e-mail."));
+}
+
+void ShowAboutWindow()
+{
+    ClearAllFilters();
+    TfrmAbout about(QApplication::activeWindow());
+    about.exec();
+}
+
+void OpenAffiliatePage()
+{
+    if (!ShellOpen(vendor::WebSite + vendor::AffiliatePath))
+        dialogs().error(QStringLiteral("Please check your connection to the internet."));
+}
+
+QString CheckEntryMode()
+{
+    if (EntryMode == QLatin1String("Open"))
+        return QStringLiteral("Open");
+    dialogs().error(QStringLiteral("This action is disabled.\n\r\n\rClick on \"OK\" or \"Cancel\" to enable."));
+    return QStringLiteral("Closed");
+}
+
+}  // namespace nettora

@@ -1,0 +1,43 @@
+#pragma once
+// The window openers and menu actions every window shares. An opener
+// creates its window, shows it and returns it (nullptr when that window is
+// not part of this build); the caller decides whether to close or hide
+// itself.
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+namespace nettora {
+
+QWidget *OpenClientWindow(const QString &mode);
+QWidget *OpenOptionsWindow();
+QWidget *OpenSecurityWindow();
+QWidget *OpenBackupWindow();
+QWidget *OpenRestoreWindow();
+QWidget *OpenAssetsWindow();
+QWidget *OpenLiabilitiesWindow();
+QWidget *OpenLegalWindow();
+QWidget *OpenNotesWindow();
+QWidget *OpenClientInformationWindow();
+QWidget *OpenIncomeExpenseWindow(const QString &page);
+
+void GoHome();
+void ExitProgram();
+void CheckForUpdate();
+void OpenHelpFile();
+void ShowAboutWindow();
+void OpenAffiliatePage();
+
+// "Open" while a data-entry page browses; otherwise tells the user why the
+// action is disabled and returns "Closed".
+QString CheckEntryMode();
+
+// Where the user manual is, next to the program.
+QString helpFilePath();
+
+// Windows built in other units register how they are made, so that the
+// openers need not know every window class.
+void registerWindowFactory(const QString &className, std::function<QWidget *()> make);
+
+}  // namespace nettora

@@ -1,0 +1,347 @@
+#include "app/frame.h"
+
+#include "app/artwork.h"
+#include "app/btn_functions.h"
+#include "data/datamodule.h"
+#include "data/db_functions.h"
+
+#include <QEvent>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace nettora {
+
+const QColor ScreenFrame::Green(154, 194, 1);
+const QColor ScreenFrame::Orange(255, 149, 38);
+
+namespace {
+constexpr int kSideLinkLeft = 106;
+constexpr int kSideLinkTop = 92;
+constexpr int kSideLinkStep = 18;
+}  // namespace
+
+QFont ScreenFrame::menuFont()
+{
+    const QStringList families = QFontDatabase::families();
+    QFont f;
+    for (const char *name : {"AvantGarde Bk BT", "URW Gothic", "Liberation Sans"})
+        if (families.contains(QLatin1String(name))) {
+            f.setFamily(QLatin1String(name));
+            break;
+        }
+    if (f.family().isEmpty())
+        f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(13);
+    f.setBold(true);
+    return f;
+}
+
+QFont ScreenFrame::topLinkFont()
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(13);
+    f.setBold(true);
+    return f;
+}
+
+QFont ScreenFrame::sideLinkFont()
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(11);
+    return f;
+}
+
+ScreenFrame::ScreenFrame(bool home, QWidget *parent) : QWidget(parent), m_home(home)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(Width, Height);
+    if (!home)
+        setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setMouseTracking(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setWindowIcon(artwork::applicationIcon());
+
+    imMain = new QLabel(this);
+    imMain->setGeometry(0, 0, Width, Height);
+    imMain->setMouseTracking(true);
+    imMain->installEventFilter(this);
+    setBackground(home ? artwork::homeBackground() : artwork::frameBackground());
+
+    pcMain = new QStackedWidget(this);
+    pcMain->setGeometry(235, 88, Width - 235 - 1, Height - 88);
+    pcMain->setVisible(false);
+
+    const struct {
+        HoverLabel **label;
+        const char *caption;
+        int top, height;
+        Entry entry;
+    } menu[] = {
+        {&mOptions, "OPTIONS", 84, 57, Entry::Options},       {&mSecurity, "SECURITY", 141, 57, Entry::Security},
+        {&mCheckUpdate1, "CHECK", 198, 57, Entry::CheckUpdate}, {&mCheckUpdate2, "UPDATE", 255, 14, Entry::CheckUpdate},
+        {&mBackup, "BACKUP", 277, 57, Entry::Backup},         {&mRestore, "RESTORE", 341, 57, Entry::Restore},
+        {&mExit, home ? "EXIT" : "HOME", 433, 57, Entry::Home},
+    };
+    for (const auto &m : menu) {
+        auto *l = new HoverLabel(QString::fromLatin1(m.caption), this);
+        l->setGeometry(22, m.top, 62, m.height);
+        l->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+        l->setFont(menuFont());
+        l->setCursor(Qt::PointingHandCursor);
+        const Entry e = m.entry;
+        connect(l, &HoverLabel::hovered, this, [this, e] { hoverMenu(e); });
+        connect(l, &HoverLabel::clicked, this, [this, e] { triggerEntry(e); });
+        *m.label = l;
+    }
+    const struct {
+        HoverLabel **label;
+        const char *caption;
+        int left;
+        Entry entry;
+    } links[] = {{&mHelp, "help", 593, Entry::Help},
+                 {&mAbout, "about", 634, Entry::About},
+                 {&mAffiliate, "affiliate", 686, Entry::Affiliate}};
+    for (const auto &t : links) {
+        auto *l = new HoverLabel(QString::fromLatin1(t.caption), this);
+        l->setFont(topLinkFont());
+        l->adjustSize();
+        l->move(t.left, 28 - 2);
+        l->setCursor(Qt::PointingHandCursor);
+        HoverLabel *self = l;
+        connect(l, &HoverLabel::hovered, this, [this, self] { hoverTopLink(self); });
+        const Entry e = t.entry;
+        connect(l, &HoverLabel::clicked, this, [this, e] { triggerEntry(e); });
+        *t.label = l;
+    }
+    for (int x : {628, 678}) {
+        auto *bar = new QWidget(this);
+        bar->setGeometry(x, 32, 2, 11);
+        bar->setAutoFillBackground(true);
+        QPalette p = bar->palette();
+        p.setColor(QPalette::Window, Orange);
+        bar->setPalette(p);
+    }
+    mExit->setObjectName(QStringLiteral("mExit"));
+    mOptions->setObjectName(QStringLiteral("mOptions"));
+    mSecurity->setObjectName(QStringLiteral("mSecurity"));
+    mCheckUpdate1->setObjectName(QStringLiteral("mCheckUpdate1"));
+    mCheckUpdate2->setObjectName(QStringLiteral("mCheckUpdate2"));
+    mBackup->setObjectName(QStringLiteral("mBackup"));
+    mRestore->setObjectName(QStringLiteral("mRestore"));
+    mHelp->setObjectName(QStringLiteral("mHelp"));
+    mAbout->setObjectName(QStringLiteral("mAbout"));
+    mAffiliate->setObjectName(QStringLiteral("mAffiliate"));
+
+    if (!home && dm1 && dm1->tblUser->active())
+        setWindowTitle(PreparerDisplayName());
+    mButtons();
+}
+
+void ScreenFrame::setBackground(const QPixmap &picture)
+{
+    imMain->setPixmap(picture);
+}
+
+void ScreenFrame::setPageTop(int top)
+{
+    pcMain->setGeometry(235, top, Width - 235 - 1, Height - top);
+}
+
+HoverLabel *ScreenFrame::addSideLink(const QString &caption, QWidget *page, std::function<void()> onClick)
+{
+    auto *l = new HoverLabel(caption, this);
+    l->setFont(sideLinkFont());
+    l->setGeometry(kSideLinkLeft, kSideLinkTop + int(m_sideLinks.size()) * kSideLinkStep, 127, 13);
+    l->setCursor(Qt::PointingHandCursor);
+    l->show();
+    m_sideLinks.push_back(l);
+    if (page) {
+        addPage(page);
+        m_linkPages.emplace_back(l, page);
+    }
+    connect(l, &HoverLabel::hovered, this, [this, l] { hoverSideLink(l); });
+    connect(l, &HoverLabel::clicked, this, [this, page, onClick] {
+        if (page)
+            openPage(page);
+        if (onClick)
+            onClick();
+    });
+    return l;
+}
+
+void ScreenFrame::addPage(QWidget *page)
+{
+    if (pcMain->indexOf(page) >= 0)
+        return;
+    pcMain->addWidget(page);
+    page->setMouseTracking(true);
+    page->installEventFilter(this);
+}
+
+void ScreenFrame::openPage(QWidget *page)
+{
+    addPage(page);
+    pcMain->setCurrentWidget(page);
+    pcMain->setVisible(true);
+    ResetSubMenuFont();
+}
+
+QWidget *ScreenFrame::currentPage() const
+{
+    return pcMain->isVisible() ? pcMain->currentWidget() : nullptr;
+}
+
+HoverLabel *ScreenFrame::linkOfPage(QWidget *page) const
+{
+    for (const auto &[link, p] : m_linkPages)
+        if (p == page)
+            return link;
+    return nullptr;
+}
+
+void ScreenFrame::mButtons()
+{
+    for (HoverLabel *l : {mOptions, mSecurity, mCheckUpdate1, mCheckUpdate2, mBackup, mRestore, mExit})
+        l->setColors(Qt::white);
+    for (HoverLabel *l : {mHelp, mAbout, mAffiliate})
+        l->setColors(Green);
+}
+
+void ScreenFrame::ResetSubMenuFont()
+{
+    HoverLabel *open = linkOfPage(currentPage());
+    for (HoverLabel *l : m_sideLinks)
+        if (l != open)
+            l->setColors(Qt::black);
+    unsetCursor();
+    Menu_Select();
+    afterHoverReset();
+}
+
+void ScreenFrame::Menu_Select()
+{
+    if (HoverLabel *open = linkOfPage(currentPage()))
+        open->setColors(Qt::white, Green);
+}
+
+void ScreenFrame::hoverMenu(Entry e)
+{
+    mButtons();
+    if (e == Entry::CheckUpdate) {
+        mCheckUpdate1->setColors(Green);
+        mCheckUpdate2->setColors(Green);
+    } else {
+        entryLabel(e)->setColors(Green);
+    }
+}
+
+void ScreenFrame::hoverTopLink(HoverLabel *link)
+{
+    mButtons();
+    link->setColors(Orange);
+}
+
+void ScreenFrame::hoverSideLink(HoverLabel *link)
+{
+    ResetSubMenuFont();
+    link->setColors(Qt::white, Green);
+}
+
+void ScreenFrame::backgroundHover()
+{
+    ResetSubMenuFont();
+    mButtons();
+    unsetCursor();
+}
+
+bool ScreenFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+        if (watched == imMain || (pcMain->indexOf(qobject_cast<QWidget *>(watched)) >= 0))
+            backgroundHover();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ScreenFrame::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_centred) {
+        m_centred = true;
+        if (const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen())
+            move(s->availableGeometry().center() - QPoint(Width / 2, Height / 2));
+    }
+}
+
+HoverLabel *ScreenFrame::entryLabel(Entry e) const
+{
+    switch (e) {
+    case Entry::Options: return mOptions;
+    case Entry::Security: return mSecurity;
+    case Entry::CheckUpdate: return mCheckUpdate1;
+    case Entry::Backup: return mBackup;
+    case Entry::Restore: return mRestore;
+    case Entry::Home: return mExit;
+    case Entry::Help: return mHelp;
+    case Entry::About: return mAbout;
+    case Entry::Affiliate: return mAffiliate;
+    }
+    return nullptr;
+}
+
+void ScreenFrame::triggerEntry(Entry e)
+{
+    if (isOwnEntry(e))
+        return;
+    menuAction(e);
+}
+
+void ScreenFrame::leave()
+{
+    if (m_home)
+        hide();
+    else
+        close();
+}
+
+void ScreenFrame::menuAction(Entry e)
+{
+    switch (e) {
+    case Entry::Options:
+        if (OpenOptionsWindow())
+            leave();
+        break;
+    case Entry::Security:
+        if (OpenSecurityWindow())
+            leave();
+        break;
+    case Entry::Backup:
+        if (OpenBackupWindow())
+            leave();
+        break;
+    case Entry::Restore:
+        if (OpenRestoreWindow())
+            leave();
+        break;
+    case Entry::CheckUpdate: CheckForUpdate(); break;
+    case Entry::Home:
+        if (m_home) {
+            ExitProgram();
+        } else {
+            GoHome();
+            close();
+        }
+        break;
+    case Entry::Help: OpenHelpFile(); break;
+    case Entry::About: ShowAboutWindow(); break;
+    case Entry::Affiliate: OpenAffiliatePage(); break;
+    }
+}
+
+}  // namespace nettora

@@ -1,0 +1,83 @@
+#pragma once
+// The frame every main window shares: the background picture, the left menu,
+// the three top links, a column of side links, the page area, and the hover
+// and highlight rules on all of them. Windows derive from ScreenFrame, add
+// their side links and pages, and override menuAction for their deviations.
+
+#include "app/hoverlabel.h"
+
+#include <QStackedWidget>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+namespace nettora {
+
+class ScreenFrame : public QWidget {
+    Q_OBJECT
+public:
+    enum class Entry { Options, Security, CheckUpdate, Backup, Restore, Home, Help, About, Affiliate };
+
+    static const QColor Green;   // #9AC201
+    static const QColor Orange;  // #FF9526
+    static constexpr int Width = 752;
+    static constexpr int Height = 519;
+
+    // A home frame has EXIT instead of HOME and keeps its border icons.
+    explicit ScreenFrame(bool home = false, QWidget *parent = nullptr);
+
+    HoverLabel *mOptions, *mSecurity, *mCheckUpdate1, *mCheckUpdate2, *mBackup, *mRestore, *mExit;
+    HoverLabel *mHelp, *mAbout, *mAffiliate;
+    QLabel *imMain;
+    QStackedWidget *pcMain;
+
+    // Side links: "   Caption" for a top-level entry, "     - Caption" for a
+    // sub-item. A link with a page opens it; onClick runs after that.
+    HoverLabel *addSideLink(const QString &caption, QWidget *page = nullptr, std::function<void()> onClick = {});
+    const std::vector<HoverLabel *> &sideLinks() const { return m_sideLinks; }
+    void addPage(QWidget *page);
+    void openPage(QWidget *page);
+    QWidget *currentPage() const;
+    HoverLabel *linkOfPage(QWidget *page) const;
+
+    // Hover resets, by their long-standing names.
+    virtual void mButtons();
+    void ResetSubMenuFont();
+    void Menu_Select();
+
+    // What a click on a menu entry or top link does.
+    void triggerEntry(Entry e);
+    HoverLabel *entryLabel(Entry e) const;
+
+    static QFont menuFont();
+    static QFont topLinkFont();
+    static QFont sideLinkFont();
+
+protected:
+    virtual void menuAction(Entry e);
+    // The entry that stands for this window itself; it has no action.
+    virtual bool isOwnEntry(Entry) const { return false; }
+    // Runs at the end of every hover reset.
+    virtual void afterHoverReset() {}
+    void setPageTop(int top);
+    void setBackground(const QPixmap &picture);
+    bool isHome() const { return m_home; }
+    // Leaves this window after a menu action opened another one.
+    virtual void leave();
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void hoverMenu(Entry e);
+    void hoverTopLink(HoverLabel *link);
+    void hoverSideLink(HoverLabel *link);
+    void backgroundHover();
+
+    bool m_home;
+    bool m_centred = false;
+    std::vector<HoverLabel *> m_sideLinks;
+    std::vector<std::pair<HoverLabel *, QWidget *>> m_linkPages;
+};
+
+}  // namespace nettora

@@ -1,0 +1,181 @@
+#include "app/home.h"
+
+#include "app/artwork.h"
+#include "app/btn_functions.h"
+#include "app/dialogs.h"
+#include "data/datamodule.h"
+#include "data/db_functions.h"
+#include "data/globals.h"
+#include "settings/security.h"
+
+#include <QShowEvent>
+
+namespace nettora {
+
+TfrmMain *frmMain = nullptr;
+
+namespace {
+
+struct TileText {
+    const char *name, *mode, *lbl1, *lbl2, *lbl3, *empty;
+};
+
+const TileText kTiles[] = {
+    {"add", "Add", "Add", "Generate a new financial statement.", "", ""},
+    {"edit", "Edit", "Edit", "Make changes to an existing financial", "statement.",
+     "No financial statements available to edit."},
+    {"update", "Update", "Update", "Generate a new financial statement", "from an existing one.",
+     "No financial statements available to update."},
+    {"delete", "Delete", "Delete", "Permanently delete a financial", "statement.",
+     "No financial statements available to delete."},
+    {"print", "Print", "Print", "Print a financial statement to", "paper or pdf.",
+     "No financial statements available to print."},
+    {"email", "Email", "Email", "Email a financial statement.", "",
+     "There are no financial statements available to email."},
+    {"reports", "PDF", "PDF", "Convert statements to .PDF.", "",
+     "There are no financial statements available to convert to PDF."},
+};
+
+}  // namespace
+
+TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
+{
+    setObjectName(QStringLiteral("TfrmMain"));
+    frmMain = this;
+    // The home window stays for the whole run; others come and go.
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    const QRect text = artwork::homeDescriptionArea();
+    QFont titleFont = menuFont();
+    titleFont.setPixelSize(18);
+    QFont lineFont(QStringLiteral("Arial"));
+    lineFont.setPixelSize(13);
+    lbl1 = new QLabel(this);
+    lbl1->setObjectName(QStringLiteral("lbl1"));
+    lbl1->setFont(titleFont);
+    lbl1->setGeometry(text.left(), text.top(), text.width(), 24);
+    lbl2 = new QLabel(this);
+    lbl2->setObjectName(QStringLiteral("lbl2"));
+    lbl2->setFont(lineFont);
+    lbl2->setGeometry(text.left(), text.top() + 28, text.width(), 18);
+    lbl3 = new QLabel(this);
+    lbl3->setObjectName(QStringLiteral("lbl3"));
+    lbl3->setFont(lineFont);
+    lbl3->setGeometry(text.left(), text.top() + 46, text.width(), 18);
+    for (QLabel *l : {lbl1, lbl2, lbl3}) {
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, QColor(0x33, 0x3a, 0x40));
+        l->setPalette(p);
+    }
+
+    const auto layout = artwork::homeTiles();
+    for (const TileText &t : kTiles) {
+        const QString name = QString::fromLatin1(t.name);
+        QRect rect;
+        for (const auto &l : layout)
+            if (l.name == name)
+                rect = l.rect;
+        Tile tile{name, QString::fromLatin1(t.mode), new HoverLabel(QString(), this), new HoverLabel(QString(), this),
+                  QString::fromLatin1(t.lbl1), QString::fromLatin1(t.lbl2), QString::fromLatin1(t.lbl3),
+                  QString::fromLatin1(t.empty)};
+        tile.idle->setObjectName(name + QStringLiteral("_down"));
+        tile.up->setObjectName(name + QStringLiteral("_up"));
+        tile.idle->setPixmap(artwork::tilePicture(name, false));
+        tile.up->setPixmap(artwork::tilePicture(name, true));
+        tile.idle->setGeometry(rect);
+        tile.up->setGeometry(rect);
+        tile.up->setCursor(Qt::PointingHandCursor);
+        tile.up->hide();
+        connect(tile.idle, &HoverLabel::hovered, this, [this, name] { hoverTile(name); });
+        connect(tile.up, &HoverLabel::clicked, this, [this, name] { clickTile(name); });
+        m_tiles.push_back(tile);
+    }
+
+    Timer1.setSingleShot(true);
+    Timer1.setInterval(1);
+    connect(&Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+    Timer1.start();
+    mButtons();
+}
+
+TfrmMain::~TfrmMain()
+{
+    if (frmMain == this)
+        frmMain = nullptr;
+}
+
+void TfrmMain::showEvent(QShowEvent *event)
+{
+    ScreenFrame::showEvent(event);
+    setWindowTitle(QStringLiteral("Nettora - Version ") + ProgramVersion());
+}
+
+void TfrmMain::mButtons()
+{
+    ScreenFrame::mButtons();
+    for (const Tile &t : m_tiles) {
+        t.up->hide();
+        t.idle->show();
+    }
+    if (lbl1) {
+        lbl1->hide();
+        lbl2->hide();
+        lbl3->hide();
+    }
+    unsetCursor();
+}
+
+void TfrmMain::hoverTile(const QString &name)
+{
+    mButtons();
+    for (const Tile &t : m_tiles) {
+        if (t.name != name)
+            continue;
+        t.idle->hide();
+        t.up->show();
+        lbl1->setText(t.lbl1);
+        lbl2->setText(t.lbl2);
+        lbl3->setText(t.lbl3);
+        lbl1->show();
+        lbl2->show();
+        lbl3->setVisible(!t.lbl3.isEmpty());
+    }
+}
+
+void TfrmMain::clickTile(const QString &name)
+{
+    for (const Tile &t : m_tiles) {
+        if (t.name != name)
+            continue;
+        if (t.name != QLatin1String("add")) {
+            // The client table is unfiltered here: an empty Id means no client.
+            ClearAllFilters();
+            if (dm1->tblClient->asString("Id").isEmpty()) {
+                dialogs().error(t.emptyMessage);
+                return;
+            }
+        }
+        if (OpenClientWindow(t.mode))
+            hide();
+        return;
+    }
+}
+
+void TfrmMain::Timer1Timer()
+{
+    Timer1.stop();
+    if (LoginPending == QLatin1String("N"))
+        return;
+    Table *user = dm1->tblUser;
+    user->first();
+    const bool hasPassword = !user->asString("Password").isEmpty();
+    LoginPending = QStringLiteral("Y");
+    hide();
+    auto *security = static_cast<TfrmSecurity *>(OpenSecurityWindow());
+    if (hasPassword)
+        security->startLogin();
+    else
+        security->startFirstLogin();
+}
+
+}  // namespace nettora

@@ -1,0 +1,46 @@
+#pragma once
+// The home window: seven action tiles from which every piece of work starts,
+// the left menu with EXIT, and the one-shot login check after start-up.
+
+#include "app/frame.h"
+
+#include <QTimer>
+#include <vector>
+
+namespace nettora {
+
+class TfrmMain : public ScreenFrame {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    struct Tile {
+        QString name;      // add, edit, ... reports
+        QString mode;      // the ClientWindowMode it sets
+        HoverLabel *idle;  // add_down ...
+        HoverLabel *up;    // add_up ...
+        QString lbl1, lbl2, lbl3;
+        QString emptyMessage;  // shown when there is no client yet
+    };
+
+    void mButtons() override;
+    void Timer1Timer();
+    void clickTile(const QString &name);
+    void hoverTile(const QString &name);
+    const std::vector<Tile> &tiles() const { return m_tiles; }
+
+    QLabel *lbl1, *lbl2, *lbl3;
+    QTimer Timer1;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    std::vector<Tile> m_tiles;
+};
+
+// The home window of the run; it lives until the program ends.
+extern TfrmMain *frmMain;
+
+}  // namespace nettora

@@ -1,0 +1,53 @@
+#include "settings/password.h"
+
+#include "data/engine_error.h"
+
+#include <sodium.h>
+
+namespace nettora {
+
+namespace {
+void initSodium()
+{
+    static const bool ready = sodium_init() >= 0;
+    if (!ready)
+        throw EngineError(QStringLiteral("The password library could not be started."));
+}
+}  // namespace
+
+bool isPasswordHash(const QString &stored)
+{
+    return stored.startsWith(QLatin1String(crypto_pwhash_STRPREFIX));
+}
+
+QString hashPassword(const QString &password)
+{
+    initSodium();
+    const QByteArray utf8 = password.toUtf8();
+    char out[crypto_pwhash_STRBYTES];
+    if (crypto_pwhash_str(out, utf8.constData(), quint64(utf8.size()), crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                          crypto_pwhash_MEMLIMIT_INTERACTIVE)
+        != 0)
+        throw EngineError(QStringLiteral("Not enough memory to protect the password."));
+    return QString::fromLatin1(out);
+}
+
+bool verifyPassword(const QString &typed, const QString &stored, bool *needsRehash)
+{
+    if (needsRehash)
+        *needsRehash = false;
+    if (stored.isEmpty())
+        return false;
+    if (!isPasswordHash(stored)) {
+        const bool match = typed == stored;
+        if (needsRehash)
+            *needsRehash = match;
+        return match;
+    }
+    initSodium();
+    const QByteArray hash = stored.toLatin1();
+    const QByteArray utf8 = typed.toUtf8();
+    return crypto_pwhash_str_verify(hash.constData(), utf8.constData(), quint64(utf8.size())) == 0;
+}
+
+}  // namespace nettora

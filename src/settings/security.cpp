@@ -1,0 +1,376 @@
+#include "settings/security.h"
+
+#include "app/btn_functions.h"
+#include "app/dialogs.h"
+#include "app/home.h"
+#include "app/vendor.h"
+#include "data/datamodule.h"
+#include "data/db_functions.h"
+#include "data/globals.h"
+#include "settings/password.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace nettora {
+
+namespace {
+
+// One page of the window, laid out top to bottom the same way on all three.
+class PageBuilder {
+public:
+    PageBuilder(QWidget *page) : m_page(page) {}
+
+    void heading(const QString &text)
+    {
+        auto *l = new QLabel(text, m_page);
+        QFont f(QStringLiteral("Arial"));
+        f.setPixelSize(16);
+        f.setBold(true);
+        l->setFont(f);
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, QColor(0x3d, 0x46, 0x4d));
+        l->setPalette(p);
+        l->setGeometry(12, m_y, 480, 22);
+        m_y += 28;
+    }
+    void lines(const QStringList &texts)
+    {
+        for (const QString &t : texts) {
+            auto *l = new QLabel(t, m_page);
+            l->setFont(textFont());
+            l->setGeometry(12, m_y, 500, 14);
+            m_y += 14;
+        }
+        m_y += 12;
+    }
+    QLineEdit *field(const QString &caption, const QString &objectName, int maxLength, bool secret)
+    {
+        auto *l = new QLabel(caption, m_page);
+        QFont f = textFont();
+        f.setBold(true);
+        l->setFont(f);
+        l->setGeometry(40, m_y + 3, 120, 16);
+        auto *e = new QLineEdit(m_page);
+        e->setObjectName(objectName);
+        e->setGeometry(165, m_y, 180, 22);
+        if (maxLength > 0)
+            e->setMaxLength(maxLength);
+        if (secret)
+            e->setEchoMode(QLineEdit::Password);
+        m_y += 28;
+        return e;
+    }
+    void gap(int y) { m_y += y; }
+    // Tell Me More, Cancel, OK along the bottom of the page.
+    std::array<QPushButton *, 3> buttons(const QString &prefix)
+    {
+        std::array<QPushButton *, 3> out{};
+        const char *captions[] = {"Tell Me More", "Cancel", "OK"};
+        const char *names[] = {"More", "Cancel", "Ok"};
+        const int widths[] = {110, 80, 80};
+        int x = 12;
+        for (int i = 0; i < 3; ++i) {
+            auto *b = new QPushButton(QString::fromLatin1(captions[i]), m_page);
+            b->setObjectName(prefix + QLatin1String(names[i]));
+            b->setGeometry(i == 0 ? x : 500 - (3 - i) * 88 + 8, 392, widths[i], 28);
+            out[size_t(i)] = b;
+        }
+        out[2]->setDefault(true);
+        return out;
+    }
+    static QFont textFont()
+    {
+        QFont f(QStringLiteral("Arial"));
+        f.setPixelSize(11);
+        return f;
+    }
+
+private:
+    QWidget *m_page;
+    int m_y = 6;
+};
+
+const QStringList kIdentityTheft = {
+    QStringLiteral("Identity theft is the fastest growing crime in the United States, costing the victims and the "),
+    QStringLiteral("organizations with whom they do business more that $50 billion a year.  It is imperative that you "),
+    QStringLiteral("keep all of your username's and passord's in a safe and secure place.  If you feel that your "),
+    QStringLiteral("username's and password's are vulnerable, please protect yourself and your clients by clicking on"),
+};
+
+}  // namespace
+
+TfrmSecurity::TfrmSecurity(QWidget *parent) : ScreenFrame(false, parent)
+{
+    setObjectName(QStringLiteral("TfrmSecurity"));
+
+    tsLogin = new QWidget;
+    tsLogin->setObjectName(QStringLiteral("tsLogin"));
+    {
+        PageBuilder b(tsLogin);
+        b.heading(QStringLiteral("Login"));
+        b.lines({QStringLiteral("The Nettora Login feature is intended to prevent someone who does not know "),
+                 QStringLiteral("the password from accessing the program and sensitive data that is contained herein. Be aware"),
+                 QStringLiteral("that passwords are case-sensitive, so note whether or not you have your CAPS LOCK key on. ")});
+        d3_1 = b.field(QStringLiteral("Username:"), QStringLiteral("d3_1"), 0, false);
+        d3_2 = b.field(QStringLiteral("Password:"), QStringLiteral("d3_2"), 12, true);
+        b.gap(16);
+        b.heading(QStringLiteral("Oops"));
+        b.lines({QStringLiteral("Forget your password?  Not to worry our trained technicians can have you up and running within"),
+                 QStringLiteral("minutes.  With remote support capability, we can provide fast, easy, and secure support services "),
+                 QStringLiteral("resulting in a superior customer experience every time.  To utilize this service you must have a "),
+                 QStringLiteral("connection to the internet.  Click on the \"Tell Me More\" button to continue. ")});
+        const auto buttons = b.buttons(QStringLiteral("btnLogin"));
+        btnLoginMore = buttons[0];
+        btnLoginCancel = buttons[1];
+        btnLoginOk = buttons[2];
+    }
+
+    tsFirstLogin = new QWidget;
+    tsFirstLogin->setObjectName(QStringLiteral("tsFirstLogin"));
+    {
+        PageBuilder b(tsFirstLogin);
+        b.heading(QStringLiteral("Set Password"));
+        b.lines({QStringLiteral("The Nettora Password feature is intended to prevent someone who does not know "),
+                 QStringLiteral("the password from accessing the program and sensitive data that is contained herein.  You can "),
+                 QStringLiteral("change your password at any time. Be aware that passwords are case-sensitive, so note whether "),
+                 QStringLiteral("or not you have the CAPS LOCK key on.")});
+        d4_1 = b.field(QStringLiteral("Username:"), QStringLiteral("d4_1"), 12, false);
+        d4_u = b.field(QStringLiteral("New Password:"), QStringLiteral("d4_u"), 12, true);
+        d4_2 = b.field(QStringLiteral("Confirm Password:"), QStringLiteral("d4_2"), 12, true);
+        b.heading(QStringLiteral("Identity Theft?"));
+        b.lines(kIdentityTheft + QStringList{QStringLiteral("\"Tell Me More\".")});
+        const auto buttons = b.buttons(QStringLiteral("btnFirst"));
+        btnFirstMore = buttons[0];
+        btnFirstCancel = buttons[1];
+        btnFirstOk = buttons[2];
+    }
+
+    tsPassword = new QWidget;
+    tsPassword->setObjectName(QStringLiteral("tsPassword"));
+    {
+        PageBuilder b(tsPassword);
+        b.heading(QStringLiteral("Login"));
+        b.lines({QStringLiteral("The Nettora login feature is intended to prevent someone who does not know the"),
+                 QStringLiteral("login information from accessing the program and sensitive data that is contained herein.  You can "),
+                 QStringLiteral("change your login at any time. Be aware that passwords are case-sensitive, so note whether "),
+                 QStringLiteral("or not you have your CAPS LOCK key on.")});
+        d1_1 = b.field(QStringLiteral("Username:"), QStringLiteral("d1_1"), 12, false);
+        d1_2 = b.field(QStringLiteral("New Password:"), QStringLiteral("d1_2"), 12, true);
+        d1_3 = b.field(QStringLiteral("Confirm Password:"), QStringLiteral("d1_3"), 12, true);
+        b.heading(QStringLiteral("Identity Theft?"));
+        b.lines(kIdentityTheft + QStringList{QStringLiteral("the \"Tell Me More\" button below.")});
+        const auto buttons = b.buttons(QStringLiteral("btnChange"));
+        btnChangeMore = buttons[0];
+        btnChangeCancel = buttons[1];
+        btnChangeOk = buttons[2];
+    }
+
+    addPage(tsLogin);
+    addPage(tsFirstLogin);
+    s1 = addSideLink(QStringLiteral("   Login"), tsPassword, [this] {
+        d1_1->clear();
+        d1_2->clear();
+        d1_3->clear();
+        d1_1->setFocus();
+    });
+    s1->setObjectName(QStringLiteral("s1"));
+
+    connect(btnLoginOk, &QPushButton::clicked, this, &TfrmSecurity::loginOk);
+    connect(btnFirstOk, &QPushButton::clicked, this, &TfrmSecurity::firstLoginOk);
+    connect(btnChangeOk, &QPushButton::clicked, this, &TfrmSecurity::changeOk);
+    for (QLineEdit *e : {d3_1, d3_2})
+        connect(e, &QLineEdit::returnPressed, this, &TfrmSecurity::loginOk);
+    for (QLineEdit *e : {d4_1, d4_u, d4_2})
+        connect(e, &QLineEdit::returnPressed, this, &TfrmSecurity::firstLoginOk);
+    for (QLineEdit *e : {d1_1, d1_2, d1_3})
+        connect(e, &QLineEdit::returnPressed, this, &TfrmSecurity::changeOk);
+    connect(btnLoginCancel, &QPushButton::clicked, this, &TfrmSecurity::endProgram);
+    connect(btnFirstCancel, &QPushButton::clicked, this, &TfrmSecurity::endProgram);
+    connect(btnChangeCancel, &QPushButton::clicked, this, [this] {
+        GoHome();
+        close();
+    });
+    connect(btnLoginMore, &QPushButton::clicked, this, [this] { tellMeMore(true); });
+    connect(btnFirstMore, &QPushButton::clicked, this, [this] { tellMeMore(false); });
+    connect(btnChangeMore, &QPushButton::clicked, this, [this] { tellMeMore(false); });
+
+    openChangePage();
+    if (LoginPending == QLatin1String("Y"))
+        DisableAllButtons();
+}
+
+void TfrmSecurity::openChangePage()
+{
+    openPage(tsPassword);
+    // The stored password is a hash: the boxes start empty, the name filled.
+    dm1->tblUser->first();
+    d1_1->setText(dm1->tblUser->asString("User"));
+    d1_2->clear();
+    d1_3->clear();
+    d1_1->setFocus();
+}
+
+void TfrmSecurity::startLogin()
+{
+    openPage(tsLogin);
+    d3_1->clear();
+    d3_2->clear();
+    d3_1->setFocus();
+}
+
+void TfrmSecurity::startFirstLogin()
+{
+    openPage(tsFirstLogin);
+    d4_1->clear();
+    d4_u->clear();
+    d4_2->clear();
+    d4_1->setFocus();
+}
+
+void TfrmSecurity::DisableAllButtons()
+{
+    for (HoverLabel *l : {mOptions, mSecurity, mCheckUpdate1, mCheckUpdate2, mBackup, mRestore, mExit, mHelp, mAbout,
+                          mAffiliate})
+        l->setEnabled(false);
+    s1->setEnabled(false);
+    s1->hide();
+}
+
+void TfrmSecurity::afterHoverReset()
+{
+    if (LoginPending == QLatin1String("Y") && s1)
+        DisableAllButtons();
+}
+
+void TfrmSecurity::loginOk()
+{
+    const QString user = d3_1->text();
+    const QString password = d3_2->text();
+    Table *u = dm1->tblUser;
+    u->first();
+    const QString storedUser = u->asString("User");
+    const QString storedPassword = u->asString("Password");
+    if (user.isEmpty()) {
+        dialogs().error(QStringLiteral("You must enter a \"Username\"."));
+        d3_1->setFocus();
+        return;
+    }
+    if (password.isEmpty()) {
+        dialogs().error(QStringLiteral("You must enter a \"Password\"."));
+        d3_2->setFocus();
+        return;
+    }
+    bool rehash = false;
+    if (!verifyPassword(password, storedPassword, &rehash) || user != storedUser) {
+        dialogs().error(QStringLiteral("Invalid Login."));
+        return;
+    }
+    if (rehash) {
+        // A password kept as text from an older installation: keep its hash now.
+        try {
+            u->edit();
+            u->setAsString("Password", hashPassword(password));
+            u->post();
+        } catch (const EngineError &e) {
+            u->cancel();
+            dialogs().error(e.text());
+        }
+    }
+    LoginPending = QStringLiteral("N");
+    if (frmMain) {
+        frmMain->show();
+        frmMain->mButtons();
+    }
+    close();
+}
+
+bool TfrmSecurity::savePassword(QLineEdit *user, QLineEdit *password, QLineEdit *confirmation)
+{
+    const struct {
+        QLineEdit *box;
+        const char *message;
+    } required[] = {{user, "Please enter  \"Username\"."},
+                    {password, "Please enter  \"New Password\"."},
+                    {confirmation, "Please enter  \"Confirm Password\"."}};
+    for (const auto &r : required)
+        if (r.box->text().isEmpty()) {
+            dialogs().error(QString::fromLatin1(r.message));
+            r.box->setFocus();
+            return false;
+        }
+    if (password->text() != confirmation->text()) {
+        dialogs().error(QStringLiteral("\"New Password\" and \"Confirm Password\" do not match."));
+        password->setFocus();
+        return false;
+    }
+    Table *u = dm1->tblUser;
+    try {
+        u->first();
+        u->edit();  // an empty user table gets its first row here
+        u->setAsString("Password", hashPassword(password->text()));
+        u->setAsString("User", user->text());
+        u->post();
+    } catch (const EngineError &e) {
+        u->cancel();
+        dialogs().error(e.text());
+        return false;
+    }
+    dialogs().information(QStringLiteral("Password successfully updated."));
+    return true;
+}
+
+void TfrmSecurity::firstLoginOk()
+{
+    if (!savePassword(d4_1, d4_u, d4_2))
+        return;
+    LoginPending = QStringLiteral("N");
+    if (frmMain) {
+        frmMain->show();
+        frmMain->mButtons();
+    }
+    close();
+}
+
+void TfrmSecurity::changeOk()
+{
+    if (!savePassword(d1_1, d1_2, d1_3))
+        return;
+    if (frmMain) {
+        frmMain->show();
+        frmMain->mButtons();
+    }
+    close();
+}
+
+void TfrmSecurity::endProgram()
+{
+    m_ending = true;
+    close();
+    if (frmMain)
+        frmMain->close();
+}
+
+void TfrmSecurity::closeEvent(QCloseEvent *event)
+{
+    // Leaving while the login is pending can only mean ending the program.
+    if (LoginPending == QLatin1String("Y") && !m_ending) {
+        m_ending = true;
+        if (frmMain)
+            frmMain->close();
+    }
+    ScreenFrame::closeEvent(event);
+}
+
+void TfrmSecurity::tellMeMore(bool support)
+{
+    if (support) {
+        if (!ShellOpen(vendor::SupportPage))
+            dialogs().error(QStringLiteral("To view information for customer support you must be connected to the internet."));
+    } else if (!ShellOpen(vendor::PasswordProductPage)) {
+        dialogs().error(QStringLiteral("To view information for Vaultmere you must be connected to the internet."));
+    }
+}
+
+}  // namespace nettora
