@@ -194,7 +194,7 @@ void ScreenFrame::openPage(QWidget *page)
 
 QWidget *ScreenFrame::currentPage() const
 {
-    return pcMain->isVisible() ? pcMain->currentWidget() : nullptr;
+    return pcMain->isHidden() ? nullptr : pcMain->currentWidget();
 }
 
 HoverLabel *ScreenFrame::linkOfPage(QWidget *page) const

@@ -1,12 +1,12 @@
-// Program entry: title, data directory, start-up open pass, then the window.
+// Program entry: the title, the data directory and its start-up pass, then
+// the home window, which asks for the login once the event loop runs.
+#include "app/artwork.h"
 #include "app/dialogs.h"
+#include "app/home.h"
 #include "data/datamodule.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QLabel>
-#include <QMainWindow>
-#include <QScreen>
 
 using namespace nettora;
 
@@ -16,6 +16,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Nettora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Nettora"));
     QApplication::setApplicationVersion(QStringLiteral(NETTORA_VERSION));
+    QApplication::setWindowIcon(artwork::applicationIcon());
 
     QCommandLineParser args;
     args.addHelpOption();
@@ -25,24 +26,20 @@ int main(int argc, char *argv[])
     args.addOption(dataDirOption);
     args.process(app);
 
+    // A data directory that cannot be used ends the run with the reason;
+    // nothing is shown that could not work.
     Tdm1 module;
     dm1 = &module;
-    const QString dir = resolveDataDirectory(args.value(dataDirOption));
     try {
-        module.ConnectDb(dir);
+        module.ConnectDb(resolveDataDirectory(args.value(dataDirOption)));
     } catch (const EngineError &e) {
         dialogs().error(e.text());
         return 1;
     }
 
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Nettora - Version ") + QStringLiteral(NETTORA_VERSION));
-    window.setFixedSize(752, 519);
-    auto *label = new QLabel(QStringLiteral("Data directory: %1").arg(dir), &window);
-    label->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(label);
-    if (const QScreen *screen = window.screen())
-        window.move(screen->availableGeometry().center() - window.rect().center());
-    window.show();
-    return app.exec();
+    TfrmMain home;
+    home.show();
+    const int rc = app.exec();
+    dm1 = nullptr;
+    return rc;
 }

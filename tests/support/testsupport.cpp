@@ -2,6 +2,13 @@
 
 #include "data/globals.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QEnterEvent>
+#include <QMouseEvent>
+#include <QTest>
+#include <QWidget>
+
 namespace nettora::test {
 
 QStringList ScriptedDialogs::texts() const
@@ -93,6 +100,36 @@ int DataDirTest::countRows(const QString &table, const QString &where)
     Statement st = m_dm->db().prepare(sql);
     st.step();
     return int(st.columnInt(0));
+}
+
+QString saveScreenshot(QWidget *window, const QString &name)
+{
+    QString dir = qEnvironmentVariable("NETTORA_ARTIFACTS");
+    if (dir.isEmpty())
+        dir = QStringLiteral(NETTORA_ARTIFACTS_DIR);
+    QDir().mkpath(dir);
+    const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
+    window->grab().save(path);
+    return path;
+}
+
+void hover(QWidget *w)
+{
+    const QPointF local(w->width() / 2.0, w->height() / 2.0);
+    QEnterEvent e(local, w->mapToGlobal(local), w->mapToGlobal(local));
+    QApplication::sendEvent(w, &e);
+}
+
+void moveOver(QWidget *w)
+{
+    const QPointF local(w->width() / 2.0, w->height() / 2.0);
+    QMouseEvent e(QEvent::MouseMove, local, w->mapToGlobal(local), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+void click(QWidget *w)
+{
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
 }
 
 }  // namespace nettora::test

@@ -69,4 +69,13 @@ protected:
     std::unique_ptr<ScriptedDialogs> m_dialogs;
 };
 
+// Renders a window to PNG in the artefacts folder (NETTORA_ARTIFACTS, or the
+// build's artifacts folder) so that people can look at it; returns the path.
+QString saveScreenshot(QWidget *window, const QString &name);
+
+// Pointer events as the window system would deliver them.
+void hover(QWidget *w);           // the pointer enters w
+void moveOver(QWidget *w);        // the pointer moves over w
+void click(QWidget *w);           // left click in the middle of w
+
 }  // namespace nettora::test

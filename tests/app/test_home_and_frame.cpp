@@ -1,0 +1,265 @@
+// The home window, the common frame and its menu actions, as real widgets.
+#include "support/testsupport.h"
+
+#include "app/about.h"
+#include "app/btn_functions.h"
+#include "app/home.h"
+#include "data/db_functions.h"
+#include "data/globals.h"
+#include "settings/security.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace nettora;
+using namespace nettora::test;
+
+class Shell : public DataDirTest {
+protected:
+    void SetUp() override
+    {
+        DataDirTest::SetUp();
+        setShellHandler([this](const QString &target) {
+            opened << target;
+            return shellAnswer;
+        });
+    }
+    void TearDown() override
+    {
+        setShellHandler({});
+        delete home;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<ScreenFrame *>(w))
+                delete w;
+        DataDirTest::TearDown();
+    }
+    // The home window after a login, as the user meets it.
+    TfrmMain *loggedInHome()
+    {
+        LoginPending = "N";
+        home = new TfrmMain;
+        home->show();
+        QApplication::processEvents();
+        return home;
+    }
+    template <class W>
+    W *openWindow()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *x = qobject_cast<W *>(w); x && x->isVisible())
+                return x;
+        return nullptr;
+    }
+
+    TfrmMain *home = nullptr;
+    QStringList opened;
+    bool shellAnswer = true;
+};
+
+TEST_F(Shell, HomeWindowCaptionSizeAndTiles)
+{
+    TfrmMain *h = loggedInHome();
+    EXPECT_EQ(h->windowTitle(), "Nettora - Version 5.6.8.0");
+    EXPECT_EQ(h->size(), QSize(752, 519));
+    EXPECT_EQ(h->minimumSize(), h->maximumSize());
+    EXPECT_EQ(h->mExit->text(), "EXIT");
+    ASSERT_EQ(h->tiles().size(), 7u);
+    // Three to a row: Add, Edit, Update / Delete, Print, Email / PDF.
+    const auto &t = h->tiles();
+    EXPECT_EQ(t[0].idle->y(), t[2].idle->y());
+    EXPECT_LT(t[0].idle->x(), t[1].idle->x());
+    EXPECT_GT(t[3].idle->y(), t[0].idle->y());
+    EXPECT_EQ(t[3].idle->y(), t[5].idle->y());
+    EXPECT_GT(t[6].idle->y(), t[3].idle->y());
+    saveScreenshot(h, "home");
+}
+
+TEST_F(Shell, TilesOnAnEmptyClientTableSayWhy)
+{
+    TfrmMain *h = loggedInHome();
+    const struct {
+        const char *tile, *message;
+    } cases[] = {
+        {"edit", "No financial statements available to edit."},
+        {"update", "No financial statements available to update."},
+        {"delete", "No financial statements available to delete."},
+        {"print", "No financial statements available to print."},
+        {"email", "There are no financial statements available to email."},
+        {"reports", "There are no financial statements available to convert to PDF."},
+    };
+    for (const auto &c : cases) {
+        m_dialogs->clear();
+        h->hoverTile(c.tile);
+        click(h->findChild<HoverLabel *>(QString::fromLatin1(c.tile) + "_up"));
+        ASSERT_EQ(m_dialogs->shown().size(), 1u) << c.tile;
+        EXPECT_EQ(m_dialogs->shown()[0].kind, "error");
+        EXPECT_EQ(m_dialogs->shown()[0].text, c.message);
+        EXPECT_TRUE(h->isVisible());
+    }
+    m_dialogs->clear();
+    h->hoverTile("add");
+    click(h->findChild<HoverLabel *>("add_up"));
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(ClientWindowMode, "Add");
+
+    addClient("Ann", "Able");
+    h->clickTile("edit");
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(ClientWindowMode, "Edit");
+}
+
+TEST_F(Shell, TileHoverShowsItsPictureAndTexts)
+{
+    TfrmMain *h = loggedInHome();
+    auto *idle = h->findChild<HoverLabel *>("update_down");
+    auto *up = h->findChild<HoverLabel *>("update_up");
+    hover(idle);
+    EXPECT_FALSE(idle->isVisible());
+    EXPECT_TRUE(up->isVisible());
+    EXPECT_EQ(h->lbl1->text(), "Update");
+    EXPECT_EQ(h->lbl2->text(), "Generate a new financial statement");
+    EXPECT_EQ(h->lbl3->text(), "from an existing one.");
+    EXPECT_TRUE(h->lbl3->isVisible());
+    hover(h->findChild<HoverLabel *>("add_down"));
+    EXPECT_FALSE(up->isVisible());
+    EXPECT_FALSE(h->lbl3->isVisible());  // Add has two lines only
+    moveOver(h->imMain);
+    EXPECT_TRUE(idle->isVisible());
+    EXPECT_FALSE(h->lbl1->isVisible());
+}
+
+TEST_F(Shell, MenuHoverColours)
+{
+    TfrmMain *h = loggedInHome();
+    const QColor white(Qt::white);
+    hover(h->mCheckUpdate1);
+    EXPECT_EQ(h->mCheckUpdate1->textColor(), ScreenFrame::Green);
+    EXPECT_EQ(h->mCheckUpdate2->textColor(), ScreenFrame::Green);
+    hover(h->mCheckUpdate2);
+    EXPECT_EQ(h->mCheckUpdate1->textColor(), ScreenFrame::Green);
+    EXPECT_EQ(h->mCheckUpdate2->textColor(), ScreenFrame::Green);
+    hover(h->mBackup);
+    EXPECT_EQ(h->mCheckUpdate1->textColor(), white);
+    EXPECT_EQ(h->mBackup->textColor(), ScreenFrame::Green);
+    hover(h->mAbout);
+    EXPECT_EQ(h->mAbout->textColor(), ScreenFrame::Orange);
+    EXPECT_EQ(h->mBackup->textColor(), white);
+    EXPECT_EQ(h->mHelp->textColor(), ScreenFrame::Green);
+    hover(h->mCheckUpdate1);
+    moveOver(h->imMain);
+    for (HoverLabel *l : {h->mOptions, h->mSecurity, h->mCheckUpdate1, h->mCheckUpdate2, h->mBackup, h->mRestore, h->mExit})
+        EXPECT_EQ(l->textColor(), white) << l->text().toStdString();
+    for (HoverLabel *l : {h->mHelp, h->mAbout, h->mAffiliate})
+        EXPECT_EQ(l->textColor(), ScreenFrame::Green);
+    EXPECT_FALSE(h->testAttribute(Qt::WA_SetCursor));
+}
+
+TEST_F(Shell, SideLinkHoverAndTheOpenPageHighlight)
+{
+    loggedInHome();
+    auto *sec = static_cast<TfrmSecurity *>(OpenSecurityWindow());
+    HoverLabel *login = sec->s1;
+    EXPECT_EQ(login->text(), "   Login");
+    EXPECT_EQ(login->backgroundColor(), ScreenFrame::Green);  // its page is open
+    EXPECT_EQ(login->textColor(), QColor(Qt::white));
+    moveOver(sec->imMain);
+    EXPECT_TRUE(login->opaque());  // the open page keeps its highlight
+    EXPECT_EQ(sec->windowTitle(), " ");  // no preparer yet
+    saveScreenshot(sec, "security_change");
+}
+
+TEST_F(Shell, HomeFromAnyWindowShowsHomeWithFiltersOff)
+{
+    TfrmMain *h = loggedInHome();
+    const qint64 c = addClient("Ann", "Able");
+    const qint64 s = addStatement(c);
+    QPointer<TfrmSecurity> sec = static_cast<TfrmSecurity *>(OpenSecurityWindow());
+    h->hide();
+    FilterStatementTables(QString::number(c), QString::number(s));
+    click(sec->mExit);
+    QApplication::processEvents();
+    EXPECT_TRUE(h->isVisible());
+    EXPECT_TRUE(sec.isNull() || !sec->isVisible());
+    for (Table *t : dm1->tables())
+        EXPECT_EQ(t->filtered(), t == dm1->tblNotes) << t->tableName().toStdString();
+}
+
+TEST_F(Shell, ExitEndsTheProgram)
+{
+    TfrmMain *h = loggedInHome();
+    FilterStatementTables(QString::number(addClient("A", "B")), QString());
+    click(h->mExit);
+    EXPECT_FALSE(h->isVisible());
+    EXPECT_FALSE(dm1->tblClient->filtered());
+}
+
+TEST_F(Shell, OwnEntryDoesNothing)
+{
+    loggedInHome();
+    auto *sec = static_cast<TfrmSecurity *>(OpenSecurityWindow());
+    click(sec->mSecurity);
+    QApplication::processEvents();
+    EXPECT_TRUE(sec->isVisible());
+    int frames = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        frames += qobject_cast<TfrmSecurity *>(w) && w->isVisible();
+    EXPECT_EQ(frames, 1);
+}
+
+TEST_F(Shell, UpdateCheckHelpAndAffiliateGoThroughTheShell)
+{
+    TfrmMain *h = loggedInHome();
+    click(h->mCheckUpdate2);
+    click(h->mAffiliate);
+    click(h->mHelp);
+    ASSERT_EQ(opened.size(), 3);
+    EXPECT_TRUE(opened[0].endsWith("/sc/check_update.php?version=5.6.8.0")) << opened[0].toStdString();
+    EXPECT_TRUE(opened[1].endsWith("/affiliates/index.html"));
+    EXPECT_TRUE(opened[2].endsWith("nettora_help.html"));
+    EXPECT_TRUE(QFileInfo::exists(opened[2]));
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_TRUE(h->isVisible());
+
+    shellAnswer = false;
+    click(h->mCheckUpdate1);
+    click(h->mAffiliate);
+    click(h->mHelp);
+    EXPECT_EQ(m_dialogs->texts(),
+              (QStringList{"Check Update function failed \n\rPlease insure that you are connected to the internet.",
+                           "Please check your connection to the internet.",
+                           "Your version of windows does not support the help file. Please contact us and we will "
+                           "send you one by e-mail."}));
+}
+
+TEST_F(Shell, CheckEntryMode)
+{
+    EntryMode = "Open";
+    EXPECT_EQ(CheckEntryMode(), "Open");
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EntryMode = "Closed";
+    EXPECT_EQ(CheckEntryMode(), "Closed");
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"This action is disabled.\n\r\n\rClick on \"OK\" or \"Cancel\" to enable."});
+}
+
+TEST_F(Shell, AboutWindowIsModalWithItsLinks)
+{
+    TfrmMain *h = loggedInHome();
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto *about = qobject_cast<TfrmAbout *>(QApplication::activeModalWidget());
+        ASSERT_NE(about, nullptr);
+        seen = true;
+        EXPECT_EQ(about->windowTitle(), "About");
+        EXPECT_EQ(about->size(), QSize(512, 305));
+        EXPECT_EQ(about->findChild<QLabel *>("lblVersion")->text(), "Version: 5.6.8.0");
+        saveScreenshot(about, "about");
+        shellAnswer = false;
+        Q_EMIT about->findChild<QLabel *>("lblSupport")->linkActivated("https://example.invalid/");
+        click(about->findChild<QPushButton *>("btnClose"));
+    });
+    click(h->mAbout);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Error:  Please check your internet connection"});
+}

@@ -1,0 +1,237 @@
+// Start-up login, first password and the change page, as real widgets.
+#include "support/testsupport.h"
+
+#include "app/btn_functions.h"
+#include "app/home.h"
+#include "data/globals.h"
+#include "settings/password.h"
+#include "settings/security.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+
+using namespace nettora;
+using namespace nettora::test;
+
+class Security : public DataDirTest {
+protected:
+    void TearDown() override
+    {
+        delete home;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<ScreenFrame *>(w))
+                delete w;
+        DataDirTest::TearDown();
+    }
+    void storeCredentials(const QString &user, const QString &password)
+    {
+        Table *u = dm1->tblUser;
+        u->first();
+        u->edit();
+        u->setAsString("User", user);
+        u->setAsString("Password", password);
+        u->post();
+    }
+    QString storedPassword()
+    {
+        dm1->tblUser->first();
+        return dm1->tblUser->asString("Password");
+    }
+    // A start: the home window, then the one-shot login check.
+    TfrmSecurity *start()
+    {
+        home = new TfrmMain;
+        home->show();
+        for (int i = 0; i < 200 && !securityWindow(); ++i)
+            QTest::qWait(10);
+        EXPECT_NE(securityWindow(), nullptr);
+        return securityWindow();
+    }
+    TfrmSecurity *securityWindow()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *s = qobject_cast<TfrmSecurity *>(w); s && s->isVisible())
+                return s;
+        return nullptr;
+    }
+    void type(QLineEdit *e, const QString &text)
+    {
+        e->clear();
+        QTest::keyClicks(e, text);
+    }
+
+    TfrmMain *home = nullptr;
+};
+
+TEST_F(Security, NoPasswordStartsOnTheSetPasswordPageWithTheMenuDisabled)
+{
+    TfrmSecurity *s = start();
+    EXPECT_EQ(LoginPending, "Y");
+    EXPECT_FALSE(home->isVisible());
+    EXPECT_EQ(s->currentPage(), s->tsFirstLogin);
+    EXPECT_EQ(s->focusWidget(), s->d4_1);
+    for (HoverLabel *l : {s->mOptions, s->mSecurity, s->mCheckUpdate1, s->mBackup, s->mRestore, s->mExit, s->mHelp,
+                          s->mAbout, s->mAffiliate})
+        EXPECT_FALSE(l->isEnabled());
+    EXPECT_FALSE(s->s1->isVisible());
+    moveOver(s->imMain);  // the hover reset keeps it so
+    EXPECT_FALSE(s->mOptions->isEnabled());
+    EXPECT_FALSE(s->s1->isVisible());
+    saveScreenshot(s, "security_first_login");
+}
+
+TEST_F(Security, FirstPasswordChecksInOrderThenStoresAHash)
+{
+    TfrmSecurity *s = start();
+    const struct {
+        const char *user, *password, *confirm, *message;
+        QLineEdit *TfrmSecurity::*focus;
+    } cases[] = {
+        {"", "", "", "Please enter  \"Username\".", &TfrmSecurity::d4_1},
+        {"admin", "", "x", "Please enter  \"New Password\".", &TfrmSecurity::d4_u},
+        {"admin", "Secret", "", "Please enter  \"Confirm Password\".", &TfrmSecurity::d4_2},
+        {"admin", "Secret", "secret", "\"New Password\" and \"Confirm Password\" do not match.", &TfrmSecurity::d4_u},
+    };
+    for (const auto &c : cases) {
+        m_dialogs->clear();
+        type(s->d4_1, c.user);
+        type(s->d4_u, c.password);
+        type(s->d4_2, c.confirm);
+        click(s->btnFirstOk);
+        EXPECT_EQ(m_dialogs->texts(), QStringList{QString::fromUtf8(c.message)});
+        EXPECT_EQ(s->focusWidget(), s->*c.focus) << c.message;
+        EXPECT_EQ(storedPassword(), "");
+    }
+    m_dialogs->clear();
+    QPointer<TfrmSecurity> guard(s);
+    type(s->d4_1, "admin");
+    type(s->d4_u, "Secret");
+    type(s->d4_2, "Secret");
+    QTest::keyClick(s->d4_2, Qt::Key_Return);
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Password successfully updated."});
+    EXPECT_EQ(m_dialogs->shown()[0].kind, "information");
+    EXPECT_EQ(LoginPending, "N");
+    EXPECT_TRUE(home->isVisible());
+    QApplication::processEvents();
+    EXPECT_TRUE(guard.isNull() || !guard->isVisible());
+    const QString stored = storedPassword();
+    EXPECT_NE(stored, "Secret");
+    EXPECT_TRUE(isPasswordHash(stored));
+    EXPECT_TRUE(verifyPassword("Secret", stored));
+    dm1->tblUser->first();
+    EXPECT_EQ(dm1->tblUser->asString("User"), "admin");
+}
+
+TEST_F(Security, LoginEdgeCases)
+{
+    storeCredentials("Admin", hashPassword("Secret1"));
+    const struct {
+        const char *user, *password, *message;
+    } refusals[] = {
+        {"", "", "You must enter a \"Username\"."},
+        {"", "Secret1", "You must enter a \"Username\"."},
+        {"Admin", "", "You must enter a \"Password\"."},
+        {"Admin", "secret1", "Invalid Login."},
+        {"Admin", "Secret1 ", "Invalid Login."},
+        {"admin", "Secret1", "Invalid Login."},
+        {"Admin ", "Secret1", "Invalid Login."},
+    };
+    TfrmSecurity *s = start();
+    EXPECT_EQ(s->currentPage(), s->tsLogin);
+    EXPECT_EQ(s->focusWidget(), s->d3_1);
+    EXPECT_EQ(s->d3_2->maxLength(), 12);
+    saveScreenshot(s, "security_login");
+    for (const auto &r : refusals) {
+        m_dialogs->clear();
+        type(s->d3_1, r.user);
+        type(s->d3_2, r.password);
+        click(s->btnLoginOk);
+        EXPECT_EQ(m_dialogs->texts(), QStringList{QString::fromUtf8(r.message)}) << r.user << "/" << r.password;
+        EXPECT_EQ(LoginPending, "Y");
+        EXPECT_FALSE(home->isVisible());
+    }
+    m_dialogs->clear();
+    type(s->d3_1, "Admin");
+    type(s->d3_2, "Secret1");
+    click(s->btnLoginOk);
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(LoginPending, "N");
+    EXPECT_TRUE(home->isVisible());
+}
+
+TEST_F(Security, PlainTextPasswordFromAnOlderFileIsAcceptedOnceAndHashed)
+{
+    storeCredentials("Admin", "OldPass");
+    TfrmSecurity *s = start();
+    type(s->d3_1, "Admin");
+    type(s->d3_2, "oldpass");
+    click(s->btnLoginOk);
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Invalid Login."});
+    EXPECT_EQ(storedPassword(), "OldPass");
+    type(s->d3_2, "OldPass");
+    click(s->btnLoginOk);
+    EXPECT_EQ(LoginPending, "N");
+    EXPECT_TRUE(isPasswordHash(storedPassword()));
+    EXPECT_TRUE(verifyPassword("OldPass", storedPassword()));
+}
+
+TEST_F(Security, CancelOnTheLoginEndsTheProgram)
+{
+    storeCredentials("Admin", hashPassword("x"));
+    TfrmSecurity *s = start();
+    QPointer<TfrmSecurity> guard(s);
+    click(s->btnLoginCancel);
+    QApplication::processEvents();
+    EXPECT_FALSE(home->isVisible());
+    EXPECT_TRUE(guard.isNull() || !guard->isVisible());
+    EXPECT_EQ(LoginPending, "Y");
+}
+
+TEST_F(Security, ChangePageOpensWithTheNameAndSavesANewHash)
+{
+    storeCredentials("Admin", hashPassword("First"));
+    LoginPending = "N";
+    home = new TfrmMain;
+    home->show();
+    QApplication::processEvents();
+    click(home->mSecurity);
+    TfrmSecurity *s = securityWindow();
+    ASSERT_NE(s, nullptr);
+    EXPECT_FALSE(home->isVisible());
+    EXPECT_EQ(s->currentPage(), s->tsPassword);
+    EXPECT_EQ(s->d1_1->text(), "Admin");
+    EXPECT_EQ(s->d1_2->text(), "");
+    EXPECT_EQ(s->d1_3->text(), "");
+    EXPECT_TRUE(s->mOptions->isEnabled());
+
+    click(s->btnChangeOk);
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter  \"New Password\"."});
+    m_dialogs->clear();
+    const QString before = storedPassword();
+    type(s->d1_1, "Boss");
+    type(s->d1_2, "Second");
+    type(s->d1_3, "Second");
+    click(s->btnChangeOk);
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Password successfully updated."});
+    EXPECT_NE(storedPassword(), before);
+    EXPECT_TRUE(verifyPassword("Second", storedPassword()));
+    EXPECT_FALSE(verifyPassword("First", storedPassword()));
+    EXPECT_TRUE(home->isVisible());
+    EXPECT_EQ(LoginPending, "N");
+}
+
+TEST_F(Security, LaterStartsAskForTheLogin)
+{
+    TfrmSecurity *s = start();
+    type(s->d4_1, "admin");
+    type(s->d4_u, "pw");
+    type(s->d4_2, "pw");
+    click(s->btnFirstOk);
+    delete home;
+    home = nullptr;
+    resetProcessTexts();
+    restart();
+    TfrmSecurity *again = start();
+    EXPECT_EQ(again->currentPage(), again->tsLogin);
+}
