@@ -90,7 +90,9 @@ ScreenFrame::ScreenFrame(bool home, QWidget *parent) : QWidget(parent), m_home(h
     };
     for (const auto &m : menu) {
         auto *l = new HoverLabel(QString::fromLatin1(m.caption), this);
-        l->setGeometry(22, m.top, 62, m.height);
+        // Wider than the 62-pixel column entry, centred on it, so that the
+        // substitute menu font never clips a caption.
+        l->setGeometry(7, m.top, 92, m.height);
         l->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
         l->setFont(menuFont());
         l->setCursor(Qt::PointingHandCursor);

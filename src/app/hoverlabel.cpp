@@ -16,7 +16,7 @@ void HoverLabel::setColors(const QColor &text, const QColor &background)
     m_background = background;
     QPalette p = palette();
     p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Disabled, QPalette::WindowText, text.lighter(160));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(140, 146, 152));
     if (background.isValid())
         p.setColor(QPalette::Window, background);
     setPalette(p);
