@@ -3,6 +3,7 @@
 #include "app/artwork.h"
 #include "app/dialogs.h"
 #include "app/home.h"
+#include "app/windows.h"
 #include "data/datamodule.h"
 
 #include <QApplication>
@@ -37,6 +38,7 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    registerAllWindows();
     TfrmMain home;
     home.show();
     const int rc = app.exec();
