@@ -610,6 +610,42 @@ int Table::recordCount()
     return int(m_view.size());
 }
 
+int Table::recNo()
+{
+    ensureView();
+    return m_pos;
+}
+
+void Table::moveToRecNo(int index)
+{
+    checkBrowseMode();
+    ensureView();
+    if (m_view.empty())
+        return;
+    m_pos = std::clamp(index, 0, int(m_view.size()) - 1);
+    m_current = m_view[size_t(m_pos)];
+    m_eof = m_bof = false;
+}
+
+QVariant Table::valueAt(int index, int pos)
+{
+    ensureView();
+    if (index < 0 || index >= int(m_view.size()) || pos < 0 || pos >= fieldCount())
+        return QVariant();
+    const qint64 row = m_view[size_t(index)];
+    if ((m_state == RecordState::Edit && row == m_current) || (m_bufferValid && m_bufferRow == row))
+        return m_buffer[size_t(pos)];
+    Statement st = m_db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                    .arg(quoteIdent(m_def.fields[size_t(pos)].name), quoteIdent(m_def.name)));
+    st.bind(1, row);
+    return st.step() ? st.column(0) : QVariant();
+}
+
+QString Table::asStringAt(int index, int pos)
+{
+    return displayText(pos, valueAt(index, pos));
+}
+
 Bookmark Table::bookmark()
 {
     if (m_state == RecordState::Insert)

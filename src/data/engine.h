@@ -153,6 +153,13 @@ public:
     bool isEmpty();
     int recordCount();
 
+    // Positions by number (0-based) in the view, for lists that show it.
+    int recNo();  // -1 when the view is empty
+    void moveToRecNo(int index);
+    // A field of the row at a position, read without moving the cursor.
+    QString asStringAt(int index, int pos);
+    QVariant valueAt(int index, int pos);
+
     Bookmark bookmark();
     void gotoBookmark(Bookmark b);  // throws when the row is not in view
     bool bookmarkValid(Bookmark b);
