@@ -372,6 +372,12 @@ void Transaction::commit()
 Table::Table(Database &db, const TableDef &def) : m_db(db), m_def(def)
 {
     m_buffer.resize(def.fields.size());
+    m_loaded.assign(def.fields.size(), false);
+    m_wanted.assign(def.fields.size(), false);
+    for (const auto &f : def.fields)
+        m_fieldSql.push_back(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(quoteIdent(f.name), quoteIdent(def.name)));
+    m_rowSql = QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quoteIdent(def.name));
+    m_versionKey = def.name.toLower();
     m_dirty.assign(def.fields.size(), false);
     m_db.attach(this);
 }
@@ -496,7 +502,7 @@ void Table::buildView()
     while (st.step())
         m_view.push_back(st.columnInt(0));
     m_viewValid = true;
-    m_viewVersion = m_db.version(m_def.name);
+    m_viewVersion = tableVersion();
     m_bufferValid = false;
 
     const int size = int(m_view.size());
@@ -524,7 +530,7 @@ void Table::buildView()
 void Table::ensureView()
 {
     requireActive();
-    if (!m_viewValid || m_viewVersion != m_db.version(m_def.name))
+    if (!m_viewValid || m_viewVersion != tableVersion())
         buildView();
 }
 
@@ -633,10 +639,10 @@ QVariant Table::valueAt(int index, int pos)
     if (index < 0 || index >= int(m_view.size()) || pos < 0 || pos >= fieldCount())
         return QVariant();
     const qint64 row = m_view[size_t(index)];
-    if ((m_state == RecordState::Edit && row == m_current) || (m_bufferValid && m_bufferRow == row))
+    if ((m_state == RecordState::Edit && row == m_current)
+        || (m_bufferValid && m_bufferRow == row && m_loaded[size_t(pos)]))
         return m_buffer[size_t(pos)];
-    Statement st = m_db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                    .arg(quoteIdent(m_def.fields[size_t(pos)].name), quoteIdent(m_def.name)));
+    Statement st = m_db.prepare(m_fieldSql[size_t(pos)]);
     st.bind(1, row);
     return st.step() ? st.column(0) : QVariant();
 }
@@ -678,21 +684,59 @@ qint64 Table::currentRowId()
     return m_current;
 }
 
-void Table::loadBuffer()
+void Table::prepareBuffer()
 {
     const qint64 row = currentRowId();
     if (m_bufferValid && m_bufferRow == row)
         return;
+    // The fields read on the previous row are most likely read on this one
+    // too (a list walking its rows): one statement reads them all.
+    std::vector<int> wanted;
+    if (m_bufferValid && row != 0)
+        for (int i = 0; i < int(m_loaded.size()); ++i)
+            if (m_wanted[size_t(i)])
+                wanted.push_back(i);
     std::fill(m_buffer.begin(), m_buffer.end(), QVariant());
-    if (row != 0) {
-        Statement st = m_db.prepare(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quoteIdent(m_def.name)));
-        st.bind(1, row);
-        if (st.step())
-            for (int i = 0; i < int(m_buffer.size()); ++i)
-                m_buffer[size_t(i)] = st.column(i);
-    }
+    // With no current row every field is known to be empty.
+    std::fill(m_loaded.begin(), m_loaded.end(), row == 0);
+    std::fill(m_wanted.begin(), m_wanted.end(), false);
     m_bufferRow = row;
     m_bufferValid = true;
+    if (wanted.size() > 1 && wanted.size() < m_loaded.size() / 2) {
+        QString key;
+        for (int i : wanted)
+            key += QString::number(i) + QLatin1Char(',');
+        auto it = m_fieldSetSql.find(key);
+        if (it == m_fieldSetSql.end()) {
+            QStringList cols;
+            for (int i : wanted)
+                cols << quoteIdent(m_def.fields[size_t(i)].name);
+            it = m_fieldSetSql.insert(key, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                               .arg(cols.join(QStringLiteral(", ")), quoteIdent(m_def.name)));
+        }
+        Statement st = m_db.prepare(*it);
+        st.bind(1, row);
+        const bool found = st.step();
+        for (int c = 0; c < int(wanted.size()); ++c) {
+            m_buffer[size_t(wanted[size_t(c)])] = found ? st.column(c) : QVariant();
+            m_loaded[size_t(wanted[size_t(c)])] = true;
+        }
+    }
+}
+
+void Table::loadBuffer()
+{
+    prepareBuffer();
+    if (std::all_of(m_loaded.begin(), m_loaded.end(), [](bool b) { return b; }))
+        return;
+    Statement st = m_db.prepare(m_rowSql);
+    st.bind(1, m_bufferRow);
+    const bool found = st.step();
+    for (int i = 0; i < int(m_buffer.size()); ++i)
+        if (!m_loaded[size_t(i)]) {
+            m_buffer[size_t(i)] = found ? st.column(i) : QVariant();
+            m_loaded[size_t(i)] = true;
+        }
 }
 
 bool Table::rowMatches(qint64 rowid)
@@ -748,7 +792,7 @@ void Table::post()
         }
 
     if (m_state == RecordState::Insert) {
-        const bool viewWasCurrent = m_viewValid && m_viewVersion == m_db.version(m_def.name);
+        const bool viewWasCurrent = m_viewValid && m_viewVersion == tableVersion();
         QString sql;
         if (cols.isEmpty()) {
             sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
@@ -775,7 +819,7 @@ void Table::post()
                 // Natural order: the new row id is the largest, so it goes last.
                 m_view.push_back(row);
                 m_pos = int(m_view.size()) - 1;
-                m_viewVersion = m_db.version(m_def.name);
+                m_viewVersion = tableVersion();
             } else {
                 m_viewValid = false;
             }
@@ -785,7 +829,7 @@ void Table::post()
             m_eof = m_savedEof;
             m_bof = m_savedBof;
             if (viewWasCurrent)
-                m_viewVersion = m_db.version(m_def.name);
+                m_viewVersion = tableVersion();
         }
         return;
     }
@@ -795,7 +839,7 @@ void Table::post()
         m_state = RecordState::Browse;
         return;
     }
-    const bool viewWasCurrent = m_viewValid && m_viewVersion == m_db.version(m_def.name);
+    const bool viewWasCurrent = m_viewValid && m_viewVersion == tableVersion();
     QStringList sets;
     for (const auto &c : cols)
         sets << c + QStringLiteral(" = ?");
@@ -821,7 +865,7 @@ void Table::post()
     if (!rowMatches(m_current)) {
         // The row left the view: the cursor moves on to the next row.
         m_view.erase(m_view.begin() + m_pos);
-        m_viewVersion = m_db.version(m_def.name);
+        m_viewVersion = tableVersion();
         const int size = int(m_view.size());
         if (size == 0) {
             m_pos = -1;
@@ -835,7 +879,7 @@ void Table::post()
         m_viewValid = false;
         m_goFirst = false;
     } else {
-        m_viewVersion = m_db.version(m_def.name);
+        m_viewVersion = tableVersion();
     }
 }
 
@@ -872,7 +916,7 @@ void Table::remove()
     st.run();
     m_db.touch(m_def.name);
     m_view.erase(m_view.begin() + m_pos);
-    m_viewVersion = m_db.version(m_def.name);
+    m_viewVersion = tableVersion();
     m_bufferValid = false;
     const int size = int(m_view.size());
     if (size == 0) {
@@ -899,8 +943,16 @@ QVariant Table::storedValue(int pos)
     requireActive();
     if (pos < 0 || pos >= fieldCount())
         throw EngineError(QStringLiteral("The table %1 has no field number %2.").arg(m_def.name).arg(pos));
-    if (m_state == RecordState::Browse)
-        loadBuffer();
+    if (m_state == RecordState::Browse) {
+        prepareBuffer();
+        m_wanted[size_t(pos)] = true;
+        if (!m_loaded[size_t(pos)]) {
+            Statement st = m_db.prepare(m_fieldSql[size_t(pos)]);
+            st.bind(1, m_bufferRow);
+            m_buffer[size_t(pos)] = st.step() ? st.column(0) : QVariant();
+            m_loaded[size_t(pos)] = true;
+        }
+    }
     return m_buffer[size_t(pos)];
 }
 

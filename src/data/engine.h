@@ -80,6 +80,7 @@ public:
 
     // Per-table change counters, so that cursors notice others' writes.
     quint64 version(const QString &table) const { return m_versions.value(table.toLower()); }
+    quint64 versionOfKey(const QString &lowerName) const { return m_versions.value(lowerName); }
     void touch(const QString &table);
     void touchAll();
 
@@ -204,7 +205,9 @@ private:
     void checkBrowseMode();
     void ensureView();
     void buildView();
-    void loadBuffer();
+    void loadBuffer();       // every field of the current row
+    void prepareBuffer();    // the buffer belongs to the current row
+    quint64 tableVersion() const { return m_db.versionOfKey(m_versionKey); }
     qint64 currentRowId();
     bool rowMatches(qint64 rowid);
     QString orderBy() const;
@@ -235,6 +238,14 @@ private:
     std::vector<QVariant> m_buffer;  // the current row, stored form
     qint64 m_bufferRow = 0;
     bool m_bufferValid = false;
+    // Fields are read from the file as they are asked for: lists read two
+    // or three of a row's many fields.
+    std::vector<bool> m_loaded;
+    std::vector<bool> m_wanted;  // fields read on the previous row: read together on the next
+    QHash<QString, QString> m_fieldSetSql;
+    std::vector<QString> m_fieldSql;
+    QString m_rowSql;
+    QString m_versionKey;
     std::vector<bool> m_dirty;
 
     // Position to return to when an appended row is posted outside the view.

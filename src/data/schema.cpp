@@ -241,6 +241,9 @@ QString sqlType(FieldType t)
 int TableDef::fieldIndex(const QString &fieldName) const
 {
     for (size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].name == fieldName)
+            return int(i);
+    for (size_t i = 0; i < fields.size(); ++i)
         if (fields[i].name.compare(fieldName, Qt::CaseInsensitive) == 0)
             return int(i);
     return -1;
@@ -312,7 +315,8 @@ QStringList schemaSql()
     out << QStringLiteral("CREATE UNIQUE INDEX \"Client_Name\" ON \"Client\" "
                           "(ifnull(\"FirstName\", ''), ifnull(\"MiddleInitial\", ''), ifnull(\"LastName\", ''))");
     // Case-insensitive prefix searches on the client names run as index ranges.
-    out << QStringLiteral("CREATE INDEX \"key_Client_lastname\" ON \"Client\" (nt_lower(\"LastName\"))");
+    out << QStringLiteral("CREATE INDEX \"key_Client_lastname\" ON \"Client\" "
+                          "(nt_lower(\"LastName\"), \"LastName\" COLLATE NOCASE, \"FirstName\" COLLATE NOCASE)");
     out << QStringLiteral("CREATE INDEX \"key_Client_firstname\" ON \"Client\" (nt_lower(\"FirstName\"))");
     return out;
 }
