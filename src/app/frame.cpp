@@ -9,6 +9,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 
 namespace nettora {
 
@@ -139,6 +140,13 @@ ScreenFrame::ScreenFrame(bool home, QWidget *parent) : QWidget(parent), m_home(h
     mHelp->setObjectName(QStringLiteral("mHelp"));
     mAbout->setObjectName(QStringLiteral("mAbout"));
     mAffiliate->setObjectName(QStringLiteral("mAffiliate"));
+
+    // F1 opens the manual from every window, as the help hook always did.
+    auto *help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] {
+        if (mHelp->isEnabled())
+            OpenHelpFile();
+    });
 
     if (!home && dm1 && dm1->tblUser->active())
         setWindowTitle(PreparerDisplayName());
