@@ -46,6 +46,25 @@ void registerWindowFactory(const QString &className, std::function<QWidget *()> 
     factories().insert(className, std::move(make));
 }
 
+namespace {
+std::function<void(QWidget *)> &statementPreview()
+{
+    static std::function<void(QWidget *)> show;
+    return show;
+}
+}  // namespace
+
+void registerStatementPreview(std::function<void(QWidget *)> show)
+{
+    statementPreview() = std::move(show);
+}
+
+void ShowStatementPreview(QWidget *parent)
+{
+    if (statementPreview())
+        statementPreview()(parent);
+}
+
 QWidget *OpenClientWindow(const QString &mode)
 {
     ClearAllFilters();
@@ -89,6 +108,8 @@ QWidget *OpenIncomeExpenseWindow(const QString &page)
     IncomeExpensePage = page;
     return openRegistered(QStringLiteral("TfrmIncomeAndExpense"));
 }
+
+QWidget *OpenBlankStatementWindow() { return openRegistered(QStringLiteral("TfrmPrintBlankStatement")); }
 
 void GoHome()
 {

@@ -21,6 +21,7 @@ QWidget *OpenLegalWindow();
 QWidget *OpenNotesWindow();
 QWidget *OpenClientInformationWindow();
 QWidget *OpenIncomeExpenseWindow(const QString &page);
+QWidget *OpenBlankStatementWindow();
 
 void GoHome();
 void ExitProgram();
@@ -39,5 +40,10 @@ QString helpFilePath();
 // Windows built in other units register how they are made, so that the
 // openers need not know every window class.
 void registerWindowFactory(const QString &className, std::function<QWidget *()> make);
+
+// The Preview buttons of the entry windows show the whole statement through
+// the report preview, which registers itself here.
+void registerStatementPreview(std::function<void(QWidget *)> show);
+void ShowStatementPreview(QWidget *parent);
 
 }  // namespace nettora

@@ -1,0 +1,433 @@
+#include "entry/entrypage.h"
+
+#include "app/btn_functions.h"
+#include "app/dialogs.h"
+#include "data/datamodule.h"
+#include "data/db_functions.h"
+#include "data/globals.h"
+#include "entry/amounts.h"
+
+#include <QEvent>
+#include <QHeaderView>
+
+namespace nettora {
+
+namespace {
+
+constexpr int kEditorTop = 172;
+constexpr int kEditorStep = 22;
+
+QFont arial(int px, bool bold = false)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(px);
+    f.setBold(bold);
+    return f;
+}
+
+QLabel *label(QWidget *parent, const QString &text, const QRect &r, const QFont &font,
+              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto *l = new QLabel(text, parent);
+    l->setFont(font);
+    l->setGeometry(r);
+    l->setAlignment(align);
+    return l;
+}
+
+QPushButton *button(QWidget *parent, const QString &text, const QString &name, const QRect &r)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setGeometry(r);
+    return b;
+}
+
+bool isNumeric(EditorKind k)
+{
+    return k == EditorKind::Money || k == EditorKind::Number || k == EditorKind::Percent;
+}
+
+}  // namespace
+
+EntryPage::EntryPage(PageSpec spec, QWidget *parent) : QWidget(parent), m_spec(std::move(spec))
+{
+    setObjectName(m_spec.name);
+    setMouseTracking(true);
+    m_table = dm1->table(m_spec.table);
+    const QString n = QString::number(m_spec.number);
+
+    lblTitle = label(this, m_spec.title, QRect(8, 2, 300, 22), arial(15, true));
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    lblClient = label(this, QString(), QRect(300, 4, 208, 18), arial(11), Qt::AlignRight | Qt::AlignVCenter);
+    lblClient->setObjectName(QStringLiteral("lblClient"));
+
+    grid = new DbGrid(m_table, m_spec.columns, this);
+    grid->setObjectName(QStringLiteral("grid") + n);
+    grid->setGeometry(8, 28, 500, 118);
+    grid->verticalHeader()->show();  // the row indicator
+    grid->verticalHeader()->setDefaultSectionSize(18);
+    connect(grid, &DbGrid::rowChanged, this, [this] {
+        loadEditors();
+        updatePledged(false);
+    });
+
+    lblTotal = label(this, QString(), QRect(258, 150, 250, 18), arial(12, true), Qt::AlignRight | Qt::AlignVCenter);
+    lblTotal->setObjectName(QStringLiteral("b%1Total").arg(n));
+
+    bAdd = button(this, QStringLiteral("Add"), QStringLiteral("b%1Add").arg(n), QRect(8, 172, 80, 24));
+    bEdit = button(this, QStringLiteral("Edit"), QStringLiteral("b%1Edit").arg(n), QRect(8, 200, 80, 24));
+    bDelete = button(this, QStringLiteral("Delete"), QStringLiteral("b%1Delete").arg(n), QRect(8, 228, 80, 24));
+    bPreview = button(this, QStringLiteral("Preview"), QStringLiteral("b%1Preview").arg(n), QRect(8, 256, 80, 24));
+    bCancel = button(this, QStringLiteral("Cancel"), QStringLiteral("b%1Cancel").arg(n), QRect(348, 398, 76, 26));
+    bOK = button(this, QStringLiteral("OK"), m_spec.okName.isEmpty() ? QStringLiteral("b%1OK").arg(n) : m_spec.okName,
+                 QRect(432, 398, 76, 26));
+    connect(bAdd, &QPushButton::clicked, this, &EntryPage::addClick);
+    connect(bEdit, &QPushButton::clicked, this, &EntryPage::editClick);
+    connect(bDelete, &QPushButton::clicked, this, &EntryPage::deleteClick);
+    connect(bPreview, &QPushButton::clicked, this, &EntryPage::previewClick);
+    connect(bCancel, &QPushButton::clicked, this, &EntryPage::cancelClick);
+    connect(bOK, &QPushButton::clicked, this, &EntryPage::okClick);
+
+    int y = kEditorTop;
+    for (const EditorSpec &e : m_spec.editors) {
+        Editor ed{e, new HoverLabel(e.caption, this), nullptr, nullptr};
+        ed.caption->setFont(arial(11, e.caption.startsWith(QLatin1Char('*'))));
+        ed.caption->setGeometry(100, y + 2, 160, 16);
+        ed.caption->setObjectName(QStringLiteral("lbl_") + e.name);
+        const int width = e.kind == EditorKind::Percent ? 50 : 246;
+        if (e.kind == EditorKind::Choice) {
+            auto *box = new QComboBox(this);
+            box->setEditable(true);
+            box->addItems(e.items);
+            box->setInsertPolicy(QComboBox::NoInsert);
+            box->setCurrentIndex(-1);
+            ed.widget = box;
+        } else {
+            auto *edit = new QLineEdit(this);
+            if (e.maxLength > 0)
+                edit->setMaxLength(e.maxLength);
+            if (isNumeric(e.kind))
+                edit->setAlignment(Qt::AlignRight);
+            ed.widget = edit;
+        }
+        ed.widget->setObjectName(e.name);
+        ed.widget->setFont(arial(12));
+        ed.widget->setGeometry(262, y, width, 20);
+        if (!e.suffix.isEmpty())
+            ed.suffix = label(this, e.suffix, QRect(262 + width + 4, y + 2, 20, 16), arial(11));
+        if (!e.hint.isEmpty()) {
+            const QStringList lines = e.hint;
+            connect(ed.caption, &HoverLabel::hovered, this, [this, lines] { showHint(lines); });
+        }
+        m_editors.push_back(ed);
+        y += kEditorStep;
+    }
+    for (const auto &[caption, field] : m_spec.subTotals) {
+        label(this, caption, QRect(100, y + 4, 200, 16), arial(11, true));
+        auto *value = label(this, QString(), QRect(300, y + 4, 208, 16), arial(11), Qt::AlignRight | Qt::AlignVCenter);
+        value->setObjectName(QStringLiteral("sub_") + field);
+        subTotalLabels.push_back(value);
+        y += 18;
+    }
+
+    hint1 = label(this, QString(), QRect(8, 360, 330, 14), arial(11, true));
+    QPalette navy = hint1->palette();
+    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    hint1->setPalette(navy);
+    hint2 = label(this, QString(), QRect(8, 376, 330, 14), arial(10));
+    hint3 = label(this, QString(), QRect(8, 390, 330, 14), arial(10));
+    const QString base = m_spec.hintName.isEmpty() ? QStringLiteral("lbldef%1_").arg(n) : m_spec.hintName;
+    hint1->setObjectName(base + QStringLiteral("1"));
+    hint2->setObjectName(base + QStringLiteral("2"));
+    hint3->setObjectName(base + QStringLiteral("3"));
+    hideHints();
+
+    if (m_spec.pledged) {
+        if (auto *box = qobject_cast<QComboBox *>(editor(m_spec.pledged->pledged)))
+            connect(box, &QComboBox::currentTextChanged, this, [this] { updatePledged(true); });
+    }
+    installEventFilter(this);
+}
+
+const EntryPage::Editor *EntryPage::find(const QString &name) const
+{
+    for (const Editor &e : m_editors)
+        if (e.spec.name == name)
+            return &e;
+    return nullptr;
+}
+
+QWidget *EntryPage::editor(const QString &name) const
+{
+    const Editor *e = find(name);
+    return e ? e->widget : nullptr;
+}
+
+QLabel *EntryPage::captionOf(const QString &editorName) const
+{
+    const Editor *e = find(editorName);
+    return e ? e->caption : nullptr;
+}
+
+QString EntryPage::editorText(const QString &name) const
+{
+    QWidget *w = editor(name);
+    if (auto *e = qobject_cast<QLineEdit *>(w))
+        return e->text();
+    if (auto *c = qobject_cast<QComboBox *>(w))
+        return c->currentText();
+    return QString();
+}
+
+void EntryPage::loadEditors()
+{
+    m_loading = true;
+    for (const Editor &e : m_editors) {
+        const QString stored = m_table->asString(e.spec.field);
+        QString text = stored;
+        if (e.spec.kind == EditorKind::Money && !stored.isEmpty())
+            text = moneyEditorText(m_table->asFloat(e.spec.field));
+        if (auto *edit = qobject_cast<QLineEdit *>(e.widget)) {
+            edit->setText(text);
+            edit->setCursorPosition(0);
+        } else if (auto *box = qobject_cast<QComboBox *>(e.widget)) {
+            const int i = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+            box->setCurrentIndex(i);
+            if (i < 0)
+                box->setEditText(text);
+        }
+    }
+    m_loading = false;
+}
+
+bool EntryPage::storeEditors()
+{
+    for (const Editor &e : m_editors) {
+        const QString text = editorText(e.spec.name);
+        try {
+            if (isNumeric(e.spec.kind)) {
+                if (text.trimmed().isEmpty()) {
+                    if (!m_table->isNull(e.spec.field))
+                        m_table->setNull(e.spec.field);
+                    continue;
+                }
+                double v = 0;
+                if (!parseAmount(text, &v)) {
+                    dialogs().error(QStringLiteral("'%1' is not a valid number.").arg(text));
+                    e.widget->setFocus();
+                    return false;
+                }
+                // Unchanged amounts keep every stored digit.
+                if (m_table->isNull(e.spec.field) || m_table->asFloat(e.spec.field) != v) {
+                    if (e.spec.kind == EditorKind::Money && moneyEditorText(m_table->asFloat(e.spec.field)) == text
+                        && !m_table->isNull(e.spec.field))
+                        continue;
+                    m_table->setAsFloat(e.spec.field, v);
+                }
+            } else if (text != m_table->asString(e.spec.field)) {
+                m_table->setAsString(e.spec.field, text);
+            }
+        } catch (const EngineError &err) {
+            dialogs().error(err.text());
+            e.widget->setFocus();
+            return false;
+        }
+    }
+    return true;
+}
+
+void EntryPage::refreshTotals()
+{
+    Table *st = dm1->tblNettora;
+    lblTotal->setText(QStringLiteral("Total: ") + totalText(st->asFloat(m_spec.totalField)));
+    for (size_t i = 0; i < m_spec.subTotals.size(); ++i)
+        subTotalLabels[i]->setText(totalText(st->asFloat(m_spec.subTotals[i].second)));
+    lblClient->setText(dm1->tblClient->asString("ClientDescription"));
+}
+
+void EntryPage::applyState()
+{
+    const bool editing = EntryMode == QLatin1String("Closed");
+    for (QPushButton *b : {bAdd, bEdit, bDelete, bPreview})
+        b->setVisible(!editing);
+    for (QPushButton *b : {bCancel, bOK})
+        b->setVisible(editing);
+    for (const Editor &e : m_editors)
+        e.widget->setEnabled(editing);
+    grid->setEnabled(!editing);
+    if (editing) {
+        if (QWidget *f = editor(m_spec.focusEditor))
+            f->setFocus();
+    }
+    refreshTotals();
+}
+
+void EntryPage::pageShown()
+{
+    m_table->setIndexName(m_spec.order);
+    m_table->first();
+    grid->refresh();
+    loadEditors();
+    updatePledged(false);
+    if (m_spec.hideHintsOnShow)
+        hideHints();
+    refreshTotals();
+}
+
+void EntryPage::discardPending()
+{
+    if (m_table->state() == RecordState::Edit || m_table->state() == RecordState::Insert)
+        m_table->cancel();
+}
+
+void EntryPage::addClick()
+{
+    if (CheckEntryMode() == QLatin1String("Closed"))
+        return;
+    EntryMode = QStringLiteral("Closed");
+    m_table->append();
+    loadEditors();
+    updatePledged(false);
+    applyState();
+}
+
+void EntryPage::editClick()
+{
+    if (CheckEntryMode() == QLatin1String("Closed"))
+        return;
+    m_table->edit();  // an empty list starts a new row
+    EntryMode = QStringLiteral("Closed");
+    loadEditors();
+    updatePledged(false);
+    applyState();
+}
+
+QString EntryPage::checkErrors()
+{
+    for (const CheckSpec &c : m_spec.checks) {
+        const QString text = editorText(c.editor);
+        bool ok = false;
+        if (c.accepted.isEmpty()) {
+            ok = !text.isEmpty();
+        } else {
+            auto *box = qobject_cast<QComboBox *>(editor(c.editor));
+            const bool itemChosen = box && box->currentIndex() >= 0 && box->itemText(box->currentIndex()) == text
+                                    && !text.trimmed().isEmpty();
+            ok = itemChosen || c.accepted.contains(text) || (c.allowEmpty && text.isEmpty());
+        }
+        if (!ok) {
+            dialogs().error(c.message);
+            if (QWidget *w = editor(c.editor))
+                w->setFocus();
+            return QStringLiteral("Yes");
+        }
+    }
+    return QStringLiteral("No");
+}
+
+void EntryPage::okClick()
+{
+    if (checkErrors() == QLatin1String("Yes"))
+        return;
+    if (!storeEditors())
+        return;
+    try {
+        if (m_spec.beforePost)
+            m_spec.beforePost(m_table);
+        // Edited rows are stamped as new ones are: they belong to the
+        // statement being worked on.
+        m_table->setAsString("ClientId", CurrentClientId());
+        m_table->setAsString("StatementId", CurrentStatementId());
+        m_table->post();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+        return;
+    }
+    EntryMode = QStringLiteral("Open");
+    if (m_spec.recalc)
+        m_spec.recalc();  // leaves the list on its first row
+    grid->refresh();
+    loadEditors();
+    updatePledged(false);
+    applyState();
+}
+
+void EntryPage::cancelClick()
+{
+    EntryMode = QStringLiteral("Open");
+    discardPending();
+    grid->refresh();
+    loadEditors();
+    updatePledged(false);
+    applyState();
+}
+
+void EntryPage::deleteClick()
+{
+    if (!m_table->isEmpty() && dialogs().warning(m_spec.deleteQuestion(m_table))) {
+        try {
+            m_table->remove();
+        } catch (const EngineError &) {
+            discardPending();  // a failed delete changes nothing and says nothing
+        }
+    }
+    if (m_spec.recalc)
+        m_spec.recalc();
+    grid->refresh();
+    loadEditors();
+    updatePledged(false);
+    applyState();
+}
+
+void EntryPage::previewClick()
+{
+    Q_EMIT previewRequested();
+}
+
+void EntryPage::updatePledged(bool fromUser)
+{
+    if (!m_spec.pledged || m_loading)
+        return;
+    const bool yes = editorText(m_spec.pledged->pledged) == QLatin1String("Yes");
+    const Editor *toWhom = find(m_spec.pledged->toWhom);
+    if (!toWhom)
+        return;
+    toWhom->widget->setVisible(yes);
+    toWhom->caption->setVisible(yes);
+    if (!fromUser || EntryMode != QLatin1String("Closed"))
+        return;
+    if (yes) {
+        toWhom->widget->setFocus();
+    } else if (auto *e = qobject_cast<QLineEdit *>(toWhom->widget)) {
+        // Leaving "Yes" forgets to whom the asset was pledged.
+        e->clear();
+        if (m_table->state() != RecordState::Browse)
+            m_table->setAsString(toWhom->spec.field, QString());
+    }
+}
+
+void EntryPage::showHint(const QStringList &lines)
+{
+    QLabel *labels[] = {hint1, hint2, hint3};
+    for (int i = 0; i < 3; ++i) {
+        labels[i]->setText(i < lines.size() ? lines[i] : QString());
+        labels[i]->setVisible(i < lines.size());
+    }
+}
+
+void EntryPage::hideHints()
+{
+    for (QLabel *l : {hint1, hint2, hint3})
+        l->hide();
+}
+
+bool EntryPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == this && event->type() == QEvent::MouseMove)
+        hideHints();
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace nettora

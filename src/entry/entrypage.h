@@ -1,0 +1,136 @@
+#pragma once
+// The entry page: a list of one schedule's rows for the current statement
+// with the editors of the current row, Add / Edit / Delete / Preview in
+// browse state and OK / Cancel while a row is added or edited. Every page of
+// the assets, liabilities and income windows is one EntryPage built from a
+// PageSpec: the pages are data, not code.
+
+#include "app/dbgrid.h"
+#include "app/hoverlabel.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace nettora {
+
+enum class EditorKind { Text, Money, Number, Percent, Choice };
+
+struct EditorSpec {
+    QString name;     // d1_1 ...
+    QString caption;  // "* Registered Name:"
+    QString field;
+    EditorKind kind = EditorKind::Text;
+    QStringList items;  // the drop-down's items, blank ones included
+    int maxLength = 0;
+    QStringList hint;   // up to three lines shown while the pointer is over the caption
+    QString suffix;     // "%" after a percent box
+};
+
+// Checks run in order and stop at the first failure. With no accepted names
+// the editor must not be empty; with them it must hold one of the list's
+// non-blank items or exactly one of the names (or be empty, if allowed).
+struct CheckSpec {
+    QString editor;
+    QString message;
+    QStringList accepted = {};
+    bool allowEmpty = false;
+};
+
+// A "Pledged" drop-down that shows its "To Whom" box only for "Yes".
+struct PledgedSpec {
+    QString pledged;
+    QString toWhom;
+};
+
+struct PageSpec {
+    int number = 1;     // N of b<N>Add and friends
+    QString name;       // tsCash
+    QString title;      // "Assets - Cash"
+    QString table;      // Cash
+    QString order;      // index that orders the list when the page is shown
+    std::vector<GridColumn> columns;  // titles are the column headings
+    std::vector<EditorSpec> editors;
+    QString focusEditor;
+    std::vector<CheckSpec> checks;
+    // The delete question about the current row.
+    std::function<QString(Table *)> deleteQuestion;
+    QString totalField;  // of the statement row
+    std::function<void()> recalc;
+    QString hintName;  // lbldef_cash: hint labels lbldef_cash1..3
+    bool hideHintsOnShow = false;
+    std::optional<PledgedSpec> pledged;
+    // Fields composed from others just before the row is posted.
+    std::function<void(Table *)> beforePost = {};
+    // Statement-row figures shown under captions (caption, field).
+    std::vector<std::pair<QString, QString>> subTotals = {};
+    QString okName;  // b<N>OK unless given
+};
+
+class EntryPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit EntryPage(PageSpec spec, QWidget *parent = nullptr);
+
+    const PageSpec &spec() const { return m_spec; }
+    Table *table() const { return m_table; }
+
+    // Browse or edit state by EntryMode, then the total.
+    void applyState();
+    // The page becomes active: list order, first row, editors, "To Whom".
+    void pageShown();
+    // Leaves a row being added or edited unsaved: it never reaches the file
+    // without its checks and keys.
+    void discardPending();
+
+    void addClick();
+    void editClick();
+    void okClick();
+    void cancelClick();
+    void deleteClick();
+    void previewClick();
+    // "Yes" when a check failed (its message shown, focus on its editor).
+    QString checkErrors();
+
+    QWidget *editor(const QString &name) const;
+    QLabel *captionOf(const QString &editorName) const;
+    QString editorText(const QString &name) const;
+
+    QLabel *lblTitle, *lblClient, *lblTotal;
+    DbGrid *grid;
+    QPushButton *bAdd, *bEdit, *bDelete, *bPreview, *bCancel, *bOK;
+    QLabel *hint1, *hint2, *hint3;
+    std::vector<QLabel *> subTotalLabels;
+
+Q_SIGNALS:
+    void previewRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Editor {
+        EditorSpec spec;
+        HoverLabel *caption;
+        QWidget *widget;
+        QLabel *suffix;
+    };
+    void loadEditors();
+    bool storeEditors();
+    void showHint(const QStringList &lines);
+    void hideHints();
+    void updatePledged(bool fromUser);
+    void refreshTotals();
+    const Editor *find(const QString &name) const;
+
+    PageSpec m_spec;
+    Table *m_table;
+    std::vector<Editor> m_editors;
+    bool m_loading = false;
+};
+
+}  // namespace nettora

@@ -1,0 +1,48 @@
+#pragma once
+// A data-entry window: the screen frame with one EntryPage per schedule and
+// the side links to the pages and to the other entry windows. The assets,
+// liabilities and income windows differ only in their page descriptions and
+// links.
+
+#include "app/frame.h"
+#include "entry/entrypage.h"
+
+#include <vector>
+
+namespace nettora {
+
+class EntryWindow : public ScreenFrame {
+    Q_OBJECT
+public:
+    explicit EntryWindow(QWidget *parent = nullptr);
+
+    EntryPage *page(int number) const;
+    EntryPage *activePage() const;
+    const std::vector<EntryPage *> &pages() const { return m_pages; }
+
+    // Opens page N as its side link does: refilter, recalculate, browse.
+    void openEntryPage(int number);
+
+protected:
+    // Builds the pages; call from the derived constructor, then link them.
+    EntryPage *addEntryPage(PageSpec spec);
+    HoverLabel *linkToPage(const QString &caption, int number);
+    // A link to another window: discards a pending row, opens it, closes
+    // this window when it opened.
+    HoverLabel *linkToWindow(const QString &caption, std::function<QWidget *()> open);
+    HoverLabel *heading(const QString &caption);
+    // The window opens on this page (refilter and recalculation included).
+    void openFirst(int number);
+
+    void leave() override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void discardPending();
+    std::vector<EntryPage *> m_pages;
+};
+
+// "Personal Information" and the section links that every entry window has.
+QWidget *openPersonalInformation();
+
+}  // namespace nettora
