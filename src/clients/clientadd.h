@@ -1,0 +1,97 @@
+#pragma once
+// The client information window: a new client's personal page, or an
+// existing client's personal, spouse, employment and contact particulars and
+// the reporting date and description of the current statement. Every
+// navigation saves the visible page first and goes on only when it passed.
+
+#include "app/databinding.h"
+#include "app/frame.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <map>
+
+namespace nettora {
+
+class TfrmClientAdd : public ScreenFrame {
+    Q_OBJECT
+public:
+    explicit TfrmClientAdd(QWidget *parent = nullptr);
+
+    QWidget *tsClientPersonal, *tsSpouseInfo, *tsPersonalEmployment, *tsSpouseEmployment, *tsPersonalContacts,
+        *tsSpouseContacts, *tsClientReporting;
+    HoverLabel *s1 = nullptr, *s2 = nullptr, *s3 = nullptr, *s4 = nullptr, *s5 = nullptr, *s6 = nullptr,
+               *s7 = nullptr, *s8 = nullptr, *s9 = nullptr, *s12 = nullptr, *s13 = nullptr, *s10 = nullptr,
+               *s11 = nullptr;
+
+    // "Y" when the last save of the visible page was refused.
+    QString PageCheckFailed;
+
+    // Saves the visible page (nothing when no page is open).
+    void GetButtonFunction();
+
+    void UpdatePersonalInformation();
+    void UpdateSpouseInformation();
+    void PersonalEmployment();
+    void SpouseEmployment();
+    void PersonalContacts();
+    void SpouseContacts();
+    void ReportingDate();
+
+    // The editor bound to a field (client or statement), the page's buttons
+    // and the name shown in its heading line.
+    QWidget *editor(const QString &field) const;
+    QLineEdit *lineEdit(const QString &field) const { return qobject_cast<QLineEdit *>(editor(field)); }
+    QComboBox *comboBox(const QString &field) const { return qobject_cast<QComboBox *>(editor(field)); }
+    QPushButton *okButton(QWidget *page) const { return m_pages.at(page).ok; }
+    QPushButton *cancelButton(QWidget *page) const { return m_pages.at(page).cancel; }
+    QLabel *headingName(QWidget *page) const { return m_pages.at(page).name; }
+
+    static const QStringList &stateList();
+    static const QStringList &maritalStatusList();
+
+protected:
+    void menuAction(Entry e) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void afterHoverReset() override;
+
+private:
+    struct Page {
+        FieldBinder binder;
+        QPushButton *ok = nullptr;
+        QPushButton *cancel = nullptr;
+        QLabel *name = nullptr;
+        QString firstField;
+    };
+
+    void buildPages();
+    void FormShow();
+    void clickPersonal();
+    void clickClientPage(QWidget *page);
+    void clickSpousePage(QWidget *page);
+    void clickSection(const std::function<QWidget *()> &open);
+    void clickUpdate();
+    void cancelPage(QWidget *page);
+
+    // Shows a page over its row (already in edit or insert), loads its
+    // editors and focuses the first one.
+    void showPage(QWidget *page);
+    void closePage();
+    HoverLabel *linkOf(QWidget *page) const;
+    void refuse(const QString &message, const QString &focusField);
+    // What a field holds now: the visible page's editor when it shows the
+    // field, else the row.
+    QString currentValue(const QString &field) const;
+    bool addMode() const;
+    bool personalChecks(const QString &prefix);
+    void postClientTail();
+    void reportPostFailure(const QString &engineText);
+
+    std::map<QWidget *, Page> m_pages;
+    bool m_opened = false;
+};
+
+}  // namespace nettora

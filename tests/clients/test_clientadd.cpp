@@ -1,0 +1,665 @@
+// The client information window as real widgets on a real data directory:
+// the personal page's checks and the new client with its first statement,
+// the other pages' saves, the links and the menu.
+#include "support/testsupport.h"
+
+#include "app/btn_functions.h"
+#include "app/windows.h"
+#include "clients/clientadd.h"
+#include "data/db_functions.h"
+#include "data/globals.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QPointer>
+#include <QTest>
+#include <tuple>
+
+using namespace nettora;
+using namespace nettora::test;
+
+namespace {
+
+using Fields = std::vector<std::pair<QString, QString>>;
+
+// What a complete personal page holds, unless a case says otherwise.
+Fields completePerson(const QString &first = QStringLiteral("John"), const QString &middle = QStringLiteral("Q"),
+                      const QString &last = QStringLiteral("Smith"))
+{
+    return {{"FirstName", first},         {"MiddleInitial", middle}, {"LastName", last},
+            {"MaritalStatus", "Married"}, {"Dependents", "2"},       {"City", "Dallas"},
+            {"State", "TX"},              {"Zip", "75001"}};
+}
+
+}  // namespace
+
+class ClientAdd : public DataDirTest {
+protected:
+    void SetUp() override
+    {
+        DataDirTest::SetUp();
+        registerAllWindows();
+        setShellHandler([this](const QString &target) {
+            opened << target;
+            return true;
+        });
+    }
+    void TearDown() override
+    {
+        setShellHandler({});
+        // Deleting a window deletes its pop-ups, which are top-level too.
+        std::vector<QPointer<QWidget>> windows;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<ScreenFrame *>(w) || w->objectName() == QLatin1String("stand-in"))
+                windows.emplace_back(w);
+        for (const auto &w : windows)
+            delete w.data();
+        DataDirTest::TearDown();
+    }
+
+    TfrmClientAdd *openAdd()
+    {
+        ClientWindowMode = QStringLiteral("Add");
+        auto *w = qobject_cast<TfrmClientAdd *>(OpenClientInformationWindow());
+        EXPECT_NE(w, nullptr);
+        return w;
+    }
+    // An existing client and statement made current, as the workspace does.
+    TfrmClientAdd *openEdit(qint64 client, qint64 statement)
+    {
+        FilterStatementTables(QString::number(client), QString::number(statement));
+        ClientWindowMode = QStringLiteral("Edit");
+        auto *w = qobject_cast<TfrmClientAdd *>(OpenClientInformationWindow());
+        EXPECT_NE(w, nullptr);
+        return w;
+    }
+    qint64 seedClient(const Fields &fields)
+    {
+        Table *c = dm1->tblClient;
+        c->append();
+        for (const auto &[f, v] : fields)
+            c->setAsString(f, v);
+        c->post();
+        return dm1->db().lastInsertRowId();
+    }
+    // A client row read with plain SQL, past every cursor.
+    QString stored(const QString &table, qint64 id, const QString &field)
+    {
+        Statement st = dm1->db().prepare(QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE Id = ?").arg(field, table));
+        st.bind(1, id);
+        return st.step() ? st.columnText(0) : QStringLiteral("<no row>");
+    }
+    void type(QWidget *editor, const QString &text)
+    {
+        ASSERT_NE(editor, nullptr);
+        QLineEdit *e = qobject_cast<QLineEdit *>(editor);
+        if (!e)
+            e = qobject_cast<QComboBox *>(editor)->lineEdit();
+        e->clear();
+        QTest::keyClicks(e, text);
+    }
+    void fill(TfrmClientAdd *w, const Fields &fields)
+    {
+        for (const auto &[f, v] : fields)
+            type(w->editor(f), v);
+    }
+    // A window the section links can open in place of the real one.
+    void standInFor(const QString &className)
+    {
+        registerWindowFactory(className, [] {
+            auto *x = new QWidget;
+            x->setObjectName(QStringLiteral("stand-in"));
+            return x;
+        });
+    }
+    void withdraw(const QString &className)
+    {
+        registerWindowFactory(className, [] { return static_cast<QWidget *>(nullptr); });
+    }
+
+    QStringList opened;
+};
+
+TEST_F(ClientAdd, PersonalPageReportsTheLastFailingCheck)
+{
+    const struct {
+        const char *first, *last, *marital, *dependents, *message, *focus;
+    } cases[] = {
+        {"", "Smith", "", "2", "Please enter \"Marital Status\".", "MaritalStatus"},
+        {"", "", "Married", "2", "Please enter \"First Name\".", "FirstName"},
+        {"John", "", "Married", "2", "Please enter \"Last Name\".", "LastName"},
+        {"", "", "", "", "Please enter the number of \"Dependants\".", "Dependents"},
+        {"John", "", "", "2", "Please enter \"Marital Status\".", "MaritalStatus"},
+        {"John", "Smith", "Single", "", "Please enter the number of \"Dependants\".", "Dependents"},
+    };
+    TfrmClientAdd *w = openAdd();
+    for (const auto &c : cases) {
+        m_dialogs->clear();
+        fill(w, {{"FirstName", c.first}, {"LastName", c.last}, {"MaritalStatus", c.marital},
+                 {"Dependents", c.dependents}});
+        click(w->okButton(w->tsClientPersonal));
+        ASSERT_EQ(m_dialogs->texts(), QStringList{QString::fromUtf8(c.message)}) << c.first << "/" << c.last;
+        EXPECT_EQ(m_dialogs->shown()[0].kind, "error");
+        EXPECT_EQ(w->focusWidget(), w->editor(c.focus)) << c.message;
+        EXPECT_EQ(w->PageCheckFailed, "Y");
+        EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
+        EXPECT_EQ(ClientWindowMode, "Add");
+        EXPECT_EQ(countRows("Client"), 0);
+        EXPECT_EQ(countRows("Nettora"), 0);
+    }
+}
+
+TEST_F(ClientAdd, SavingANewClientStoresItWithItsFirstStatementAndMakesBothCurrent)
+{
+    // Another client already there must not be taken for the new one.
+    const qint64 other = seedClient(completePerson("Ann", "", "Lee"));
+    addStatement(other);
+
+    TfrmClientAdd *w = openAdd();
+    EXPECT_EQ(FilterByClientOnly, "No");
+    EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
+    EXPECT_EQ(w->focusWidget(), w->editor("FirstName"));
+    fill(w, completePerson());
+    click(w->okButton(w->tsClientPersonal));
+    EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(w->PageCheckFailed, "");
+
+    ASSERT_EQ(countRows("Client"), 2);
+    ASSERT_EQ(countRows("Nettora"), 2);
+    const qint64 id = other + 1;
+    EXPECT_EQ(stored("Client", id, "FullName2"), "John Q. Smith");
+    EXPECT_EQ(SelectedClientId, QString::number(id));
+    EXPECT_EQ(countRows("Nettora", QStringLiteral("ClientId = '%1'").arg(id)), 1);
+    Statement st = dm1->db().prepare("SELECT Id, Date, ifnull(Description, '') FROM Nettora WHERE ClientId = ?");
+    st.bind(1, QString::number(id));
+    ASSERT_TRUE(st.step());
+    const QString statementId = st.columnText(0);
+    EXPECT_EQ(st.columnText(1), QDate::currentDate().toString("MM/dd/yyyy"));
+    EXPECT_EQ(st.columnText(2), "");
+
+    EXPECT_EQ(ClientWindowMode, "Edit");
+    EXPECT_EQ(w->currentPage(), nullptr);
+    EXPECT_EQ(dm1->tblClient->recordCount(), 1);
+    EXPECT_EQ(dm1->tblClient->asString("Id"), QString::number(id));
+    EXPECT_EQ(CurrentClientId(), QString::number(id));
+    EXPECT_EQ(CurrentStatementId(), statementId);
+    EXPECT_TRUE(dm1->tblCash->filtered());
+
+    // Now in "Edit": the other pages open, and the personal page edits the same row.
+    click(w->s3);
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(w->currentPage(), w->tsPersonalEmployment);
+    click(w->s1);
+    EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
+    EXPECT_EQ(w->lineEdit("FirstName")->text(), "John");
+    EXPECT_EQ(w->headingName(w->tsClientPersonal)->text(), "John Q. Smith");
+}
+
+TEST_F(ClientAdd, DerivedFieldsAreWrittenOnSave)
+{
+    const struct {
+        Fields typed;
+        Fields expected;
+    } cases[] = {
+        {{{"FirstName", "John"}, {"MiddleInitial", "q"}, {"LastName", "Smith"}, {"City", ""}, {"State", "TX"},
+          {"Zip", "75001"}, {"MaritalStatus", "Married"}, {"Dependents", "1"}, {"DriversLicense", "D123"},
+          {"DriversLicense_State", "TX"}, {"Birthday", "01/01/1965"}},
+         {{"MiddleInitial", "Q"}, {"FullName", "Smith Q. John"}, {"FullName2", "John Q. Smith"},
+          {"CityStateZip", "TX  75001"}, {"MarriedDependants", "Married with 1 dependant."},
+          {"dlbdate", "D123 - TX - 01/01/1965"}, {"DriversLicenseandState", "D123 - TX"}}},
+        {{{"FirstName", "Jane"}, {"LastName", "Doe"}, {"City", "Dallas"}, {"State", "TX"}, {"Zip", "75001"},
+          {"MaritalStatus", "Seperated"}, {"Dependents", "3"}},
+         {{"FullName", "Doe Jane"}, {"FullName2", "Jane Doe"}, {"CityStateZip", "Dallas, TX  75001"},
+          {"MarriedDependants", "Seperated with 3 dependants."}, {"dlbdate", " "}, {"DriversLicenseandState", ""}}},
+        {{{"FirstName", "Al"}, {"LastName", "Roe"}, {"MaritalStatus", "Single"}, {"Dependents", "0"},
+          {"DriversLicense", "X9"}},
+         {{"MarriedDependants", "Single with 0 dependants."}, {"DriversLicenseandState", "X9"},
+          {"ClientDescription", ""}}},
+    };
+    for (const auto &c : cases) {
+        m_dialogs->clear();
+        TfrmClientAdd *w = openAdd();
+        fill(w, c.typed);
+        click(w->okButton(w->tsClientPersonal));
+        ASSERT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+        const qint64 id = SelectedClientId.toLongLong();
+        for (const auto &[field, value] : c.expected)
+            EXPECT_EQ(stored("Client", id, field), value) << field.toStdString();
+        delete w;
+    }
+}
+
+TEST_F(ClientAdd, EditingThePersonalPageAlsoWritesTheClientDescription)
+{
+    const qint64 c = seedClient(completePerson());
+    const qint64 s = addStatement(c, "12/31/2025", "Annual");
+    TfrmClientAdd *w = openEdit(c, s);
+    EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
+    EXPECT_EQ(w->lineEdit("FirstName")->text(), "John");
+    EXPECT_EQ(w->focusWidget(), w->editor("FirstName"));
+    type(w->editor("FirstName"), "Jon");
+    click(w->okButton(w->tsClientPersonal));
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(stored("Client", c, "FullName2"), "Jon Q. Smith");
+    EXPECT_EQ(stored("Client", c, "ClientDescription"), "Jon Q. Smith - Annual.");
+    EXPECT_EQ(SelectedClientId, QString::number(c));
+    EXPECT_EQ(countRows("Client"), 1);
+}
+
+TEST_F(ClientAdd, DuplicateClientIsRefusedAndNothingIsStored)
+{
+    seedClient(completePerson());
+    TfrmClientAdd *w = openAdd();
+    fill(w, completePerson());
+    click(w->okButton(w->tsClientPersonal));
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"This client already exists."});
+    EXPECT_EQ(w->PageCheckFailed, "Y");
+    EXPECT_EQ(countRows("Client"), 1);
+    EXPECT_EQ(countRows("Nettora"), 0);
+    EXPECT_EQ(ClientWindowMode, "Add");
+    EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
+
+    // The typed values stay; a corrected name goes through.
+    m_dialogs->clear();
+    type(w->editor("MiddleInitial"), "R");
+    click(w->okButton(w->tsClientPersonal));
+    EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(countRows("Client"), 2);
+    EXPECT_EQ(countRows("Nettora"), 1);
+    EXPECT_EQ(stored("Client", SelectedClientId.toLongLong(), "FullName2"), "John R. Smith");
+}
+
+TEST_F(ClientAdd, FailedStatementAppendShowsTheEngineTextAndStoresNoClient)
+{
+    dm1->db().exec("CREATE TEMP TRIGGER refuse_statement BEFORE INSERT ON Nettora "
+                   "BEGIN SELECT RAISE(ABORT, 'injected'); END");
+    TfrmClientAdd *w = openAdd();
+    fill(w, completePerson());
+    click(w->okButton(w->tsClientPersonal));
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"injected"});
+    EXPECT_EQ(countRows("Client"), 0);
+    EXPECT_EQ(countRows("Nettora"), 0);
+    EXPECT_EQ(ClientWindowMode, "Add");
+    EXPECT_EQ(SelectedClientId, "");
+    EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
+
+    dm1->db().exec("DROP TRIGGER refuse_statement");
+    m_dialogs->clear();
+    click(w->okButton(w->tsClientPersonal));
+    EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(countRows("Client"), 1);
+    EXPECT_EQ(countRows("Nettora"), 1);
+}
+
+TEST_F(ClientAdd, PersonalInformationAgainInAddDiscardsTheTypedRow)
+{
+    TfrmClientAdd *w = openAdd();
+    fill(w, {{"FirstName", "Half"}, {"LastName", "Typed"}});
+    click(w->s1);
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(countRows("Client"), 0);
+    EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
+    EXPECT_EQ(w->lineEdit("FirstName")->text(), "");
+    EXPECT_EQ(w->lineEdit("LastName")->text(), "");
+    EXPECT_EQ(w->focusWidget(), w->editor("FirstName"));
+
+    fill(w, completePerson());
+    click(w->okButton(w->tsClientPersonal));
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(countRows("Client"), 1);
+    EXPECT_EQ(countRows("Client", "FirstName = 'Half'"), 0);
+}
+
+TEST_F(ClientAdd, InAddEveryOtherLinkAsksForThePersonalInformation)
+{
+    TfrmClientAdd *w = openAdd();
+    fill(w, completePerson());
+    for (HoverLabel *l : {w->s2, w->s3, w->s4, w->s5, w->s6, w->s7, w->s8, w->s9, w->s12, w->s13, w->s10, w->s11}) {
+        m_dialogs->clear();
+        click(l);
+        EXPECT_EQ(m_dialogs->texts(), QStringList{"\"Personal Information\" must be entered before continuing."})
+            << l->objectName().toStdString();
+        EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
+        EXPECT_TRUE(w->isVisible());
+    }
+    EXPECT_EQ(countRows("Client"), 0);
+}
+
+TEST_F(ClientAdd, SpouseLinksNeedTheSpouseNames)
+{
+    const struct {
+        const char *first, *last;
+        bool opens;
+    } cases[] = {{"", "", false}, {"Jane", "", false}, {"", "Smith", false}, {"Jane", "Smith", true}};
+    for (const auto &c : cases) {
+        Fields person = completePerson(QStringLiteral("John%1%2").arg(c.first, c.last));
+        person.push_back({"SFirstName", c.first});
+        person.push_back({"SLastName", c.last});
+        const qint64 id = seedClient(person);
+        TfrmClientAdd *w = openEdit(id, addStatement(id));
+        for (auto [link, page, focus] : {std::tuple{w->s6, w->tsSpouseEmployment, "SEmployer"},
+                                         std::tuple{w->s7, w->tsSpouseContacts, "SAccountant"}}) {
+            m_dialogs->clear();
+            click(link);
+            if (c.opens) {
+                EXPECT_TRUE(m_dialogs->shown().empty());
+                EXPECT_EQ(w->currentPage(), page);
+                EXPECT_EQ(w->focusWidget(), w->editor(focus));
+            } else {
+                EXPECT_EQ(m_dialogs->texts(), QStringList{"\"Spouse Information\" must be entered before continuing."})
+                    << c.first << "/" << c.last;
+                EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
+            }
+        }
+        delete w;
+    }
+}
+
+TEST_F(ClientAdd, SpousePageChecksAndComposesTheSpouseFields)
+{
+    const qint64 c = seedClient(completePerson());
+    TfrmClientAdd *w = openEdit(c, addStatement(c, "12/31/2025", "Annual"));
+    click(w->s5);
+    EXPECT_EQ(w->currentPage(), w->tsSpouseInfo);
+    EXPECT_EQ(w->focusWidget(), w->editor("SFirstName"));
+    EXPECT_EQ(w->headingName(w->tsSpouseInfo)->text(), "John Q. Smith - Annual.");
+    dm1->db().exec("UPDATE Client SET ClientDescription = 'Kept.'");
+    dm1->db().touch("Client");
+    fill(w, {{"SFirstName", "Jane"}, {"SMiddleInitial", "q"}, {"SLastName", ""}, {"SDependents", "2"}});
+    click(w->okButton(w->tsSpouseInfo));
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter \"Marital Status\"."});
+    EXPECT_EQ(w->focusWidget(), w->editor("SMaritalStatus"));
+    EXPECT_EQ(stored("Client", c, "SFirstName"), "");
+
+    m_dialogs->clear();
+    fill(w, {{"SLastName", "Smith"}, {"SMaritalStatus", "Married"}, {"SCity", ""}, {"SState", "TX"},
+             {"SZip", "75001"}});
+    click(w->okButton(w->tsSpouseInfo));
+    EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(w->currentPage(), nullptr);
+    EXPECT_EQ(stored("Client", c, "SFullName"), "Smith, Jane. Q");
+    EXPECT_EQ(stored("Client", c, "SFullName2"), "Jane Q. Smith");
+    EXPECT_EQ(stored("Client", c, "SCityStateZip"), "TX  75001");
+    EXPECT_EQ(stored("Client", c, "SMarriedDependants"), "Married with 2 dependants.");
+    EXPECT_EQ(stored("Client", c, "ClientDescription"), "Kept.");  // never written by the spouse page
+    EXPECT_EQ(SelectedClientId, QString::number(c));
+    EXPECT_EQ(dm1->tblClient->filter(), QString("Id = \"%1\"").arg(c));
+}
+
+TEST_F(ClientAdd, EmploymentSaveWritesTheYearsSentence)
+{
+    const struct {
+        const char *years, *sentence;
+    } cases[] = {
+        {"1", "Employed for 1 year."}, {"12", "Employed for 12 years."}, {"2", "Employed for 2 years."},
+        {"0", " "},                    {"", " "},                        {"05", "Before."},
+        {"0.5", "Before."},
+    };
+    const qint64 c = seedClient(completePerson());
+    TfrmClientAdd *w = openEdit(c, addStatement(c));
+    for (const auto &k : cases) {
+        for (const QString &p : {QString(), QStringLiteral("S")}) {
+            dm1->db().exec(QStringLiteral("UPDATE Client SET %1YearsEmployed2 = 'Before.'").arg(p));
+            dm1->db().touch("Client");
+            m_dialogs->clear();
+            click(p.isEmpty() ? w->s3 : w->s5);
+            if (!p.isEmpty()) {  // the spouse page first, so that its links open
+                fill(w, {{"SFirstName", "Jane"}, {"SLastName", "Smith"}, {"SMaritalStatus", "Married"},
+                         {"SDependents", "2"}});
+                click(w->s6);
+            }
+            ASSERT_EQ(w->currentPage(), p.isEmpty() ? w->tsPersonalEmployment : w->tsSpouseEmployment);
+            fill(w, {{p + "YearsEmployed", k.years}, {p + "ECity", "Plano"}, {p + "EState", "TX"}, {p + "EZip", "75024"}});
+            click(w->okButton(w->currentPage()));
+            ASSERT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+            EXPECT_EQ(stored("Client", c, p + "YearsEmployed2"), k.sentence) << p.toStdString() << k.years;
+            EXPECT_EQ(stored("Client", c, p + "ECityStateZip"), "Plano, TX  75024");
+            EXPECT_EQ(w->currentPage(), nullptr);
+            EXPECT_EQ(SelectedClientId, QString::number(c));
+        }
+    }
+}
+
+TEST_F(ClientAdd, ContactsSaveWithoutChecks)
+{
+    const qint64 c = seedClient(completePerson());
+    TfrmClientAdd *w = openEdit(c, addStatement(c));
+    click(w->s4);
+    EXPECT_EQ(w->focusWidget(), w->editor("Accountant"));
+    fill(w, {{"Accountant", "Ann Books"}, {"BankerPhone", "555-0100"}});
+    click(w->okButton(w->tsPersonalContacts));
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(w->currentPage(), nullptr);
+    EXPECT_EQ(stored("Client", c, "Accountant"), "Ann Books");
+    EXPECT_EQ(stored("Client", c, "BankerPhone"), "555-0100");
+}
+
+TEST_F(ClientAdd, ReportingPageChecksThenWritesTheClientDescription)
+{
+    const qint64 c = seedClient(completePerson());
+    const qint64 s = addStatement(c, "12/31/2025", "");
+    TfrmClientAdd *w = openEdit(c, s);
+    click(w->okButton(w->tsClientPersonal));  // composes FullName2
+    EXPECT_EQ(stored("Client", c, "ClientDescription"), "John Q. Smith - .");
+    click(w->s2);
+    ASSERT_EQ(w->currentPage(), w->tsClientReporting);
+    EXPECT_EQ(w->focusWidget(), w->editor("Date"));
+    EXPECT_EQ(w->lineEdit("Date")->text(), "12/31/2025");
+    EXPECT_EQ(w->headingName(w->tsClientReporting)->text(), "John Q. Smith");
+
+    const struct {
+        const char *date, *description, *message, *focus;
+    } refusals[] = {
+        {"12/31/2025", "", "Please enter a description.", "Description"},
+        {"", "", "Please enter the reporting date.", "Date"},
+        {"", "Annual", "Please enter the reporting date.", "Date"},
+    };
+    for (const auto &r : refusals) {
+        m_dialogs->clear();
+        fill(w, {{"Date", r.date}, {"Description", r.description}});
+        click(w->okButton(w->tsClientReporting));
+        EXPECT_EQ(m_dialogs->texts(), QStringList{r.message});
+        EXPECT_EQ(w->focusWidget(), w->editor(r.focus));
+        EXPECT_EQ(w->PageCheckFailed, "Y");
+        EXPECT_EQ(stored("Client", c, "ClientDescription"), "John Q. Smith - .");
+        EXPECT_EQ(stored("Nettora", s, "Date"), "12/31/2025");
+    }
+    m_dialogs->clear();
+    fill(w, {{"Date", "06/30/2026"}, {"Description", "2nd Quarter"}});
+    click(w->okButton(w->tsClientReporting));
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(w->currentPage(), nullptr);
+    EXPECT_EQ(stored("Client", c, "ClientDescription"), "John Q. Smith - 2nd Quarter.");
+    EXPECT_EQ(stored("Nettora", s, "Date"), "06/30/2026");
+    EXPECT_EQ(stored("Nettora", s, "Description"), "2nd Quarter");
+}
+
+TEST_F(ClientAdd, CancelDropsThePendingEdit)
+{
+    const qint64 c = seedClient(completePerson());
+    const qint64 s = addStatement(c, "12/31/2025", "Annual");
+    TfrmClientAdd *w = openEdit(c, s);
+    type(w->editor("FirstName"), "Changed");
+    click(w->cancelButton(w->tsClientPersonal));
+    EXPECT_EQ(w->currentPage(), nullptr);
+    EXPECT_EQ(dm1->tblClient->state(), RecordState::Browse);
+
+    click(w->s2);
+    type(w->editor("Description"), "Changed");
+    click(w->cancelButton(w->tsClientReporting));
+    EXPECT_EQ(w->currentPage(), nullptr);
+    EXPECT_EQ(dm1->tblNettora->state(), RecordState::Browse);
+
+    // Leaving through the menu saves nothing that was cancelled.
+    click(w->mExit);
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(stored("Client", c, "FirstName"), "John");
+    EXPECT_EQ(stored("Nettora", s, "Description"), "Annual");
+
+    TfrmClientAdd *adding = openAdd();
+    fill(adding, completePerson("New", "", "Person"));
+    click(adding->cancelButton(adding->tsClientPersonal));
+    click(adding->mExit);
+    EXPECT_EQ(countRows("Client"), 1);
+}
+
+TEST_F(ClientAdd, SectionLinksNeedTheReportingDateAndSaveFirst)
+{
+    const qint64 c = seedClient(completePerson());
+    const qint64 s = addStatement(c, "", "");
+    TfrmClientAdd *w = openEdit(c, s);
+    for (HoverLabel *l : {w->s8, w->s9, w->s12, w->s13, w->s10, w->s11}) {
+        m_dialogs->clear();
+        click(l);
+        EXPECT_EQ(m_dialogs->texts(),
+                  QStringList{"\"Personal Information - Reporting Date\" must be entered before continuing."})
+            << l->objectName().toStdString();
+        EXPECT_TRUE(w->isVisible());
+    }
+
+    // A page that does not pass its checks keeps the window.
+    m_dialogs->clear();
+    dm1->db().exec(QStringLiteral("UPDATE Nettora SET Date = '12/31/2025' WHERE Id = %1").arg(s));
+    dm1->db().touch("Nettora");
+    type(w->editor("Dependents"), "");
+    click(w->s8);
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter the number of \"Dependants\"."});
+    EXPECT_TRUE(w->isVisible());
+
+    // With the window not built, the page is saved and this window stays.
+    withdraw("TfrmAssets");
+    m_dialogs->clear();
+    type(w->editor("Dependents"), "4");
+    click(w->s8);
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(stored("Client", c, "Dependents"), "4");
+    EXPECT_TRUE(w->isVisible());
+
+    standInFor("TfrmIncomeAndExpense");
+    QPointer<TfrmClientAdd> guard(w);
+    click(w->s13);
+    withdraw("TfrmIncomeAndExpense");
+    EXPECT_EQ(IncomeExpensePage, "Expenses");
+    QApplication::processEvents();
+    EXPECT_TRUE(guard.isNull() || !guard->isVisible());
+}
+
+TEST_F(ClientAdd, SectionLinksWorkRightAfterANewClientIsSaved)
+{
+    TfrmClientAdd *w = openAdd();
+    fill(w, completePerson());
+    click(w->okButton(w->tsClientPersonal));
+    ASSERT_EQ(ClientWindowMode, "Edit");
+    standInFor("TfrmAssets");
+    QPointer<TfrmClientAdd> guard(w);
+    click(w->s8);
+    withdraw("TfrmAssets");
+    EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+    QApplication::processEvents();
+    EXPECT_TRUE(guard.isNull() || !guard->isVisible());
+}
+
+TEST_F(ClientAdd, UpdateChecksWithoutSavingWhileCheckSavesFirst)
+{
+    TfrmClientAdd *w = openAdd();
+    click(w->mCheckUpdate2);
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_TRUE(opened[0].contains("/sc/check_update.php?version=")) << opened[0].toStdString();
+    EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
+
+    click(w->mCheckUpdate1);
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter the number of \"Dependants\"."});
+    EXPECT_EQ(opened.size(), 1);
+
+    // Every other entry refuses the same way and the window stays.
+    for (HoverLabel *l : {w->mOptions, w->mSecurity, w->mBackup, w->mRestore, w->mExit, w->mHelp, w->mAffiliate}) {
+        m_dialogs->clear();
+        click(l);
+        EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter the number of \"Dependants\"."})
+            << l->objectName().toStdString();
+    }
+    EXPECT_EQ(opened.size(), 1);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(countRows("Client"), 0);
+
+    // Filled in, CHECK saves the client and then checks.
+    m_dialogs->clear();
+    fill(w, completePerson());
+    click(w->mCheckUpdate1);
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(opened.size(), 2);
+    EXPECT_EQ(countRows("Client"), 1);
+    EXPECT_EQ(countRows("Nettora"), 1);
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(ClientAdd, PagesLinksAndLists)
+{
+    Fields person = completePerson();
+    for (const auto &f : Fields{{"SFirstName", "Jane"}, {"SLastName", "Smith"}, {"Employer", "Acme"},
+                                {"FullName2", "John Q. Smith"}, {"ClientDescription", "John Q. Smith - Annual."}})
+        person.push_back(f);
+    const qint64 c = seedClient(person);
+    TfrmClientAdd *w = openEdit(c, addStatement(c, "12/31/2025", "Annual"));
+    EXPECT_EQ(w->size(), QSize(752, 519));
+    EXPECT_EQ(w->windowTitle(), PreparerDisplayName());
+
+    QStringList captions;
+    for (HoverLabel *l : w->sideLinks())
+        captions << l->text();
+    EXPECT_EQ(captions, (QStringList{"   Personal Information", "     - Date / Description", "     - Employment",
+                                     "     - Contacts", "   Spouse's Information", "     - Employment",
+                                     "     - Contacts", "   Assets", "   Liabilities", "   Income",
+                                     "   Expenditures", "   Legal", "   Notes"}));
+
+    QComboBox *state = w->comboBox("State");
+    ASSERT_NE(state, nullptr);
+    EXPECT_TRUE(state->isEditable());
+    QStringList items;
+    for (int i = 0; i < state->count(); ++i)
+        items << state->itemText(i);
+    EXPECT_EQ(items, QString(" AK AL AR AZ CA CO CT DC DE FL GA HI IA ID IL IN KS KY LA MA MD ME MI MN MO MS MT NC ND NE "
+                             "NH NJ NM NV NY OH OK OR PA PR RI SC SD TN TX UT VA VI VT WA WI WV WY")
+                         .split(' '));
+    for (const char *f : {"DriversLicense_State", "SState", "SDriversLicense_State", "EState", "SEState"})
+        EXPECT_EQ(w->comboBox(f)->count(), 54) << f;
+    QComboBox *marital = w->comboBox("MaritalStatus");
+    EXPECT_TRUE(marital->isEditable());
+    EXPECT_EQ(marital->itemText(3), "Seperated");
+    EXPECT_EQ(marital->count(), 5);
+    EXPECT_EQ(w->lineEdit("MiddleInitial")->maxLength(), 1);
+
+    const struct {
+        HoverLabel *link;
+        QWidget *page;
+        const char *name, *shot;
+    } pages[] = {
+        {w->s1, w->tsClientPersonal, "John Q. Smith", "clientadd_personal"},
+        {w->s2, w->tsClientReporting, "John Q. Smith", "clientadd_reporting"},
+        {w->s3, w->tsPersonalEmployment, "John Q. Smith - Annual.", "clientadd_employment"},
+        {w->s4, w->tsPersonalContacts, "John Q. Smith - Annual.", "clientadd_contacts"},
+        {w->s5, w->tsSpouseInfo, "John Q. Smith - Annual.", "clientadd_spouse"},
+        {w->s6, w->tsSpouseEmployment, "John Q. Smith - Annual.", "clientadd_spouse_employment"},
+        {w->s7, w->tsSpouseContacts, "John Q. Smith - Annual.", "clientadd_spouse_contacts"},
+    };
+    for (const auto &p : pages) {
+        m_dialogs->clear();
+        if (p.page == w->tsSpouseInfo) {  // its checks must pass to leave it later
+            click(p.link);
+            fill(w, {{"SMaritalStatus", "Married"}, {"SDependents", "2"}, {"SMiddleInitial", "ab"}});
+            EXPECT_EQ(w->lineEdit("SMiddleInitial")->text(), "AB");
+        } else {
+            click(p.link);
+        }
+        EXPECT_TRUE(m_dialogs->shown().empty()) << p.shot << m_dialogs->texts().join("|").toStdString();
+        ASSERT_EQ(w->currentPage(), p.page) << p.shot;
+        EXPECT_EQ(w->headingName(p.page)->text(), p.name) << p.shot;
+        // The link of the open page stays highlighted through a hover reset.
+        moveOver(w->imMain);
+        EXPECT_TRUE(p.link->opaque()) << p.shot;
+        EXPECT_EQ(p.link->textColor(), QColor(Qt::white));
+        EXPECT_FALSE(w->s11->opaque());
+        saveScreenshot(w, p.shot);
+    }
+}
