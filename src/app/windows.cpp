@@ -1,6 +1,8 @@
 #include "app/windows.h"
 
 #include "app/btn_functions.h"
+#include "app/fsmain.h"
+#include "clients/client.h"
 #include "clients/clientadd.h"
 
 namespace nettora {
@@ -8,6 +10,8 @@ namespace nettora {
 void registerAllWindows()
 {
     // One line per window: registerWindowFactory("TfrmX", [] { return new TfrmX; });
+    registerWindowFactory(QStringLiteral("TfrmClient"), [] { return new TfrmClient; });
+    registerWindowFactory(QStringLiteral("TfrmFSMain"), [] { return new TfrmFSMain; });
     registerWindowFactory(QStringLiteral("TfrmClientAdd"), [] { return new TfrmClientAdd; });
 }
 

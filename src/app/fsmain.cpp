@@ -1,0 +1,623 @@
+#include "app/fsmain.h"
+
+#include "app/btn_functions.h"
+#include "app/dialogs.h"
+#include "app/home.h"
+#include "app/money.h"
+#include "app/pagetext.h"
+#include "calc/section_totals.h"
+#include "data/datamodule.h"
+#include "data/db_functions.h"
+#include "data/filter.h"
+#include "data/globals.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+
+namespace nettora {
+
+namespace {
+
+bool modeIs(const char *mode) { return ClientWindowMode == QLatin1String(mode); }
+
+// The net worth panel: caption, statement field, and whether it is a total.
+const struct {
+    const char *caption, *field;
+    bool total;
+} kPanel[] = {
+    {"Cash (A):", "CashOnHand", false},
+    {"Real Estate (B):", "RealEstateTotals", false},
+    {"Securities (C):", "InvestmentTotals", false},
+    {"Automobiles (D):", "AutoTotal", false},
+    {"Life Insurance (E):", "LifeCash", false},
+    {"Personal Assets (F):", "PersonalAssets", false},
+    {"Business Assets (G):", "BusinessAssets", false},
+    {"Notes Receivable (H):", "NotesReceivable", false},
+    {"Margin Accounts (H):", "MarginAccounts", false},
+    {"All Other Assets (H):", "OtherAssets", false},
+    {"Total Assets:", "TotalAssets", true},
+    {"Notes Payable (I):", "BankLiability", false},
+    {"Mortgages Payable (J):", "MortgageLiabilitiesTotals", false},
+    {"Credit Card Liability (K):", "CreditCardLiability", false},
+    {"Auto Liability (L):", "AutoLiability", false},
+    {"Tax Liability (L):", "TaxLiability", false},
+    {"All Other Liabilities (N):", "OtherLiability", false},
+    {"Contingent Liabilities (O):", "ContingentLiability", false},
+    {"Total Liabilities:", "TotalLiabilities", true},
+    {"Liabilities and Net Worth:", "TotalLiabilitiesandNetWorth", true},
+    {"Net Worth:", "NetWorth", true},
+};
+
+// The date and description boxes with their texts, as on the add and the
+// update page.
+struct DateBoxes {
+    QLineEdit *date, *description;
+};
+
+DateBoxes buildDatePage(QWidget *page, const QString &title, QLabel **name, const QString &nameObject)
+{
+    using namespace pagetext;
+    heading(page, title, 6);
+    *name = nameInHeading(page, nameObject, 28);
+    line(page, QStringLiteral("As of what date is the information reported in this statement. "), 12, 64);
+    caption(page, QStringLiteral("*Date: "), 12, 90, 140);
+    auto *date = new QLineEdit(page);
+    date->setGeometry(160, 87, 100, 22);
+    date->setMaxLength(12);
+    line(page, QStringLiteral("mm/dd/yyyy "), 268, 91, 100);
+    line(page, QStringLiteral("Enter a statement description.  Ex:  2nd Quarter, Annual,  1st  Half,  etc."), 12, 130);
+    caption(page, QStringLiteral("*Statement Description: "), 12, 156, 145);
+    auto *description = new QLineEdit(page);
+    description->setGeometry(160, 153, 220, 22);
+    description->setMaxLength(30);
+    line(page, QStringLiteral("* Required Fields."), 12, 196, 200);
+    return {date, description};
+}
+
+QWidget *newPage(const char *name)
+{
+    auto *page = new QWidget;
+    page->setObjectName(QString::fromLatin1(name));
+    return page;
+}
+
+}  // namespace
+
+TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
+{
+    using namespace pagetext;
+    setObjectName(QStringLiteral("TfrmFSMain"));
+    Table *statements = dm1->tblNettora;
+    QLabel *addName = nullptr, *updateName = nullptr;
+
+    tsSelect = newPage("tsSelect");
+    lblHeader = heading(tsSelect, QStringLiteral("Select Financial Statement"), 6);
+    lblHeader->setObjectName(QStringLiteral("lblHeader"));
+    lblClientName = nameInHeading(tsSelect, QStringLiteral("lblClientName"), 28);
+    dbClient = new DbGrid(statements, {{QStringLiteral("Date"), QStringLiteral("Date"), 67},
+                                       {QStringLiteral("Description"), QStringLiteral("Description"), 0}},
+                          tsSelect);
+    dbClient->setObjectName(QStringLiteral("dbClient"));
+    dbClient->horizontalHeader()->hide();
+    // The date column is narrow: the list uses the page's small text so a
+    // full mm/dd/yyyy date fits in it.
+    dbClient->setFont(textFont());
+    dbClient->setGeometry(12, 56, 220, 326);
+    int y = 56;
+    for (const auto &row : kPanel) {
+        QLabel *c = caption(tsSelect, QString::fromLatin1(row.caption), 246, y, 150);
+        auto *value = new QLabel(tsSelect);
+        value->setObjectName(QString::fromLatin1(row.field));
+        value->setFont(c->font());
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value->setGeometry(396, y, PageWidth - 12 - 396, 16);
+        if (!row.total) {
+            QFont f = c->font();
+            f.setBold(false);
+            c->setFont(f);
+            value->setFont(f);
+        }
+        m_totals.emplace_back(QString::fromLatin1(row.field), value);
+        y += 15;
+        if (row.total || QLatin1String(row.field) == QLatin1String("OtherAssets")
+            || QLatin1String(row.field) == QLatin1String("ContingentLiability"))
+            y += 3;
+    }
+    bCancel = button(tsSelect, QStringLiteral("Cancel"), QStringLiteral("bCancel"), PageWidth - 180, 394);
+    bOK = button(tsSelect, QStringLiteral("OK"), QStringLiteral("bOK"), PageWidth - 92, 394);
+    bOK->setDefault(true);
+
+    tsAdd = newPage("tsAdd");
+    const DateBoxes add =
+        buildDatePage(tsAdd, QStringLiteral("Add Financial Statement - Reporting Date"), &addName,
+                       QStringLiteral("lblAddClientName"));
+    DBEdit28 = add.date;
+    DBEdit29 = add.description;
+    DBEdit28->setObjectName(QStringLiteral("DBEdit28"));
+    DBEdit29->setObjectName(QStringLiteral("DBEdit29"));
+    m_binder.bind(DBEdit28, statements, QStringLiteral("Date"));
+    m_binder.bind(DBEdit29, statements, QStringLiteral("Description"));
+    TeButton19 = button(tsAdd, QStringLiteral("Cancel"), QStringLiteral("TeButton19"), PageWidth - 180, 394);
+    TeButton20 = button(tsAdd, QStringLiteral("OK"), QStringLiteral("TeButton20"), PageWidth - 92, 394);
+    TeButton20->setDefault(true);
+
+    tsUpdate = newPage("tsUpdate");
+    const DateBoxes upd = buildDatePage(tsUpdate, QStringLiteral("Update Financial Statement - Reporting Date"),
+                                        &updateName, QStringLiteral("lblUpdateClientName"));
+    Rdate = upd.date;
+    rDescription = upd.description;
+    Rdate->setObjectName(QStringLiteral("Rdate"));
+    rDescription->setObjectName(QStringLiteral("rDescription"));
+    TeButton1 = button(tsUpdate, QStringLiteral("Cancel"), QStringLiteral("TeButton1"), PageWidth - 180, 394);
+    TeButton2 = button(tsUpdate, QStringLiteral("OK"), QStringLiteral("TeButton2"), PageWidth - 92, 394);
+    TeButton2->setDefault(true);
+
+    // The print, e-mail and PDF pages hold only what the choice of a
+    // statement fills in and their Cancel; the rest of them is built with
+    // printing, e-mail and PDF output.
+    tsPrint = newPage("tsPrint");
+    lClient = line(tsPrint, QString(), 12, 12);
+    lClient->setObjectName(QStringLiteral("lClient"));
+    lStatement = line(tsPrint, QString(), 12, 30);
+    lStatement->setObjectName(QStringLiteral("lStatement"));
+    bPrintCancel = button(tsPrint, QStringLiteral("Cancel"), QStringLiteral("bPrintCancel"), PageWidth - 180, 394);
+    tsEmail = newPage("tsEmail");
+    bEmailCancel = button(tsEmail, QStringLiteral("Cancel"), QStringLiteral("bEmailCancel"), PageWidth - 180, 394);
+    tsPDF = newPage("tsPDF");
+    lClientPdf = line(tsPDF, QString(), 12, 12);
+    lClientPdf->setObjectName(QStringLiteral("lClientPdf"));
+    lstatementpdf = line(tsPDF, QString(), 12, 30);
+    lstatementpdf->setObjectName(QStringLiteral("lstatementpdf"));
+    bPdfCancel = button(tsPDF, QStringLiteral("Cancel"), QStringLiteral("bPdfCancel"), PageWidth - 180, 394);
+
+    for (QWidget *page : {tsSelect, tsAdd, tsUpdate, tsPrint, tsEmail, tsPDF})
+        addPage(page);
+
+    const struct {
+        HoverLabel **link;
+        const char *name, *caption;
+        std::function<QWidget *()> open;
+    } sections[] = {
+        {&s1, "s1", "   Add Financial Statement", {}},
+        {&s2, "s2", "   Personal Information", [] { return OpenClientInformationWindow(); }},
+        {&s3, "s3", "   Assets", [] { return OpenAssetsWindow(); }},
+        {&s4, "s4", "   Liabilities", [] { return OpenLiabilitiesWindow(); }},
+        {&s5, "s5", "   Legal", [] { return OpenLegalWindow(); }},
+        {&s6, "s6", "   Notes", [] { return OpenNotesWindow(); }},
+        {&s7, "s7", "   Income", [] { return OpenIncomeExpenseWindow(QStringLiteral("Income")); }},
+        {&s8, "s8", "   Expenditures", [] { return OpenIncomeExpenseWindow(QStringLiteral("Expenses")); }},
+    };
+    for (const auto &s : sections) {
+        HoverLabel *link = addSideLink(QString::fromLatin1(s.caption));
+        link->setObjectName(QString::fromLatin1(s.name));
+        *s.link = link;
+        if (s.open) {
+            m_sections.emplace_back(link, s.open);
+            connect(link, &HoverLabel::clicked, this, [this, link] { openSection(link); });
+        } else {
+            connect(link, &HoverLabel::clicked, this, &TfrmFSMain::s1Click);
+        }
+    }
+
+    m_nameLabels = {lblClientName, addName, updateName};
+
+    connect(dbClient, &DbGrid::rowChanged, this, &TfrmFSMain::updatePanel);
+    connect(bOK, &QPushButton::clicked, this, &TfrmFSMain::bOKClick);
+    connect(bCancel, &QPushButton::clicked, this, &TfrmFSMain::bCancelClick);
+    connect(TeButton20, &QPushButton::clicked, this, &TfrmFSMain::TeButton20Click);
+    connect(TeButton19, &QPushButton::clicked, this, &TfrmFSMain::TeButton19Click);
+    connect(TeButton2, &QPushButton::clicked, this, &TfrmFSMain::TeButton2Click);
+    connect(TeButton1, &QPushButton::clicked, this, &TfrmFSMain::TeButton1Click);
+    for (QLineEdit *e : {DBEdit28, DBEdit29})
+        connect(e, &QLineEdit::returnPressed, this, &TfrmFSMain::TeButton20Click);
+    for (QLineEdit *e : {Rdate, rDescription})
+        connect(e, &QLineEdit::returnPressed, this, &TfrmFSMain::TeButton2Click);
+    for (QPushButton *b : {bPrintCancel, bEmailCancel, bPdfCancel})
+        connect(b, &QPushButton::clicked, this, &TfrmFSMain::bCancelClick);
+    applyModeState();
+}
+
+TfrmFSMain::~TfrmFSMain()
+{
+    if (dm1)
+        releaseRow();
+}
+
+QLabel *TfrmFSMain::totalLabel(const QString &field) const
+{
+    for (const auto &[name, label] : m_totals)
+        if (name == field)
+            return label;
+    return nullptr;
+}
+
+void TfrmFSMain::showEvent(QShowEvent *event)
+{
+    ScreenFrame::showEvent(event);
+    if (m_formShown)
+        return;
+    try {
+        FormShow();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+    }
+}
+
+void TfrmFSMain::FormShow()
+{
+    m_formShown = true;
+    Table *clients = dm1->tblClient;
+    clients->first();
+    m_clientId = clients->asString("Id");
+    for (QLabel *name : m_nameLabels)
+        name->setText(clients->asString("FullName2"));
+    setWindowTitle(PreparerDisplayName());
+    pcMain->setVisible(true);
+    if (dm1->tblNettora->asString("Date").isEmpty() && !modeIs("Delete")) {
+        // The statement without a date is the one to complete.
+        m_addOnExisting = true;
+        showAddPage();
+        return;
+    }
+    showSelectPage();
+}
+
+void TfrmFSMain::openForMode()
+{
+    try {
+        if (!m_formShown)
+            FormShow();
+        if (modeIs("Add")) {
+            m_addOnExisting = false;
+            showAddPage();
+        } else if (modeIs("Edit")) {
+            showSelectPage();
+            Table *statements = dm1->tblNettora;
+            statements->first();
+            statements->edit();
+            dbClient->syncFromCursor();
+            updatePanel();
+        } else if (!modeIs("Delete")) {
+            showSelectPage();
+        }
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+    }
+}
+
+void TfrmFSMain::releaseRow()
+{
+    Table *statements = dm1->tblNettora;
+    if (statements->active() && statements->state() != RecordState::Browse)
+        statements->cancel();
+}
+
+void TfrmFSMain::applyModeState()
+{
+    const bool add = modeIs("Add");
+    for (HoverLabel *s : {s1, s2, s3, s4, s5, s6, s7, s8})
+        s->setVisible(add);
+    bOK->setVisible(!add);
+    bCancel->setVisible(!add);
+}
+
+void TfrmFSMain::afterHoverReset()
+{
+    if (s8)  // hover resets also run while the window is being built
+        applyModeState();
+}
+
+void TfrmFSMain::showSelectPage()
+{
+    releaseRow();
+    Table *statements = dm1->tblNettora;
+    statements->setIndexName(QStringLiteral("DATEDESCRIPTION"));
+    statements->first();
+    lblHeader->setText(modeIs("Add") ? QStringLiteral("Select Financial Statement")
+                                     : QStringLiteral("Select Financial Statement to ") + ClientWindowMode);
+    openPage(tsSelect);
+    dbClient->refresh();
+    updatePanel();
+}
+
+void TfrmFSMain::updatePanel()
+{
+    Table *statements = dm1->tblNettora;
+    for (const auto &[field, label] : m_totals) {
+        // The stored figure as it is; an empty field stays empty.
+        const QString stored = statements->asString(field);
+        label->setText(stored.isEmpty() ? QString() : formatMoney(statements->asFloat(field)));
+    }
+}
+
+void TfrmFSMain::beginAddRow()
+{
+    releaseRow();
+    Table *statements = dm1->tblNettora;
+    if (m_addOnExisting)
+        statements->edit();  // on an empty list this begins a new row
+    else
+        statements->append();
+}
+
+void TfrmFSMain::showAddPage()
+{
+    beginAddRow();
+    m_binder.load();
+    openPage(tsAdd);
+    DBEdit28->setFocus();
+}
+
+void TfrmFSMain::s1Click()
+{
+    m_addOnExisting = false;
+    try {
+        showAddPage();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+    }
+}
+
+void TfrmFSMain::TeButton20Click()
+{
+    Table *statements = dm1->tblNettora;
+    try {
+        if (statements->state() == RecordState::Browse)
+            beginAddRow();
+        m_binder.store(statements);
+        if (statements->asString("Date").isEmpty()) {
+            dialogs().error(QStringLiteral("Please enter the reporting date."));
+            DBEdit28->setFocus();
+            return;
+        }
+        if (statements->asString("Description").isEmpty()) {
+            dialogs().error(QStringLiteral("Please enter a description."));
+            DBEdit29->setFocus();
+            return;
+        }
+        FillEmptyTotals();
+        statements->setAsString("ClientId", dm1->tblClient->asString("Id"));
+        statements->post();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+        return;
+    }
+    showSelectPage();
+}
+
+void TfrmFSMain::TeButton19Click()
+{
+    releaseRow();
+    showSelectPage();
+}
+
+void TfrmFSMain::openSection(HoverLabel *link)
+{
+    if (dm1->tblNettora->asString("Date").isEmpty()) {
+        dialogs().error(QStringLiteral("\"Personal Information - Reporting Date\" must be entered before continuing."));
+        return;
+    }
+    for (const auto &[section, open] : m_sections) {
+        if (section != link)
+            continue;
+        const QString mode = ClientWindowMode;
+        ClientWindowMode = QStringLiteral("Edit");
+        releaseRow();
+        if (open()) {
+            close();
+            return;
+        }
+        // Nothing opened (that window is not part of this build): the
+        // workspace carries on as it was.
+        ClientWindowMode = mode;
+    }
+}
+
+void TfrmFSMain::narrowToClient()
+{
+    Table *statements = dm1->tblNettora;
+    releaseRow();
+    statements->setFilter(QStringLiteral("ClientID = ") + filterText(m_clientId));
+    statements->setFiltered(true);
+    m_narrowedStatement.clear();
+}
+
+void TfrmFSMain::narrowToStatement(const QString &statementId)
+{
+    Table *statements = dm1->tblNettora;
+    releaseRow();
+    statements->setFilter(QStringLiteral("ClientID = %1 and Id = %2").arg(filterText(m_clientId), statementId));
+    statements->setFiltered(true);
+    statements->first();
+    m_narrowedStatement = statementId;
+}
+
+void TfrmFSMain::bOKClick()
+{
+    Table *statements = dm1->tblNettora;
+    releaseRow();
+    const QString clientId = statements->asString("ClientId");
+    const QString statementId = statements->asString("Id");
+    const qint64 selected = statements->bookmark();
+    try {
+        if (modeIs("Delete")) {
+            if (statementId.isEmpty()) {
+                dialogs().error(QStringLiteral("There is no financial statement available to \"Delete\""));
+                return;
+            }
+            if (!dialogs().warning(QStringLiteral("Are you sure you want to \"Delete\" this financial statement?")))
+                return;
+            try {
+                DeleteStatement(clientId, statementId);
+            } catch (const EngineError &e) {
+                dialogs().error(e.text());
+                narrowToClient();
+                showSelectPage();
+                return;
+            }
+            dialogs().confirmation(QStringLiteral("The financial statement was successfully deleted."));
+            mButtons();
+            narrowToClient();
+            showSelectPage();
+            return;
+        }
+        if (statementId.isEmpty() || modeIs("Add"))
+            return;
+        FilterByClientOnly = QStringLiteral("No");
+        if (modeIs("Update")) {
+            narrowToStatement(statementId);
+            showUpdatePage();
+            return;
+        }
+        FilterStatementTables(clientId, statementId);
+        if (modeIs("Edit")) {
+            if (OpenClientInformationWindow()) {
+                close();
+                return;
+            }
+            restoreNarrowing(tsSelect, selected);
+            return;
+        }
+        narrowToStatement(statementId);
+        const QString client = QStringLiteral("Client: ") + dm1->tblClient->asString("FullName2");
+        const QString statement = QStringLiteral("Statement: ") + statements->asString("Description");
+        if (modeIs("Print")) {
+            lClient->setText(client);
+            lStatement->setText(statement);
+            openPage(tsPrint);
+        } else if (modeIs("PDF")) {
+            lClientPdf->setText(client);
+            lstatementpdf->setText(statement);
+            openPage(tsPDF);
+        } else if (modeIs("Email")) {
+            openPage(tsEmail);
+        }
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+    }
+}
+
+void TfrmFSMain::showUpdatePage()
+{
+    Rdate->clear();
+    rDescription->clear();
+    openPage(tsUpdate);
+    Rdate->setFocus();
+}
+
+void TfrmFSMain::TeButton2Click()
+{
+    if (Rdate->text().isEmpty()) {
+        dialogs().error(QStringLiteral("Please enter the reporting date."));
+        Rdate->setFocus();
+        return;
+    }
+    if (rDescription->text().isEmpty()) {
+        dialogs().error(QStringLiteral("Please enter a description."));
+        rDescription->setFocus();
+        return;
+    }
+    NewStatementDate = Rdate->text();
+    NewStatementDescription = rDescription->text();
+    releaseRow();
+    const QString source = dm1->tblNettora->asString("Id");
+    try {
+        CopyStatement();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+        // The copy was undone as a whole; the page stays on its statement.
+        if (!source.isEmpty())
+            narrowToStatement(source);
+        return;
+    }
+    m_narrowedStatement.clear();
+    ClientWindowMode = QStringLiteral("Edit");
+    dialogs().confirmation(QStringLiteral("The financial statement was successfully updated."));
+    mButtons();
+    showSelectPage();
+}
+
+void TfrmFSMain::TeButton1Click()
+{
+    // Cancel on the update page abandons the roll-forward and returns to
+    // the list, as the add page's Cancel does: the user is still choosing a
+    // statement of this client, so going home would throw that away.
+    const QString source = dm1->tblNettora->asString("Id");
+    narrowToClient();
+    showSelectPage();
+    if (!source.isEmpty() && dm1->tblNettora->bookmarkValid(source.toLongLong())) {
+        dm1->tblNettora->gotoBookmark(source.toLongLong());
+        dbClient->syncFromCursor();
+        updatePanel();
+    }
+}
+
+void TfrmFSMain::showHome()
+{
+    releaseRow();
+    if (frmMain) {
+        frmMain->show();
+        frmMain->mButtons();
+    }
+    close();
+}
+
+void TfrmFSMain::bCancelClick()
+{
+    showHome();
+}
+
+void TfrmFSMain::restoreNarrowing(QWidget *page, qint64 bookmark)
+{
+    if (m_clientId.isEmpty())
+        return;
+    const QString one = page == tsSelect || page == tsAdd ? QString() : m_narrowedStatement;
+    FilterByClientOnly = QStringLiteral("No");
+    FilterStatementTables(m_clientId, one);
+    Table *statements = dm1->tblNettora;
+    if (one.isEmpty()) {
+        narrowToClient();
+        statements->setIndexName(QStringLiteral("DATEDESCRIPTION"));
+    } else {
+        narrowToStatement(one);
+    }
+    if (bookmark && statements->bookmarkValid(bookmark))
+        statements->gotoBookmark(bookmark);
+    else
+        statements->first();
+    if (page == tsAdd)
+        beginAddRow();  // the boxes keep what was typed
+    dbClient->refresh();
+    updatePanel();
+}
+
+void TfrmFSMain::menuAction(Entry e)
+{
+    if (e == Entry::CheckUpdate || e == Entry::Help || e == Entry::Affiliate) {
+        ScreenFrame::menuAction(e);
+        return;
+    }
+    // The other entries clear every filter, which would post a pending row:
+    // it is given up first, and the narrowing comes back if this window
+    // stays (the about box, or a window that is not part of this build).
+    QWidget *page = currentPage();
+    const qint64 selected = dm1->tblNettora->bookmark();
+    releaseRow();
+    ScreenFrame::menuAction(e);
+    if (m_closed)
+        return;
+    try {
+        restoreNarrowing(page, selected);
+    } catch (const EngineError &err) {
+        dialogs().error(err.text());
+    }
+}
+
+void TfrmFSMain::closeEvent(QCloseEvent *event)
+{
+    m_closed = true;
+    releaseRow();
+    ScreenFrame::closeEvent(event);
+}
+
+}  // namespace nettora

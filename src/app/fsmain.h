@@ -1,0 +1,103 @@
+#pragma once
+// The statement workspace: the chosen client's statements with the net
+// worth figures of the selected one, and, by ClientWindowMode, adding a
+// statement, rolling one forward, deleting one, opening a section window, or
+// going on to the print, e-mail or PDF page.
+//
+// The statement table's current row is the selected statement. A row put
+// into edit or insert state here is only ever posted by an OK; every other
+// way out of that state (moving in the list, another page, a menu entry,
+// closing) cancels it first, because the engine posts a pending row on any
+// move.
+
+#include "app/databinding.h"
+#include "app/dbgrid.h"
+#include "app/frame.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <functional>
+#include <vector>
+
+namespace nettora {
+
+class TfrmFSMain : public ScreenFrame {
+    Q_OBJECT
+public:
+    explicit TfrmFSMain(QWidget *parent = nullptr);
+    ~TfrmFSMain() override;
+
+    // The client window's part of the opening, by ClientWindowMode: "Add"
+    // adds a statement, "Edit" selects the first statement and puts it into
+    // edit, the others rest on the selection page.
+    void openForMode();
+
+    // Selection page.
+    QWidget *tsSelect;
+    QLabel *lblHeader, *lblClientName;
+    DbGrid *dbClient;
+    QPushButton *bOK = nullptr, *bCancel = nullptr;
+    // The value shown after a headline total's caption (field name as in
+    // the statement table); nullptr for other names.
+    QLabel *totalLabel(const QString &field) const;
+
+    // Add page.
+    QWidget *tsAdd;
+    QLineEdit *DBEdit28, *DBEdit29;  // Date, Description
+    QPushButton *TeButton19, *TeButton20;  // Cancel, OK
+
+    // Update (roll-forward) page.
+    QWidget *tsUpdate;
+    QLineEdit *Rdate, *rDescription;
+    QPushButton *TeButton1, *TeButton2;  // Cancel, OK
+
+    // Print, e-mail and PDF pages.
+    QWidget *tsPrint, *tsEmail, *tsPDF;
+    QLabel *lClient, *lStatement, *lClientPdf, *lstatementpdf;
+    QPushButton *bPrintCancel, *bEmailCancel, *bPdfCancel;
+
+    // Section labels: s1 the add page, s2 to s8 the section windows.
+    HoverLabel *s1 = nullptr, *s2 = nullptr, *s3 = nullptr, *s4 = nullptr, *s5 = nullptr, *s6 = nullptr,
+               *s7 = nullptr, *s8 = nullptr;
+
+    void bOKClick();
+    void bCancelClick();
+    void s1Click();
+    void openSection(HoverLabel *link);
+    void TeButton20Click();
+    void TeButton19Click();
+    void TeButton2Click();
+    void TeButton1Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void menuAction(Entry e) override;
+    void afterHoverReset() override;
+
+private:
+    void FormShow();
+    void showSelectPage();
+    void showAddPage();
+    void beginAddRow();
+    void showUpdatePage();
+    void applyModeState();
+    void updatePanel();
+    void releaseRow();
+    void narrowToClient();
+    void narrowToStatement(const QString &statementId);
+    void restoreNarrowing(QWidget *page, qint64 bookmark);
+    void showHome();
+
+    FieldBinder m_binder;
+    std::vector<std::pair<QString, QLabel *>> m_totals;
+    std::vector<std::pair<HoverLabel *, std::function<QWidget *()>>> m_sections;
+    std::vector<QLabel *> m_nameLabels;  // the client's FullName2 on each page
+    QString m_clientId;           // the client the window was opened for
+    QString m_narrowedStatement;  // set while the list shows one statement
+    bool m_addOnExisting = false; // the add page completes the current row
+    bool m_formShown = false;
+    bool m_closed = false;
+};
+
+}  // namespace nettora
