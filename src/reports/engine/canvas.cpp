@@ -1,0 +1,193 @@
+#include "reports/engine/canvas.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <QPen>
+#include <QTransform>
+#include <cmath>
+
+namespace nettora::reports {
+
+namespace {
+
+// Pictures record in the desktop's logical resolution (96 dpi on most,
+// more on some); units are scaled to it when recording.
+double pictureDpi()
+{
+    static const double dpi = [] {
+        QPicture probe;
+        return double(probe.logicalDpiY());
+    }();
+    return dpi;
+}
+
+struct FontEntry {
+    QFont font;  // the scaled font drawn under a 1/KTextScale painter scale
+    QFontMetricsF metrics;
+};
+
+quint32 fontKey(const FontSpec &f)
+{
+    return quint32(std::lround(f.size * 100)) * 2 + (f.bold ? 1 : 0);
+}
+
+const FontEntry &fontEntry(const FontSpec &spec)
+{
+    static QHash<quint32, FontEntry *> cache;  // lives as long as the process
+    const quint32 key = fontKey(spec);
+    if (FontEntry *e = cache.value(key))
+        return *e;
+    QFont f(baseFontFamily());
+    f.setStyleHint(QFont::SansSerif);
+    // Point sizes become pixels at the picture's resolution, while the
+    // painter already maps units to that resolution: divide it out.
+    f.setPointSizeF(spec.size * KTextScale * KUnitsPerInch / pictureDpi());
+    f.setBold(spec.bold);
+    static QPicture device;
+    auto *e = new FontEntry{f, QFontMetricsF(f, &device)};
+    cache.insert(key, e);
+    return *e;
+}
+
+}  // namespace
+
+QString baseFontFamily()
+{
+    return QStringLiteral("Arial");
+}
+
+namespace metrics {
+
+double width(const QString &text, const FontSpec &font)
+{
+    return fontEntry(font).metrics.horizontalAdvance(text) / KTextScale;
+}
+
+double ascent(const FontSpec &font)
+{
+    return fontEntry(font).metrics.ascent() / KTextScale;
+}
+
+double lineHeight(const FontSpec &font)
+{
+    const QFontMetricsF &m = fontEntry(font).metrics;
+    return (m.ascent() + m.descent()) / KTextScale;
+}
+
+QString fit(const QString &text, double w, const FontSpec &font)
+{
+    if (width(text, font) <= w)
+        return text;
+    qsizetype lo = 0, hi = text.size();
+    while (lo < hi) {
+        const qsizetype mid = (lo + hi + 1) / 2;
+        if (width(text.left(mid), font) <= w)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return text.left(lo);
+}
+
+QStringList wrap(const QString &text, double w, const FontSpec &font)
+{
+    QStringList out;
+    QString normalized = text;
+    normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    for (const QString &paragraph : normalized.split(QLatin1Char('\n'))) {
+        QString line;
+        for (const QString &word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (width(candidate, font) <= w) {
+                line = candidate;
+                continue;
+            }
+            if (!line.isEmpty())
+                out << line;
+            line = word;
+            while (width(line, font) > w && line.size() > 1) {
+                QString head = fit(line, w, font);
+                if (head.isEmpty())
+                    head = line.left(1);
+                out << head;
+                line = line.mid(head.size());
+            }
+        }
+        out << line;
+    }
+    return out;
+}
+
+}  // namespace metrics
+
+PageCanvas::PageCanvas(QPicture &picture, const PageSetup &page)
+{
+    picture.setBoundingRect(QRect(0, 0, int(std::ceil(page.width * pictureDpi() / KUnitsPerInch)),
+                                  int(std::ceil(page.height * pictureDpi() / KUnitsPerInch))));
+    m_painter.begin(&picture);
+    const double s = pictureDpi() / KUnitsPerInch;
+    m_painter.scale(s, s);
+    m_base = m_painter.worldTransform();
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+}
+
+PageCanvas::~PageCanvas()
+{
+    end();
+}
+
+void PageCanvas::end()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
+void PageCanvas::text(double x, double baseline, const QString &text, const FontSpec &font, const QColor &color)
+{
+    if (text.isEmpty())
+        return;
+    const FontEntry &e = fontEntry(font);
+    QTransform t = m_base;
+    t.translate(x, baseline);
+    t.scale(1.0 / KTextScale, 1.0 / KTextScale);
+    m_painter.setWorldTransform(t);
+    m_painter.setFont(e.font);
+    m_painter.setPen(color);
+    m_painter.drawText(QPointF(0, 0), text);
+    m_painter.setWorldTransform(m_base);
+}
+
+namespace {
+QPen makePen(double width, PenStyle style, const QColor &color)
+{
+    QPen pen(color, width);
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    if (style == PenStyle::Dotted)
+        pen.setDashPattern({1.0, 2.0});  // square dots, in pen widths
+    return pen;
+}
+}  // namespace
+
+void PageCanvas::line(QPointF from, QPointF to, double width, PenStyle style, const QColor &color)
+{
+    m_painter.setPen(makePen(width, style, color));
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawLine(from, to);
+}
+
+void PageCanvas::frame(const QRectF &r, double width, PenStyle style, const QColor &color)
+{
+    m_painter.setPen(makePen(width, style, color));
+    m_painter.setBrush(Qt::NoBrush);
+    const double h = width / 2;
+    m_painter.drawRect(r.adjusted(h, h, -h, -h));
+}
+
+void PageCanvas::fill(const QRectF &r, const QColor &color)
+{
+    m_painter.fillRect(r, color);
+}
+
+}  // namespace nettora::reports

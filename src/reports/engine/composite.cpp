@@ -1,0 +1,28 @@
+#include "reports/engine/composite.h"
+
+#include "reports/engine/preview_window.h"
+
+namespace nettora::reports {
+
+void CompositeReport::prepare()
+{
+    m_reports.clear();
+    m_pages.clear();
+    if (onAddReports)
+        onAddReports(*this);
+    for (Report *r : m_reports) {
+        r->prepare();
+        m_pages.insert(m_pages.end(), r->pages().begin(), r->pages().end());
+        // The composite holds the pages now (pictures share their data).
+        r->releasePages();
+    }
+}
+
+void CompositeReport::preview(QWidget *parent)
+{
+    prepare();
+    PreviewWindow window(m_pages, parent);
+    window.exec();
+}
+
+}  // namespace nettora::reports

@@ -1,0 +1,42 @@
+#pragma once
+// A composite report: an ordered list of reports, filled by a callback when
+// the composite starts generating, prepared in one pass and shown or written
+// as one document.
+
+#include "reports/engine/report.h"
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QWidget;
+
+namespace nettora::reports {
+
+class CompositeReport {
+public:
+    explicit CompositeReport(const QString &name = QString()) : m_name(name) {}
+
+    QString name() const { return m_name; }
+
+    // Asked for the reports each time the composite generates.
+    std::function<void(CompositeReport &)> onAddReports;
+    void addReport(Report *report) { m_reports.push_back(report); }
+    const std::vector<Report *> &reports() const { return m_reports; }
+
+    // Lists the reports anew, prepares each in order and gathers their pages.
+    void prepare();
+    const std::vector<PreparedPage> &pages() const { return m_pages; }
+    int pageCount() const { return int(m_pages.size()); }
+
+    // Prepares, then shows the document in the preview window and returns
+    // when the user has closed it.
+    void preview(QWidget *parent);
+
+private:
+    QString m_name;
+    std::vector<Report *> m_reports;
+    std::vector<PreparedPage> m_pages;
+};
+
+}  // namespace nettora::reports

@@ -1,0 +1,37 @@
+#pragma once
+// The PDF tools of poppler-utils and qpdf run on real output, and the
+// artefacts folder where rendered pages are left for people to look at.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace nettora::test {
+
+struct ToolRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+ToolRun runTool(const QString &program, const QStringList &args);
+
+// Text of one page (1-based) or of the whole file (0), in reading order.
+QString pdfText(const QString &file, int page = 0);
+// Text of every page, in order.
+QStringList pdfPages(const QString &file);
+int pdfPageCount(const QString &file);
+QString pdfInfo(const QString &file);
+
+struct PdfWord {
+    QString text;
+    double xMin, yMin, xMax, yMax;  // points from the top-left corner of the page
+};
+std::vector<PdfWord> pdfWords(const QString &file, int page);
+
+// NETTORA_ARTIFACTS, else the build's artifacts folder.
+QString artifactsDir();
+// Renders a page to <artifacts>/<name>.png at the resolution; returns the path.
+QString renderPage(const QString &file, int page, const QString &name, int dpi = 110);
+
+}  // namespace nettora::test
