@@ -26,6 +26,7 @@ public:
     ~PreviewWindow() override;
 
     int pageCount() const { return int(m_pages.size()); }
+    const std::vector<PreparedPage> &pages() const { return m_pages; }
     int currentPage() const { return m_current; }  // 0-based
     void showPage(int index);
     // Zoom as a factor of full size (1.0 = 100%).

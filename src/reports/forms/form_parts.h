@@ -1,0 +1,42 @@
+#pragma once
+// Pieces the form builders share: the printable width, fonts, the caption +
+// field pairs and amount columns every form is made of, and the Standard
+// look's headings and rules. The other styles add their looks beside it.
+
+#include "reports/engine/report.h"
+#include "reports/forms/forms.h"
+
+#include <QString>
+
+namespace nettora::reports::parts {
+
+inline constexpr double Width = 720;  // printable width in units
+inline constexpr double RowHeight = 25;  // caption/amount rows of the summary page
+inline constexpr double TextInset = 7;   // 8 pt text sits this far into a 25-unit row
+
+inline const FontSpec Small{8, false};
+inline const FontSpec SmallBold{8, true};
+
+double lineHeight(const FontSpec &font = Small);
+
+// A caption and, right after it, its field, which may run to xEnd.
+Control &captionAndField(Band &b, double x, double top, double xEnd, const QString &caption, Table *table,
+                         const QString &field);
+// An amount right-aligned so that it ends at right.
+Control &amount(Band &b, double right, double top, Table *table, const QString &field, bool bold = false,
+                double width = 100);
+// A label whose baseline sits on the baseline of 8 pt text at top.
+Control &labelOnBaseline(Band &b, double x, double top, const QString &text, const FontSpec &font);
+
+// Refuses the styles whose looks are not built yet.
+void requireBuiltStyle(const FormKind &kind);
+
+// Standard look.
+namespace standard {
+inline constexpr double HeadingRule = 3;
+inline constexpr double HeadingHeight = 26;
+// A bold heading between two 3-unit rules across the band; returns its foot.
+double sectionHeading(Band &b, double y, const QString &text, double x = 6);
+}  // namespace standard
+
+}  // namespace nettora::reports::parts

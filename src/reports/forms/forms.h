@@ -1,0 +1,61 @@
+#pragma once
+// The report forms of a filled statement, declared by builders: one builder
+// per page kind, parameterised by style and filing type, reading the tables
+// named by a Sources (the data module's, or none for the blank forms). Each
+// returns a new report object owned by the caller.
+
+#include "reports/engine/report.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace nettora {
+class Table;
+}
+
+namespace nettora::reports {
+
+enum class Style { Standard, Contemporary, Professional };
+enum class Filing { Single, Joint };
+
+// The five page kinds of a filled statement, in the order they print.
+enum class PageKind { NetWorthSummary, LegalInformation, Assets, Liabilities, IncomeAndExpenses };
+
+struct FormKind {
+    Style style = Style::Standard;
+    Filing filing = Filing::Single;
+};
+
+// The tables a form reads. Null tables print as empty fields (blank forms).
+struct Sources {
+    Table *client = nullptr;
+    Table *statement = nullptr;
+    Table *user = nullptr;
+    Table *legal = nullptr;
+    Table *schedule(const QString &tableName) const;  // e.g. "Cash"; null without a data module
+    bool blank = false;
+
+    // The data module's tables as they are filtered now.
+    static Sources dataModule();
+};
+
+// The form's class name: TqrSingle, TqrJoint_Sect4, TqrSingle_Details_L ...
+QString formName(PageKind page, const FormKind &kind);
+// The progress line announcing a page kind, e.g. "Creating Net Worth Summary".
+QString progressLine(PageKind page);
+
+std::unique_ptr<Report> buildNetWorthSummary(const FormKind &kind, const Sources &sources);
+std::unique_ptr<Report> buildLegalInformation(const FormKind &kind, const Sources &sources);
+std::unique_ptr<Report> buildAssets(const FormKind &kind, const Sources &sources);
+std::unique_ptr<Report> buildLiabilities(const FormKind &kind, const Sources &sources);
+std::unique_ptr<Report> buildIncomeAndExpenses(const FormKind &kind, const Sources &sources);
+std::unique_ptr<Report> buildForm(PageKind page, const FormKind &kind, const Sources &sources);
+
+// The joint rule: a client whose spouse first name is not empty files jointly.
+Filing filingOf(Table *client);
+
+// The five forms of a filled statement of a style and filing type, in order.
+std::vector<std::unique_ptr<Report>> statementForms(const FormKind &kind, const Sources &sources);
+
+}  // namespace nettora::reports

@@ -1,0 +1,318 @@
+// The schedule reports: Assets (schedules A to H), Liabilities (I to O) and
+// Annual Income and Expenses. Each schedule is a sub-detail over its table,
+// with the title and column headings in its group header and the totals of
+// the statement row in its group footer; an empty schedule prints nothing.
+#include "reports/forms/form_parts.h"
+#include "reports/forms/forms.h"
+
+#include "data/engine.h"
+
+namespace nettora::reports {
+
+using namespace parts;
+
+namespace {
+
+struct Column {
+    QStringList heading;  // one or two lines
+    QString field;
+    double x = 0, width = 0;
+    Align align = Align::Left;
+    QString suffix;  // a label right after the field, e.g. "%"
+    QString total;   // the statement-row total printed under the column
+    bool monthly = false;
+};
+
+Column text(const QStringList &heading, const char *field, double x, double width)
+{
+    return {heading, QString::fromLatin1(field), x, width, Align::Left, {}, {}, false};
+}
+
+Column centred(const QStringList &heading, const char *field, double x, double width)
+{
+    return {heading, QString::fromLatin1(field), x, width, Align::Center, {}, {}, false};
+}
+
+// A right-aligned column ending at right.
+Column number(const QStringList &heading, const char *field, double right, double width, const char *total = nullptr)
+{
+    return {heading, QString::fromLatin1(field), right - width, width, Align::Right, {},
+            total ? QString::fromLatin1(total) : QString(), false};
+}
+
+// A whole-percent column: the number right-aligned, then a "%" label.
+Column percent(const QStringList &heading, const char *field, double right, double width)
+{
+    Column c = number(heading, field, right, width);
+    c.suffix = QStringLiteral("%");
+    return c;
+}
+
+constexpr double SuffixWidth = 8;
+
+Column monthly(Column c)
+{
+    c.monthly = true;
+    return c;
+}
+
+struct Schedule {
+    QStringList title;  // one or two lines
+    QString table;
+    std::vector<Column> columns;
+    QString totalCaption;
+    bool twoLineRows = false;  // with the title holder and the lien holder under each row
+};
+
+constexpr double LastRight = 715;
+
+const std::vector<Schedule> &assetSchedules()
+{
+    static const std::vector<Schedule> s = {
+        {{"Schedule A - Deposit Relationships"},
+         "Cash",
+         {text({"Type of Account"}, "Type", 8, 110), text({"Registered in Name of"}, "RegisteredName", 122, 170),
+          text({"Bank"}, "Bank", 296, 140), text({"Account Number"}, "AccountNumber", 440, 140),
+          number({"Current Balance"}, "Balance", LastRight, 120, "CashOnHand")},
+         "Total"},
+        {{"Schedule B - Real Estate"},
+         "RealEstate",
+         {text({"Type"}, "Type", 8, 80), text({"Description"}, "Description", 92, 180),
+          centred({"Year", "Acquired"}, "YearAcquired", 270, 48), percent({"% Owned"}, "PercentOwned", 386, 64),
+          number({"Asset", "Value"}, "MarketValue", 585, 105, "RealEstateTotalsAsset"),
+          number({"Market", "Value"}, "TMarketValue", LastRight, 105, "RealEstateTotals")},
+         "Totals",
+         true},
+        {{"Schedule C - Securities"},
+         "Investments",
+         {number({"# Shares"}, "Shares", 62, 54), text({"Security"}, "Description", 72, 148),
+          text({"Exchange"}, "Exchange", 224, 58), text({"Pledged"}, "Pledged", 286, 48),
+          text({"Registered in Name of"}, "RegisteredName", 338, 148),
+          number({"Purchase Price"}, "PurchasePrice", 595, 100, "InvestmentPurchasePrice"),
+          number({"Current Value"}, "MarketValue", LastRight, 110, "InvestmentTotals")},
+         "Totals"},
+        {{"Schedule D - Automobiles"},
+         "Auto",
+         {text({"Model"}, "Model", 8, 230), text({"Year"}, "Year", 242, 60),
+          number({"Monthly Payment"}, "MonthlyPayment", 475, 110, "AutoPaymentTotal"),
+          number({"Purchase Price"}, "PurchasePrice", 595, 110, "AutoPurchasePrice"),
+          number({"Current Value"}, "CurrentValue", LastRight, 110, "AutoTotal")},
+         "Totals"},
+        {{"Schedule E - Cash Value of Life Insurance"},
+         "LifeInsurance",
+         {text({"Company"}, "Company", 8, 112), text({"Insured"}, "Insured", 124, 100),
+          text({"Benificiary"}, "Beneficiary", 228, 100), text({"Pledged?"}, "Pledged", 332, 48),
+          text({"To Whom?"}, "PledgedTo", 384, 106), number({"Face Value"}, "FaceValue", 595, 100, "LifeFace"),
+          number({"Cash Value"}, "CashValue", LastRight, 110, "LifeCash")},
+         "Totals"},
+        {{"Schedule F - Household and Personal Assets"},
+         "PersonalAssets",
+         {text({"Description"}, "Description", 8, 300), text({"Registered in the name of"}, "Registered", 312, 250),
+          number({"Value"}, "Value", LastRight, 130, "PersonalAssets")},
+         "Total"},
+        {{"Schedule G - Business Assets"},
+         "BusinessAssets",
+         {text({"Description"}, "Description", 8, 300), text({"Registered in the name of"}, "Registered", 312, 250),
+          number({"Value"}, "Value", LastRight, 130, "BusinessAssets")},
+         "Total"},
+        {{"Schedule H - Other Assets (Accounts and Notes Receivable, Restricted or Margin Accounts and All Other "
+          "Assets)"},
+         "OtherAssets",
+         {text({"Type"}, "Type", 8, 168), text({"Description"}, "Description", 180, 196),
+          text({"Registered in the name of"}, "Registered", 380, 200),
+          number({"Value"}, "Value", LastRight, 130, "OtherAssetsTotal")},
+         "Total"},
+    };
+    return s;
+}
+
+const std::vector<Schedule> &liabilitySchedules()
+{
+    static const std::vector<Schedule> s = {
+        {{"Schedule I - Notes Payable"},
+         "Bank",
+         {text({"Bank"}, "Bank", 8, 200), text({"Description"}, "Description", 212, 200),
+          text({"Registered in name of"}, "Registered", 416, 170),
+          number({"Amount"}, "Amount", LastRight, 120, "BankLiability")},
+         "Total"},
+        {{"Schedule J - Mortgages Payable"},
+         "RealEstate",
+         {text({"Type"}, "Type", 8, 80), text({"Description"}, "Description", 92, 180),
+          centred({"Year", "Acquired"}, "YearAcquired", 270, 48),
+          percent({"% Liability"}, "PercentLiability", 386, 64),
+          number({"Mortgage", "Liability"}, "CurrentBalance", 585, 105, "TMortgageLiabilitiesTotals"),
+          number({"Current", "Balance"}, "TCurrentLiability", LastRight, 105, "MortgageLiabilitiesTotals")},
+         "Totals",
+         true},
+        {{"Schedule K - Credit Card Liability"},
+         "CreditCards",
+         {text({"Card Name"}, "Description", 8, 220), text({"Member Since (Year)"}, "MemberSince", 232, 130),
+          number({"Card Limit"}, "CreditLimit", 595, 110, "CreditCardLimit"),
+          number({"Balance"}, "CurrentBalance", LastRight, 110, "CreditCardLiability")},
+         "Totals"},
+        {{"Schedule L - Auto Liability"},
+         "Auto2",
+         {text({"Description"}, "Description", 8, 220), text({"Registered in the name of"}, "Registered", 232, 160),
+          text({"Lein Holder"}, "LienHolder", 396, 170),
+          number({"Loan Balance"}, "LoanBalance", LastRight, 130, "AutoLiability")},
+         "Total"},
+        {{"Schedule M - Tax Liability"},
+         "Taxes",
+         {text({"Type of Tax"}, "Description", 8, 200), text({"Explanation"}, "Explanation", 212, 360),
+          number({"Amount"}, "Amount", LastRight, 130, "TaxLiability")},
+         "Total"},
+        {{"Schedule N - All Other Liabilities"},
+         "Other",
+         {text({"Description"}, "Description", 8, 400),
+          number({"Monthly Payment"}, "MonthlyPayment", 595, 120, "OtherLiabilityMonthlyPayment"),
+          number({"Amount"}, "Amount", LastRight, 110, "OtherLiability")},
+         "Totals"},
+        {{"Schedule O - Contingent Liabilities (Not Included in Net Worth Calculation)"},
+         "Contingent",
+         {text({"Type"}, "Description", 8, 150), text({"To Whom"}, "ToWhom", 162, 150),
+          text({"Maturity Date"}, "Maturity", 316, 80),
+          number({"Monthly Payment"}, "MonthlyPayment", 595, 120, "ContingentLiabilityMonthlyPayment"),
+          number({"Amount"}, "Amount", LastRight, 110, "ContingentLiability")},
+         "Totals"},
+    };
+    return s;
+}
+
+const std::vector<Schedule> &incomeSchedules()
+{
+    static const std::vector<Schedule> s = {
+        {{"Annual Income", "Detailed Summary"},
+         "Incomes",
+         {text({"Type"}, "Type", 8, 222), text({"Description"}, "Description", 234, 236),
+          monthly(number({"Monthly (Average)"}, "MAmount", 585, 110, "MIncomeTotal")),
+          number({"Yearly"}, "Amount", LastRight, 110, "IncomeTotal")},
+         "Totals"},
+        {{"Annual Expenditures", "Detailed Summary"},
+         "Expenditure",
+         {text({"Type"}, "Type", 8, 222), text({"Description"}, "Description", 234, 236),
+          monthly(number({"Monthly (Average)"}, "MAmount", 585, 110, "MExpenseTotal")),
+          number({"Yearly"}, "Amount", LastRight, 110, "ExpenseTotal")},
+         "Totals"},
+    };
+    return s;
+}
+
+// Blanks the monthly figures when the user asked for it.
+std::function<void(Control &, QString &)> monthlyHook(Table *user)
+{
+    return [user](Control &, QString &text) {
+        if (user && !user->isEmpty() && user->asString(QStringLiteral("PrintMonthlyIncome")) == QLatin1String("Y"))
+            text.clear();
+    };
+}
+
+void addSchedule(Report &r, const Schedule &s, const Sources &src)
+{
+    Table *table = src.schedule(s.table);
+    Band &rows = r.addSubDetail(table, s.twoLineRows ? 36 : 20, false, s.table);
+
+    // Group header: title, a 2-unit rule, the column headings, a thin rule.
+    const FontSpec titleFont{10, true};
+    Band &header = r.addGroupHeader(rows, 0);
+    double y = 8;
+    for (const QString &line : s.title) {
+        header.label(0, y, line, titleFont.size, true);
+        y += lineHeight(titleFont);
+    }
+    header.hline(0, Width, y + 3, 2);
+    y += 7;
+    int headingLines = 1;
+    for (const Column &c : s.columns) {
+        headingLines = std::max(headingLines, int(c.heading.size()));
+        for (qsizetype i = 0; i < c.heading.size(); ++i) {
+            Control &h = header.label(c.x, y + double(i) * lineHeight(SmallBold), c.heading[i], SmallBold.size, true,
+                                      c.width);
+            h.align = c.align;
+            if (c.monthly)
+                h.hook(monthlyHook(src.user));
+        }
+    }
+    y += headingLines * lineHeight(SmallBold) + 3;
+    header.hline(0, Width, y, 0.75);
+    header.height = y + 3;
+
+    // One row (or two lines) per table row, a dotted rule under each.
+    for (const Column &c : s.columns) {
+        const double suffix = c.suffix.isEmpty() ? 0 : SuffixWidth;
+        Control &f = rows.field(QRectF(c.x, 4, c.width - suffix, lineHeight()), table, c.field, Small.size);
+        f.align = c.align;
+        if (c.monthly)
+            f.hook(monthlyHook(src.user));
+        if (!c.suffix.isEmpty())
+            rows.label(c.x + c.width - suffix + 1, 4, c.suffix, Small.size);
+    }
+    if (s.twoLineRows) {
+        captionAndField(rows, 92, 20, 396, QStringLiteral("Title in Name of:"), table, QStringLiteral("RegisteredName"));
+        captionAndField(rows, 400, 20, LastRight, QStringLiteral("Lien Holder:"), table, QStringLiteral("LienHolder"));
+    }
+    rows.hline(8, 713, rows.height - 0.5, 0.75, PenStyle::Dotted);
+
+    // Footer: the totals of the statement row, ruled above and below.
+    Band &footer = r.addGroupFooter(rows, 30);
+    footer.label(8, 8, s.totalCaption, Small.size, true);
+    for (const Column &c : s.columns) {
+        if (c.total.isEmpty())
+            continue;
+        footer.hline(c.x + 10, c.x + c.width, 3, 0.75);
+        Control &t = footer.field(QRectF(c.x, 8, c.width, lineHeight(SmallBold)), src.statement, c.total, Small.size,
+                                  true);
+        t.right();
+        if (c.monthly)
+            t.hook(monthlyHook(src.user));
+    }
+    footer.hline(0, Width, 26, 2);
+}
+
+std::unique_ptr<Report> buildDetails(PageKind page, const FormKind &kind, const Sources &src, const QString &caption,
+                                     const QString &totalField, const std::vector<Schedule> &schedules)
+{
+    requireBuiltStyle(kind);
+    auto r = std::make_unique<Report>(formName(page, kind));
+
+    Band &header = r->addBand(BandKind::PageHeader, 46, QStringLiteral("PageHeader"));
+    const QString title = QStringLiteral("Financial Statement Details");
+    const double titleLeft = std::min(444.0, 718 - metrics::width(title, {16, true}) - 8);
+    header.label(titleLeft, 2, title, 16, true, 718 - titleLeft).centered().named(QStringLiteral("Title"));
+    header.hline(0, Width, 31, 0.75);
+    header.hline(0, Width, 37, 3);
+
+    Band &section = r->addBand(BandKind::Title, 38, QStringLiteral("Section"));
+    const FontSpec sectionFont{12, true};
+    section.label(0, 6, caption, sectionFont.size, true);
+    if (!totalField.isEmpty()) {
+        const double x = metrics::width(caption, sectionFont) + 10;
+        section.field(QRectF(x, 6, 250, lineHeight(sectionFont)), src.statement, totalField, sectionFont.size, true);
+    }
+    section.hline(0, Width, 6 + lineHeight(sectionFont) + 5, 2);
+
+    for (const Schedule &s : schedules)
+        addSchedule(*r, s, src);
+    return r;
+}
+
+}  // namespace
+
+std::unique_ptr<Report> buildAssets(const FormKind &kind, const Sources &src)
+{
+    return buildDetails(PageKind::Assets, kind, src, QStringLiteral("Section 2 - Assets"),
+                        QStringLiteral("TotalAssets"), assetSchedules());
+}
+
+std::unique_ptr<Report> buildLiabilities(const FormKind &kind, const Sources &src)
+{
+    return buildDetails(PageKind::Liabilities, kind, src, QStringLiteral("Section 2 - Liabilities"),
+                        QStringLiteral("TotalLiabilities"), liabilitySchedules());
+}
+
+std::unique_ptr<Report> buildIncomeAndExpenses(const FormKind &kind, const Sources &src)
+{
+    return buildDetails(PageKind::IncomeAndExpenses, kind, src,
+                        QStringLiteral("Section 3 - Annual Income and Expenditures"), QString(), incomeSchedules());
+}
+
+}  // namespace nettora::reports
