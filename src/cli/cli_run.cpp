@@ -1,4 +1,5 @@
 #include "cli/cli_commands.h"
+#include "cli/cli_pdf.h"
 
 #include "app/dialogs.h"
 #include "data/datamodule.h"
@@ -19,6 +20,8 @@ const char *const kUsage =
     "  export [--client ID] FILE    write every client, or one, as a document (FILE or - for standard output)\n"
     "  list [--search TEXT]         one line per statement: id, client, date, description, net worth\n"
     "  recalc --statement ID        run every recalculation of one statement\n"
+    "  pdf --statement ID [--style standard] -o FILE\n"
+    "                               write the statement as a PDF document (FILE or - for standard output)\n"
     "\n"
     "The data directory is DIR, else NETTORA_DATA_DIR, else the program's own.\n";
 
@@ -69,12 +72,16 @@ struct Command {
 Command parse(const QStringList &args)
 {
     static const QStringList valued = {QStringLiteral("data-dir"), QStringLiteral("client"), QStringLiteral("search"),
-                                       QStringLiteral("statement")};
+                                       QStringLiteral("statement"), QStringLiteral("style"), QStringLiteral("output")};
     Command c;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             c.help = true;
+        } else if (a == QLatin1String("-o")) {
+            if (i + 1 >= args.size())
+                throw UsageError{QStringLiteral("the option -o needs a value")};
+            c.options.insert(QStringLiteral("output"), args[++i]);
         } else if (a.startsWith(QLatin1String("--"))) {
             QString name = a.mid(2), value;
             const qsizetype eq = name.indexOf(QLatin1Char('='));
@@ -165,6 +172,15 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         if (!c.options.contains(QStringLiteral("statement")))
             throw UsageError{QStringLiteral("recalc needs --statement ID")};
         id = idOption(c, QStringLiteral("statement"));
+    } else if (c.name == QLatin1String("pdf")) {
+        allowOnly(c, {"statement", "style", "output"}, 0);
+        if (!c.options.contains(QStringLiteral("statement")))
+            throw UsageError{QStringLiteral("pdf needs --statement ID")};
+        id = idOption(c, QStringLiteral("statement"));
+        if (!isPdfStyle(c.options.value(QStringLiteral("style"), QStringLiteral("standard"))))
+            throw UsageError{QStringLiteral("--style must be standard")};
+        if (c.options.value(QStringLiteral("output")).isEmpty())
+            throw UsageError{QStringLiteral("pdf needs -o FILE")};
     } else if (c.name.isEmpty()) {
         throw UsageError{QStringLiteral("no command given")};
     } else {
@@ -198,6 +214,9 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         for (const QString &line : listStatements(c.options.value(QStringLiteral("search"))))
             text += line.toUtf8() + '\n';
         out.write(text);
+    } else if (c.name == QLatin1String("pdf")) {
+        writeOutput(c.options.value(QStringLiteral("output")),
+                    statementPdf(*id, c.options.value(QStringLiteral("style"), QStringLiteral("standard"))), out);
     } else {
         recalcStatement(*id);
     }

@@ -21,7 +21,7 @@ QJsonObject row(std::initializer_list<std::pair<const char *, QJsonValue>> field
 
 QJsonObject statementClient(const StatementOptions &options)
 {
-    QJsonObject fields = row({{"FirstName", "John"},
+    QJsonObject fields = row({{"FirstName", QString::fromLatin1(options.firstName)},
                               {"MiddleInitial", "Q"},
                               {"LastName", "Smith"},
                               {"Birthday", "04/12/1970"},

@@ -15,6 +15,7 @@ struct StatementOptions {
     bool joint = true;
     bool schedules = true;  // false: no schedule rows at all
     int extraCashRows = 0;  // more deposit accounts, for long schedules
+    const char *firstName = "John";
 };
 
 QJsonObject statementClient(const StatementOptions &options = {});

@@ -1,0 +1,46 @@
+#include "cli/cli_pdf.h"
+
+#include "cli/cli_commands.h"
+#include "data/datamodule.h"
+#include "data/db_functions.h"
+#include "reports/engine/output.h"
+#include "reports/preview.h"
+
+#include <QBuffer>
+
+namespace nettora::cli {
+
+bool isPdfStyle(const QString &style)
+{
+    return style == QLatin1String("standard");
+}
+
+QByteArray statementPdf(qint64 statementId, const QString &style)
+{
+    if (!dm1)
+        throw CliError(QStringLiteral("no data directory is open"));
+    if (!isPdfStyle(style))
+        throw CliError(QStringLiteral("the style %1 is not available").arg(style));
+    Table *statements = dm1->tblNettora;
+    statements->setFilter(QStringLiteral("Id = %1").arg(statementId));
+    statements->setFiltered(true);
+    statements->first();
+    if (statements->isEmpty())
+        throw CliError(QStringLiteral("there is no statement with the id %1").arg(statementId));
+    const QString clientId = statements->asString(QStringLiteral("ClientId"));
+    FilterStatementTables(clientId, QString::number(statementId));
+    if (dm1->tblClient->isEmpty())
+        throw CliError(QStringLiteral("the statement %1 has no client").arg(statementId));
+
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    try {
+        reports::writePdf(buffer, reports::prepareStatement(reports::Style::Standard),
+                          QStringLiteral("Personal Financial Statement"));
+    } catch (const reports::ReportError &e) {
+        throw CliError(e.text());
+    }
+    return buffer.data();
+}
+
+}  // namespace nettora::cli

@@ -1,0 +1,18 @@
+#pragma once
+// nettora-cli pdf: one statement written as a PDF document.
+
+#include <QByteArray>
+#include <QString>
+
+namespace nettora::cli {
+
+// The style names the pdf command accepts.
+bool isPdfStyle(const QString &style);
+
+// Narrows the tables to the statement and its client, as the windows do,
+// and returns the statement in the style as a PDF document (single or joint
+// by the client's spouse first name). Throws CliError for an unknown
+// statement or a failing report.
+QByteArray statementPdf(qint64 statementId, const QString &style);
+
+}  // namespace nettora::cli

@@ -1,0 +1,142 @@
+// nettora-cli pdf: the real program writing a statement to a PDF file.
+#include "pdf_tools.h"
+#include "statement_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QProcess>
+
+using namespace nettora;
+using namespace nettora::test;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    QString out;
+    QByteArray rawOut;
+    QString err;
+};
+
+class CliPdfTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QString path(const QString &name) const { return QDir(m_dir.path()).filePath(name); }
+
+    CliRun cli(const QStringList &args, const QByteArray &input = QByteArray())
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("NETTORA_DATA_DIR"));
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(QString::fromLatin1(name));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(NETTORA_CLI_PATH), QStringList{QStringLiteral("--data-dir"), m_data} + args);
+        CliRun r;
+        if (!p.waitForStarted())
+            return r;
+        p.write(input);
+        p.closeWriteChannel();
+        if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
+            return r;
+        r.status = p.exitCode();
+        r.rawOut = p.readAllStandardOutput();
+        r.out = QString::fromUtf8(r.rawOut);
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+
+    // Imports one client with its statement; returns the statement id.
+    QString import(const StatementOptions &options)
+    {
+        const QJsonObject doc{{QStringLiteral("format"), QStringLiteral("nettora")},
+                              {QStringLiteral("version"), 1},
+                              {QStringLiteral("clients"), QJsonArray{statementClient(options)}}};
+        const CliRun r = cli({QStringLiteral("import"), QStringLiteral("-")}, QJsonDocument(doc).toJson());
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        const QStringList lines = r.out.split(QLatin1Char('\n'));
+        for (const QString &l : lines)
+            if (l.startsWith(QStringLiteral("statement\t")))
+                return l.section(QLatin1Char('\t'), 1);
+        return QString();
+    }
+
+    QTemporaryDir m_dir;
+    QString m_data = m_dir.path();
+};
+
+}  // namespace
+
+TEST_F(CliPdfTest, WritesTheStandardStatementBySingleOrJoint)
+{
+    const QString joint = import({.joint = true});
+    const QString single = import({.joint = false, .firstName = "Jim"});
+    ASSERT_FALSE(joint.isEmpty());
+    ASSERT_FALSE(single.isEmpty());
+
+    const QString file = path(QStringLiteral("joint.pdf"));
+    const CliRun r = cli({QStringLiteral("pdf"), QStringLiteral("--statement"), joint, QStringLiteral("--style"),
+                          QStringLiteral("standard"), QStringLiteral("-o"), file});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QString());
+    EXPECT_EQ(r.err, QString());
+    const QStringList pages = pdfPages(file);
+    ASSERT_EQ(pages.size(), 6);
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("PERSONAL FINANCIAL STATEMENT")));
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Section 1b - Spouse Information")));
+    EXPECT_TRUE(pages[1].contains(QStringLiteral("Contacts (Spouse)")));
+    EXPECT_TRUE(pages[2].contains(QStringLiteral("Section 2 - Assets")));
+    EXPECT_TRUE(pages[4].contains(QStringLiteral("Section 2 - Liabilities")));
+    EXPECT_TRUE(pages[5].contains(QStringLiteral("Section 3 - Annual Income and Expenditures")));
+    EXPECT_EQ(runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), file}).status, 0);
+
+    // Standard output, and the style left to its default.
+    {
+        const CliRun s = cli({QStringLiteral("pdf"), QStringLiteral("--statement"), single, QStringLiteral("-o"),
+                              QStringLiteral("-")});
+        ASSERT_EQ(s.status, 0) << s.err.toStdString();
+        EXPECT_TRUE(s.rawOut.startsWith("%PDF-"));
+        QFile f(path(QStringLiteral("single.pdf")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(s.rawOut);
+        f.close();
+        const QString first = pdfText(f.fileName(), 1);
+        EXPECT_FALSE(first.contains(QStringLiteral("Spouse Information")));
+        EXPECT_TRUE(first.contains(QStringLiteral("Jim Q. Smith")));
+        EXPECT_TRUE(pdfText(f.fileName(), 2).contains(QStringLiteral("Contacts")));
+    }
+}
+
+TEST_F(CliPdfTest, RefusesWithOneLine)
+{
+    const QString id = import({});
+    const QString out = path(QStringLiteral("x.pdf"));
+    const struct {
+        QStringList args;
+        int status;
+        QString message;
+    } cases[] = {
+        {{"pdf", "-o", out}, 2, "pdf needs --statement ID (see nettora-cli --help)"},
+        {{"pdf", "--statement", id}, 2, "pdf needs -o FILE (see nettora-cli --help)"},
+        {{"pdf", "--statement", id, "--style", "fancy", "-o", out}, 2, "--style must be standard (see nettora-cli --help)"},
+        {{"pdf", "--statement", id, "-o"}, 2, "the option -o needs a value (see nettora-cli --help)"},
+        {{"pdf", "--statement", id, "--search", "x", "-o", out}, 2,
+         "the command pdf has no option --search (see nettora-cli --help)"},
+        {{"pdf", "--statement", "99", "-o", out}, 1, "there is no statement with the id 99"},
+        {{"pdf", "--statement", id, "-o", path("missing/x.pdf")}, 1, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+        const CliRun r = cli(c.args);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, QString());
+        if (c.message.isEmpty())
+            EXPECT_TRUE(r.err.startsWith(QStringLiteral("nettora-cli: cannot write")) && r.err.count(QLatin1Char('\n')) == 1)
+                << r.err.toStdString();
+        else
+            EXPECT_EQ(r.err, QStringLiteral("nettora-cli: ") + c.message + QLatin1Char('\n'));
+        EXPECT_FALSE(QFile::exists(out));
+    }
+}
