@@ -288,3 +288,251 @@ TEST_F(FormsTest, SingleAndJointFilersGetTheirOwnSummaryAndLegalPages)
         m_dm->db().exec(QStringLiteral("DELETE FROM Client; DELETE FROM Nettora; DELETE FROM Legal"));
     }
 }
+
+TEST_F(FormsTest, SchedulesPrintTitlesHeadingsRowsAndStatementTotals)
+{
+    load();
+    const QStringList assets = texts(PageKind::Assets);
+    expectContainsAll(assets, {"Financial Statement Details", "Section 2 - Assets", "$874,550.80",
+                               "Schedule A - Deposit Relationships", "Type of Account", "Registered in Name of", "Bank",
+                               "Account Number", "Current Balance", "Schedule B - Real Estate", "Type", "Description",
+                               "Year", "Acquired", "% Owned", "Asset", "Value", "Market", "Title in Name of:",
+                               "Lien Holder:", "Schedule C - Securities", "# Shares", "Security", "Exchange", "Pledged",
+                               "Purchase Price", "Current Value", "Schedule D - Automobiles", "Model", "Monthly Payment",
+                               "Schedule E - Cash Value of Life Insurance", "Company", "Insured", "Benificiary",
+                               "Pledged?", "To Whom?", "Face Value", "Cash Value",
+                               "Schedule F - Household and Personal Assets", "Registered in the name of",
+                               "Schedule G - Business Assets",
+                               "Schedule H - Other Assets (Accounts and Notes Receivable, Restricted or Margin Accounts "
+                               "and All Other Assets)",
+                               "Total", "Totals", "812.5", "2004", "%", "Home Mortgage Co"});
+    const QStringList liabilities = texts(PageKind::Liabilities);
+    expectContainsAll(liabilities,
+                      {"Section 2 - Liabilities", "$311,350.75", "Schedule I - Notes Payable", "Registered in name of",
+                       "Amount", "Schedule J - Mortgages Payable", "% Liability", "Mortgage", "Liability", "Current",
+                       "Balance", "Schedule K - Credit Card Liability", "Card Name", "Member Since (Year)", "Card Limit",
+                       "Schedule L - Auto Liability", "Lein Holder", "Loan Balance", "Schedule M - Tax Liability",
+                       "Type of Tax", "Explanation", "Schedule N - All Other Liabilities",
+                       "Schedule O - Contingent Liabilities (Not Included in Net Worth Calculation)", "To Whom",
+                       "Maturity Date", "06/30/27"});
+    const QStringList income = texts(PageKind::IncomeAndExpenses);
+    expectContainsAll(income, {"Section 3 - Annual Income and Expenditures", "Annual Income", "Annual Expenditures",
+                               "Monthly (Average)", "Yearly", "$34,050.00", "$408,600.00", "$2,800.00", "$33,600.00"});
+    EXPECT_EQ(countOf(income, QStringLiteral("Detailed Summary")), 2);
+
+    // Schedules B and J list the same real estate rows with their own amounts.
+    const CapturedPage b = form(PageKind::Assets).at(0);
+    const CapturedPage j = form(PageKind::Liabilities).at(0);
+    const auto rowOf = [](const CapturedPage &p, const QString &first) {
+        return p.lineAt(p.find(first)->baseline);
+    };
+    EXPECT_EQ(rowOf(b, QStringLiteral("Rental")), QStringLiteral("Rental Lake cabin 2015 50 % $180,000.00 $90,000.00"));
+    EXPECT_EQ(rowOf(j, QStringLiteral("Rental")), QStringLiteral("Rental Lake cabin 2015 50 % $90,000.00 $45,000.00"));
+    EXPECT_EQ(rowOf(b, QStringLiteral("Title in Name of:")),
+              QStringLiteral("Title in Name of: John Smith and Paul Green Lien Holder: Lakeside Bank"));
+    // Rows follow the table's index (type, then description); the footer
+    // carries the statement row's totals under their columns.
+    EXPECT_LT(b.find(QStringLiteral("Rental"))->baseline, b.find(QStringLiteral("Residence"))->baseline);
+    const DrawnText *totals = nullptr;
+    for (const DrawnText &t : b.texts)
+        if (t.text == QLatin1String("Totals") && t.baseline > b.find(QStringLiteral("Residence"))->baseline && !totals)
+            totals = &t;
+    ASSERT_NE(totals, nullptr);
+    EXPECT_EQ(b.lineAt(totals->baseline), QStringLiteral("Totals $665,000.00 $575,000.00"));
+    EXPECT_NEAR(b.find(QStringLiteral("$575,000.00"))->right(), 48 + 715, 0.05);
+    EXPECT_TRUE(b.find(QStringLiteral("$575,000.00"))->bold);
+}
+
+TEST_F(FormsTest, TotalsComeFromTheStatementRowAsStored)
+{
+    load();
+    // A total that no recalculation has touched prints as stored.
+    Table *s = m_dm->tblNettora;
+    s->edit();
+    s->setAsFloat(QStringLiteral("CashOnHand"), 999);
+    s->post();
+    const CapturedPage summary = form(PageKind::NetWorthSummary).at(0);
+    EXPECT_EQ(summary.lineAt(summary.find(QStringLiteral("Cash: (Refer to Schedule A)"))->baseline),
+              QStringLiteral("Cash: (Refer to Schedule A) $999.00 Notes Payable: (Refer to Schedule I) $15,000.00"));
+    const CapturedPage assets = form(PageKind::Assets).at(0);
+    EXPECT_EQ(assets.lineAt(assets.find(QStringLiteral("Total"))->baseline), QStringLiteral("Total $999.00"));
+}
+
+TEST_F(FormsTest, EmptySchedulesPrintNoBlockAtAll)
+{
+    load();
+    for (Table *t = m_dm->tblInvestments; !t->isEmpty();) {
+        t->first();
+        t->remove();
+    }
+    const CapturedPage p = form(PageKind::Assets).at(0);
+    const QStringList t = p.textList();
+    EXPECT_FALSE(t.contains(QStringLiteral("Schedule C - Securities")));
+    EXPECT_FALSE(t.contains(QStringLiteral("# Shares")));
+    // Schedule D follows the footer of schedule B directly.
+    const qsizetype afterB = t.indexOf(QStringLiteral("$575,000.00"));
+    ASSERT_GE(afterB, 0);
+    EXPECT_EQ(t.value(afterB + 1), QStringLiteral("Schedule D - Automobiles"));
+
+    // A statement without any schedule row: title and section caption only.
+    m_dm->db().exec(QStringLiteral("DELETE FROM Cash"));
+    load({.joint = false, .schedules = false, .firstName = "Ann"});
+    EXPECT_EQ(texts(PageKind::Assets, Filing::Single),
+              (QStringList{"Financial Statement Details", "Section 2 - Assets", "$0.00"}));
+    EXPECT_EQ(texts(PageKind::Liabilities, Filing::Single),
+              (QStringList{"Financial Statement Details", "Section 2 - Liabilities", "$0.00"}));
+    EXPECT_EQ(texts(PageKind::IncomeAndExpenses, Filing::Single),
+              (QStringList{"Financial Statement Details", "Section 3 - Annual Income and Expenditures"}));
+    // An empty statement still prints its summary and legal pages.
+    const QStringList summary = texts(PageKind::NetWorthSummary, Filing::Single);
+    EXPECT_TRUE(summary.contains(QStringLiteral("Total Assets:")));
+    EXPECT_EQ(countOf(texts(PageKind::LegalInformation, Filing::Single), QStringLiteral("No")), 10);
+}
+
+TEST_F(FormsTest, LongScheduleContinuesUnderTheRepeatedTitle)
+{
+    load({.extraCashRows = 60});
+    const std::vector<CapturedPage> pages = form(PageKind::Assets);
+    ASSERT_GE(pages.size(), 2u);
+    QStringList holders;
+    int titles = 0, footers = 0;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "page " << i + 1);
+        ASSERT_FALSE(pages[i].texts.empty());
+        EXPECT_EQ(pages[i].texts.front().text, QStringLiteral("Financial Statement Details"));
+        titles += pages[i].has(QStringLiteral("Schedule A - Deposit Relationships")) ? 1 : 0;
+        EXPECT_EQ(pages[i].has(QStringLiteral("Section 2 - Assets")), i == 0);
+        for (const DrawnText &t : pages[i].texts) {
+            if (t.text.startsWith(QStringLiteral("Account holder ")))
+                holders << t.text;
+            if (t.text == QLatin1String("$122,330.55"))  // 60,500.55 and the 60 certificates of 1,001 to 1,060
+                ++footers;
+            EXPECT_LE(t.baseline, 48 + 960);
+        }
+    }
+    EXPECT_EQ(titles, 1);
+    EXPECT_EQ(footers, 1);
+    ASSERT_EQ(holders.size(), 60);
+    EXPECT_TRUE(std::is_sorted(holders.begin(), holders.end())) << "the index order holds across pages";
+    EXPECT_TRUE(pages[1].has(QStringLiteral("Account holder 060")));
+}
+
+TEST_F(FormsTest, MonthlyColumnIsBlankedByPrintMonthlyIncome)
+{
+    load();
+    const struct {
+        const char *value;
+        bool blank;
+    } cases[] = {{"Y", true}, {"N", false}, {"", false}, {"y", false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.value);
+        setUser({{"PrintMonthlyIncome", QString::fromLatin1(c.value)}});
+        const CapturedPage p = form(PageKind::IncomeAndExpenses).at(0);
+        const QStringList t = p.textList();
+        for (const char *monthly : {"Monthly (Average)", "$13,750.00", "$20,000.00", "$300.00", "$34,050.00",
+                                    "$2,200.00", "$600.00", "$2,800.00"})
+            EXPECT_EQ(t.contains(QString::fromLatin1(monthly)), !c.blank) << monthly;
+        // The other columns stay where they were.
+        for (const char *kept : {"Yearly", "$165,000.00", "$408,600.00", "$33,600.00", "Mortgage Payment"})
+            EXPECT_TRUE(t.contains(QString::fromLatin1(kept))) << kept;
+        EXPECT_NEAR(p.find(QStringLiteral("$408,600.00"))->right(), 48 + 715, 0.05);
+        EXPECT_EQ(countOf(t, QStringLiteral("Type")), 2);
+    }
+}
+
+TEST_F(FormsTest, EveryCaptionFitsItsBoxOnEveryForm)
+{
+    // form() reports every text that had to be cut to its control.
+    for (bool joint : {false, true}) {
+        load({.joint = joint, .firstName = joint ? "John" : "Jim"});
+        const Filing f = joint ? Filing::Joint : Filing::Single;
+        for (PageKind k : {PageKind::NetWorthSummary, PageKind::LegalInformation, PageKind::Assets,
+                           PageKind::Liabilities, PageKind::IncomeAndExpenses}) {
+            SCOPED_TRACE(formName(k, {Style::Standard, f}).toStdString());
+            for (const CapturedPage &p : form(k, f))
+                for (const DrawnText &t : p.texts) {
+                    EXPECT_GE(t.x, 48 - 0.01) << t.text.toStdString();
+                    EXPECT_LE(t.right(), 48 + 720 + 0.01) << t.text.toStdString();
+                }
+        }
+    }
+}
+
+TEST_F(FormsTest, StatementPdfHasTheFormsInOrderWithEmbeddedFonts)
+{
+    setUser({{"Preparer", "Y"}, {"Company", "Kelmor Accounting"}, {"FullName", "Pat Kelmor"}, {"Phone", "214-555-0000"}});
+    load();
+    QStringList progress;
+    const std::vector<PreparedPage> pages = prepareStatement(Style::Standard, [&](const QString &l) { progress << l; });
+    EXPECT_EQ(progress, (QStringList{"Creating Net Worth Summary", "Creating Legal Information", "Creating Assets",
+                                     "Creating Liabilities", "Creating Annual Income and Expenses"}));
+    const QString file = pdf(QStringLiteral("joint"));
+    const QStringList texts = pdfPages(file);
+    ASSERT_EQ(texts.size(), int(pages.size()));
+    ASSERT_EQ(texts.size(), 6);
+    const char *const firstLines[] = {"PERSONAL FINANCIAL STATEMENT", "Section 4 - Legal Information",
+                                      "Section 2 - Assets", "Financial Statement Details", "Section 2 - Liabilities",
+                                      "Section 3 - Annual Income and Expenditures"};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(texts[i].contains(QString::fromLatin1(firstLines[i]))) << i + 1;
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Kelmor Accounting")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Section 1b - Spouse Information")));
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("Yes")));
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("No")));
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("Contacts (Spouse)")));
+    EXPECT_TRUE(texts[3].contains(QStringLiteral("Brokerage margin"))) << "schedule H goes on over the page";
+
+    const QString info = pdfInfo(file);
+    EXPECT_TRUE(info.contains(QStringLiteral("612 x 792 pts (letter)"))) << info.toStdString();
+    EXPECT_EQ(runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), file}).status, 0);
+    const ToolRun fonts = runTool(QStringLiteral("pdffonts"), {file});
+    const QStringList rows = fonts.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+    ASSERT_FALSE(rows.isEmpty());
+    for (const QString &row : rows) {
+        EXPECT_TRUE(row.startsWith(QStringLiteral("LiberationSans"))) << row.toStdString();
+        EXPECT_TRUE(row.contains(QStringLiteral("TrueType")) && row.contains(QStringLiteral(" yes "))) << row.toStdString();
+    }
+    for (int page : {1, 2, 3, 5, 6})
+        renderPage(file, page, QStringLiteral("statement_joint_page%1").arg(page));
+
+    m_dm->db().exec(QStringLiteral("DELETE FROM Client"));
+    load({.joint = false, .firstName = "Jim"});
+    const QString single = pdf(QStringLiteral("single"));
+    EXPECT_FALSE(pdfText(single, 1).contains(QStringLiteral("Spouse Information")));
+    renderPage(single, 1, QStringLiteral("statement_single_page1"));
+    renderPage(single, 2, QStringLiteral("statement_single_page2"));
+}
+
+TEST_F(FormsTest, PreviewPlaysTheCompositeAndReleasesItsReports)
+{
+    load();
+    const int before = Report::liveCount();
+    int pages = 0, alive = 0;
+    QStringList firsts;
+    QTimer::singleShot(0, [&] {
+        auto *w = qobject_cast<PreviewWindow *>(QApplication::activeModalWidget());
+        ASSERT_NE(w, nullptr);
+        pages = w->pageCount();
+        alive = Report::liveCount() - before;
+        for (const CapturedPage &p : captureAll(w->pages()))
+            firsts << (p.texts.empty() ? QString() : p.texts.front().text);
+        saveScreenshot(w, QStringLiteral("statement_preview"));
+        w->close();
+    });
+    showStatementPreview(nullptr);
+    EXPECT_EQ(pages, 6);
+    EXPECT_EQ(alive, 5) << "the five forms of the request";
+    EXPECT_EQ(Report::liveCount(), before) << "released when the preview closes";
+    EXPECT_EQ(firsts, (QStringList{"PERSONAL FINANCIAL STATEMENT", "Section 4 - Legal Information",
+                                   "Financial Statement Details", "Financial Statement Details",
+                                   "Financial Statement Details", "Financial Statement Details"}));
+    EXPECT_TRUE(m_dialogs->shown().empty());
+
+    // A failing table surfaces as an error box and still releases everything.
+    m_dm->tblLegal->close();
+    showStatementPreview(nullptr);
+    ASSERT_EQ(m_dialogs->shown().size(), 1u);
+    EXPECT_EQ(m_dialogs->shown()[0].kind, QStringLiteral("error"));
+    EXPECT_EQ(Report::liveCount(), before);
+    m_dm->tblLegal->open();
+}

@@ -24,6 +24,7 @@ namespace nettora::reports {
 
 namespace {
 constexpr int KGap = 16;  // grey border around the page, in pixels
+const QColor KDesk(0x80, 0x80, 0x80);
 }
 
 // The current page on a grey desk. The page is drawn into an image once per
@@ -59,7 +60,7 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter p(this);
-        p.fillRect(rect(), QColor(0x80, 0x80, 0x80));
+        p.fillRect(rect(), KDesk);
         if (!m_page)
             return;
         const QSizeF s = pagePixels();
@@ -134,9 +135,14 @@ PreviewWindow::PreviewWindow(std::vector<PreparedPage> pages, QWidget *parent)
 
     m_scroll = new QScrollArea(this);
     m_scroll->setAlignment(Qt::AlignCenter);
+    QPalette desk = m_scroll->palette();
+    desk.setColor(QPalette::Dark, KDesk);
+    m_scroll->setPalette(desk);
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_view = new PreviewPage(m_scroll);
     m_scroll->setWidget(m_view);
+    // A fitted zoom follows the room the page has.
+    m_scroll->viewport()->installEventFilter(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
@@ -218,11 +224,11 @@ void PreviewWindow::refresh()
     }
 }
 
-void PreviewWindow::resizeEvent(QResizeEvent *event)
+bool PreviewWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    QDialog::resizeEvent(event);
-    if (m_fit != 0)
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize && m_fit != 0)
         refresh();
+    return QDialog::eventFilter(watched, event);
 }
 
 void PreviewWindow::keyPressEvent(QKeyEvent *event)

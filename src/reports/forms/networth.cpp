@@ -167,7 +167,7 @@ std::unique_ptr<Report> buildNetWorthSummary(const FormKind &kind, const Sources
             header.field(QRectF(Inset, 5 + i * 13, 380, lineHeight()), src.user, field);
         }
     }
-    header.label(300, 8, QStringLiteral("PERSONAL FINANCIAL STATEMENT"), 14, true, Width - Inset - 300)
+    header.label(300, 8, QStringLiteral("PERSONAL FINANCIAL STATEMENT"), 14, true, Width - 2 * Inset - 300)
         .right()
         .named(QStringLiteral("Title"));
 
