@@ -4,6 +4,8 @@
 #include "app/fsmain.h"
 #include "clients/client.h"
 #include "clients/clientadd.h"
+#include "entry/assets.h"
+#include "reports/preview.h"
 
 namespace nettora {
 
@@ -13,6 +15,8 @@ void registerAllWindows()
     registerWindowFactory(QStringLiteral("TfrmClient"), [] { return new TfrmClient; });
     registerWindowFactory(QStringLiteral("TfrmFSMain"), [] { return new TfrmFSMain; });
     registerWindowFactory(QStringLiteral("TfrmClientAdd"), [] { return new TfrmClientAdd; });
+    registerWindowFactory(QStringLiteral("TfrmAssets"), [] { return new TfrmAssets; });
+    registerStatementPreview(reports::showStatementPreview);
 }
 
 }  // namespace nettora
