@@ -60,7 +60,17 @@ namespace metrics {
 
 double width(const QString &text, const FontSpec &font)
 {
-    return fontEntry(font).metrics.horizontalAdvance(text) / KTextScale;
+    // Captions and common values come back on every page and every print;
+    // shaping them again is most of the cost of a layout.
+    static QHash<std::pair<quint32, QString>, double> cache;
+    const std::pair<quint32, QString> key{fontKey(font), text};
+    if (const auto it = cache.constFind(key); it != cache.constEnd())
+        return it.value();
+    if (cache.size() > 20000)
+        cache.clear();
+    const double w = fontEntry(font).metrics.horizontalAdvance(text) / KTextScale;
+    cache.insert(key, w);
+    return w;
 }
 
 double ascent(const FontSpec &font)
@@ -129,7 +139,28 @@ PageCanvas::PageCanvas(QPicture &picture, const PageSetup &page)
     const double s = pictureDpi() / KUnitsPerInch;
     m_painter.scale(s, s);
     m_base = m_painter.worldTransform();
+    m_textTransform = m_base;
+    m_textTransform.scale(1.0 / KTextScale, 1.0 / KTextScale);
+    m_mode = 1;
+    m_pen = m_painter.pen();
     m_painter.setRenderHint(QPainter::Antialiasing, true);
+}
+
+void PageCanvas::useTextTransform(bool text)
+{
+    const int mode = text ? 2 : 1;
+    if (m_mode == mode)
+        return;
+    m_painter.setWorldTransform(text ? m_textTransform : m_base);
+    m_mode = mode;
+}
+
+void PageCanvas::usePen(const QPen &pen)
+{
+    if (pen == m_pen)
+        return;
+    m_painter.setPen(pen);
+    m_pen = pen;
 }
 
 PageCanvas::~PageCanvas()
@@ -147,15 +178,14 @@ void PageCanvas::text(double x, double baseline, const QString &text, const Font
 {
     if (text.isEmpty())
         return;
-    const FontEntry &e = fontEntry(font);
-    QTransform t = m_base;
-    t.translate(x, baseline);
-    t.scale(1.0 / KTextScale, 1.0 / KTextScale);
-    m_painter.setWorldTransform(t);
-    m_painter.setFont(e.font);
-    m_painter.setPen(color);
-    m_painter.drawText(QPointF(0, 0), text);
-    m_painter.setWorldTransform(m_base);
+    useTextTransform(true);
+    const quint32 key = fontKey(font);
+    if (key != m_fontKey) {
+        m_painter.setFont(fontEntry(font).font);
+        m_fontKey = key;
+    }
+    usePen(QPen(color));
+    m_painter.drawText(QPointF(x * KTextScale, baseline * KTextScale), text);
 }
 
 namespace {
@@ -172,21 +202,22 @@ QPen makePen(double width, PenStyle style, const QColor &color)
 
 void PageCanvas::line(QPointF from, QPointF to, double width, PenStyle style, const QColor &color)
 {
-    m_painter.setPen(makePen(width, style, color));
-    m_painter.setBrush(Qt::NoBrush);
+    useTextTransform(false);
+    usePen(makePen(width, style, color));
     m_painter.drawLine(from, to);
 }
 
 void PageCanvas::frame(const QRectF &r, double width, PenStyle style, const QColor &color)
 {
-    m_painter.setPen(makePen(width, style, color));
-    m_painter.setBrush(Qt::NoBrush);
+    useTextTransform(false);
+    usePen(makePen(width, style, color));
     const double h = width / 2;
     m_painter.drawRect(r.adjusted(h, h, -h, -h));
 }
 
 void PageCanvas::fill(const QRectF &r, const QColor &color)
 {
+    useTextTransform(false);
     m_painter.fillRect(r, color);
 }
 

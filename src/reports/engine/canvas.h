@@ -77,8 +77,16 @@ public:
     void end();
 
 private:
+    // Pictures record every state change; these keep them to the needed ones.
+    void useTextTransform(bool text);
+    void usePen(const QPen &pen);
+
     QPainter m_painter;
     QTransform m_base;
+    QTransform m_textTransform;
+    int m_mode = 0;  // 0: none set, 1: shapes, 2: text
+    quint32 m_fontKey = 0xffffffffu;
+    QPen m_pen;
 };
 
 }  // namespace nettora::reports
