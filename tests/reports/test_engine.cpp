@@ -119,6 +119,41 @@ TEST_F(EngineTest, SubDetailRepeatsForEachRowBetweenItsGroupHeaderAndFooter)
     }
 }
 
+TEST_F(EngineTest, DetailBandAndSubDetailsRepeatForEachRowOfTheReportTable)
+{
+    // Two statements of one client: the report walks the statements, and
+    // each statement's cash rows under it (the sub-detail follows the master
+    // row through its filter, set by the detail band's hook).
+    const qint64 second = addStatement(m_client, QStringLiteral("06/30/2025"), QStringLiteral("Half"));
+    addAccounts(2);
+    addRow(m_dm->tblCash, m_client, second, {{"Type", QStringLiteral("Half-year account")}});
+    Table *statements = m_dm->tblNettora;
+    statements->setIndexName(QStringLiteral("IDA"));
+    statements->setFilter(QStringLiteral("ClientId = \"%1\"").arg(m_client));
+    statements->setFiltered(true);
+    Table *accounts = m_dm->tblCash;
+    accounts->setIndexName(QStringLiteral("TYPE"));
+    accounts->setFiltered(true);
+
+    Report r(QStringLiteral("Statements"));
+    r.dataSet = statements;
+    Band &detail = r.addBand(BandKind::Detail, 20);
+    detail.field(QRectF(0, 0, 300, 13), statements, QStringLiteral("Description"), 10, true);
+    detail.beforePrint = [&](Band &, bool &) {
+        accounts->setFilter(QStringLiteral("StatementId = \"%1\"").arg(statements->asString(QStringLiteral("Id"))));
+    };
+    r.addSubDetail(accounts, 20, false).field(QRectF(8, 0, 300, 13), accounts, QStringLiteral("Type"));
+    r.addBand(BandKind::Summary, 20).label(0, 0, QStringLiteral("Summary"), 8);
+    r.addBand(BandKind::PageFooter, 20).label(0, 0, QStringLiteral("Footer"), 8);
+    r.prepare();
+    ASSERT_EQ(r.pageCount(), 1);
+    const CapturedPage p = capture(r.preparedPage(0));
+    EXPECT_EQ(p.textList(), (QStringList{"Annual", "Account 001", "Account 002", "Half", "Half-year account", "Summary",
+                                         "Footer"}));
+    EXPECT_NEAR(p.find(QStringLiteral("Footer"))->baseline - 48 - 960 + 20, metrics::ascent({8, false}), 0.05)
+        << "the page footer sits at the foot of the page";
+}
+
 TEST_F(EngineTest, LongTableContinuesOnNewPagesUnderTheRepeatedPageHeader)
 {
     addAccounts(100);
