@@ -33,7 +33,7 @@ class PreviewPage : public QWidget {
 public:
     explicit PreviewPage(QWidget *parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
-    void show(const PreparedPage *page, double zoom)
+    void setPage(const PreparedPage *page, double zoom)
     {
         if (page != m_page || zoom != m_zoom)
             m_image = QImage();
@@ -217,10 +217,10 @@ void PreviewWindow::refresh()
     bLast->setEnabled(m_current + 1 < n);
     bPrint->setEnabled(n > 0);
     const PreparedPage *page = n == 0 ? nullptr : &m_pages[size_t(m_current)];
-    m_view->show(page, m_zoom);  // sizes the view before a fit is measured
+    m_view->setPage(page, m_zoom);  // sizes the view before a fit is measured
     if (m_fit != 0) {
         applyFitZoom();
-        m_view->show(page, m_zoom);
+        m_view->setPage(page, m_zoom);
     }
 }
 
