@@ -6,8 +6,9 @@
 //
 // A cursor's view is the ordered list of row ids that match its filter under
 // its index. It is built lazily and kept current by the cursor's own writes;
-// writes made by another cursor or by plain SQL are noticed through the
-// database's per-table change counters and rebuild the view on next use.
+// writes made by another cursor are noticed through the database's per-table
+// change counters and rebuild the view on next use; code writing with plain
+// SQL must call Database::touch for the tables it changed.
 
 #include "data/engine_error.h"
 #include "data/filter.h"
