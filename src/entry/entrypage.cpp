@@ -51,7 +51,7 @@ bool isNumeric(EditorKind k)
 
 }  // namespace
 
-EntryPage::EntryPage(PageSpec spec, QWidget *parent) : QWidget(parent), m_spec(std::move(spec))
+EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(std::move(page))
 {
     setObjectName(m_spec.name);
     setMouseTracking(true);
@@ -154,7 +154,7 @@ EntryPage::EntryPage(PageSpec spec, QWidget *parent) : QWidget(parent), m_spec(s
 const EntryPage::Editor *EntryPage::find(const QString &name) const
 {
     for (const Editor &e : m_editors)
-        if (e.spec.name == name)
+        if (e.desc.name == name)
             return &e;
     return nullptr;
 }
@@ -185,10 +185,10 @@ void EntryPage::loadEditors()
 {
     m_loading = true;
     for (const Editor &e : m_editors) {
-        const QString stored = m_table->asString(e.spec.field);
+        const QString stored = m_table->asString(e.desc.field);
         QString text = stored;
-        if (e.spec.kind == EditorKind::Money && !stored.isEmpty())
-            text = moneyEditorText(m_table->asFloat(e.spec.field));
+        if (e.desc.kind == EditorKind::Money && !stored.isEmpty())
+            text = moneyEditorText(m_table->asFloat(e.desc.field));
         if (auto *edit = qobject_cast<QLineEdit *>(e.widget)) {
             edit->setText(text);
             edit->setCursorPosition(0);
@@ -205,12 +205,12 @@ void EntryPage::loadEditors()
 bool EntryPage::storeEditors()
 {
     for (const Editor &e : m_editors) {
-        const QString text = editorText(e.spec.name);
+        const QString text = editorText(e.desc.name);
         try {
-            if (isNumeric(e.spec.kind)) {
+            if (isNumeric(e.desc.kind)) {
                 if (text.trimmed().isEmpty()) {
-                    if (!m_table->isNull(e.spec.field))
-                        m_table->setNull(e.spec.field);
+                    if (!m_table->isNull(e.desc.field))
+                        m_table->setNull(e.desc.field);
                     continue;
                 }
                 double v = 0;
@@ -220,14 +220,14 @@ bool EntryPage::storeEditors()
                     return false;
                 }
                 // Unchanged amounts keep every stored digit.
-                if (m_table->isNull(e.spec.field) || m_table->asFloat(e.spec.field) != v) {
-                    if (e.spec.kind == EditorKind::Money && moneyEditorText(m_table->asFloat(e.spec.field)) == text
-                        && !m_table->isNull(e.spec.field))
+                if (m_table->isNull(e.desc.field) || m_table->asFloat(e.desc.field) != v) {
+                    if (e.desc.kind == EditorKind::Money && moneyEditorText(m_table->asFloat(e.desc.field)) == text
+                        && !m_table->isNull(e.desc.field))
                         continue;
-                    m_table->setAsFloat(e.spec.field, v);
+                    m_table->setAsFloat(e.desc.field, v);
                 }
-            } else if (text != m_table->asString(e.spec.field)) {
-                m_table->setAsString(e.spec.field, text);
+            } else if (text != m_table->asString(e.desc.field)) {
+                m_table->setAsString(e.desc.field, text);
             }
         } catch (const EngineError &err) {
             dialogs().error(err.text());
@@ -404,7 +404,7 @@ void EntryPage::updatePledged(bool fromUser)
         // Leaving "Yes" forgets to whom the asset was pledged.
         e->clear();
         if (m_table->state() != RecordState::Browse)
-            m_table->setAsString(toWhom->spec.field, QString());
+            m_table->setAsString(toWhom->desc.field, QString());
     }
 }
 

@@ -74,9 +74,9 @@ struct PageSpec {
 class EntryPage : public QWidget {
     Q_OBJECT
 public:
-    explicit EntryPage(PageSpec spec, QWidget *parent = nullptr);
+    explicit EntryPage(PageSpec page, QWidget *parent = nullptr);
 
-    const PageSpec &spec() const { return m_spec; }
+    const PageSpec &description() const { return m_spec; }
     Table *table() const { return m_table; }
 
     // Browse or edit state by EntryMode, then the total.
@@ -114,7 +114,7 @@ protected:
 
 private:
     struct Editor {
-        EditorSpec spec;
+        EditorSpec desc;
         HoverLabel *caption;
         QWidget *widget;
         QLabel *suffix;

@@ -20,9 +20,9 @@ EntryWindow::EntryWindow(QWidget *parent) : ScreenFrame(false, parent)
     setPageTop(81);
 }
 
-EntryPage *EntryWindow::addEntryPage(PageSpec spec)
+EntryPage *EntryWindow::addEntryPage(PageSpec page)
 {
-    auto *p = new EntryPage(std::move(spec));
+    auto *p = new EntryPage(std::move(page));
     connect(p, &EntryPage::previewRequested, this, [this] { ShowStatementPreview(this); });
     addPage(p);
     m_pages.push_back(p);
@@ -32,7 +32,7 @@ EntryPage *EntryWindow::addEntryPage(PageSpec spec)
 EntryPage *EntryWindow::page(int number) const
 {
     for (EntryPage *p : m_pages)
-        if (p->spec().number == number)
+        if (p->description().number == number)
             return p;
     return nullptr;
 }
@@ -58,8 +58,8 @@ void EntryWindow::openEntryPage(int number)
     discardPending();
     EntryMode = QStringLiteral("Open");
     FilterStatementTables(CurrentClientId(), CurrentStatementId());
-    if (p->spec().recalc)
-        p->spec().recalc();
+    if (p->description().recalc)
+        p->description().recalc();
     p->applyState();
     openPage(p);
     p->pageShown();

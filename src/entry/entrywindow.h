@@ -25,7 +25,7 @@ public:
 
 protected:
     // Builds the pages; call from the derived constructor, then link them.
-    EntryPage *addEntryPage(PageSpec spec);
+    EntryPage *addEntryPage(PageSpec page);
     HoverLabel *linkToPage(const QString &caption, int number);
     // A link to another window: discards a pending row, opens it, closes
     // this window when it opened.

@@ -149,7 +149,7 @@ TEST_F(Assets, ChecksRunInOrderOnEveryPage)
         EntryPage *p = open(c.page);
         click(p->bAdd);
         EXPECT_EQ(EntryMode, "Closed");
-        EXPECT_EQ(p->focusWidget(), p->editor(p->spec().focusEditor));
+        EXPECT_EQ(p->focusWidget(), p->editor(p->description().focusEditor));
         for (size_t i = 0; i < c.steps.size(); ++i) {
             m_dialogs->clear();
             click(p->bOK);

@@ -31,18 +31,18 @@ quint32 fontKey(const FontSpec &f)
     return quint32(std::lround(f.size * 100)) * 2 + (f.bold ? 1 : 0);
 }
 
-const FontEntry &fontEntry(const FontSpec &spec)
+const FontEntry &fontEntry(const FontSpec &font)
 {
     static QHash<quint32, FontEntry *> cache;  // lives as long as the process
-    const quint32 key = fontKey(spec);
+    const quint32 key = fontKey(font);
     if (FontEntry *e = cache.value(key))
         return *e;
     QFont f(baseFontFamily());
     f.setStyleHint(QFont::SansSerif);
     // Point sizes become pixels at the picture's resolution, while the
     // painter already maps units to that resolution: divide it out.
-    f.setPointSizeF(spec.size * KTextScale * KUnitsPerInch / pictureDpi());
-    f.setBold(spec.bold);
+    f.setPointSizeF(font.size * KTextScale * KUnitsPerInch / pictureDpi());
+    f.setBold(font.bold);
     static QPicture device;
     auto *e = new FontEntry{f, QFontMetricsF(f, &device)};
     cache.insert(key, e);
