@@ -695,12 +695,12 @@ void TfrmClientAdd::postClientTail()
     closePage();
 }
 
-void TfrmClientAdd::PersonalContacts()
+void TfrmClientAdd::saveContactsPage(QWidget *page)
 {
     Table *c = dm1->tblClient;
     try {
         beginEditing(c, false);
-        m_pages.at(tsPersonalContacts).binder.store(c);
+        m_pages.at(page).binder.store(c);
         c->post();
     } catch (const EngineError &e) {
         PageCheckFailed = QStringLiteral("Y");
@@ -710,19 +710,14 @@ void TfrmClientAdd::PersonalContacts()
     closePage();
 }
 
+void TfrmClientAdd::PersonalContacts()
+{
+    saveContactsPage(tsPersonalContacts);
+}
+
 void TfrmClientAdd::SpouseContacts()
 {
-    Table *c = dm1->tblClient;
-    try {
-        beginEditing(c, false);
-        m_pages.at(tsSpouseContacts).binder.store(c);
-        c->post();
-    } catch (const EngineError &e) {
-        PageCheckFailed = QStringLiteral("Y");
-        dialogs().error(e.text());
-        return;
-    }
-    closePage();
+    saveContactsPage(tsSpouseContacts);
 }
 
 void TfrmClientAdd::ReportingDate()

@@ -91,6 +91,8 @@ private:
     void reportPostFailure(const QString &engineText);
 
     std::map<QWidget *, Page> m_pages;
+    // Both contacts pages save alike: no checks, nothing derived.
+    void saveContactsPage(QWidget *page);
     bool m_opened = false;
 };
 
