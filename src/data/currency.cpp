@@ -1,0 +1,30 @@
+#include "data/currency.h"
+
+namespace nettora {
+
+ValueRange valueRange(const FieldDef &field)
+{
+    if (field.type == FieldType::Float
+        && (field.name.compare(QLatin1String("PercentOwned"), Qt::CaseInsensitive) == 0
+            || field.name.compare(QLatin1String("PercentLiability"), Qt::CaseInsensitive) == 0))
+        return {-99.0, 999.0};
+    return {-MaxCurrency, MaxCurrency};
+}
+
+std::optional<qint64> currencyUnits(double amount)
+{
+    if (!std::isfinite(amount) || std::fabs(amount) > MaxCurrency)
+        return std::nullopt;
+    return std::llround(amount * 10000.0);
+}
+
+qint64 roundedCents(double amount)
+{
+    const auto units = currencyUnits(amount);
+    if (!units)
+        return std::llround(amount * 100.0);
+    const qint64 u = *units;
+    return u >= 0 ? (u + 50) / 100 : -((-u + 50) / 100);
+}
+
+}  // namespace nettora
