@@ -202,6 +202,56 @@ TEST_F(EngineTest, GroupHeaderMovesToTheNextPageWithItsFirstRow)
     EXPECT_EQ(pages[1].textList(), (QStringList{"HEADER", "Accounts", "Account 001", "$1.00", "End"}));
 }
 
+TEST_F(EngineTest, GroupFooterNeverStartsAPage)
+{
+    // Rows that fill the first page, counted on a table that runs over it.
+    addAccounts(100);
+    auto full = accountsReport(false);
+    full->prepare();
+    int fill = 0;
+    for (const DrawnText &t : capture(full->preparedPage(0)).texts)
+        fill += t.text.startsWith(QStringLiteral("Account ")) ? 1 : 0;
+    ASSERT_GT(fill, 1);
+
+    struct Case {
+        const char *name;
+        int rows;
+        double titleHeight;  // 0: as designed
+    };
+    const Case cases[] = {
+        {"as many rows as fill the first page", fill, 0},
+        // Room for the group header and the one row, not for the footer.
+        {"one row under a tall title", 1, 960 - 40 - 24 - 20},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        m_dm->db().exec(QStringLiteral("DELETE FROM Cash"));
+        addAccounts(c.rows);
+        auto r = accountsReport(false);
+        for (const auto &b : r->bands())
+            if (b->kind == BandKind::Title && c.titleHeight > 0)
+                b->height = c.titleHeight;
+        r->prepare();
+        const std::vector<CapturedPage> pages = captureAll(r->pages());
+        ASSERT_EQ(pages.size(), 2u);
+        QStringList rows;
+        for (const CapturedPage &p : pages)
+            for (const DrawnText &t : p.texts)
+                if (t.text.startsWith(QStringLiteral("Account ")))
+                    rows << t.text;
+        ASSERT_EQ(rows.size(), c.rows);
+        EXPECT_EQ(rows.last(), QStringLiteral("Account %1").arg(c.rows, 3, 10, QLatin1Char('0')));
+        const QStringList second = pages[1].textList();
+        EXPECT_EQ(second.mid(second.size() - 3),
+                  (QStringList{QStringLiteral("Account %1").arg(c.rows, 3, 10, QLatin1Char('0')),
+                               QStringLiteral("$%1.00").arg(c.rows), "End"}))
+            << "the last row moves over with the footer";
+        EXPECT_EQ(second.first(), QStringLiteral("HEADER"));
+        EXPECT_FALSE(pages[0].has(QStringLiteral("End")));
+        EXPECT_EQ(pages[0].has(QStringLiteral("Accounts")), c.rows > 1) << "the group header keeps with its first row";
+    }
+}
+
 TEST(ReportHooks, ChangeTextsAndShowOrHideControls)
 {
     int disabledHookRuns = 0;

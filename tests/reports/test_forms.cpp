@@ -4,7 +4,11 @@
 #include "pdf_tools.h"
 #include "statement_fixture.h"
 
+#include "app/money.h"
+#include "data/currency.h"
+#include "data/datamodule.h"
 #include "data/db_functions.h"
+#include "data/engine.h"
 #include "reports/engine/composite.h"
 #include "reports/engine/output.h"
 #include "reports/engine/preview_window.h"
@@ -13,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <map>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -79,8 +84,77 @@ protected:
         writeStatementPdf(file, Style::Standard);
         return file;
     }
+    // Every number of the statement and its schedules at one end of its
+    // field's range.
+    void setEveryFigure(bool largest)
+    {
+        for (Table *t : m_dm->statementAndSchedules()) {
+            const int rows = t->recordCount();
+            for (int i = 0; i < rows; ++i) {
+                t->moveToRecNo(i);
+                t->edit();
+                for (const FieldDef &f : t->def().fields)
+                    if (f.type == FieldType::Currency || f.type == FieldType::Float)
+                        t->setAsFloat(f.name, largest ? valueRange(f).max : valueRange(f).min);
+                t->post();
+            }
+        }
+    }
     QTemporaryDir m_out;
 };
+
+const PageKind kAllPages[] = {PageKind::NetWorthSummary, PageKind::LegalInformation, PageKind::Assets,
+                              PageKind::Liabilities, PageKind::IncomeAndExpenses};
+
+// A box of a form that shows a number, in page units, with the text it must
+// show whole and how many times its band prints.
+struct FigureBox {
+    double left, right;
+    double size;
+    QString text;
+    int times;
+    double width() const { return right - left; }
+};
+
+std::vector<FigureBox> figureBoxes(const Report &r)
+{
+    std::map<const Band *, int> times;
+    for (const auto &b : r.bands())
+        times[b.get()] = 1;
+    for (const auto &b : r.bands()) {
+        if (b->kind != BandKind::SubDetail)
+            continue;
+        const int rows = b->dataSet ? b->dataSet->recordCount() : 0;
+        times[b.get()] = rows;
+        for (const Band *g : {b->groupHeader, b->groupFooter})
+            if (g)
+                times[g] = rows > 0 || b->printIfEmpty ? 1 : 0;
+    }
+    std::vector<FigureBox> out;
+    for (const auto &b : r.bands())
+        for (const auto &c : b->controls()) {
+            if (c->kind != Control::Kind::Field || !c->table || c->table->isEmpty())
+                continue;
+            const FieldType type = c->table->def().fields[size_t(c->table->fieldIndex(c->field))].type;
+            if (type != FieldType::Currency && type != FieldType::Float)
+                continue;
+            const QString text = type == FieldType::Currency ? formatMoney(c->table->asFloat(c->field))
+                                                             : c->table->asString(c->field);
+            out.push_back({48 + c->rect.left(), 48 + c->rect.right(), c->font.size, text, times[b.get()]});
+        }
+    return out;
+}
+
+// The narrowest box showing text that holds the extent (boxes of one column
+// hold the narrower ones of another).
+const FigureBox *boxHolding(const std::vector<FigureBox> &boxes, const QString &text, double left, double right)
+{
+    const FigureBox *found = nullptr;
+    for (const FigureBox &b : boxes)
+        if (b.text == text && left >= b.left - 0.05 && right <= b.right + 0.05 && (!found || b.width() < found->width()))
+            found = &b;
+    return found;
+}
 
 void expectContainsAll(const QStringList &texts, const QStringList &wanted)
 {
@@ -535,4 +609,158 @@ TEST_F(FormsTest, PreviewPlaysTheCompositeAndReleasesItsReports)
     EXPECT_EQ(m_dialogs->shown()[0].kind, QStringLiteral("error"));
     EXPECT_EQ(Report::liveCount(), before);
     m_dm->tblLegal->open();
+}
+
+TEST_F(FormsTest, EveryFigureShowsWholeInsideItsBoxAtTheEndsOfItsRange)
+{
+    for (bool joint : {false, true}) {
+        load({.joint = joint, .firstName = joint ? "John" : "Jim"});
+        setUser({{"PrintMonthlyIncome", "N"}});
+        const Filing f = joint ? Filing::Joint : Filing::Single;
+        for (bool largest : {true, false}) {
+            setEveryFigure(largest);
+            for (PageKind k : kAllPages) {
+                SCOPED_TRACE(formName(k, {Style::Standard, f}).toStdString() + (largest ? " largest" : " smallest"));
+                const std::unique_ptr<Report> r = buildForm(k, {Style::Standard, f}, Sources::dataModule());
+                r->prepare();
+                const std::vector<FigureBox> boxes = figureBoxes(*r);
+                int expected = 0, drawn = 0;
+                for (const FigureBox &b : boxes)
+                    expected += b.times;
+                EXPECT_EQ(expected > 0, k != PageKind::LegalInformation);
+                for (const CapturedPage &p : captureAll(r->pages()))
+                    for (const DrawnText &t : p.texts) {
+                        const FigureBox *box = boxHolding(boxes, t.text, t.x, t.right());
+                        if (!box) {
+                            EXPECT_FALSE(t.text.contains(QStringLiteral("922,337")) || t.text.contains(QStringLiteral("92233")))
+                                << "a figure cut or out of its box: " << t.text.toStdString();
+                            continue;
+                        }
+                        ++drawn;
+                        // Set smaller only as far as needed, in half points.
+                        if (t.size < box->size - 0.01) {
+                            EXPECT_GT(metrics::width(t.text, {t.size + 0.5, t.bold}), box->width())
+                                << t.text.toStdString();
+                        }
+                    }
+                EXPECT_EQ(drawn, expected);
+                for (const Overflow &o : r->overflows())
+                    ADD_FAILURE() << o.control.toStdString() << ": \"" << o.text.toStdString() << "\" was cut";
+            }
+        }
+    }
+
+    // The PDF file lays the smaller figures out the same way.
+    const std::unique_ptr<Report> r = buildForm(PageKind::NetWorthSummary, {Style::Standard, Filing::Joint},
+                                                Sources::dataModule());
+    r->prepare();
+    const QString file = QDir(m_out.path()).filePath(QStringLiteral("figures.pdf"));
+    writePdf(file, r->pages());
+    const std::vector<FigureBox> boxes = figureBoxes(*r);
+    const QString smallest = formatMoney(-MaxCurrency);
+    int inPdf = 0, onPage = 0;
+    for (const FigureBox &b : boxes)
+        onPage += b.text == smallest ? b.times : 0;
+    for (const PdfWord &w : pdfWords(file, 1)) {
+        if (w.text != smallest)
+            continue;
+        ++inPdf;
+        EXPECT_NE(boxHolding(boxes, w.text, w.xMin / 0.75 + 0.2, w.xMax / 0.75 - 0.2), nullptr)
+            << w.xMin / 0.75 << " to " << w.xMax / 0.75;
+    }
+    EXPECT_GT(onPage, 20);
+    EXPECT_EQ(inPdf, onPage);
+}
+
+TEST_F(FormsTest, LongNameShowsItsSurnameOrEndsInAnEllipsis)
+{
+    const struct {
+        const char *first;
+        const char *last;
+    } names[] = {
+        {"Bartholomew", "Montgomery-Fitzgerald"},
+        {"Alexandrina-Konstantina-Marie", "Wolfeschlegelsteinhausenberge"},
+    };
+    int whole = 0, elided = 0;
+    for (const auto &n : names) {
+        SCOPED_TRACE(n.last);
+        QJsonObject client = statementClient({.joint = false, .firstName = n.first});
+        QJsonObject fields = client.value(QStringLiteral("fields")).toObject();
+        fields.insert(QStringLiteral("LastName"), QString::fromLatin1(n.last));
+        client.insert(QStringLiteral("fields"), fields);
+        load(client);
+        const QString fullName = m_dm->tblClient->asString(QStringLiteral("FullName2"));
+        ASSERT_TRUE(fullName.endsWith(QLatin1String(n.last))) << fullName.toStdString();
+
+        const std::unique_ptr<Report> r = buildForm(PageKind::NetWorthSummary, {Style::Standard, Filing::Single},
+                                                    Sources::dataModule());
+        r->prepare();
+        const QRectF box = r->control(QStringLiteral("FullName2"))->rect.translated(48, 0);
+        const CapturedPage p = capture(r->preparedPage(0));
+        const DrawnText *caption = p.find(QStringLiteral("Name: "));
+        ASSERT_NE(caption, nullptr);
+        const DrawnText *name = nullptr;
+        for (const DrawnText &t : p.texts)
+            if (std::abs(t.baseline - caption->baseline) < 0.25 && t.x > caption->x && t.x < box.right())
+                name = &t;
+        ASSERT_NE(name, nullptr) << "on the caption's baseline: " << p.lineAt(caption->baseline).toStdString();
+        EXPECT_GE(name->x, box.left() - 0.05);
+        EXPECT_LE(name->right(), box.right() + 0.05);
+        if (metrics::width(fullName, {6, false}) <= box.width()) {
+            ++whole;
+            EXPECT_EQ(name->text, fullName);
+            EXPECT_LT(name->size, 8);
+            EXPECT_GE(name->size, 6);
+            EXPECT_TRUE(r->overflows().empty());
+        } else {
+            ++elided;
+            EXPECT_TRUE(name->text.endsWith(QChar(0x2026))) << name->text.toStdString();
+            EXPECT_TRUE(fullName.startsWith(name->text.chopped(1))) << name->text.toStdString();
+            EXPECT_NEAR(name->size, 6, 0.01);
+            ASSERT_EQ(r->overflows().size(), 1u);
+            EXPECT_EQ(r->overflows()[0].control, QStringLiteral("FullName2"));
+        }
+    }
+    EXPECT_EQ(whole, 1);
+    EXPECT_EQ(elided, 1);
+}
+
+TEST_F(FormsTest, ScheduleFooterNeverStartsAPage)
+{
+    // The deposit rows that fill the first page, counted on a schedule that
+    // runs over it; with exactly as many the footer falls at the page break.
+    const QStringList types = {"Certificate", "Checking", "Savings"};
+    const auto rowsOn = [&](const CapturedPage &p) {
+        int n = 0;
+        for (const DrawnText &t : p.texts)
+            n += types.contains(t.text) ? 1 : 0;
+        return n;
+    };
+    load({.extraCashRows = 60});
+    const int fill = rowsOn(form(PageKind::Assets).at(0));
+    ASSERT_GT(fill, 10);
+    ASSERT_LT(fill, 62);
+
+    load({.extraCashRows = fill - 2, .firstName = "Jim"});
+    const QString total = formatMoney(m_dm->tblNettora->asFloat(QStringLiteral("CashOnHand")));
+    const std::vector<CapturedPage> pages = form(PageKind::Assets);
+    int rows = 0, footers = 0;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "page " << i + 1);
+        const CapturedPage &p = pages[i];
+        rows += rowsOn(p);
+        const DrawnText *footer = p.find(total);
+        if (!footer)
+            continue;
+        ++footers;
+        EXPECT_EQ(p.lineAt(footer->baseline), QStringLiteral("Total ") + total);
+        EXPECT_EQ(p.texts.front().text, QStringLiteral("Financial Statement Details"));
+        int above = 0;
+        for (const DrawnText &t : p.texts)
+            above += types.contains(t.text) && t.baseline < footer->baseline ? 1 : 0;
+        EXPECT_GE(above, 1) << "the footer comes with at least the last row";
+        EXPECT_TRUE(types.contains(p.texts.at(1).text)) << "a row first under the title: " << p.texts.at(1).text.toStdString();
+    }
+    EXPECT_EQ(footers, 1);
+    EXPECT_EQ(rows, fill);
 }

@@ -53,6 +53,8 @@ double lineHeight(const FontSpec &font);
 QStringList wrap(const QString &text, double width, const FontSpec &font);
 // The longest start of text that fits the width.
 QString fit(const QString &text, double width, const FontSpec &font);
+// The text, or the longest start of it followed by "…" that fits the width.
+QString elide(const QString &text, double width, const FontSpec &font);
 }  // namespace metrics
 
 // The report's base font family; Liberation Sans stands in for it.

@@ -5,12 +5,18 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 namespace nettora::reports {
 
 namespace {
 int g_liveReports = 0;
 constexpr double KEpsilon = 0.01;
+// Fields too wide for their boxes shrink in steps of half a point; text no
+// further than a size still easy to read.
+constexpr double KFontStep = 0.5;
+constexpr double KTextFloor = 6;
+constexpr double KSmallestFont = 1;
 }  // namespace
 
 // ---------------------------------------------------------------- bands
@@ -175,6 +181,8 @@ private:
         QRectF rect;
         QString text;
         QStringList lines;
+        FontSpec font;           // the control's, or smaller to fit its box
+        bool printable = false;  // as the band's hooks left it
     };
     struct Instance {
         Band *band = nullptr;
@@ -197,43 +205,69 @@ private:
         Table *t = sub.dataSet;
         const Bookmark saved = t->isEmpty() ? 0 : t->bookmark();
         t->first();
-        const bool empty = t->eof();
-        if (empty && !sub.printIfEmpty)
+        if (t->eof() && !sub.printIfEmpty)
             return;
-        if (Band *h = sub.groupHeader; h && h->enabled) {
-            bool print = true;
-            if (h->beforePrint)
-                h->beforePrint(*h, print);
-            if (print) {
-                Instance header = evaluate(*h);
-                // A header never stands alone at the foot of a page.
-                const double need = header.height + (empty ? 0 : sub.height);
-                if (m_y + need > m_limit + KEpsilon && m_hasBody)
-                    newPage();
-                place(header);
+        // The group header goes onto a page only with the first row, and the
+        // last row only with the footer, so neither stands alone at the foot
+        // or the head of a page. Rows in between break freely.
+        std::vector<Instance> held;
+        bool holdsRow = false;
+        if (sub.groupHeader)
+            if (std::optional<Instance> header = evaluateIfPrinted(*sub.groupHeader))
+                held.push_back(std::move(*header));
+        for (; !t->eof(); t->next()) {
+            std::optional<Instance> row = evaluateIfPrinted(sub);
+            if (!row)
+                continue;
+            if (holdsRow) {
+                placeTogether(held);
+                held.clear();
             }
+            held.push_back(std::move(*row));
+            holdsRow = true;
         }
-        for (; !t->eof(); t->next())
-            printBand(sub);
         if (sub.groupFooter)
-            printBand(*sub.groupFooter);
+            if (std::optional<Instance> footer = evaluateIfPrinted(*sub.groupFooter))
+                held.push_back(std::move(*footer));
+        placeTogether(held);
         if (saved && t->bookmarkValid(saved))
             t->gotoBookmark(saved);
     }
 
-    void printBand(Band &b)
+    // The band as it prints now, or nothing when it is disabled or its hook
+    // skips it.
+    std::optional<Instance> evaluateIfPrinted(Band &b)
     {
         if (!b.enabled)
-            return;
+            return std::nullopt;
         bool print = true;
         if (b.beforePrint)
             b.beforePrint(b, print);
         if (!print)
-            return;
-        Instance inst = evaluate(b);
-        if (m_y + inst.height > m_limit + KEpsilon && m_hasBody)
+            return std::nullopt;
+        return evaluate(b);
+    }
+
+    void printBand(Band &b)
+    {
+        if (std::optional<Instance> inst = evaluateIfPrinted(b))
+            placeTogether({std::move(*inst)});
+    }
+
+    // Starts a new page first when the bands do not all fit the rest of this
+    // one; a group taller than a page breaks where it must.
+    void placeTogether(const std::vector<Instance> &group)
+    {
+        double need = 0;
+        for (const Instance &inst : group)
+            need += inst.height;
+        if (m_y + need > m_limit + KEpsilon && m_hasBody)
             newPage();
-        place(inst);
+        for (const Instance &inst : group) {
+            if (m_y + inst.height > m_limit + KEpsilon && m_hasBody)
+                newPage();
+            place(inst);
+        }
     }
 
     void place(const Instance &inst)
@@ -241,6 +275,19 @@ private:
         draw(inst, m_y);
         m_y += inst.height;
         m_hasBody = true;
+    }
+
+    // Whether a field shows a number (an amount, a share count, a year).
+    static bool showsFigure(const Control &c)
+    {
+        if (c.kind != Control::Kind::Field)
+            return false;
+        if (c.format == FieldFormat::Money)
+            return true;
+        if (!c.table)
+            return false;
+        const FieldType type = c.table->def().fields[size_t(c.table->fieldIndex(c.field))].type;
+        return type == FieldType::Currency || type == FieldType::Float || type == FieldType::AutoInc;
     }
 
     QString resolve(Control &c)
@@ -260,6 +307,33 @@ private:
         return formatMoney(c.table->asFloat(pos));
     }
 
+    // A field's text that is wider than its box is set smaller, step by
+    // step: a figure until it fits, since a cut figure reads as another
+    // amount; other text down to a readable size, then cut with "…".
+    void fitField(Item &item)
+    {
+        const Control &c = *item.c;
+        const double available = item.rect.width();
+        double needed = metrics::width(item.text, item.font);
+        if (needed <= available + KEpsilon)
+            return;
+        const bool figure = showsFigure(c);
+        const double floor = figure ? KSmallestFont : std::min(KTextFloor, c.font.size);
+        while (needed > available + KEpsilon && item.font.size - KFontStep >= floor - KEpsilon) {
+            item.font.size -= KFontStep;
+            needed = metrics::width(item.text, item.font);
+        }
+        // Below a point a figure shrinks by its own overshoot.
+        while (figure && needed > available + KEpsilon && item.font.size > KSmallestFont / 4) {
+            item.font.size = std::max(KSmallestFont / 4, item.font.size * available / needed * 0.99);
+            needed = metrics::width(item.text, item.font);
+        }
+        if (needed <= available + KEpsilon)
+            return;
+        m_r.m_overflows.push_back({m_r.name(), c.name, item.text, needed, available});
+        item.text = metrics::elide(item.text, available, item.font);
+    }
+
     Instance evaluate(Band &b)
     {
         Instance inst;
@@ -267,7 +341,7 @@ private:
         inst.height = b.height;
         for (const auto &owned : b.controls()) {
             Control &c = *owned;
-            Item item{&c, c.rect, QString(), {}};
+            Item item{&c, c.rect, QString(), {}, c.font, false};
             if (c.enabled) {
                 item.text = resolve(c);
                 if (c.onPrint)
@@ -284,15 +358,18 @@ private:
         std::vector<Stretch> stretches;
         for (Item &item : inst.items) {
             Control &c = *item.c;
+            item.printable = c.printable();
             if (!c.printable() || (c.kind != Control::Kind::Label && c.kind != Control::Kind::Field))
                 continue;
             if (item.text.isEmpty())
                 continue;
             if (!c.wordWrap) {
-                const double needed = metrics::width(item.text, c.font);
-                if (item.rect.width() <= 0) {
-                    item.rect.setWidth(needed);
-                } else if (needed > item.rect.width() + KEpsilon) {
+                if (item.rect.width() <= 0)
+                    item.rect.setWidth(metrics::width(item.text, c.font));
+                else if (c.kind == Control::Kind::Field)
+                    fitField(item);
+                else if (const double needed = metrics::width(item.text, c.font);
+                         needed > item.rect.width() + KEpsilon) {
                     m_r.m_overflows.push_back({m_r.name(), c.name.isEmpty() ? c.text : c.name, item.text, needed,
                                                item.rect.width()});
                     item.text = metrics::fit(item.text, item.rect.width(), c.font);
@@ -359,21 +436,22 @@ private:
             canvas.fill(QRectF(ox, oy, m_r.page.printableWidth(), inst.height), inst.band->fillColor);
         for (const Item &item : inst.items) {
             const Control &c = *item.c;
-            if (!c.printable())
+            if (!item.printable)
                 continue;
             const QRectF r = item.rect.translated(ox, oy);
             switch (c.kind) {
             case Control::Kind::Label:
             case Control::Kind::Field: {
+                // A text set smaller keeps the baseline of its row.
                 const double ascent = metrics::ascent(c.font), lh = metrics::lineHeight(c.font);
                 for (qsizetype i = 0; i < item.lines.size(); ++i) {
                     const QString &line = item.lines[i];
                     double x = r.left();
                     if (c.align != Align::Left) {
-                        const double w = metrics::width(line, c.font);
+                        const double w = metrics::width(line, item.font);
                         x = c.align == Align::Right ? r.right() - w : r.center().x() - w / 2;
                     }
-                    canvas.text(x, r.top() + ascent + double(i) * lh, line, c.font, c.color);
+                    canvas.text(x, r.top() + ascent + double(i) * lh, line, item.font, c.color);
                 }
                 break;
             }

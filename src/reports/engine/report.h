@@ -9,7 +9,9 @@
 // detail band and each sub-detail band with its group header before and its
 // group footer after its rows, then the summary; the page footer at the
 // bottom of every page. A band that does not fit the rest of a page starts a
-// new one. Positions are in layout units (1/96 inch) from the top-left corner
+// new one; a group header moves on with the first row of its group, and the
+// last row with the group footer, so that no header ends a page and no footer
+// starts one. Positions are in layout units (1/96 inch) from the top-left corner
 // of the band, inside the page margins.
 
 #include "reports/engine/canvas.h"
@@ -44,7 +46,10 @@ public:
 
     Kind kind;
     QString name;
-    QRectF rect;  // band coordinates; a label of zero width sizes itself to its text
+    // Band coordinates; a label of zero width sizes itself to its text. A
+    // field too wide for it prints in a smaller size: a number as small as it
+    // takes, other text down to 6 pt and then cut short with "…".
+    QRectF rect;
     QString text;                                  // Label
     Table *table = nullptr;                        // Field
     QString field;                                 // Field
