@@ -632,7 +632,8 @@ TEST_F(FormsTest, EveryFigureShowsWholeInsideItsBoxAtTheEndsOfItsRange)
                     for (const DrawnText &t : p.texts) {
                         const FigureBox *box = boxHolding(boxes, t.text, t.x, t.right());
                         if (!box) {
-                            EXPECT_FALSE(t.text.contains(QStringLiteral("922,337")) || t.text.contains(QStringLiteral("92233")))
+                            EXPECT_FALSE(t.text.contains(QStringLiteral("922,337"))
+                                         || t.text.contains(QStringLiteral("92233")))
                                 << "a figure cut or out of its box: " << t.text.toStdString();
                             continue;
                         }
@@ -670,6 +671,7 @@ TEST_F(FormsTest, EveryFigureShowsWholeInsideItsBoxAtTheEndsOfItsRange)
     }
     EXPECT_GT(onPage, 20);
     EXPECT_EQ(inPdf, onPage);
+    renderPage(file, 1, QStringLiteral("statement_smallest_figures"));
 }
 
 TEST_F(FormsTest, LongNameShowsItsSurnameOrEndsInAnEllipsis)
@@ -759,7 +761,8 @@ TEST_F(FormsTest, ScheduleFooterNeverStartsAPage)
         for (const DrawnText &t : p.texts)
             above += types.contains(t.text) && t.baseline < footer->baseline ? 1 : 0;
         EXPECT_GE(above, 1) << "the footer comes with at least the last row";
-        EXPECT_TRUE(types.contains(p.texts.at(1).text)) << "a row first under the title: " << p.texts.at(1).text.toStdString();
+        EXPECT_TRUE(types.contains(p.texts.at(1).text))
+            << "a row first under the title: " << p.texts.at(1).text.toStdString();
     }
     EXPECT_EQ(footers, 1);
     EXPECT_EQ(rows, fill);
