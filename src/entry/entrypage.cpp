@@ -54,13 +54,6 @@ bool isNumeric(EditorKind k)
     return k == EditorKind::Money || k == EditorKind::Number || k == EditorKind::Percent;
 }
 
-int narrowest(int fieldWidth, int ownLimit)
-{
-    if (ownLimit <= 0)
-        return fieldWidth;
-    return fieldWidth > 0 ? std::min(fieldWidth, ownLimit) : ownLimit;
-}
-
 const FieldDef &fieldDef(const Table *table, const QString &field)
 {
     const TableDef &def = table->def();
@@ -148,17 +141,21 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
             auto *box = new QComboBox(this);
             box->addItems(e.items);
             setUpChoiceBox(box);
-            limitToWidth(box, narrowest(fieldWidth(m_table, e.field), e.maxLength));
+            if (e.maxLength > 0)
+                box->lineEdit()->setMaxLength(e.maxLength);
+            limitToWidth(box, fieldWidth(m_table, e.field));
             box->setCurrentIndex(-1);
             ed.widget = box;
         } else {
             auto *edit = new QLineEdit(this);
-            int width = e.maxLength;
+            if (e.maxLength > 0)
+                edit->setMaxLength(e.maxLength);
             if (e.kind == EditorKind::Text)
-                width = narrowest(fieldWidth(m_table, e.field), e.maxLength);
+                limitToWidth(edit, fieldWidth(m_table, e.field));
             else if (e.kind == EditorKind::Percent)
-                width = boundWidth(valueRange(fieldDef(m_table, e.field)));
-            limitToWidth(edit, width);
+                limitToWidth(edit, boundWidth(valueRange(fieldDef(m_table, e.field))));
+            else
+                limitToWidth(edit, 0);
             if (isNumeric(e.kind))
                 edit->setAlignment(Qt::AlignRight);
             ed.widget = edit;

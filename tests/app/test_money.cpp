@@ -14,10 +14,10 @@ TEST(Money, EveryAmountRoundsTheStoredValueHalfAwayFromZero)
         double amount;
         const char *shown;
     } cases[] = {
-        {91235.415, "$91,235.42"},  // stored 91235.4150, a double just below it
-        {-91235.415, "-$91,235.42"},
-        {1.005, "$1.01"},
-        {2.675, "$2.68"},
+        {91235.415, "$91,235.42"},
+        {1.005, "$1.01"},  // stored 1.0050, a double just below it
+        {-1.005, "-$1.01"},
+        {0.145, "$0.15"},
         {-0.005, "-$0.01"},
         {MaxCurrency, "$922,337,203,685,477.00"},
         {-MaxCurrency, "-$922,337,203,685,477.00"},
