@@ -3,15 +3,53 @@
 // (or the row being added or edited), store() writes what is typed into the
 // row, which must be in edit or insert state. Windows read their checks from
 // the row after store(), as data-aware editors always did.
+//
+// A bound editor takes no more text than its field holds: the user sees the
+// limit while typing, and nothing typed or pasted is ever cut on the way to
+// the table.
 
 #include "data/engine.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QValidator>
 #include <vector>
 
 namespace nettora {
+
+// Characters of a text as a field counts them (code points: an emoji is
+// one), or -1 when the text holds a lone surrogate, which no field takes.
+qsizetype fieldChars(const QString &text);
+
+// Refuses a text longer than `width` characters, or with a lone surrogate.
+// A paste that would not fit is refused whole rather than cut.
+class FieldWidthValidator : public QValidator {
+    Q_OBJECT
+public:
+    FieldWidthValidator(int width, QObject *parent);
+    State validate(QString &input, int &pos) const override;
+    int width() const { return m_width; }
+
+private:
+    int m_width;
+};
+
+// Limits an editor to `width` characters (no limit when 0), or to a
+// narrower maxLength the editor already has; the limit counts characters,
+// not UTF-16 units, so maxLength itself is lifted.
+void limitToWidth(QLineEdit *edit, int width);
+void limitToWidth(QComboBox *box, int width);
+void limitToWidth(QPlainTextEdit *edit, int width);
+
+// An editable drop-down: typed text completes only to choices that begin
+// with it in the same letter case, proposed in a list under the box. The box
+// keeps what was typed until a proposal is taken, so the text a check reads
+// is the text the user sees.
+void setUpChoiceBox(QComboBox *box);
+
+// The width of a table's field (0 for none or no limit).
+int fieldWidth(const Table *table, const QString &field);
 
 class FieldBinder {
 public:

@@ -101,9 +101,8 @@ public:
     QComboBox *list(const QString &caption, const QString &field, const QStringList &items, int x = 0, int width = 70)
     {
         auto *c = new QComboBox(m_page);
-        c->setEditable(true);
-        c->setInsertPolicy(QComboBox::NoInsert);
         c->addItems(items);
+        setUpChoiceBox(c);
         c->setCurrentIndex(0);
         place(caption, c, x, width);
         m_binder.bind(c, m_table, field);
@@ -164,8 +163,12 @@ private:
 void upperCase(QLineEdit *e)
 {
     QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString &t) {
-        const QString u = t.toUpper();
-        if (u != t) {
+        QString u = t.toUpper();
+        int at = e->cursorPosition();
+        // Some letters grow in upper case ("ß" gives "SS"): keep what was
+        // typed rather than overrun the field.
+        const bool fits = !e->validator() || e->validator()->validate(u, at) != QValidator::Invalid;
+        if (u != t && fits) {
             const int pos = e->cursorPosition();
             e->setText(u);
             e->setCursorPosition(pos);
@@ -298,10 +301,8 @@ void TfrmClientAdd::buildPages()
         PageLayout b(page, m_pages[page].binder, c);
         m_pages[page].name = b.heading(title);
         b.text(QStringLiteral("* First Name:"), p + "FirstName");
-        QLineEdit *mi = b.text(QStringLiteral("Middle Initial:"), p + "MiddleInitial", 0, 30);
-        upperCase(mi);
-        if (p.isEmpty())
-            mi->setMaxLength(1);
+        // One character, as the field holds: the binding sets the limit.
+        upperCase(b.text(QStringLiteral("Middle Initial:"), p + "MiddleInitial", 0, 30));
         b.text(QStringLiteral("* Last Name:"), p + "LastName");
         b.text(QStringLiteral("Birthdate:"), p + "Birthday", 0, 100);
         b.hint(QStringLiteral("Example: 01/01/1965"), 272);

@@ -15,7 +15,10 @@ std::optional<qint64> currencyUnits(double amount)
 {
     if (!std::isfinite(amount) || std::fabs(amount) > MaxCurrency)
         return std::nullopt;
-    return std::llround(amount * 10000.0);
+    // amount * 10000 is no longer exact near MaxCurrency (MaxCurrency itself
+    // would come out 336 units short); whole dollars and the fraction each are.
+    const double whole = std::trunc(amount);
+    return qint64(whole) * 10000 + std::llround((amount - whole) * 10000.0);
 }
 
 qint64 roundedCents(double amount)

@@ -1,5 +1,8 @@
 #include "entry/amounts.h"
 
+#include "app/money.h"
+#include "data/currency.h"
+
 #include <QRegularExpression>
 #include <cmath>
 
@@ -7,27 +10,27 @@ namespace nettora {
 
 namespace {
 
-QString groupThousands(const QString &digits)
-{
-    QString out;
-    const int n = digits.size();
-    for (int i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0)
-            out += QLatin1Char(',');
-        out += digits[i];
-    }
-    return out;
-}
-
 // Integer and fraction digits of |amount| with at least `decimals`
-// decimals and at most four (the stored precision).
+// decimals and at most four: the stored count of 1/10,000 dollar, so the
+// editor shows exactly what the field holds.
 std::pair<QString, QString> splitAmount(double amount, int decimals)
 {
-    const qint64 scaled = std::llround(std::fabs(amount) * 10000.0);
-    QString frac = QStringLiteral("%1").arg(scaled % 10000, 4, 10, QLatin1Char('0'));
+    QString whole;
+    QString frac;
+    if (const auto units = currencyUnits(amount)) {
+        const qint64 scaled = *units < 0 ? -*units : *units;
+        whole = QString::number(scaled / 10000);
+        frac = QStringLiteral("%1").arg(scaled % 10000, 4, 10, QLatin1Char('0'));
+    } else {
+        // Only a sum can lie beyond a field's range; its double has no
+        // fraction digits left to lose.
+        const QString s = QString::number(std::fabs(amount), 'f', 4);
+        whole = s.left(s.size() - 5);
+        frac = s.right(4);
+    }
     while (frac.size() > decimals && frac.endsWith(QLatin1Char('0')))
         frac.chop(1);
-    return {QString::number(scaled / 10000), frac};
+    return {whole, frac};
 }
 
 }  // namespace
@@ -61,20 +64,27 @@ bool parseAmount(const QString &text, double *out)
 
 QString moneyEditorText(double amount)
 {
+    if (!std::isfinite(amount))
+        return QString();
     const auto [whole, frac] = splitAmount(amount, 2);
     const QString s = groupThousands(whole) + QLatin1Char('.') + frac;
     return amount < 0 && s != QLatin1String("0.00") ? QLatin1Char('-') + s : s;
 }
 
+QString moneyListText(double amount)
+{
+    bool negative = false;
+    const QString s = unsignedMoneyText(amount, 1, &negative);
+    return negative ? QLatin1Char('-') + s : s;
+}
+
 QString totalText(double amount)
 {
-    const qint64 cents = std::llround(std::fabs(amount) * 100.0);
-    QString whole = QString::number(cents / 100);
-    if (whole.size() < 2)
-        whole.prepend(QLatin1Char('0'));
-    const QString s = QLatin1Char('$') + groupThousands(whole) + QLatin1Char('.')
-                      + QStringLiteral("%1").arg(cents % 100, 2, 10, QLatin1Char('0'));
-    return amount < 0 && cents != 0 ? QLatin1Char('-') + s : s;
+    bool negative = false;
+    const QString s = unsignedMoneyText(amount, 2, &negative);
+    if (s.isEmpty())
+        return s;
+    return (negative ? QStringLiteral("-$") : QStringLiteral("$")) + s;
 }
 
 }  // namespace nettora

@@ -3,6 +3,7 @@
 #include "app/btn_functions.h"
 #include "calc/section_totals.h"
 #include "data/globals.h"
+#include "entry/amounts.h"
 
 namespace nettora {
 
@@ -13,7 +14,7 @@ const Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
 
 QString money(const QString &stored)
 {
-    return stored.isEmpty() ? stored : QLocale(QLocale::English).toString(stored.toDouble(), 'f', 2);
+    return stored.isEmpty() ? stored : moneyListText(stored.toDouble());
 }
 
 GridColumn text(const char *field, const char *title, int width)
@@ -197,13 +198,11 @@ std::vector<PageSpec> assetPages()
     EditorSpec owned = ed("d3_4", "* Percent Owned:", "PercentOwned", EditorKind::Percent,
                           {"Percent Owned:", "Enter the percent of the property owned.  if you own 50% of",
                            "the property, enter 50 not .50."});
-    owned.maxLength = 3;
     owned.suffix = QStringLiteral("%");
     EditorSpec liable = ed("d3_5", "* Percent of Liability:", "PercentLiability", EditorKind::Percent,
                            {"Percent of Liability:",
                             "Enter the percent of the liability (Amount you are responsible for).",
                             "If you are liable for 50% of the property, enter 50 not .50."});
-    liable.maxLength = 3;
     liable.suffix = QStringLiteral("%");
     re.editors = {
         ed("d3_1", "* Description:", "Description", EditorKind::Text,

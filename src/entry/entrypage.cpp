@@ -1,12 +1,17 @@
 #include "entry/entrypage.h"
 
 #include "app/btn_functions.h"
+#include "app/databinding.h"
 #include "app/dialogs.h"
+#include "app/money.h"
+#include "data/currency.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "data/globals.h"
 #include "entry/amounts.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QEvent>
 #include <QHeaderView>
 
@@ -47,6 +52,41 @@ QPushButton *button(QWidget *parent, const QString &text, const QString &name, c
 bool isNumeric(EditorKind k)
 {
     return k == EditorKind::Money || k == EditorKind::Number || k == EditorKind::Percent;
+}
+
+const FieldDef &fieldDef(const Table *table, const QString &field)
+{
+    const TableDef &def = table->def();
+    const int pos = def.fieldIndex(field);
+    if (pos < 0)
+        throw EngineError(QStringLiteral("The table %1 has no field %2.").arg(def.name, field));
+    return def.fields[size_t(pos)];
+}
+
+// A percent box takes as many characters as its widest bound: "-99" and
+// "999" give three, so the box can hold every value the field accepts.
+int boundWidth(const ValueRange &range)
+{
+    return int(std::max(QString::number(qint64(range.min)).size(), QString::number(qint64(range.max)).size()));
+}
+
+QString boundText(EditorKind kind, double bound)
+{
+    if (kind == EditorKind::Money)
+        return formatMoney(bound);
+    const QString digits = QString::number(qint64(std::fabs(bound)));
+    return (bound < 0 ? QStringLiteral("-") : QString()) + groupThousands(digits);
+}
+
+// "* Market Value:" names the box "Market Value".
+QString boxName(const QString &caption)
+{
+    QString name = caption.trimmed();
+    while (name.startsWith(QLatin1Char('*')))
+        name = name.mid(1).trimmed();
+    while (name.endsWith(QLatin1Char(':')))
+        name = name.chopped(1).trimmed();
+    return name;
 }
 
 }  // namespace
@@ -99,15 +139,23 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
         const int width = e.kind == EditorKind::Percent ? 50 : 246;
         if (e.kind == EditorKind::Choice) {
             auto *box = new QComboBox(this);
-            box->setEditable(true);
             box->addItems(e.items);
-            box->setInsertPolicy(QComboBox::NoInsert);
+            setUpChoiceBox(box);
+            if (e.maxLength > 0)
+                box->lineEdit()->setMaxLength(e.maxLength);
+            limitToWidth(box, fieldWidth(m_table, e.field));
             box->setCurrentIndex(-1);
             ed.widget = box;
         } else {
             auto *edit = new QLineEdit(this);
             if (e.maxLength > 0)
                 edit->setMaxLength(e.maxLength);
+            if (e.kind == EditorKind::Text)
+                limitToWidth(edit, fieldWidth(m_table, e.field));
+            else if (e.kind == EditorKind::Percent)
+                limitToWidth(edit, boundWidth(valueRange(fieldDef(m_table, e.field))));
+            else
+                limitToWidth(edit, 0);
             if (isNumeric(e.kind))
                 edit->setAlignment(Qt::AlignRight);
             ed.widget = edit;
@@ -216,6 +264,14 @@ bool EntryPage::storeEditors()
                 double v = 0;
                 if (!parseAmount(text, &v)) {
                     dialogs().error(QStringLiteral("'%1' is not a valid number.").arg(text));
+                    e.widget->setFocus();
+                    return false;
+                }
+                const ValueRange range = valueRange(fieldDef(m_table, e.desc.field));
+                if (!range.contains(v)) {
+                    dialogs().error(QStringLiteral("The amount in %1 must lie between %2 and %3.")
+                                        .arg(boxName(e.desc.caption), boundText(e.desc.kind, range.min),
+                                             boundText(e.desc.kind, range.max)));
                     e.widget->setFocus();
                     return false;
                 }
@@ -399,6 +455,10 @@ void EntryPage::updatePledged(bool fromUser)
     if (!fromUser || EntryMode != QLatin1String("Closed"))
         return;
     if (yes) {
+        // A proposal list still open under Pledged would keep the keys.
+        if (auto *box = qobject_cast<QComboBox *>(editor(m_spec.pledged->pledged)))
+            if (box->completer() && box->completer()->popup())
+                box->completer()->popup()->hide();
         toWhom->widget->setFocus();
     } else if (auto *e = qobject_cast<QLineEdit *>(toWhom->widget)) {
         // Leaving "Yes" forgets to whom the asset was pledged.

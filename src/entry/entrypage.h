@@ -26,6 +26,8 @@ struct EditorSpec {
     QString field;
     EditorKind kind = EditorKind::Text;
     QStringList items;  // the drop-down's items, blank ones included
+    // A text box takes no more than its field's width; this narrows it
+    // further. A percent box takes what its field's range needs.
     int maxLength = 0;
     QStringList hint;   // up to three lines shown while the pointer is over the caption
     QString suffix;     // "%" after a percent box

@@ -628,7 +628,8 @@ TEST_F(ClientAdd, PagesLinksAndLists)
     EXPECT_TRUE(marital->isEditable());
     EXPECT_EQ(marital->itemText(3), "Seperated");
     EXPECT_EQ(marital->count(), 5);
-    EXPECT_EQ(w->lineEdit("MiddleInitial")->maxLength(), 1);
+    type(w->editor("MiddleInitial"), QStringLiteral("qz"));
+    EXPECT_EQ(w->lineEdit("MiddleInitial")->text(), "Q");  // one character, upper case
 
     const struct {
         HoverLabel *link;
@@ -647,8 +648,9 @@ TEST_F(ClientAdd, PagesLinksAndLists)
         m_dialogs->clear();
         if (p.page == w->tsSpouseInfo) {  // its checks must pass to leave it later
             click(p.link);
+            // Upper case; one character, as the field holds one.
             fill(w, {{"SMaritalStatus", "Married"}, {"SDependents", "2"}, {"SMiddleInitial", "ab"}});
-            EXPECT_EQ(w->lineEdit("SMiddleInitial")->text(), "AB");
+            EXPECT_EQ(w->lineEdit("SMiddleInitial")->text(), "A");
         } else {
             click(p.link);
         }
@@ -662,4 +664,66 @@ TEST_F(ClientAdd, PagesLinksAndLists)
         EXPECT_FALSE(w->s11->opaque());
         saveScreenshot(w, p.shot);
     }
+}
+
+// Every box takes no more than its field holds, counted in characters (an
+// emoji is one); an over-long paste changes nothing, so nothing is ever cut
+// on its way to the table. Drop-downs keep the letter case typed.
+TEST_F(ClientAdd, BoxesStopAtTheirFieldWidthAndListsKeepTheTypedCase)
+{
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const struct {
+        const char *field;
+        int width;
+    } widths[] = {
+        {"FirstName", 30}, {"MiddleInitial", 1},  {"LastName", 30}, {"State", 2},        {"Zip", 10},
+        {"SSN", 11},       {"MaritalStatus", 20}, {"Dependents", 5}, {"Email", 100},     {"SFirstName", 30},
+        {"SMiddleInitial", 1}, {"SState", 2},     {"Employer", 70}, {"YearsEmployed", 5}, {"EState", 2},
+        {"Accountant", 70}, {"AdvisorPhone", 25}, {"Date", 12},     {"Description", 30},
+    };
+    const qint64 c = seedClient(completePerson());
+    TfrmClientAdd *w = openEdit(c, addStatement(c, "12/31/2025", "Annual"));
+    for (const auto &f : widths) {
+        SCOPED_TRACE(f.field);
+        QWidget *editor = w->editor(QString::fromLatin1(f.field));
+        ASSERT_NE(editor, nullptr);
+        QLineEdit *box = qobject_cast<QLineEdit *>(editor);
+        if (!box)
+            box = qobject_cast<QComboBox *>(editor)->lineEdit();
+        type(box, QString(QLatin1Char('X')).repeated(f.width + 2));
+        EXPECT_EQ(box->text(), QString(QLatin1Char('X')).repeated(f.width));
+        box->clear();
+        for (int i = 0; i < f.width + 2; ++i)
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, smile, Qt::NoModifier);
+        EXPECT_EQ(box->text(), smile.repeated(f.width));
+        type(box, QStringLiteral("A"));
+        box->insert(QString(QLatin1Char('Y')).repeated(f.width));  // what a paste does
+        EXPECT_EQ(box->text(), "A");
+    }
+
+    const struct {
+        const char *field, *keys, *text;
+    } lists[] = {{"MaritalStatus", "married", "married"}, {"MaritalStatus", "Wid", "Wid"}, {"State", "T", "T"},
+                 {"State", "tx", "tx"}};
+    for (const auto &l : lists) {
+        QComboBox *box = w->comboBox(QString::fromLatin1(l.field));
+        type(box, QString::fromLatin1(l.keys));
+        w->lineEdit("City")->setFocus();  // leaving the box settles its text
+        EXPECT_EQ(box->currentText(), QString::fromLatin1(l.text)) << l.keys;
+    }
+
+    // A full name is saved whole.
+    const QString e = QString::fromUtf8("\xC3\xA9");
+    fill(w, completePerson());
+    w->lineEdit("FirstName")->clear();
+    for (int i = 0; i < 31; ++i)
+        QTest::sendKeyEvent(QTest::Click, w->lineEdit("FirstName"), Qt::Key_unknown, e, Qt::NoModifier);
+    click(w->okButton(w->tsClientPersonal));
+    EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(stored("Client", c, "FirstName"), e.repeated(30));
+
+    // Upper case never pushes the initial past its one character.
+    click(w->s1);
+    type(w->editor("MiddleInitial"), QString::fromUtf8("\xC3\x9F"));
+    EXPECT_EQ(w->lineEdit("MiddleInitial")->text(), QString::fromUtf8("\xC3\x9F"));
 }
