@@ -299,7 +299,7 @@ private:
     {
         ++m_at;  // {
         QSet<QString> keys;
-        while (next() != '}') {
+        while (m_at < m_text.size() && next() != '}') {
             const QString key = string();
             if (keys.contains(key))
                 refuse(place, QStringLiteral("duplicate key \"%1\"").arg(shortened(key)));
@@ -316,7 +316,7 @@ private:
     void array(const QString &place)
     {
         ++m_at;  // [
-        for (qsizetype i = 0; next() != ']'; ++i) {
+        for (qsizetype i = 0; m_at < m_text.size() && next() != ']'; ++i) {
             value(item(place, i));
             if (next() == ',')
                 ++m_at;

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -34,6 +35,9 @@ void holdClosedStandardStreams()
 int main(int argc, char *argv[])
 {
     holdClosedStandardStreams();
+    // A reader that went away is a failed write like any other, reported
+    // with a message and status 1 rather than a silent end by signal.
+    std::signal(SIGPIPE, SIG_IGN);
     // No window is ever shown, but printing to PDF needs a platform; the
     // offscreen one works on a machine without a display.
     // Taken before Qt sees them: it would consume words such as -style

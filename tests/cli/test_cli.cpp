@@ -87,14 +87,20 @@ protected:
     }
 
     // The same through the shell, with its standard output redirected
-    // (">/dev/full", ">&-" to close it).
+    // (">/dev/full", ">&-" to close it, "| true" into a pipe nobody reads).
     CliRun cliRedirected(const QString &redirection, const QStringList &args, const QByteArray &input = QByteArray())
     {
-        return run(QStringLiteral("/bin/sh"),
-                   QStringList{QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$@\" ") + redirection,
-                               QStringLiteral(NETTORA_CLI_PATH), QStringLiteral("--data-dir"), dataDir()}
-                       + args,
-                   input);
+        const QString status = file(QStringLiteral("status"));
+        QFile::remove(status);
+        CliRun r = run(QStringLiteral("/bin/sh"),
+                       QStringList{QStringLiteral("-c"),
+                                   QStringLiteral("{ \"$0\" \"$@\"; echo $? >'%1'; } %2").arg(status, redirection),
+                                   QStringLiteral(NETTORA_CLI_PATH), QStringLiteral("--data-dir"), dataDir()}
+                           + args,
+                       input);
+        QFile f(status);
+        r.status = f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toInt() : -1;
+        return r;
     }
 
     CliRun run(const QString &program, const QStringList &args, const QByteArray &input)
@@ -677,6 +683,7 @@ TEST_F(CliTest, FailedWritesToStandardOutputEndInAnError)
         {">/dev/full", {"--help"}, {}, full},
         {">&-", {"list"}, {}, closed},
         {">&-", {"export", "-"}, {}, closed},
+        {"| true", {"export", "-"}, {}, "cannot write to standard output: Broken pipe"},
         // The data went in; only the new ids could not be told.
         {">/dev/full", {"import", "-"}, another, full + QStringLiteral(" (the document was imported)")},
     };
