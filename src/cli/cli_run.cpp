@@ -108,9 +108,9 @@ Command parse(const QStringList &args)
                 if (value.isEmpty())
                     throw UsageError{QStringLiteral("--data-dir needs a folder name")};
                 c.dataDir = value;
-            }
-            else
+            } else {
                 c.options.insert(name, value);
+            }
         } else if (c.name.isEmpty()) {
             c.name = a;
         } else {
