@@ -3,7 +3,9 @@
 #include "cli/cli_commands.h"
 
 #include "calc/section_totals.h"
+#include "cli/cli_text.h"
 #include "clients/client_fields.h"
+#include "data/currency.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 
@@ -12,6 +14,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QSet>
+#include <algorithm>
 #include <cmath>
 
 namespace nettora::cli {
@@ -19,6 +22,17 @@ namespace nettora::cli {
 namespace {
 
 constexpr int kSqliteConstraint = 19;
+
+// Result codes of the engine that say the data file could not take the
+// writes (out of memory, read-only, I/O error, full disk, cannot open), as
+// opposed to a refusal of the document's data.
+bool isStorageFailure(int code)
+{
+    for (int c : {7, 8, 10, 13, 14})
+        if (code == c)
+            return true;
+    return false;
+}
 
 struct FieldValue {
     int pos;
@@ -53,9 +67,12 @@ struct ClientPlan {
     throw CliError(place.isEmpty() ? what : place + QStringLiteral(": ") + what);
 }
 
+// A key of the document in a place; a long one is cut, so that a message
+// stays readable whatever the document holds.
 QString child(const QString &place, const QString &key)
 {
-    return place.isEmpty() ? key : place + QLatin1Char('.') + key;
+    const QString shown = shortened(key);
+    return place.isEmpty() ? shown : place + QLatin1Char('.') + shown;
 }
 
 QString item(const QString &place, qsizetype i)
@@ -127,9 +144,10 @@ RowPlan readRow(const QJsonValue &v, const TableDef &def, const QString &place)
             if (!value.isDouble())
                 refuse(at, QStringLiteral("a number is expected"));
             const double d = value.toDouble();
-            // Amounts are kept as a count of 1/10,000 dollar in 64 bits.
-            if (!std::isfinite(d) || (f.type == FieldType::Currency && std::fabs(d) >= 9.0e14))
-                refuse(at, QStringLiteral("the number is out of range"));
+            const ValueRange range = valueRange(f);
+            if (!range.contains(d))
+                refuse(at, QStringLiteral("the number is out of range (%1 to %2)")
+                               .arg(QString::number(range.min, 'f', 0), QString::number(range.max, 'f', 0)));
             row.values.push_back({pos, d});
             break;
         }
@@ -138,7 +156,7 @@ RowPlan readRow(const QJsonValue &v, const TableDef &def, const QString &place)
                 refuse(at, QStringLiteral("a string is expected (a date MM/dd/yy)"));
             const QString s = value.toString();
             if (!s.trimmed().isEmpty() && dateTextToIso(s).isEmpty())
-                refuse(at, QStringLiteral("\"%1\" is not a valid date (MM/dd/yy is expected)").arg(s));
+                refuse(at, QStringLiteral("\"%1\" is not a valid date (MM/dd/yy is expected)").arg(shortened(s)));
             row.values.push_back({pos, s});
             break;
         }
@@ -159,6 +177,26 @@ RowPlan readRow(const QJsonValue &v, const TableDef &def, const QString &place)
         }
     }
     return row;
+}
+
+// The income window derives a row's monthly amount from the annual one on
+// every save; a document's own monthly amount is not taken.
+void deriveMonthlyAmount(RowPlan &row, const TableDef &def)
+{
+    const int annual = def.fieldIndex(QStringLiteral("Amount"));
+    const int monthly = def.fieldIndex(QStringLiteral("MAmount"));
+    std::erase_if(row.values, [monthly](const FieldValue &fv) { return fv.pos == monthly; });
+    const auto given = std::find_if(row.values.begin(), row.values.end(),
+                                    [annual](const FieldValue &fv) { return fv.pos == annual; });
+    if (given == row.values.end())
+        return;  // no annual amount, no monthly one
+    const double amount = given->value.toDouble();
+    row.values.push_back({monthly, amount / 12});
+}
+
+bool hasMonthlyAmount(const TableDef &def)
+{
+    return def.name == QLatin1String("Incomes") || def.name == QLatin1String("Expenditure");
 }
 
 StatementPlan readStatement(const QJsonValue &v, const QString &place)
@@ -191,8 +229,11 @@ StatementPlan readStatement(const QJsonValue &v, const QString &place)
         seen.insert(t);
         ScheduleRows rows{t, {}};
         const QJsonArray a = arrayAt(it.value(), tablePlace);
-        for (qsizetype i = 0; i < a.size(); ++i)
+        for (qsizetype i = 0; i < a.size(); ++i) {
             rows.rows.push_back(readRow(a.at(i), *t, item(tablePlace, i)));
+            if (hasMonthlyAmount(*t))
+                deriveMonthlyAmount(rows.rows.back(), *t);
+        }
         st.schedules.push_back(std::move(rows));
     }
     return st;
@@ -220,6 +261,108 @@ ClientPlan readClient(const QJsonValue &v, const QString &place)
     return c;
 }
 
+// The parser keeps the last of two equal keys of an object without a word
+// (a second "clients" silently replaced the first), so the text is scanned
+// for them on its own. It runs on a text the parser has accepted.
+class DuplicateKeyScan {
+public:
+    explicit DuplicateKeyScan(const QByteArray &json) : m_text(json)
+    {
+        if (m_text.startsWith("\xEF\xBB\xBF"))
+            m_at = 3;
+    }
+
+    void run() { value(QString()); }
+
+private:
+    char next()
+    {
+        while (m_at < m_text.size() && (m_text[m_at] == ' ' || m_text[m_at] == '\t' || m_text[m_at] == '\n'
+                                        || m_text[m_at] == '\r'))
+            ++m_at;
+        return m_at < m_text.size() ? m_text[m_at] : '\0';
+    }
+
+    void value(const QString &place)
+    {
+        switch (next()) {
+        case '{': object(place); break;
+        case '[': array(place); break;
+        case '"': string(); break;
+        default:  // a number, true, false or null
+            while (m_at < m_text.size() && !QByteArrayView(",]} \t\n\r").contains(m_text[m_at]))
+                ++m_at;
+        }
+    }
+
+    void object(const QString &place)
+    {
+        ++m_at;  // {
+        QSet<QString> keys;
+        while (m_at < m_text.size() && next() != '}') {
+            const QString key = string();
+            if (keys.contains(key))
+                refuse(place, QStringLiteral("duplicate key \"%1\"").arg(shortened(key)));
+            keys.insert(key);
+            next();
+            ++m_at;  // :
+            value(child(place, key));
+            if (next() == ',')
+                ++m_at;
+        }
+        ++m_at;  // }
+    }
+
+    void array(const QString &place)
+    {
+        ++m_at;  // [
+        for (qsizetype i = 0; m_at < m_text.size() && next() != ']'; ++i) {
+            value(item(place, i));
+            if (next() == ',')
+                ++m_at;
+        }
+        ++m_at;  // ]
+    }
+
+    // The string's text with its escapes undone, so that "a" and "\u0061"
+    // are the same key, as they are to the parser.
+    QString string()
+    {
+        ++m_at;  // opening quote
+        QString text;
+        qsizetype run = m_at;
+        const auto flush = [&] { text += QString::fromUtf8(m_text.mid(run, m_at - run)); };
+        while (m_at < m_text.size() && m_text[m_at] != '"') {
+            if (m_text[m_at] != '\\') {
+                ++m_at;
+                continue;
+            }
+            flush();
+            const char e = m_at + 1 < m_text.size() ? m_text[m_at + 1] : '\0';
+            m_at += 2;
+            switch (e) {
+            case 'b': text += QLatin1Char('\b'); break;
+            case 'f': text += QLatin1Char('\f'); break;
+            case 'n': text += QLatin1Char('\n'); break;
+            case 'r': text += QLatin1Char('\r'); break;
+            case 't': text += QLatin1Char('\t'); break;
+            case 'u':
+                text += QChar(char16_t(m_text.mid(m_at, 4).toUShort(nullptr, 16)));
+                m_at += 4;
+                break;
+            default: text += QLatin1Char(e);  // \" \\ \/
+            }
+            run = m_at;
+        }
+        flush();
+        ++m_at;  // closing quote
+        return text;
+    }
+
+    const QByteArray &m_text;
+    qsizetype m_at = 0;
+};
+
 std::vector<ClientPlan> readDocument(const QByteArray &json)
 {
     QJsonParseError err;
@@ -235,6 +378,7 @@ std::vector<ClientPlan> readDocument(const QByteArray &json)
     }
     if (!doc.isObject())
         throw CliError(QStringLiteral("the document must be a JSON object"));
+    DuplicateKeyScan(json).run();
     const QJsonObject root = doc.object();
     onlyKeys(root, QString(), {"format", "version", "clients"});
     if (root.value(QStringLiteral("format")) != QJsonValue(QStringLiteral("nettora")))
@@ -268,31 +412,51 @@ bool anyGiven(const QHash<QString, QString> &texts, const QString &prefix,
     return false;
 }
 
-// The composed fields, as the window's saves would have written them: the
-// personal page always; the employment and spouse pages only where the
-// document has something for them, since a page never filled in was never
-// saved and its composed fields stay as the document has them.
+bool anyGiven(const QHash<QString, QString> &texts, const DerivedFields &fields)
+{
+    for (const DerivedField &d : fields)
+        if (!texts.value(d.field).isEmpty())
+            return true;
+    return false;
+}
+
+// The composed fields, as the window's saves would have written them,
+// whatever the document holds for them. The personal page is always saved;
+// ClientDescription comes from the description of the client's last
+// statement in the document. The employment pages count as saved when the
+// document has anything of them, typed or composed (the window saves them
+// without any check, so an empty page was saved too), the spouse pages only
+// when a spouse is named (the window saves none before). A page never saved
+// has no composed fields.
 void composeClientFields(ClientPlan &c)
 {
     QHash<QString, QString> &t = c.texts;
     const FieldReader row = fieldReader(t);
+    const FieldReader nothing = fieldReader(QHash<QString, QString>());
+    const auto employment = {"Employer", "Position", "YearsEmployed", "EAddress", "ECity", "EState", "EZip",
+                             "BusinessPhone"};
+    const bool employed = anyGiven(t, QString(), employment) || anyGiven(t, employmentPageFields(nothing));
+    const bool spouse = anyGiven(t, QStringLiteral("S"), {"FirstName", "LastName"});
+    const bool spouseEmployed =
+        spouse && (anyGiven(t, QStringLiteral("S"), employment) || anyGiven(t, spouseEmploymentPageFields(nothing)));
+
+    // No composed text of the document stays, whatever it says.
+    for (const DerivedFields &page : {personalPageFields(nothing, QString()), employmentPageFields(nothing),
+                                      spousePageFields(nothing), spouseEmploymentPageFields(nothing)})
+        for (const DerivedField &d : page)
+            t.remove(d.field);
+
     std::optional<QString> description;
     if (!c.statements.empty())
         description = c.statements.back().description;
     DerivedFields derived = personalPageFields(row, description);
-
-    const auto employment = {"Employer", "Position", "YearsEmployed", "EAddress", "ECity", "EState", "EZip",
-                             "BusinessPhone"};
-    if (anyGiven(t, QString(), employment))
-        for (auto &d : employmentPageFields(row))
-            derived.push_back(d);
-    if (anyGiven(t, QStringLiteral("S"), {"FirstName", "LastName"})) {
-        for (auto &d : spousePageFields(row))
-            derived.push_back(d);
-        if (anyGiven(t, QStringLiteral("S"), employment))
-            for (auto &d : spouseEmploymentPageFields(row))
-                derived.push_back(d);
-    }
+    const auto add = [&derived](const DerivedFields &page) { derived.insert(derived.end(), page.begin(), page.end()); };
+    if (employed)
+        add(employmentPageFields(row));
+    if (spouse)
+        add(spousePageFields(row));
+    if (spouseEmployed)
+        add(spouseEmploymentPageFields(row));
     for (const DerivedField &d : derived)
         t.insert(d.field, d.value);
 }
@@ -377,6 +541,8 @@ std::vector<ImportedClient> importDocument(const QByteArray &json)
     } catch (const EngineError &e) {
         // Leaving the scope rolls the transaction back, which also drops
         // every cursor's pending row.
+        if (isStorageFailure(e.code()))
+            throw CliError(QStringLiteral("the data could not be written (%1); nothing was imported").arg(e.text()));
         refuse(place, e.text());
     }
     return result;

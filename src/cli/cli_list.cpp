@@ -1,31 +1,38 @@
 #include "cli/cli_commands.h"
 
 #include "calc/section_totals.h"
+#include "cli/cli_text.h"
+#include "data/currency.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 
+#include <cstdlib>
 
 namespace nettora::cli {
 
 namespace {
 
-// One line per record: a tab or line break inside a text would split it.
+// One line per record: a tab or line break inside a text would split it;
+// any other control character is shown escaped.
 QString cell(QString s)
 {
     for (QChar &c : s)
         if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
             c = QLatin1Char(' ');
-    return s;
+    return printable(s);
 }
 
+// Two decimals rounded as the program shows them.
 QString amount(Table *t, const QString &field)
 {
     if (t->isNull(field))
         return QString();
-    QString s = QString::number(t->asFloat(field), 'f', 2);
-    if (s == QLatin1String("-0.00"))
-        s = QStringLiteral("0.00");
-    return s;
+    const qint64 cents = roundedCents(t->asFloat(field));
+    const qint64 magnitude = std::llabs(cents);
+    return QStringLiteral("%1%2.%3")
+        .arg(cents < 0 ? QStringLiteral("-") : QString())
+        .arg(magnitude / 100)
+        .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
 }
 
 }  // namespace

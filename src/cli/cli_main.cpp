@@ -5,10 +5,39 @@
 #include <QApplication>
 #include <QFile>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// A standard stream the caller closed (nettora-cli >&-) would hand its
+// number to the next file opened, and output meant for the terminal would
+// land in it. A placeholder opened read-only takes the number instead, so
+// that writing to the closed stream fails and is reported.
+void holdClosedStandardStreams()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        const int placeholder = ::open("/dev/null", O_RDONLY);
+        if (placeholder >= 0 && placeholder != fd) {
+            ::dup2(placeholder, fd);
+            ::close(placeholder);
+        }
+    }
+}
+
+}  // namespace
 
 int main(int argc, char *argv[])
 {
+    holdClosedStandardStreams();
+    // A reader that went away is a failed write like any other, reported
+    // with a message and status 1 rather than a silent end by signal.
+    std::signal(SIGPIPE, SIG_IGN);
     // No window is ever shown, but printing to PDF needs a platform; the
     // offscreen one works on a machine without a display.
     // Taken before Qt sees them: it would consume words such as -style

@@ -1,12 +1,14 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_pdf.h"
+#include "cli/cli_text.h"
 
 #include "app/dialogs.h"
 #include "data/datamodule.h"
+#include "data/output_file.h"
 
 #include <QFile>
+#include <QFileDevice>
 #include <QIODevice>
-#include <QSaveFile>
 
 namespace nettora::cli {
 
@@ -31,13 +33,19 @@ struct UsageError {
     QString text;
 };
 
+// Standard output took not all of what was written to it.
+struct StandardOutputError {
+    QString reason;
+};
+
+// One line, and nothing in it that a terminal would take as a command.
 QString oneLine(const QString &text)
 {
     QString s = text.trimmed();
     for (QChar &c : s)
         if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
             c = QLatin1Char(' ');
-    return s;
+    return printable(s);
 }
 
 // Messages the shared routines would show in a box go to the error stream;
@@ -62,7 +70,7 @@ private:
 };
 
 struct Command {
-    QString dataDir;
+    std::optional<QString> dataDir;
     QString name;
     QStringList positional;
     QHash<QString, QString> options;  // without the leading "--"
@@ -94,11 +102,15 @@ Command parse(const QStringList &args)
                 value = args[++i];
             }
             if (!valued.contains(name))
-                throw UsageError{QStringLiteral("unknown option %1").arg(a)};
-            if (name == QLatin1String("data-dir"))
+                throw UsageError{QStringLiteral("unknown option %1").arg(shortened(a))};
+            if (name == QLatin1String("data-dir")) {
+                // An empty name would quietly mean the default directory.
+                if (value.isEmpty())
+                    throw UsageError{QStringLiteral("--data-dir needs a folder name")};
                 c.dataDir = value;
-            else
+            } else {
                 c.options.insert(name, value);
+            }
         } else if (c.name.isEmpty()) {
             c.name = a;
         } else {
@@ -117,7 +129,7 @@ void allowOnly(const Command &c, std::initializer_list<const char *> options, in
         if (!ok)
             throw UsageError{QStringLiteral("the command %1 has no option --%2").arg(c.name, it.key())};
     }
-    if (c.positional.size() != positional)
+    if (c.positional.size() != positional || c.positional.contains(QString()))
         throw UsageError{positional == 0 ? QStringLiteral("the command %1 takes no file").arg(c.name)
                                          : QStringLiteral("the command %1 needs one FILE (or -)").arg(c.name)};
 }
@@ -141,16 +153,35 @@ QByteArray readInput(const QString &file, QIODevice &in)
     return f.readAll();
 }
 
-void writeOutput(const QString &file, const QByteArray &data, QIODevice &out)
+void writeStandardOutput(QIODevice &out, const QByteArray &data)
+{
+    if (out.write(data) != data.size())
+        throw StandardOutputError{out.errorString()};
+}
+
+// Written data may still wait in buffers: a full disk or a closed stream
+// shows only when they are flushed.
+void flushStandardOutput(QIODevice &out)
+{
+    auto *file = qobject_cast<QFileDevice *>(&out);
+    if (file && (!file->flush() || file->error() != QFileDevice::NoError))
+        throw StandardOutputError{file->errorString()};
+}
+
+// FILE, or standard output for "-". The target is checked before the data is
+// made, so that a refused target costs no work.
+template<typename MakeData>
+void writeOutput(const QString &file, QIODevice &out, MakeData make)
 {
     if (file == QLatin1String("-")) {
-        out.write(data);
+        writeStandardOutput(out, make());
         return;
     }
-    // Written aside and renamed, so a failed export leaves no half file.
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit())
-        throw CliError(QStringLiteral("cannot write \"%1\": %2").arg(file, f.errorString()));
+    OutputFile target(file);
+    const QByteArray data = make();
+    if (target.device().write(data) != data.size())
+        throw OutputFileError(file, target.device().errorString());
+    target.commit();
 }
 
 int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
@@ -184,7 +215,7 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
     } else if (c.name.isEmpty()) {
         throw UsageError{QStringLiteral("no command given")};
     } else {
-        throw UsageError{QStringLiteral("unknown command \"%1\"").arg(c.name)};
+        throw UsageError{QStringLiteral("unknown command \"%1\"").arg(shortened(c.name))};
     }
     if (c.name == QLatin1String("import"))
         input = readInput(c.positional.value(0), in);
@@ -197,7 +228,7 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         Tdm1 *previous;
         ~Restore() { dm1 = previous; }
     } restore{previous};
-    module.ConnectDb(resolveDataDirectory(c.dataDir));
+    module.ConnectDb(resolveDataDirectory(c.dataDir.value_or(QString())));
 
     if (c.name == QLatin1String("import")) {
         QByteArray report;
@@ -206,17 +237,22 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
             for (qint64 s : client.statementIds)
                 report += "statement\t" + QByteArray::number(s) + '\n';
         }
-        out.write(report);
+        try {
+            writeStandardOutput(out, report);
+            flushStandardOutput(out);
+        } catch (const StandardOutputError &e) {
+            throw StandardOutputError{e.reason + QStringLiteral(" (the document was imported)")};
+        }
     } else if (c.name == QLatin1String("export")) {
-        writeOutput(c.positional.value(0), exportDocument(id), out);
+        writeOutput(c.positional.value(0), out, [&] { return exportDocument(id); });
     } else if (c.name == QLatin1String("list")) {
         QByteArray text;
         for (const QString &line : listStatements(c.options.value(QStringLiteral("search"))))
             text += line.toUtf8() + '\n';
-        out.write(text);
+        writeStandardOutput(out, text);
     } else if (c.name == QLatin1String("pdf")) {
-        writeOutput(c.options.value(QStringLiteral("output")),
-                    statementPdf(*id, c.options.value(QStringLiteral("style"), QStringLiteral("standard"))), out);
+        const QString style = c.options.value(QStringLiteral("style"), QStringLiteral("standard"));
+        writeOutput(c.options.value(QStringLiteral("output")), out, [&] { return statementPdf(*id, style); });
     } else {
         recalcStatement(*id);
     }
@@ -233,13 +269,19 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
     };
     try {
         const Command c = parse(arguments);
-        if (c.help) {
-            out.write(kUsage);
-            return Ok;
-        }
-        return execute(c, in, out, err);
+        int status = Ok;
+        if (c.help)
+            writeStandardOutput(out, kUsage);
+        else
+            status = execute(c, in, out, err);
+        flushStandardOutput(out);
+        return status;
     } catch (const UsageError &e) {
         return fail(e.text + QStringLiteral(" (see nettora-cli --help)"), Usage);
+    } catch (const StandardOutputError &e) {
+        return fail(QStringLiteral("cannot write to standard output: ") + e.reason, Failed);
+    } catch (const OutputFileError &e) {
+        return fail(QStringLiteral("cannot write \"%1\": %2").arg(e.path(), e.reason()), Failed);
     } catch (const CliError &e) {
         return fail(e.text(), Failed);
     } catch (const EngineError &e) {

@@ -2,6 +2,9 @@
 
 #include "data/engine.h"
 
+#include <QLocale>
+#include <cmath>
+
 namespace nettora {
 
 FieldReader fieldReader(const QHash<QString, QString> &values)
@@ -71,17 +74,24 @@ QString composeClientDescription(const QString &fullName2, const QString &statem
     return fullName2 + QStringLiteral(" - ") + statementDescription + QLatin1Char('.');
 }
 
-std::optional<QString> composeYearsEmployed(const QString &years)
+QString composeYearsEmployed(const QString &yearsEmployed)
 {
-    if (years == QLatin1String("0") || years.isEmpty())
+    // A count is compared as a count ("05" and "0.5" are numbers too), and
+    // every value writes its own sentence: keeping the previous one printed
+    // an old number on the statement.
+    const QString years = yearsEmployed.trimmed();
+    if (years.isEmpty())
         return QStringLiteral(" ");
-    if (years == QLatin1String("1"))
-        return QStringLiteral("Employed for 1 year.");
-    // Compared as text, as the program always has: "12" and "2" pass, while
-    // "05" and "0.5" sort before "1" and leave the previous sentence alone.
-    if (QString::compare(years, QLatin1String("1"), Qt::CaseSensitive) > 0)
-        return QStringLiteral("Employed for ") + years + QStringLiteral(" years.");
-    return std::nullopt;
+    bool isNumber = false;
+    const double count = QLocale::c().toDouble(years, &isNumber);
+    if (isNumber && std::isfinite(count)) {
+        if (count <= 0)
+            return QStringLiteral(" ");
+        if (count == 1)
+            return QStringLiteral("Employed for ") + years + QStringLiteral(" year.");
+    }
+    // A count above one, or words ("5 1/2"), as typed.
+    return QStringLiteral("Employed for ") + years + QStringLiteral(" years.");
 }
 
 namespace {
@@ -105,10 +115,9 @@ DerivedFields personFields(const FieldReader &row, const QString &p, bool spouse
 DerivedFields jobFields(const FieldReader &row, const QString &p)
 {
     const auto get = [&](const char *name) { return row(p + QLatin1String(name)); };
-    const QString years = composeYearsEmployed(get("YearsEmployed")).value_or(get("YearsEmployed2"));
     return {
         {p + QStringLiteral("ECityStateZip"), composeCityStateZip(get("ECity"), get("EState"), get("EZip"))},
-        {p + QStringLiteral("YearsEmployed2"), years},
+        {p + QStringLiteral("YearsEmployed2"), composeYearsEmployed(get("YearsEmployed"))},
     };
 }
 

@@ -42,14 +42,15 @@ QString composeLicenseAndBirthdate(const QString &license, const QString &licens
 QString composeLicenseAndState(const QString &license, const QString &licenseState);
 QString composeMarriedDependants(const QString &maritalStatus, const QString &dependents);
 QString composeClientDescription(const QString &fullName2, const QString &statementDescription);
-// The years-employed sentence; nullopt where the save leaves the previous text.
-std::optional<QString> composeYearsEmployed(const QString &yearsEmployed);
+// The years-employed sentence: one blank for nothing, zero or less; "Employed
+// for 1 year." for one; "Employed for N years." with the text as typed
+// otherwise (blanks around it dropped).
+QString composeYearsEmployed(const QString &yearsEmployed);
 
 // What each page's save writes. The personal page also writes
 // ClientDescription when a statement description is given (the save in
 // "Edit" mode, with the current statement's Description); it is composed
-// from the FullName2 of the same save. The employment saves keep the row's
-// YearsEmployed2 (read through the reader) where the rule leaves it as it was.
+// from the FullName2 of the same save.
 DerivedFields personalPageFields(const FieldReader &row,
                                  const std::optional<QString> &statementDescription = std::nullopt);
 DerivedFields spousePageFields(const FieldReader &row);

@@ -11,6 +11,16 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <functional>
+#include <iostream>
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 using namespace nettora;
 
 namespace {
@@ -65,21 +75,46 @@ protected:
     }
 
     QString dataDir() const { return m_dir->path(); }
+    QString defaultHome() const { return QDir(dataDir()).filePath(QStringLiteral("default-home")); }
     QString file(const QString &name) const { return QDir(dataDir()).filePath(name); }
 
     // Runs the program on this test's data directory (unless told otherwise).
     CliRun cli(QStringList args, const QByteArray &input = QByteArray(), bool onDataDir = true)
     {
-        if (onDataDir)
-            args = QStringList{QStringLiteral("--data-dir"), dataDir()} + args;
+        return run(QStringLiteral(NETTORA_CLI_PATH), onDataDir ? QStringList{QStringLiteral("--data-dir"), dataDir()} + args
+                                                                : args,
+                   input);
+    }
+
+    // The same through the shell, with its standard output redirected
+    // (">/dev/full", ">&-" to close it, "| true" into a pipe nobody reads).
+    CliRun cliRedirected(const QString &redirection, const QStringList &args, const QByteArray &input = QByteArray())
+    {
+        const QString status = file(QStringLiteral("status"));
+        QFile::remove(status);
+        CliRun r = run(QStringLiteral("/bin/sh"),
+                       QStringList{QStringLiteral("-c"),
+                                   QStringLiteral("{ \"$0\" \"$@\"; echo $? >'%1'; } %2").arg(status, redirection),
+                                   QStringLiteral(NETTORA_CLI_PATH), QStringLiteral("--data-dir"), dataDir()}
+                           + args,
+                       input);
+        QFile f(status);
+        r.status = f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toInt() : -1;
+        return r;
+    }
+
+    CliRun run(const QString &program, const QStringList &args, const QByteArray &input)
+    {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("NETTORA_DATA_DIR"));
+        // The program's own data directory lies in here, never in the home folder.
+        env.insert(QStringLiteral("XDG_DATA_HOME"), defaultHome());
         // No display of any kind: the program picks its platform itself.
         for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             env.remove(QString::fromLatin1(name));
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(NETTORA_CLI_PATH), args);
+        p.start(program, args);
         CliRun r;
         if (!p.waitForStarted()) {
             ADD_FAILURE() << "nettora-cli did not start";
@@ -267,7 +302,40 @@ TEST_F(CliTest, MalformedDocumentsChangeNothing)
         {"invalid date", doc(R"({"statements": [{"schedules": {"Contingent": [{"Maturity": "02/30/25"}]}}]})"),
          R"(clients[0].statements[0].schedules.Contingent[0].Maturity: "02/30/25" is not a valid date (MM/dd/yy is expected))"},
         {"amount out of range", doc(R"({"statements": [{"schedules": {"Cash": [{"Balance": 1e300}]}}]})"),
-         "clients[0].statements[0].schedules.Cash[0].Balance: the number is out of range"},
+         "clients[0].statements[0].schedules.Cash[0].Balance: the number is out of range (-922337203685477 to "
+         "922337203685477)"},
+        {"amount just beyond the stored range",
+         doc(good + R"(, {"statements": [{"schedules": {"Cash": [{"Balance": 922337203685478}]}}]})"),
+         "clients[1].statements[0].schedules.Cash[0].Balance: the number is out of range (-922337203685477 to "
+         "922337203685477)"},
+        {"percentage out of range",
+         doc(good + R"(, {"statements": [{"schedules": {"RealEstate": [{"PercentOwned": 50}, {"PercentOwned": 1000}]}}]})"),
+         "clients[1].statements[0].schedules.RealEstate[1].PercentOwned: the number is out of range (-99 to 999)"},
+        {"second clients key", R"({"format": "nettora", "version": 1, "clients": [{"fields": {"LastName": "Lee"}}],
+                                   "clients": []})",
+         R"(duplicate key "clients")"},
+        {"repeated field", doc(good + R"(, {"fields": {"FirstName": "Bo", "LastName": "Lee", "FirstName": "Cy"}})"),
+         R"(clients[1].fields: duplicate key "FirstName")"},
+        {"repeated field spelt with an escape", doc(R"({"fields": {"FirstName": "Bo", "\u0046irstName": "Cy"}})"),
+         R"(clients[0].fields: duplicate key "FirstName")"},
+        {"repeated schedule row key", doc(good + R"(, {"statements": [{"schedules": {"Cash": [{"Balance": 1},
+              {"Balance": 2, "Type": "x", "Balance": 3}]}}]})"),
+         R"(clients[1].statements[0].schedules.Cash[1]: duplicate key "Balance")"},
+        {"repeated key inside a string-heavy document",
+         doc(R"({"fields": {"LastName": "a\"b:{c}[d],", "City": "\\"}, "statements": [], "statements": []})"),
+         R"(clients[0]: duplicate key "statements")"},
+        {"long unknown key",
+         QByteArray(R"({"format": "nettora", "version": 1, "clients": [], ")") + QByteArray(5000, 'k') + "\": 1}",
+         QString(40, QLatin1Char('k')) + QStringLiteral(u"…: unknown key (expected \"format\", \"version\", \"clients\")")},
+        {"long unknown field", doc(R"({"fields": {")" + QString(300, QLatin1Char('F')) + R"(": "x"}})"),
+         QStringLiteral("clients[0].fields.") + QString(40, QLatin1Char('F'))
+             + QStringLiteral(u"…: the table Client has no such field")},
+        {"control characters in a key", doc(R"({"fields": {"\u001b[2J\u001b]0;x\u0007": "x"}})"),
+         R"(clients[0].fields.\x1b[2J\x1b]0;x\x07: the table Client has no such field)"},
+        {"long invalid date",
+         doc(R"({"statements": [{"schedules": {"Contingent": [{"Maturity": ")" + QString(100, QLatin1Char('9')) + R"("}]}}]})"),
+         QStringLiteral("clients[0].statements[0].schedules.Contingent[0].Maturity: \"") + QString(40, QLatin1Char('9'))
+             + QStringLiteral(u"…\" is not a valid date (MM/dd/yy is expected)")},
         {"client Id", doc(R"({"fields": {"Id": 4, "LastName": "Lee"}})"),
          "clients[0].fields.Id: this field is assigned by the import and must not be given"},
         {"statement ClientId", doc(R"({"statements": [{"fields": {"ClientId": "1"}}]})"),
@@ -302,7 +370,8 @@ TEST_F(CliTest, ImportComposesClientFieldsPageByPage)
                     "SLastName": "Lee", "SMaritalStatus": "Married", "SDependents": "1", "SEmployer": "Acme",
                     "SYearsEmployed": "1"},
          "statements": [{"fields": {"Description": "First"}}, {"fields": {"Description": "Second"}}]},
-        {"fields": {"FirstName": "Cy", "LastName": "Dee", "SFullName": "kept", "ClientDescription": "kept too"}}]})");
+        {"fields": {"FirstName": "Cy", "LastName": "Dee", "FullName": "Old Name", "SFullName": "stale",
+                    "ClientDescription": "stale too", "YearsEmployed2": "Employed for 9 years."}}]})");
     ASSERT_EQ(ids.size(), 2u);
     EXPECT_EQ(ids[0].clientId, 1);
     EXPECT_EQ(ids[0].statementIds, (std::vector<qint64>{1, 2}));
@@ -317,10 +386,11 @@ TEST_F(CliTest, ImportComposesClientFieldsPageByPage)
         QString cy;
     } expected[] = {
         {"FullName", "Lee Ann", "Dee Cy"},
-        {"YearsEmployed2", "Employed for 5 years.", ""},  // "05" leaves it as it was
-        {"ECityStateZip", "  ", ""},                      // the employment page was filled in
-        {"ClientDescription", "Ann Lee - Second.", "kept too"},
-        {"SFullName", "Lee, Bo. K", "kept"},  // no spouse named: the spouse page was never saved
+        // "05" is five years; Cy's sentence goes with the years it was made from.
+        {"YearsEmployed2", "Employed for 05 years.", " "},
+        {"ECityStateZip", "  ", "  "},  // the employment page was filled in, or saved empty
+        {"ClientDescription", "Ann Lee - Second.", ""},  // Cy has no statement to describe
+        {"SFullName", "Lee, Bo. K", ""},  // no spouse named: the spouse page was never saved
         {"SFullName2", "Bo K. Lee", ""},
         {"SMarriedDependants", "Married with 1 dependant.", ""},
         {"SYearsEmployed2", "Employed for 1 year.", ""},
@@ -458,6 +528,11 @@ TEST_F(CliTest, ExitStatusAndMessages)
         {{"export", "--client", "abc", "-"}, "--client needs a positive whole number"},
         {{"recalc"}, "recalc needs --statement ID"},
         {{"recalc", "--statement", "0"}, "--statement needs a positive whole number"},
+        // An empty name must not quietly mean the program's own directory.
+        {{"--data-dir", "", "list"}, "--data-dir needs a folder name"},
+        {{"--data-dir=", "list"}, "--data-dir needs a folder name"},
+        {{"export", ""}, "the command export needs one FILE (or -)"},
+        {{QString(200, QLatin1Char('x'))}, QStringLiteral(u"unknown command \"%1…\"").arg(QString(40, QLatin1Char('x')))},
     };
     for (const auto &u : usage) {
         SCOPED_TRACE(u.args.join(' ').toStdString());
@@ -465,6 +540,7 @@ TEST_F(CliTest, ExitStatusAndMessages)
     }
     // A mistyped command never takes or sets up the data directory.
     EXPECT_FALSE(QFile::exists(db));
+    EXPECT_FALSE(QFile::exists(defaultHome()));
 
     const CliRun help = cli({QStringLiteral("--help")});
     EXPECT_EQ(help.status, 0);
@@ -508,4 +584,365 @@ TEST_F(CliTest, SecondCopyIsRefusedWhileTheDirectoryIsInUse)
     const CliRun after = cli({QStringLiteral("list")});
     EXPECT_EQ(after.status, 0);
     EXPECT_EQ(after.out, QStringLiteral("\tHolder\t\t\t\n"));  // the holder's client only
+}
+
+TEST_F(CliTest, ImportDerivesWhatTheWindowsDerive)
+{
+    Open open(dataDir());
+    // The document's own monthly amounts and shares are stale or wrong.
+    cli::importDocument(R"json({"format": "nettora", "version": 1, "clients": [{"fields": {"LastName": "Lee"}, "statements": [
+        {"schedules": {
+          "Incomes": [{"Type": "Salaries and Wages (Individual)", "Amount": 60000, "MAmount": 1},
+                      {"Type": "All Other Income", "Amount": 1000},
+                      {"Description": "no amount", "MAmount": 7}],
+          "Expenditure": [{"Type": "Rental Payment", "Amount": -100, "MAmount": 0}],
+          "RealEstate": [{"PercentOwned": 50, "MarketValue": 300000, "TMarketValue": 1,
+                          "PercentLiability": 25, "CurrentBalance": 100000, "TCurrentLiability": 2}]}}]}]})json");
+    const QJsonObject schedules = parseObject(cli::exportDocument())
+                                      .value(QStringLiteral("clients"))[0][QStringLiteral("statements")][0]
+                                           [QStringLiteral("schedules")]
+                                      .toObject();
+    const struct {
+        const char *table;
+        int row;
+        const char *field;
+        std::optional<double> expected;
+    } cases[] = {
+        {"Incomes", 0, "MAmount", 5000},
+        {"Incomes", 1, "MAmount", 83.3333},  // kept to the stored four places, not cut to cents
+        {"Incomes", 2, "MAmount", std::nullopt},  // no annual amount, no monthly one
+        {"Expenditure", 0, "MAmount", -8.3333},
+        {"RealEstate", 0, "TMarketValue", 150000},
+        {"RealEstate", 0, "TCurrentLiability", 25000},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.table) + '.' + c.field);
+        const QJsonObject row = schedules.value(QLatin1String(c.table)).toArray().at(c.row).toObject();
+        ASSERT_FALSE(row.isEmpty());
+        if (c.expected)
+            EXPECT_DOUBLE_EQ(row.value(QLatin1String(c.field)).toDouble(), *c.expected);
+        else
+            EXPECT_FALSE(row.contains(QLatin1String(c.field)));
+    }
+}
+
+TEST_F(CliTest, ListRoundsAsTheProgramShowsAndEscapesControlCharacters)
+{
+    const struct {
+        double balance;
+        const char *shown;
+    } amounts[] = {
+        {91235.415, "91235.42"}, {2.675, "2.68"}, {1.005, "1.01"},  {-1.005, "-1.01"},
+        {0.125, "0.13"},         {-0.004, "0.00"}, {-0.005, "-0.01"}, {1234567.891, "1234567.89"},
+    };
+    QJsonArray statements;
+    QStringList expected;
+    for (size_t i = 0; i < std::size(amounts); ++i) {
+        const QString description = QStringLiteral("s%1").arg(i);
+        statements.append(QJsonObject{
+            {"fields", QJsonObject{{"Date", "1"}, {"Description", description}}},
+            {"schedules", QJsonObject{{"Cash", QJsonArray{QJsonObject{{"Balance", amounts[i].balance}}}}}}});
+        expected << QStringLiteral("%1\tLee Ann\t1\t%2\t%3").arg(i + 1).arg(description, amounts[i].shown);
+    }
+    const QJsonObject doc{
+        {"format", "nettora"},
+        {"version", 1},
+        {"clients",
+         QJsonArray{QJsonObject{{"fields", QJsonObject{{"FirstName", "Ann"}, {"LastName", "Lee"}}}, {"statements", statements}},
+                    QJsonObject{{"fields", QJsonObject{{"FirstName", QStringLiteral(u"\u009b2J")},
+                                                       {"LastName", QStringLiteral(u"Zed\u001b]0;owned\u0007")}}},
+                                {"statements", QJsonArray{QJsonObject{{"fields", QJsonObject{
+                                    {"Date", QStringLiteral(u"\u001b[2J")},
+                                    {"Description", QStringLiteral(u"a\\b\u202ec\u007f\td")}}}}}}}}}};
+    ASSERT_EQ(cli({QStringLiteral("import"), QStringLiteral("-")}, QJsonDocument(doc).toJson()).status, 0);
+    expected << QStringLiteral(u"%1\tZed\\x1b]0;owned\\x07 \\x9b2J\t\\x1b[2J\ta\\\\b\\u202ec\\x7f d\t0.00")
+                    .arg(std::size(amounts) + 1);
+
+    const CliRun listed = cli({QStringLiteral("list")});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.err, QString());
+    EXPECT_EQ(listed.out, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+}
+
+TEST_F(CliTest, FailedWritesToStandardOutputEndInAnError)
+{
+    ASSERT_EQ(cli({QStringLiteral("import"), QStringLiteral("-")}, kRoundTripDoc).status, 0);
+    const QByteArray another = R"({"format": "nettora", "version": 1, "clients": [{"fields": {"LastName": "Other"}}]})";
+    const QString full = QStringLiteral("cannot write to standard output: No space left on device");
+    const QString closed = QStringLiteral("cannot write to standard output: Bad file descriptor");
+    const struct {
+        const char *redirection;
+        QStringList args;
+        QByteArray input;
+        QString message;
+    } cases[] = {
+        {">/dev/full", {"export", "-"}, {}, full},
+        {">/dev/full", {"export", "--client", "2", "-"}, {}, full},
+        {">/dev/full", {"list"}, {}, full},
+        {">/dev/full", {"pdf", "--statement", "1", "-o", "-"}, {}, full},
+        {">/dev/full", {"--help"}, {}, full},
+        {">&-", {"list"}, {}, closed},
+        {">&-", {"export", "-"}, {}, closed},
+        {"| true", {"export", "-"}, {}, "cannot write to standard output: Broken pipe"},
+        // The data went in; only the new ids could not be told.
+        {">/dev/full", {"import", "-"}, another, full + QStringLiteral(" (the document was imported)")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 %2").arg(c.args.join(' '), QLatin1String(c.redirection)).toStdString());
+        const CliRun r = cliRedirected(QLatin1String(c.redirection), c.args, c.input);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, QStringLiteral("nettora-cli: ") + c.message + QLatin1Char('\n'));
+    }
+    EXPECT_TRUE(cli({QStringLiteral("list")}).out.contains(QStringLiteral("\tOther \t")));
+}
+
+namespace {
+
+enum class Kind { Missing, Regular, Folder, Fifo, Device, Link };
+
+Kind kindOf(const QString &path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return Kind::Missing;
+    if (S_ISREG(st.st_mode))
+        return Kind::Regular;
+    if (S_ISDIR(st.st_mode))
+        return Kind::Folder;
+    if (S_ISFIFO(st.st_mode))
+        return Kind::Fifo;
+    if (S_ISLNK(st.st_mode))
+        return Kind::Link;
+    return Kind::Device;
+}
+
+int permissionsOf(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+TEST_F(CliTest, OutputFilesReplaceOnlyRegularFilesAndAreTheOwnersAlone)
+{
+    ASSERT_EQ(cli({QStringLiteral("import"), QStringLiteral("-")}, kRoundTripDoc).status, 0);
+    // Something that a reader other than the owner could see today.
+    const mode_t previousMask = ::umask(022);
+    struct RestoreMask {
+        mode_t mask;
+        ~RestoreMask() { ::umask(mask); }
+    } restoreMask{previousMask};
+
+    const struct {
+        const char *what;
+        // Makes the target in its place; false when this machine cannot.
+        std::function<bool(const QString &)> make;
+        Kind kindAfter;
+        QString reason;  // empty: written
+    } targets[] = {
+        {"new file", [](const QString &) { return true; }, Kind::Regular, {}},
+        {"existing regular file",
+         [](const QString &p) {
+             QFile f(p);
+             return f.open(QIODevice::WriteOnly) && f.write("old") == 3
+                    && f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+         },
+         Kind::Regular, {}},
+        {"named pipe", [](const QString &p) { return ::mkfifo(QFile::encodeName(p).constData(), 0644) == 0; }, Kind::Fifo,
+         "it is a named pipe (FIFO), not a regular file"},
+        {"device node",
+         [](const QString &p) { return ::mknod(QFile::encodeName(p).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0; },
+         Kind::Device, "it is a device, not a regular file"},
+        {"folder", [](const QString &p) { return QDir().mkdir(p); }, Kind::Folder, "it is a folder, not a regular file"},
+        {"dangling symbolic link", [](const QString &p) { return QFile::link(p + QStringLiteral(".nowhere"), p); },
+         Kind::Link, "it is a symbolic link, not a regular file"},
+        {"symbolic link to a regular file",
+         [](const QString &p) {
+             QFile f(p + QStringLiteral(".real"));
+             return f.open(QIODevice::WriteOnly) && f.write("real") == 4 && f.link(p);
+         },
+         Kind::Link, "it is a symbolic link, not a regular file"},
+    };
+    const struct {
+        const char *name;
+        std::function<QStringList(const QString &)> args;
+        QByteArray starts;
+    } commands[] = {
+        {"export", [](const QString &p) { return QStringList{"export", p}; }, "{"},
+        {"pdf", [](const QString &p) { return QStringList{"pdf", "--statement", "1", "-o", p}; }, "%PDF-"},
+    };
+    int n = 0;
+    for (const auto &command : commands) {
+        for (const auto &t : targets) {
+            SCOPED_TRACE(std::string(command.name) + " to a " + t.what);
+            const QString folder = file(QStringLiteral("out%1").arg(++n));
+            ASSERT_TRUE(QDir().mkdir(folder));
+            const QString target = QDir(folder).filePath(QStringLiteral("target"));
+            if (!t.make(target)) {
+                std::cout << "[ SKIPPED  ] " << command.name << " to a " << t.what << ": cannot be made here\n";
+                continue;
+            }
+            const QStringList before = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            const QByteArray contentBefore = contentOf(target + QStringLiteral(".real"));
+
+            const CliRun r = cli(command.args(target));
+            if (t.reason.isEmpty()) {
+                EXPECT_EQ(r.status, 0) << r.err.toStdString();
+                EXPECT_TRUE(contentOf(target).startsWith(command.starts));
+                EXPECT_EQ(permissionsOf(target), 0600);
+            } else {
+                expectRefused(r, 1, QStringLiteral("cannot write \"%1\": %2").arg(target, t.reason));
+                EXPECT_EQ(contentOf(target + QStringLiteral(".real")), contentBefore);
+            }
+            EXPECT_EQ(kindOf(target), t.kindAfter);
+            // Nothing written aside is left behind.
+            QStringList after = before;
+            if (!after.contains(QStringLiteral("target")))
+                after << QStringLiteral("target");
+            after.sort();
+            EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                             QDir::Name),
+                      after);
+        }
+    }
+    // Standard output stays "-".
+    const CliRun toStdout = cli({QStringLiteral("export"), QStringLiteral("-")});
+    EXPECT_EQ(toStdout.status, 0);
+    EXPECT_TRUE(toStdout.out.startsWith(QLatin1Char('{')));
+}
+
+namespace {
+
+// A small file system of its own, for a disk that fills up; unmounted when
+// the object goes.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString &path) : m_path(path)
+    {
+        QDir().mkpath(path);
+        m_mounted = ::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", 0, "size=4m,mode=0700") == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+
+    // Shrinks the disk to what it holds plus the given room.
+    bool leaveRoom(qint64 bytes)
+    {
+        struct statvfs st {};
+        if (::statvfs(QFile::encodeName(m_path).constData(), &st) != 0)
+            return false;
+        const qint64 used = qint64(st.f_blocks - st.f_bfree) * qint64(st.f_frsize);
+        return resize(used + bytes);
+    }
+    bool resize(qint64 bytes)
+    {
+        const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0700";
+        return ::mount("tmpfs", QFile::encodeName(m_path).constData(), "tmpfs", MS_REMOUNT, options.constData()) == 0;
+    }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+};
+
+}  // namespace
+
+TEST_F(CliTest, AFullDiskLeavesTheDataAndTheFilesAsTheyWere)
+{
+    // The data and the output files on file systems of their own.
+    SmallDisk dataDisk(file(QStringLiteral("data")));
+    SmallDisk outDisk(file(QStringLiteral("out")));
+    if (!dataDisk.mounted() || !outDisk.mounted())
+        GTEST_SKIP() << "no file system can be mounted here; the import's message is covered in-process";
+    const QString data = file(QStringLiteral("data"));
+    const QString out = file(QStringLiteral("out"));
+    const auto onDisk = [&](QStringList args, const QByteArray &input = QByteArray()) {
+        return cli(QStringList{QStringLiteral("--data-dir"), data} + args, input, false);
+    };
+    ASSERT_EQ(onDisk({QStringLiteral("import"), QStringLiteral("-")}, kRoundTripDoc).status, 0);
+    const QString old = QDir(out).filePath(QStringLiteral("old.json"));
+    const QString pdf = QDir(out).filePath(QStringLiteral("old.pdf"));
+    ASSERT_EQ(onDisk({QStringLiteral("export"), old}).status, 0);
+    ASSERT_EQ(onDisk({QStringLiteral("pdf"), QStringLiteral("--statement"), QStringLiteral("1"), QStringLiteral("-o"), pdf})
+                  .status,
+              0);
+    const QByteArray oldJson = contentOf(old), oldPdf = contentOf(pdf);
+    const CliRun listed = onDisk({QStringLiteral("list")});
+    ASSERT_EQ(listed.status, 0);
+
+    // Far more than the room left.
+    QJsonArray notes;
+    for (int i = 0; i < 400; ++i)
+        notes.append(QJsonObject{{"Description", QString::number(i)}, {"Details", QString(2000, QLatin1Char('n'))}});
+    const QJsonObject big{
+        {"format", "nettora"},
+        {"version", 1},
+        {"clients", QJsonArray{QJsonObject{
+                        {"fields", QJsonObject{{"LastName", "Big"}}},
+                        {"statements", QJsonArray{QJsonObject{{"schedules", QJsonObject{{"Notes", notes}}}}}}}}}};
+    ASSERT_TRUE(dataDisk.leaveRoom(64 * 1024));
+    expectRefused(onDisk({QStringLiteral("import"), QStringLiteral("-")}, QJsonDocument(big).toJson()), 1,
+                  "the data could not be written (database or disk is full); nothing was imported");
+    ASSERT_TRUE(dataDisk.resize(16 * 1024 * 1024));
+    EXPECT_EQ(onDisk({QStringLiteral("list")}).out, listed.out);
+
+    // The output disk holds the old files and nothing else can go on it.
+    {
+        QFile filler(QDir(out).filePath(QStringLiteral("filler")));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+    const struct {
+        QStringList args;
+        QString target;
+    } writes[] = {
+        {{"export", old}, old},
+        {{"pdf", "--statement", "1", "-o", pdf}, pdf},
+    };
+    for (const auto &w : writes) {
+        SCOPED_TRACE(w.args.join(' ').toStdString());
+        expectRefused(onDisk(w.args), 1, QStringLiteral("cannot write \"%1\": No space left on device").arg(w.target));
+    }
+    EXPECT_EQ(contentOf(old), oldJson);
+    EXPECT_EQ(contentOf(pdf), oldPdf);
+    EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
+              (QStringList{"filler", "old.json", "old.pdf"}));
+}
+
+TEST_F(CliTest, ADataFileThatCannotGrowImportsNothing)
+{
+    Open open(dataDir());
+    Statement pages = dm1->db().prepare(QStringLiteral("PRAGMA page_count"));
+    ASSERT_TRUE(pages.step());
+    // Room for a few more pages only: the engine answers as on a full disk.
+    dm1->db().exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages.columnInt(0) + 4));
+    QByteArray doc = R"({"format": "nettora", "version": 1, "clients": [)";
+    for (int i = 0; i < 300; ++i)
+        doc += (i ? "," : "") + QStringLiteral(R"({"fields": {"LastName": "L%1", "Address": "%2"}})")
+                                    .arg(i)
+                                    .arg(QString(60, QLatin1Char('a')))
+                                    .toUtf8();
+    doc += "]}";
+    try {
+        cli::importDocument(doc);
+        ADD_FAILURE() << "the import went through";
+    } catch (const cli::CliError &e) {
+        EXPECT_EQ(e.text(), QStringLiteral("the data could not be written (database or disk is full); nothing was imported"));
+    }
+    Statement count = dm1->db().prepare(QStringLiteral("SELECT count(*) FROM Client"));
+    ASSERT_TRUE(count.step());
+    EXPECT_EQ(count.columnInt(0), 0);
 }

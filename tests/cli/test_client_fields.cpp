@@ -99,8 +99,9 @@ TEST(ClientFields, ComposedAsTheSavesWriteThem)
     }
 }
 
-TEST(ClientFields, YearsEmployedComparesAsText)
+TEST(ClientFields, YearsEmployedNeverKeepsThePreviousSentence)
 {
+    // Whatever was written before, each value writes its own sentence.
     const QString before = QStringLiteral("Employed for 5 years.");
     struct YearsCase {
         QString years;
@@ -109,27 +110,30 @@ TEST(ClientFields, YearsEmployedComparesAsText)
     const YearsCase cases[] = {
         {"0", " "},
         {"", " "},
+        {"   ", " "},
         {"1", "Employed for 1 year."},
         {"2", "Employed for 2 years."},
         {"12", "Employed for 12 years."},
         {"10", "Employed for 10 years."},
-        {"abc", "Employed for abc years."},  // letters sort after "1"
-        {"05", before},                      // sorts before "1": left as it was
-        {"0.5", before},
-        {"-3", before},
-        {" 7", before},  // a leading blank sorts first too
+        {"05", "Employed for 05 years."},  // a number, though as text it sorts before "1"
+        {"0.5", "Employed for 0.5 years."},
+        {"01", "Employed for 01 year."},
+        {"1.0", "Employed for 1.0 year."},
+        {"00", " "},
+        {"-3", " "},
+        {" 7", "Employed for 7 years."},
+        {"abc", "Employed for abc years."},
+        {"+", "Employed for + years."},
+        {"5 1/2", "Employed for 5 1/2 years."},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.years.toStdString());
+        EXPECT_EQ(composeYearsEmployed(c.years), c.expected);
         const QHash<QString, QString> row = {{"YearsEmployed", c.years}, {"YearsEmployed2", before}};
         EXPECT_EQ(valueOf(employmentPageFields(fieldReader(row)), QStringLiteral("YearsEmployed2")), c.expected);
         const QHash<QString, QString> srow = {{"SYearsEmployed", c.years}, {"SYearsEmployed2", before}};
         EXPECT_EQ(valueOf(spouseEmploymentPageFields(fieldReader(srow)), QStringLiteral("SYearsEmployed2")), c.expected);
     }
-    EXPECT_EQ(composeYearsEmployed(QStringLiteral("05")), std::nullopt);
-    // With nothing before, a kept value stays empty.
-    EXPECT_EQ(valueOf(employmentPageFields(fieldReader({{"YearsEmployed", "05"}})), QStringLiteral("YearsEmployed2")),
-              QString());
 }
 
 TEST(ClientFields, EachPageWritesItsOwnFieldsOnly)
@@ -173,6 +177,6 @@ TEST_F(ClientFieldsOnCursor, ReadsThePendingRow)
     c->setAsString("YearsEmployed2", "Employed for 4 years.");
     const auto reader = fieldReader(*c);
     EXPECT_EQ(valueOf(personalPageFields(reader, QStringLiteral("Q2")), "ClientDescription"), "Ann Lee - Q2.");
-    EXPECT_EQ(valueOf(employmentPageFields(reader), "YearsEmployed2"), "Employed for 4 years.");
+    EXPECT_EQ(valueOf(employmentPageFields(reader), "YearsEmployed2"), "Employed for 05 years.");
     c->cancel();
 }

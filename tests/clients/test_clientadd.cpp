@@ -392,8 +392,8 @@ TEST_F(ClientAdd, EmploymentSaveWritesTheYearsSentence)
         const char *years, *sentence;
     } cases[] = {
         {"1", "Employed for 1 year."}, {"12", "Employed for 12 years."}, {"2", "Employed for 2 years."},
-        {"0", " "},                    {"", " "},                        {"05", "Before."},
-        {"0.5", "Before."},
+        {"0", " "},                    {"", " "},                        {"05", "Employed for 05 years."},
+        {"0.5", "Employed for 0.5 years."},  // numbers, though as text they sort before "1"
     };
     const qint64 c = seedClient(completePerson());
     TfrmClientAdd *w = openEdit(c, addStatement(c));

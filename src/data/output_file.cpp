@@ -1,0 +1,137 @@
+#include "data/output_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace nettora {
+
+namespace {
+
+QString errnoText(int code)
+{
+    return qt_error_string(code);
+}
+
+// Why the file in the target's place may not be replaced, or an empty text.
+// A missing target is fine: the file is new.
+QString refusal(const QString &path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno == ENOENT ? QString() : errnoText(errno);
+    if (S_ISREG(st.st_mode))
+        return QString();
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("it is a folder, not a regular file");
+    if (S_ISLNK(st.st_mode))
+        return QStringLiteral("it is a symbolic link, not a regular file");
+    if (S_ISFIFO(st.st_mode))
+        return QStringLiteral("it is a named pipe (FIFO), not a regular file");
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return QStringLiteral("it is a device, not a regular file");
+    if (S_ISSOCK(st.st_mode))
+        return QStringLiteral("it is a socket, not a regular file");
+    return QStringLiteral("it is not a regular file");
+}
+
+// The rename is only as durable as the folder's entry.
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);  // some file systems cannot sync a folder; the file itself is synced
+    ::close(fd);
+}
+
+}  // namespace
+
+OutputFile::OutputFile(const QString &path) : m_path(path)
+{
+    if (path.isEmpty())
+        fail(QStringLiteral("no file name is given"));
+    if (const QString why = refusal(path); !why.isEmpty())
+        fail(why);
+
+    // Beside the target, so that the rename stays within one file system.
+    QByteArray name = QFile::encodeName(QDir(QFileInfo(path).path()).filePath(QStringLiteral(".nettora-XXXXXX")));
+    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (m_fd < 0)
+        fail(errnoText(errno));
+    m_temporaryPath = QFile::decodeName(name);
+    // mkostemp creates 0600 already; said again so that no umask or
+    // platform default decides who may read client data.
+    if (::fchmod(m_fd, S_IRUSR | S_IWUSR) != 0)
+        fail(errnoText(errno));
+    m_file = std::make_unique<QFile>();
+    if (!m_file->open(m_fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+        fail(m_file->errorString());
+}
+
+OutputFile::~OutputFile()
+{
+    discard();
+}
+
+QIODevice &OutputFile::device()
+{
+    return *m_file;
+}
+
+void OutputFile::commit()
+{
+    if (!m_file || m_fd < 0)
+        fail(QStringLiteral("the file is already closed"));
+    if (!m_file->flush() || m_file->error() != QFileDevice::NoError)
+        fail(m_file->errorString());
+    m_file->close();
+    if (::fsync(m_fd) != 0)
+        fail(errnoText(errno));
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0)
+        fail(errnoText(errno));
+    // Something may have taken the target's place while the file was written.
+    if (const QString why = refusal(m_path); !why.isEmpty())
+        fail(why);
+    if (::rename(QFile::encodeName(m_temporaryPath).constData(), QFile::encodeName(m_path).constData()) != 0)
+        fail(errnoText(errno));
+    m_committed = true;
+    syncFolder(QFileInfo(m_path).path());
+}
+
+void OutputFile::fail(const QString &reason)
+{
+    discard();
+    throw OutputFileError(m_path, reason);
+}
+
+void OutputFile::discard() noexcept
+{
+    if (m_file)
+        m_file->close();
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_committed && !m_temporaryPath.isEmpty()) {
+        ::unlink(QFile::encodeName(m_temporaryPath).constData());
+        m_temporaryPath.clear();
+    }
+}
+
+void writeOutputFile(const QString &path, const QByteArray &data)
+{
+    OutputFile file(path);
+    if (file.device().write(data) != data.size())
+        throw OutputFileError(path, file.device().errorString());
+    file.commit();
+}
+
+}  // namespace nettora
