@@ -351,12 +351,18 @@ void EntryPage::resumeEditing(bool adding, qint64 row)
         grid->refresh();
         if (adding) {
             m_table->append();
-        } else {
-            if (m_table->bookmarkValid(row))
-                m_table->gotoBookmark(row);
+            return;
+        }
+        if (m_table->bookmarkValid(row)) {
+            m_table->gotoBookmark(row);
             m_table->edit();
             grid->syncFromCursor();
+            return;
         }
+        // The row is not there to edit: what was typed must not land on another.
+        EntryMode = QStringLiteral("Open");
+        pageShown();
+        applyState();
     } catch (const EngineError &e) {
         dialogs().error(e.text());
     }
@@ -412,11 +418,11 @@ void EntryPage::cancelClick()
 
 void EntryPage::deleteClick()
 {
-    const bool remove = !m_table->isEmpty() && dialogs().warning(m_spec.deleteQuestion(m_table));
-    const qint64 row = remove ? m_table->bookmark() : 0;
+    const bool removing = !m_table->isEmpty() && dialogs().warning(m_spec.deleteQuestion(m_table));
+    const qint64 row = removing ? m_table->bookmark() : 0;
     try {
         Transaction tx(dm1->db());
-        if (remove) {
+        if (removing) {
             try {
                 m_table->remove();
             } catch (const EngineError &) {

@@ -139,21 +139,24 @@ void EntryWindow::menuAction(Entry e)
         narrowToOwnStatement();
         if (!page)
             return;
-        if (!editing) {
-            page->pageShown();
-            page->applyState();
-            return;
-        }
-        t->setIndexName(page->description().order);
-        page->grid->refresh();
-        if (pending == RecordState::Insert) {
-            t->append();
-        } else {
-            if (t->bookmarkValid(row))
+        if (editing) {
+            t->setIndexName(page->description().order);
+            page->grid->refresh();
+            if (pending == RecordState::Insert) {
+                t->append();
+                return;
+            }
+            if (t->bookmarkValid(row)) {
                 t->gotoBookmark(row);
-            t->edit();
-            page->grid->syncFromCursor();
+                t->edit();
+                page->grid->syncFromCursor();
+                return;
+            }
+            // The row being edited is gone: what was typed must not land on another.
+            EntryMode = QStringLiteral("Open");
         }
+        page->pageShown();
+        page->applyState();
     } catch (const EngineError &err) {
         dialogs().error(err.text());
     }

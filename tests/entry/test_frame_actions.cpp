@@ -6,6 +6,7 @@
 #include "support/testsupport.h"
 
 #include "app/btn_functions.h"
+#include "app/fsmain.h"
 #include "app/windows.h"
 #include "calc/section_totals.h"
 #include "clients/clientadd.h"
@@ -25,9 +26,10 @@ using namespace nettora::test;
 
 namespace {
 
-enum class Window { Assets, ClientInformation };
-// When the action comes: with the window resting, or while a row is being typed.
-enum class Moment { Resting, Typing };
+enum class Window { Assets, ClientInformation, Workspace };
+// When the action comes: with the window resting, while a new row is being
+// typed, or while an existing row is being edited.
+enum class Moment { Resting, Typing, Editing };
 
 struct Action {
     const char *name;
@@ -54,8 +56,10 @@ struct Case {
 std::string caseName(const ::testing::TestParamInfo<Case> &info)
 {
     const Case &c = info.param;
-    std::string name = c.window == Window::Assets ? "Assets" : "ClientInformation";
-    name += c.moment == Moment::Resting ? "Resting" : "Typing";
+    std::string name = c.window == Window::Assets              ? "Assets"
+                       : c.window == Window::ClientInformation ? "ClientInformation"
+                                                               : "Workspace";
+    name += c.moment == Moment::Resting ? "Resting" : c.moment == Moment::Typing ? "Typing" : "Editing";
     for (const char *p = kActions[c.action].name; *p; ++p)
         if (std::isalnum(static_cast<unsigned char>(*p)))
             name += *p;
@@ -68,7 +72,9 @@ std::vector<Case> allCases()
     for (int a = 0; a < int(std::size(kActions)); ++a) {
         out.push_back({Window::Assets, Moment::Resting, a});
         out.push_back({Window::Assets, Moment::Typing, a});
+        out.push_back({Window::Assets, Moment::Editing, a});
         out.push_back({Window::ClientInformation, Moment::Typing, a});
+        out.push_back({Window::Workspace, Moment::Typing, a});
     }
     return out;
 }
@@ -88,9 +94,10 @@ protected:
         youngStatement = addStatement(young, "12/31/2025", "Annual");
         able = seedClient("Ann", "Able");
         ableStatement = addStatement(able, "06/30/2025", "Half");
-        for (const char *amount : {"100", "250"})
-            addRow(dm1->tblCash, young, youngStatement, {{"RegisteredName", "Young cash"}, {"Type", "Savings Account"},
-                                                         {"Balance", amount}});
+        addRow(dm1->tblCash, young, youngStatement,
+               {{"RegisteredName", "Young savings"}, {"Type", "Savings Account"}, {"Balance", "100"}});
+        addRow(dm1->tblCash, young, youngStatement,
+               {{"RegisteredName", "Young checking"}, {"Type", "Checking Account"}, {"Balance", "250"}});
         for (const char *amount : {"1000", "4000"})
             addRow(dm1->tblCash, able, ableStatement, {{"RegisteredName", "Able cash"}, {"Type", "Checking Account"},
                                                        {"Balance", amount}});
@@ -164,6 +171,17 @@ protected:
     // statement made current.
     ScreenFrame *openWindow(Window kind)
     {
+        if (kind == Window::Workspace) {
+            // As the client window hands over in "Add": the client's
+            // statements, a new one begun on the add page.
+            FilterStatementTables(QString::number(young), QString());
+            ClientWindowMode = QStringLiteral("Add");
+            auto *workspace = new TfrmFSMain;
+            workspace->show();
+            workspace->openForMode();
+            QApplication::processEvents();
+            return workspace;
+        }
         FilterStatementTables(QString::number(young), QString::number(youngStatement));
         ClientWindowMode = QStringLiteral("Edit");
         QWidget *w = kind == Window::Assets ? OpenAssetsWindow() : OpenClientInformationWindow();
@@ -199,45 +217,98 @@ TEST_P(FrameActions, TheNextSaveLandsOnTheWindowsOwnStatement)
         auto *assets = qobject_cast<TfrmAssets *>(w.data());
         ASSERT_NE(assets, nullptr);
         EntryPage *cash = assets->page(1);
+        // A new row of 500, or the 100 of the savings row made 600: either
+        // way the young statement's cash comes to 850.
+        const bool editing = c.moment == Moment::Editing;
+        const QString name = editing ? QStringLiteral("Young savings") : QStringLiteral("Trust account");
         const auto typeRow = [&] {
+            if (editing) {
+                const QStringList rows = cash->grid->rowTexts();
+                for (int i = 0; i < rows.size(); ++i)
+                    if (rows[i].contains(name))
+                        cash->grid->selectRow(i);
+                click(cash->bEdit);
+                type(cash->editor("d1_5"), "600");
+                return;
+            }
             click(cash->bAdd);
-            type(cash->editor("d1_1"), "Trust account");
+            type(cash->editor("d1_1"), name);
             type(cash->editor("d1_2"), "Savings Account");
             type(cash->editor("d1_5"), "500");
         };
-        if (c.moment == Moment::Typing)
+        if (c.moment != Moment::Resting)
             typeRow();
         run(w, action);
         m_dialogs->clear();
         if (w.isNull() || !w->isVisible()) {
             EXPECT_TRUE(action.alwaysLeaves || anotherWindowShown(w)) << "left for nothing";
             EXPECT_EQ(countRows("Cash"), 4) << "a row was stored on the way out";
+            EXPECT_EQ(countRows("Cash", "Balance = 1000000 AND RegisteredName = 'Young savings'"), 1);
             expectTotals(350);
             return;
         }
         EXPECT_FALSE(action.alwaysLeaves);
         ASSERT_EQ(assets->activePage(), cash);
-        if (c.moment == Moment::Typing) {
+        if (c.moment != Moment::Resting) {
             // The row being typed is still there, as typed.
             EXPECT_EQ(EntryMode, "Closed");
             EXPECT_TRUE(cash->bOK->isVisible());
-            EXPECT_EQ(cash->editorText("d1_1"), "Trust account");
+            EXPECT_EQ(cash->editorText("d1_1"), name);
+            EXPECT_EQ(cash->editorText("d1_5"), editing ? "600" : "500");
         } else {
             typeRow();
         }
         click(cash->bOK);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
         EXPECT_EQ(EntryMode, "Open");
-        EXPECT_EQ(cashRows(young, youngStatement), 3);
+        const int youngRows = editing ? 2 : 3;
+        EXPECT_EQ(cashRows(young, youngStatement), youngRows);
         EXPECT_EQ(cashRows(able, ableStatement), 2);
-        EXPECT_EQ(countRows("Cash"), 5);
-        EXPECT_EQ(countRows("Cash", QStringLiteral("RegisteredName = 'Trust account' AND ClientId = '%1' AND StatementId = '%2'")
+        EXPECT_EQ(countRows("Cash"), youngRows + 2);
+        EXPECT_EQ(countRows("Cash", QStringLiteral("RegisteredName = '%1' AND ClientId = '%2' AND StatementId = '%3'")
+                                        .arg(name)
                                         .arg(young)
                                         .arg(youngStatement)),
                   1);
         expectTotals(850);
         EXPECT_EQ(cash->lblTotal->text(), "Total: $850.00");
-        EXPECT_EQ(cash->grid->rowTexts().size(), 3);
+        EXPECT_EQ(cash->grid->rowTexts().size(), youngRows);
+        // Personal Information opens on the window's own client and statement.
+        click(assets->findChild<HoverLabel *>(QStringLiteral("s1")));
+        QApplication::processEvents();
+        TfrmClientAdd *info = nullptr;
+        for (QWidget *x : QApplication::topLevelWidgets())
+            if (auto *i = qobject_cast<TfrmClientAdd *>(x); i && i->isVisible())
+                info = i;
+        ASSERT_NE(info, nullptr);
+        EXPECT_EQ(info->lineEdit("FirstName")->text(), "Zed");
+        EXPECT_EQ(CurrentStatementId(), QString::number(youngStatement));
+        return;
+    }
+
+    if (c.window == Window::Workspace) {
+        auto *workspace = qobject_cast<TfrmFSMain *>(w.data());
+        ASSERT_NE(workspace, nullptr);
+        ASSERT_EQ(workspace->currentPage(), workspace->tsAdd);
+        type(workspace->DBEdit28, "03/31/2026");
+        type(workspace->DBEdit29, "1st Quarter");
+        run(w, action);
+        m_dialogs->clear();
+        if (w.isNull() || !w->isVisible()) {
+            EXPECT_TRUE(action.alwaysLeaves || anotherWindowShown(w)) << "left for nothing";
+            EXPECT_EQ(countRows("Nettora"), 2) << "a statement was stored on the way out";
+            expectTotals(350);
+            return;
+        }
+        EXPECT_FALSE(action.alwaysLeaves);
+        ASSERT_EQ(workspace->currentPage(), workspace->tsAdd);
+        click(workspace->TeButton20);
+        EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+        EXPECT_EQ(countRows("Nettora", QStringLiteral("ClientId = '%1' AND Description = '1st Quarter'").arg(young)), 1);
+        EXPECT_EQ(countRows("Nettora", QStringLiteral("ClientId = '%1'").arg(able)), 1);
+        EXPECT_EQ(countRows("Nettora"), 3);
+        EXPECT_EQ(workspace->dbClient->rowTexts().size(), 2);
+        expectTotals(350);
         return;
     }
 
