@@ -53,9 +53,8 @@ struct Case {
     int action;  // into kActions
 };
 
-std::string caseName(const ::testing::TestParamInfo<Case> &info)
+std::string describe(const Case &c)
 {
-    const Case &c = info.param;
     std::string name = c.window == Window::Assets              ? "Assets"
                        : c.window == Window::ClientInformation ? "ClientInformation"
                                                                : "Workspace";
@@ -64,6 +63,16 @@ std::string caseName(const ::testing::TestParamInfo<Case> &info)
         if (std::isalnum(static_cast<unsigned char>(*p)))
             name += *p;
     return name;
+}
+
+std::string caseName(const ::testing::TestParamInfo<Case> &info)
+{
+    return describe(info.param);
+}
+
+void PrintTo(const Case &c, std::ostream *os)
+{
+    *os << describe(c);
 }
 
 std::vector<Case> allCases()
