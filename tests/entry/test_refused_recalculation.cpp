@@ -108,9 +108,10 @@ TEST_F(RefusedRecalculation, RowAndTotalsGoBackTogetherAndThePageStaysPut)
     const struct {
         const char *name;
         std::function<void()> begin;  // up to the click that saves or deletes
-        bool editing;                                         // the page stays in edit after the refusal
-        const char *editorAfter;                              // d1_1 as the user left it
-        QStringList stored;                                   // Cash after the second, allowed attempt
+        bool editing;                 // the page stays in edit after the refusal
+        const char *editorAfter;      // d1_1 as the user left it
+        const char *balanceAfter;     // d1_5 likewise
+        QStringList stored;           // Cash after the second, allowed attempt
         double total;
     } cases[] = {
         {"new row",
@@ -121,7 +122,7 @@ TEST_F(RefusedRecalculation, RowAndTotalsGoBackTogetherAndThePageStaysPut)
              type("d1_5", "500");
              click(cash->bOK);
          },
-         true, "Gamma",
+         true, "Gamma", "500",
          {"Alpha 100 ", "Beta 250 ", "Gamma 500 "}, 850},
         {"edited row",
          [this] {
@@ -130,7 +131,7 @@ TEST_F(RefusedRecalculation, RowAndTotalsGoBackTogetherAndThePageStaysPut)
              type("d1_5", "900");
              click(cash->bOK);
          },
-         true, "Alpha",
+         true, "Alpha", "900",
          {"Alpha 900 ", "Beta 250 "}, 1150},
         {"deleted row",
          [this] {
@@ -138,7 +139,7 @@ TEST_F(RefusedRecalculation, RowAndTotalsGoBackTogetherAndThePageStaysPut)
              m_dialogs->answerWarnings({true});
              click(cash->bDelete);
          },
-         false, "Beta",
+         false, "Beta", "250.00",
          {"Alpha 100 "}, 100},
     };
     for (const auto &c : cases) {
@@ -154,6 +155,7 @@ TEST_F(RefusedRecalculation, RowAndTotalsGoBackTogetherAndThePageStaysPut)
         EXPECT_EQ(EntryMode, c.editing ? "Closed" : "Open");
         EXPECT_EQ(cash->bOK->isVisible(), c.editing);
         EXPECT_EQ(cash->editorText("d1_1"), c.editorAfter);
+        EXPECT_EQ(cash->editorText("d1_5"), c.balanceAfter);
         EXPECT_EQ(cash->grid->rowTexts().size(), 2);
         EXPECT_EQ(cash->lblTotal->text(), "Total: $350.00");
 
@@ -172,6 +174,7 @@ TEST_F(RefusedRecalculation, RowAndTotalsGoBackTogetherAndThePageStaysPut)
         EXPECT_EQ(balances(), expected);
         EXPECT_DOUBLE_EQ(storedCash(), c.total);
         EXPECT_EQ(EntryMode, "Open");
-        EXPECT_EQ(cash->lblTotal->text(), QStringLiteral("Total: $%1.00").arg(QLocale(QLocale::English).toString(c.total, 'f', 0)));
+        EXPECT_EQ(cash->lblTotal->text(),
+                  QStringLiteral("Total: $%1.00").arg(QLocale(QLocale::English).toString(c.total, 'f', 0)));
     }
 }
