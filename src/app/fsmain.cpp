@@ -376,7 +376,9 @@ void TfrmFSMain::TeButton20Click()
             return;
         }
         FillEmptyTotals();
-        statements->setAsString("ClientId", dm1->tblClient->asString("Id"));
+        // The statement belongs to the client this window was opened for,
+        // whatever row the client table was left on.
+        statements->setAsString("ClientId", m_clientId.isEmpty() ? dm1->tblClient->asString("Id") : m_clientId);
         statements->post();
     } catch (const EngineError &e) {
         dialogs().error(e.text());

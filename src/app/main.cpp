@@ -1,6 +1,6 @@
 // Program entry: the title, the data directory and its start-up pass, then
 // the home window, which asks for the login once the event loop runs.
-#include "app/artwork.h"
+#include "app/application.h"
 #include "app/dialogs.h"
 #include "app/home.h"
 #include "app/windows.h"
@@ -14,10 +14,7 @@ using namespace nettora;
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Nettora"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Nettora"));
-    QApplication::setApplicationVersion(QStringLiteral(NETTORA_VERSION));
-    QApplication::setWindowIcon(artwork::applicationIcon());
+    setUpApplication();
 
     QCommandLineParser args;
     args.addHelpOption();

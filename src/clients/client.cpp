@@ -11,6 +11,7 @@
 #include "data/globals.h"
 
 #include <QCloseEvent>
+#include <QSignalBlocker>
 
 namespace nettora {
 
@@ -184,12 +185,11 @@ void TfrmClient::bOKClick()
     }
     SelectedClientId = clients->asString("Id");
     const QString mode = ClientWindowMode;
+    if (mode == QLatin1String("Delete")) {
+        deleteChosenClient();
+        return;
+    }
     try {
-        if (mode == QLatin1String("Delete")) {
-            DeleteClientWithStatements();
-            refreshLists();
-            return;
-        }
         FilterStatementTables(SelectedClientId, QString());
         if (mode != QLatin1String("Add") && dm1->tblNettora->asString("ClientId").isEmpty()) {
             dialogs().error(kNoStatements);
@@ -203,6 +203,32 @@ void TfrmClient::bOKClick()
         return;
     }
     openWorkspace();
+}
+
+void TfrmClient::deleteChosenClient()
+{
+    Table *clients = dm1->tblClient;
+    const Bookmark chosen = clients->bookmark();
+    try {
+        DeleteClientWithStatements();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+    }
+    // The routine leaves every filter off. The list shows what the search
+    // box says: all remaining clients once the box is emptied after a
+    // deletion, and the search as typed, on the same client, when the
+    // client is still there.
+    if (!clients->bookmarkValid(chosen)) {
+        const QSignalBlocker quiet(edClientSearch);
+        edClientSearch->clear();
+    }
+    applySearch();
+    if (clients->bookmarkValid(chosen)) {
+        clients->gotoBookmark(chosen);
+        dbClient->syncFromCursor();
+        showClientName();
+    }
+    edClientSearch->setFocus();
 }
 
 void TfrmClient::bOKDeleteClick()

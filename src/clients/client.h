@@ -49,6 +49,8 @@ private:
     void refreshLists();
     void showClientName();
     void openWorkspace();
+    // The chosen client with its statements, after the routine's question.
+    void deleteChosenClient();
     void showHome();
 
     bool m_closed = false;

@@ -403,6 +403,11 @@ void TfrmClientAdd::FormShow()
             c->cancel();
             c->append();
         } else {
+            m_clientId = CurrentClientId();
+            m_statementId = CurrentStatementId();
+            if (m_clientId.isEmpty())
+                m_clientId = c->asString("Id");
+            takeOwnStatement(true);
             beginEditing(c, false);
         }
     } catch (const EngineError &e) {
@@ -589,6 +594,8 @@ void TfrmClientAdd::UpdatePersonalInformation()
             return;
         }
         SelectedClientId = clientId;
+        m_clientId = clientId;
+        m_statementId = statementId;
         try {
             c->setIndexName(QStringLiteral("ID"));
             c->setFilter(QStringLiteral("Id = ") + filterText(clientId));
@@ -790,6 +797,7 @@ void TfrmClientAdd::clickPersonal()
             GetButtonFunction();
             if (PageCheckFailed == QLatin1String("Y"))
                 return;
+            takeOwnStatement();
             beginEditing(c, false);
         }
     } catch (const EngineError &e) {
@@ -809,6 +817,7 @@ void TfrmClientAdd::clickClientPage(QWidget *page)
     if (PageCheckFailed == QLatin1String("Y"))
         return;
     try {
+        takeOwnStatement();
         beginEditing(page == tsClientReporting ? dm1->tblNettora : dm1->tblClient, false);
     } catch (const EngineError &e) {
         dialogs().error(e.text());
@@ -836,6 +845,15 @@ void TfrmClientAdd::clickSection(const std::function<QWidget *()> &open)
         dialogs().error(kPersonalFirst);
         return;
     }
+    if (!currentPage()) {
+        // The section window opens on this window's statement.
+        try {
+            takeOwnStatement();
+        } catch (const EngineError &e) {
+            dialogs().error(e.text());
+            return;
+        }
+    }
     if (currentValue(QStringLiteral("Date")).isEmpty()) {
         dialogs().error(kReportingDateFirst);
         return;
@@ -854,6 +872,29 @@ void TfrmClientAdd::menuAction(Entry e)
     if (PageCheckFailed == QLatin1String("Y"))
         return;
     ScreenFrame::menuAction(e);
+    if (m_closed)
+        return;
+    try {
+        takeOwnStatement(true);
+    } catch (const EngineError &err) {
+        dialogs().error(err.text());
+    }
+}
+
+void TfrmClientAdd::takeOwnStatement(bool always)
+{
+    if (m_clientId.isEmpty())
+        return;  // a new client not saved yet has nothing to go back to
+    Table *c = dm1->tblClient;
+    Table *st = dm1->tblNettora;
+    // An open page's row is pending; narrowing would post it.
+    if (currentPage() && (c->state() != RecordState::Browse || st->state() != RecordState::Browse))
+        return;
+    if (!always && c->filtered() && st->filtered() && c->asString("Id") == m_clientId
+        && st->asString("Id") == m_statementId)
+        return;
+    FilterByClientOnly = QStringLiteral("No");
+    FilterStatementTables(m_clientId, m_statementId);
 }
 
 void TfrmClientAdd::clickUpdate()
@@ -863,6 +904,7 @@ void TfrmClientAdd::clickUpdate()
 
 void TfrmClientAdd::closeEvent(QCloseEvent *event)
 {
+    m_closed = true;
     // A row left pending here must not be posted later by another window.
     if (dm1) {
         for (Table *t : {dm1->tblClient, dm1->tblNettora})

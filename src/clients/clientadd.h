@@ -93,7 +93,14 @@ private:
     std::map<QWidget *, Page> m_pages;
     // Both contacts pages save alike: no checks, nothing derived.
     void saveContactsPage(QWidget *page);
+    // Makes the window's own client and statement current again when
+    // something else (a menu entry clears every filter) moved them away.
+    void takeOwnStatement(bool always = false);
     bool m_opened = false;
+    bool m_closed = false;
+    // The client and statement this window shows: known from the opening in
+    // "Edit", from the first save in "Add".
+    QString m_clientId, m_statementId;
 };
 
 }  // namespace nettora

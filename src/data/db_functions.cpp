@@ -134,8 +134,15 @@ void DeleteStatement(const QString &clientId, const QString &statementId)
 
 void DeleteClientWithStatements()
 {
-    const QString question = QStringLiteral(
-        "Are you sure you want to \"Delete\" this \"Client\" and  the associated \"Financial Statements\"?");
+    // The question names the client it is about, when the row has a name.
+    const QString name = dm1->tblClient->asString("FullName2");
+    const QString question =
+        name.isEmpty()
+            ? QStringLiteral(
+                  "Are you sure you want to \"Delete\" this \"Client\" and  the associated \"Financial Statements\"?")
+            : QStringLiteral("Are you sure you want to \"Delete\" this \"Client\", %1, and  the associated "
+                             "\"Financial Statements\"?")
+                  .arg(name);
     const QString deleted = QStringLiteral("The \"Client\" was successfully deleted.");
     const QString noneSelected = QStringLiteral("There is no \"Client\" selected to delete.");
 

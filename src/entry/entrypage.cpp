@@ -383,27 +383,79 @@ QString EntryPage::checkErrors()
     return QStringLiteral("No");
 }
 
+void EntryPage::setStatement(const QString &clientId, const QString &statementId)
+{
+    m_clientId = clientId;
+    m_statementId = statementId;
+}
+
+void EntryPage::narrowToStatement()
+{
+    if (m_clientId.isEmpty())
+        return;  // a page outside a window follows the shared filters
+    FilterByClientOnly = QStringLiteral("No");
+    FilterStatementTables(m_clientId, m_statementId);
+}
+
+void EntryPage::resumeEditing(bool adding, qint64 row)
+{
+    // The rollback dropped every pending edit; the editors still hold what
+    // was typed, and the next OK stores it again.
+    try {
+        narrowToStatement();
+        m_table->setIndexName(m_spec.order);
+        grid->refresh();
+        if (adding) {
+            m_table->append();
+            return;
+        }
+        if (m_table->bookmarkValid(row)) {
+            m_table->gotoBookmark(row);
+            m_table->edit();
+            grid->syncFromCursor();
+            return;
+        }
+        // The row is not there to edit: what was typed must not land on another.
+        EntryMode = QStringLiteral("Open");
+        pageShown();
+        applyState();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+    }
+}
+
 void EntryPage::okClick()
 {
     if (checkErrors() == QLatin1String("Yes"))
         return;
     if (!storeEditors())
         return;
+    const bool adding = m_table->state() == RecordState::Insert;
+    const qint64 row = adding ? 0 : m_table->bookmark();
     try {
+        // The row and the totals it changes are stored together or not at
+        // all: a recalculation that refuses leaves the file as it was.
+        Transaction tx(dm1->db());
         if (m_spec.beforePost)
             m_spec.beforePost(m_table);
         // Edited rows are stamped as new ones are: they belong to the
         // statement being worked on.
-        m_table->setAsString("ClientId", CurrentClientId());
-        m_table->setAsString("StatementId", CurrentStatementId());
+        m_table->setAsString("ClientId", m_clientId.isEmpty() ? CurrentClientId() : m_clientId);
+        m_table->setAsString("StatementId", m_clientId.isEmpty() ? CurrentStatementId() : m_statementId);
         m_table->post();
+        narrowToStatement();
+        if (m_spec.recalc)
+            m_spec.recalc();
+        tx.commit();
     } catch (const EngineError &e) {
+        resumeEditing(adding, row);
         dialogs().error(e.text());
         return;
     }
     EntryMode = QStringLiteral("Open");
-    if (m_spec.recalc)
-        m_spec.recalc();  // leaves the list on its first row
+    // Narrowing chose the browse indexes; the list keeps its own order.
+    m_table->setIndexName(m_spec.order);
+    m_table->first();
     grid->refresh();
     loadEditors();
     updatePledged(false);
@@ -422,15 +474,36 @@ void EntryPage::cancelClick()
 
 void EntryPage::deleteClick()
 {
-    if (!m_table->isEmpty() && dialogs().warning(m_spec.deleteQuestion(m_table))) {
+    const bool removing = !m_table->isEmpty() && dialogs().warning(m_spec.deleteQuestion(m_table));
+    const qint64 row = removing ? m_table->bookmark() : 0;
+    try {
+        Transaction tx(dm1->db());
+        if (removing) {
+            try {
+                m_table->remove();
+            } catch (const EngineError &) {
+                discardPending();  // a failed delete changes nothing and says nothing
+            }
+        }
+        narrowToStatement();
+        if (m_spec.recalc)
+            m_spec.recalc();
+        tx.commit();
+        m_table->setIndexName(m_spec.order);
+        m_table->first();
+    } catch (const EngineError &e) {
+        // The deletion went back with the refused totals: the row stays,
+        // and stays the current one.
+        dialogs().error(e.text());
         try {
-            m_table->remove();
-        } catch (const EngineError &) {
-            discardPending();  // a failed delete changes nothing and says nothing
+            narrowToStatement();
+            m_table->setIndexName(m_spec.order);
+            if (m_table->bookmarkValid(row))
+                m_table->gotoBookmark(row);
+        } catch (const EngineError &again) {
+            dialogs().error(again.text());
         }
     }
-    if (m_spec.recalc)
-        m_spec.recalc();
     grid->refresh();
     loadEditors();
     updatePledged(false);

@@ -81,6 +81,11 @@ public:
     const PageSpec &description() const { return m_spec; }
     Table *table() const { return m_table; }
 
+    // The statement the page belongs to: OK stamps its keys on the row, and
+    // the recalculation after a save or delete runs over it alone, whatever
+    // the shared filters were left showing.
+    void setStatement(const QString &clientId, const QString &statementId);
+
     // Browse or edit state by EntryMode, then the total.
     void applyState();
     // The page becomes active: list order, first row, editors, "To Whom".
@@ -128,8 +133,13 @@ private:
     void updatePledged(bool fromUser);
     void refreshTotals();
     const Editor *find(const QString &name) const;
+    // Narrows every table to the page's statement, as FilterStatementTables.
+    void narrowToStatement();
+    // After a refused save: the row is in edit again, the editors as typed.
+    void resumeEditing(bool adding, qint64 row);
 
     PageSpec m_spec;
+    QString m_clientId, m_statementId;
     Table *m_table;
     std::vector<Editor> m_editors;
     bool m_loading = false;

@@ -1,6 +1,7 @@
 #include "entry/entrywindow.h"
 
 #include "app/btn_functions.h"
+#include "app/dialogs.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "data/globals.h"
@@ -57,7 +58,7 @@ void EntryWindow::openEntryPage(int number)
     // without its checks and keys.
     discardPending();
     EntryMode = QStringLiteral("Open");
-    FilterStatementTables(CurrentClientId(), CurrentStatementId());
+    narrowToOwnStatement();
     if (p->description().recalc)
         p->description().recalc();
     p->applyState();
@@ -65,9 +66,19 @@ void EntryWindow::openEntryPage(int number)
     p->pageShown();
 }
 
+void EntryWindow::narrowToOwnStatement()
+{
+    FilterByClientOnly = QStringLiteral("No");
+    FilterStatementTables(m_clientId, m_statementId);
+}
+
 void EntryWindow::openFirst(int number)
 {
     setWindowTitle(PreparerDisplayName());
+    m_clientId = CurrentClientId();
+    m_statementId = CurrentStatementId();
+    for (EntryPage *p : m_pages)
+        p->setStatement(m_clientId, m_statementId);
     openEntryPage(number);
 }
 
@@ -85,6 +96,13 @@ HoverLabel *EntryWindow::linkToWindow(const QString &caption, std::function<QWid
     return addSideLink(caption, nullptr, [this, open] {
         discardPending();
         EntryMode = QStringLiteral("Open");
+        // The next window opens on this window's statement.
+        try {
+            narrowToOwnStatement();
+        } catch (const EngineError &e) {
+            dialogs().error(e.text());
+            return;
+        }
         if (open())
             close();
     });
@@ -102,8 +120,51 @@ void EntryWindow::leave()
     ScreenFrame::leave();
 }
 
+void EntryWindow::menuAction(Entry e)
+{
+    // Clearing the filters would post a pending row as it stands, without
+    // its checks or keys: it is set aside first and taken up again if this
+    // window stays. The editors keep what was typed.
+    EntryPage *page = activePage();
+    Table *t = page ? page->table() : nullptr;
+    const RecordState pending = t ? t->state() : RecordState::Inactive;
+    const bool editing = pending == RecordState::Edit || pending == RecordState::Insert;
+    const qint64 row = pending == RecordState::Edit ? t->bookmark() : 0;
+    if (editing)
+        t->cancel();
+    ScreenFrame::menuAction(e);
+    if (m_closed)
+        return;
+    try {
+        narrowToOwnStatement();
+        if (!page)
+            return;
+        if (editing) {
+            t->setIndexName(page->description().order);
+            page->grid->refresh();
+            if (pending == RecordState::Insert) {
+                t->append();
+                return;
+            }
+            if (t->bookmarkValid(row)) {
+                t->gotoBookmark(row);
+                t->edit();
+                page->grid->syncFromCursor();
+                return;
+            }
+            // The row being edited is gone: what was typed must not land on another.
+            EntryMode = QStringLiteral("Open");
+        }
+        page->pageShown();
+        page->applyState();
+    } catch (const EngineError &err) {
+        dialogs().error(err.text());
+    }
+}
+
 void EntryWindow::closeEvent(QCloseEvent *event)
 {
+    m_closed = true;
     discardPending();
     EntryMode = QStringLiteral("Open");
     ScreenFrame::closeEvent(event);

@@ -23,6 +23,11 @@ public:
     // Opens page N as its side link does: refilter, recalculate, browse.
     void openEntryPage(int number);
 
+    // The client and statement the window shows, taken from the current
+    // statement as the window opens; every refilter and write uses these.
+    QString clientId() const { return m_clientId; }
+    QString statementId() const { return m_statementId; }
+
 protected:
     // Builds the pages; call from the derived constructor, then link them.
     EntryPage *addEntryPage(PageSpec page);
@@ -36,10 +41,16 @@ protected:
 
     void leave() override;
     void closeEvent(QCloseEvent *event) override;
+    // Menu entries clear the shared filters; a window that stays takes its
+    // own statement back, with a row being typed still in edit.
+    void menuAction(Entry e) override;
 
 private:
     void discardPending();
+    void narrowToOwnStatement();
     std::vector<EntryPage *> m_pages;
+    QString m_clientId, m_statementId;
+    bool m_closed = false;
 };
 
 // "Personal Information" and the section links that every entry window has.

@@ -341,7 +341,8 @@ TEST_F(ClientWindow, DeleteButtonDeletesAClientWithEveryScheduleRow)
     click(w->bOK);
     ASSERT_EQ(m_dialogs->shown().size(), 2u);
     EXPECT_EQ(m_dialogs->shown()[0].text,
-              "Are you sure you want to \"Delete\" this \"Client\" and  the associated \"Financial Statements\"?");
+              "Are you sure you want to \"Delete\" this \"Client\", Ann Smith, and  the associated \"Financial "
+              "Statements\"?");
     EXPECT_EQ(m_dialogs->shown()[1].kind, "confirmation");
     EXPECT_EQ(m_dialogs->shown()[1].text, "The \"Client\" was successfully deleted.");
     EXPECT_EQ(rowsOf(gone), 0);
@@ -351,6 +352,59 @@ TEST_F(ClientWindow, DeleteButtonDeletesAClientWithEveryScheduleRow)
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->currentPage(), w->tsClient);
     EXPECT_EQ(w->dbClient->rowTexts(), (QStringList{"Jones Bob", "Young Cy"}));
+}
+
+// The question names the client, and afterwards the list is what the search
+// box says, with its current row among what it shows: the same search on the
+// same client when the answer was No, every remaining client and an empty
+// box after a deletion.
+TEST_F(ClientWindow, AfterTheDeletionQuestionTheListMatchesTheSearchBox)
+{
+    const struct {
+        bool yes;
+        QString box;
+        QStringList list;
+        QString current;
+    } cases[] = {
+        {false, "say", {"Sayer Ann", "Saylor Bob"}, "Saylor Bob"},
+        {true, "", {"Able Di", "Sayer Ann", "Young Cy"}, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.yes ? "Yes" : "No");
+        closeWindows();
+        for (const QString &t : {"Client", "Nettora"})
+            dm1->db().exec(QStringLiteral("DELETE FROM \"%1\"").arg(t));
+        dm1->db().touchAll();
+        client("Ann", "Sayer");
+        const qint64 bob = client("Bob", "Saylor");
+        client("Cy", "Young");
+        client("Di", "Able");
+        addStatement(bob);
+        m_dialogs->clear();
+
+        TfrmClient *w = open("Delete");
+        click(w->bDelete);
+        QTest::keyClicks(w->edClientSearch, "say");
+        ASSERT_EQ(w->dbClient->rowTexts(), (QStringList{"Sayer Ann", "Saylor Bob"}));
+        choose(w->dbClient, "Saylor Bob");
+        m_dialogs->answerWarnings({c.yes});
+        click(w->bOK);
+
+        ASSERT_FALSE(m_dialogs->shown().empty());
+        EXPECT_EQ(m_dialogs->shown()[0].text, "Are you sure you want to \"Delete\" this \"Client\", Bob Saylor, and  "
+                                              "the associated \"Financial Statements\"?");
+        EXPECT_EQ(countRows("Client"), c.yes ? 3 : 4);
+        EXPECT_EQ(w->edClientSearch->text(), c.box);
+        EXPECT_EQ(w->dbClient->rowTexts(), c.list);
+        const QString current = dm1->tblClient->asString("FullName");
+        EXPECT_TRUE(c.list.contains(current)) << current.toStdString();
+        if (!c.current.isEmpty())
+            EXPECT_EQ(current, c.current);
+        const int row = w->dbClient->currentIndex().row();
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(c.list.value(row), current);
+        EXPECT_EQ(w->lblClientName->text(), dm1->tblClient->asString("FullName2"));
+    }
 }
 
 TEST_F(ClientWindow, SideLinksCancelAndOwnLeaving)

@@ -1,0 +1,106 @@
+// Window captions as the window system shows them: exactly the window's own
+// caption, with nothing appended after the program's set-up.
+#include "support/testsupport.h"
+
+#include "app/application.h"
+#include "app/btn_functions.h"
+#include "app/fsmain.h"
+#include "app/home.h"
+#include "app/windows.h"
+#include "data/db_functions.h"
+#include "data/globals.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPointer>
+#include <QTimer>
+#include <QWindow>
+
+using namespace nettora;
+using namespace nettora::test;
+
+class Captions : public DataDirTest {
+protected:
+    void TearDown() override
+    {
+        std::vector<QPointer<QWidget>> windows;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<ScreenFrame *>(w))
+                windows.emplace_back(w);
+        for (const auto &w : windows)
+            delete w.data();
+        DataDirTest::TearDown();
+    }
+};
+
+TEST_F(Captions, EveryWindowShowsExactlyItsOwnCaption)
+{
+    setUpApplication();
+    EXPECT_EQ(QApplication::applicationName(), "Nettora");
+    EXPECT_EQ(QApplication::applicationVersion(), "5.6.8.0");
+    // A display name of its own would be appended to every caption; unset,
+    // it follows the application name.
+    QApplication::setApplicationName(QStringLiteral("Renamed"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Renamed");
+    QApplication::setApplicationName(QStringLiteral("Nettora"));
+
+    registerAllWindows();
+    Table *user = dm1->tblUser;
+    user->first();
+    user->edit();
+    user->setAsString("Company", QStringLiteral("Lee & Co."));
+    user->post();
+    const qint64 c = addClient("Ann", "Able");
+    const qint64 s = addStatement(c);
+    LoginPending = "N";
+
+    const struct {
+        const char *window;
+        std::function<QWidget *()> open;
+        QString caption;
+    } cases[] = {
+        {"home", [] { return new TfrmMain; }, "Nettora - Version 5.6.8.0"},
+        {"client", [] { return OpenClientWindow(QStringLiteral("Edit")); }, "Lee & Co."},
+        {"workspace",
+         [&] {
+             FilterStatementTables(QString::number(c), QString());
+             return new TfrmFSMain;
+         },
+         "Lee & Co."},
+        {"client information",
+         [&] {
+             FilterStatementTables(QString::number(c), QString::number(s));
+             ClientWindowMode = QStringLiteral("Edit");
+             return OpenClientInformationWindow();
+         },
+         "Lee & Co."},
+        {"assets",
+         [&] {
+             FilterStatementTables(QString::number(c), QString::number(s));
+             return OpenAssetsWindow();
+         },
+         "Lee & Co."},
+        {"security", [] { return OpenSecurityWindow(); }, "Lee & Co."},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.window);
+        QWidget *w = k.open();
+        ASSERT_NE(w, nullptr);
+        w->show();
+        QApplication::processEvents();
+        ASSERT_NE(w->windowHandle(), nullptr);
+        EXPECT_EQ(w->windowHandle()->title(), k.caption);
+        EXPECT_EQ(w->windowTitle(), k.caption);
+        delete w;
+    }
+
+    QString about;
+    QTimer::singleShot(0, [&] {
+        if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            about = box->windowHandle() ? box->windowHandle()->title() : QStringLiteral("<no window>");
+            box->reject();
+        }
+    });
+    ShowAboutWindow();
+    EXPECT_EQ(about, "About");
+}
