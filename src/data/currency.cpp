@@ -15,7 +15,10 @@ std::optional<qint64> currencyUnits(double amount)
 {
     if (!std::isfinite(amount) || std::fabs(amount) > MaxCurrency)
         return std::nullopt;
-    return std::llround(amount * 10000.0);
+    // Whole dollars and the fraction apart: near the limit, amount * 10,000
+    // is past the precision of a double and would lose the last dollars.
+    const double whole = std::trunc(amount);
+    return qint64(whole) * 10000 + std::llround((amount - whole) * 10000.0);
 }
 
 qint64 roundedCents(double amount)
