@@ -118,37 +118,59 @@ void Connection::connect(bool provisionIfMissing)
     m_connected = true;
 }
 
+namespace {
+
+// The descriptor still refers to the file under the name (nothing replaced
+// the lock file since it was opened).
+bool sameFile(int fd, const QByteArray &path)
+{
+    struct stat held {}, named {};
+    return ::fstat(fd, &held) == 0 && ::stat(path.constData(), &named) == 0 && held.st_dev == named.st_dev
+           && held.st_ino == named.st_ino;
+}
+
+}  // namespace
+
 void Connection::takeLock()
 {
-    if (m_lockFd >= 0)
-        return;
+    const QByteArray path = QFile::encodeName(QDir(m_path).filePath(QLatin1String(LockFileName)));
+    if (m_lockFd >= 0) {
+        if (sameFile(m_lockFd, path))
+            return;
+        releaseLock();  // the lock file was replaced (a restore): lock the one that stands now
+    }
     // The lock is the operating system's, on the open file: it ends with the
     // process however that ends, so whatever a power cut leaves in the file
     // never keeps anyone out. Its content means nothing.
-    const QByteArray path = QFile::encodeName(QDir(m_path).filePath(QLatin1String(LockFileName)));
-    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0 && (errno == EACCES || errno == EROFS))
-        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // locking needs no write access
-    if (fd < 0)
-        throw EngineError(QStringLiteral("The data directory \"%1\" cannot be used: its lock file cannot be "
-                                         "written.")
-                              .arg(m_path));
-    int rc;
-    do {
-        rc = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-        const int err = errno;
-        ::close(fd);
-        if (err == EWOULDBLOCK)
-            throw EngineError(QStringLiteral("The data directory \"%1\" is in use by another running copy of "
-                                             "Nettora. Close it and try again.")
-                                  .arg(m_path));
-        throw EngineError(QStringLiteral("The data directory \"%1\" cannot be used: its lock file cannot be locked "
-                                         "(%2).")
-                              .arg(m_path, QString::fromLocal8Bit(std::strerror(err))));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0 && (errno == EACCES || errno == EROFS))
+            fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // locking needs no write access
+        if (fd < 0)
+            break;
+        int rc;
+        do {
+            rc = ::flock(fd, LOCK_EX | LOCK_NB);
+        } while (rc != 0 && errno == EINTR);
+        if (rc != 0) {
+            const int err = errno;
+            ::close(fd);
+            if (err == EWOULDBLOCK)
+                throw EngineError(QStringLiteral("The data directory \"%1\" is in use by another running copy of "
+                                                 "Nettora. Close it and try again.")
+                                      .arg(m_path));
+            throw EngineError(QStringLiteral("The data directory \"%1\" cannot be used: its lock file cannot be "
+                                             "locked (%2).")
+                                  .arg(m_path, QString::fromLocal8Bit(std::strerror(err))));
+        }
+        if (sameFile(fd, path)) {
+            m_lockFd = fd;
+            return;
+        }
+        ::close(fd);  // locked a file that was replaced meanwhile: try the new one
     }
-    m_lockFd = fd;
+    throw EngineError(QStringLiteral("The data directory \"%1\" cannot be used: its lock file cannot be written.")
+                          .arg(m_path));
 }
 
 void Connection::checkDataFile(bool provisionIfMissing)
@@ -176,7 +198,8 @@ void Connection::checkDataFile(bool provisionIfMissing)
                                   .arg(file, target, QString::fromLocal8Bit(std::strerror(errno))));
     }
     if (S_ISDIR(st.st_mode))
-        throw EngineError(QStringLiteral("The data file \"%1\" is a folder, not a file. Nothing was changed.").arg(file));
+        throw EngineError(
+            QStringLiteral("The data file \"%1\" is a folder, not a file. Nothing was changed.").arg(file));
     if (!S_ISREG(st.st_mode))
         throw EngineError(QStringLiteral("The data file \"%1\" is not a regular file. Nothing was changed.").arg(file));
     // An empty file is what a failed copy or a damaged drive leaves; the

@@ -259,7 +259,6 @@ std::vector<DirCase> dirCases()
 // holds never keeps anyone out.
 TEST(DataDirectory, WhatStandsInPlaceOfTheDataFile)
 {
-    ScriptedDialogs dialogs;
     for (const DirCase &c : dirCases()) {
         SCOPED_TRACE(c.label);
         QTemporaryDir tmp;
@@ -310,7 +309,6 @@ TEST(DataDirectory, LockHeldByAnotherProcessEndsWithIt)
     const QString flock = QStandardPaths::findExecutable(QStringLiteral("flock"));
     if (flock.isEmpty())
         GTEST_SKIP() << "no flock command";
-    ScriptedDialogs dialogs;
     QTemporaryDir tmp;
     const QString dir = tmp.path();
     {
