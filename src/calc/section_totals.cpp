@@ -1,8 +1,10 @@
 #include "calc/section_totals.h"
 
+#include "data/currency.h"
 #include "data/datamodule.h"
 #include "data/filter.h"
 
+#include <QLocale>
 #include <QString>
 #include <array>
 #include <cmath>
@@ -93,10 +95,69 @@ std::array<double, N> sumFields(Table *t, const std::array<const char *, N> &fie
 
 using FieldValues = std::vector<std::pair<QString, double>>;
 
+QString moneyText(double v)
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(v, 'f', 2);
+}
+
+// How a refused figure is named to the user.
+QString figureLabel(const QString &field)
+{
+    static const std::pair<const char *, const char *> labels[] = {
+        {"TotalAssets", "Total assets"},
+        {"TotalLiabilities", "Total liabilities"},
+        {"NetWorth", "Net worth"},
+        {"TotalLiabilitiesandNetWorth", "Total liabilities and net worth"},
+        {"AutoPayments", "The annual automobile payments"},
+        {"TMarketValue", "The owned value of a real estate row"},
+        {"TCurrentLiability", "The owed balance of a real estate row"},
+    };
+    for (const auto &[name, label] : labels)
+        if (field == QLatin1String(name))
+            return QStringLiteral("%1 (%2)").arg(QLatin1String(label), field);
+    return QStringLiteral("The total %1").arg(field);
+}
+
+// Refuses, before anything is written, a figure the field could not hold:
+// a sum of amounts that are each in range can still overflow the field.
+void checkFigure(Table *t, const QString &field, double value)
+{
+    const ValueRange range = valueRange(t->def().fields[size_t(t->fieldIndex(field))]);
+    if (range.contains(value))
+        return;
+    QString why;
+    if (!std::isfinite(value))
+        why = QStringLiteral("would not be a finite number");
+    else if (value > range.max)
+        why = QStringLiteral("would be %1, more than the largest amount a field can hold (%2)")
+                  .arg(moneyText(value), moneyText(range.max));
+    else
+        why = QStringLiteral("would be %1, less than the smallest amount a field can hold (%2)")
+                  .arg(moneyText(value), moneyText(range.min));
+    throw EngineError(QStringLiteral("The statement cannot be recalculated: %1 %2. Nothing was changed.")
+                          .arg(figureLabel(field), why));
+}
+
+void checkFigures(Table *t, const FieldValues &values)
+{
+    for (const auto &[field, value] : values)
+        checkFigure(t, field, value);
+}
+
 void setFields(Table *t, const FieldValues &values)
 {
     for (const auto &[field, value] : values)
         t->setAsFloat(field, value);
+}
+
+// A recalculation and its follow-ups change the statement together or not
+// at all: a later figure that cannot be stored undoes the earlier ones.
+template <typename Work>
+void atomically(Work &&work)
+{
+    Transaction tx(dm1->db());
+    work();
+    tx.commit();
 }
 
 // Editing an empty view would start a new, blank statement row; totals need
@@ -111,6 +172,7 @@ void editStatementRow(Table *s)
 void writeStatement(const FieldValues &values)
 {
     Table *s = statementRow();
+    checkFigures(s, values);
     editStatementRow(s);
     setFields(s, values);
     s->post();
@@ -182,228 +244,280 @@ void recalcByType(Table *t, const TypePair (&types)[N], const char *total, const
         values.emplace_back(name(tp.annual), sum);
         values.emplace_back(name(tp.monthly), sum / 12);
     }
-    writeStatement(values);
-
+    // Back on the whole statement before writing, so that a refused total
+    // does not leave the list narrowed to one type.
     t->setFilter(byStatement);
     t->setFiltered(true);
     t->first();
+    writeStatement(values);
 }
 
 }  // namespace
 
 void RecalcCash()
 {
-    Table *t = dm1->tblCash;
-    const auto [sum] = sumFields<1>(t, {"Balance"});
-    Table *s = statementRow();
-    editStatementRow(s);
-    FillEmptyTotals();
-    s->setAsFloat(QStringLiteral("CashOnHand"), sum);
-    s->post();
-    t->first();
-    afterAssets();
+    atomically([] {
+        Table *t = dm1->tblCash;
+        const auto [sum] = sumFields<1>(t, {"Balance"});
+        Table *s = statementRow();
+        checkFigure(s, QStringLiteral("CashOnHand"), sum);
+        editStatementRow(s);
+        FillEmptyTotals();
+        s->setAsFloat(QStringLiteral("CashOnHand"), sum);
+        s->post();
+        t->first();
+        afterAssets();
+    });
 }
 
 void RecalcInvestments()
 {
-    Table *t = dm1->tblInvestments;
-    const int market = t->fieldIndex(QStringLiteral("MarketValue"));
-    const int purchase = t->fieldIndex(QStringLiteral("PurchasePrice"));
-    const int typePos = t->fieldIndex(QStringLiteral("InvestmentType"));
-    double total = 0, purchaseTotal = 0;
-    std::array<double, std::size(investmentTypes)> byType{};
-    forEachRow(t, [&] {
-        const double value = t->asFloat(market);
-        total += value;
-        purchaseTotal += t->asFloat(purchase);
-        const QString type = t->asString(typePos);
+    atomically([] {
+        Table *t = dm1->tblInvestments;
+        const int market = t->fieldIndex(QStringLiteral("MarketValue"));
+        const int purchase = t->fieldIndex(QStringLiteral("PurchasePrice"));
+        const int typePos = t->fieldIndex(QStringLiteral("InvestmentType"));
+        double total = 0, purchaseTotal = 0;
+        std::array<double, std::size(investmentTypes)> byType{};
+        forEachRow(t, [&] {
+            const double value = t->asFloat(market);
+            total += value;
+            purchaseTotal += t->asFloat(purchase);
+            const QString type = t->asString(typePos);
+            for (size_t i = 0; i < byType.size(); ++i)
+                if (type == name(investmentTypes[i].type))
+                    byType[i] += value;
+        });
+        FieldValues values{{QStringLiteral("InvestmentTotals"), total},
+                           {QStringLiteral("InvestmentPurchasePrice"), purchaseTotal}};
         for (size_t i = 0; i < byType.size(); ++i)
-            if (type == name(investmentTypes[i].type))
-                byType[i] += value;
+            values.emplace_back(name(investmentTypes[i].field), byType[i]);
+        finishSchedule(t, values);
+        afterAssets();
     });
-    FieldValues values{{QStringLiteral("InvestmentTotals"), total},
-                       {QStringLiteral("InvestmentPurchasePrice"), purchaseTotal}};
-    for (size_t i = 0; i < byType.size(); ++i)
-        values.emplace_back(name(investmentTypes[i].field), byType[i]);
-    finishSchedule(t, values);
-    afterAssets();
 }
 
 void RecalcRealEstate()
 {
-    Table *t = dm1->tblRealEstate;
-    const int market = t->fieldIndex(QStringLiteral("MarketValue"));
-    const int owned = t->fieldIndex(QStringLiteral("PercentOwned"));
-    const int balance = t->fieldIndex(QStringLiteral("CurrentBalance"));
-    const int owed = t->fieldIndex(QStringLiteral("PercentLiability"));
-    const int ownedValue = t->fieldIndex(QStringLiteral("TMarketValue"));
-    const int owedValue = t->fieldIndex(QStringLiteral("TCurrentLiability"));
-    double ownedTotal = 0, owedTotal = 0, marketTotal = 0, balanceTotal = 0;
-    forEachRow(t, [&] {
-        const double value = t->asFloat(market);
-        const double debt = t->asFloat(balance);
-        const double mine = value * share(t, owned);
-        const double myDebt = debt * share(t, owed);
-        t->edit();
-        t->setAsFloat(ownedValue, mine);
-        t->setAsFloat(owedValue, myDebt);
-        t->post();
-        ownedTotal += mine;
-        owedTotal += myDebt;
-        marketTotal += value;
-        balanceTotal += debt;
+    atomically([] {
+        Table *t = dm1->tblRealEstate;
+        const int market = t->fieldIndex(QStringLiteral("MarketValue"));
+        const int owned = t->fieldIndex(QStringLiteral("PercentOwned"));
+        const int balance = t->fieldIndex(QStringLiteral("CurrentBalance"));
+        const int owed = t->fieldIndex(QStringLiteral("PercentLiability"));
+        const int ownedValue = t->fieldIndex(QStringLiteral("TMarketValue"));
+        const int owedValue = t->fieldIndex(QStringLiteral("TCurrentLiability"));
+        double ownedTotal = 0, owedTotal = 0, marketTotal = 0, balanceTotal = 0;
+        // Every row's figures are computed and checked before the first is
+        // written.
+        std::vector<std::pair<double, double>> perRow;
+        forEachRow(t, [&] {
+            const double value = t->asFloat(market);
+            const double debt = t->asFloat(balance);
+            const double mine = value * share(t, owned);
+            const double myDebt = debt * share(t, owed);
+            checkFigure(t, QStringLiteral("TMarketValue"), mine);
+            checkFigure(t, QStringLiteral("TCurrentLiability"), myDebt);
+            perRow.emplace_back(mine, myDebt);
+            ownedTotal += mine;
+            owedTotal += myDebt;
+            marketTotal += value;
+            balanceTotal += debt;
+        });
+        const FieldValues totals{{QStringLiteral("RealEstateTotals"), ownedTotal},
+                                 {QStringLiteral("MortgageLiabilitiesTotals"), owedTotal},
+                                 {QStringLiteral("RealEstateTotalsAsset"), marketTotal},
+                                 {QStringLiteral("TMortgageLiabilitiesTotals"), balanceTotal}};
+        checkFigures(statementRow(), totals);
+        size_t row = 0;
+        forEachRow(t, [&] {
+            t->edit();
+            t->setAsFloat(ownedValue, perRow[row].first);
+            t->setAsFloat(owedValue, perRow[row].second);
+            t->post();
+            ++row;
+        });
+        // IncomeTotal and ExpenseTotal are left to the income and expenditure
+        // runs: rewriting them here from partial sums made the printed totals
+        // depend on which window was opened last.
+        finishSchedule(t, totals);
+        RecalcTotalAssets();
+        RecalcTotalLiabilities();
+        RecalcNetWorth();
     });
-    // IncomeTotal and ExpenseTotal are left to the income and expenditure
-    // runs: rewriting them here from partial sums made the printed totals
-    // depend on which window was opened last.
-    finishSchedule(t, {{QStringLiteral("RealEstateTotals"), ownedTotal},
-                       {QStringLiteral("MortgageLiabilitiesTotals"), owedTotal},
-                       {QStringLiteral("RealEstateTotalsAsset"), marketTotal},
-                       {QStringLiteral("TMortgageLiabilitiesTotals"), balanceTotal}});
-    RecalcTotalAssets();
-    RecalcTotalLiabilities();
-    RecalcNetWorth();
 }
 
 void RecalcAutos()
 {
-    Table *t = dm1->tblAuto;
-    const int valuePos = t->fieldIndex(QStringLiteral("CurrentValue"));
-    const int paymentPos = t->fieldIndex(QStringLiteral("MonthlyPayment"));
-    const int purchasePos = t->fieldIndex(QStringLiteral("PurchasePrice"));
-    double value = 0, monthly = 0, annual = 0, purchase = 0;
-    forEachRow(t, [&] {
-        const double payment = t->asFloat(paymentPos);
-        value += t->asFloat(valuePos);
-        monthly += payment;
-        annual += 12 * payment;
-        purchase += t->asFloat(purchasePos);
+    atomically([] {
+        Table *t = dm1->tblAuto;
+        const int valuePos = t->fieldIndex(QStringLiteral("CurrentValue"));
+        const int paymentPos = t->fieldIndex(QStringLiteral("MonthlyPayment"));
+        const int purchasePos = t->fieldIndex(QStringLiteral("PurchasePrice"));
+        double value = 0, monthly = 0, annual = 0, purchase = 0;
+        forEachRow(t, [&] {
+            const double payment = t->asFloat(paymentPos);
+            value += t->asFloat(valuePos);
+            monthly += payment;
+            annual += 12 * payment;
+            purchase += t->asFloat(purchasePos);
+        });
+        finishSchedule(t, {{QStringLiteral("AutoTotal"), value},
+                           {QStringLiteral("AutoPayments"), annual},
+                           {QStringLiteral("AutoPurchasePrice"), purchase},
+                           {QStringLiteral("AutoPaymentTotal"), monthly}});
+        afterAssets();
     });
-    finishSchedule(t, {{QStringLiteral("AutoTotal"), value},
-                       {QStringLiteral("AutoPayments"), annual},
-                       {QStringLiteral("AutoPurchasePrice"), purchase},
-                       {QStringLiteral("AutoPaymentTotal"), monthly}});
-    afterAssets();
 }
 
 void RecalcLifeInsurance()
 {
-    Table *t = dm1->tblLifeInsurance;
-    const auto [face, cash] = sumFields<2>(t, {"FaceValue", "CashValue"});
-    finishSchedule(t, {{QStringLiteral("LifeFace"), face}, {QStringLiteral("LifeCash"), cash}});
-    afterAssets();
+    atomically([] {
+        Table *t = dm1->tblLifeInsurance;
+        const auto [face, cash] = sumFields<2>(t, {"FaceValue", "CashValue"});
+        finishSchedule(t, {{QStringLiteral("LifeFace"), face}, {QStringLiteral("LifeCash"), cash}});
+        afterAssets();
+    });
 }
 
 void RecalcPersonalAssets()
 {
-    singleSum(dm1->tblPersonalAssets, "Value", "PersonalAssets");
-    afterAssets();
+    atomically([] {
+        singleSum(dm1->tblPersonalAssets, "Value", "PersonalAssets");
+        afterAssets();
+    });
 }
 
 void RecalcBusinessAssets()
 {
-    singleSum(dm1->tblBusinessAssets, "Value", "BusinessAssets");
-    afterAssets();
+    atomically([] {
+        singleSum(dm1->tblBusinessAssets, "Value", "BusinessAssets");
+        afterAssets();
+    });
 }
 
 void RecalcOtherAssets()
 {
-    Table *t = dm1->tblOtherAssets;
-    const int valuePos = t->fieldIndex(QStringLiteral("Value"));
-    const int typePos = t->fieldIndex(QStringLiteral("Type"));
-    double total = 0;
-    std::array<double, std::size(otherAssetTypes)> byType{};
-    forEachRow(t, [&] {
-        const double value = t->asFloat(valuePos);
-        total += value;
-        const QString type = t->asString(typePos);
+    atomically([] {
+        Table *t = dm1->tblOtherAssets;
+        const int valuePos = t->fieldIndex(QStringLiteral("Value"));
+        const int typePos = t->fieldIndex(QStringLiteral("Type"));
+        double total = 0;
+        std::array<double, std::size(otherAssetTypes)> byType{};
+        forEachRow(t, [&] {
+            const double value = t->asFloat(valuePos);
+            total += value;
+            const QString type = t->asString(typePos);
+            for (size_t i = 0; i < byType.size(); ++i)
+                if (type == name(otherAssetTypes[i].type))
+                    byType[i] += value;
+        });
+        FieldValues values;
         for (size_t i = 0; i < byType.size(); ++i)
-            if (type == name(otherAssetTypes[i].type))
-                byType[i] += value;
+            values.emplace_back(name(otherAssetTypes[i].field), byType[i]);
+        values.emplace_back(QStringLiteral("OtherAssetsTotal"), total);
+        finishSchedule(t, values);
+        afterAssets();
     });
-    FieldValues values;
-    for (size_t i = 0; i < byType.size(); ++i)
-        values.emplace_back(name(otherAssetTypes[i].field), byType[i]);
-    values.emplace_back(QStringLiteral("OtherAssetsTotal"), total);
-    finishSchedule(t, values);
-    afterAssets();
 }
 
 void RecalcAutoLoans()
 {
-    singleSum(dm1->tblAuto2, "LoanBalance", "AutoLiability");
-    afterLiabilities();
+    atomically([] {
+        singleSum(dm1->tblAuto2, "LoanBalance", "AutoLiability");
+        afterLiabilities();
+    });
 }
 
 void RecalcBankNotes()
 {
-    singleSum(dm1->tblBank, "Amount", "BankLiability");
-    afterLiabilities();
+    atomically([] {
+        singleSum(dm1->tblBank, "Amount", "BankLiability");
+        afterLiabilities();
+    });
 }
 
 void RecalcCreditCards()
 {
-    Table *t = dm1->tblCreditCards;
-    const auto [balance, limit] = sumFields<2>(t, {"CurrentBalance", "CreditLimit"});
-    finishSchedule(t, {{QStringLiteral("CreditCardLiability"), balance}, {QStringLiteral("CreditCardLimit"), limit}});
-    afterLiabilities();
+    atomically([] {
+        Table *t = dm1->tblCreditCards;
+        const auto [balance, limit] = sumFields<2>(t, {"CurrentBalance", "CreditLimit"});
+        finishSchedule(t, {{QStringLiteral("CreditCardLiability"), balance}, {QStringLiteral("CreditCardLimit"), limit}});
+        afterLiabilities();
+    });
 }
 
 void RecalcTaxes()
 {
-    singleSum(dm1->tblTaxes, "Amount", "TaxLiability");
-    afterLiabilities();
+    atomically([] {
+        singleSum(dm1->tblTaxes, "Amount", "TaxLiability");
+        afterLiabilities();
+    });
 }
 
 void RecalcOtherLiabilities()
 {
-    Table *t = dm1->tblOther;
-    const auto [amount, monthly] = sumFields<2>(t, {"Amount", "MonthlyPayment"});
-    finishSchedule(t, {{QStringLiteral("OtherLiability"), amount},
-                       {QStringLiteral("OtherLiabilityMonthlyPayment"), monthly}});
-    afterLiabilities();
+    atomically([] {
+        Table *t = dm1->tblOther;
+        const auto [amount, monthly] = sumFields<2>(t, {"Amount", "MonthlyPayment"});
+        finishSchedule(t, {{QStringLiteral("OtherLiability"), amount},
+                           {QStringLiteral("OtherLiabilityMonthlyPayment"), monthly}});
+        afterLiabilities();
+    });
 }
 
 void RecalcContingent()
 {
-    // Contingent liabilities stay outside total liabilities: no follow-ups.
-    Table *t = dm1->tblContingent;
-    const auto [amount, monthly] = sumFields<2>(t, {"Amount", "MonthlyPayment"});
-    finishSchedule(t, {{QStringLiteral("ContingentLiability"), amount},
-                       {QStringLiteral("ContingentLiabilityMonthlyPayment"), monthly}});
+    atomically([] {
+        // Contingent liabilities stay outside total liabilities: no follow-ups.
+        Table *t = dm1->tblContingent;
+        const auto [amount, monthly] = sumFields<2>(t, {"Amount", "MonthlyPayment"});
+        finishSchedule(t, {{QStringLiteral("ContingentLiability"), amount},
+                           {QStringLiteral("ContingentLiabilityMonthlyPayment"), monthly}});
+    });
 }
 
 void RecalcIncome()
 {
-    recalcByType(dm1->tblIncomes, incomeTypes, "IncomeTotal", "MIncomeTotal");
-    RecalcTotalAssets();
+    atomically([] {
+        recalcByType(dm1->tblIncomes, incomeTypes, "IncomeTotal", "MIncomeTotal");
+        RecalcTotalAssets();
+    });
 }
 
 void RecalcExpenditures()
 {
-    recalcByType(dm1->tblExpenditure, expenditureTypes, "ExpenseTotal", "MExpenseTotal");
+    atomically([] {
+        recalcByType(dm1->tblExpenditure, expenditureTypes, "ExpenseTotal", "MExpenseTotal");
+    });
 }
 
 void RecalcTotalAssets()
 {
-    const double total = sumStored({"CashOnHand", "InvestmentTotals", "RealEstateTotals", "AutoTotal", "LifeCash",
-                                    "PersonalAssets", "BusinessAssets", "OtherAssetsTotal"});
-    writeStatement({{QStringLiteral("TotalAssets"), total}});
+    atomically([] {
+        const double total = sumStored({"CashOnHand", "InvestmentTotals", "RealEstateTotals", "AutoTotal", "LifeCash",
+                                        "PersonalAssets", "BusinessAssets", "OtherAssetsTotal"});
+        writeStatement({{QStringLiteral("TotalAssets"), total}});
+    });
 }
 
 void RecalcTotalLiabilities()
 {
-    const double total = sumStored({"AutoLiability", "BankLiability", "CreditCardLiability",
-                                    "MortgageLiabilitiesTotals", "TaxLiability", "OtherLiability"});
-    writeStatement({{QStringLiteral("TotalLiabilities"), total}});
+    atomically([] {
+        const double total = sumStored({"AutoLiability", "BankLiability", "CreditCardLiability",
+                                        "MortgageLiabilitiesTotals", "TaxLiability", "OtherLiability"});
+        writeStatement({{QStringLiteral("TotalLiabilities"), total}});
+    });
 }
 
 void RecalcNetWorth()
 {
-    const double liabilities = stored("TotalLiabilities");
-    const double netWorth = stored("TotalAssets") - liabilities;
-    writeStatement({{QStringLiteral("NetWorth"), netWorth},
-                    {QStringLiteral("TotalLiabilitiesandNetWorth"), liabilities + netWorth}});
+    atomically([] {
+        const double liabilities = stored("TotalLiabilities");
+        const double netWorth = stored("TotalAssets") - liabilities;
+        writeStatement({{QStringLiteral("NetWorth"), netWorth},
+                        {QStringLiteral("TotalLiabilitiesandNetWorth"), liabilities + netWorth}});
+    });
 }
 
 void FillEmptyTotals()
@@ -416,25 +530,27 @@ void FillEmptyTotals()
 
 void RecalcAll()
 {
-    RecalcCash();
-    RecalcInvestments();
-    RecalcRealEstate();
-    RecalcAutos();
-    RecalcLifeInsurance();
-    RecalcPersonalAssets();
-    RecalcBusinessAssets();
-    RecalcOtherAssets();
-    RecalcAutoLoans();
-    RecalcBankNotes();
-    RecalcCreditCards();
-    RecalcTaxes();
-    RecalcOtherLiabilities();
-    RecalcContingent();
-    RecalcIncome();
-    RecalcExpenditures();
-    RecalcTotalAssets();
-    RecalcTotalLiabilities();
-    RecalcNetWorth();
+    atomically([] {
+        RecalcCash();
+        RecalcInvestments();
+        RecalcRealEstate();
+        RecalcAutos();
+        RecalcLifeInsurance();
+        RecalcPersonalAssets();
+        RecalcBusinessAssets();
+        RecalcOtherAssets();
+        RecalcAutoLoans();
+        RecalcBankNotes();
+        RecalcCreditCards();
+        RecalcTaxes();
+        RecalcOtherLiabilities();
+        RecalcContingent();
+        RecalcIncome();
+        RecalcExpenditures();
+        RecalcTotalAssets();
+        RecalcTotalLiabilities();
+        RecalcNetWorth();
+    });
 }
 
 }  // namespace nettora

@@ -6,7 +6,12 @@
 #include <QStandardPaths>
 #include <filesystem>
 
+#include <cerrno>
+#include <cstring>
+
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace nettora {
@@ -42,6 +47,42 @@ void replaceFile(const QString &source, const QString &target)
     syncFile(QFileInfo(target).absolutePath());
 }
 
+enum class PlainFile { NotPlain, Foreign, Ours };
+
+// What a data file that would not open under the key is: not a plain
+// database at all (damaged, or under another key), a plain database of some
+// other program, or a plain one holding every table of this program. Read
+// only, so the file stays as it is whatever it turns out to be.
+PlainFile plainFileKind(const QString &file)
+{
+    Database plain;
+    try {
+        plain.openPlain(file, true);
+        for (const TableDef &t : allTables()) {
+            Statement st = plain.prepare(QStringLiteral("PRAGMA table_info(\"%1\")").arg(t.name));
+            QStringList names;
+            while (st.step())
+                names << st.columnText(1);
+            QStringList expected;
+            for (const FieldDef &f : t.fields)
+                expected << f.name;
+            if (names.join(QLatin1Char(',')).compare(expected.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
+                return PlainFile::Foreign;
+        }
+    } catch (const EngineError &) {
+        return plain.isOpen() ? PlainFile::Foreign : PlainFile::NotPlain;
+    }
+    return PlainFile::Ours;
+}
+
+EngineError foreignFile(const QString &file)
+{
+    return EngineError(QStringLiteral("The data file \"%1\" is a database that does not hold Nettora's tables, so it "
+                                      "was left as it is. Move it out of the data directory or restore the data file "
+                                      "from a backup.")
+                           .arg(file));
+}
+
 QString sqlLiteral(const QString &s)
 {
     QString t = s;
@@ -72,32 +113,113 @@ void Connection::connect(bool provisionIfMissing)
     if (!dir.isReadable() || !dir.isWritable())
         throw EngineError(QStringLiteral("The data directory \"%1\" cannot be used: it is not readable and writable.")
                               .arg(m_path));
-    if (!m_lock) {
-        auto lock = std::make_unique<QLockFile>(QDir(m_path).filePath(QLatin1String(LockFileName)));
-        lock->setStaleLockTime(0);  // a lock left by a copy that died is taken over
-        if (!lock->tryLock(0)) {
-            if (lock->error() == QLockFile::LockFailedError)
+    takeLock();
+    checkDataFile(provisionIfMissing);
+    m_connected = true;
+}
+
+namespace {
+
+// The descriptor still refers to the file under the name (nothing replaced
+// the lock file since it was opened).
+bool sameFile(int fd, const QByteArray &path)
+{
+    struct stat held {}, named {};
+    return ::fstat(fd, &held) == 0 && ::stat(path.constData(), &named) == 0 && held.st_dev == named.st_dev
+           && held.st_ino == named.st_ino;
+}
+
+}  // namespace
+
+void Connection::takeLock()
+{
+    const QByteArray path = QFile::encodeName(QDir(m_path).filePath(QLatin1String(LockFileName)));
+    if (m_lockFd >= 0) {
+        if (sameFile(m_lockFd, path))
+            return;
+        releaseLock();  // the lock file was replaced (a restore): lock the one that stands now
+    }
+    // The lock is the operating system's, on the open file: it ends with the
+    // process however that ends, so whatever a power cut leaves in the file
+    // never keeps anyone out. Its content means nothing.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0 && (errno == EACCES || errno == EROFS))
+            fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // locking needs no write access
+        if (fd < 0)
+            break;
+        int rc;
+        do {
+            rc = ::flock(fd, LOCK_EX | LOCK_NB);
+        } while (rc != 0 && errno == EINTR);
+        if (rc != 0) {
+            const int err = errno;
+            ::close(fd);
+            if (err == EWOULDBLOCK)
                 throw EngineError(QStringLiteral("The data directory \"%1\" is in use by another running copy of "
                                                  "Nettora. Close it and try again.")
                                       .arg(m_path));
             throw EngineError(QStringLiteral("The data directory \"%1\" cannot be used: its lock file cannot be "
-                                             "written.")
-                                  .arg(m_path));
+                                             "locked (%2).")
+                                  .arg(m_path, QString::fromLocal8Bit(std::strerror(err))));
         }
-        m_lock = std::move(lock);
+        if (sameFile(fd, path)) {
+            m_lockFd = fd;
+            return;
+        }
+        ::close(fd);  // locked a file that was replaced meanwhile: try the new one
     }
-    if (!QFileInfo::exists(databaseFile())) {
+    throw EngineError(QStringLiteral("The data directory \"%1\" cannot be used: its lock file cannot be written.")
+                          .arg(m_path));
+}
+
+void Connection::checkDataFile(bool provisionIfMissing)
+{
+    const QString file = databaseFile();
+    const QByteArray path = QFile::encodeName(file);
+    struct stat st {};
+    // lstat: a link is looked at as a link, so that a link to a drive that
+    // is not mounted is never taken for a missing file.
+    if (::lstat(path.constData(), &st) != 0) {
+        const int err = errno;
+        if (err != ENOENT)
+            throw EngineError(QStringLiteral("The data file \"%1\" cannot be examined: %2.")
+                                  .arg(file, QString::fromLocal8Bit(std::strerror(err))));
         if (!provisionIfMissing)
-            throw EngineError(QStringLiteral("The data file \"%1\" is missing.").arg(databaseFile()));
+            throw EngineError(QStringLiteral("The data file \"%1\" is missing.").arg(file));
         provision();
+        return;
     }
-    m_connected = true;
+    if (S_ISLNK(st.st_mode)) {
+        const QString target = QFileInfo(file).symLinkTarget();
+        if (::stat(path.constData(), &st) != 0)
+            throw EngineError(QStringLiteral("The data file \"%1\" is a link to \"%2\", which cannot be reached (%3). "
+                                             "Is the drive that holds it connected? Nothing was changed.")
+                                  .arg(file, target, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    if (S_ISDIR(st.st_mode))
+        throw EngineError(
+            QStringLiteral("The data file \"%1\" is a folder, not a file. Nothing was changed.").arg(file));
+    if (!S_ISREG(st.st_mode))
+        throw EngineError(QStringLiteral("The data file \"%1\" is not a regular file. Nothing was changed.").arg(file));
+    // An empty file is what a failed copy or a damaged drive leaves; the
+    // engine would take it for a new database and write into it.
+    if (st.st_size == 0)
+        throw EngineError(QStringLiteral("The data file \"%1\" is empty. Restore it from a backup, or remove it to "
+                                         "start with a new, empty database. Nothing was changed.")
+                              .arg(file));
+    // A file marked read-only is treated as such even by an account the
+    // system would let write to it anyway.
+    if (::access(path.constData(), W_OK) != 0 || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        throw EngineError(QStringLiteral("The data file \"%1\" is read-only. Nettora needs to write to it: make it "
+                                         "writable and start again.")
+                              .arg(file));
 }
 
 void Connection::provision()
 {
-    // Built aside and renamed into place, so a half-made database never
-    // stands under the real name.
+    // Built aside and put into place in one step, so a half-made database
+    // never stands under the real name.
     const QString tmp = databaseFile() + QStringLiteral(".new");
     QFile::remove(tmp);
     removeSidecars(tmp);
@@ -113,7 +235,24 @@ void Connection::provision()
         fresh.close();
     }
     removeSidecars(tmp);
-    replaceFile(tmp, databaseFile());
+    syncFile(tmp);
+    // A hard link is made only where the name is free: whatever appeared
+    // there in the meantime is never replaced.
+    const QByteArray from = QFile::encodeName(tmp);
+    const QByteArray to = QFile::encodeName(databaseFile());
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+    } else if (errno == EEXIST) {
+        QFile::remove(tmp);
+        throw EngineError(QStringLiteral("The data file \"%1\" appeared while a new one was being made. Nothing was "
+                                         "changed; start again.")
+                              .arg(databaseFile()));
+    } else {
+        // Drives without hard links: the name was free a moment ago.
+        replaceFile(tmp, databaseFile());
+        return;
+    }
+    syncFile(m_path);
 }
 
 void Connection::disconnect()
@@ -124,7 +263,10 @@ void Connection::disconnect()
 
 void Connection::releaseLock()
 {
-    m_lock.reset();
+    if (m_lockFd >= 0) {
+        ::close(m_lockFd);  // closing the only descriptor drops the lock
+        m_lockFd = -1;
+    }
 }
 
 // --------------------------------------------------------------------- Tdm1
@@ -182,18 +324,14 @@ void Tdm1::ConnectDb(const QString &dataDir)
     try {
         OpenNettoraTables();
     } catch (const EngineError &openFailure) {
-        try {
-            EncryptNettoraTables();
-        } catch (const EngineError &) {
-            // A file that is not plain either: the open pass said what is wrong.
-            Database probe;
-            try {
-                probe.openPlain(ACon1.databaseFile());
-            } catch (const EngineError &) {
-                throw openFailure;
-            }
-            throw;
+        // Only a plain file that holds this program's tables is encrypted;
+        // anything else is reported and left exactly as it is.
+        switch (plainFileKind(ACon1.databaseFile())) {
+        case PlainFile::NotPlain: throw openFailure;
+        case PlainFile::Foreign: throw foreignFile(ACon1.databaseFile());
+        case PlainFile::Ours: break;
         }
+        EncryptNettoraTables();
     }
 }
 
@@ -213,7 +351,12 @@ void Tdm1::EncryptNettoraTables()
 {
     Database &db = ACon1.database();
     db.close();
-    const QString file = ACon1.databaseFile();
+    if (plainFileKind(ACon1.databaseFile()) == PlainFile::Foreign)
+        throw foreignFile(ACon1.databaseFile());
+    // Where the data file is a link (data kept on another drive), the file
+    // it points to is rewritten and the link stays.
+    const QString linked = QFileInfo(ACon1.databaseFile()).canonicalFilePath();
+    const QString file = linked.isEmpty() ? ACon1.databaseFile() : linked;
     const QString tmp = file + QStringLiteral(".encrypting");
     QFile::remove(tmp);
     removeSidecars(tmp);

@@ -3,14 +3,17 @@
 // table, the only way windows, reports and routines reach the data.
 //
 // Start-up: ConnectDb checks the data directory and takes it for this copy of
-// the program (lock file plus the engine's exclusive lock), provisions an
-// empty directory, then runs the open pass; when that fails on a plain
-// (unencrypted) data file, the encryption pass rewrites the file encrypted
-// under the table password and opens it.
+// the program (an operating-system lock on the lock file, held until the
+// process ends, plus the engine's exclusive lock), provisions a directory
+// where no data file of that name exists at all, then runs the open pass;
+// when that fails on a plain (unencrypted) data file holding this program's
+// tables, the encryption pass rewrites the file encrypted under the table
+// password and opens it. Anything else in place of the data file (another
+// program's database, a dangling link, a folder, a read-only file) is
+// reported by name and left as it is.
 
 #include "data/engine.h"
 
-#include <QLockFile>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -41,9 +44,10 @@ public:
     QString connectPath() const { return m_path; }
     QString databaseFile() const;
 
-    // Checks the directory, takes the lock, provisions an empty directory
+    // Checks the directory, takes the lock, checks what stands under the
+    // data file's name, provisions a new database only where nothing does
     // (unless told not to: a reopen must find the file it closed).
-    // Throws EngineError with a message naming the directory.
+    // Throws EngineError with a message naming the directory or the file.
     void connect(bool provisionIfMissing = true);
     // Closes the database file; the directory stays reserved for this copy.
     void disconnect();
@@ -53,11 +57,13 @@ public:
     Database &database() { return m_db; }
 
 private:
+    void takeLock();
+    void checkDataFile(bool provisionIfMissing);
     void provision();
 
     QString m_path;
     Database m_db;
-    std::unique_ptr<QLockFile> m_lock;
+    int m_lockFd = -1;  // holds the lock while open; the system drops it when the process ends
     bool m_connected = false;
 };
 

@@ -161,16 +161,12 @@ void DeleteClientWithStatements()
         Transaction tx(dm1->db());
         clients->setFilter(QStringLiteral("Id = ") + checkedKey(c, "client"));
         clients->setFiltered(true);
+        // Narrowed to the client alone, one pass removes every statement and
+        // every schedule row carrying the client's id, orphans included. It
+        // runs even when the client has no statement left: its schedule rows
+        // go with it all the same.
         FilterStatementTables(c, QString());
-        const int statements = dm1->tblNettora->recordCount();
-        // One pass narrowed to the client alone removes every statement and
-        // every schedule row carrying the client's id, orphans included.
-        for (int i = 0; i < statements; ++i) {
-            const QString s = dm1->tblNettora->asString("Id");
-            FilterByClientOnly = QStringLiteral("Yes");
-            FilterStatementTables(c, s);
-            DeleteFilteredRows();
-        }
+        DeleteFilteredRows();
         clients->first();
         if (!clients->isEmpty())
             clients->remove();
@@ -258,7 +254,6 @@ void CopyStatement()
         }
         t->setFiltered(false);
         db.exec(QStringLiteral("UPDATE \"%1\" SET \"Updated\" = NULL WHERE \"Updated\" IS NOT NULL").arg(t->tableName()));
-        db.touch(t->tableName());
     }
     tx.commit();
 }

@@ -1,8 +1,11 @@
 #include "data/engine.h"
 
+#include "data/currency.h"
+
 #include <sqlcipher/sqlite3.h>
 
 #include <QByteArray>
+#include <QLocale>
 #include <algorithm>
 #include <cmath>
 
@@ -76,6 +79,31 @@ bool parseNumber(const QString &text, double &out)
     bool ok = false;
     out = text.trimmed().toDouble(&ok);
     return ok && std::isfinite(out);
+}
+
+// Characters as people count them: a pair of UTF-16 surrogates is one
+// character. Returns -1 when the text holds a lone surrogate.
+qsizetype codePoints(const QString &s)
+{
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < s.size(); ++i, ++n) {
+        const QChar c = s.at(i);
+        if (c.isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return -1;
+    }
+    return n;
+}
+
+QString limitText(double v)
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(v, 'f', 0);
+}
+
+QString amountText(double v)
+{
+    return QString::number(v, 'g', 17);
 }
 
 }  // namespace
@@ -184,12 +212,13 @@ void Database::check(int rc) const
         fail(rc);
 }
 
-void Database::openHandle(const QString &file)
+void Database::openHandle(const QString &file, bool readOnly)
 {
     close();
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(file.toUtf8().constData(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int flags =
+        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) | SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(file.toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close_v2(db);
@@ -204,11 +233,17 @@ void Database::openHandle(const QString &file)
 
 void Database::open(const QString &file, const QString &key)
 {
-    openHandle(file);
+    openHandle(file, false);
     try {
         exec(QStringLiteral("PRAGMA key = %1").arg(quoteLiteral(key)));
         // The first read proves the key; a wrong key or a plain file fails here.
         exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        // The engine falls back to reading a file it may not write; the
+        // program needs to write, and says so rather than fail at the first save.
+        if (sqlite3_db_readonly(m_db, "main") == 1)
+            throw EngineError(QStringLiteral("The data file \"%1\" is read-only. Nettora needs to write to it: make "
+                                             "it writable and start again.")
+                                  .arg(file));
         exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
         exec(QStringLiteral("PRAGMA journal_mode = WAL"));
         exec(QStringLiteral("PRAGMA synchronous = FULL"));
@@ -222,9 +257,9 @@ void Database::open(const QString &file, const QString &key)
     }
 }
 
-void Database::openPlain(const QString &file)
+void Database::openPlain(const QString &file, bool readOnly)
 {
-    openHandle(file);
+    openHandle(file, readOnly);
     try {
         exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     } catch (...) {
@@ -257,7 +292,12 @@ void Database::exec(const QString &sql)
     if (!m_db)
         throw EngineError(QStringLiteral("The database is not open."));
     char *err = nullptr;
+    const int changesBefore = sqlite3_total_changes(m_db);
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err);
+    // Plain SQL may change any table: when it changed rows, every cursor
+    // rebuilds its view on next use, so callers need not name the tables.
+    if (sqlite3_total_changes(m_db) != changesBefore)
+        touchAll();
     if (rc != SQLITE_OK) {
         const QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_free(err);
@@ -1064,13 +1104,10 @@ void Table::setAsString(int pos, const QString &value)
     const QString trimmed = value.trimmed();
     switch (f.type) {
     case FieldType::Text:
-    case FieldType::Memo: {
-        QString s = value;
-        if (f.width > 0 && s.size() > f.width)
-            s.truncate(f.width);
-        setStored(pos, s.isEmpty() ? QVariant() : QVariant(s));
+    case FieldType::Memo:
+        checkText(pos, value);
+        setStored(pos, value.isEmpty() ? QVariant() : QVariant(value));
         return;
-    }
     case FieldType::Currency:
     case FieldType::Float: {
         if (trimmed.isEmpty()) {
@@ -1080,6 +1117,7 @@ void Table::setAsString(int pos, const QString &value)
         double d = 0;
         if (!parseNumber(trimmed, d))
             throw EngineError(QStringLiteral("'%1' is not a valid number for the field %2.").arg(value, f.name));
+        checkNumber(pos, d, trimmed);
         setAsFloat(pos, d);
         return;
     }
@@ -1119,12 +1157,26 @@ void Table::setAsString(const QString &field, const QString &value)
 
 void Table::setAsFloat(int pos, double value)
 {
+    if (pos < 0 || pos >= fieldCount())
+        throw EngineError(QStringLiteral("The table %1 has no field number %2.").arg(m_def.name).arg(pos));
     const FieldDef &f = m_def.fields[size_t(pos)];
     if (!std::isfinite(value))
-        throw EngineError(QStringLiteral("The field %1 cannot hold a value that is not a finite number.").arg(f.name));
+        throw EngineError(QStringLiteral("The field %1 of the table %2 cannot hold %3: it is not a finite number.")
+                              .arg(f.name, m_def.name, amountText(value)));
     switch (f.type) {
-    case FieldType::Currency: setStored(pos, currencyToStorage(value)); return;
-    case FieldType::Float: setStored(pos, value); return;
+    case FieldType::Currency: {
+        checkNumber(pos, value, amountText(value));
+        const auto units = currencyUnits(value);
+        if (!units)  // valueRange and currencyUnits agree; this only guards the conversion
+            throw EngineError(QStringLiteral("The amount %1 cannot be stored in the field %2 of the table %3.")
+                                  .arg(amountText(value), f.name, m_def.name));
+        setStored(pos, *units);
+        return;
+    }
+    case FieldType::Float:
+        checkNumber(pos, value, amountText(value));
+        setStored(pos, value);
+        return;
     case FieldType::Logical: setStored(pos, qint64(value != 0)); return;
     case FieldType::Date:
         throw EngineError(QStringLiteral("The date field %1 cannot take a number.").arg(f.name));
@@ -1136,6 +1188,84 @@ void Table::setAsFloat(int pos, double value)
 void Table::setAsFloat(const QString &field, double value)
 {
     setAsFloat(fieldIndex(field), value);
+}
+
+void Table::checkNumber(int pos, double value, const QString &shown) const
+{
+    const FieldDef &f = m_def.fields[size_t(pos)];
+    if (f.type != FieldType::Currency && f.type != FieldType::Float)
+        return;
+    if (!std::isfinite(value))
+        throw EngineError(QStringLiteral("The field %1 of the table %2 cannot hold %3: it is not a finite number.")
+                              .arg(f.name, m_def.name, shown));
+    const ValueRange range = valueRange(f);
+    if (!range.contains(value))
+        throw EngineError(QStringLiteral("The %1 %2 is out of range for the field %3 of the table %4: it must lie "
+                                         "between %5 and %6.")
+                              .arg(f.type == FieldType::Currency ? QStringLiteral("amount") : QStringLiteral("value"),
+                                   shown, f.name, m_def.name, limitText(range.min), limitText(range.max)));
+}
+
+void Table::checkText(int pos, const QString &value) const
+{
+    const FieldDef &f = m_def.fields[size_t(pos)];
+    const qsizetype length = codePoints(value);
+    if (length < 0)
+        throw EngineError(QStringLiteral("The text for the field %1 of the table %2 is not valid Unicode: it holds "
+                                         "a lone surrogate character.")
+                              .arg(f.name, m_def.name));
+    // Refused rather than cut: a shortened name or account number saved
+    // without a word is worse than the message.
+    if (f.width > 0 && length > f.width)
+        throw EngineError(QStringLiteral("The text for the field %1 of the table %2 is %3 characters long; the field "
+                                         "holds at most %4.")
+                              .arg(f.name, m_def.name)
+                              .arg(length)
+                              .arg(f.width));
+}
+
+void Table::setValue(int pos, const QVariant &stored)
+{
+    requireActive();
+    if (pos < 0 || pos >= fieldCount())
+        throw EngineError(QStringLiteral("The table %1 has no field number %2.").arg(m_def.name).arg(pos));
+    if (!stored.isValid() || stored.isNull()) {
+        setStored(pos, QVariant());
+        return;
+    }
+    const FieldDef &f = m_def.fields[size_t(pos)];
+    switch (f.type) {
+    case FieldType::Currency: {
+        // The stored form is a count of 1/10,000 dollar.
+        bool ok = false;
+        const qint64 units = stored.toLongLong(&ok);
+        if (!ok || stored.typeId() == QMetaType::QString)
+            throw EngineError(QStringLiteral("'%1' is not a stored amount for the field %2 of the table %3.")
+                                  .arg(stored.toString(), f.name, m_def.name));
+        const double amount = currencyFromStorage(units);
+        checkNumber(pos, amount, amountText(amount));
+        setStored(pos, units);
+        return;
+    }
+    case FieldType::Float: {
+        bool ok = false;
+        const double d = stored.toDouble(&ok);
+        if (!ok)
+            throw EngineError(QStringLiteral("'%1' is not a valid number for the field %2 of the table %3.")
+                                  .arg(stored.toString(), f.name, m_def.name));
+        checkNumber(pos, d, amountText(d));
+        setStored(pos, d);
+        return;
+    }
+    case FieldType::Text:
+    case FieldType::Memo:
+        checkText(pos, stored.toString());
+        setStored(pos, stored.toString());
+        return;
+    default:
+        setStored(pos, stored);
+        return;
+    }
 }
 
 void Table::setAsInteger(const QString &field, qint64 value)

@@ -7,8 +7,9 @@
 // A cursor's view is the ordered list of row ids that match its filter under
 // its index. It is built lazily and kept current by the cursor's own writes;
 // writes made by another cursor are noticed through the database's per-table
-// change counters and rebuild the view on next use; code writing with plain
-// SQL must call Database::touch for the tables it changed.
+// change counters and rebuild the view on next use. Database::exec keeps the
+// counters current itself; code writing through a prepared Statement must
+// call Database::touch for the tables it changed.
 
 #include "data/engine_error.h"
 #include "data/filter.h"
@@ -61,13 +62,15 @@ public:
     // program relies on (exclusive lock, durable commits). Throws EngineError
     // carrying the engine's text; SQLITE_NOTADB (26) when the key does not fit.
     void open(const QString &file, const QString &key);
-    // Opens a file without a key, as it is (used to read a plain file).
-    void openPlain(const QString &file);
+    // Opens a file without a key, as it is (used to read a plain file);
+    // read-only leaves the file exactly as it was.
+    void openPlain(const QString &file, bool readOnly = false);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     QString fileName() const { return m_file; }
     sqlite3 *handle() const { return m_db; }
 
+    // Runs plain SQL; when it changed rows, every table counts as changed.
     void exec(const QString &sql);
     Statement prepare(const QString &sql);
     qint64 lastInsertRowId() const;
@@ -92,7 +95,7 @@ public:
     void check(int rc) const;
 
 private:
-    void openHandle(const QString &file);
+    void openHandle(const QString &file, bool readOnly);
     void finalizeAll();
 
     sqlite3 *m_db = nullptr;
@@ -195,7 +198,8 @@ public:
     // The stored form of a field (null, integer, double or text), for copying
     // a row exactly; setValue takes what value() gave.
     QVariant value(int pos) { return storedValue(pos); }
-    void setValue(int pos, const QVariant &stored) { setStored(pos, stored); }
+    // It is checked like every other write: amounts and widths.
+    void setValue(int pos, const QVariant &stored);
 
     // Forget the view and the current record buffer (after plain-SQL writes
     // or a rollback); the cursor keeps its current row where it can.
@@ -214,6 +218,11 @@ private:
     QString orderBy() const;
     QVariant storedValue(int pos);
     void setStored(int pos, const QVariant &v);
+    // Refuse, with a message naming the field, what the field cannot hold:
+    // an amount out of its range or not finite, a text wider than the field
+    // (counted in characters) or not valid Unicode. Nothing is written then.
+    void checkNumber(int pos, double value, const QString &shown) const;
+    void checkText(int pos, const QString &value) const;
     QString displayText(int pos, const QVariant &v) const;
 
     Database &m_db;

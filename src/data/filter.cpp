@@ -1,5 +1,7 @@
 #include "data/filter.h"
 
+#include "data/currency.h"
+
 #include <QDate>
 #include <QRegularExpression>
 #include <cmath>
@@ -186,9 +188,13 @@ private:
             const double d = v.text.trimmed().toDouble(&ok);
             if (!ok || !std::isfinite(d))
                 throw FilterSyntaxError{QStringLiteral("'%1' is not a number").arg(v.text), v.pos};
-            if (f.type == FieldType::Currency)
-                binds.emplace_back(currencyToStorage(d));
-            else
+            if (f.type == FieldType::Currency) {
+                // An amount no field can hold matches no row.
+                const auto units = currencyUnits(d);
+                if (!units)
+                    return QStringLiteral("0");
+                binds.emplace_back(*units);
+            } else
                 binds.emplace_back(d);
             return col + QStringLiteral(" = ?");
         }
@@ -249,7 +255,10 @@ QString foldCase(const QString &s)
 
 qint64 currencyToStorage(double amount)
 {
-    return std::llround(amount * 10000.0);
+    const auto units = currencyUnits(amount);
+    if (!units)
+        throw EngineError(QStringLiteral("The amount %1 is out of range.").arg(QString::number(amount, 'g', 17)));
+    return *units;
 }
 
 double currencyFromStorage(qint64 stored)

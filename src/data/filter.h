@@ -34,7 +34,8 @@ QString filterText(const QString &value);
 // The lower-case form used by Lower(...) in filters and by the name indexes.
 QString foldCase(const QString &s);
 
-// Storage conversions shared with the cursor.
+// Storage conversions shared with the cursor. An amount outside the range
+// of a currency field throws EngineError rather than wrap.
 qint64 currencyToStorage(double amount);
 double currencyFromStorage(qint64 stored);
 // Accepts MM/dd/yy, MM/dd/yyyy (one-digit month or day too) and yyyy-MM-dd;

@@ -562,7 +562,74 @@ TEST_F(SectionTotals, RecalcAllComputesEveryFigureOfTheStatement)
     }
 }
 
+struct OverflowCase {
+    const char *label;
+    std::function<void()> recalc;
+    Table *table;
+    std::vector<Fields> rows;
+    Fields statement;  // stored figures before the run
+    QString named;     // the figure the refusal names
+};
+
+std::vector<OverflowCase> overflowCases()
+{
+    const QString big = "890000000000000";  // each in range, their sum is not
+    return {
+        {"two large cash rows", RecalcCash, dm1->tblCash, {{{"Balance", big}}, {{"Balance", big}}}, {}, "CashOnHand"},
+        {"percent owned of 999", RecalcRealEstate, dm1->tblRealEstate,
+         {{{"Description", "A"}, {"PercentOwned", "50"}, {"MarketValue", "1000"}},
+          {{"Description", "B"}, {"PercentOwned", "999"}, {"MarketValue", "900000000000000"}}},
+         {}, "TMarketValue"},
+        {"monthly payment times 12", RecalcAutos, dm1->tblAuto, {{{"MonthlyPayment", "800000000000000"}}}, {},
+         "AutoPayments"},
+        {"total assets", RecalcPersonalAssets, dm1->tblPersonalAssets, {{{"Value", big}}},
+         {{"CashOnHand", big}, {"PersonalAssets", "5"}}, "TotalAssets"},
+        {"net worth", RecalcBankNotes, dm1->tblBank, {{{"Amount", "-" + big}}},
+         {{"TotalAssets", big}, {"BankLiability", "7"}}, "NetWorth"},
+        {"annual income", RecalcIncome, dm1->tblIncomes,
+         {{{"Type", "Bonuses and Commissions"}, {"Amount", big}}, {{"Type", "Bonuses and Commissions"}, {"Amount", big}}},
+         {{"IncomeTotal", "3"}}, "IncomeTotal"},
+    };
+}
+
 }  // namespace
+
+// A figure too large to store stops the whole recalculation before anything
+// is written, the schedule's own rows included, with a message that says
+// which figure it is.
+TEST_F(SectionTotals, FigureTooLargeToStoreRefusesTheRecalculationAndWritesNothing)
+{
+    const auto everything = [this] {
+        QString out;
+        for (const auto &t : allTables()) {
+            Statement st = dm1->db().prepare(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(t.name));
+            while (st.step())
+                for (int i = 0; i < st.columnCount(); ++i)
+                    out += st.column(i).toString() + QLatin1Char('|');
+        }
+        return out;
+    };
+    for (const OverflowCase &c : overflowCases()) {
+        SCOPED_TRACE(c.label);
+        newStatements();
+        for (const Fields &row : c.rows)
+            add(c.table, stmt, row);
+        narrow(stmt);
+        setStatement(c.statement);
+        const QString before = everything();
+        try {
+            c.recalc();
+            ADD_FAILURE() << "recalculated";
+        } catch (const EngineError &e) {
+            EXPECT_TRUE(e.text().startsWith("The statement cannot be recalculated: ")) << e.text().toStdString();
+            EXPECT_TRUE(e.text().contains(c.named)) << e.text().toStdString();
+            EXPECT_TRUE(e.text().contains("922,337,203,685,477.00")) << e.text().toStdString();
+        }
+        EXPECT_EQ(everything(), before);
+        EXPECT_EQ(dm1->tblNettora->state(), RecordState::Browse);
+        EXPECT_EQ(c.table->state(), RecordState::Browse);
+    }
+}
 
 TEST_F(SectionTotals, NoStatementInViewIsAnErrorNotANewBlankRow)
 {

@@ -252,6 +252,29 @@ TEST_F(Routines, DeleteClientWithoutStatementsAndTheRefusals)
     EXPECT_EQ(m_dialogs->texts().last(), "There is no \"Client\" selected to delete.");
 }
 
+// A client whose statements are all gone still takes its schedule rows along.
+TEST_F(Routines, DeleteClientWithoutStatementsTakesItsScheduleRows)
+{
+    seed();
+    dm1->db().exec(QStringLiteral("DELETE FROM \"Nettora\" WHERE \"ClientId\" = '%1'").arg(c2));
+    addRow(dm1->tblNotes, c2, s3, {{"Description", "Left behind"}});
+    ClearAllFilters();
+    dm1->tblClient->setIndexName("LF");
+    dm1->tblClient->last();  // Baker, Bob
+    ASSERT_EQ(dm1->tblClient->asString("Id"), id(c2));
+    m_dialogs->answerWarnings({true});
+
+    DeleteClientWithStatements();
+
+    EXPECT_EQ(m_dialogs->texts().last(), "The \"Client\" was successfully deleted.");
+    EXPECT_EQ(countRows("Client"), 1);
+    for (const auto &t : allTables())
+        if (t.schedule)
+            EXPECT_EQ(countRows(t.name, QStringLiteral("ClientId = '%1'").arg(c2)), 0) << t.name.toStdString();
+    EXPECT_EQ(countRows("Cash", QStringLiteral("ClientId = '%1'").arg(c1)), 4);
+    EXPECT_EQ(countRows("Nettora"), 2);
+}
+
 TEST_F(Routines, FailedClientDeletionChangesNothing)
 {
     seed();

@@ -2,6 +2,12 @@
 // rules and field access.
 #include "support/testsupport.h"
 
+#include "data/currency.h"
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
 using namespace nettora;
 using namespace nettora::test;
 
@@ -213,7 +219,7 @@ TEST_F(Cursor, FieldAccessByNameAndPositionWithStoredForms)
     Table *t = dm1->tblRealEstate;
     t->append();
     t->setAsString("ClientId", "1");
-    t->setAsString(t->fieldIndex("Description"), QString(40, QLatin1Char('x')));  // width 35
+    t->setAsString(t->fieldIndex("Description"), QString(35, QLatin1Char('x')));  // the full width
     t->setAsFloat("MarketValue", 1234.56789);
     t->setAsString("CurrentBalance", "-250");
     t->setAsFloat("PercentOwned", 100.0 / 3);
@@ -260,4 +266,124 @@ TEST_F(Cursor, AnotherCursorsWritesAreSeen)
     other.post();
     cash()->first();
     EXPECT_EQ(cash()->asString("RegisteredName"), "b");
+}
+
+// Plain SQL through the database changes what every cursor shows, without
+// the caller naming the tables it changed.
+TEST_F(Cursor, PlainSqlWritesAreSeenByTheCursors)
+{
+    addCash("a", "1");
+    Table *t = cash();
+    t->first();
+    ASSERT_EQ(t->recordCount(), 1);
+    dm1->db().exec(QStringLiteral("INSERT INTO \"Cash\" (\"RegisteredName\") VALUES ('b')"));
+    EXPECT_EQ(t->recordCount(), 2);
+    dm1->db().exec(QStringLiteral("UPDATE \"Cash\" SET \"RegisteredName\" = 'c' WHERE \"RegisteredName\" = 'a'"));
+    t->first();
+    EXPECT_EQ(t->asString("RegisteredName"), "c");
+    dm1->db().exec(QStringLiteral("DELETE FROM \"Cash\""));
+    EXPECT_TRUE(t->isEmpty());
+}
+
+namespace {
+
+enum class Write { String, Float, Integer, Stored };
+
+struct WriteCase {
+    const char *label;
+    const char *table, *field;
+    QString old;       // the field's value before the write
+    Write how;
+    QVariant value;
+    bool refused;
+    QString stored;    // what the field reads afterwards when accepted
+    QString mentions = {};  // more the refusal must say, beyond the table and field
+};
+
+QString emoji(int n)
+{
+    QString s;
+    for (int i = 0; i < n; ++i)
+        s += QString::fromUtf8("\xF0\x9F\x98\x80");  // one character, two UTF-16 units
+    return s;
+}
+
+std::vector<WriteCase> writeCases()
+{
+    const QString lone = QString(QChar(0xD83D)) + QStringLiteral("abc");
+    const qint64 maxUnits = std::numeric_limits<qint64>::max();
+    return {
+        // Amounts: the stored count of 1/10,000 dollar must not wrap.
+        {"typed amount of 20 digits", "Cash", "Balance", "12.5", Write::String, QStringLiteral("99999999999999999999"), true, {},
+         "99999999999999999999"},
+        {"amount just past the largest", "Cash", "Balance", "12.5", Write::Float, 922337203685478.0, true, {}},
+        {"large negative amount", "Cash", "Balance", "12.5", Write::Float, -1e16, true, {}},
+        {"amount not a number", "Cash", "Balance", "12.5", Write::Float, std::nan(""), true, {}},
+        {"integer amount", "Cash", "Balance", "12.5", Write::Integer, maxUnits, true, {}},
+        {"stored count past the largest", "Nettora", "NetWorth", "12.5", Write::Stored, maxUnits, true, {}},
+        {"largest amount", "Cash", "Balance", "12.5", Write::Float, MaxCurrency, false, "922337203685477"},
+        {"smallest amount", "Cash", "Balance", "12.5", Write::String, "-922337203685477", false, "-922337203685477"},
+        // Floats and the two percent fields.
+        {"percent over 999", "RealEstate", "PercentOwned", "50", Write::String, "1000", true, {}},
+        {"percent under -99", "RealEstate", "PercentLiability", "50", Write::Float, -100.0, true, {}},
+        {"percent of 999", "RealEstate", "PercentOwned", "50", Write::String, "999", false, "999"},
+        {"huge year", "RealEstate", "YearAcquired", "1999", Write::Float, 1e300, true, {}},
+        {"stored infinite shares", "Investments", "Shares", "10", Write::Stored, qInf(), true, {}},
+        // Texts: refused, never cut; widths count characters.
+        {"description one too long", "Nettora", "Description", "Annual", Write::String, QString(31, QLatin1Char('d')), true, {},
+         "is 31 characters long; the field holds at most 30."},
+        {"account number one too long", "Cash", "AccountNumber", "12", Write::String, QString(21, QLatin1Char('7')), true, {}},
+        {"state of three letters", "User", "State", "TX", Write::String, "TXX", true, {}},
+        {"year as a five-digit number", "Auto", "Year", "2020", Write::Float, 12345.0, true, {}},
+        {"copied text too long", "Taxes", "Description", "Tax", Write::Stored, QString(51, QLatin1Char('t')), true, {}},
+        {"31 emoji in a width of 30", "Nettora", "Description", "Annual", Write::String, emoji(31), true, {},
+         "is 31 characters long"},
+        {"30 emoji in a width of 30", "Nettora", "Description", "Annual", Write::String, emoji(30), false, emoji(30)},
+        {"lone surrogate", "Nettora", "Description", "Annual", Write::String, lone, true, {}, "not valid Unicode"},
+        {"lone surrogate in a memo", "Notes", "Details", "Note", Write::String, lone, true, {}},
+    };
+}
+
+void write(Table *t, int pos, Write how, const QVariant &v)
+{
+    switch (how) {
+    case Write::String: t->setAsString(pos, v.toString()); break;
+    case Write::Float: t->setAsFloat(pos, v.toDouble()); break;
+    case Write::Integer: t->setAsInteger(t->fieldName(pos), v.toLongLong()); break;
+    case Write::Stored: t->setValue(pos, v); break;
+    }
+}
+
+}  // namespace
+
+// Every write is checked against what the field holds; a refused one names
+// the table and the field and leaves the row as it was.
+TEST_F(Cursor, WritesTheFieldCannotHoldAreRefusedAndTheRowKeepsItsValue)
+{
+    for (const WriteCase &c : writeCases()) {
+        SCOPED_TRACE(c.label);
+        Table *t = dm1->table(QString::fromLatin1(c.table));
+        ASSERT_NE(t, nullptr);
+        const int pos = t->fieldIndex(QString::fromLatin1(c.field));
+        t->setFiltered(false);
+        t->setIndexName(QString());
+        t->append();
+        t->setAsString(pos, c.old);
+        t->post();
+        t->last();
+        t->edit();
+        try {
+            write(t, pos, c.how, c.value);
+            EXPECT_FALSE(c.refused) << "accepted";
+        } catch (const EngineError &e) {
+            EXPECT_TRUE(c.refused) << e.text().toStdString();
+            EXPECT_TRUE(e.text().contains(QString::fromLatin1(c.field)) && e.text().contains(t->tableName())
+                        && e.text().contains(c.mentions))
+                << e.text().toStdString();
+        }
+        EXPECT_EQ(t->asString(pos), c.refused ? c.old : c.stored);  // the row buffer
+        t->post();
+        t->last();
+        EXPECT_EQ(t->asString(pos), c.refused ? c.old : c.stored);  // the file
+    }
 }

@@ -2,9 +2,17 @@
 // that encrypts a plain file, exclusive use and unusable directories.
 #include "support/testsupport.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+#include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace nettora;
 using namespace nettora::test;
@@ -153,4 +161,180 @@ TEST_F(Startup, DamagedDataFileIsReportedAndLeftAlone)
     QFile g(dbFile());
     g.open(QIODevice::ReadOnly);
     EXPECT_EQ(g.readAll(), junk);
+}
+
+namespace {
+
+// What stands under a name, exactly enough to see any change: its kind, a
+// link's target, a file's mode and content.
+QString describe(const QString &path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return QStringLiteral("nothing");
+    if (S_ISLNK(st.st_mode))
+        return QStringLiteral("link to ") + QFile::symLinkTarget(path);
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("folder");
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("special file");
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return QStringLiteral("file %1 %2").arg(st.st_mode, 0, 8).arg(
+        QString::fromLatin1(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex()));
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(content);
+}
+
+// A plain database of the program's own layout, as an older installation
+// left it.
+void makePlainDataFile(const QString &file)
+{
+    Database plain;
+    plain.openPlain(file);
+    for (const QString &sql : schemaSql())
+        plain.exec(sql);
+    plain.exec("INSERT INTO \"User\" DEFAULT VALUES");
+    plain.exec("INSERT INTO \"Client\" (\"FirstName\", \"LastName\") VALUES ('Kept', 'Safe')");
+}
+
+struct DirCase {
+    const char *label;
+    bool seeded;  // a data file holding the client "Kept Safe" is there first
+    std::function<void(const QString &dir, const QString &dbFile)> arrange;
+    QString refusal;  // empty: the program starts and finds its data
+};
+
+std::vector<DirCase> dirCases()
+{
+    return {
+        {"empty lock file", true,
+         [](const QString &dir, const QString &) { writeFile(dir + "/nettora.lock", QByteArray()); }, {}},
+        {"lock file naming a running process", true,
+         [](const QString &dir, const QString &) { writeFile(dir + "/nettora.lock", "1\nnettora\nlocalhost\n"); }, {}},
+        {"garbage lock file", true,
+         [](const QString &dir, const QString &) { writeFile(dir + "/nettora.lock", QByteArray("\xff\x00\x13garbage", 10)); },
+         {}},
+        {"link to a plain data file on another drive", false,
+         [](const QString &dir, const QString &db) {
+             QDir().mkpath(dir + "/drive");
+             makePlainDataFile(dir + "/drive/nettora.db");
+             ASSERT_TRUE(QFile::link(dir + "/drive/nettora.db", db));
+         },
+         {}},
+        {"plain database of another program", false,
+         [](const QString &, const QString &db) {
+             Database other;
+             other.openPlain(db);
+             other.exec("CREATE TABLE \"Notes\" (\"Title\" TEXT, \"Body\" TEXT)");
+             other.exec("INSERT INTO \"Notes\" VALUES ('shopping', 'milk')");
+         },
+         "does not hold Nettora's tables"},
+        {"dangling link", false,
+         [](const QString &dir, const QString &db) { ASSERT_TRUE(QFile::link(dir + "/unmounted/nettora.db", db)); },
+         "is a link to"},
+        {"folder in place of the file", false,
+         [](const QString &, const QString &db) { ASSERT_TRUE(QDir().mkdir(db)); }, "is a folder"},
+        {"named pipe in place of the file", false,
+         [](const QString &, const QString &db) { ASSERT_EQ(::mkfifo(QFile::encodeName(db).constData(), 0600), 0); },
+         "is not a regular file"},
+        {"empty data file", false, [](const QString &, const QString &db) { writeFile(db, QByteArray()); }, "is empty"},
+        {"read-only data file", true,
+         [](const QString &, const QString &db) {
+             ASSERT_TRUE(QFile::setPermissions(db, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+         },
+         "is read-only"},
+    };
+}
+
+}  // namespace
+
+// Whatever stands where the data file belongs is either used as the data
+// file or reported by name and left exactly as it was; what a lock file
+// holds never keeps anyone out.
+TEST(DataDirectory, WhatStandsInPlaceOfTheDataFile)
+{
+    for (const DirCase &c : dirCases()) {
+        SCOPED_TRACE(c.label);
+        QTemporaryDir tmp;
+        const QString dir = tmp.path();
+        const QString db = dir + "/nettora.db";
+        if (c.seeded) {
+            Tdm1 first;
+            first.ConnectDb(dir);
+            first.tblClient->append();
+            first.tblClient->setAsString("FirstName", "Kept");
+            first.tblClient->setAsString("LastName", "Safe");
+            first.tblClient->post();
+        }
+        c.arrange(dir, db);
+        const QString before = describe(db);
+        const QStringList entries = QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+
+        Tdm1 m;
+        try {
+            m.ConnectDb(dir);
+            EXPECT_TRUE(c.refusal.isEmpty()) << "started";
+            m.tblClient->first();
+            EXPECT_EQ(m.tblClient->asString("LastName"), "Safe");
+        } catch (const EngineError &e) {
+            EXPECT_FALSE(c.refusal.isEmpty()) << e.text().toStdString();
+            EXPECT_TRUE(e.text().contains("\"" + db + "\"") && e.text().contains(c.refusal)) << e.text().toStdString();
+        }
+        if (!c.refusal.isEmpty()) {
+            EXPECT_EQ(describe(db), before);
+            QStringList after = QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+            after.removeAll("nettora.lock");
+            QStringList expected = entries;
+            expected.removeAll("nettora.lock");
+            EXPECT_EQ(after, expected);  // no new database beside it or where a link points
+            EXPECT_FALSE(QFileInfo::exists(dir + "/unmounted"));
+        } else if (before.startsWith("link to")) {
+            EXPECT_EQ(describe(db), before);  // the link stays, the file it points to is encrypted
+            EXPECT_NE(header(db), QByteArray("SQLite format 3\0", 16));
+        }
+        QFile::setPermissions(db, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+}
+
+// The lock belongs to the process holding it: another process's lock keeps
+// this copy out, and ends with that process.
+TEST(DataDirectory, LockHeldByAnotherProcessEndsWithIt)
+{
+    const QString flock = QStandardPaths::findExecutable(QStringLiteral("flock"));
+    if (flock.isEmpty())
+        GTEST_SKIP() << "no flock command";
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    {
+        Tdm1 first;
+        first.ConnectDb(dir);
+    }
+    QProcess holder;
+    // -o: the command does not inherit the lock; flock holds it until cat
+    // ends with its input.
+    holder.start(flock, {QStringLiteral("-o"), dir + "/nettora.lock", QStringLiteral("-c"), QStringLiteral("echo held; exec cat")});
+    ASSERT_TRUE(holder.waitForStarted());
+    ASSERT_TRUE(holder.waitForReadyRead(10000));
+    ASSERT_EQ(holder.readAllStandardOutput(), "held\n");
+    {
+        Tdm1 second;
+        try {
+            second.ConnectDb(dir);
+            ADD_FAILURE() << "connected while another process holds the lock";
+        } catch (const EngineError &e) {
+            EXPECT_EQ(e.text(), QStringLiteral("The data directory \"%1\" is in use by another running copy of "
+                                               "Nettora. Close it and try again.").arg(dir));
+        }
+    }
+    holder.closeWriteChannel();
+    ASSERT_TRUE(holder.waitForFinished(10000));
+    Tdm1 third;
+    third.ConnectDb(dir);
+    EXPECT_TRUE(third.tblClient->active());
 }

@@ -297,7 +297,7 @@ TEST_F(FormsTest, LegalAnswersAreYesOrNoWithExplanationsOnlyForYes)
 
     // A long explanation wraps and pushes the questions after it down.
     const double gapBefore = p.find(kQuestions[6])->baseline - p.find(kQuestions[5])->baseline;
-    setLegal({{"JudgementExplanation", QStringLiteral("Settled. ").repeated(40).trimmed()}});
+    setLegal({{"JudgementExplanation", QStringLiteral("Settled. ").repeated(33).trimmed()}});  // within the width of 300
     const CapturedPage longer = form(PageKind::LegalInformation).at(0);
     EXPECT_GT(longer.find(kQuestions[6])->baseline - longer.find(kQuestions[5])->baseline, gapBefore + 10);
 
