@@ -121,9 +121,12 @@ TEST_F(Editors, AmountsOutsideTheirFieldAreRefusedNamingTheBox)
         int page;
         const char *editor, *typed, *bound;
         QString message;
+        // The largest market value leaves no room for the later rows' share
+        // of the real-estate total: it is deleted once it was taken.
+        bool deleteAfter = false;
     } cases[] = {
         {3, "d3_7", "99999999999999999999", "922,337,203,685,477",
-         QStringLiteral("The amount in Market Value must lie between ") + money},
+         QStringLiteral("The amount in Market Value must lie between ") + money, true},
         {1, "d1_5", "-922,337,203,685,478", "-922337203685477",
          QStringLiteral("The amount in Current Balance must lie between ") + money},
         {5, "d5_4", "$922,337,203,685,477.50", "$922,337,203,685,477.00",
@@ -159,6 +162,12 @@ TEST_F(Editors, AmountsOutsideTheirFieldAreRefusedNamingTheBox)
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
         EXPECT_EQ(EntryMode, "Open");
         EXPECT_EQ(countRows(p->description().table), rows + 1);
+        if (c.deleteAfter) {
+            m_dialogs->answerWarnings({true});
+            click(p->bDelete);
+            EXPECT_EQ(countRows(p->description().table), rows);
+            m_dialogs->clear();
+        }
     }
     EXPECT_DOUBLE_EQ(dm1->tblNettora->asFloat("CashOnHand"), -MaxCurrency);
     EXPECT_EQ(window->page(1)->lblTotal->text(), "Total: -$922,337,203,685,477.00");
