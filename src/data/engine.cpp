@@ -359,15 +359,27 @@ void Database::rollback()
     if (m_depth <= 0)
         return;
     --m_depth;
+    // Whatever the engine answers below, no cursor may go on showing rows
+    // that the rollback took away.
+    struct ForgetViews {
+        Database *db;
+        ~ForgetViews()
+        {
+            db->touchAll();
+            for (Table *t : db->m_tables)
+                t->invalidate();
+        }
+    } forget{this};
+    // On a full disk or an I/O error the engine has already rolled the whole
+    // transaction back by itself: there is nothing left to undo.
+    if (sqlite3_get_autocommit(m_db))
+        return;
     if (m_depth == 0) {
         exec(QStringLiteral("ROLLBACK"));
     } else {
         exec(QStringLiteral("ROLLBACK TO nt_%1").arg(m_depth));
         exec(QStringLiteral("RELEASE nt_%1").arg(m_depth));
     }
-    touchAll();
-    for (Table *t : m_tables)
-        t->invalidate();
 }
 
 void Database::touch(const QString &table)

@@ -285,6 +285,31 @@ TEST_F(Cursor, PlainSqlWritesAreSeenByTheCursors)
     EXPECT_TRUE(t->isEmpty());
 }
 
+// A full disk makes the engine roll the transaction back by itself; the
+// cursors must then show the rows as they were before it began.
+TEST_F(Cursor, RowsOfATransactionTheEngineRolledBackLeaveTheView)
+{
+    addCash("kept", "1");
+    Table *t = cash();
+    ASSERT_EQ(t->recordCount(), 1);
+    Statement pages = dm1->db().prepare(QStringLiteral("PRAGMA page_count"));
+    ASSERT_TRUE(pages.step());
+    dm1->db().exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages.columnInt(0) + 2));
+    bool refused = false;
+    try {
+        Transaction tx(dm1->db());
+        for (int i = 0; i < 2000; ++i)
+            addCash(QStringLiteral("row %1 ").arg(i) + QString(40, QLatin1Char('x')), "1");
+        tx.commit();
+    } catch (const EngineError &) {
+        refused = true;
+    }
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(dm1->db().transactionDepth(), 0);
+    EXPECT_EQ(names(t), QStringList{"kept"});
+    EXPECT_EQ(t->recordCount(), 1);
+}
+
 namespace {
 
 enum class Write { String, Float, Integer, Stored };
