@@ -1,9 +1,9 @@
 #include "app/about.h"
 
-#include "app/artwork.h"
-#include "app/dialogs.h"
-#include "app/frame.h"
-#include "app/vendor.h"
+#include "kit/artwork.h"
+#include "kit/dialogs.h"
+#include "kit/frame.h"
+#include "kit/vendor.h"
 #include "data/db_functions.h"
 
 #include <QLabel>

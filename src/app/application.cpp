@@ -1,6 +1,6 @@
 #include "app/application.h"
 
-#include "app/artwork.h"
+#include "kit/artwork.h"
 
 #include <QApplication>
 

@@ -1,10 +1,9 @@
 #include "app/fsmain.h"
 
-#include "app/btn_functions.h"
-#include "app/dialogs.h"
-#include "app/home.h"
-#include "app/money.h"
-#include "app/pagetext.h"
+#include "kit/btn_functions.h"
+#include "kit/dialogs.h"
+#include "kit/money.h"
+#include "kit/pagetext.h"
 #include "calc/section_totals.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
@@ -557,10 +556,7 @@ void TfrmFSMain::TeButton1Click()
 void TfrmFSMain::showHome()
 {
     releaseRow();
-    if (frmMain) {
-        frmMain->show();
-        frmMain->mButtons();
-    }
+    ShowHomeWindow();
     close();
 }
 

@@ -10,9 +10,9 @@
 // closing) cancels it first, because the engine posts a pending row on any
 // move.
 
-#include "app/databinding.h"
-#include "app/dbgrid.h"
-#include "app/frame.h"
+#include "kit/databinding.h"
+#include "kit/dbgrid.h"
+#include "kit/frame.h"
 
 #include <QLineEdit>
 #include <QPushButton>

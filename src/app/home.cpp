@@ -1,8 +1,8 @@
 #include "app/home.h"
 
-#include "app/artwork.h"
-#include "app/btn_functions.h"
-#include "app/dialogs.h"
+#include "kit/artwork.h"
+#include "kit/btn_functions.h"
+#include "kit/dialogs.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "data/globals.h"
@@ -42,6 +42,7 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
 {
     setObjectName(QStringLiteral("TfrmMain"));
     frmMain = this;
+    setHomeWindow(this);
     // The home window stays for the whole run; others come and go.
     setAttribute(Qt::WA_DeleteOnClose, false);
 

@@ -2,7 +2,7 @@
 // The home window: seven action tiles from which every piece of work starts,
 // the left menu with EXIT, and the one-shot login check after start-up.
 
-#include "app/frame.h"
+#include "kit/frame.h"
 
 #include <QTimer>
 #include <vector>

@@ -1,7 +1,7 @@
 // Program entry: the title, the data directory and its start-up pass, then
 // the home window, which asks for the login once the event loop runs.
 #include "app/application.h"
-#include "app/dialogs.h"
+#include "kit/dialogs.h"
 #include "app/home.h"
 #include "app/windows.h"
 #include "data/datamodule.h"

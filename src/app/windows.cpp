@@ -1,11 +1,15 @@
 #include "app/windows.h"
 
-#include "app/btn_functions.h"
+#include "kit/btn_functions.h"
+#include "app/about.h"
 #include "app/fsmain.h"
 #include "clients/client.h"
 #include "clients/clientadd.h"
 #include "entry/assets.h"
 #include "reports/preview.h"
+#include "settings/security.h"
+
+#include <QApplication>
 
 namespace nettora {
 
@@ -13,7 +17,14 @@ void registerAllWindows()
 {
     // One line per window: registerWindowFactory("TfrmX", [] { return new TfrmX; });
     registerWindowFactory(QStringLiteral("TfrmClient"), [] { return new TfrmClient; });
-    registerWindowFactory(QStringLiteral("TfrmFSMain"), [] { return new TfrmFSMain; });
+    registerWindowFactory(QStringLiteral("TfrmFSMain"), [] {
+        auto *workspace = new TfrmFSMain;
+        workspace->show();
+        workspace->openForMode();  // needs the shown window
+        return workspace;
+    });
+    registerWindowFactory(QStringLiteral("TfrmSecurity"), [] { return new TfrmSecurity; });
+    registerWindowFactory(QStringLiteral("TfrmAbout"), [] { return new TfrmAbout(QApplication::activeWindow()); });
     registerWindowFactory(QStringLiteral("TfrmClientAdd"), [] { return new TfrmClientAdd; });
     registerWindowFactory(QStringLiteral("TfrmAssets"), [] { return new TfrmAssets; });
     registerStatementPreview(reports::showStatementPreview);

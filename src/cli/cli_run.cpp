@@ -2,7 +2,7 @@
 #include "cli/cli_pdf.h"
 #include "cli/cli_text.h"
 
-#include "app/dialogs.h"
+#include "kit/dialogs.h"
 #include "data/datamodule.h"
 #include "data/output_file.h"
 

@@ -1,10 +1,8 @@
 #include "clients/client.h"
 
-#include "app/btn_functions.h"
-#include "app/dialogs.h"
-#include "app/fsmain.h"
-#include "app/home.h"
-#include "app/pagetext.h"
+#include "kit/btn_functions.h"
+#include "kit/dialogs.h"
+#include "kit/pagetext.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "data/filter.h"
@@ -209,10 +207,17 @@ void TfrmClient::deleteChosenClient()
 {
     Table *clients = dm1->tblClient;
     const Bookmark chosen = clients->bookmark();
-    try {
-        DeleteClientWithStatements();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
+    if (!dialogs().warning(ClientDeletionQuestion())) {
+        ClearAllFilters();  // No leaves every filter off, as a deletion does
+    } else {
+        try {
+            if (DeleteClientWithStatements())
+                dialogs().confirmation(QStringLiteral("The \"Client\" was successfully deleted."));
+            else
+                dialogs().confirmation(QStringLiteral("There is no \"Client\" selected to delete."));
+        } catch (const EngineError &e) {
+            dialogs().error(e.text());
+        }
     }
     // The routine leaves every filter off. The list shows what the search
     // box says: all remaining clients once the box is emptied after a
@@ -263,18 +268,13 @@ void TfrmClient::bDeleteClick()
 
 void TfrmClient::openWorkspace()
 {
-    auto *workspace = new TfrmFSMain;
-    workspace->show();
-    workspace->openForMode();
+    OpenStatementWorkspace();
     close();
 }
 
 void TfrmClient::showHome()
 {
-    if (frmMain) {
-        frmMain->show();
-        frmMain->mButtons();
-    }
+    ShowHomeWindow();
     close();
 }
 

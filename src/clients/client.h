@@ -4,8 +4,8 @@
 // last name, or on the first name on the delete page) and OK hands over, by
 // ClientWindowMode, to the statement workspace or to the client deletion.
 
-#include "app/dbgrid.h"
-#include "app/frame.h"
+#include "kit/dbgrid.h"
+#include "kit/frame.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 #include "clients/clientadd.h"
 
-#include "app/btn_functions.h"
-#include "app/dialogs.h"
+#include "kit/btn_functions.h"
+#include "kit/dialogs.h"
 #include "clients/client_fields.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"

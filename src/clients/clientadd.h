@@ -4,8 +4,8 @@
 // the reporting date and description of the current statement. Every
 // navigation saves the visible page first and goes on only when it passed.
 
-#include "app/databinding.h"
-#include "app/frame.h"
+#include "kit/databinding.h"
+#include "kit/frame.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,6 +1,5 @@
 #include "data/db_functions.h"
 
-#include "app/dialogs.h"
 #include "data/datamodule.h"
 #include "data/globals.h"
 
@@ -132,30 +131,25 @@ void DeleteStatement(const QString &clientId, const QString &statementId)
     tx.commit();
 }
 
-void DeleteClientWithStatements()
+QString ClientDeletionQuestion()
 {
     // The question names the client it is about, when the row has a name.
     const QString name = dm1->tblClient->asString("FullName2");
-    const QString question =
-        name.isEmpty()
-            ? QStringLiteral(
-                  "Are you sure you want to \"Delete\" this \"Client\" and  the associated \"Financial Statements\"?")
-            : QStringLiteral("Are you sure you want to \"Delete\" this \"Client\", %1, and  the associated "
-                             "\"Financial Statements\"?")
-                  .arg(name);
-    const QString deleted = QStringLiteral("The \"Client\" was successfully deleted.");
-    const QString noneSelected = QStringLiteral("There is no \"Client\" selected to delete.");
+    return name.isEmpty()
+               ? QStringLiteral(
+                     "Are you sure you want to \"Delete\" this \"Client\" and  the associated \"Financial Statements\"?")
+               : QStringLiteral("Are you sure you want to \"Delete\" this \"Client\", %1, and  the associated "
+                                "\"Financial Statements\"?")
+                     .arg(name);
+}
 
-    if (!dialogs().warning(question)) {
-        ClearAllFilters();
-        return;
-    }
+bool DeleteClientWithStatements()
+{
     Table *clients = dm1->tblClient;
     const QString c = clients->asString("Id");
     if (c.isEmpty()) {
         ClearAllFilters();
-        dialogs().confirmation(noneSelected);
-        return;
+        return false;
     }
     try {
         Transaction tx(dm1->db());
@@ -177,7 +171,7 @@ void DeleteClientWithStatements()
         throw;
     }
     ClearAllFilters();
-    dialogs().confirmation(deleted);
+    return true;
 }
 
 void CopyStatement()
@@ -258,25 +252,29 @@ void CopyStatement()
     tx.commit();
 }
 
-void CloseDatabase()
+bool CloseDatabase(QString *error)
 {
     try {
         dm1->ACon1.disconnect();
         for (Table *t : dm1->tables())
             t->close();
+        return true;
     } catch (const EngineError &) {
-        dialogs().error(kDirectoryInvalid);
+        if (error)
+            *error = kDirectoryInvalid;
+        return false;
     }
 }
 
-bool ReopenDatabase()
+bool ReopenDatabase(QString *error)
 {
     try {
         dm1->ACon1.connect(false);
         dm1->OpenNettoraTables();
         return true;
     } catch (const EngineError &) {
-        dialogs().error(kDirectoryInvalid);
+        if (error)
+            *error = kDirectoryInvalid;
         return false;
     }
 }

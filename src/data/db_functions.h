@@ -20,12 +20,17 @@ QString CurrentClientId();
 QString CurrentStatementId();
 QString PreparerDisplayName();
 void DeleteFilteredRows();
-void DeleteClientWithStatements();
+// The question the user answers before a client is deleted.
+QString ClientDeletionQuestion();
+// Deletes the current client with every statement and schedule row carrying
+// its id (the caller has asked ClientDeletionQuestion). False when no client
+// is current. Every filter is off afterwards.
+bool DeleteClientWithStatements();
 void CopyStatement();
-void CloseDatabase();
-// Returns false when the database could not be reopened (after the message);
-// the caller then ends the program.
-bool ReopenDatabase();
+// Both give "Error:  Directory is Invalid" in *error when they fail; after a
+// failed reopen the caller ends the program.
+bool CloseDatabase(QString *error = nullptr);
+bool ReopenDatabase(QString *error = nullptr);
 QString ProgramVersion();
 bool ShellOpen(const QString &target);
 // Replaces the desktop shell behind ShellOpen (tests record what would have

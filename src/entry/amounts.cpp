@@ -1,6 +1,6 @@
 #include "entry/amounts.h"
 
-#include "app/money.h"
+#include "kit/money.h"
 #include "data/currency.h"
 
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "entry/assets.h"
 
-#include "app/btn_functions.h"
+#include "kit/btn_functions.h"
 #include "calc/section_totals.h"
 #include "data/globals.h"
 #include "entry/amounts.h"

@@ -1,9 +1,9 @@
 #include "entry/entrypage.h"
 
-#include "app/btn_functions.h"
-#include "app/databinding.h"
-#include "app/dialogs.h"
-#include "app/money.h"
+#include "kit/btn_functions.h"
+#include "kit/databinding.h"
+#include "kit/dialogs.h"
+#include "kit/money.h"
 #include "data/currency.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"

@@ -5,8 +5,8 @@
 // the assets, liabilities and income windows is one EntryPage built from a
 // PageSpec: the pages are data, not code.
 
-#include "app/dbgrid.h"
-#include "app/hoverlabel.h"
+#include "kit/dbgrid.h"
+#include "kit/hoverlabel.h"
 
 #include <QComboBox>
 #include <QLabel>

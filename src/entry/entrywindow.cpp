@@ -1,7 +1,7 @@
 #include "entry/entrywindow.h"
 
-#include "app/btn_functions.h"
-#include "app/dialogs.h"
+#include "kit/btn_functions.h"
+#include "kit/dialogs.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "data/globals.h"

@@ -4,7 +4,7 @@
 // liabilities and income windows differ only in their page descriptions and
 // links.
 
-#include "app/frame.h"
+#include "kit/frame.h"
 #include "entry/entrypage.h"
 
 #include <vector>

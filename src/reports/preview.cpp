@@ -1,6 +1,6 @@
 #include "reports/preview.h"
 
-#include "app/dialogs.h"
+#include "kit/dialogs.h"
 #include "data/engine_error.h"
 #include "reports/engine/composite.h"
 #include "reports/engine/output.h"

@@ -1,9 +1,8 @@
 #include "settings/security.h"
 
-#include "app/btn_functions.h"
-#include "app/dialogs.h"
-#include "app/home.h"
-#include "app/vendor.h"
+#include "kit/btn_functions.h"
+#include "kit/dialogs.h"
+#include "kit/vendor.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "data/globals.h"
@@ -279,10 +278,7 @@ void TfrmSecurity::loginOk()
         }
     }
     LoginPending = QStringLiteral("N");
-    if (frmMain) {
-        frmMain->show();
-        frmMain->mButtons();
-    }
+    ShowHomeWindow();
     close();
 }
 
@@ -326,10 +322,7 @@ void TfrmSecurity::firstLoginOk()
     if (!savePassword(d4_1, d4_u, d4_2))
         return;
     LoginPending = QStringLiteral("N");
-    if (frmMain) {
-        frmMain->show();
-        frmMain->mButtons();
-    }
+    ShowHomeWindow();
     close();
 }
 
@@ -337,10 +330,7 @@ void TfrmSecurity::changeOk()
 {
     if (!savePassword(d1_1, d1_2, d1_3))
         return;
-    if (frmMain) {
-        frmMain->show();
-        frmMain->mButtons();
-    }
+    ShowHomeWindow();
     close();
 }
 
@@ -348,8 +338,8 @@ void TfrmSecurity::endProgram()
 {
     m_ending = true;
     close();
-    if (frmMain)
-        frmMain->close();
+    if (ScreenFrame *home = homeWindow())
+        home->close();
 }
 
 void TfrmSecurity::closeEvent(QCloseEvent *event)
@@ -357,8 +347,8 @@ void TfrmSecurity::closeEvent(QCloseEvent *event)
     // Leaving while the login is pending can only mean ending the program.
     if (LoginPending == QLatin1String("Y") && !m_ending) {
         m_ending = true;
-        if (frmMain)
-            frmMain->close();
+        if (ScreenFrame *home = homeWindow())
+            home->close();
     }
     ScreenFrame::closeEvent(event);
 }

@@ -2,7 +2,7 @@
 // The security window: the login asked at every start, the first user name
 // and password, and changing them later.
 
-#include "app/frame.h"
+#include "kit/frame.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -2,7 +2,7 @@
 #include "support/testsupport.h"
 
 #include "app/about.h"
-#include "app/btn_functions.h"
+#include "kit/btn_functions.h"
 #include "app/home.h"
 #include "data/db_functions.h"
 #include "data/globals.h"

@@ -1,7 +1,7 @@
 // Start-up login, first password and the change page, as real widgets.
 #include "support/testsupport.h"
 
-#include "app/btn_functions.h"
+#include "kit/btn_functions.h"
 #include "app/home.h"
 #include "data/globals.h"
 #include "settings/password.h"

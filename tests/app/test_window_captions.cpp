@@ -3,7 +3,7 @@
 #include "support/testsupport.h"
 
 #include "app/application.h"
-#include "app/btn_functions.h"
+#include "kit/btn_functions.h"
 #include "app/fsmain.h"
 #include "app/home.h"
 #include "app/windows.h"

@@ -3,10 +3,10 @@
 // over a real data directory.
 #include "support/testsupport.h"
 
-#include "app/btn_functions.h"
+#include "kit/btn_functions.h"
 #include "app/fsmain.h"
 #include "app/home.h"
-#include "app/money.h"
+#include "kit/money.h"
 #include "app/windows.h"
 #include "calc/section_totals.h"
 #include "clients/client_fields.h"

@@ -2,7 +2,7 @@
 // with everything it owns, as real widgets over a real data directory.
 #include "support/testsupport.h"
 
-#include "app/btn_functions.h"
+#include "kit/btn_functions.h"
 #include "app/fsmain.h"
 #include "app/home.h"
 #include "app/windows.h"

@@ -3,7 +3,7 @@
 // the other pages' saves, the links and the menu.
 #include "support/testsupport.h"
 
-#include "app/btn_functions.h"
+#include "kit/btn_functions.h"
 #include "app/windows.h"
 #include "clients/clientadd.h"
 #include "data/db_functions.h"

@@ -207,18 +207,13 @@ TEST_F(Routines, DeleteClientTakesEveryRowCarryingItsIdOrphansIncluded)
 {
     seed();
     addRow(dm1->tblIncomes, c1, 999, {{"Type", "All Other Income"}, {"Amount", "10"}});  // statement long gone
-    m_dialogs->answerWarnings({true});
     ClearAllFilters();
     dm1->tblClient->setIndexName("LF");
     dm1->tblClient->first();  // Able, Ann
-    DeleteClientWithStatements();
-
-    ASSERT_EQ(m_dialogs->shown().size(), 2u);
-    EXPECT_EQ(m_dialogs->shown()[0].kind, "warning");
-    EXPECT_EQ(m_dialogs->shown()[0].text,
+    EXPECT_EQ(ClientDeletionQuestion(),
               "Are you sure you want to \"Delete\" this \"Client\" and  the associated \"Financial Statements\"?");
-    EXPECT_EQ(m_dialogs->shown()[1].kind, "confirmation");
-    EXPECT_EQ(m_dialogs->shown()[1].text, "The \"Client\" was successfully deleted.");
+    EXPECT_TRUE(DeleteClientWithStatements());
+    EXPECT_TRUE(m_dialogs->shown().empty());
 
     EXPECT_EQ(countRows("Client"), 1);
     EXPECT_EQ(countRows("Nettora", QStringLiteral("ClientId = '%1'").arg(c1)), 0);
@@ -234,22 +229,14 @@ TEST_F(Routines, DeleteClientWithoutStatementsAndTheRefusals)
 {
     const qint64 lone = addClient("No", "Statements");
     ClearAllFilters();
-    dm1->tblClient->first();
-    m_dialogs->answerWarnings({false, true});
     FilterStatementTables(id(lone), QString());
-    DeleteClientWithStatements();  // No: nothing changes, filters off
-    EXPECT_EQ(countRows("Client"), 1);
-    EXPECT_FALSE(dm1->tblClient->filtered());
-    EXPECT_EQ(m_dialogs->shown().size(), 1u);
-
     dm1->tblClient->first();
-    DeleteClientWithStatements();
+    EXPECT_TRUE(DeleteClientWithStatements());
     EXPECT_EQ(countRows("Client"), 0);
-    EXPECT_EQ(m_dialogs->texts().last(), "The \"Client\" was successfully deleted.");
+    EXPECT_FALSE(dm1->tblClient->filtered());
 
-    m_dialogs->answerWarnings({true});
-    DeleteClientWithStatements();
-    EXPECT_EQ(m_dialogs->texts().last(), "There is no \"Client\" selected to delete.");
+    EXPECT_FALSE(DeleteClientWithStatements());  // none left to delete
+    EXPECT_FALSE(dm1->tblClient->filtered());
 }
 
 // A client whose statements are all gone still takes its schedule rows along.
@@ -262,11 +249,8 @@ TEST_F(Routines, DeleteClientWithoutStatementsTakesItsScheduleRows)
     dm1->tblClient->setIndexName("LF");
     dm1->tblClient->last();  // Baker, Bob
     ASSERT_EQ(dm1->tblClient->asString("Id"), id(c2));
-    m_dialogs->answerWarnings({true});
+    EXPECT_TRUE(DeleteClientWithStatements());
 
-    DeleteClientWithStatements();
-
-    EXPECT_EQ(m_dialogs->texts().last(), "The \"Client\" was successfully deleted.");
     EXPECT_EQ(countRows("Client"), 1);
     for (const auto &t : allTables())
         if (t.schedule)
@@ -280,7 +264,6 @@ TEST_F(Routines, FailedClientDeletionChangesNothing)
     seed();
     const QString before = dump();
     failOn("BEFORE DELETE", "Client");  // the very last step
-    m_dialogs->answerWarnings({true});
     dm1->tblClient->first();
     EXPECT_THROW(DeleteClientWithStatements(), EngineError);
     EXPECT_EQ(dump(), before);
@@ -301,8 +284,10 @@ TEST_F(Routines, CloseAndReopenTheDatabase)
     f.open(QIODevice::WriteOnly);
     f.write(QByteArray(4096, 'z'));
     f.close();
-    EXPECT_FALSE(ReopenDatabase());
-    EXPECT_EQ(m_dialogs->texts(), QStringList{"Error:  Directory is Invalid\n\r"});
+    QString error;
+    EXPECT_FALSE(ReopenDatabase(&error));
+    EXPECT_EQ(error, "Error:  Directory is Invalid\n\r");
+    EXPECT_TRUE(m_dialogs->shown().empty());
 
     // A file gone missing is not silently replaced by an empty database.
     QFile::remove(dataDir() + "/nettora.db");

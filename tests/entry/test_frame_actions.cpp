@@ -5,7 +5,7 @@
 // right totals. An action that leaves the window writes nothing anywhere.
 #include "support/testsupport.h"
 
-#include "app/btn_functions.h"
+#include "kit/btn_functions.h"
 #include "app/fsmain.h"
 #include "app/windows.h"
 #include "calc/section_totals.h"

@@ -4,7 +4,7 @@
 #include "pdf_tools.h"
 #include "statement_fixture.h"
 
-#include "app/money.h"
+#include "kit/money.h"
 #include "data/currency.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"

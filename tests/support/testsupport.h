@@ -2,7 +2,7 @@
 // Shared test fixtures: a fresh data directory with a connected data module
 // per test, and a dialog service whose answers the test scripts.
 
-#include "app/dialogs.h"
+#include "kit/dialogs.h"
 #include "data/datamodule.h"
 
 #include <QStringList>

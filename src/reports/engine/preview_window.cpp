@@ -1,6 +1,6 @@
 #include "reports/engine/preview_window.h"
 
-#include "app/dialogs.h"
+#include "kit/dialogs.h"
 #include "reports/engine/output.h"
 
 #include <QComboBox>

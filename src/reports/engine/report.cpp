@@ -1,6 +1,6 @@
 #include "reports/engine/report.h"
 
-#include "app/money.h"
+#include "kit/money.h"
 #include "data/engine.h"
 
 #include <algorithm>

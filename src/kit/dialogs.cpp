@@ -1,4 +1,4 @@
-#include "app/dialogs.h"
+#include "kit/dialogs.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,8 +1,8 @@
 // The list over a cursor and the bound editors that every window uses.
 #include "support/testsupport.h"
 
-#include "app/databinding.h"
-#include "app/dbgrid.h"
+#include "kit/databinding.h"
+#include "kit/dbgrid.h"
 
 using namespace nettora;
 using namespace nettora::test;

@@ -1,4 +1,4 @@
-#include "app/artwork.h"
+#include "kit/artwork.h"
 
 #include <QFontDatabase>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "app/money.h"
+#include "kit/money.h"
 
 #include "data/currency.h"
 

@@ -3,7 +3,7 @@
 // whole, never cut on its way to the table.
 #include "support/testsupport.h"
 
-#include "app/databinding.h"
+#include "kit/databinding.h"
 
 #include <QTest>
 

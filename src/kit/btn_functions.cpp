@@ -1,14 +1,14 @@
-#include "app/btn_functions.h"
+#include "kit/btn_functions.h"
 
-#include "app/about.h"
-#include "app/dialogs.h"
-#include "app/home.h"
-#include "app/vendor.h"
 #include "data/db_functions.h"
 #include "data/globals.h"
-#include "settings/security.h"
+#include "kit/dialogs.h"
+#include "kit/frame.h"
+#include "kit/vendor.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QPointer>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -82,7 +82,7 @@ QWidget *OpenOptionsWindow()
 QWidget *OpenSecurityWindow()
 {
     ClearAllFilters();
-    return showWindow(new TfrmSecurity);
+    return openRegistered(QStringLiteral("TfrmSecurity"));
 }
 
 QWidget *OpenBackupWindow()
@@ -110,21 +110,45 @@ QWidget *OpenIncomeExpenseWindow(const QString &page)
 }
 
 QWidget *OpenBlankStatementWindow() { return openRegistered(QStringLiteral("TfrmPrintBlankStatement")); }
+QWidget *OpenStatementWorkspace() { return openRegistered(QStringLiteral("TfrmFSMain")); }
+
+namespace {
+QPointer<ScreenFrame> &home()
+{
+    static QPointer<ScreenFrame> h;
+    return h;
+}
+}  // namespace
+
+void setHomeWindow(ScreenFrame *w)
+{
+    home() = w;
+}
+
+ScreenFrame *homeWindow()
+{
+    return home().data();
+}
+
+void ShowHomeWindow()
+{
+    if (ScreenFrame *h = homeWindow()) {
+        h->show();
+        h->mButtons();
+    }
+}
 
 void GoHome()
 {
     ClearAllFilters();
-    if (frmMain) {
-        frmMain->show();
-        frmMain->mButtons();
-    }
+    ShowHomeWindow();
 }
 
 void ExitProgram()
 {
     ClearAllFilters();
-    if (frmMain)
-        frmMain->close();
+    if (ScreenFrame *h = homeWindow())
+        h->close();
 }
 
 void CheckForUpdate()
@@ -157,8 +181,12 @@ void OpenHelpFile()
 void ShowAboutWindow()
 {
     ClearAllFilters();
-    TfrmAbout about(QApplication::activeWindow());
-    about.exec();
+    const auto it = factories().constFind(QStringLiteral("TfrmAbout"));
+    if (it == factories().constEnd())
+        return;
+    std::unique_ptr<QWidget> about((*it)());
+    if (auto *dialog = qobject_cast<QDialog *>(about.get()))
+        dialog->exec();
 }
 
 void OpenAffiliatePage()

@@ -1,4 +1,4 @@
-#include "app/pagetext.h"
+#include "kit/pagetext.h"
 
 namespace nettora::pagetext {
 

@@ -1,4 +1,4 @@
-#include "app/dbgrid.h"
+#include "kit/dbgrid.h"
 
 #include <QHeaderView>
 

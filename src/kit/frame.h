@@ -4,7 +4,7 @@
 // and highlight rules on all of them. Windows derive from ScreenFrame, add
 // their side links and pages, and override menuAction for their deviations.
 
-#include "app/hoverlabel.h"
+#include "kit/hoverlabel.h"
 
 #include <QStackedWidget>
 #include <QWidget>

@@ -3,7 +3,7 @@
 // a field holds.
 #include "support/testsupport.h"
 
-#include "app/money.h"
+#include "kit/money.h"
 #include "data/currency.h"
 
 using namespace nettora;

@@ -1,4 +1,4 @@
-#include "app/databinding.h"
+#include "kit/databinding.h"
 
 #include <QCompleter>
 

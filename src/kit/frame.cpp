@@ -1,7 +1,7 @@
-#include "app/frame.h"
+#include "kit/frame.h"
 
-#include "app/artwork.h"
-#include "app/btn_functions.h"
+#include "kit/artwork.h"
+#include "kit/btn_functions.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 

@@ -1,4 +1,4 @@
-#include "app/hoverlabel.h"
+#include "kit/hoverlabel.h"
 
 #include <QMouseEvent>
 

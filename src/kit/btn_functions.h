@@ -22,6 +22,16 @@ QWidget *OpenNotesWindow();
 QWidget *OpenClientInformationWindow();
 QWidget *OpenIncomeExpenseWindow(const QString &page);
 QWidget *OpenBlankStatementWindow();
+// The statement workspace for the client and mode just chosen.
+QWidget *OpenStatementWorkspace();
+
+// The home window is only hidden, never closed, while the program runs; it
+// tells the openers where it is.
+class ScreenFrame;
+void setHomeWindow(ScreenFrame *home);
+ScreenFrame *homeWindow();
+// Shows the home window again with its menu reset.
+void ShowHomeWindow();
 
 void GoHome();
 void ExitProgram();
@@ -38,7 +48,8 @@ QString CheckEntryMode();
 QString helpFilePath();
 
 // Windows built in other units register how they are made, so that the
-// openers need not know every window class.
+// openers need not know every window class. A modal window (TfrmAbout) is
+// run to its end by its opener.
 void registerWindowFactory(const QString &className, std::function<QWidget *()> make);
 
 // The Preview buttons of the entry windows show the whole statement through
