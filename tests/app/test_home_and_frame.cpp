@@ -30,9 +30,7 @@ protected:
     {
         setShellHandler({});
         delete home;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<ScreenFrame *>(w))
-                delete w;
+        closeScreenWindows();
         DataDirTest::TearDown();
     }
     // The home window after a login, as the user meets it.

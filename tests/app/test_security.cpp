@@ -19,9 +19,7 @@ protected:
     void TearDown() override
     {
         delete home;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<ScreenFrame *>(w))
-                delete w;
+        closeScreenWindows();
         DataDirTest::TearDown();
     }
     void storeCredentials(const QString &user, const QString &password)
@@ -54,11 +52,6 @@ protected:
             if (auto *s = qobject_cast<TfrmSecurity *>(w); s && s->isVisible())
                 return s;
         return nullptr;
-    }
-    void type(QLineEdit *e, const QString &text)
-    {
-        e->clear();
-        QTest::keyClicks(e, text);
     }
 
     TfrmMain *home = nullptr;

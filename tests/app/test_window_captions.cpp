@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QPointer>
 #include <QTimer>
 #include <QWindow>
 
@@ -23,12 +22,7 @@ class Captions : public DataDirTest {
 protected:
     void TearDown() override
     {
-        std::vector<QPointer<QWidget>> windows;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<ScreenFrame *>(w))
-                windows.emplace_back(w);
-        for (const auto &w : windows)
-            delete w.data();
+        closeScreenWindows();
         DataDirTest::TearDown();
     }
 };

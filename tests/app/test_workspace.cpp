@@ -17,7 +17,6 @@
 
 #include <QApplication>
 #include <QPointer>
-#include <QTest>
 
 using namespace nettora;
 using namespace nettora::test;
@@ -54,7 +53,7 @@ protected:
     }
     void TearDown() override
     {
-        closeWindows();
+        closeScreenWindows(home);
         delete home;
         DataDirTest::TearDown();
     }
@@ -81,11 +80,6 @@ protected:
         ClearAllFilters();
         return s;
     }
-    static void type(QLineEdit *e, const QString &text)
-    {
-        e->clear();
-        QTest::keyClicks(e, text);
-    }
     // The stored form of each headline total, read past the cursors.
     QStringList storedTotals(qint64 statement)
     {
@@ -97,16 +91,6 @@ protected:
             out << st.columnText(0);
         }
         return out;
-    }
-    // Deleting one window may take others with it: hold them by guards.
-    void closeWindows()
-    {
-        QList<QPointer<QWidget>> windows;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<ScreenFrame *>(w) && w != home)
-                windows << w;
-        for (const auto &w : windows)
-            delete w.data();
     }
     template <class W>
     W *visible()
@@ -201,7 +185,7 @@ TEST_F(Workspace, APendingNewRowIsNeverPostedByLeaving)
         w.leave(fs);
         QApplication::processEvents();
         EXPECT_EQ(countRows("Nettora"), 1) << w.how;
-        closeWindows();
+        closeScreenWindows(home);
         EXPECT_EQ(dm1->tblNettora->state(), RecordState::Browse) << w.how;
         EXPECT_EQ(countRows("Nettora"), 1) << w.how;
     }

@@ -82,22 +82,6 @@ protected:
         c->post();
         return dm1->db().lastInsertRowId();
     }
-    // A client row read with plain SQL, past every cursor.
-    QString stored(const QString &table, qint64 id, const QString &field)
-    {
-        Statement st = dm1->db().prepare(QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE Id = ?").arg(field, table));
-        st.bind(1, id);
-        return st.step() ? st.columnText(0) : QStringLiteral("<no row>");
-    }
-    void type(QWidget *editor, const QString &text)
-    {
-        ASSERT_NE(editor, nullptr);
-        QLineEdit *e = qobject_cast<QLineEdit *>(editor);
-        if (!e)
-            e = qobject_cast<QComboBox *>(editor)->lineEdit();
-        e->clear();
-        QTest::keyClicks(e, text);
-    }
     void fill(TfrmClientAdd *w, const Fields &fields)
     {
         for (const auto &[f, v] : fields)

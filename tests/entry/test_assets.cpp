@@ -1,13 +1,11 @@
 // The assets window and the entry page it is built from, as real widgets.
-#include "support/testsupport.h"
+#include "entry/assets_window_fixture.h"
 
-#include "app/windows.h"
 #include "data/db_functions.h"
 #include "data/globals.h"
 #include "entry/amounts.h"
 #include "entry/assets.h"
 
-#include <QApplication>
 #include <QTest>
 
 using namespace nettora;
@@ -42,25 +40,9 @@ TEST(Amounts, WhatAPreparerTypes)
     EXPECT_EQ(moneyEditorText(-250), "-250.00");
 }
 
-class Assets : public DataDirTest {
+class Assets : public AssetsWindowTest {
 protected:
-    void SetUp() override
-    {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        client = addClient("Ann", "Able");
-        statement = addStatement(client);
-        other = addStatement(client, "06/30/2025", "Half");
-        FilterStatementTables(QString::number(client), QString::number(statement));
-        window = new TfrmAssets;
-        window->show();
-        QApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        delete window;
-        DataDirTest::TearDown();
-    }
+    void seedRows() override { other = addStatement(client, "06/30/2025", "Half"); }
     EntryPage *open(int n)
     {
         click(window->findChild<HoverLabel *>(QStringLiteral("s%1").arg(n + 2)));
@@ -88,8 +70,7 @@ protected:
         return s->asFloat(QString::fromLatin1(field));
     }
 
-    qint64 client = 0, statement = 0, other = 0;
-    TfrmAssets *window = nullptr;
+    qint64 other = 0;
 };
 
 TEST_F(Assets, OpensOnCashWithItsTotalEvenWithoutRows)

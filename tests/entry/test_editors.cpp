@@ -1,9 +1,8 @@
 // What the entry pages' boxes accept: amounts within their field's range,
 // texts within their field's width, drop-down choices in their own letter
 // case; and amounts shown rounded the one way.
-#include "support/testsupport.h"
+#include "entry/assets_window_fixture.h"
 
-#include "app/windows.h"
 #include "data/currency.h"
 #include "data/db_functions.h"
 #include "data/globals.h"
@@ -69,24 +68,8 @@ TEST(AmountDisplays, TotalsListsAndEditorsRoundTheOneWay)
     }
 }
 
-class Editors : public DataDirTest {
+class Editors : public AssetsWindowTest {
 protected:
-    void SetUp() override
-    {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        client = addClient("Ann", "Able");
-        statement = addStatement(client);
-        FilterStatementTables(QString::number(client), QString::number(statement));
-        window = new TfrmAssets;
-        window->show();
-        QApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        delete window;
-        DataDirTest::TearDown();
-    }
     // Page n in edit state on a new row that passes its checks.
     EntryPage *newValidRow(int n)
     {
@@ -107,9 +90,6 @@ protected:
                 return e.field;
         return QString();
     }
-
-    qint64 client = 0, statement = 0;
-    TfrmAssets *window = nullptr;
 };
 
 // An amount beyond its field is refused by name; the row stays in edit with

@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
-#include <QTest>
 #include <QTimer>
 #include <cctype>
 
@@ -119,12 +118,7 @@ protected:
     void TearDown() override
     {
         setShellHandler({});
-        std::vector<QPointer<QWidget>> windows;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<ScreenFrame *>(w))
-                windows.emplace_back(w);
-        for (const auto &w : windows)
-            delete w.data();
+        closeScreenWindows();
         DataDirTest::TearDown();
     }
 
@@ -140,12 +134,6 @@ protected:
         c->post();
         return dm1->db().lastInsertRowId();
     }
-    QString stored(const QString &table, qint64 id, const QString &field)
-    {
-        Statement st = dm1->db().prepare(QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE Id = ?").arg(field, table));
-        st.bind(1, id);
-        return st.step() ? st.columnText(0) : QStringLiteral("<no row>");
-    }
     double total(qint64 statement, const char *field)
     {
         Statement st = dm1->db().prepare(QStringLiteral("SELECT \"%1\" FROM Nettora WHERE Id = ?").arg(QLatin1String(field)));
@@ -156,15 +144,6 @@ protected:
     {
         return countRows(QStringLiteral("Cash"),
                          QStringLiteral("ClientId = '%1' AND StatementId = '%2'").arg(client).arg(statement));
-    }
-    void type(QWidget *editor, const QString &text)
-    {
-        ASSERT_NE(editor, nullptr);
-        QLineEdit *e = qobject_cast<QLineEdit *>(editor);
-        if (!e)
-            e = qobject_cast<QComboBox *>(editor)->lineEdit();
-        e->clear();
-        QTest::keyClicks(e, text);
     }
     // Clicks the entry; a modal window it brings up is closed as the user would.
     void run(ScreenFrame *w, const Action &a)

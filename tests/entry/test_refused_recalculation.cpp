@@ -3,16 +3,12 @@
 // the page stays where the user was (a typed row still in edit, a row to
 // delete still in the list). Once the refusal is lifted the same OK or
 // Delete goes through.
-#include "support/testsupport.h"
+#include "entry/assets_window_fixture.h"
 
-#include "app/windows.h"
 #include "calc/section_totals.h"
 #include "data/db_functions.h"
 #include "data/globals.h"
 #include "entry/assets.h"
-
-#include <QApplication>
-#include <QTest>
 
 using namespace nettora;
 using namespace nettora::test;
@@ -21,30 +17,21 @@ namespace {
 const QString kRefusal = QStringLiteral("The statement's totals cannot be stored.");
 }
 
-class RefusedRecalculation : public DataDirTest {
+class RefusedRecalculation : public AssetsWindowTest {
 protected:
     void SetUp() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        client = addClient("Ann", "Able");
-        statement = addStatement(client);
+        AssetsWindowTest::SetUp();
+        cash = window->page(1);
+    }
+    void seedRows() override
+    {
         addRow(dm1->tblCash, client, statement,
                {{"RegisteredName", "Alpha"}, {"Type", "Checking Account"}, {"Balance", "100"}});
         addRow(dm1->tblCash, client, statement,
                {{"RegisteredName", "Beta"}, {"Type", "Savings Account"}, {"Balance", "250"}});
-        FilterStatementTables(QString::number(client), QString::number(statement));
-        RecalcCash();
-        window = new TfrmAssets;
-        window->show();
-        QApplication::processEvents();
-        cash = window->page(1);
     }
-    void TearDown() override
-    {
-        delete window;
-        DataDirTest::TearDown();
-    }
+    void statementMadeCurrent() override { RecalcCash(); }
     // Every write to a statement row fails inside the engine from now on.
     void refuseTotals()
     {
@@ -55,12 +42,7 @@ protected:
     void allowTotals() { dm1->db().exec(QStringLiteral("DROP TRIGGER temp.refuse_totals")); }
     void type(const char *editor, const QString &text)
     {
-        QWidget *w = cash->editor(QString::fromLatin1(editor));
-        QLineEdit *e = qobject_cast<QLineEdit *>(w);
-        if (!e)
-            e = qobject_cast<QComboBox *>(w)->lineEdit();
-        e->clear();
-        QTest::keyClicks(e, text);
+        nettora::test::type(cash->editor(QString::fromLatin1(editor)), text);
     }
     void select(const QString &registeredName)
     {
@@ -98,8 +80,6 @@ protected:
     }
     QString keys() const { return QStringLiteral("%1/%2").arg(client).arg(statement); }
 
-    qint64 client = 0, statement = 0;
-    TfrmAssets *window = nullptr;
     EntryPage *cash = nullptr;
 };
 

@@ -1,11 +1,15 @@
 #include "support/testsupport.h"
 
+#include "app/frame.h"
 #include "data/globals.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QEnterEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTest>
 #include <QWidget>
 
@@ -130,6 +134,33 @@ void moveOver(QWidget *w)
 void click(QWidget *w)
 {
     QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
+}
+
+void type(QWidget *editor, const QString &text)
+{
+    ASSERT_NE(editor, nullptr);
+    QLineEdit *e = qobject_cast<QLineEdit *>(editor);
+    if (!e)
+        e = qobject_cast<QComboBox *>(editor)->lineEdit();
+    e->clear();
+    QTest::keyClicks(e, text);
+}
+
+QString stored(const QString &table, qint64 id, const QString &field)
+{
+    Statement st = dm1->db().prepare(QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE Id = ?").arg(field, table));
+    st.bind(1, id);
+    return st.step() ? st.columnText(0) : QStringLiteral("<no row>");
+}
+
+void closeScreenWindows(const QWidget *keep)
+{
+    std::vector<QPointer<QWidget>> windows;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<ScreenFrame *>(w) && w != keep)
+            windows.emplace_back(w);
+    for (const auto &w : windows)
+        delete w.data();
 }
 
 }  // namespace nettora::test

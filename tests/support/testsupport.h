@@ -78,4 +78,16 @@ void hover(QWidget *w);           // the pointer enters w
 void moveOver(QWidget *w);        // the pointer moves over w
 void click(QWidget *w);           // left click in the middle of w
 
+// Clears a line edit, or an editable combo's line edit, and types text into it
+// key by key, as the user would.
+void type(QWidget *editor, const QString &text);
+
+// A row's field as the file holds it, read with plain SQL past every cursor;
+// "<no row>" when the table has no row with that Id.
+QString stored(const QString &table, qint64 id, const QString &field);
+
+// Deletes every top-level window built on ScreenFrame but keep. Deleting one
+// may take others with it, so they are held by guards.
+void closeScreenWindows(const QWidget *keep = nullptr);
+
 }  // namespace nettora::test
