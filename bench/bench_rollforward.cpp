@@ -163,7 +163,6 @@ RunTimes rollForward(DataSet &d, int run)
         db.exec(QStringLiteral("DELETE FROM Nettora WHERE Id = %1").arg(copyId));
         tx.commit();
     }
-    db.touchAll();
     return t;
 }
 

@@ -154,7 +154,11 @@ void Statement::bindAll(const std::vector<QVariant> &values, int first)
 
 bool Statement::step()
 {
+    const int changesBefore = m_notify ? sqlite3_total_changes(m_db) : 0;
     const int rc = sqlite3_step(m_stmt);
+    // Plain SQL may change any table: every cursor rebuilds its view.
+    if (m_notify && sqlite3_total_changes(m_db) != changesBefore)
+        m_notify->touchAll();
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)
@@ -307,13 +311,18 @@ void Database::exec(const QString &sql)
 
 Statement Database::prepare(const QString &sql)
 {
+    return prepareStatement(sql, true);
+}
+
+Statement Database::prepareStatement(const QString &sql, bool notify)
+{
     if (!m_db)
         throw EngineError(QStringLiteral("The database is not open."));
     auto it = m_cache.find(sql);
     if (it != m_cache.end()) {
         sqlite3_stmt *s = it.value();
         if (!sqlite3_stmt_busy(s))
-            return Statement(m_db, s);
+            return Statement(m_db, s, notify ? this : nullptr);
     }
     sqlite3_stmt *s = nullptr;
     const QByteArray b = sql.toUtf8();
@@ -326,7 +335,7 @@ Statement Database::prepare(const QString &sql)
         // The cached one is still stepping (a nested use): keep the new one too.
         m_cache.insert(sql + QStringLiteral(" -- %1").arg(m_cache.size()), s);
     }
-    return Statement(m_db, s);
+    return Statement(m_db, s, notify ? this : nullptr);
 }
 
 qint64 Database::lastInsertRowId() const
@@ -448,7 +457,7 @@ void Table::requireActive() const
 void Table::open()
 {
     close();
-    Statement st = m_db.prepare(QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdent(m_def.name)));
+    Statement st = m_db.prepareStatement(QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdent(m_def.name)), false);
     QStringList names;
     while (st.step())
         names << st.columnText(1);
@@ -547,7 +556,7 @@ void Table::buildView()
     if (useFilter)
         sql += QStringLiteral(" WHERE ") + m_filter.where;
     sql += QStringLiteral(" ORDER BY ") + orderBy();
-    Statement st = m_db.prepare(sql);
+    Statement st = m_db.prepareStatement(sql, false);
     if (useFilter)
         st.bindAll(m_filter.binds);
     m_view.clear();
@@ -694,7 +703,7 @@ QVariant Table::valueAt(int index, int pos)
     if ((m_state == RecordState::Edit && row == m_current)
         || (m_bufferValid && m_bufferRow == row && m_loaded[size_t(pos)]))
         return m_buffer[size_t(pos)];
-    Statement st = m_db.prepare(m_fieldSql[size_t(pos)]);
+    Statement st = m_db.prepareStatement(m_fieldSql[size_t(pos)], false);
     st.bind(1, row);
     return st.step() ? st.column(0) : QVariant();
 }
@@ -766,7 +775,7 @@ void Table::prepareBuffer()
             it = m_fieldSetSql.insert(key, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
                                                .arg(cols.join(QStringLiteral(", ")), quoteIdent(m_def.name)));
         }
-        Statement st = m_db.prepare(*it);
+        Statement st = m_db.prepareStatement(*it, false);
         st.bind(1, row);
         const bool found = st.step();
         for (int c = 0; c < int(wanted.size()); ++c) {
@@ -781,7 +790,7 @@ void Table::loadBuffer()
     prepareBuffer();
     if (std::all_of(m_loaded.begin(), m_loaded.end(), [](bool b) { return b; }))
         return;
-    Statement st = m_db.prepare(m_rowSql);
+    Statement st = m_db.prepareStatement(m_rowSql, false);
     st.bind(1, m_bufferRow);
     const bool found = st.step();
     for (int i = 0; i < int(m_buffer.size()); ++i)
@@ -795,8 +804,8 @@ bool Table::rowMatches(qint64 rowid)
 {
     if (!m_filtered || m_filter.where.isEmpty())
         return true;
-    Statement st = m_db.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ? AND (%2)")
-                                    .arg(quoteIdent(m_def.name), m_filter.where));
+    Statement st = m_db.prepareStatement(QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ? AND (%2)")
+                                    .arg(quoteIdent(m_def.name), m_filter.where), false);
     st.bind(1, rowid);
     st.bindAll(m_filter.binds, 2);
     return st.step();
@@ -855,7 +864,7 @@ void Table::post()
             sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                       .arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
         }
-        Statement st = m_db.prepare(sql);
+        Statement st = m_db.prepareStatement(sql, false);
         st.bindAll(values);
         st.run();
         const qint64 row = m_db.lastInsertRowId();
@@ -895,8 +904,8 @@ void Table::post()
     QStringList sets;
     for (const auto &c : cols)
         sets << c + QStringLiteral(" = ?");
-    Statement st = m_db.prepare(
-        QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, sets.join(QStringLiteral(", "))));
+    Statement st = m_db.prepareStatement(
+        QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, sets.join(QStringLiteral(", "))), false);
     st.bindAll(values);
     st.bind(int(values.size()) + 1, m_current);
     st.run();
@@ -963,7 +972,7 @@ void Table::remove()
     ensureView();
     if (m_view.empty())
         throw EngineError(QStringLiteral("Cannot delete from the table %1: it shows no rows.").arg(m_def.name));
-    Statement st = m_db.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdent(m_def.name)));
+    Statement st = m_db.prepareStatement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdent(m_def.name)), false);
     st.bind(1, m_current);
     st.run();
     m_db.touch(m_def.name);
@@ -999,7 +1008,7 @@ QVariant Table::storedValue(int pos)
         prepareBuffer();
         m_wanted[size_t(pos)] = true;
         if (!m_loaded[size_t(pos)]) {
-            Statement st = m_db.prepare(m_fieldSql[size_t(pos)]);
+            Statement st = m_db.prepareStatement(m_fieldSql[size_t(pos)], false);
             st.bind(1, m_bufferRow);
             m_buffer[size_t(pos)] = st.step() ? st.column(0) : QVariant();
             m_loaded[size_t(pos)] = true;

@@ -7,9 +7,8 @@
 // A cursor's view is the ordered list of row ids that match its filter under
 // its index. It is built lazily and kept current by the cursor's own writes;
 // writes made by another cursor are noticed through the database's per-table
-// change counters and rebuild the view on next use. Database::exec keeps the
-// counters current itself; code writing through a prepared Statement must
-// call Database::touch for the tables it changed.
+// change counters and rebuild the view on next use. Plain SQL, through
+// Database::exec or a prepared Statement, keeps the counters current itself.
 
 #include "data/engine_error.h"
 #include "data/filter.h"
@@ -31,7 +30,9 @@ class Table;
 // A prepared statement borrowed from the database's cache; reset on release.
 class Statement {
 public:
-    Statement(sqlite3 *db, sqlite3_stmt *stmt) : m_db(db), m_stmt(stmt) {}
+    // A statement with a database to notify tells it when a step changed rows.
+    Statement(sqlite3 *db, sqlite3_stmt *stmt, class Database *notify = nullptr)
+        : m_db(db), m_stmt(stmt), m_notify(notify) {}
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
     ~Statement();
@@ -49,6 +50,7 @@ public:
 private:
     sqlite3 *m_db;
     sqlite3_stmt *m_stmt;
+    class Database *m_notify;
 };
 
 class Database {
@@ -85,8 +87,6 @@ public:
     // Per-table change counters, so that cursors notice others' writes.
     quint64 version(const QString &table) const { return m_versions.value(table.toLower()); }
     quint64 versionOfKey(const QString &lowerName) const { return m_versions.value(lowerName); }
-    void touch(const QString &table);
-    void touchAll();
 
     void attach(Table *t);
     void detach(Table *t);
@@ -95,6 +95,13 @@ public:
     void check(int rc) const;
 
 private:
+    friend class Table;
+    friend class Statement;
+    // A cursor's own statements: the cursor keeps its table's counter itself,
+    // so its writes do not make every other view stale.
+    Statement prepareStatement(const QString &sql, bool notify);
+    void touch(const QString &table);
+    void touchAll();
     void openHandle(const QString &file, bool readOnly);
     void finalizeAll();
 

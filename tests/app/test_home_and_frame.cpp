@@ -4,6 +4,7 @@
 #include "app/about.h"
 #include "kit/btn_functions.h"
 #include "app/home.h"
+#include "app/windows.h"
 #include "data/db_functions.h"
 #include "data/globals.h"
 #include "settings/security.h"
@@ -21,6 +22,7 @@ protected:
     void SetUp() override
     {
         DataDirTest::SetUp();
+        registerAllWindows();
         setShellHandler([this](const QString &target) {
             opened << target;
             return shellAnswer;

@@ -3,6 +3,7 @@
 
 #include "kit/btn_functions.h"
 #include "app/home.h"
+#include "app/windows.h"
 #include "data/globals.h"
 #include "settings/password.h"
 #include "settings/security.h"
@@ -16,6 +17,11 @@ using namespace nettora::test;
 
 class Security : public DataDirTest {
 protected:
+    void SetUp() override
+    {
+        DataDirTest::SetUp();
+        registerAllWindows();
+    }
     void TearDown() override
     {
         delete home;

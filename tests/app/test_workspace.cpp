@@ -244,7 +244,6 @@ TEST_F(Workspace, PanelFollowsTheSelectedStatement)
         Statement st = dm1->db().prepare("UPDATE Nettora SET NetWorth = -2500000 WHERE Id = ?");
         st.bind(1, s2);
         st.run();
-        dm1->db().touch("Nettora");
     }
     TfrmFSMain *fs = open("Update");
     ASSERT_EQ(fs->currentPage(), fs->tsSelect);

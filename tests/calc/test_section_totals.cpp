@@ -291,7 +291,6 @@ TEST_F(SectionTotals, RealEstateSharesPerRowAndTotals)
     dm1->db().exec(QStringLiteral("UPDATE \"RealEstate\" SET \"PercentOwned\" = 9e999, \"PercentLiability\" = 9e999 "
                                   "WHERE \"Description\" = 'E unreadable' AND \"StatementId\" = '%1'")
                        .arg(stmt));
-    dm1->db().touch(QStringLiteral("RealEstate"));
     narrow(stmt);
     setStatement({{"CashOnHand", "1000"}});
 

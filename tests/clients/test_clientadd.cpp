@@ -348,7 +348,6 @@ TEST_F(ClientAdd, SpousePageChecksAndComposesTheSpouseFields)
     EXPECT_EQ(w->focusWidget(), w->editor("SFirstName"));
     EXPECT_EQ(w->headingName(w->tsSpouseInfo)->text(), "John Q. Smith - Annual.");
     dm1->db().exec("UPDATE Client SET ClientDescription = 'Kept.'");
-    dm1->db().touch("Client");
     fill(w, {{"SFirstName", "Jane"}, {"SMiddleInitial", "q"}, {"SLastName", ""}, {"SDependents", "2"}});
     click(w->okButton(w->tsSpouseInfo));
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter \"Marital Status\"."});
@@ -384,7 +383,6 @@ TEST_F(ClientAdd, EmploymentSaveWritesTheYearsSentence)
     for (const auto &k : cases) {
         for (const QString &p : {QString(), QStringLiteral("S")}) {
             dm1->db().exec(QStringLiteral("UPDATE Client SET %1YearsEmployed2 = 'Before.'").arg(p));
-            dm1->db().touch("Client");
             m_dialogs->clear();
             click(p.isEmpty() ? w->s3 : w->s5);
             if (!p.isEmpty()) {  // the spouse page first, so that its links open
@@ -504,7 +502,6 @@ TEST_F(ClientAdd, SectionLinksNeedTheReportingDateAndSaveFirst)
     // A page that does not pass its checks keeps the window.
     m_dialogs->clear();
     dm1->db().exec(QStringLiteral("UPDATE Nettora SET Date = '12/31/2025' WHERE Id = %1").arg(s));
-    dm1->db().touch("Nettora");
     type(w->editor("Dependents"), "");
     click(w->s8);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter the number of \"Dependants\"."});

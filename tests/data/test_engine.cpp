@@ -281,6 +281,10 @@ TEST_F(Cursor, PlainSqlWritesAreSeenByTheCursors)
     dm1->db().exec(QStringLiteral("UPDATE \"Cash\" SET \"RegisteredName\" = 'c' WHERE \"RegisteredName\" = 'a'"));
     t->first();
     EXPECT_EQ(t->asString("RegisteredName"), "c");
+    Statement st = dm1->db().prepare(QStringLiteral("INSERT INTO \"Cash\" (\"RegisteredName\") VALUES (?)"));
+    st.bind(1, QStringLiteral("d"));
+    st.run();
+    EXPECT_EQ(t->recordCount(), 3);
     dm1->db().exec(QStringLiteral("DELETE FROM \"Cash\""));
     EXPECT_TRUE(t->isEmpty());
 }

@@ -1,6 +1,6 @@
 #include "support/testsupport.h"
 
-#include "app/frame.h"
+#include "kit/frame.h"
 #include "data/globals.h"
 
 #include <QApplication>
