@@ -23,6 +23,10 @@ int main(int argc, char *argv[])
                                      QStringLiteral("DIR"));
     args.addOption(dataDirOption);
     args.process(app);
+    // For timing a whole start from outside: the run ends once its first
+    // window is on the screen. Off unless the environment asks for it.
+    if (quitWhenShownRequested())
+        quitWhenFirstWindowShown();
 
     // A data directory that cannot be used ends the run with the reason;
     // nothing is shown that could not work.
