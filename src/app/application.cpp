@@ -63,7 +63,9 @@ private:
         for (const QPointer<QWidget> &w : m_painted) {
             if (w && w->isVisible()) {
                 m_done = true;
-                QCoreApplication::quit();
+                // Not quit(): that would close the windows first, and
+                // closing the login page is the user's way of ending.
+                QCoreApplication::exit(0);
                 deleteLater();
                 return;
             }

@@ -20,8 +20,9 @@ bool quitWhenShownRequested();
 
 // Ends the event loop once the first window the user can work in has been
 // painted: the login page, or the home window when no login is asked (the
-// home window's one-shot login check is waited for). The loop ends the way
-// it does at EXIT, so the process exits 0 through the normal teardown.
+// home window's one-shot login check is waited for). Only the loop ends, the
+// windows stay as they are (none is closed, so no close handler runs), and
+// the process exits 0 through the program's normal teardown.
 // Returns the watcher, an event filter on the application object that
 // removes itself once it has ended the loop.
 QObject *quitWhenFirstWindowShown();
