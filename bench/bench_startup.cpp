@@ -145,8 +145,16 @@ void measureWholeStart(const QString &dir)
     const QString bare = programPath("NETTORA_BARE_PROGRAM", NETTORA_BARE_PROGRAM_PATH);
     std::vector<double> programTimes, bareTimes, pairRatios;
     for (int i = -1; i < ProcessRuns; ++i) {  // run -1: the warm-up, not counted
-        const ProcessRun a = runProgram(program, dir);
-        const ProcessRun b = runProgram(bare, dir);
+        // Each goes first in every other pair, so neither always meets the
+        // caches as the other left them.
+        ProcessRun a, b;
+        if (i % 2 == 0) {
+            a = runProgram(program, dir);
+            b = runProgram(bare, dir);
+        } else {
+            b = runProgram(bare, dir);
+            a = runProgram(program, dir);
+        }
         for (const auto &[run, path] : {std::pair{&a, &program}, std::pair{&b, &bare}}) {
             if (!run->failure.isEmpty()) {
                 std::printf("\nwhole start: %s %s\n", path->toUtf8().constData(),
@@ -180,6 +188,18 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     QTemporaryDir plainDir;
+    // --keep-data DIR: the data directory is made in DIR (a new folder) and
+    // left there, for timing the programs from outside on the same data.
+    const QStringList arguments = app.arguments();
+    const qsizetype keep = arguments.indexOf(QStringLiteral("--keep-data"));
+    if (keep > 0) {
+        if (keep + 1 >= arguments.size() || QFileInfo::exists(arguments[keep + 1])
+            || !QDir().mkpath(arguments[keep + 1])) {
+            std::fprintf(stderr, "--keep-data needs the path of a folder that does not exist yet\n");
+            return 1;
+        }
+    }
+    const QString dataDir = keep > 0 ? QDir(arguments[keep + 1]).absolutePath() : dir.path();
     if (!dir.isValid() || !plainDir.isValid()) {
         std::fprintf(stderr, "no scratch directory\n");
         return 1;
@@ -188,7 +208,7 @@ int main(int argc, char **argv)
         const double t0 = nowMs();
         const QString plainFile = plainDir.filePath(QStringLiteral("plain.db"));
         {
-            auto dm = connect(dir.path());
+            auto dm = connect(dataDir);
             NameGenerator names;
             insertClients(dm->db(), ClientCount, names);
             insertStatements(dm->db());
@@ -201,18 +221,18 @@ int main(int argc, char **argv)
             dm->db().exec(QStringLiteral("SELECT sqlcipher_export('plain')"));
             dm->db().exec(QStringLiteral("DETACH DATABASE plain"));
         }
-        const QString dbFile = QDir(dir.path()).filePath(QLatin1String(Connection::DatabaseFileName));
+        const QString dbFile = QDir(dataDir).filePath(QLatin1String(Connection::DatabaseFileName));
         std::printf("set-up: %d clients, %d statements, %d schedule rows in %.0f ms; data file %.1f MB\n",
                     ClientCount, ClientCount, ClientCount * 10, nowMs() - t0,
                     QFileInfo(dbFile).size() / 1048576.0);
 
         // One start not counted: the first read of the file after it was
         // written, and whatever the set-up left to settle.
-        startOnce(dir.path());
+        startOnce(dataDir);
 
         std::vector<double> connects, totals, constructs, closes;
         for (int i = 0; i < Starts; ++i) {
-            const OpenTimes t = startOnce(dir.path());
+            const OpenTimes t = startOnce(dataDir);
             constructs.push_back(t.construct);
             connects.push_back(t.connect);
             totals.push_back(t.construct + t.connect);
@@ -259,7 +279,7 @@ int main(int argc, char **argv)
         std::printf("ratio of the median start to the 150 ms goal: %.2f\n", median(totals) / 150.0);
         printGoal(median(totals) < 150.0, "start-up open pass < 150 ms (median)");
 
-        measureWholeStart(dir.path());
+        measureWholeStart(dataDir);
     } catch (const EngineError &e) {
         std::fprintf(stderr, "engine error: %s\n", e.text().toUtf8().constData());
         return 1;
