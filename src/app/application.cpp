@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <vector>
 
 namespace nettora {
@@ -39,7 +40,8 @@ public:
             return false;
         auto *w = static_cast<QWidget *>(watched);
         if (event->type() == QEvent::Paint) {
-            m_painted.emplace_back(w);
+            if (std::find(m_painted.begin(), m_painted.end(), w) == m_painted.end())
+                m_painted.emplace_back(w);
             QTimer::singleShot(0, this, &FirstWindowWatcher::check);
         } else if (event->type() == QEvent::Hide) {
             // Shown again later, it counts once it has been painted again.
