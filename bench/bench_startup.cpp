@@ -35,7 +35,7 @@ namespace {
 constexpr int ClientCount = 10000;
 constexpr int Starts = 15;
 constexpr int EncryptionRuns = 3;
-constexpr int ProcessRuns = 21;  // of each program, in turn
+constexpr int ProcessRuns = 31;  // of each program, in turn
 constexpr double ProcessGoal = 1.25;
 constexpr int ProcessTimeoutMs = 60000;
 
