@@ -308,7 +308,6 @@ void TfrmFSMain::afterHoverReset()
 
 void TfrmFSMain::showSelectPage()
 {
-    releaseRow();
     Table *statements = dm1->tblNettora;
     statements->setIndexName(QStringLiteral("DATEDESCRIPTION"));
     statements->first();
@@ -417,7 +416,6 @@ void TfrmFSMain::openSection(HoverLabel *link)
 void TfrmFSMain::narrowToClient()
 {
     Table *statements = dm1->tblNettora;
-    releaseRow();
     statements->setFilter(QStringLiteral("ClientID = ") + filterText(m_clientId));
     statements->setFiltered(true);
     m_narrowedStatement.clear();
@@ -426,7 +424,6 @@ void TfrmFSMain::narrowToClient()
 void TfrmFSMain::narrowToStatement(const QString &statementId)
 {
     Table *statements = dm1->tblNettora;
-    releaseRow();
     statements->setFilter(QStringLiteral("ClientID = %1 and Id = %2").arg(filterText(m_clientId), statementId));
     statements->setFiltered(true);
     statements->first();
@@ -595,12 +592,11 @@ void TfrmFSMain::menuAction(Entry e)
         ScreenFrame::menuAction(e);
         return;
     }
-    // The other entries clear every filter, which would post a pending row:
-    // it is given up first, and the narrowing comes back if this window
-    // stays (the about box, or a window that is not part of this build).
+    // The other entries clear every filter, which drops a pending row; the
+    // narrowing comes back if this window stays (the about box, or a window
+    // that is not part of this build).
     QWidget *page = currentPage();
     const qint64 selected = dm1->tblNettora->bookmark();
-    releaseRow();
     ScreenFrame::menuAction(e);
     if (m_closed)
         return;

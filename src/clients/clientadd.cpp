@@ -400,7 +400,6 @@ void TfrmClientAdd::FormShow()
     Table *c = dm1->tblClient;
     try {
         if (addMode()) {
-            c->cancel();
             c->append();
         } else {
             m_clientId = CurrentClientId();
@@ -575,7 +574,6 @@ void TfrmClientAdd::UpdatePersonalInformation()
             Transaction tx(db);
             c->post();
             clientId = QString::number(db.lastInsertRowId());
-            st->cancel();
             st->append();
             st->setAsString("ClientId", clientId);
             st->setAsString("Date", QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")));
@@ -788,10 +786,9 @@ void TfrmClientAdd::clickPersonal()
     Table *c = dm1->tblClient;
     try {
         if (addMode()) {
-            // Whatever was typed into the unsaved row is dropped, never
-            // stored past the checks of the save.
+            // Whatever was typed into the unsaved row is dropped by the new
+            // one, never stored past the checks of the save.
             PageCheckFailed.clear();
-            c->cancel();
             c->append();
         } else {
             GetButtonFunction();
@@ -887,7 +884,7 @@ void TfrmClientAdd::takeOwnStatement(bool always)
         return;  // a new client not saved yet has nothing to go back to
     Table *c = dm1->tblClient;
     Table *st = dm1->tblNettora;
-    // An open page's row is pending; narrowing would post it.
+    // An open page's row is pending; narrowing would drop it.
     if (currentPage() && (c->state() != RecordState::Browse || st->state() != RecordState::Browse))
         return;
     if (!always && c->filtered() && st->filtered() && c->asString("Id") == m_clientId

@@ -487,16 +487,14 @@ void Table::close()
     m_eof = m_bof = true;
 }
 
-void Table::checkBrowseMode()
+void Table::dropPending()
 {
-    requireActive();
-    if (m_state == RecordState::Edit || m_state == RecordState::Insert)
-        post();
+    cancel();
 }
 
 void Table::setIndexName(const QString &name)
 {
-    checkBrowseMode();
+    dropPending();
     const IndexDef *idx = nullptr;
     if (!name.isEmpty()) {
         idx = m_def.findIndex(name);
@@ -515,7 +513,7 @@ void Table::setFilter(const QString &expression)
 {
     requireActive();
     CompiledFilter compiled = compileFilter(m_def, expression);
-    checkBrowseMode();
+    dropPending();
     m_filterText = expression;
     m_filter = std::move(compiled);
     if (m_filtered) {
@@ -526,7 +524,7 @@ void Table::setFilter(const QString &expression)
 
 void Table::setFiltered(bool on)
 {
-    checkBrowseMode();
+    dropPending();
     if (on != m_filtered) {
         m_filtered = on;
         m_viewValid = false;
@@ -607,7 +605,7 @@ void Table::invalidate()
 
 void Table::first()
 {
-    checkBrowseMode();
+    dropPending();
     ensureView();
     m_pos = m_view.empty() ? -1 : 0;
     m_bof = true;
@@ -617,7 +615,7 @@ void Table::first()
 
 void Table::next()
 {
-    checkBrowseMode();
+    dropPending();
     ensureView();
     if (m_pos + 1 < int(m_view.size())) {
         ++m_pos;
@@ -631,7 +629,7 @@ void Table::next()
 
 void Table::prior()
 {
-    checkBrowseMode();
+    dropPending();
     ensureView();
     if (m_pos > 0) {
         --m_pos;
@@ -645,7 +643,7 @@ void Table::prior()
 
 void Table::last()
 {
-    checkBrowseMode();
+    dropPending();
     ensureView();
     m_pos = int(m_view.size()) - 1;
     m_eof = m_view.empty();
@@ -685,7 +683,7 @@ int Table::recNo()
 
 void Table::moveToRecNo(int index)
 {
-    checkBrowseMode();
+    dropPending();
     ensureView();
     if (m_view.empty())
         return;
@@ -729,7 +727,7 @@ bool Table::bookmarkValid(Bookmark b)
 
 void Table::gotoBookmark(Bookmark b)
 {
-    checkBrowseMode();
+    dropPending();
     ensureView();
     const auto it = std::find(m_view.begin(), m_view.end(), b);
     if (b == 0 || it == m_view.end())
@@ -813,7 +811,7 @@ bool Table::rowMatches(qint64 rowid)
 
 void Table::append()
 {
-    checkBrowseMode();
+    dropPending();
     m_savedPos = m_pos;
     m_savedCurrent = m_current;
     m_savedEof = m_eof;

@@ -9,6 +9,10 @@
 // writes made by another cursor are noticed through the database's per-table
 // change counters and rebuild the view on next use. Plain SQL, through
 // Database::exec or a prepared Statement, keeps the counters current itself.
+//
+// A row is written only by post(). A row being appended or edited is dropped,
+// never written, when the cursor moves, changes index or filter, or closes:
+// whoever leaves a row pending cannot store it by accident.
 
 #include "data/engine_error.h"
 #include "data/filter.h"
@@ -176,6 +180,8 @@ public:
     void gotoBookmark(Bookmark b);  // throws when the row is not in view
     bool bookmarkValid(Bookmark b);
 
+    // append() drops a row still pending; edit() keeps one (a second edit
+    // is no change). Only post() writes.
     void append();
     void edit();
     void post();
@@ -214,7 +220,9 @@ public:
 
 private:
     void requireActive() const;
-    void checkBrowseMode();
+    // Every move of the cursor, and every change of its index or filter,
+    // leaves a pending row unwritten.
+    void dropPending();
     void ensureView();
     void buildView();
     void loadBuffer();       // every field of the current row

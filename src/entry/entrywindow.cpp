@@ -43,20 +43,13 @@ EntryPage *EntryWindow::activePage() const
     return qobject_cast<EntryPage *>(currentPage());
 }
 
-void EntryWindow::discardPending()
-{
-    for (EntryPage *p : m_pages)
-        p->discardPending();
-}
-
 void EntryWindow::openEntryPage(int number)
 {
     EntryPage *p = page(number);
     if (!p)
         return;
-    // A row left half-typed on the page being left is dropped, never saved
-    // without its checks and keys.
-    discardPending();
+    // Narrowing drops a row left half-typed on the page being left: it is
+    // never saved without its checks and keys.
     EntryMode = QStringLiteral("Open");
     narrowToOwnStatement();
     if (p->description().recalc)
@@ -94,9 +87,9 @@ HoverLabel *EntryWindow::linkToPage(const QString &caption, int number)
 HoverLabel *EntryWindow::linkToWindow(const QString &caption, std::function<QWidget *()> open)
 {
     return addSideLink(caption, nullptr, [this, open] {
-        discardPending();
         EntryMode = QStringLiteral("Open");
-        // The next window opens on this window's statement.
+        // The next window opens on this window's statement; narrowing drops
+        // a row being typed.
         try {
             narrowToOwnStatement();
         } catch (const EngineError &e) {
@@ -115,23 +108,20 @@ HoverLabel *EntryWindow::heading(const QString &caption)
 
 void EntryWindow::leave()
 {
-    discardPending();
     EntryMode = QStringLiteral("Open");
     ScreenFrame::leave();
 }
 
 void EntryWindow::menuAction(Entry e)
 {
-    // Clearing the filters would post a pending row as it stands, without
-    // its checks or keys: it is set aside first and taken up again if this
-    // window stays. The editors keep what was typed.
+    // Clearing the filters, or the narrowing below, drops a row being typed.
+    // If this window stays, the row is taken up again; the editors keep what
+    // was typed.
     EntryPage *page = activePage();
     Table *t = page ? page->table() : nullptr;
     const RecordState pending = t ? t->state() : RecordState::Inactive;
     const bool editing = pending == RecordState::Edit || pending == RecordState::Insert;
     const qint64 row = pending == RecordState::Edit ? t->bookmark() : 0;
-    if (editing)
-        t->cancel();
     ScreenFrame::menuAction(e);
     if (m_closed)
         return;
@@ -165,7 +155,6 @@ void EntryWindow::menuAction(Entry e)
 void EntryWindow::closeEvent(QCloseEvent *event)
 {
     m_closed = true;
-    discardPending();
     EntryMode = QStringLiteral("Open");
     ScreenFrame::closeEvent(event);
 }

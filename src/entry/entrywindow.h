@@ -32,8 +32,7 @@ protected:
     // Builds the pages; call from the derived constructor, then link them.
     EntryPage *addEntryPage(PageSpec page);
     HoverLabel *linkToPage(const QString &caption, int number);
-    // A link to another window: discards a pending row, opens it, closes
-    // this window when it opened.
+    // A link to another window: opens it, closes this window when it opened.
     HoverLabel *linkToWindow(const QString &caption, std::function<QWidget *()> open);
     HoverLabel *heading(const QString &caption);
     // The window opens on this page (refilter and recalculation included).
@@ -46,7 +45,6 @@ protected:
     void menuAction(Entry e) override;
 
 private:
-    void discardPending();
     void narrowToOwnStatement();
     std::vector<EntryPage *> m_pages;
     QString m_clientId, m_statementId;

@@ -1,0 +1,230 @@
+// A new data-entry window built on the entry page writes nothing about rows
+// being typed, and still: whichever way the user leaves it with a row half
+// typed, that row is not stored, now or by whatever runs next; a window that
+// stays keeps the row as typed.
+#include "support/testsupport.h"
+
+#include "kit/btn_functions.h"
+#include "app/windows.h"
+#include "calc/section_totals.h"
+#include "data/db_functions.h"
+#include "data/globals.h"
+#include "entry/entrywindow.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+
+using namespace nettora;
+using namespace nettora::test;
+
+namespace {
+
+// The least a window on the entry page is made of: one page description,
+// its side links, and opening on its page.
+class TaxesOnlyWindow : public EntryWindow {
+public:
+    TaxesOnlyWindow()
+    {
+        PageSpec taxes;
+        taxes.number = 1;
+        taxes.name = QStringLiteral("tsTaxes");
+        taxes.title = QStringLiteral("Liabilities - Taxes");
+        taxes.table = QStringLiteral("Taxes");
+        taxes.order = QStringLiteral("DESCRIPTION");
+        taxes.columns = {{QStringLiteral("Description"), QStringLiteral("Description"), 350},
+                         {QStringLiteral("Amount"), QStringLiteral("Amount"), 100}};
+        EditorSpec description;
+        description.name = QStringLiteral("d1_1");
+        description.caption = QStringLiteral("* Description:");
+        description.field = QStringLiteral("Description");
+        EditorSpec amount;
+        amount.name = QStringLiteral("d1_2");
+        amount.caption = QStringLiteral("* Amount:");
+        amount.field = QStringLiteral("Amount");
+        amount.kind = EditorKind::Money;
+        taxes.editors = {description, amount};
+        taxes.focusEditor = QStringLiteral("d1_1");
+        taxes.checks = {{QStringLiteral("d1_1"), QStringLiteral("Please enter \"Description\".")},
+                        {QStringLiteral("d1_2"), QStringLiteral("Please enter \"Amount\".")}};
+        taxes.deleteQuestion = [](Table *t) { return t->asString("Description"); };
+        taxes.totalField = QStringLiteral("TaxLiability");
+        taxes.recalc = RecalcTaxes;
+        addEntryPage(std::move(taxes));
+        linkToWindow(QStringLiteral("   Personal Information"), openPersonalInformation);
+        // A link made with the frame alone, as any window may have.
+        addSideLink(QStringLiteral("   Assets"), nullptr, [this] {
+            if (OpenAssetsWindow())
+                close();
+        });
+    }
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        EntryWindow::showEvent(event);
+        if (!m_opened) {
+            m_opened = true;
+            openFirst(1);
+        }
+    }
+
+private:
+    bool m_opened = false;
+};
+
+struct WayOut {
+    const char *name;
+    std::function<void(TaxesOnlyWindow *)> take;
+    bool leaves;  // false: the window stays, the row still being typed
+};
+
+const WayOut kWaysOut[] = {
+    {"PersonalInformationLink", [](TaxesOnlyWindow *w) { click(w->sideLinks()[0]); }, true},
+    {"AssetsLink", [](TaxesOnlyWindow *w) { click(w->sideLinks()[1]); }, true},
+    {"Home", [](TaxesOnlyWindow *w) { click(w->mExit); }, true},
+    {"Security", [](TaxesOnlyWindow *w) { click(w->mSecurity); }, true},
+    {"Closing", [](TaxesOnlyWindow *w) { w->close(); }, true},
+    {"About",
+     [](TaxesOnlyWindow *w) {
+         QTimer::singleShot(0, [] {
+             if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                 modal->reject();
+         });
+         click(w->mAbout);
+     },
+     false},
+};
+
+struct Case {
+    int way;      // into kWaysOut
+    bool adding;  // a new row, or the stored one edited
+};
+
+std::vector<Case> allCases()
+{
+    std::vector<Case> out;
+    for (int w = 0; w < int(std::size(kWaysOut)); ++w)
+        for (bool adding : {true, false})
+            out.push_back({w, adding});
+    return out;
+}
+
+std::string caseName(const ::testing::TestParamInfo<Case> &info)
+{
+    return std::string(kWaysOut[info.param.way].name) + (info.param.adding ? "Adding" : "Editing");
+}
+
+}  // namespace
+
+class PendingRows : public DataDirTest, public ::testing::WithParamInterface<Case> {
+protected:
+    void SetUp() override
+    {
+        DataDirTest::SetUp();
+        registerAllWindows();
+        client = addClient("Ann", "Able");
+        statement = addStatement(client);
+        addRow(dm1->tblTaxes, client, statement, {{"Description", "Property tax"}, {"Amount", "1200"}});
+        narrow();
+        RecalcTaxes();
+    }
+    void TearDown() override
+    {
+        closeScreenWindows();
+        DataDirTest::TearDown();
+    }
+    void narrow() { FilterStatementTables(QString::number(client), QString::number(statement)); }
+    TaxesOnlyWindow *openWindow()
+    {
+        narrow();
+        auto *w = new TaxesOnlyWindow;
+        w->show();
+        QApplication::processEvents();
+        return w;
+    }
+    // Adds a new row or edits the stored one and types into the editors.
+    // An OK refused by the amount has already taken the description into
+    // the row: the row holds typed text that no check has passed.
+    void typeRow(EntryPage *page, bool adding)
+    {
+        if (adding) {
+            click(page->bAdd);
+        } else {
+            page->grid->selectRow(0);
+            click(page->bEdit);
+        }
+        type(page->editor("d1_1"), "Typed tax");
+        type(page->editor("d1_2"), "12abc");
+        click(page->bOK);
+        ASSERT_EQ(m_dialogs->texts(), QStringList{"'12abc' is not a valid number."});
+        m_dialogs->clear();
+        type(page->editor("d1_2"), "999");
+        ASSERT_EQ(EntryMode, "Closed");
+        ASSERT_EQ(page->table()->asString("Description"), "Typed tax");
+    }
+    double taxTotal() { return stored("Nettora", statement, "TaxLiability").toDouble() / 10000; }
+    int ownRows(const QString &where)
+    {
+        return countRows(QStringLiteral("Taxes"),
+                         QStringLiteral("ClientId = '%1' AND StatementId = '%2' AND %3").arg(client).arg(statement).arg(where));
+    }
+
+    qint64 client = 0, statement = 0;
+};
+
+TEST_P(PendingRows, LeavingStoresNothingAndAWindowThatStaysKeepsTheRow)
+{
+    const Case c = GetParam();
+    const WayOut &way = kWaysOut[c.way];
+    QPointer<TaxesOnlyWindow> w = openWindow();
+    EntryPage *page = w->page(1);
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(page->grid->rowTexts().size(), 1);
+    typeRow(page, c.adding);
+
+    way.take(w);
+    QApplication::processEvents();
+    m_dialogs->clear();
+    const bool left = w.isNull() || !w->isVisible();
+    ASSERT_EQ(left, way.leaves);
+
+    if (!left) {
+        // The row is still being typed, as typed, and OK stores it with the
+        // window's keys.
+        EXPECT_EQ(EntryMode, "Closed");
+        EXPECT_EQ(page->editorText("d1_1"), "Typed tax");
+        EXPECT_EQ(page->editorText("d1_2"), "999");
+        click(page->bOK);
+        EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+        EXPECT_EQ(countRows("Taxes"), c.adding ? 2 : 1);
+        EXPECT_EQ(ownRows("Description = 'Typed tax' AND Amount = 9990000"), 1);
+        EXPECT_DOUBLE_EQ(taxTotal(), c.adding ? 2199 : 999);
+        return;
+    }
+
+    EXPECT_EQ(countRows("Taxes"), 1) << "a row was stored on the way out";
+    EXPECT_EQ(ownRows("Description = 'Property tax' AND Amount = 12000000"), 1);
+    EXPECT_DOUBLE_EQ(taxTotal(), 1200);
+
+    // Whatever runs next, the row left behind is not stored by it: the same
+    // window opened again saves a row of its own, and only that.
+    closeScreenWindows();
+    QPointer<TaxesOnlyWindow> next = openWindow();
+    EntryPage *again = next->page(1);
+    EXPECT_EQ(again->grid->rowTexts().size(), 1);
+    click(again->bAdd);
+    EXPECT_EQ(again->editorText("d1_1"), "");
+    type(again->editor("d1_1"), "Water bill");
+    type(again->editor("d1_2"), "80");
+    click(again->bOK);
+    EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(countRows("Taxes"), 2);
+    EXPECT_EQ(ownRows("Description = 'Property tax' AND Amount = 12000000"), 1);
+    EXPECT_EQ(ownRows("Description = 'Water bill' AND Amount = 800000"), 1);
+    EXPECT_DOUBLE_EQ(taxTotal(), 1280);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWayOut, PendingRows, ::testing::ValuesIn(allCases()), caseName);
