@@ -155,11 +155,12 @@ void TfrmMain::describe(const Tile *tile)
         lbl2->setText(tile->lbl2);
         lbl3->setText(tile->lbl3);
     }
-    lbl1->setVisible(tile);
-    lbl2->setVisible(tile);
-    lbl3->setVisible(tile && !tile->lbl3.isEmpty());
-    lblWelcome->setVisible(!tile);
-    lblWelcomeText->setVisible(!tile);
+    const bool described = tile != nullptr;
+    lbl1->setVisible(described);
+    lbl2->setVisible(described);
+    lbl3->setVisible(described && !tile->lbl3.isEmpty());
+    lblWelcome->setVisible(!described);
+    lblWelcomeText->setVisible(!described);
 }
 
 const TfrmMain::Tile *TfrmMain::focusedTile() const

@@ -140,7 +140,8 @@ TEST_F(Screens, HeadingsShortenLongClientNamesAtTheRight)
 
     for (const Heading &h : headings) {
         ASSERT_NE(h.label, nullptr);
-        const std::string what = h.label->objectName().toStdString() + " in " + h.label->window()->objectName().toStdString();
+        const std::string what =
+            h.label->objectName().toStdString() + " in " + h.label->window()->objectName().toStdString();
         auto *label = qobject_cast<pagetext::ElidedLabel *>(h.label);
         ASSERT_NE(label, nullptr) << what << ": the label does not shorten its text";
         EXPECT_EQ(label->text(), h.text) << what;

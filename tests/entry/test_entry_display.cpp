@@ -108,8 +108,8 @@ TEST_F(EntryDisplay, TheClientLineHasNoDanglingSeparator)
     for (int n : {1, 3, 8}) {
         EntryPage *p = open(n);
         EXPECT_EQ(p->lblClient->text(), "Ann Able") << n;
-        EXPECT_GT(p->lblClient->x(), p->lblTitle->x() + p->lblTitle->fontMetrics().horizontalAdvance(p->lblTitle->text()))
-            << n;
+        const int titleEnd = p->lblTitle->x() + p->lblTitle->fontMetrics().horizontalAdvance(p->lblTitle->text());
+        EXPECT_GT(p->lblClient->x(), titleEnd) << n;
         EXPECT_LE(p->lblClient->geometry().right(), p->grid->geometry().right()) << n;
     }
 }
