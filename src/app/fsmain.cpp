@@ -57,7 +57,7 @@ DateBoxes buildDatePage(QWidget *page, const QString &title, QLabel **name, cons
 {
     using namespace pagetext;
     heading(page, title, 6);
-    *name = nameInHeading(page, nameObject, 28);
+    *name = nameInHeading(page, nameObject, 28, PageWidth - 24);
     line(page, QStringLiteral("As of what date is the information reported in this statement. "), 12, 64);
     caption(page, QStringLiteral("*Date: "), 12, 90, 140);
     auto *date = new QLineEdit(page);
@@ -71,6 +71,18 @@ DateBoxes buildDatePage(QWidget *page, const QString &title, QLabel **name, cons
     description->setMaxLength(30);
     line(page, QStringLiteral("* Required Fields."), 12, 196, 200);
     return {date, description};
+}
+
+// A caption a little wider than its side link is set a hair closer, so it
+// fits inside the link instead of running into the page's edge.
+void fitCaption(QLabel *link)
+{
+    QFont f = link->font();
+    const int room = link->contentsRect().width() - 2;
+    for (qreal spacing = -0.1; QFontMetrics(f).horizontalAdvance(link->text()) > room && spacing > -0.55;
+         spacing -= 0.1)
+        f.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+    link->setFont(f);
 }
 
 QWidget *newPage(const char *name)
@@ -92,7 +104,7 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     tsSelect = newPage("tsSelect");
     lblHeader = heading(tsSelect, QStringLiteral("Select Financial Statement"), 6);
     lblHeader->setObjectName(QStringLiteral("lblHeader"));
-    lblClientName = nameInHeading(tsSelect, QStringLiteral("lblClientName"), 28);
+    lblClientName = nameInHeading(tsSelect, QStringLiteral("lblClientName"), 28, PageWidth - 24);
     dbClient = new DbGrid(statements, {{QStringLiteral("Date"), QStringLiteral("Date"), 67},
                                        {QStringLiteral("Description"), QStringLiteral("Description"), 0}},
                           tsSelect);
@@ -189,6 +201,7 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     for (const auto &s : sections) {
         HoverLabel *link = addSideLink(QString::fromLatin1(s.caption));
         link->setObjectName(QString::fromLatin1(s.name));
+        fitCaption(link);
         *s.link = link;
         if (s.open) {
             m_sections.emplace_back(link, s.open);

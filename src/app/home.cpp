@@ -8,6 +8,7 @@
 #include "data/globals.h"
 #include "settings/security.h"
 
+#include <QApplication>
 #include <QShowEvent>
 
 namespace nettora {
@@ -63,7 +64,15 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
     lbl3->setObjectName(QStringLiteral("lbl3"));
     lbl3->setFont(lineFont);
     lbl3->setGeometry(text.left(), text.top() + 46, text.width(), 18);
-    for (QLabel *l : {lbl1, lbl2, lbl3}) {
+    lblWelcome = new QLabel(QStringLiteral("Welcome to Nettora"), this);
+    lblWelcome->setObjectName(QStringLiteral("lblWelcome"));
+    lblWelcome->setFont(titleFont);
+    lblWelcome->setGeometry(lbl1->geometry());
+    lblWelcomeText = new QLabel(QStringLiteral("Choose an action to begin."), this);
+    lblWelcomeText->setObjectName(QStringLiteral("lblWelcomeText"));
+    lblWelcomeText->setFont(lineFont);
+    lblWelcomeText->setGeometry(lbl2->geometry());
+    for (QLabel *l : {lbl1, lbl2, lbl3, lblWelcome, lblWelcomeText}) {
         QPalette p = l->palette();
         p.setColor(QPalette::WindowText, QColor(0x33, 0x3a, 0x40));
         l->setPalette(p);
@@ -91,6 +100,17 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
         connect(tile.up, &HoverLabel::clicked, this, [this, name] { clickTile(name); });
         m_tiles.push_back(tile);
     }
+
+    // A tile reached with the keyboard describes itself as a pointed one does.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+        for (const Tile &t : m_tiles)
+            for (QWidget *w : {static_cast<QWidget *>(t.idle), static_cast<QWidget *>(t.up)})
+                if (w == old || w == now) {
+                    const Tile *focused = focusedTile();
+                    describe(focused ? focused : hoveredTile());
+                    return;
+                }
+    });
 
     Timer1.setSingleShot(true);
     Timer1.setInterval(1);
@@ -123,7 +143,40 @@ void TfrmMain::mButtons()
         lbl2->hide();
         lbl3->hide();
     }
+    if (lblWelcome)
+        describe(focusedTile());
     unsetCursor();
+}
+
+void TfrmMain::describe(const Tile *tile)
+{
+    if (tile) {
+        lbl1->setText(tile->lbl1);
+        lbl2->setText(tile->lbl2);
+        lbl3->setText(tile->lbl3);
+    }
+    const bool described = tile != nullptr;
+    lbl1->setVisible(described);
+    lbl2->setVisible(described);
+    lbl3->setVisible(described && !tile->lbl3.isEmpty());
+    lblWelcome->setVisible(!described);
+    lblWelcomeText->setVisible(!described);
+}
+
+const TfrmMain::Tile *TfrmMain::focusedTile() const
+{
+    for (const Tile &t : m_tiles)
+        if (t.idle->hasFocus() || t.up->hasFocus())
+            return &t;
+    return nullptr;
+}
+
+const TfrmMain::Tile *TfrmMain::hoveredTile() const
+{
+    for (const Tile &t : m_tiles)
+        if (!t.up->isHidden())
+            return &t;
+    return nullptr;
 }
 
 void TfrmMain::hoverTile(const QString &name)
@@ -134,12 +187,7 @@ void TfrmMain::hoverTile(const QString &name)
             continue;
         t.idle->hide();
         t.up->show();
-        lbl1->setText(t.lbl1);
-        lbl2->setText(t.lbl2);
-        lbl3->setText(t.lbl3);
-        lbl1->show();
-        lbl2->show();
-        lbl3->setVisible(!t.lbl3.isEmpty());
+        describe(&t);
     }
 }
 

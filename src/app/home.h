@@ -31,12 +31,20 @@ public:
     const std::vector<Tile> &tiles() const { return m_tiles; }
 
     QLabel *lbl1, *lbl2, *lbl3;
+    // The description panel's welcome, shown while no tile is pointed at or
+    // has the focus.
+    QLabel *lblWelcome = nullptr, *lblWelcomeText = nullptr;
     QTimer Timer1;
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // The tile's texts in the description panel, or the welcome for none.
+    void describe(const Tile *tile);
+    const Tile *focusedTile() const;
+    const Tile *hoveredTile() const;
+
     std::vector<Tile> m_tiles;
 };
 

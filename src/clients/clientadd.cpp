@@ -2,6 +2,7 @@
 
 #include "kit/btn_functions.h"
 #include "kit/dialogs.h"
+#include "kit/pagetext.h"
 #include "clients/client_fields.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
@@ -10,7 +11,6 @@
 
 #include <QCloseEvent>
 #include <QDate>
-#include <QPainter>
 
 namespace nettora {
 
@@ -31,24 +31,6 @@ QFont textFont(bool bold = false)
     return f;
 }
 
-// The name in a heading line: right-aligned in what room the heading
-// leaves, shortened with an ellipsis when it does not fit; text() stays whole.
-class HeadingName : public QLabel {
-public:
-    using QLabel::QLabel;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        p.setFont(font());
-        p.setPen(palette().color(QPalette::WindowText));
-        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, width());
-        p.drawText(rect(), Qt::AlignRight | Qt::AlignVCenter, shown);
-        setToolTip(shown == text() ? QString() : text());
-    }
-};
-
 // Lays out one page top to bottom: heading line, editor rows, the required
 // note and the Cancel and OK buttons.
 class PageLayout {
@@ -68,7 +50,10 @@ public:
         l->setPalette(p);
         const int width = std::min(QFontMetrics(f).horizontalAdvance(text) + 4, 420);
         l->setGeometry(12, 6, width, 22);
-        auto *name = new HeadingName(m_page);
+        // The name in the heading line: right-aligned in what room the
+        // heading leaves, shortened at the right when it does not fit.
+        auto *name = new pagetext::ElidedLabel(m_page);
+        name->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         name->setObjectName(QStringLiteral("headingName"));
         name->setFont(textFont(true));
         const int left = 12 + width + 12;
@@ -422,7 +407,7 @@ void TfrmClientAdd::showPage(QWidget *page)
     Table *c = dm1->tblClient;
     p.binder.load();
     const bool byFullName = page == tsClientPersonal || page == tsClientReporting;
-    p.name->setText(c->asString(byFullName ? QStringLiteral("FullName2") : QStringLiteral("ClientDescription")));
+    p.name->setText(byFullName ? c->asString("FullName2") : pagetext::clientLine(c->asString("ClientDescription")));
     openPage(page);
     if (QWidget *first = p.binder.editorOf(p.firstField))
         first->setFocus();

@@ -818,6 +818,9 @@ void Table::append()
     m_savedBof = m_bof;
     std::fill(m_buffer.begin(), m_buffer.end(), QVariant());
     std::fill(m_dirty.begin(), m_dirty.end(), false);
+    // The buffer now holds the new row: the listed row it was read from
+    // must be read from the file again, or a list shows it empty.
+    m_bufferValid = false;
     m_state = RecordState::Insert;
 }
 

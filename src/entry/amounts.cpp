@@ -73,9 +73,7 @@ QString moneyEditorText(double amount)
 
 QString moneyListText(double amount)
 {
-    bool negative = false;
-    const QString s = unsignedMoneyText(amount, 1, &negative);
-    return negative ? QLatin1Char('-') + s : s;
+    return formatMoney(amount);
 }
 
 QString totalText(double amount)

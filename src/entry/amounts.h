@@ -15,8 +15,8 @@ bool parseAmount(const QString &text, double *out);
 // is never rounded by showing and saving it again).
 QString moneyEditorText(double amount);
 
-// An amount in a list column: "1,234.50", "-250.00", rounded to cents as
-// every display rounds.
+// An amount in a list column, in the currency format: "$1,234.50",
+// "-$250.00", rounded to cents as every display rounds.
 QString moneyListText(double amount);
 
 // "Total: " line: "$#,#00.00" (thousands separators, at least two integer

@@ -4,6 +4,7 @@
 #include "kit/databinding.h"
 #include "kit/dialogs.h"
 #include "kit/money.h"
+#include "kit/pagetext.h"
 #include "data/currency.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
@@ -100,7 +101,13 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
 
     lblTitle = label(this, m_spec.title, QRect(8, 2, 300, 22), arial(15, true));
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    lblClient = label(this, QString(), QRect(300, 4, 208, 18), arial(11), Qt::AlignRight | Qt::AlignVCenter);
+    // The client's line takes the room the title leaves, and a name too
+    // long for it is shortened at the right, never cut at the left.
+    const int clientLeft = lblTitle->x() + QFontMetrics(lblTitle->font()).horizontalAdvance(m_spec.title) + 16;
+    lblClient = new pagetext::ElidedLabel(this);
+    lblClient->setFont(arial(11));
+    lblClient->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblClient->setGeometry(clientLeft, 4, 508 - clientLeft, 18);
     lblClient->setObjectName(QStringLiteral("lblClient"));
 
     grid = new DbGrid(m_table, m_spec.columns, this);
@@ -263,7 +270,8 @@ bool EntryPage::storeEditors()
                 }
                 double v = 0;
                 if (!parseAmount(text, &v)) {
-                    dialogs().error(QStringLiteral("'%1' is not a valid number.").arg(text));
+                    dialogs().error(QStringLiteral("'%1' is not a valid number in %2.")
+                                        .arg(text, boxName(e.desc.caption)));
                     e.widget->setFocus();
                     return false;
                 }
@@ -300,7 +308,7 @@ void EntryPage::refreshTotals()
     lblTotal->setText(QStringLiteral("Total: ") + totalText(st->asFloat(m_spec.totalField)));
     for (size_t i = 0; i < m_spec.subTotals.size(); ++i)
         subTotalLabels[i]->setText(totalText(st->asFloat(m_spec.subTotals[i].second)));
-    lblClient->setText(dm1->tblClient->asString("ClientDescription"));
+    lblClient->setText(pagetext::clientLine(dm1->tblClient->asString("ClientDescription")));
 }
 
 void EntryPage::applyState()
@@ -313,6 +321,7 @@ void EntryPage::applyState()
     for (const Editor &e : m_editors)
         e.widget->setEnabled(editing);
     grid->setEnabled(!editing);
+    grid->syncFromCursor();
     if (editing) {
         if (QWidget *f = editor(m_spec.focusEditor))
             f->setFocus();

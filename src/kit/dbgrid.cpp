@@ -87,7 +87,10 @@ void DbGrid::syncFromCursor()
         return;
     const int row = t->recNo();
     m_syncing = true;
-    if (row >= 0 && row < m_model->rowCount())
+    // A row being added is not in the list yet: no listed row stands for it.
+    if (t->state() == RecordState::Insert)
+        clearSelection();
+    else if (row >= 0 && row < m_model->rowCount())
         setCurrentIndex(m_model->index(row, 0));
     else
         clearSelection();

@@ -49,7 +49,8 @@ public:
     TableModel *tableModel() const { return m_model; }
     // Rebuilds the list from the cursor's view and selects its current row.
     void refresh();
-    // Selects the cursor's current row without rebuilding.
+    // Selects the cursor's current row without rebuilding; no row while
+    // the cursor adds one.
     void syncFromCursor();
     // The texts shown, row by row (columns joined by a tab), for tests and
     // for anyone reading the list as a whole.

@@ -40,7 +40,8 @@ bool MessageBoxDialogs::warning(const QString &text)
 
 void MessageBoxDialogs::confirmation(const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, title(), text, QMessageBox::Ok, QApplication::activeWindow());
+    // A confirmation reports what was done; it asks nothing.
+    QMessageBox box(QMessageBox::Information, title(), text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 

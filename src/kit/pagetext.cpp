@@ -1,5 +1,14 @@
 #include "kit/pagetext.h"
 
+#include <QApplication>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QRegularExpression>
+#include <QStyleFactory>
+#include <QToolTip>
+
 namespace nettora::pagetext {
 
 namespace {
@@ -20,7 +29,57 @@ void setTextColor(QLabel *l, const QColor &c)
     l->setPalette(p);
 }
 
+// The desktop style with one change: password boxes mask with "*".
+class StarMaskStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 }  // namespace
+
+ElidedLabel::ElidedLabel(QWidget *parent) : QLabel(parent) {}
+
+QString ElidedLabel::shownText() const
+{
+    return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+}
+
+void ElidedLabel::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    style()->drawItemText(&p, contentsRect(), int(alignment()), palette(), isEnabled(), shownText(),
+                          foregroundRole());
+}
+
+bool ElidedLabel::event(QEvent *event)
+{
+    // The whole text as a tooltip, only while it is shortened and no other
+    // tooltip was given.
+    if (event->type() == QEvent::ToolTip && toolTip().isEmpty()) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        if (shownText() != text())
+            QToolTip::showText(help->globalPos(), text(), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QLabel::event(event);
+}
+
+QString clientLine(const QString &clientDescription)
+{
+    static const QRegularExpression dangling(QStringLiteral("\\s+-\\s*\\.$"));
+    QString line = clientDescription;
+    line.remove(dangling);
+    return line;
+}
 
 QFont textFont()
 {
@@ -36,14 +95,14 @@ QLabel *heading(QWidget *page, const QString &text, int y)
     return l;
 }
 
-QLabel *nameInHeading(QWidget *page, const QString &objectName, int y)
+QLabel *nameInHeading(QWidget *page, const QString &objectName, int y, int width)
 {
-    auto *l = new QLabel(page);
+    auto *l = new ElidedLabel(page);
     l->setObjectName(objectName);
     l->setFont(arial(12, true));
     setTextColor(l, QColor(0x5a, 0x73, 0x00));
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    l->setGeometry(PageWidth - 12 - 230, y, 230, 22);
+    l->setGeometry(PageWidth - 12 - width, y, width, 22);
     return l;
 }
 
@@ -69,6 +128,20 @@ QPushButton *button(QWidget *page, const QString &text, const QString &objectNam
     b->setObjectName(objectName);
     b->setGeometry(x, y, width, 26);
     return b;
+}
+
+void maskWithStars(QLineEdit *edit)
+{
+    // One style for every password box of the run, on the application's
+    // own style so the boxes look like every other box.
+    static QPointer<QStyle> stars;
+    if (!stars) {
+        QStyle *base = QStyleFactory::create(QApplication::style()->name());
+        stars = base ? new StarMaskStyle(base) : new StarMaskStyle;
+        stars->setParent(qApp);
+    }
+    edit->setStyle(stars);
+    edit->setEchoMode(QLineEdit::Password);
 }
 
 }  // namespace nettora::pagetext

@@ -4,9 +4,30 @@
 // text, captions and buttons, all in one look.
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace nettora::pagetext {
+
+// A one-line label that shortens a text too long for it at the right with
+// "…", so the start of a name stays readable whatever its alignment;
+// text() stays whole, and the tooltip shows it when it is shortened.
+class ElidedLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ElidedLabel(QWidget *parent = nullptr);
+    // What the label draws.
+    QString shownText() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    bool event(QEvent *event) override;
+};
+
+// The client's line of a page heading, from the stored "name - description."
+// form: a statement without a description shows the name alone, not a
+// dangling " - .".
+QString clientLine(const QString &clientDescription);
 
 // Page area width, to the right of the side links.
 inline constexpr int PageWidth = 516;
@@ -15,10 +36,15 @@ inline constexpr int PageWidth = 516;
 QFont textFont();
 
 QLabel *heading(QWidget *page, const QString &text, int y);
-// Right-aligned, in the heading line or a line of its own at y.
-QLabel *nameInHeading(QWidget *page, const QString &objectName, int y);
+// Right-aligned, in the heading line or a line of its own at y; a name too
+// long for its width is shortened at the right.
+QLabel *nameInHeading(QWidget *page, const QString &objectName, int y, int width = 230);
 QLabel *line(QWidget *page, const QString &text, int x, int y, int width = PageWidth - 24);
 QLabel *caption(QWidget *page, const QString &text, int x, int y, int width);
 QPushButton *button(QWidget *page, const QString &text, const QString &objectName, int x, int y, int width = 80);
+
+// A password box that masks with "*" whatever the desktop style's own mask
+// character is.
+void maskWithStars(QLineEdit *edit);
 
 }  // namespace nettora::pagetext

@@ -2,6 +2,7 @@
 
 #include "kit/btn_functions.h"
 #include "kit/dialogs.h"
+#include "kit/pagetext.h"
 #include "kit/vendor.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
@@ -57,7 +58,7 @@ public:
         if (maxLength > 0)
             e->setMaxLength(maxLength);
         if (secret)
-            e->setEchoMode(QLineEdit::Password);
+            pagetext::maskWithStars(e);
         m_y += 28;
         return e;
     }

@@ -254,6 +254,7 @@ TEST_F(Shell, AboutWindowIsModalWithItsLinks)
         EXPECT_EQ(about->windowTitle(), "About");
         EXPECT_EQ(about->size(), QSize(512, 305));
         EXPECT_EQ(about->findChild<QLabel *>("lblVersion")->text(), "Version: 5.6.8.0");
+        QApplication::processEvents();  // the picture with the lines drawn
         saveScreenshot(about, "about");
         shellAnswer = false;
         Q_EMIT about->findChild<QLabel *>("lblSupport")->linkActivated("https://example.invalid/");

@@ -152,8 +152,8 @@ TEST_F(Assets, ChecksRunInOrderOnEveryPage)
     EXPECT_DOUBLE_EQ(stored("CashOnHand"), 1250);
     EXPECT_DOUBLE_EQ(stored("RealEstateTotals"), 100000);  // 50 % of 200,000
     EXPECT_DOUBLE_EQ(stored("TotalAssets"), 1250 + 5000 + 100000 + 9000 + 2000 + 3000 + 40000 + 700);
-    EXPECT_EQ(window->page(3)->grid->rowTexts(), QStringList{"Homestead\t12 Elm St\t200,000.00\t100,000.00"});
-    EXPECT_EQ(window->page(4)->grid->rowTexts(), QStringList{"2004 Accord\t9,000.00"});
+    EXPECT_EQ(window->page(3)->grid->rowTexts(), QStringList{"Homestead\t12 Elm St\t$200,000.00\t$100,000.00"});
+    EXPECT_EQ(window->page(4)->grid->rowTexts(), QStringList{"2004 Accord\t$9,000.00"});
 }
 
 TEST_F(Assets, TypeOfAccountIsCaseSensitiveAndTheListItemKeepsItsBlank)
@@ -219,7 +219,7 @@ TEST_F(Assets, EditReStampsKeysAndRewritesTheAutoDescription)
     click(p->bEdit);
     type(p, "d4_1", "Civic");
     click(p->bOK);
-    EXPECT_EQ(p->grid->rowTexts(), QStringList{"2004 Civic\t9,000.00"});
+    EXPECT_EQ(p->grid->rowTexts(), QStringList{"2004 Civic\t$9,000.00"});
     EXPECT_EQ(dm1->tblAuto->asString("StatementId"), QString::number(statement));
     EXPECT_EQ(countRows("Auto"), 1);
 }
@@ -262,7 +262,7 @@ TEST_F(Assets, NumbersAcceptWhatIsTypedAndRefuseTheRest)
     choose(p, "d1_2", "Savings Account");
     type(p, "d1_5", "12abc");
     click(p->bOK);
-    EXPECT_EQ(m_dialogs->texts(), QStringList{"'12abc' is not a valid number."});
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"'12abc' is not a valid number in Current Balance."});
     EXPECT_EQ(EntryMode, "Closed");
     EXPECT_EQ(p->focusWidget(), p->editor("d1_5"));
     EXPECT_EQ(countRows("Cash"), 0);

@@ -55,11 +55,11 @@ TEST(AmountDisplays, TotalsListsAndEditorsRoundTheOneWay)
         double amount;
         const char *total, *list, *editor;
     } cases[] = {
-        {91235.415, "$91,235.42", "91,235.42", "91,235.415"},
-        {1.005, "$01.01", "1.01", "1.005"},
-        {-2.675, "-$02.68", "-2.68", "-2.675"},
-        {MaxCurrency, "$922,337,203,685,477.00", "922,337,203,685,477.00", "922,337,203,685,477.00"},
-        {-MaxCurrency, "-$922,337,203,685,477.00", "-922,337,203,685,477.00", "-922,337,203,685,477.00"},
+        {91235.415, "$91,235.42", "$91,235.42", "91,235.415"},
+        {1.005, "$01.01", "$1.01", "1.005"},
+        {-2.675, "-$02.68", "-$2.68", "-2.675"},
+        {MaxCurrency, "$922,337,203,685,477.00", "$922,337,203,685,477.00", "922,337,203,685,477.00"},
+        {-MaxCurrency, "-$922,337,203,685,477.00", "-$922,337,203,685,477.00", "-922,337,203,685,477.00"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(totalText(c.amount), QString::fromLatin1(c.total)) << c.total;
@@ -288,7 +288,7 @@ TEST_F(Editors, ListAndTotalShowTheStoredAmountRounded)
     click(window->findChild<HoverLabel *>(QStringLiteral("s4")));
     EntryPage *cash = window->page(1);
     click(window->findChild<HoverLabel *>(QStringLiteral("s3")));
-    EXPECT_EQ(cash->grid->rowTexts(), QStringList{"Checking Account\tTill\t91,235.42"});
+    EXPECT_EQ(cash->grid->rowTexts(), QStringList{"Checking Account\tTill\t$91,235.42"});
     EXPECT_EQ(cash->lblTotal->text(), "Total: $91,235.42");
     EXPECT_EQ(cash->editorText("d1_5"), "91,235.415");
 }
