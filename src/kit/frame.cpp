@@ -174,8 +174,11 @@ void ScreenFrame::makeOperable(HoverLabel *label, const QString &group, const QC
 
 void ScreenFrame::keyboardLeftLabel()
 {
+    // Within a group the next label's own hover resets the rest; anywhere
+    // else only one thing may look lit.
+    auto *was = qobject_cast<HoverLabel *>(sender());
     auto *now = qobject_cast<HoverLabel *>(QApplication::focusWidget());
-    if (!now || !now->operable() || now->window() != this)
+    if (!was || !now || now->window() != this || now->group() != was->group())
         backgroundHover();
 }
 

@@ -203,6 +203,20 @@ protected:
         makeActive(home);
         return home;
     }
+    // A start with a password stored: the home window, then the login page.
+    TfrmSecurity *startWithLogin()
+    {
+        LoginPending.clear();
+        home = new TfrmMain;
+        home->show();
+        TfrmSecurity *s = nullptr;
+        for (int i = 0; i < 200 && !(s = shownWindow<TfrmSecurity>()); ++i)
+            QTest::qWait(10);
+        EXPECT_NE(s, nullptr);
+        if (s)
+            makeActive(s);
+        return s;
+    }
     void storeCredentials(const QString &user, const QString &password)
     {
         Table *u = dm1->tblUser;
@@ -229,6 +243,7 @@ TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
     EXPECT_EQ(focused()->accessibleName(), "Edit");
     EXPECT_TRUE(h->tiles()[1].up->isVisible());  // lit as under the pointer
     EXPECT_EQ(h->lbl1->text(), "Edit");
+    saveScreenshot(h, "keyboard_home_edit_tile");
     press(Qt::Key_Return);
     EXPECT_EQ(ClientWindowMode, "Edit");
     EXPECT_FALSE(h->isVisible());
@@ -252,6 +267,11 @@ TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
     EXPECT_EQ(focused(), info->editor("FirstName"));
     ASSERT_TRUE(tabTo(info->s8));
     EXPECT_TRUE(info->s8->opaque());  // the side link's hover look
+    // The labels Tab passed on the way rest again.
+    EXPECT_EQ(info->mHelp->textColor(), ScreenFrame::Green);
+    EXPECT_EQ(info->mExit->textColor(), QColor(Qt::white));
+    EXPECT_FALSE(info->s7->opaque());
+    saveScreenshot(info, "keyboard_side_link");
     press(Qt::Key_Return);
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
 
@@ -269,7 +289,16 @@ TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
     press(Qt::Key_Tab);
     EXPECT_EQ(focused(), cash->editor("d1_2"));
     typeHere("Checking Account");
-    for (const char *next : {"d1_3", "d1_4", "d1_5"}) {
+    // Enter in the drop-down is OK too, with OK's checks and messages.
+    press(Qt::Key_Return);
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter \"Current Balance\"."});
+    EXPECT_EQ(focused(), cash->editor("d1_5"));
+    m_dialogs->clear();
+    for (const char *back : {"d1_4", "d1_3"}) {
+        press(Qt::Key_Tab, Qt::ShiftModifier);
+        EXPECT_EQ(focused(), cash->editor(back)) << back;
+    }
+    for (const char *next : {"d1_4", "d1_5"}) {
         press(Qt::Key_Tab);
         EXPECT_EQ(focused(), cash->editor(next)) << next;
     }
@@ -304,19 +333,30 @@ TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
 TEST_F(Keyboard, TheLoginPageByKeyboard)
 {
     storeCredentials("admin", "Secret");
-    home = new TfrmMain;
-    home->show();
-    TfrmSecurity *s = nullptr;
-    for (int i = 0; i < 200 && !(s = shownWindow<TfrmSecurity>()); ++i)
-        QTest::qWait(10);
-    ASSERT_NE(s, nullptr);
-    makeActive(s);
+    // Escape is the page's Cancel, which ends the program.
+    TfrmSecurity *s = startWithLogin();
+    QPointer<TfrmSecurity> leaving(s);
+    press(Qt::Key_Escape);
+    QApplication::processEvents();
+    ASSERT_TRUE(leaving.isNull() || !leaving->isVisible());
+    EXPECT_FALSE(home->isVisible());
+    EXPECT_EQ(LoginPending, "Y");
+    closeScreenWindows(home);
+    delete home;
+
+    s = startWithLogin();
     EXPECT_EQ(focused(), s->d3_1);
     // The disabled menu is skipped: Tab stays on the page.
     for (QWidget *next : std::initializer_list<QWidget *>{s->d3_2, s->btnLoginMore, s->btnLoginCancel, s->btnLoginOk, s->d3_1}) {
         press(Qt::Key_Tab);
         EXPECT_EQ(focused(), next) << describe(next).toStdString();
     }
+    // Enter on a focused button presses that button, not OK.
+    ASSERT_TRUE(tabTo(s->btnLoginMore));
+    press(Qt::Key_Return);
+    EXPECT_EQ(opened.size(), 1);
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    ASSERT_TRUE(tabTo(s->d3_1));
     typeHere("admin");
     press(Qt::Key_Return);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"You must enter a \"Password\"."});
@@ -356,7 +396,8 @@ TEST_F(Keyboard, ArrowsMoveWithinTheirGroupAndEnterOrSpaceActs)
         if (to.startsWith(QLatin1Char('m'))) {
             EXPECT_EQ(now->objectName(), to) << m.from;
             if (now != from) {
-                EXPECT_NE(now->textColor(), now->group() == "menu" ? QColor(Qt::white) : ScreenFrame::Green)
+                const bool topLink = to == "mHelp" || to == "mAbout" || to == "mAffiliate";
+                EXPECT_NE(now->textColor(), topLink ? ScreenFrame::Green : QColor(Qt::white))
                     << m.from << ": the label lights up";
             }
         } else {
@@ -426,6 +467,31 @@ TEST_F(Keyboard, EscapeAndEnterOnTheWorkspacePages)
     EXPECT_EQ(countRows("Nettora", QStringLiteral("ClientId = '%1'").arg(ann)), 2);
 }
 
+// A double-click on a row of the client or statement list opens it as Enter
+// there does, as OK does.
+TEST_F(Keyboard, DoubleClickOnAListRowOpensItAsEnterDoes)
+{
+    seedAnn();
+    LoginPending = "N";
+    home = new TfrmMain;
+    const auto doubleClickFirstRow = [](DbGrid *list) {
+        ASSERT_GT(list->tableModel()->rowCount(), 0);
+        const QRect row = list->visualRect(list->tableModel()->index(0, 0));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    };
+    auto *client = static_cast<TfrmClient *>(OpenClientWindow(QStringLiteral("Edit")));
+    QPointer<TfrmClient> clientGuard(client);
+    doubleClickFirstRow(client->dbClient);
+    auto *workspace = shownWindow<TfrmFSMain>();
+    ASSERT_NE(workspace, nullptr);
+    EXPECT_TRUE(clientGuard.isNull() || !clientGuard->isVisible());
+    doubleClickFirstRow(workspace->dbClient);
+    auto *info = shownWindow<TfrmClientAdd>();
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->currentPage(), info->tsClientPersonal);
+    EXPECT_TRUE(m_dialogs->shown().empty());
+}
+
 // Every window as it shows its pages: each control is named for a screen
 // reader, and Tab runs through a page top to bottom, left to right.
 TEST_F(Keyboard, EveryControlIsNamedAndTabbedInReadingOrder)
@@ -470,7 +536,7 @@ TEST_F(Keyboard, EveryControlIsNamedAndTabbedInReadingOrder)
     auto *info = static_cast<TfrmClientAdd *>(OpenClientInformationWindow());
     for (HoverLabel *link : {info->s1, info->s2, info->s3, info->s4, info->s5, info->s6, info->s7}) {
         m_dialogs->clear();
-        link->activate();
+        click(link);
         ASSERT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
         check(QStringLiteral("client information ") + info->currentPage()->objectName(), info,
               info->currentPage());
