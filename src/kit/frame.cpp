@@ -81,6 +81,7 @@ ScreenFrame::ScreenFrame(bool home, QWidget *parent) : QWidget(parent), m_home(h
     pcMain = new QStackedWidget(this);
     pcMain->setGeometry(235, 88, Width - 235 - 1, Height - 88);
     pcMain->setVisible(false);
+    pcMain->installEventFilter(this);
 
     const struct {
         HoverLabel **label;
@@ -233,6 +234,24 @@ void ScreenFrame::openPage(QWidget *page)
     focusInto(page);
 }
 
+void ScreenFrame::parkFocus()
+{
+    // The pages are put away with the focus in them: it goes to the side
+    // links (the open page's link first) rather than on to the next control
+    // Qt would pick, which may be anywhere in the frame.
+    const QWidget *focus = focusWidget();
+    if (!focus || !pcMain->isAncestorOf(focus))
+        return;
+    QWidget *target = linkOfPage(pcMain->currentWidget());
+    for (HoverLabel *l : m_sideLinks)
+        if (!target && l->isVisibleTo(this) && l->isEnabled() && l->focusPolicy() != Qt::NoFocus)
+            target = l;
+    if (target)
+        target->setFocus(Qt::OtherFocusReason);
+    else
+        setFocus(Qt::OtherFocusReason);
+}
+
 void ScreenFrame::focusInto(QWidget *page)
 {
     const QWidget *focus = focusWidget();
@@ -315,6 +334,8 @@ void ScreenFrame::backgroundHover()
 
 bool ScreenFrame::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == pcMain && event->type() == QEvent::Hide && pcMain->isHidden())
+        parkFocus();
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
         if (watched == imMain || (pcMain->indexOf(qobject_cast<QWidget *>(watched)) >= 0))
             backgroundHover();

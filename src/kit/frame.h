@@ -87,6 +87,7 @@ private:
     void keyboardLeftLabel();
     // The focus goes into a page just opened unless it is there already.
     void focusInto(QWidget *page);
+    void parkFocus();
     // Tab stops of the menu and links, and of everything else.
     std::vector<QWidget *> chromeStops() const;
     std::vector<QWidget *> contentStops();

@@ -108,8 +108,9 @@ QStringList unnamed(QWidget *window)
             wrong << describe(w) + QStringLiteral(" named \"") + name + QLatin1Char('"');
         if (qobject_cast<HoverLabel *>(w)) {
             QAccessibleInterface *access = QAccessible::queryAccessibleInterface(w);
-            const bool button = access && access->role() == QAccessible::Button && access->actionInterface()
-                                && access->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction())
+            QAccessibleActionInterface *actions = access ? access->actionInterface() : nullptr;
+            const bool button = access && access->role() == QAccessible::Button && actions
+                                && actions->actionNames().contains(QAccessibleActionInterface::pressAction())
                                 && access->text(QAccessible::Name) == name;
             if (!button)
                 wrong << describe(w) + QStringLiteral(" is no button");
@@ -265,6 +266,11 @@ TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
     makeActive(info);
     EXPECT_EQ(info->currentPage(), info->tsClientPersonal);
     EXPECT_EQ(focused(), info->editor("FirstName"));
+    press(Qt::Key_Return);  // OK saves the page and puts it away
+    EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(info->currentPage(), nullptr);
+    EXPECT_EQ(focused(), info->s1);  // back among the side links
+    EXPECT_EQ(info->mHelp->textColor(), ScreenFrame::Green);
     ASSERT_TRUE(tabTo(info->s8));
     EXPECT_TRUE(info->s8->opaque());  // the side link's hover look
     // The labels Tab passed on the way rest again.
@@ -347,7 +353,8 @@ TEST_F(Keyboard, TheLoginPageByKeyboard)
     s = startWithLogin();
     EXPECT_EQ(focused(), s->d3_1);
     // The disabled menu is skipped: Tab stays on the page.
-    for (QWidget *next : std::initializer_list<QWidget *>{s->d3_2, s->btnLoginMore, s->btnLoginCancel, s->btnLoginOk, s->d3_1}) {
+    const std::vector<QWidget *> cycle = {s->d3_2, s->btnLoginMore, s->btnLoginCancel, s->btnLoginOk, s->d3_1};
+    for (QWidget *next : cycle) {
         press(Qt::Key_Tab);
         EXPECT_EQ(focused(), next) << describe(next).toStdString();
     }
