@@ -3,6 +3,7 @@
 #include "kit/artwork.h"
 #include "kit/dialogs.h"
 #include "kit/frame.h"
+#include "kit/keyboard.h"
 #include "kit/vendor.h"
 #include "data/db_functions.h"
 
@@ -53,6 +54,7 @@ TfrmAbout::TfrmAbout(QWidget *parent) : QDialog(parent)
     close->setGeometry(512 - 40 - 90, artwork::AboutFooterTop + (305 - artwork::AboutFooterTop - 28) / 2, 90, 28);
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    nameControls(this);
 }
 
 void TfrmAbout::openLink(const QString &url)

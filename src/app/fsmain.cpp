@@ -220,10 +220,12 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     connect(TeButton19, &QPushButton::clicked, this, &TfrmFSMain::TeButton19Click);
     connect(TeButton2, &QPushButton::clicked, this, &TfrmFSMain::TeButton2Click);
     connect(TeButton1, &QPushButton::clicked, this, &TfrmFSMain::TeButton1Click);
-    for (QLineEdit *e : {DBEdit28, DBEdit29})
-        connect(e, &QLineEdit::returnPressed, this, &TfrmFSMain::TeButton20Click);
-    for (QLineEdit *e : {Rdate, rDescription})
-        connect(e, &QLineEdit::returnPressed, this, &TfrmFSMain::TeButton2Click);
+    // Enter in the boxes reaches OK as the default button of the page; a
+    // double-click or Enter on a statement chooses it as OK does.
+    connect(dbClient, &DbGrid::rowOpened, this, [this] {
+        if (bOK->isVisible())
+            bOKClick();
+    });
     for (QPushButton *b : {bPrintCancel, bEmailCancel, bPdfCancel})
         connect(b, &QPushButton::clicked, this, &TfrmFSMain::bCancelClick);
     applyModeState();

@@ -98,6 +98,14 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
         tile.up->hide();
         connect(tile.idle, &HoverLabel::hovered, this, [this, name] { hoverTile(name); });
         connect(tile.up, &HoverLabel::clicked, this, [this, name] { clickTile(name); });
+        // The keyboard reaches the idle picture; Enter on either acts.
+        connect(tile.idle, &HoverLabel::clicked, this, [this, name] { clickTile(name); });
+        const QString description = (tile.lbl2 + QLatin1Char(' ') + tile.lbl3).trimmed();
+        for (HoverLabel *picture : {tile.idle, tile.up}) {
+            makeOperable(picture, QStringLiteral("tiles"), Green);
+            picture->setAccessibleName(tile.lbl1);
+            picture->setAccessibleDescription(description);
+        }
         m_tiles.push_back(tile);
     }
 
@@ -135,8 +143,10 @@ void TfrmMain::mButtons()
 {
     ScreenFrame::mButtons();
     for (const Tile &t : m_tiles) {
-        t.up->hide();
         t.idle->show();
+        if (focusWidget() == t.up)
+            t.idle->setFocus(Qt::OtherFocusReason);  // the focus stays on the tile
+        t.up->hide();
     }
     if (lbl1) {
         lbl1->hide();
@@ -185,8 +195,10 @@ void TfrmMain::hoverTile(const QString &name)
     for (const Tile &t : m_tiles) {
         if (t.name != name)
             continue;
-        t.idle->hide();
         t.up->show();
+        if (focusWidget() == t.idle)
+            t.up->setFocus(Qt::OtherFocusReason);
+        t.idle->hide();
         describe(&t);
     }
 }

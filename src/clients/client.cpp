@@ -91,9 +91,11 @@ TfrmClient::TfrmClient(QWidget *parent) : ScreenFrame(false, parent)
     connect(bReset, &QPushButton::clicked, this, [this] { reset(edClientSearch); });
     connect(bResetDelete, &QPushButton::clicked, this, [this] { reset(edClientDelete); });
     connect(bOK, &QPushButton::clicked, this, &TfrmClient::bOKClick);
-    connect(edClientSearch, &QLineEdit::returnPressed, this, &TfrmClient::bOKClick);
     connect(bOKDelete, &QPushButton::clicked, this, &TfrmClient::bOKDeleteClick);
-    connect(edClientDelete, &QLineEdit::returnPressed, this, &TfrmClient::bOKDeleteClick);
+    // Enter in a search box reaches OK as the default button; a double-click
+    // or Enter on a client chooses it as OK does.
+    connect(dbClient, &DbGrid::rowOpened, this, &TfrmClient::bOKClick);
+    connect(dbDeleteClient, &DbGrid::rowOpened, this, &TfrmClient::bOKDeleteClick);
     connect(bDelete, &QPushButton::clicked, this, &TfrmClient::bDeleteClick);
     connect(bCancelDelete, &QPushButton::clicked, this, &TfrmClient::showHome);
     for (DbGrid *g : {dbClient, dbDeleteClient})

@@ -277,8 +277,6 @@ void TfrmClientAdd::buildPages()
         p.firstField = firstField;
         connect(ok, &QPushButton::clicked, this, [this] { GetButtonFunction(); });
         connect(cancel, &QPushButton::clicked, this, [this, page] { cancelPage(page); });
-        for (QLineEdit *e : page->findChildren<QLineEdit *>())
-            connect(e, &QLineEdit::returnPressed, this, [this] { GetButtonFunction(); });
         addPage(page);
     };
 

@@ -130,6 +130,8 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
     bCancel = button(this, QStringLiteral("Cancel"), QStringLiteral("b%1Cancel").arg(n), QRect(348, 398, 76, 26));
     bOK = button(this, QStringLiteral("OK"), m_spec.okName.isEmpty() ? QStringLiteral("b%1OK").arg(n) : m_spec.okName,
                  QRect(432, 398, 76, 26));
+    // Enter saves a row being added or edited; OK shows only then.
+    bOK->setDefault(true);
     connect(bAdd, &QPushButton::clicked, this, &EntryPage::addClick);
     connect(bEdit, &QPushButton::clicked, this, &EntryPage::editClick);
     connect(bDelete, &QPushButton::clicked, this, &EntryPage::deleteClick);
@@ -168,6 +170,7 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
             ed.widget = edit;
         }
         ed.widget->setObjectName(e.name);
+        ed.widget->setAccessibleName(boxName(e.caption));
         ed.widget->setFont(arial(12));
         ed.widget->setGeometry(262, y, width, 20);
         if (!e.suffix.isEmpty())
@@ -314,6 +317,12 @@ void EntryPage::refreshTotals()
 void EntryPage::applyState()
 {
     const bool editing = EntryMode == QLatin1String("Closed");
+    // The focus waits on the page while its buttons and editors change, so
+    // that it does not wander off to the frame.
+    const QWidget *focus = window()->focusWidget();
+    const bool focusHere = focus && isAncestorOf(focus);
+    if (focusHere)
+        setFocus(Qt::OtherFocusReason);
     for (QPushButton *b : {bAdd, bEdit, bDelete, bPreview})
         b->setVisible(!editing);
     for (QPushButton *b : {bCancel, bOK})
@@ -325,6 +334,8 @@ void EntryPage::applyState()
     if (editing) {
         if (QWidget *f = editor(m_spec.focusEditor))
             f->setFocus();
+    } else if (focusHere) {
+        grid->setFocus(Qt::OtherFocusReason);
     }
     refreshTotals();
 }

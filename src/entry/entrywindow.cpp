@@ -103,7 +103,9 @@ HoverLabel *EntryWindow::linkToWindow(const QString &caption, std::function<QWid
 
 HoverLabel *EntryWindow::heading(const QString &caption)
 {
-    return addSideLink(caption);
+    HoverLabel *title = addSideLink(caption);
+    title->setFocusPolicy(Qt::NoFocus);  // a title over its links: nothing to press
+    return title;
 }
 
 void EntryWindow::leave()

@@ -1,6 +1,9 @@
 #include "kit/dbgrid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMetaMethod>
+#include <QMouseEvent>
 
 namespace nettora {
 
@@ -61,6 +64,8 @@ DbGrid::DbGrid(Table *table, std::vector<GridColumn> columns, QWidget *parent)
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(18);
     horizontalHeader()->setHighlightSections(false);
+    // Tab leaves the list for the next control; the arrows move the row.
+    setTabKeyNavigation(false);
     const auto &cols = m_model->columns();
     for (int i = 0; i < int(cols.size()); ++i) {
         if (cols[size_t(i)].width > 0)
@@ -70,6 +75,31 @@ DbGrid::DbGrid(Table *table, std::vector<GridColumn> columns, QWidget *parent)
     }
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { onCurrentChanged(current); });
+    QStringList titles;
+    for (const GridColumn &c : cols)
+        if (!c.title.isEmpty())
+            titles << c.title;
+    setAccessibleName(titles.join(QStringLiteral(", ")));
+}
+
+void DbGrid::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+                       && !(event->modifiers() & ~Qt::KeypadModifier);
+    if (enter && isSignalConnected(QMetaMethod::fromSignal(&DbGrid::rowOpened))) {
+        // What the window does with it decides, an empty list included.
+        event->accept();
+        Q_EMIT rowOpened();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DbGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
+        Q_EMIT rowOpened();
 }
 
 void DbGrid::refresh()

@@ -60,6 +60,13 @@ public:
 Q_SIGNALS:
     // The user (or selectRow) moved the cursor to another row.
     void rowChanged();
+    // A double-click on a row, or Enter in the list: open the current row.
+    // Unless a window takes it up, Enter goes on to the window.
+    void rowOpened();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     void onCurrentChanged(const QModelIndex &current);

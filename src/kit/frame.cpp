@@ -2,14 +2,18 @@
 
 #include "kit/artwork.h"
 #include "kit/btn_functions.h"
+#include "kit/keyboard.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QShortcut>
+#include <algorithm>
 
 namespace nettora {
 
@@ -77,6 +81,7 @@ ScreenFrame::ScreenFrame(bool home, QWidget *parent) : QWidget(parent), m_home(h
     pcMain = new QStackedWidget(this);
     pcMain->setGeometry(235, 88, Width - 235 - 1, Height - 88);
     pcMain->setVisible(false);
+    pcMain->installEventFilter(this);
 
     const struct {
         HoverLabel **label;
@@ -100,6 +105,7 @@ ScreenFrame::ScreenFrame(bool home, QWidget *parent) : QWidget(parent), m_home(h
         const Entry e = m.entry;
         connect(l, &HoverLabel::hovered, this, [this, e] { hoverMenu(e); });
         connect(l, &HoverLabel::clicked, this, [this, e] { triggerEntry(e); });
+        makeOperable(l, QStringLiteral("menu"), Green);
         *m.label = l;
     }
     const struct {
@@ -120,6 +126,7 @@ ScreenFrame::ScreenFrame(bool home, QWidget *parent) : QWidget(parent), m_home(h
         connect(l, &HoverLabel::hovered, this, [this, self] { hoverTopLink(self); });
         const Entry e = t.entry;
         connect(l, &HoverLabel::clicked, this, [this, e] { triggerEntry(e); });
+        makeOperable(l, QStringLiteral("links"), Orange);
         *t.label = l;
     }
     for (int x : {628, 678}) {
@@ -153,6 +160,29 @@ ScreenFrame::ScreenFrame(bool home, QWidget *parent) : QWidget(parent), m_home(h
     mButtons();
 }
 
+ScreenFrame::~ScreenFrame()
+{
+    // Children lose the focus while this frame is half gone: no hover resets then.
+    for (HoverLabel *l : findChildren<HoverLabel *>())
+        disconnect(l, &HoverLabel::focusLeft, this, nullptr);
+}
+
+void ScreenFrame::makeOperable(HoverLabel *label, const QString &group, const QColor &mark)
+{
+    label->makeOperable(group, mark);
+    connect(label, &HoverLabel::focusLeft, this, &ScreenFrame::keyboardLeftLabel);
+}
+
+void ScreenFrame::keyboardLeftLabel()
+{
+    // Within a group the next label's own hover resets the rest; anywhere
+    // else only one thing may look lit.
+    auto *was = qobject_cast<HoverLabel *>(sender());
+    auto *now = qobject_cast<HoverLabel *>(QApplication::focusWidget());
+    if (!was || !now || now->window() != this || now->group() != was->group())
+        backgroundHover();
+}
+
 void ScreenFrame::setBackground(const QPixmap &picture)
 {
     imMain->setPixmap(picture);
@@ -169,6 +199,7 @@ HoverLabel *ScreenFrame::addSideLink(const QString &caption, QWidget *page, std:
     l->setFont(sideLinkFont());
     l->setGeometry(kSideLinkLeft, kSideLinkTop + int(m_sideLinks.size()) * kSideLinkStep, 127, 13);
     l->setCursor(Qt::PointingHandCursor);
+    makeOperable(l, QStringLiteral("side"), Orange);
     l->show();
     m_sideLinks.push_back(l);
     if (page) {
@@ -200,6 +231,37 @@ void ScreenFrame::openPage(QWidget *page)
     pcMain->setCurrentWidget(page);
     pcMain->setVisible(true);
     ResetSubMenuFont();
+    focusInto(page);
+}
+
+void ScreenFrame::parkFocus()
+{
+    // The pages are put away with the focus in them: it goes to the side
+    // links (the open page's link first) rather than on to the next control
+    // Qt would pick, which may be anywhere in the frame.
+    const QWidget *focus = focusWidget();
+    if (!focus || !pcMain->isAncestorOf(focus))
+        return;
+    QWidget *target = linkOfPage(pcMain->currentWidget());
+    for (HoverLabel *l : m_sideLinks)
+        if (!target && l->isVisibleTo(this) && l->isEnabled() && l->focusPolicy() != Qt::NoFocus)
+            target = l;
+    if (target)
+        target->setFocus(Qt::OtherFocusReason);
+    else
+        setFocus(Qt::OtherFocusReason);
+}
+
+void ScreenFrame::focusInto(QWidget *page)
+{
+    const QWidget *focus = focusWidget();
+    if (focus && page->isAncestorOf(focus) && focus->isVisibleTo(this) && focus->isEnabled())
+        return;
+    for (QWidget *w : tabSequence(page))
+        if (w->isVisibleTo(this) && w->isEnabled()) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
 }
 
 QWidget *ScreenFrame::currentPage() const
@@ -272,6 +334,8 @@ void ScreenFrame::backgroundHover()
 
 bool ScreenFrame::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == pcMain && event->type() == QEvent::Hide && pcMain->isHidden())
+        parkFocus();
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
         if (watched == imMain || (pcMain->indexOf(qobject_cast<QWidget *>(watched)) >= 0))
             backgroundHover();
@@ -287,6 +351,59 @@ void ScreenFrame::showEvent(QShowEvent *event)
         if (const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen())
             move(s->availableGeometry().center() - QPoint(Width / 2, Height / 2));
     }
+    orderTabs();
+    nameControls(this);
+    // A window that gives the focus nowhere starts at its first control.
+    if (!focusWidget())
+        for (QWidget *w : contentStops())
+            if (w->isVisibleTo(this) && w->isEnabled()) {
+                w->setFocus(Qt::OtherFocusReason);
+                break;
+            }
+}
+
+std::vector<QWidget *> ScreenFrame::chromeStops() const
+{
+    std::vector<QWidget *> order = {mHelp,         mAbout,  mAffiliate, mOptions, mSecurity, mCheckUpdate1,
+                                    mCheckUpdate2, mBackup, mRestore,   mExit};
+    order.insert(order.end(), m_sideLinks.begin(), m_sideLinks.end());
+    return order;
+}
+
+std::vector<QWidget *> ScreenFrame::contentStops()
+{
+    const std::vector<QWidget *> chrome = chromeStops();
+    std::vector<QWidget *> content;
+    for (QWidget *w : tabSequence(this))
+        if (std::find(chrome.begin(), chrome.end(), w) == chrome.end())
+            content.push_back(w);
+    return content;
+}
+
+void ScreenFrame::orderTabs()
+{
+    std::vector<QWidget *> order = chromeStops();
+    const std::vector<QWidget *> content = contentStops();
+    order.insert(order.end(), content.begin(), content.end());
+    chainTabs(order);
+}
+
+void ScreenFrame::keyPressEvent(QKeyEvent *event)
+{
+    const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
+    QPushButton *press = nullptr;
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        auto *focused = qobject_cast<QPushButton *>(focusWidget());
+        press = focused && focused->isVisible() && focused->isEnabled() ? focused : defaultButton(this);
+    } else if (plain && event->key() == Qt::Key_Escape) {
+        press = cancelButton(this);
+    }
+    if (!press) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    press->click();
 }
 
 HoverLabel *ScreenFrame::entryLabel(Entry e) const

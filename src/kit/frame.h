@@ -25,6 +25,7 @@ public:
 
     // A home frame has EXIT instead of HOME and keeps its border icons.
     explicit ScreenFrame(bool home = false, QWidget *parent = nullptr);
+    ~ScreenFrame() override;
 
     HoverLabel *mOptions, *mSecurity, *mCheckUpdate1, *mCheckUpdate2, *mBackup, *mRestore, *mExit;
     HoverLabel *mHelp, *mAbout, *mAffiliate;
@@ -49,6 +50,10 @@ public:
     void triggerEntry(Entry e);
     HoverLabel *entryLabel(Entry e) const;
 
+    // Tab runs through the top links, the left menu, the side links and then
+    // the controls of the pages, each top to bottom and left to right.
+    void orderTabs();
+
     static QFont menuFont();
     static QFont topLinkFont();
     static QFont sideLinkFont();
@@ -64,15 +69,28 @@ protected:
     bool isHome() const { return m_home; }
     // Leaves this window after a menu action opened another one.
     virtual void leave();
+    // A label reached by the keyboard lights up as under the pointer; when
+    // the focus leaves the frame's labels, the frame rests again.
+    void makeOperable(HoverLabel *label, const QString &group, const QColor &mark);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    // Enter presses the focused button or the default one (OK), Escape the
+    // visible Cancel.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void hoverMenu(Entry e);
     void hoverTopLink(HoverLabel *link);
     void hoverSideLink(HoverLabel *link);
     void backgroundHover();
+    void keyboardLeftLabel();
+    // The focus goes into a page just opened unless it is there already.
+    void focusInto(QWidget *page);
+    void parkFocus();
+    // Tab stops of the menu and links, and of everything else.
+    std::vector<QWidget *> chromeStops() const;
+    std::vector<QWidget *> contentStops();
 
     bool m_home;
     bool m_centred = false;

@@ -180,12 +180,6 @@ TfrmSecurity::TfrmSecurity(QWidget *parent) : ScreenFrame(false, parent)
     connect(btnLoginOk, &QPushButton::clicked, this, &TfrmSecurity::loginOk);
     connect(btnFirstOk, &QPushButton::clicked, this, &TfrmSecurity::firstLoginOk);
     connect(btnChangeOk, &QPushButton::clicked, this, &TfrmSecurity::changeOk);
-    for (QLineEdit *e : {d3_1, d3_2})
-        connect(e, &QLineEdit::returnPressed, this, &TfrmSecurity::loginOk);
-    for (QLineEdit *e : {d4_1, d4_u, d4_2})
-        connect(e, &QLineEdit::returnPressed, this, &TfrmSecurity::firstLoginOk);
-    for (QLineEdit *e : {d1_1, d1_2, d1_3})
-        connect(e, &QLineEdit::returnPressed, this, &TfrmSecurity::changeOk);
     connect(btnLoginCancel, &QPushButton::clicked, this, &TfrmSecurity::endProgram);
     connect(btnFirstCancel, &QPushButton::clicked, this, &TfrmSecurity::endProgram);
     connect(btnChangeCancel, &QPushButton::clicked, this, [this] {

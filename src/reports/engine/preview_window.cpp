@@ -1,6 +1,7 @@
 #include "reports/engine/preview_window.h"
 
 #include "kit/dialogs.h"
+#include "kit/keyboard.h"
 #include "reports/engine/output.h"
 
 #include <QComboBox>
@@ -162,6 +163,9 @@ PreviewWindow::PreviewWindow(std::vector<PreparedPage> pages, QWidget *parent)
         size = size.boundedTo(screen->availableSize() * 0.9);
     resize(size);
     bClose->setDefault(true);
+    cbZoom->setAccessibleName(QStringLiteral("Zoom"));
+    m_scroll->setAccessibleName(QStringLiteral("Page"));
+    nameControls(this);
     showPage(0);
 }
 
