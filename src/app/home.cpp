@@ -111,10 +111,21 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
 
     // A tile reached with the keyboard describes itself as a pointed one does.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+        // A tile hands the focus between its own two pictures as it lights
+        // up and down: that is no move of the user's.
+        auto tileOf = [this](QWidget *w) -> const Tile * {
+            for (const Tile &t : m_tiles)
+                if (w == t.idle || w == t.up)
+                    return &t;
+            return nullptr;
+        };
+        const bool withinOneTile = tileOf(old) && tileOf(old) == tileOf(now);
+        if (old && now && isAncestorOf(old) && isAncestorOf(now) && !withinOneTile)
+            m_focusMoved = true;
         for (const Tile &t : m_tiles)
             for (QWidget *w : {static_cast<QWidget *>(t.idle), static_cast<QWidget *>(t.up)})
                 if (w == old || w == now) {
-                    const Tile *focused = focusedTile();
+                    const Tile *focused = describedByFocus();
                     describe(focused ? focused : hoveredTile());
                     return;
                 }
@@ -154,7 +165,7 @@ void TfrmMain::mButtons()
         lbl3->hide();
     }
     if (lblWelcome)
-        describe(focusedTile());
+        describe(describedByFocus());
     unsetCursor();
 }
 
@@ -179,6 +190,11 @@ const TfrmMain::Tile *TfrmMain::focusedTile() const
         if (t.idle->hasFocus() || t.up->hasFocus())
             return &t;
     return nullptr;
+}
+
+const TfrmMain::Tile *TfrmMain::describedByFocus() const
+{
+    return m_focusMoved ? focusedTile() : nullptr;
 }
 
 const TfrmMain::Tile *TfrmMain::hoveredTile() const

@@ -43,9 +43,13 @@ private:
     // The tile's texts in the description panel, or the welcome for none.
     void describe(const Tile *tile);
     const Tile *focusedTile() const;
+    // The focused tile, once the user has moved the focus onto it: the
+    // focus a window starts with describes nothing, so the welcome shows.
+    const Tile *describedByFocus() const;
     const Tile *hoveredTile() const;
 
     std::vector<Tile> m_tiles;
+    bool m_focusMoved = false;  // the user moved the focus within this window
 };
 
 // The home window of the run; it lives until the program ends.

@@ -159,7 +159,7 @@ protected:
         type(page->editor("d1_1"), "Typed tax");
         type(page->editor("d1_2"), "12abc");
         click(page->bOK);
-        ASSERT_EQ(m_dialogs->texts(), QStringList{"'12abc' is not a valid number."});
+        ASSERT_EQ(m_dialogs->texts(), QStringList{"'12abc' is not a valid number in Amount."});
         m_dialogs->clear();
         type(page->editor("d1_2"), "999");
         ASSERT_EQ(EntryMode, "Closed");
