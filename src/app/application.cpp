@@ -55,9 +55,8 @@ private:
     {
         if (m_done)
             return;
-        // The home window is shown first and replaced by the login page a
-        // moment later; until its login check has run, the first window the
-        // user meets is not known yet.
+        // Until the home window's login check has run, the first window the
+        // user meets (the login page, or the home window) is not known yet.
         if (frmMain && frmMain->Timer1.isActive()) {
             QTimer::singleShot(1, this, &FirstWindowWatcher::check);
             return;

@@ -90,8 +90,6 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
                   QString::fromLatin1(t.empty)};
         tile.idle->setObjectName(name + QStringLiteral("_down"));
         tile.up->setObjectName(name + QStringLiteral("_up"));
-        tile.idle->setPixmap(artwork::tilePicture(name, false));
-        tile.up->setPixmap(artwork::tilePicture(name, true));
         tile.idle->setGeometry(rect);
         tile.up->setGeometry(rect);
         tile.up->setCursor(Qt::PointingHandCursor);
@@ -146,6 +144,12 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::showEvent(QShowEvent *event)
 {
+    // Drawn on the first show, after the login, like the background.
+    for (const Tile &t : m_tiles)
+        if (t.idle->pixmap().isNull()) {
+            t.idle->setPixmap(artwork::tilePicture(t.name, false));
+            t.up->setPixmap(artwork::tilePicture(t.name, true));
+        }
     ScreenFrame::showEvent(event);
     setWindowTitle(QStringLiteral("Nettora - Version ") + ProgramVersion());
 }

@@ -40,8 +40,9 @@ int main(int argc, char *argv[])
     }
 
     registerAllWindows();
+    // The home window stays hidden: its login check, once the loop runs,
+    // brings up the login page, and a successful login shows the home window.
     TfrmMain home;
-    home.show();
     const int rc = app.exec();
     dm1 = nullptr;
     return rc;

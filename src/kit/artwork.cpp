@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QHash>
+#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -705,21 +706,45 @@ QPixmap aboutBackground()
     return cached(QStringLiteral("about"), drawAbout);
 }
 
-QIcon applicationIcon()
-{
-    static const QIcon icon = [] {
-        QIcon i;
-        for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-            QPixmap pm(size, size);
+namespace {
+
+// The emblem drawn at the size a window manager asks for, when it asks: the
+// large sizes cost a start-up that shows no such picture.
+class EmblemIconEngine : public QIconEngine {
+public:
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode, QIcon::State) override
+    {
+        painter->save();
+        beginAntialiased(*painter);
+        drawEmblem(*painter, QRectF(rect), true);
+        painter->restore();
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        const QString key = QStringLiteral("icon/%1x%2").arg(size.width()).arg(size.height());
+        return cached(key, [&] {
+            QPixmap pm(size);
             pm.fill(Qt::transparent);
             QPainter p(&pm);
-            beginAntialiased(p);
-            drawEmblem(p, QRectF(0, 0, size, size), true);
-            p.end();
-            i.addPixmap(pm);
-        }
-        return i;
-    }();
+            paint(&p, QRect(QPoint(0, 0), size), mode, state);
+            return pm;
+        });
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (int size : {16, 24, 32, 48, 64, 128, 256})
+            sizes << QSize(size, size);
+        return sizes;
+    }
+    QIconEngine *clone() const override { return new EmblemIconEngine; }
+};
+
+}  // namespace
+
+QIcon applicationIcon()
+{
+    static const QIcon icon(new EmblemIconEngine);
     return icon;
 }
 

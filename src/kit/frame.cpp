@@ -28,15 +28,19 @@ constexpr int kSideLinkStep = 18;
 
 QFont ScreenFrame::menuFont()
 {
-    const QStringList families = QFontDatabase::families();
+    // Every menu entry asks; listing the installed families once is enough.
+    static const QString family = [] {
+        const QStringList families = QFontDatabase::families();
+        for (const char *name : {"AvantGarde Bk BT", "URW Gothic", "Liberation Sans"})
+            if (families.contains(QLatin1String(name)))
+                return QString::fromLatin1(name);
+        return QString();
+    }();
     QFont f;
-    for (const char *name : {"AvantGarde Bk BT", "URW Gothic", "Liberation Sans"})
-        if (families.contains(QLatin1String(name))) {
-            f.setFamily(QLatin1String(name));
-            break;
-        }
-    if (f.family().isEmpty())
+    if (family.isEmpty())
         f.setStyleHint(QFont::SansSerif);
+    else
+        f.setFamily(family);
     f.setPixelSize(13);
     f.setBold(true);
     return f;
@@ -76,7 +80,10 @@ ScreenFrame::ScreenFrame(bool home, QWidget *parent) : QWidget(parent), m_home(h
     imMain->setGeometry(0, 0, Width, Height);
     imMain->setMouseTracking(true);
     imMain->installEventFilter(this);
-    setBackground(home ? artwork::homeBackground() : artwork::frameBackground());
+    // The home window waits hidden behind the login at start: its picture is
+    // drawn when it is first shown, not while the user waits for the login.
+    if (!home)
+        setBackground(artwork::frameBackground());
 
     pcMain = new QStackedWidget(this);
     pcMain->setGeometry(235, 88, Width - 235 - 1, Height - 88);
@@ -346,6 +353,8 @@ bool ScreenFrame::eventFilter(QObject *watched, QEvent *event)
 void ScreenFrame::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    if (m_home && imMain->pixmap().isNull())
+        setBackground(artwork::homeBackground());
     if (!m_centred) {
         m_centred = true;
         if (const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen())
