@@ -45,6 +45,7 @@ protected:
     void TearDown() override
     {
         closeScreenWindows();
+        registerAllWindows();  // back to the real preview if a test replaced it
         DataDirTest::TearDown();
     }
     // Opens the window as every side link does, through the shared opener.
