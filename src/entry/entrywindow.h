@@ -37,6 +37,9 @@ protected:
     HoverLabel *heading(const QString &caption);
     // The window opens on this page (refilter and recalculation included).
     void openFirst(int number);
+    // The first step of opening: the title, and the current client and
+    // statement become the window's own, for every page.
+    void takeCurrentStatement();
 
     void leave() override;
     void closeEvent(QCloseEvent *event) override;

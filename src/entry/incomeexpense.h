@@ -1,0 +1,29 @@
+#pragma once
+// The income and expenditures window: the statement's annual income items
+// and annual expense items, each page an entry page. The opener chooses the
+// page through IncomeExpensePage.
+
+#include "entry/entrywindow.h"
+
+namespace nettora {
+
+class TfrmIncomeAndExpense : public EntryWindow {
+    Q_OBJECT
+public:
+    explicit TfrmIncomeAndExpense(QWidget *parent = nullptr);
+
+    // Shows page 1 (income) or 2 (expenses) in browse state, as its side
+    // link does: nothing is refiltered or recomputed.
+    void switchToPage(int number);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    bool m_opened = false;
+};
+
+// The two page descriptions, income then expenses (also for tests).
+std::vector<PageSpec> incomeExpensePages();
+
+}  // namespace nettora
