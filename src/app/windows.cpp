@@ -6,6 +6,8 @@
 #include "clients/client.h"
 #include "clients/clientadd.h"
 #include "entry/assets.h"
+#include "entry/legal.h"
+#include "entry/notes.h"
 #include "reports/preview.h"
 #include "settings/security.h"
 
@@ -27,6 +29,8 @@ void registerAllWindows()
     registerWindowFactory(QStringLiteral("TfrmAbout"), [] { return new TfrmAbout(QApplication::activeWindow()); });
     registerWindowFactory(QStringLiteral("TfrmClientAdd"), [] { return new TfrmClientAdd; });
     registerWindowFactory(QStringLiteral("TfrmAssets"), [] { return new TfrmAssets; });
+    registerWindowFactory(QStringLiteral("TfrmLegal"), [] { return new TfrmLegal; });
+    registerWindowFactory(QStringLiteral("TfrmNotes"), [] { return new TfrmNotes; });
     registerStatementPreview(reports::showStatementPreview);
 }
 

@@ -65,13 +65,18 @@ void EntryWindow::narrowToOwnStatement()
     FilterStatementTables(m_clientId, m_statementId);
 }
 
-void EntryWindow::openFirst(int number)
+void EntryWindow::takeStatement()
 {
     setWindowTitle(PreparerDisplayName());
     m_clientId = CurrentClientId();
     m_statementId = CurrentStatementId();
     for (EntryPage *p : m_pages)
         p->setStatement(m_clientId, m_statementId);
+}
+
+void EntryWindow::openFirst(int number)
+{
+    takeStatement();
     openEntryPage(number);
 }
 

@@ -37,6 +37,10 @@ protected:
     HoverLabel *heading(const QString &caption);
     // The window opens on this page (refilter and recalculation included).
     void openFirst(int number);
+    // The window takes the current statement as its own (caption, keys of
+    // its pages); openFirst starts with it, a window without entry pages
+    // calls it alone.
+    void takeStatement();
 
     void leave() override;
     void closeEvent(QCloseEvent *event) override;
