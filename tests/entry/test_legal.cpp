@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 
 using namespace nettora;
@@ -288,4 +289,23 @@ TEST_F(Legal, PagesAreLaidOutCleanly)
                 EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))
                     << shown[i]->objectName().toStdString() << " / " << shown[j]->objectName().toStdString();
     }
+}
+
+// Tab runs answer, its explanation when shown, the next answer, and ends on
+// Cancel and OK.
+TEST_F(Legal, TabRunsThroughTheQuestionsThenCancelAndOK)
+{
+    TfrmLegal *w = open();
+    choose(w->answer("d1_1"), "Yes");
+    choose(w->answer("d1_5"), "Yes");
+    w->answer("d1_1")->setFocus();
+    QStringList order;
+    for (int i = 0; i < 9; ++i) {
+        QWidget *f = w->focusWidget();
+        if (f && !f->objectName().startsWith(QLatin1String("d")) && !f->objectName().startsWith(QLatin1String("T")))
+            f = f->parentWidget();  // the text part of an answer box
+        order << (f ? f->objectName() : QStringLiteral("-"));
+        QTest::keyClick(w->focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(order, QStringList({"d1_1", "d1_2", "d1_3", "d1_5", "d1_6", "d1_7", "d1_9", "TeButton1", "TeButton2"}));
 }
