@@ -7,6 +7,8 @@
 #include "clients/clientadd.h"
 #include "entry/assets.h"
 #include "entry/incomeexpense.h"
+#include "entry/legal.h"
+#include "entry/notes.h"
 #include "reports/preview.h"
 #include "settings/security.h"
 
@@ -29,6 +31,8 @@ void registerAllWindows()
     registerWindowFactory(QStringLiteral("TfrmClientAdd"), [] { return new TfrmClientAdd; });
     registerWindowFactory(QStringLiteral("TfrmAssets"), [] { return new TfrmAssets; });
     registerWindowFactory(QStringLiteral("TfrmIncomeAndExpense"), [] { return new TfrmIncomeAndExpense; });
+    registerWindowFactory(QStringLiteral("TfrmLegal"), [] { return new TfrmLegal; });
+    registerWindowFactory(QStringLiteral("TfrmNotes"), [] { return new TfrmNotes; });
     registerStatementPreview(reports::showStatementPreview);
 }
 

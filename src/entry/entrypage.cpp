@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kEditorTop = 172;
 constexpr int kEditorStep = 22;
+constexpr int kMemoHeight = 145;
 
 QFont arial(int px, bool bold = false)
 {
@@ -155,6 +156,12 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
             limitToWidth(box, fieldWidth(m_table, e.field));
             box->setCurrentIndex(-1);
             ed.widget = box;
+        } else if (e.kind == EditorKind::Memo) {
+            auto *memo = new QPlainTextEdit(this);
+            // Tab moves on as in every other box; Enter starts a new line.
+            memo->setTabChangesFocus(true);
+            limitToWidth(memo, fieldWidth(m_table, e.field));
+            ed.widget = memo;
         } else {
             auto *edit = new QLineEdit(this);
             if (e.maxLength > 0)
@@ -172,7 +179,8 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
         ed.widget->setObjectName(e.name);
         ed.widget->setAccessibleName(boxName(e.caption));
         ed.widget->setFont(arial(12));
-        ed.widget->setGeometry(262, y, width, 20);
+        const int height = e.kind == EditorKind::Memo ? kMemoHeight : 20;
+        ed.widget->setGeometry(262, y, width, height);
         if (!e.suffix.isEmpty())
             ed.suffix = label(this, e.suffix, QRect(262 + width + 4, y + 2, 20, 16), arial(11));
         if (!e.hint.isEmpty()) {
@@ -180,7 +188,7 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
             connect(ed.caption, &HoverLabel::hovered, this, [this, lines] { showHint(lines); });
         }
         m_editors.push_back(ed);
-        y += kEditorStep;
+        y += std::max(kEditorStep, height + 2);
     }
     for (const auto &[caption, field] : m_spec.subTotals) {
         label(this, caption, QRect(100, y + 4, 200, 16), arial(11, true));
@@ -236,6 +244,8 @@ QString EntryPage::editorText(const QString &name) const
         return e->text();
     if (auto *c = qobject_cast<QComboBox *>(w))
         return c->currentText();
+    if (auto *m = qobject_cast<QPlainTextEdit *>(w))
+        return m->toPlainText();
     return QString();
 }
 
@@ -255,6 +265,8 @@ void EntryPage::loadEditors()
             box->setCurrentIndex(i);
             if (i < 0)
                 box->setEditText(text);
+        } else if (auto *memo = qobject_cast<QPlainTextEdit *>(e.widget)) {
+            memo->setPlainText(text);
         }
     }
     m_loading = false;
@@ -308,7 +320,10 @@ bool EntryPage::storeEditors()
 void EntryPage::refreshTotals()
 {
     Table *st = dm1->tblNettora;
-    lblTotal->setText(QStringLiteral("Total: ") + totalText(st->asFloat(m_spec.totalField)));
+    if (m_spec.totalField.isEmpty())
+        lblTotal->clear();
+    else
+        lblTotal->setText(QStringLiteral("Total: ") + totalText(st->asFloat(m_spec.totalField)));
     for (size_t i = 0; i < m_spec.subTotals.size(); ++i)
         subTotalLabels[i]->setText(totalText(st->asFloat(m_spec.subTotals[i].second)));
     lblClient->setText(pagetext::clientLine(dm1->tblClient->asString("ClientDescription")));

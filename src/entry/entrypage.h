@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <functional>
 #include <optional>
@@ -18,7 +19,8 @@
 
 namespace nettora {
 
-enum class EditorKind { Text, Money, Number, Percent, Choice };
+// Memo: a text of several lines (the notes), as tall as kMemoHeight.
+enum class EditorKind { Text, Money, Number, Percent, Choice, Memo };
 
 struct EditorSpec {
     QString name;     // d1_1 ...
@@ -61,7 +63,7 @@ struct PageSpec {
     std::vector<CheckSpec> checks;
     // The delete question about the current row.
     std::function<QString(Table *)> deleteQuestion;
-    QString totalField;  // of the statement row
+    QString totalField;  // of the statement row; a page without one shows no total
     std::function<void()> recalc;
     QString hintName;  // lbldef_cash: hint labels lbldef_cash1..3
     bool hideHintsOnShow = false;

@@ -37,8 +37,9 @@ protected:
     HoverLabel *heading(const QString &caption);
     // The window opens on this page (refilter and recalculation included).
     void openFirst(int number);
-    // The first step of opening: the title, and the current client and
-    // statement become the window's own, for every page.
+    // The window takes the current statement as its own (caption, keys of
+    // its pages); openFirst starts with it, a window without entry pages
+    // calls it alone.
     void takeCurrentStatement();
 
     void leave() override;

@@ -1,0 +1,361 @@
+#include "entry/legal.h"
+
+#include "kit/btn_functions.h"
+#include "kit/dialogs.h"
+#include "kit/pagetext.h"
+#include "data/datamodule.h"
+#include "data/db_functions.h"
+#include "data/globals.h"
+
+#include <QAbstractItemView>
+#include <QCloseEvent>
+#include <QCompleter>
+#include <QLabel>
+
+namespace nettora {
+
+namespace {
+
+struct QuestionText {
+    int page;
+    const char *answerName, *question, *field, *explanationCaption, *explanationName;
+};
+
+const QuestionText kQuestions[] = {
+    {1, "d1_1", "Do you have a will?", "Will", "Executor:", "d1_2"},
+    {1, "d1_3", "Are you presently involved in divorce proceedings?", "Divorce", "Explain:", "d1_4"},
+    {1, "d1_5", "Have you taken bankruptcy in the past 15 years?", "Bankruptcy", "Explain:", "d1_6"},
+    {1, "d1_7", "Are you a partner or officer in any other venture?", "Partner", "Explain:", "d1_8"},
+    {1, "d1_9", "Are you a defendant in any suit or legal action?", "Defendant", "Explain:", "d1_10"},
+    {2, "d2_1", "Do you have any judgements against you?", "Judgement", "Explain:", "d2_2"},
+    {2, "d2_3", "Have you executed any prenuptial or financial agreements with your spouse?", "Prenuptial",
+     "Explain:", "d2_4"},
+    {2, "d2_5", "Are any of your listed assets seperate property of your spouse?", "SpouseAssets", "Explain:", "d2_6"},
+    {2, "d2_7", "Are any of your listed assets held in estate, trust or any other name?", "EstateAssets", "Explain:",
+     "d2_8"},
+    {2, "d2_9", "Do any assets secure debts which have not been reported in the statement?", "DebtAssets",
+     "Explain:", "d2_10"},
+};
+
+constexpr int kFirstQuestionTop = 34;
+constexpr int kQuestionStep = 50;
+
+QFont arial(int px, bool bold = false)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(px);
+    f.setBold(bold);
+    return f;
+}
+
+QLabel *label(QWidget *parent, const QString &text, const QRect &r, const QFont &font)
+{
+    auto *l = new QLabel(text, parent);
+    l->setFont(font);
+    l->setGeometry(r);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return l;
+}
+
+QPushButton *button(QWidget *parent, const QString &text, const QString &name, int x)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setGeometry(x, 398, 76, 26);
+    return b;
+}
+
+}  // namespace
+
+TfrmLegal::TfrmLegal(QWidget *parent) : EntryWindow(parent)
+{
+    setObjectName(QStringLiteral("TfrmLegal"));
+    tsLegal1 = buildPage(1);
+    tsLegal2 = buildPage(2);
+    TeButton1 = button(tsLegal1, QStringLiteral("Cancel"), QStringLiteral("TeButton1"), 348);
+    TeButton2 = button(tsLegal1, QStringLiteral("OK"), QStringLiteral("TeButton2"), 432);
+    b2Cancel = button(tsLegal2, QStringLiteral("Cancel"), QStringLiteral("b2Cancel"), 348);
+    b2OK = button(tsLegal2, QStringLiteral("OK"), QStringLiteral("b2OK"), 432);
+    TeButton2->setDefault(true);
+    b2OK->setDefault(true);
+    connect(TeButton1, &QPushButton::clicked, this, &TfrmLegal::b2CancelClick);
+    connect(b2Cancel, &QPushButton::clicked, this, &TfrmLegal::b2CancelClick);
+    connect(TeButton2, &QPushButton::clicked, this, &TfrmLegal::TeButton2Click);
+    connect(b2OK, &QPushButton::clicked, this, &TfrmLegal::b2OKClick);
+
+    linkAway(QStringLiteral("   Personal Information"), openPersonalInformation)->setObjectName(QStringLiteral("s1"));
+    linkAway(QStringLiteral("   Assets"), OpenAssetsWindow)->setObjectName(QStringLiteral("s2"));
+    linkAway(QStringLiteral("   Liabilities"), OpenLiabilitiesWindow)->setObjectName(QStringLiteral("s3"));
+    linkAway(QStringLiteral("   Income"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Income")); })
+        ->setObjectName(QStringLiteral("s8"));
+    linkAway(QStringLiteral("   Expenses"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Expenses")); })
+        ->setObjectName(QStringLiteral("s9"));
+    heading(QStringLiteral("   Legal"))->setObjectName(QStringLiteral("s4"));
+    addSideLink(QStringLiteral("     - Legal 1"), tsLegal1, [this] { openLegalPage(1); })
+        ->setObjectName(QStringLiteral("s5"));
+    addSideLink(QStringLiteral("     - Legal 2"), tsLegal2, [this] { openLegalPage(2); })
+        ->setObjectName(QStringLiteral("s6"));
+    linkAway(QStringLiteral("   Notes"), OpenNotesWindow)->setObjectName(QStringLiteral("s7"));
+}
+
+QWidget *TfrmLegal::buildPage(int number)
+{
+    auto *page = new QWidget;
+    page->setObjectName(number == 1 ? QStringLiteral("tsLegal1") : QStringLiteral("tsLegal2"));
+    const QString title = number == 1 ? QStringLiteral("Legal 1") : QStringLiteral("Legal 2");
+    const int titleWidth = QFontMetrics(arial(15, true)).horizontalAdvance(title) + 4;
+    QLabel *lblTitle = label(page, title, QRect(8, 2, titleWidth, 22), arial(15, true));
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    const int clientLeft = 8 + titleWidth + 12;
+    auto *client = new pagetext::ElidedLabel(page);
+    client->setFont(arial(11));
+    client->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    client->setGeometry(clientLeft, 4, 508 - clientLeft, 18);
+    client->setObjectName(QStringLiteral("lblClient"));
+
+    Table *legal = dm1->tblLegal;
+    int y = kFirstQuestionTop;
+    for (const QuestionText &t : kQuestions) {
+        if (t.page != number)
+            continue;
+        label(page, QString::fromLatin1(t.question), QRect(8, y, 500, 16), arial(11, true))
+            ->setObjectName(QStringLiteral("lbl_") + QString::fromLatin1(t.answerName));
+        auto *box = new QComboBox(page);
+        box->addItems({QStringLiteral("No"), QStringLiteral("Yes")});
+        setUpChoiceBox(box);
+        box->setCurrentIndex(-1);
+        box->setObjectName(QString::fromLatin1(t.answerName));
+        box->setAccessibleName(QString::fromLatin1(t.question));
+        box->setFont(arial(12));
+        box->setGeometry(8, y + 19, 64, 20);
+        const QString explanationField = QString::fromLatin1(t.field) + QStringLiteral("Explanation");
+        QLabel *caption = label(page, QString::fromLatin1(t.explanationCaption), QRect(84, y + 21, 60, 16), arial(11));
+        caption->setObjectName(QStringLiteral("lbl_") + QString::fromLatin1(t.explanationName));
+        auto *edit = new QLineEdit(page);
+        edit->setObjectName(QString::fromLatin1(t.explanationName));
+        edit->setAccessibleName(QString::fromLatin1(t.explanationCaption).chopped(1));
+        edit->setFont(arial(12));
+        edit->setGeometry(146, y + 19, 362, 20);
+        m_binder.bind(box, legal, QString::fromLatin1(t.field));
+        m_binder.bind(edit, legal, explanationField);
+        m_questions.push_back({box, caption, edit, explanationField});
+        const Question q = m_questions.back();
+        connect(box, &QComboBox::currentTextChanged, this, [this, q] { answerChanged(q); });
+        y += kQuestionStep;
+    }
+    label(page, QStringLiteral("Note:  Explanations are only required on the questions that were answered \"Yes\"."),
+          QRect(8, y + 4, 500, 16), arial(11))
+        ->setObjectName(QStringLiteral("lblNote"));
+    addPage(page);
+    return page;
+}
+
+QComboBox *TfrmLegal::answer(const QString &name) const
+{
+    return findChild<QComboBox *>(name);
+}
+
+QLineEdit *TfrmLegal::explanation(const QString &name) const
+{
+    return findChild<QLineEdit *>(name);
+}
+
+QLabel *TfrmLegal::explanationCaption(const QString &explanationName) const
+{
+    return findChild<QLabel *>(QStringLiteral("lbl_") + explanationName);
+}
+
+bool TfrmLegal::rowOpen() const
+{
+    const RecordState s = dm1->tblLegal->state();
+    return s == RecordState::Edit || s == RecordState::Insert;
+}
+
+void TfrmLegal::openRow()
+{
+    FilterByClientOnly = QStringLiteral("No");
+    FilterStatementTables(clientId(), statementId());
+    Table *legal = dm1->tblLegal;
+    if (!legal->asString("ClientId").isEmpty()) {
+        legal->edit();
+        return;
+    }
+    // The first opening for this statement: the row carries its keys from
+    // the start, so whatever saves it, it belongs to this statement.
+    legal->append();
+    legal->setAsString("ClientId", clientId());
+    legal->setAsString("StatementId", statementId());
+}
+
+bool TfrmLegal::saveRow()
+{
+    if (!rowOpen())
+        return true;
+    try {
+        m_binder.store(dm1->tblLegal);
+        dm1->tblLegal->post();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+        return false;
+    }
+    return true;
+}
+
+void TfrmLegal::loadRow()
+{
+    m_loading = true;
+    m_binder.load();
+    for (const Question &q : m_questions)
+        answerChanged(q);
+    m_loading = false;
+    const QString client = pagetext::clientLine(dm1->tblClient->asString("ClientDescription"));
+    for (QWidget *page : {tsLegal1, tsLegal2})
+        page->findChild<QLabel *>(QStringLiteral("lblClient"))->setText(client);
+}
+
+void TfrmLegal::answerChanged(const Question &q)
+{
+    const bool yes = q.answer->currentText() == QLatin1String("Yes");
+    q.explanation->setVisible(yes);
+    q.caption->setVisible(yes);
+    if (m_loading)
+        return;
+    if (yes) {
+        // A proposal list still open under the answer would keep the keys.
+        if (q.answer->completer() && q.answer->completer()->popup())
+            q.answer->completer()->popup()->hide();
+        q.explanation->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // An explanation belongs to a "Yes": leaving it erases what was explained.
+    q.explanation->clear();
+    if (rowOpen() && !dm1->tblLegal->asString(q.explanationField).isEmpty())
+        dm1->tblLegal->setAsString(q.explanationField, QString());
+}
+
+void TfrmLegal::showEvent(QShowEvent *event)
+{
+    EntryWindow::showEvent(event);
+    if (m_opened)
+        return;
+    m_opened = true;
+    takeCurrentStatement();
+    try {
+        openRow();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+        return;
+    }
+    loadRow();
+    openPage(tsLegal1);
+}
+
+void TfrmLegal::openLegalPage(int number)
+{
+    // Switching pages keeps the row open with what was typed on either
+    // page; a row not open (after Cancel or OK) is opened again.
+    if (!rowOpen()) {
+        try {
+            openRow();
+        } catch (const EngineError &e) {
+            dialogs().error(e.text());
+            return;
+        }
+        loadRow();
+    }
+    openPage(number == 1 ? tsLegal1 : tsLegal2);
+    answer(number == 1 ? QStringLiteral("d1_1") : QStringLiteral("d2_1"))->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmLegal::TeButton2Click()
+{
+    if (!saveRow())
+        return;
+    openLegalPage(2);
+}
+
+void TfrmLegal::b2OKClick()
+{
+    if (!saveRow())
+        return;
+    if (!leaveTo(OpenNotesWindow))
+        openLegalPage(2);
+}
+
+void TfrmLegal::b2CancelClick()
+{
+    // A new row never saved goes with the changes: nothing is left behind.
+    if (rowOpen())
+        dm1->tblLegal->cancel();
+    pcMain->setVisible(false);
+    ResetSubMenuFont();
+}
+
+bool TfrmLegal::leaveTo(const std::function<QWidget *()> &open)
+{
+    EntryMode = QStringLiteral("Open");
+    try {
+        FilterByClientOnly = QStringLiteral("No");
+        FilterStatementTables(clientId(), statementId());
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+        return false;
+    }
+    if (!open())
+        return false;
+    close();
+    return true;
+}
+
+HoverLabel *TfrmLegal::linkAway(const QString &caption, std::function<QWidget *()> open)
+{
+    return addSideLink(caption, nullptr, [this, open] {
+        // Leaving saves the answers: no check applies to them and the row
+        // carries its keys, so nothing typed is lost on the way out.
+        const bool wasOpen = rowOpen();
+        if (!saveRow())
+            return;
+        if (!leaveTo(open) && wasOpen) {
+            try {
+                openRow();
+            } catch (const EngineError &e) {
+                dialogs().error(e.text());
+            }
+        }
+    });
+}
+
+void TfrmLegal::menuAction(Entry e)
+{
+    // Entries that leave the window save the answers first, as the side
+    // links do. Every entry may clear or narrow the shared filters, which
+    // drops the open row; if the window stays, the row is opened again and
+    // the boxes keep what was typed.
+    const bool wasOpen = rowOpen();
+    const bool leaves = e == Entry::Options || e == Entry::Security || e == Entry::Backup || e == Entry::Restore
+                        || e == Entry::Home;
+    if (leaves && !saveRow())
+        return;
+    EntryWindow::menuAction(e);
+    if (m_closed || !wasOpen)
+        return;
+    try {
+        openRow();
+    } catch (const EngineError &err) {
+        dialogs().error(err.text());
+    }
+}
+
+void TfrmLegal::closeEvent(QCloseEvent *event)
+{
+    // However the window goes, typed answers are not dropped silently.
+    if (!m_closed && dm1 && !saveRow()) {
+        event->ignore();
+        return;
+    }
+    m_closed = true;
+    EntryWindow::closeEvent(event);
+}
+
+}  // namespace nettora

@@ -1,0 +1,67 @@
+#pragma once
+// The legal questionnaire: ten questions on two pages, answered "No" or
+// "Yes" with an explanation for each "Yes". The window edits the statement's
+// single legal row directly: the row is in edit while a page shows, OK saves
+// it, Cancel drops what was not saved.
+
+#include "entry/entrywindow.h"
+#include "kit/databinding.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace nettora {
+
+class TfrmLegal : public EntryWindow {
+    Q_OBJECT
+public:
+    explicit TfrmLegal(QWidget *parent = nullptr);
+
+    QWidget *tsLegal1, *tsLegal2;
+    QPushButton *TeButton1, *TeButton2;  // Cancel and OK of page 1
+    QPushButton *b2Cancel, *b2OK;        // and of page 2
+
+    // The answer box (d1_1 ...) and explanation box (d1_2 ...) by name.
+    QComboBox *answer(const QString &name) const;
+    QLineEdit *explanation(const QString &name) const;
+    QLabel *explanationCaption(const QString &explanationName) const;
+
+    // What the side links "- Legal 1" and "- Legal 2" do.
+    void openLegalPage(int number);
+    void TeButton2Click();
+    void b2OKClick();
+    void b2CancelClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void menuAction(Entry e) override;
+
+private:
+    struct Question {
+        QComboBox *answer;
+        QLabel *caption;
+        QLineEdit *explanation;
+        QString explanationField;
+    };
+    QWidget *buildPage(int number);
+    HoverLabel *linkAway(const QString &caption, std::function<QWidget *()> open);
+    void answerChanged(const Question &q);
+    bool rowOpen() const;
+    // The statement's row, put into edit, or a new one with the keys.
+    void openRow();
+    // Writes the editors into the open row and posts it; false (with the
+    // engine's message shown) when it could not be stored.
+    bool saveRow();
+    void loadRow();
+    bool leaveTo(const std::function<QWidget *()> &open);
+
+    std::vector<Question> m_questions;
+    FieldBinder m_binder;
+    bool m_opened = false;
+    bool m_loading = false;
+    bool m_closed = false;
+};
+
+}  // namespace nettora

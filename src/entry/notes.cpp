@@ -1,0 +1,64 @@
+#include "entry/notes.h"
+
+#include "kit/btn_functions.h"
+
+namespace nettora {
+
+PageSpec notesPage()
+{
+    PageSpec p;
+    p.number = 2;  // b2Add, d2_1: the names the notes page has always had
+    p.name = QStringLiteral("tsNotes");
+    p.title = QStringLiteral("Notes");
+    p.table = QStringLiteral("Notes");
+    p.order = QStringLiteral("DESCRIPTION");
+    p.columns = {{QStringLiteral("Description"), QStringLiteral("Description"), 350, Qt::AlignLeft | Qt::AlignVCenter}};
+    EditorSpec description;
+    description.name = QStringLiteral("d2_1");
+    description.caption = QStringLiteral("* Note Description:");
+    description.field = QStringLiteral("Description");
+    EditorSpec details;
+    details.name = QStringLiteral("d2_2");
+    details.caption = QStringLiteral("* Note:");
+    details.field = QStringLiteral("Details");
+    details.kind = EditorKind::Memo;
+    p.editors = {description, details};
+    p.focusEditor = QStringLiteral("d2_1");
+    // A text of nothing but line breaks is a text: only an empty one is refused.
+    p.checks = {{QStringLiteral("d2_1"), QStringLiteral("Please enter \"Note Description\".")},
+                {QStringLiteral("d2_2"), QStringLiteral("Please enter \"Note Details\".")}};
+    p.deleteQuestion = [](Table *t) {
+        return QStringLiteral("You have selected to DELETE the note \"") + t->asString("Description")
+               + QStringLiteral("\".\n\r\n\rDo you wish to continue?");
+    };
+    return p;
+}
+
+TfrmNotes::TfrmNotes(QWidget *parent) : EntryWindow(parent)
+{
+    setObjectName(QStringLiteral("TfrmNotes"));
+    EntryPage *notes = addEntryPage(notesPage());
+    linkToWindow(QStringLiteral("   Personal Information"), openPersonalInformation)->setObjectName(QStringLiteral("s1"));
+    linkToWindow(QStringLiteral("   Assets"), OpenAssetsWindow)->setObjectName(QStringLiteral("s2"));
+    linkToWindow(QStringLiteral("   Liabilities"), OpenLiabilitiesWindow)->setObjectName(QStringLiteral("s3"));
+    linkToWindow(QStringLiteral("   Income"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Income")); })
+        ->setObjectName(QStringLiteral("s6"));
+    linkToWindow(QStringLiteral("   Expenses"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Expenses")); })
+        ->setObjectName(QStringLiteral("s5"));
+    linkToWindow(QStringLiteral("   Legal"), OpenLegalWindow)->setObjectName(QStringLiteral("s4"));
+    // The heading of this window, lit while its page shows; a click does nothing.
+    HoverLabel *own = addSideLink(QStringLiteral("   Notes"), notes);
+    own->setObjectName(QStringLiteral("s7"));
+    own->setFocusPolicy(Qt::NoFocus);
+}
+
+void TfrmNotes::showEvent(QShowEvent *event)
+{
+    EntryWindow::showEvent(event);
+    if (!m_opened) {
+        m_opened = true;
+        openFirst(2);
+    }
+}
+
+}  // namespace nettora
