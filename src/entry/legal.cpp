@@ -253,17 +253,18 @@ void TfrmLegal::showEvent(QShowEvent *event)
 
 void TfrmLegal::openLegalPage(int number)
 {
-    // Switching pages keeps the row open with what was typed on either
-    // page; a row not open (after Cancel or OK) is opened again.
-    if (!rowOpen()) {
-        try {
-            openRow();
-        } catch (const EngineError &e) {
-            dialogs().error(e.text());
-            return;
-        }
-        loadRow();
+    // Switching pages stores what was typed, as refiltering the tables always
+    // did, and opens the row again: Cancel then drops only the open page's
+    // changes since.
+    if (rowOpen() && !saveRow())
+        return;
+    try {
+        openRow();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+        return;
     }
+    loadRow();
     openPage(number == 1 ? tsLegal1 : tsLegal2);
     answer(number == 1 ? QStringLiteral("d1_1") : QStringLiteral("d2_1"))->setFocus(Qt::OtherFocusReason);
 }
