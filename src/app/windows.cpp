@@ -6,6 +6,7 @@
 #include "clients/client.h"
 #include "clients/clientadd.h"
 #include "entry/assets.h"
+#include "entry/liabilities.h"
 #include "reports/preview.h"
 #include "settings/security.h"
 
@@ -27,6 +28,7 @@ void registerAllWindows()
     registerWindowFactory(QStringLiteral("TfrmAbout"), [] { return new TfrmAbout(QApplication::activeWindow()); });
     registerWindowFactory(QStringLiteral("TfrmClientAdd"), [] { return new TfrmClientAdd; });
     registerWindowFactory(QStringLiteral("TfrmAssets"), [] { return new TfrmAssets; });
+    registerWindowFactory(QStringLiteral("TfrmLiabilities"), [] { return new TfrmLiabilities; });
     registerStatementPreview(reports::showStatementPreview);
 }
 

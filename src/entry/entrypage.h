@@ -18,7 +18,8 @@
 
 namespace nettora {
 
-enum class EditorKind { Text, Money, Number, Percent, Choice };
+// A Date box takes the engine's MM/dd/yy.
+enum class EditorKind { Text, Money, Number, Percent, Choice, Date };
 
 struct EditorSpec {
     QString name;     // d1_1 ...
@@ -30,7 +31,7 @@ struct EditorSpec {
     // further. A percent box takes what its field's range needs.
     int maxLength = 0;
     QStringList hint;   // up to three lines shown while the pointer is over the caption
-    QString suffix;     // "%" after a percent box
+    QString suffix;     // "%" after a percent box, a note after a date box
 };
 
 // Checks run in order and stop at the first failure. With no accepted names

@@ -45,6 +45,11 @@ EntryPage *EntryWindow::activePage() const
 
 void EntryWindow::openEntryPage(int number)
 {
+    showEntryPage(number, true);
+}
+
+void EntryWindow::showEntryPage(int number, bool recalculate)
+{
     EntryPage *p = page(number);
     if (!p)
         return;
@@ -52,7 +57,7 @@ void EntryWindow::openEntryPage(int number)
     // never saved without its checks and keys.
     EntryMode = QStringLiteral("Open");
     narrowToOwnStatement();
-    if (p->description().recalc)
+    if (recalculate && p->description().recalc)
         p->description().recalc();
     p->applyState();
     openPage(p);
@@ -65,14 +70,14 @@ void EntryWindow::narrowToOwnStatement()
     FilterStatementTables(m_clientId, m_statementId);
 }
 
-void EntryWindow::openFirst(int number)
+void EntryWindow::openFirst(int number, bool recalculate)
 {
     setWindowTitle(PreparerDisplayName());
     m_clientId = CurrentClientId();
     m_statementId = CurrentStatementId();
     for (EntryPage *p : m_pages)
         p->setStatement(m_clientId, m_statementId);
-    openEntryPage(number);
+    showEntryPage(number, recalculate);
 }
 
 HoverLabel *EntryWindow::linkToPage(const QString &caption, int number)
