@@ -170,9 +170,10 @@ std::vector<PageSpec> liabilityPages()
     // mortgages; the same recalculation writes both totals.
     PageSpec mortgages = page(3, "tsRealEstate", "Liabilities - Mortgages", "RealEstate", "Primary",
                               "MortgageLiabilitiesTotals", RecalcRealEstate);
-    mortgages.columns = {text("Type", "Property Type", 80), text("Description", "Description", 185),
-                         amount("CurrentBalance", "Current Balance", 90),
-                         amount("TCurrentLiability", "Mortgage Liability", 90)};
+    // The amount columns are wide enough for their headings.
+    mortgages.columns = {text("Type", "Property Type", 88), text("Description", "Description", 170),
+                         amount("CurrentBalance", "Current Balance", 104),
+                         amount("TCurrentLiability", "Mortgage Liability", 114)};
     EditorSpec type = ed("d3_2", "* Property Type:", "Type", EditorKind::Choice);
     type.items = {"", "Homestead", "Vacation", "Investment", "Rental", "Other"};
     mortgages.editors = {
@@ -211,7 +212,7 @@ std::vector<PageSpec> liabilityPages()
     pages.push_back(taxes);
 
     PageSpec other = page(8, "tsOther", "Liabilities - Other", "Other", "Description", "OtherLiability", RecalcOtherLiabilities);
-    other.columns = {text("Description", "Description", 250), amount("MonthlyPayment", "Monthly Payment", 100),
+    other.columns = {text("Description", "Description", 250), amount("MonthlyPayment", "Monthly Payment", 110),
                      amount("Amount", "Amount Owed", 100)};
     other.editors = {
         ed("d8_1", "* Description:", "Description", EditorKind::Text,

@@ -9,7 +9,9 @@
 #include "entry/liabilities.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QPointer>
+#include <QStyle>
 
 using namespace nettora;
 using namespace nettora::test;
@@ -478,9 +480,37 @@ TEST_F(Liabilities, HintsFollowThePointerAndStayAsAPageOpens)
             if (l->isVisible())
                 shown << l->text();
         EXPECT_EQ(shown, c.lines);
+        saveScreenshot(window, QStringLiteral("liabilities_hint_%1").arg(QLatin1String(c.editor)));
         open(c.page);
         EXPECT_TRUE(p->hint1->isVisible());
         moveOver(p);
         EXPECT_FALSE(p->hint1->isVisible());
+    }
+}
+
+// Every column heading and editor caption shows whole, and the pages' lists
+// fit their box.
+TEST_F(Liabilities, EveryCaptionFits)
+{
+    for (const auto &l : kPageLinks) {
+        EntryPage *p = open(l.page);
+        SCOPED_TRACE(p->lblTitle->text().toStdString());
+        QHeaderView *header = p->grid->horizontalHeader();
+        const int margin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        int used = p->grid->verticalHeader()->width();
+        for (int i = 0; i < header->count(); ++i) {
+            const QString title = p->grid->model()->headerData(i, Qt::Horizontal).toString();
+            EXPECT_GE(header->sectionSize(i), header->fontMetrics().horizontalAdvance(title) + margin)
+                << title.toStdString();
+            used += header->sectionSize(i);
+        }
+        EXPECT_LE(used, p->grid->viewport()->width() + p->grid->verticalHeader()->width());
+        for (const EditorSpec &e : p->description().editors) {
+            QLabel *caption = p->captionOf(e.name);
+            EXPECT_GE(caption->width(), caption->fontMetrics().horizontalAdvance(caption->text()))
+                << e.caption.toStdString();
+            EXPECT_LE(caption->geometry().right(), p->editor(e.name)->x()) << e.caption.toStdString();
+        }
+        saveScreenshot(window, QStringLiteral("liabilities_empty_page%1").arg(l.page));
     }
 }
