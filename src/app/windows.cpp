@@ -9,6 +9,7 @@
 #include "entry/incomeexpense.h"
 #include "entry/legal.h"
 #include "entry/notes.h"
+#include "entry/liabilities.h"
 #include "reports/preview.h"
 #include "settings/security.h"
 
@@ -33,6 +34,7 @@ void registerAllWindows()
     registerWindowFactory(QStringLiteral("TfrmIncomeAndExpense"), [] { return new TfrmIncomeAndExpense; });
     registerWindowFactory(QStringLiteral("TfrmLegal"), [] { return new TfrmLegal; });
     registerWindowFactory(QStringLiteral("TfrmNotes"), [] { return new TfrmNotes; });
+    registerWindowFactory(QStringLiteral("TfrmLiabilities"), [] { return new TfrmLiabilities; });
     registerStatementPreview(reports::showStatementPreview);
 }
 

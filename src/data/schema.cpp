@@ -197,8 +197,10 @@ std::vector<TableDef> buildTables()
                          {idx("DESCRIPTION", {"Description"})}));
     v.push_back(schedule("Other", ".ADT", {txt("Description", 50), cur("Amount"), cur("MonthlyPayment")},
                          {idx("DESCRIPTION", {"Description"})}));
+    // The contingent type is stored in Description, and its longest choice
+    // ("Special Debts (such as Alimony, Child Support, Etc...)") is 54 long.
     v.push_back(schedule("Contingent", ".ADT",
-                         {txt("Description", 50), txt("ToWhom", 50), cur("Amount"), txt("Explanation", 50),
+                         {txt("Description", 60), txt("ToWhom", 50), cur("Amount"), txt("Explanation", 50),
                           {QStringLiteral("Maturity"), FieldType::Date, 0}, cur("MonthlyPayment")},
                          {idx("DESCRIPTION", {"Description"})}));
     v.push_back(summaryTable());

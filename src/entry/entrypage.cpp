@@ -8,6 +8,7 @@
 #include "data/currency.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
+#include "data/filter.h"
 #include "data/globals.h"
 #include "entry/amounts.h"
 
@@ -146,7 +147,7 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
         ed.caption->setFont(arial(11, e.caption.startsWith(QLatin1Char('*'))));
         ed.caption->setGeometry(100, y + 2, 160, 16);
         ed.caption->setObjectName(QStringLiteral("lbl_") + e.name);
-        const int width = e.kind == EditorKind::Percent ? 50 : 246;
+        const int width = e.kind == EditorKind::Percent ? 50 : e.kind == EditorKind::Date ? 80 : 246;
         if (e.kind == EditorKind::Choice) {
             auto *box = new QComboBox(this);
             box->addItems(e.items);
@@ -170,6 +171,8 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
                 limitToWidth(edit, fieldWidth(m_table, e.field));
             else if (e.kind == EditorKind::Percent)
                 limitToWidth(edit, boundWidth(valueRange(fieldDef(m_table, e.field))));
+            else if (e.kind == EditorKind::Date)
+                limitToWidth(edit, 10);  // MM/dd/yy, or the year in full
             else
                 limitToWidth(edit, 0);
             if (isNumeric(e.kind))
@@ -181,8 +184,10 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
         ed.widget->setFont(arial(12));
         const int height = e.kind == EditorKind::Memo ? kMemoHeight : 20;
         ed.widget->setGeometry(262, y, width, height);
-        if (!e.suffix.isEmpty())
-            ed.suffix = label(this, e.suffix, QRect(262 + width + 4, y + 2, 20, 16), arial(11));
+        if (!e.suffix.isEmpty()) {
+            const int suffixWidth = QFontMetrics(arial(11)).horizontalAdvance(e.suffix) + 4;
+            ed.suffix = label(this, e.suffix, QRect(262 + width + 4, y + 2, suffixWidth, 16), arial(11));
+        }
         if (!e.hint.isEmpty()) {
             const QStringList lines = e.hint;
             connect(ed.caption, &HoverLabel::hovered, this, [this, lines] { showHint(lines); });
@@ -305,6 +310,13 @@ bool EntryPage::storeEditors()
                         continue;
                     m_table->setAsFloat(e.desc.field, v);
                 }
+            } else if (e.desc.kind == EditorKind::Date && !text.trimmed().isEmpty()
+                       && dateTextToIso(text).isEmpty()) {
+                dialogs().error(QStringLiteral("'%1' is not a valid date in %2. Type it as month/day/year, "
+                                               "like 12/31/09.")
+                                    .arg(text, boxName(e.desc.caption)));
+                e.widget->setFocus();
+                return false;
             } else if (text != m_table->asString(e.desc.field)) {
                 m_table->setAsString(e.desc.field, text);
             }

@@ -19,8 +19,9 @@
 
 namespace nettora {
 
-// Memo: a text of several lines (the notes), as tall as kMemoHeight.
-enum class EditorKind { Text, Money, Number, Percent, Choice, Memo };
+// Memo: a text of several lines (the notes), as tall as kMemoHeight; a Date
+// box takes the engine's MM/dd/yy.
+enum class EditorKind { Text, Money, Number, Percent, Choice, Memo, Date };
 
 struct EditorSpec {
     QString name;     // d1_1 ...
@@ -32,7 +33,7 @@ struct EditorSpec {
     // further. A percent box takes what its field's range needs.
     int maxLength = 0;
     QStringList hint;   // up to three lines shown while the pointer is over the caption
-    QString suffix;     // "%" after a percent box
+    QString suffix;     // "%" after a percent box, a note after a date box
 };
 
 // Checks run in order and stop at the first failure. With no accepted names

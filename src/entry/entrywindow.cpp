@@ -45,6 +45,11 @@ EntryPage *EntryWindow::activePage() const
 
 void EntryWindow::openEntryPage(int number)
 {
+    showEntryPage(number, true);
+}
+
+void EntryWindow::showEntryPage(int number, bool recalculate)
+{
     EntryPage *p = page(number);
     if (!p)
         return;
@@ -52,7 +57,7 @@ void EntryWindow::openEntryPage(int number)
     // never saved without its checks and keys.
     EntryMode = QStringLiteral("Open");
     narrowToOwnStatement();
-    if (p->description().recalc)
+    if (recalculate && p->description().recalc)
         p->description().recalc();
     p->applyState();
     openPage(p);
@@ -74,10 +79,10 @@ void EntryWindow::takeCurrentStatement()
         p->setStatement(m_clientId, m_statementId);
 }
 
-void EntryWindow::openFirst(int number)
+void EntryWindow::openFirst(int number, bool recalculate)
 {
     takeCurrentStatement();
-    openEntryPage(number);
+    showEntryPage(number, recalculate);
 }
 
 HoverLabel *EntryWindow::linkToPage(const QString &caption, int number)

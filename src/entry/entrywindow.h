@@ -35,8 +35,9 @@ protected:
     // A link to another window: opens it, closes this window when it opened.
     HoverLabel *linkToWindow(const QString &caption, std::function<QWidget *()> open);
     HoverLabel *heading(const QString &caption);
-    // The window opens on this page (refilter and recalculation included).
-    void openFirst(int number);
+    // The window opens on this page: refilter, and its recalculation unless
+    // the page is to show the total the statement row holds.
+    void openFirst(int number, bool recalculate = true);
     // The window takes the current statement as its own (caption, keys of
     // its pages); openFirst starts with it, a window without entry pages
     // calls it alone.
@@ -49,6 +50,7 @@ protected:
     void menuAction(Entry e) override;
 
 private:
+    void showEntryPage(int number, bool recalculate);
     void narrowToOwnStatement();
     std::vector<EntryPage *> m_pages;
     QString m_clientId, m_statementId;
