@@ -4,59 +4,13 @@
 #include "calc/section_totals.h"
 #include "data/globals.h"
 #include "entry/amounts.h"
+#include "entry/page_parts.h"
 
 namespace nettora {
 
 namespace {
 
-const Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
-const Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
-
-QString money(const QString &stored)
-{
-    return stored.isEmpty() ? stored : moneyListText(stored.toDouble());
-}
-
-GridColumn text(const char *field, const char *title, int width)
-{
-    return {QString::fromLatin1(field), QString::fromLatin1(title), width, kLeft};
-}
-
-GridColumn amount(const char *field, const char *title, int width)
-{
-    return {QString::fromLatin1(field), QString::fromLatin1(title), width, kRight, money};
-}
-
-EditorSpec ed(const char *name, const char *caption, const char *field, EditorKind kind = EditorKind::Text,
-              QStringList hint = {})
-{
-    EditorSpec e;
-    e.name = QString::fromLatin1(name);
-    e.caption = QString::fromLatin1(caption);
-    e.field = QString::fromLatin1(field);
-    e.kind = kind;
-    e.hint = std::move(hint);
-    return e;
-}
-
-EditorSpec choice(const char *name, const char *caption, const char *field, QStringList items, QStringList hint = {})
-{
-    EditorSpec e = ed(name, caption, field, EditorKind::Choice, std::move(hint));
-    e.items = std::move(items);
-    return e;
-}
-
-CheckSpec required(const char *editor, const char *what)
-{
-    return {QString::fromLatin1(editor), QStringLiteral("Please enter \"%1\".").arg(QLatin1String(what))};
-}
-
-CheckSpec oneOf(const char *editor, const char *what, QStringList accepted, bool allowEmpty = false)
-{
-    return {QString::fromLatin1(editor),
-            QStringLiteral("Please enter one of the items provided for \"%1\".").arg(QLatin1String(what)),
-            std::move(accepted), allowEmpty};
-}
+using namespace pageparts;
 
 // "You have selected to DELETE the account "Savings"." and so on.
 std::function<QString(Table *)> question(const char *opening, const char *field)

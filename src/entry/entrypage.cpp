@@ -1,5 +1,6 @@
 #include "entry/entrypage.h"
 
+#include "entry/page_parts.h"
 #include "kit/btn_functions.h"
 #include "kit/databinding.h"
 #include "kit/dialogs.h"
@@ -21,28 +22,12 @@ namespace nettora {
 
 namespace {
 
+using pageparts::arial;
+using pageparts::label;
+
 constexpr int kEditorTop = 172;
 constexpr int kEditorStep = 22;
 constexpr int kMemoHeight = 145;
-
-QFont arial(int px, bool bold = false)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(px);
-    f.setBold(bold);
-    return f;
-}
-
-QLabel *label(QWidget *parent, const QString &text, const QRect &r, const QFont &font,
-              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
-{
-    auto *l = new QLabel(text, parent);
-    l->setFont(font);
-    l->setGeometry(r);
-    l->setAlignment(align);
-    return l;
-}
 
 QPushButton *button(QWidget *parent, const QString &text, const QString &name, const QRect &r)
 {

@@ -6,29 +6,16 @@
 #include "data/db_functions.h"
 #include "data/globals.h"
 #include "entry/amounts.h"
+#include "entry/page_parts.h"
 
 namespace nettora {
 
 namespace {
 
+using namespace pageparts;
+
 constexpr int kEditorLeft = 190;
 constexpr int kEditorRight = 508;  // the list's right edge
-
-QString money(const QString &stored)
-{
-    return stored.isEmpty() ? stored : moneyListText(stored.toDouble());
-}
-
-EditorSpec ed(const QString &name, const char *caption, const char *field, EditorKind kind, QStringList hint)
-{
-    EditorSpec e;
-    e.name = name;
-    e.caption = QString::fromLatin1(caption);
-    e.field = QString::fromLatin1(field);
-    e.kind = kind;
-    e.hint = std::move(hint);
-    return e;
-}
 
 struct Kind {
     int number;

@@ -1,5 +1,6 @@
 #include "entry/legal.h"
 
+#include "entry/page_parts.h"
 #include "kit/btn_functions.h"
 #include "kit/dialogs.h"
 #include "kit/pagetext.h"
@@ -15,6 +16,9 @@
 namespace nettora {
 
 namespace {
+
+using pageparts::arial;
+using pageparts::label;
 
 struct QuestionText {
     int page;
@@ -39,24 +43,6 @@ const QuestionText kQuestions[] = {
 
 constexpr int kFirstQuestionTop = 34;
 constexpr int kQuestionStep = 50;
-
-QFont arial(int px, bool bold = false)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(px);
-    f.setBold(bold);
-    return f;
-}
-
-QLabel *label(QWidget *parent, const QString &text, const QRect &r, const QFont &font)
-{
-    auto *l = new QLabel(text, parent);
-    l->setFont(font);
-    l->setGeometry(r);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    return l;
-}
 
 QPushButton *button(QWidget *parent, const QString &text, const QString &name, int x)
 {

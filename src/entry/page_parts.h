@@ -1,0 +1,85 @@
+#pragma once
+// The small builders the entry windows' pages are written with: list
+// columns, editors, the two checks the pages share with their messages, and
+// the pages' text face and labels.
+
+#include "entry/amounts.h"
+#include "entry/entrypage.h"
+
+#include <QFont>
+#include <QLabel>
+
+namespace nettora::pageparts {
+
+inline const Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
+inline const Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
+
+// A stored amount as a list shows it; an empty field stays empty.
+inline QString money(const QString &stored)
+{
+    return stored.isEmpty() ? stored : moneyListText(stored.toDouble());
+}
+
+inline GridColumn text(const char *field, const char *title, int width)
+{
+    return {QString::fromLatin1(field), QString::fromLatin1(title), width, kLeft};
+}
+
+inline GridColumn amount(const char *field, const char *title, int width)
+{
+    return {QString::fromLatin1(field), QString::fromLatin1(title), width, kRight, money};
+}
+
+inline EditorSpec ed(const QString &name, const char *caption, const char *field, EditorKind kind = EditorKind::Text,
+                     QStringList hint = {})
+{
+    EditorSpec e;
+    e.name = name;
+    e.caption = QString::fromLatin1(caption);
+    e.field = QString::fromLatin1(field);
+    e.kind = kind;
+    e.hint = std::move(hint);
+    return e;
+}
+
+inline EditorSpec choice(const char *name, const char *caption, const char *field, QStringList items,
+                         QStringList hint = {})
+{
+    EditorSpec e = ed(QString::fromLatin1(name), caption, field, EditorKind::Choice, std::move(hint));
+    e.items = std::move(items);
+    return e;
+}
+
+inline CheckSpec required(const char *editor, const char *what)
+{
+    return {QString::fromLatin1(editor), QStringLiteral("Please enter \"%1\".").arg(QLatin1String(what))};
+}
+
+inline CheckSpec oneOf(const char *editor, const char *what, QStringList accepted, bool allowEmpty = false)
+{
+    return {QString::fromLatin1(editor),
+            QStringLiteral("Please enter one of the items provided for \"%1\".").arg(QLatin1String(what)),
+            std::move(accepted), allowEmpty};
+}
+
+// The pages' text face: Arial (Liberation Sans stands in for it).
+inline QFont arial(int px, bool bold = false)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(px);
+    f.setBold(bold);
+    return f;
+}
+
+inline QLabel *label(QWidget *parent, const QString &text, const QRect &r, const QFont &font,
+                     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto *l = new QLabel(text, parent);
+    l->setFont(font);
+    l->setGeometry(r);
+    l->setAlignment(align);
+    return l;
+}
+
+}  // namespace nettora::pageparts
