@@ -49,4 +49,38 @@ double sectionHeading(Band &b, double y, const QString &text, double x)
 
 }  // namespace standard
 
+namespace looks {
+
+Control &bandFrame(Band &b, double top, double bottom)
+{
+    return b.box(QRectF(BandFrame / 2, top + BandFrame / 2, Width - BandFrame, bottom - top - BandFrame), BandFrame);
+}
+
+Control &barText(Band &b, double x, double y, const QString &text, double size, double height)
+{
+    const FontSpec font{size, true};
+    return b.label(x, y + (height - metrics::lineHeight(font)) / 2, text, size, true);
+}
+
+double blackBar(Band &b, double y, const QString &text, double size, double textX)
+{
+    b.fillBox(QRectF(0, y, Width, BarHeight), Qt::black);
+    barText(b, textX, y, text, size).colored(Qt::white);
+    return y + BarHeight;
+}
+
+Control &greyBar(Band &b, double y, double x1, double x2, double height)
+{
+    return b.fillBox(QRectF(x1, y, x2 - x1, height), LightGrey);
+}
+
+void dotLeader(Band &b, double x1, double x2, double top)
+{
+    if (x2 - x1 < 6)
+        return;
+    b.hline(x1, x2, top + metrics::ascent(Small), 1, PenStyle::Dotted);
+}
+
+}  // namespace looks
+
 }  // namespace nettora::reports::parts

@@ -39,4 +39,26 @@ inline constexpr double HeadingHeight = 26;
 double sectionHeading(Band &b, double y, const QString &text, double x = 6);
 }  // namespace standard
 
+// The Contemporary and Professional looks: framed bands, headings on filled
+// bars, dot leaders after captions.
+namespace looks {
+inline const QColor LightGrey{0xD3, 0xD3, 0xD3};
+inline constexpr double BarHeight = 20;
+inline constexpr double BandFrame = 1.5;
+// The Professional grey bars stand in from both sides.
+inline constexpr double InsetBarLeft = 21, InsetBarRight = 716;
+
+// A frame around the band's full width, from top to bottom.
+Control &bandFrame(Band &b, double top, double bottom);
+// A black bar across the band with a white bold heading; returns its foot.
+double blackBar(Band &b, double y, const QString &text, double size = 10, double textX = 6);
+// A light grey bar from x1 to x2 (under bold headings or a column-heading row).
+Control &greyBar(Band &b, double y, double x1 = 0, double x2 = Width, double height = BarHeight);
+// A bold label vertically centred in a bar starting at y.
+Control &barText(Band &b, double x, double y, const QString &text, double size = 10, double height = BarHeight);
+// A dotted rule on the baseline of 8 pt text at top, from x1 to x2, leading
+// the eye from a caption to its amount; nothing when there is no room.
+void dotLeader(Band &b, double x1, double x2, double top);
+}  // namespace looks
+
 }  // namespace nettora::reports::parts

@@ -116,21 +116,37 @@ double signatureBlock(Band &b, double y)
 
 std::unique_ptr<Report> buildLegalInformation(const FormKind &kind, const Sources &src)
 {
-    requireBuiltStyle(kind);
     const bool joint = kind.filing == Filing::Joint;
+    const bool standardLook = kind.style == Style::Standard;
+    const bool pro = kind.style == Style::Professional;
     auto r = std::make_unique<Report>(formName(PageKind::LegalInformation, kind));
     Band &body = r->addBand(BandKind::Title, 0, QStringLiteral("Body"));
 
-    body.box(QRectF(0, 0, Width, 30), BoxRule);
-    body.label(10, 8, QStringLiteral("Section 4 - Legal Information"), 10, true);
+    // The heading, and in the Professional style the client and date over it.
+    double y = 0;
+    if (standardLook) {
+        body.box(QRectF(0, 0, Width, 30), BoxRule);
+        body.label(10, 8, QStringLiteral("Section 4 - Legal Information"), 10, true);
+        y = 38;
+    } else if (pro) {
+        body.field(QRectF(29, 8, 400, lineHeight()), src.client, QStringLiteral("FullName2"));
+        body.field(QRectF(looks::InsetBarRight - 200, 8, 200, lineHeight()), src.statement, QStringLiteral("Date")).right();
+        y = 8 + lineHeight() + 6;
+        looks::greyBar(body, y, looks::InsetBarLeft, looks::InsetBarRight);
+        looks::barText(body, 29, y, QStringLiteral("Legal Information"));
+        y += looks::BarHeight + 4;
+    } else {
+        y = looks::blackBar(body, 0, QStringLiteral("Legal Information")) + 4;
+    }
 
-    double y = 38;
     const double questionsTop = y;
-    y += BoxRule;
+    if (standardLook)
+        y += BoxRule;
     for (int i = 0; i < 10; ++i) {
         const Question &q = Questions[i];
         const double top = y + i * QuestionHeight;
-        body.label(10, top + 5, QString::fromLatin1(q.standard), Small.size, false, AnswerX - 16);
+        const char *text = !standardLook && q.other ? q.other : q.standard;
+        body.label(10, top + 5, QString::fromLatin1(text), Small.size, false, AnswerX - 16);
         body.label(AnswerX, top + 5, QStringLiteral("X"), Small.size, false, 60).named(answerName(i));
         body.label(16, top + 19, QString::fromLatin1(q.caption), Small.size, false, 64).right().named(captionName(i));
         body.field(QRectF(84, top + 19, Width - 84 - 10, lineHeight()), src.legal, QString::fromLatin1(q.explanation),
@@ -139,26 +155,46 @@ std::unique_ptr<Report> buildLegalInformation(const FormKind &kind, const Source
         if (i < 9)
             body.hline(BoxRule, Width - BoxRule, top + QuestionHeight, 1, PenStyle::Dotted);
     }
-    y += 10 * QuestionHeight + BoxRule;
-    body.box(QRectF(0, questionsTop, Width, y - questionsTop), BoxRule);
+    y += 10 * QuestionHeight;
+    if (standardLook) {
+        y += BoxRule;
+        body.box(QRectF(0, questionsTop, Width, y - questionsTop), BoxRule);
+    }
 
     y += 10;
     const double contactsTop = y;
     const double rowHeight = joint ? 16 : 17;
     const int rows = joint ? 8 : 4;
+    const QString leftHeading = joint ? QStringLiteral("Contacts (Personal)") : QStringLiteral("Contacts");
+    // Contacts headings: plain bold, white on a black bar, or on a grey bar.
+    if (kind.style == Style::Contemporary)
+        body.fillBox(QRectF(0, y, Width, looks::BarHeight), Qt::black);
+    else if (pro)
+        looks::greyBar(body, y, looks::InsetBarLeft, looks::InsetBarRight);
+    const QColor headingColor = kind.style == Style::Contemporary ? QColor(Qt::white) : QColor(Qt::black);
+    if (standardLook) {
+        body.label(10, y + 6, leftHeading, 10, true);
+        if (joint)
+            body.label(370, y + 6, QStringLiteral("Contacts (Spouse)"), 10, true);
+    } else {
+        looks::barText(body, pro ? 29 : 10, y, leftHeading).colored(headingColor);
+        if (joint)
+            looks::barText(body, 370, y, QStringLiteral("Contacts (Spouse)")).colored(headingColor);
+    }
     if (joint) {
-        body.label(10, y + 6, QStringLiteral("Contacts (Personal)"), 10, true);
-        body.label(370, y + 6, QStringLiteral("Contacts (Spouse)"), 10, true);
         contactColumn(body, 10, 118, 352, y + 26, rowHeight, JointColumn, 8, src.client, QString());
         contactColumn(body, 370, 478, 712, y + 26, rowHeight, JointColumn, 8, src.client, QStringLiteral("S"));
     } else {
-        body.label(10, y + 6, QStringLiteral("Contacts"), 10, true);
         contactColumn(body, 10, 118, 352, y + 26, rowHeight, SingleLeft, 4, src.client, QString());
         contactColumn(body, 370, 478, 712, y + 26, rowHeight, SingleRight, 4, src.client, QString());
     }
     y += 26 + rows * rowHeight + 6;
-    body.vline(360, contactsTop + 24, y - BoxRule - 2, 1, PenStyle::Dotted);
-    body.box(QRectF(0, contactsTop, Width, y - contactsTop), BoxRule);
+    if (standardLook) {
+        body.vline(360, contactsTop + 24, y - BoxRule - 2, 1, PenStyle::Dotted);
+        body.box(QRectF(0, contactsTop, Width, y - contactsTop), BoxRule);
+    } else {
+        body.vline(360, contactsTop + looks::BarHeight + 4, y - 4, 1, PenStyle::Dotted);
+    }
 
     y += 14;
     const FontSpec certification{7, false};
@@ -172,6 +208,8 @@ std::unique_ptr<Report> buildLegalInformation(const FormKind &kind, const Source
     if (joint)
         y = signatureBlock(body, y + 30);
     body.height = y + 4;
+    if (!standardLook)
+        looks::bandFrame(body, 0, body.height);
 
     // Answers print as "Yes" or "No"; explanations only under a "Yes".
     Table *legal = src.legal;

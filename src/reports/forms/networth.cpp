@@ -44,13 +44,14 @@ const std::vector<std::vector<CaptionField>> &personalRows()
 // A caption/amount row; an empty field leaves the row empty.
 struct AmountRow {
     const char *standard;
-    const char *other;  // Contemporary and Professional
+    const char *other;  // Contemporary and Professional; empty: the Standard words
     const char *field;
     bool bold = false;
+    const char *note = nullptr;  // Contemporary and Professional: a second text after the caption
 };
 
 const AmountRow Assets[] = {
-    {"Cash: (Refer to Schedule A)", "Cash (Refer to Schedule A)", "CashOnHand"},
+    {"Cash: (Refer to Schedule A)", "Cash", "CashOnHand", false, "(Refer to Schedule A)"},
     {"Real Estate: (B)", "Real Estate (B)", "RealEstateTotals"},
     {"Securities: (C)", "Securities (C)", "InvestmentTotals"},
     {"Automobiles: (D)", "Automobiles (D)", "AutoTotal"},
@@ -64,7 +65,7 @@ const AmountRow Assets[] = {
 };
 
 const AmountRow Liabilities[] = {
-    {"Notes Payable: (Refer to Schedule I)", "Notes Payable (Refer to Schedule I)", "BankLiability"},
+    {"Notes Payable: (Refer to Schedule I)", "Notes Payable", "BankLiability", false, "(Refer to Schedule I)"},
     {"Mortgages Payable: (J)", "Mortgages Payable (J)", "MortgageLiabilitiesTotals"},
     {"Credit Card Liability: (K)", "Credit Card Liability (K)", "CreditCardLiability"},
     {"Auto Liability: (L)", "Auto Liability (L)", "AutoLiability"},
@@ -77,7 +78,8 @@ const AmountRow Liabilities[] = {
     {"Net Worth:", "Net Worth", "NetWorth", true},
 };
 
-// Income and expenditure captions; the Standard style adds a colon.
+// Income and expenditure captions; the Standard style adds a colon, and only
+// the Professional style uses the longer words.
 const AmountRow Income[] = {
     {"Salaries & Wages (Individual)", "", "Salary"},
     {"Salaries & Wages (Spouse)", "", "Salary_Spouse"},
@@ -124,21 +126,47 @@ double personalSection(Band &b, double y, Table *client, const QString &prefix)
     return y + double(rows.size()) * RowHeight;
 }
 
-// One column of caption/amount rows; Standard captions get a colon when asked.
-void amountColumn(Band &b, double y, const AmountRow *rows, int count, double captionX, double amountEnd,
-                  Table *statement, bool addColon)
+// Which words a column's captions use in each style: the asset and liability
+// captions change from the Contemporary style on, the income and expenditure
+// ones only in the Professional style (where one grows longer).
+enum class Words { FromContemporary, FromProfessional };
+
+QString captionOf(const AmountRow &row, Style style, Words words)
 {
+    const bool other = *row.other
+                       && (style == Style::Professional || (style == Style::Contemporary && words == Words::FromContemporary));
+    return QString::fromLatin1(other ? row.other : row.standard);
+}
+
+// One column of caption/amount rows; Standard captions get a colon when asked,
+// Professional ones a dot leader up to the amount. Returns where each row's
+// caption (with its note) ends, for the notes added after some of them.
+std::vector<double> amountColumn(Band &b, double y, const AmountRow *rows, int count, double captionX,
+                                 double amountEnd, Table *statement, bool addColon, Style style = Style::Standard,
+                                 Words words = Words::FromContemporary)
+{
+    constexpr double AmountWidth = 94;
+    std::vector<double> ends(size_t(count), captionX);
     for (int i = 0; i < count; ++i) {
         const AmountRow &row = rows[i];
         if (!*row.field)
             continue;
         const double top = y + i * RowHeight + TextInset;
-        QString caption = QString::fromLatin1(row.standard);
-        if (addColon)
+        QString caption = captionOf(row, style, words);
+        if (addColon && style == Style::Standard)
             caption += QLatin1Char(':');
+        const FontSpec font{Small.size, row.bold};
         b.label(captionX, top, caption, Small.size, row.bold);
-        amount(b, amountEnd, top, statement, QString::fromLatin1(row.field), row.bold, 94);
+        double end = captionX + metrics::width(caption, font);
+        if (row.note && style != Style::Standard) {
+            const QString note = QString::fromLatin1(row.note);
+            b.label(end + 3, top, note, Small.size);
+            end += 3 + metrics::width(note, Small);
+        }
+        ends[size_t(i)] = end;
+        amount(b, amountEnd, top, statement, QString::fromLatin1(row.field), row.bold, AmountWidth);
     }
+    return ends;
 }
 
 void rowRules(Band &b, double top, int rows)
@@ -149,29 +177,84 @@ void rowRules(Band &b, double top, int rows)
         b.vline(x, top, top + rows * RowHeight, 0.75);
 }
 
-}  // namespace
+// The Professional personal data: values only, in two columns under a grey
+// bar carrying the two column headings.
+struct ProLine {
+    const char *left;
+    const char *right;
+};
+const ProLine ProPersonalLines[] = {
+    {"FullName2", "Employer"},         {"Address", "EAddress"}, {"CityStateZip", "ECityStateZip"},
+    {"PersonalPhone", "BusinessPhone"}, {"SSN", "Position"},    {"dlbdate", "YearsEmployed2"},
+    {"MarriedDependants", "Email"},
+};
+constexpr double ProLeft = 29, ProRight = 357, ProLineHeight = 17;
 
-std::unique_ptr<Report> buildNetWorthSummary(const FormKind &kind, const Sources &src)
+double proPersonalSection(Band &b, double y, Table *client, const QString &prefix, const QString &leftHeading,
+                          const QString &rightHeading)
 {
-    requireBuiltStyle(kind);
-    const bool joint = kind.filing == Filing::Joint;
-    auto r = std::make_unique<Report>(formName(PageKind::NetWorthSummary, kind));
-    if (!joint)
-        r->pageFrameWidth = 1.5;
-
-    Band &header = r->addBand(BandKind::PageHeader, 52, QStringLiteral("PageHeader"));
-    constexpr double Inset = 6;
-    if (!src.blank) {
-        for (int i = 0; i < 3; ++i) {
-            const QString field = QStringList{QStringLiteral("Company"), QStringLiteral("FullName"), QStringLiteral("Phone")}[i];
-            header.field(QRectF(Inset, 5 + i * 13, 380, lineHeight()), src.user, field);
-        }
+    looks::greyBar(b, y, looks::InsetBarLeft, looks::InsetBarRight);
+    looks::barText(b, ProLeft, y, leftHeading);
+    looks::barText(b, ProRight, y, rightHeading);
+    y += looks::BarHeight + 4;
+    for (const ProLine &line : ProPersonalLines) {
+        b.field(QRectF(ProLeft, y, ProRight - 8 - ProLeft, lineHeight()), client, prefix + QString::fromLatin1(line.left));
+        b.field(QRectF(ProRight, y, looks::InsetBarRight - ProRight, lineHeight()), client,
+                prefix + QString::fromLatin1(line.right));
+        y += ProLineHeight;
     }
-    header.label(300, 8, QStringLiteral("PERSONAL FINANCIAL STATEMENT"), 14, true, Width - 2 * Inset - 300)
-        .right()
-        .named(QStringLiteral("Title"));
+    return y + 4;
+}
 
-    Band &body = r->addBand(BandKind::Title, 0, QStringLiteral("Body"));
+// A section heading of the Contemporary (black bar) or Professional (inset
+// grey bar) look; returns its foot.
+double styledHeading(Band &b, double y, Style style, const QString &text, double size)
+{
+    if (style == Style::Contemporary)
+        return looks::blackBar(b, y, text, size);
+    looks::greyBar(b, y, looks::InsetBarLeft, looks::InsetBarRight);
+    looks::barText(b, ProLeft, y, text, size);
+    return y + looks::BarHeight;
+}
+
+// The bold column-heading row of a two-column section: on a grey bar in the
+// Contemporary style.
+double columnHeadings(Band &b, double y, Style style, const QString &left, const QString &right)
+{
+    if (style == Style::Contemporary)
+        looks::greyBar(b, y, 0, Width, RowHeight);
+    b.label(LeftCaption, y + TextInset, left, Small.size, true);
+    b.label(LeftAmountEnd - 94, y + TextInset, QStringLiteral("In Dollars"), Small.size, true, 94).right();
+    b.label(RightCaption, y + TextInset, right, Small.size, true);
+    b.label(RightAmountEnd - 94, y + TextInset, QStringLiteral("In Dollars"), Small.size, true, 94).right();
+    return y + RowHeight;
+}
+
+// Rows of the two columns: thin rules in the Contemporary style, dot leaders
+// from each caption to its amount in the Professional one.
+void styledRowMarks(Band &b, double top, int rows, Style style, const std::vector<double> &leftEnds,
+                    const std::vector<double> &rightEnds)
+{
+    if (style == Style::Contemporary) {
+        for (int i = 1; i < rows; ++i)
+            b.hline(0, Width, top + i * RowHeight, 0.5);
+        b.vline(ColumnRules[1], top, top + rows * RowHeight, 0.5);
+        return;
+    }
+    for (int i = 0; i < rows; ++i) {
+        const double rowTop = top + i * RowHeight + TextInset;
+        if (leftEnds[size_t(i)] > LeftCaption)
+            looks::dotLeader(b, leftEnds[size_t(i)] + 3, LeftAmountEnd - 94, rowTop);
+        if (rightEnds[size_t(i)] > RightCaption)
+            looks::dotLeader(b, rightEnds[size_t(i)] + 3, RightAmountEnd - 94, rowTop);
+    }
+}
+
+// The product's web address on the Professional single form.
+const char *const WebAddress = "www.nettora.com";
+
+double standardBody(Band &body, bool joint, const Sources &src)
+{
     double y = standard::sectionHeading(body, 0, QStringLiteral("Section 1a - Personal Information"));
     // The statement date at the right end of the first heading.
     body.label(560, 9, QStringLiteral("Date: "), Small.size, false, 94).right();
@@ -211,7 +294,104 @@ std::unique_ptr<Report> buildNetWorthSummary(const FormKind &kind, const Sources
     y += 9 * RowHeight;
 
     body.box(QRectF(0, 0, Width, y), 1.5);
-    body.height = y;
+    return y;
+}
+
+double styledBody(Band &body, Style style, bool joint, const Sources &src)
+{
+    const bool pro = style == Style::Professional;
+    // The joint Contemporary form sets its headings larger.
+    const double headingSize = style == Style::Contemporary && joint ? 12 : 10;
+    double y = 0;
+    if (pro) {
+        y = proPersonalSection(body, 4, src.client, QString(), QStringLiteral("Personal Information"),
+                               QStringLiteral("Employment Information"));
+        if (joint)
+            y = proPersonalSection(body, y, src.client, QStringLiteral("S"), QStringLiteral("Spouse's Information"),
+                                   QStringLiteral("Spouse's Employment Information"));
+    } else {
+        y = looks::blackBar(body, 0, QStringLiteral("Personal Information"), headingSize);
+        // The statement date, white, at the right end of the first bar.
+        body.field(QRectF(Width - 6 - 150, (looks::BarHeight - lineHeight()) / 2, 150, lineHeight()), src.statement,
+                   QStringLiteral("Date"))
+            .right()
+            .colored(Qt::white);
+        y = personalSection(body, y, src.client, QString());
+        if (joint) {
+            y = looks::blackBar(body, y, QStringLiteral("Spouse Information"), headingSize);
+            y = personalSection(body, y, src.client, QStringLiteral("S"));
+        }
+    }
+
+    y = styledHeading(body, y, style, QStringLiteral("Statement of Financial Condition (Balance Sheet)"), headingSize);
+    y = columnHeadings(body, y, style, QStringLiteral("Assets"), QStringLiteral("Liabilities"));
+    const std::vector<double> assetEnds =
+        amountColumn(body, y, Assets, 11, LeftCaption, LeftAmountEnd, src.statement, false, style);
+    std::vector<double> liabilityEnds =
+        amountColumn(body, y, Liabilities, 11, RightCaption, RightAmountEnd, src.statement, false, style);
+    // The notes after two liability captions; leaders start after them.
+    double &contingentEnd = liabilityEnds[7];
+    const double noteX = contingentEnd + 4;
+    labelOnBaseline(body, noteX, y + 7 * RowHeight + TextInset, QStringLiteral("(Does not affect Net Worth)"), {7, false});
+    contingentEnd = noteX + metrics::width(QStringLiteral("(Does not affect Net Worth)"), {7, false});
+    const QString netWorthNote = QStringLiteral("(Total Assets - Total Liabilities)");
+    double &netWorthEnd = liabilityEnds[10];
+    body.label(netWorthEnd + 4, y + 10 * RowHeight + TextInset, netWorthNote, Small.size);
+    netWorthEnd += 4 + metrics::width(netWorthNote, Small);
+    styledRowMarks(body, y, 11, style, assetEnds, liabilityEnds);
+    y += 11 * RowHeight;
+
+    y = styledHeading(body, y, style, QStringLiteral("Annual Income and Expenditures"), headingSize);
+    y = columnHeadings(body, y, style, QStringLiteral("Annual Income"), QStringLiteral("Annual Expenditures"));
+    const std::vector<double> incomeEnds = amountColumn(body, y, Income, 9, LeftCaption, LeftAmountEnd, src.statement,
+                                                        false, style, Words::FromProfessional);
+    const std::vector<double> expenseEnds = amountColumn(body, y, Expenditures, 9, RightCaption, RightAmountEnd,
+                                                         src.statement, false, style, Words::FromProfessional);
+    styledRowMarks(body, y, 9, style, incomeEnds, expenseEnds);
+    y += 9 * RowHeight;
+
+    if (pro && !joint) {
+        y += 10;
+        body.label(0, y, QString::fromLatin1(WebAddress), Small.size, true, Width).centered().named(QStringLiteral("WebAddress"));
+        y += lineHeight(SmallBold) + 6;
+    }
+    looks::bandFrame(body, 0, y);
+    return y;
+}
+
+}  // namespace
+
+std::unique_ptr<Report> buildNetWorthSummary(const FormKind &kind, const Sources &src)
+{
+    const bool joint = kind.filing == Filing::Joint;
+    const bool pro = kind.style == Style::Professional;
+    auto r = std::make_unique<Report>(formName(PageKind::NetWorthSummary, kind));
+    if (!joint && kind.style == Style::Standard)
+        r->pageFrameWidth = 1.5;
+
+    Band &header = r->addBand(BandKind::PageHeader, 52, QStringLiteral("PageHeader"));
+    constexpr double Inset = 6;
+    if (!src.blank) {
+        for (int i = 0; i < 3; ++i) {
+            const QString field = QStringList{QStringLiteral("Company"), QStringLiteral("FullName"), QStringLiteral("Phone")}[i];
+            header.field(QRectF(Inset, 5 + i * 13, 380, lineHeight()), src.user, field);
+        }
+    }
+    const FontSpec titleFont{pro ? 12.0 : 14.0, true};
+    header.label(300, 8, pro ? QStringLiteral("Personal Financial Statement") : QStringLiteral("PERSONAL FINANCIAL STATEMENT"),
+                 titleFont.size, true, Width - 2 * Inset - 300)
+        .right()
+        .named(QStringLiteral("Title"));
+    if (pro)
+        header.field(QRectF(Width - Inset - 200, 8 + lineHeight(titleFont) + 2, 200, lineHeight()), src.statement,
+                     QStringLiteral("Date"))
+            .right();
+    if (kind.style != Style::Standard) {
+        looks::bandFrame(header, 0, header.height - 4);
+    }
+
+    Band &body = r->addBand(BandKind::Title, 0, QStringLiteral("Body"));
+    body.height = kind.style == Style::Standard ? standardBody(body, joint, src) : styledBody(body, kind.style, joint, src);
 
     // Preparer lines only when the user asked for them.
     Table *user = src.user;
