@@ -53,7 +53,7 @@ namespace looks {
 
 Control &bandFrame(Band &b, double top, double bottom)
 {
-    return b.box(QRectF(BandFrame / 2, top + BandFrame / 2, Width - BandFrame, bottom - top - BandFrame), BandFrame);
+    return b.box(QRectF(0, top, Width, bottom - top), BandFrame);  // the pen stays inside the rectangle
 }
 
 Control &barText(Band &b, double x, double y, const QString &text, double size, double height)

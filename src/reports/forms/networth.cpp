@@ -382,13 +382,12 @@ std::unique_ptr<Report> buildNetWorthSummary(const FormKind &kind, const Sources
                  titleFont.size, true, Width - 2 * Inset - 300)
         .right()
         .named(QStringLiteral("Title"));
-    if (pro)
-        header.field(QRectF(Width - Inset - 200, 8 + lineHeight(titleFont) + 2, 200, lineHeight()), src.statement,
+    if (pro)  // the date's right end under the title's
+        header.field(QRectF(Width - 2 * Inset - 200, 8 + lineHeight(titleFont) + 2, 200, lineHeight()), src.statement,
                      QStringLiteral("Date"))
             .right();
-    if (kind.style != Style::Standard) {
+    if (kind.style != Style::Standard)
         looks::bandFrame(header, 0, header.height - 4);
-    }
 
     Band &body = r->addBand(BandKind::Title, 0, QStringLiteral("Body"));
     body.height = kind.style == Style::Standard ? standardBody(body, joint, src) : styledBody(body, kind.style, joint, src);
