@@ -97,12 +97,13 @@ void contactColumn(Band &b, double x, double fieldX, double end, double top, dou
     }
 }
 
-double signatureBlock(Band &b, double y)
+// x0 moves the block off a band frame.
+double signatureBlock(Band &b, double y, double x0 = 0)
 {
     const FontSpec font = Small;
     const double underscore = metrics::width(QStringLiteral("_"), font);
-    b.label(0, y, QStringLiteral("Signed "), font.size);
-    const double lineStart = std::max(24.0, metrics::width(QStringLiteral("Signed "), font));
+    b.label(x0, y, QStringLiteral("Signed "), font.size);
+    const double lineStart = x0 + std::max(24.0, metrics::width(QStringLiteral("Signed "), font));
     const double lineEnd = 490;
     b.label(lineStart, y, QString(int((lineEnd - lineStart) / underscore), QLatin1Char('_')), font.size);
     b.label(504, y, QStringLiteral("Date ______________________"), font.size);
@@ -198,15 +199,17 @@ std::unique_ptr<Report> buildLegalInformation(const FormKind &kind, const Source
 
     y += 14;
     const FontSpec certification{7, false};
+    // Inside a band frame the text keeps clear of it.
+    const double x0 = standardLook ? 0 : 6;
     for (const char *line : Certification) {
-        body.label(0, y, QString::fromLatin1(line), certification.size, false, Width);
+        body.label(x0, y, QString::fromLatin1(line), certification.size, false, Width - 2 * x0);
         y += lineHeight(certification);
     }
 
     y += 30;
-    y = signatureBlock(body, y);
+    y = signatureBlock(body, y, x0);
     if (joint)
-        y = signatureBlock(body, y + 30);
+        y = signatureBlock(body, y + 30, x0);
     body.height = y + 4;
     if (!standardLook)
         looks::bandFrame(body, 0, body.height);
