@@ -204,6 +204,8 @@ TEST_F(StyledSummaryTest, NetWorthSummaryOfEveryStyleShowsItsWordsFiguresAndLook
         for (const char *composed :
              {"Dallas, TX  75001", "D1234567 - TX - 04/12/1970", "Employed for 7 years.", "Married with 2 dependants."})
             EXPECT_EQ(t.contains(QString::fromLatin1(composed)), pro) << composed;
+        for (const char *composed : {"Dallas, TX  75010", "D7654321 - TX - 09/03/1972", "Employed for 12 years."})
+            EXPECT_EQ(t.contains(QString::fromLatin1(composed)), pro && joint) << composed;
         if (pro) {
             const DrawnText *name = p.find(QStringLiteral("John Q. Smith"));
             EXPECT_NEAR(name->x, M + 29, 0.5);
