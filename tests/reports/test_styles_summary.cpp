@@ -1,6 +1,7 @@
 // The Contemporary and Professional Net Worth Summary and Legal Information
 // forms on real data: their words, figures, hooks and looks on the drawing,
 // and as a PDF file.
+#include "kit/vendor.h"
 #include "page_capture.h"
 #include "pdf_tools.h"
 #include "statement_fixture.h"
@@ -236,10 +237,10 @@ TEST_F(StyledSummaryTest, NetWorthSummaryOfEveryStyleShowsItsWordsFiguresAndLook
                 ++frames;
         EXPECT_EQ(frames, 2);
         // The web address closes the Professional single form only.
-        const bool web = t.contains(QStringLiteral("www.nettora.com"));
+        const bool web = t.contains(vendor::ProductWebAddress);
         EXPECT_EQ(web, pro && !joint);
         if (web) {
-            const DrawnText *w = p.find(QStringLiteral("www.nettora.com"));
+            const DrawnText *w = p.find(vendor::ProductWebAddress);
             EXPECT_TRUE(w->bold);
             EXPECT_NEAR(w->x + w->width / 2, M + 360, 1);
             EXPECT_GT(w->baseline, p.find(QStringLiteral("Total Expenditures"))->baseline);
@@ -348,7 +349,7 @@ TEST_F(StyledSummaryTest, StyledPagesWriteARealPdfWithEmbeddedFonts)
         const bool pro = c.style == Style::Professional;
         for (const char *s : {"Statement of Financial Condition (Balance Sheet)", "Kelmor Accounting", "$563,200.05"})
             EXPECT_TRUE(texts[0].contains(QString::fromLatin1(s))) << s;
-        EXPECT_EQ(texts[0].contains(QStringLiteral("www.nettora.com")), pro && c.filing == Filing::Single);
+        EXPECT_EQ(texts[0].contains(vendor::ProductWebAddress), pro && c.filing == Filing::Single);
         for (const char *s : {"Legal Information", "Do you have a will?", "with the undersigned."})
             EXPECT_TRUE(texts[1].contains(QString::fromLatin1(s))) << s;
         const QStringList rows =

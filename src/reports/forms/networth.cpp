@@ -1,6 +1,7 @@
 // Net Worth Summary: preparer lines and title in the page header, then one
 // title band holding personal information, the statement of financial
 // condition and the annual income and expenditures.
+#include "kit/vendor.h"
 #include "reports/forms/form_parts.h"
 #include "reports/forms/forms.h"
 
@@ -250,9 +251,6 @@ void styledRowMarks(Band &b, double top, int rows, Style style, const std::vecto
     }
 }
 
-// The product's web address on the Professional single form.
-const char *const WebAddress = "www.nettora.com";
-
 double standardBody(Band &body, bool joint, const Sources &src)
 {
     double y = standard::sectionHeading(body, 0, QStringLiteral("Section 1a - Personal Information"));
@@ -352,7 +350,7 @@ double styledBody(Band &body, Style style, bool joint, const Sources &src)
 
     if (pro && !joint) {
         y += 10;
-        body.label(0, y, QString::fromLatin1(WebAddress), Small.size, true, Width).centered().named(QStringLiteral("WebAddress"));
+        body.label(0, y, vendor::ProductWebAddress, Small.size, true, Width).centered().named(QStringLiteral("WebAddress"));
         y += lineHeight(SmallBold) + 6;
     }
     looks::bandFrame(body, 0, y);
