@@ -191,7 +191,9 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
             auto *rb = new QRadioButton(QString::fromLatin1(c.caption), tsPrint);
             rb->setObjectName(QString::fromLatin1(c.name));
             rb->setFont(textFont());
-            rb->setGeometry(40, choiceY, 240, 22);
+            // As wide as its caption, which is where a click takes.
+            rb->move(40, choiceY);
+            rb->resize(rb->sizeHint());
             *c.choice = rb;
             choiceY += 28;
         }
