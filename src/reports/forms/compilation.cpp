@@ -15,16 +15,22 @@ namespace {
 
 constexpr double PageFrame = 1.5;
 
-QString text(Table *t, const char *field)
+QString text(Table *t, const QString &field)
 {
-    return t && !t->isEmpty() ? t->asString(QString::fromLatin1(field)) : QString();
+    return t && !t->isEmpty() ? t->asString(field) : QString();
 }
 
-QString nameOf(Table *t, const char *prefix)
+QString text(Table *t, const char *field)
 {
-    const QString p = QString::fromLatin1(prefix);
-    auto part = [&](const char *f) { return text(t, (p + QString::fromLatin1(f)).toLatin1().constData()); };
-    return composedName(part("FirstName"), part("MiddleInitial"), part("LastName"));
+    return text(t, QString::fromLatin1(field));
+}
+
+// First name, middle initial and last name of a row; prefix "S" gives the
+// spouse's.
+QString nameOf(Table *t, const QString &prefix)
+{
+    return composedName(text(t, prefix + QStringLiteral("FirstName")), text(t, prefix + QStringLiteral("MiddleInitial")),
+                        text(t, prefix + QStringLiteral("LastName")));
 }
 
 }  // namespace
@@ -38,10 +44,10 @@ QString composedName(const QString &first, const QString &middle, const QString 
 
 QString compilationLetter(Table *client, Table *statement, Table *user, const QDate &today)
 {
-    QString names = nameOf(client, "");
+    QString names = nameOf(client, QString());
     // A spouse counts as soon as any part of the spouse's name is filled:
     // the composed name is then more than the lone blank between the parts.
-    const QString spouse = nameOf(client, "S");
+    const QString spouse = nameOf(client, QStringLiteral("S"));
     if (spouse != QLatin1String(" "))
         names += QStringLiteral(" and ") + spouse;
 
@@ -66,7 +72,7 @@ QString compilationLetter(Table *client, Table *statement, Table *user, const QD
                       p2, QString(), QString(), p3, QString(), QString(), QStringLiteral("Sincerely,")};
     for (int i = 0; i < 4; ++i)
         lines << QString();
-    lines << nameOf(user, "");
+    lines << nameOf(user, QString());
     for (int i = 0; i < 4; ++i)
         lines << QString();
     return lines.join(QLatin1Char('\n'));
@@ -149,7 +155,7 @@ std::unique_ptr<Report> buildPreparerPage(const Sources &src)
         value.onPrint = [user, i](Control &, QString &t) {
             switch (i) {
             case 0: t = text(user, "Company"); break;
-            case 1: t = nameOf(user, ""); break;
+            case 1: t = nameOf(user, QString()); break;
             case 2: t = text(user, "Address"); break;
             case 3: t = text(user, "Address2"); break;
             case 4:
