@@ -9,6 +9,7 @@
 #include "data/db_functions.h"
 #include "data/filter.h"
 #include "data/globals.h"
+#include "reports/print.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -163,15 +164,44 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     TeButton2 = button(tsUpdate, QStringLiteral("OK"), QStringLiteral("TeButton2"), PageWidth - 92, 394);
     TeButton2->setDefault(true);
 
-    // The print, e-mail and PDF pages hold only what the choice of a
-    // statement fills in and their Cancel; the rest of them is built with
-    // printing, e-mail and PDF output.
     tsPrint = newPage("tsPrint");
-    lClient = line(tsPrint, QString(), 12, 12);
+    heading(tsPrint, QStringLiteral("Print Financial Statement"), 6);
+    lClient = line(tsPrint, QString(), 12, 40);
     lClient->setObjectName(QStringLiteral("lClient"));
-    lStatement = line(tsPrint, QString(), 12, 30);
+    lStatement = line(tsPrint, QString(), 12, 58);
     lStatement->setObjectName(QStringLiteral("lStatement"));
+    line(tsPrint, QStringLiteral("Select a style and click on \"OK\" to print a Financial Statement."), 12, 92);
     bPrintCancel = button(tsPrint, QStringLiteral("Cancel"), QStringLiteral("bPrintCancel"), PageWidth - 180, 394);
+    TeButton4 = button(tsPrint, QStringLiteral("OK"), QStringLiteral("TeButton4"), PageWidth - 92, 394);
+    TeButton4->setDefault(true);
+    {
+        const struct {
+            QRadioButton **choice;
+            const char *name, *caption;
+        } choices[] = {
+            {&rbStandard, "rbStandard", "Standard"},
+            {&rbCont, "rbCont", "Contemporary"},
+            {&rbPro, "rbPro", "Professional"},
+            {&rbStandardB, "rbStandardB", "Standard - Blank"},
+            {&rbContemporaryB, "rbContemporaryB", "Contemporary - Blank"},
+            {&rbProB2, "rbProB2", "Professional - Blank"},
+        };
+        int choiceY = 124;
+        for (const auto &c : choices) {
+            auto *rb = new QRadioButton(QString::fromLatin1(c.caption), tsPrint);
+            rb->setObjectName(QString::fromLatin1(c.name));
+            rb->setFont(textFont());
+            // As wide as its caption, which is where a click takes.
+            rb->move(40, choiceY);
+            rb->resize(rb->sizeHint());
+            *c.choice = rb;
+            choiceY += 28;
+        }
+        rbStandard->setChecked(true);
+    }
+    // The e-mail and PDF pages hold only what the choice of a statement
+    // fills in and their Cancel; the rest of them is built with e-mail and
+    // PDF output.
     tsEmail = newPage("tsEmail");
     bEmailCancel = button(tsEmail, QStringLiteral("Cancel"), QStringLiteral("bEmailCancel"), PageWidth - 180, 394);
     tsPDF = newPage("tsPDF");
@@ -220,6 +250,7 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     connect(TeButton19, &QPushButton::clicked, this, &TfrmFSMain::TeButton19Click);
     connect(TeButton2, &QPushButton::clicked, this, &TfrmFSMain::TeButton2Click);
     connect(TeButton1, &QPushButton::clicked, this, &TfrmFSMain::TeButton1Click);
+    connect(TeButton4, &QPushButton::clicked, this, &TfrmFSMain::TeButton4Click);
     // Enter in the boxes reaches OK as the default button of the page; a
     // double-click or Enter on a statement chooses it as OK does.
     connect(dbClient, &DbGrid::rowOpened, this, [this] {
@@ -562,6 +593,27 @@ void TfrmFSMain::TeButton1Click()
         dm1->tblNettora->gotoBookmark(source.toLongLong());
         dbClient->syncFromCursor();
         updatePanel();
+    }
+}
+
+void TfrmFSMain::TeButton4Click()
+{
+    using reports::PrintChoice;
+    const std::pair<QRadioButton *, PrintChoice> choices[] = {
+        {rbStandard, PrintChoice::Standard},
+        {rbCont, PrintChoice::Contemporary},
+        {rbPro, PrintChoice::Professional},
+        {rbStandardB, PrintChoice::StandardBlank},
+        {rbProB2, PrintChoice::ProfessionalBlank},
+        {rbContemporaryB, PrintChoice::ContemporaryBlank},
+    };
+    for (const auto &[button, choice] : choices) {
+        if (button->isChecked()) {
+            // The workspace stays behind the preview; this returns once it
+            // has been closed.
+            reports::printChoice(choice, this);
+            return;
+        }
     }
 }
 

@@ -16,6 +16,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <functional>
 #include <vector>
 
@@ -55,6 +56,9 @@ public:
     QWidget *tsPrint, *tsEmail, *tsPDF;
     QLabel *lClient, *lStatement, *lClientPdf, *lstatementpdf;
     QPushButton *bPrintCancel, *bEmailCancel, *bPdfCancel;
+    // The print page's six styles, Standard preselected, and its OK.
+    QRadioButton *rbStandard, *rbCont, *rbPro, *rbStandardB, *rbContemporaryB, *rbProB2;
+    QPushButton *TeButton4;
 
     // Section labels: s1 the add page, s2 to s8 the section windows.
     HoverLabel *s1 = nullptr, *s2 = nullptr, *s3 = nullptr, *s4 = nullptr, *s5 = nullptr, *s6 = nullptr,
@@ -68,6 +72,9 @@ public:
     void TeButton19Click();
     void TeButton2Click();
     void TeButton1Click();
+    // OK of the print page: previews the chosen style and returns when the
+    // preview has been closed.
+    void TeButton4Click();
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -4,15 +4,31 @@
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "reports/engine/output.h"
-#include "reports/preview.h"
+#include "reports/print.h"
 
 #include <QBuffer>
 
 namespace nettora::cli {
 
+namespace {
+
+const struct {
+    const char *name;
+    reports::Style style;
+} kStyles[] = {
+    {"standard", reports::Style::Standard},
+    {"contemporary", reports::Style::Contemporary},
+    {"professional", reports::Style::Professional},
+};
+
+}  // namespace
+
 bool isPdfStyle(const QString &style)
 {
-    return style == QLatin1String("standard");
+    for (const auto &s : kStyles)
+        if (style == QLatin1String(s.name))
+            return true;
+    return false;
 }
 
 QByteArray statementPdf(qint64 statementId, const QString &style)
@@ -35,7 +51,11 @@ QByteArray statementPdf(qint64 statementId, const QString &style)
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     try {
-        reports::writePdf(buffer, reports::prepareStatement(reports::Style::Standard),
+        reports::Style chosen = reports::Style::Standard;
+        for (const auto &s : kStyles)
+            if (style == QLatin1String(s.name))
+                chosen = s.style;
+        reports::writePdf(buffer, reports::prepareDocument(chosen),
                           QStringLiteral("Personal Financial Statement"));
     } catch (const reports::ReportError &e) {
         throw CliError(e.text());

@@ -11,8 +11,9 @@ bool isPdfStyle(const QString &style);
 
 // Narrows the tables to the statement and its client, as the windows do,
 // and returns the statement in the style as a PDF document (single or joint
-// by the client's spouse first name). Throws CliError for an unknown
-// statement or a failing report.
+// by the client's spouse first name), with the preparer page and the
+// compilation report in front as the user table asks. Throws CliError for
+// an unknown statement or a failing report.
 QByteArray statementPdf(qint64 statementId, const QString &style);
 
 }  // namespace nettora::cli

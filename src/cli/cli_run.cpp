@@ -22,7 +22,7 @@ const char *const kUsage =
     "  export [--client ID] FILE    write every client, or one, as a document (FILE or - for standard output)\n"
     "  list [--search TEXT]         one line per statement: id, client, date, description, net worth\n"
     "  recalc --statement ID        run every recalculation of one statement\n"
-    "  pdf --statement ID [--style standard] -o FILE\n"
+    "  pdf --statement ID [--style standard|contemporary|professional] -o FILE\n"
     "                               write the statement as a PDF document (FILE or - for standard output)\n"
     "\n"
     "The data directory is DIR, else NETTORA_DATA_DIR, else the program's own.\n";
@@ -209,7 +209,7 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
             throw UsageError{QStringLiteral("pdf needs --statement ID")};
         id = idOption(c, QStringLiteral("statement"));
         if (!isPdfStyle(c.options.value(QStringLiteral("style"), QStringLiteral("standard"))))
-            throw UsageError{QStringLiteral("--style must be standard")};
+            throw UsageError{QStringLiteral("--style must be standard, contemporary or professional")};
         if (c.options.value(QStringLiteral("output")).isEmpty())
             throw UsageError{QStringLiteral("pdf needs -o FILE")};
     } else if (c.name.isEmpty()) {

@@ -1,8 +1,10 @@
 #pragma once
-// The statement as a document: previewed from the entry windows, written to
-// PDF files by the command-line companion (and later the PDF and e-mail
-// pages). Both read the tables as the last FilterStatementTables left them
-// and choose single or joint by the joint rule (the client's SFirstName).
+// The five forms of a statement without anything in front: previewed from
+// the entry windows' Preview buttons, which never show the compilation
+// report or the preparer page. Print requests and PDF files, which may put
+// those pages in front, are assembled by print.h. Both read the tables as
+// the last FilterStatementTables left them and choose single or joint by
+// the joint rule (the client's SFirstName).
 
 #include "reports/engine/report.h"
 #include "reports/forms/forms.h"

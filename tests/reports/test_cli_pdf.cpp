@@ -2,6 +2,9 @@
 #include "pdf_tools.h"
 #include "statement_fixture.h"
 
+#include "data/datamodule.h"
+#include "data/engine.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -63,9 +66,59 @@ protected:
         return QString();
     }
 
+    // Sets the print options and preparer particulars of the user row, as
+    // the options windows store them, with the data directory closed again
+    // before the command-line companion opens it.
+    void setUser(std::initializer_list<std::pair<const char *, const char *>> fields)
+    {
+        Tdm1 dm;
+        dm1 = &dm;
+        dm.ConnectDb(m_data);
+        Table *u = dm.tblUser;
+        u->first();
+        u->edit();
+        for (const auto &[k, v] : fields)
+            u->setAsString(QString::fromLatin1(k), QString::fromLatin1(v));
+        u->post();
+        dm1 = nullptr;
+    }
+
+    QStringList pdfOf(const QString &statement, const QString &style)
+    {
+        const QString file = path(style + QStringLiteral(".pdf"));
+        const CliRun r = cli({QStringLiteral("pdf"), QStringLiteral("--statement"), statement, QStringLiteral("--style"),
+                              style, QStringLiteral("-o"), file});
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        return r.status == 0 ? pdfPages(file) : QStringList();
+    }
+
     QTemporaryDir m_dir;
     QString m_data = m_dir.path();
 };
+
+// What a page is, by a text only it has.
+QString pageMark(const QString &text)
+{
+    const std::pair<const char *, const char *> marks[] = {
+        {"Compilation Report", "compilation"},         {"Preparer's Information", "preparer"},
+        {"PERSONAL FINANCIAL STATEMENT", "summary"},   {"Section 4 - Legal Information", "legal"},
+        {"Section 2 - Assets", "assets"},              {"Section 2 - Liabilities", "liabilities"},
+        {"Section 3 - Annual Income and Expenditures", "income"},
+    };
+    for (const auto &[needle, mark] : marks)
+        if (text.contains(QString::fromLatin1(needle)))
+            return QString::fromLatin1(mark);
+    return QString();
+}
+
+QStringList marks(const QStringList &pages)
+{
+    QStringList out;
+    for (const QString &p : pages)
+        if (const QString m = pageMark(p); !m.isEmpty())
+            out << m;
+    return out;
+}
 
 }  // namespace
 
@@ -120,7 +173,10 @@ TEST_F(CliPdfTest, RefusesWithOneLine)
     } cases[] = {
         {{"pdf", "-o", out}, 2, "pdf needs --statement ID (see nettora-cli --help)"},
         {{"pdf", "--statement", id}, 2, "pdf needs -o FILE (see nettora-cli --help)"},
-        {{"pdf", "--statement", id, "--style", "fancy", "-o", out}, 2, "--style must be standard (see nettora-cli --help)"},
+        {{"pdf", "--statement", id, "--style", "fancy", "-o", out}, 2,
+         "--style must be standard, contemporary or professional (see nettora-cli --help)"},
+        {{"pdf", "--statement", id, "--style", "Standard", "-o", out}, 2,
+         "--style must be standard, contemporary or professional (see nettora-cli --help)"},
         {{"pdf", "--statement", id, "-o"}, 2, "the option -o needs a value (see nettora-cli --help)"},
         {{"pdf", "--statement", id, "--search", "x", "-o", out}, 2,
          "the command pdf has no option --search (see nettora-cli --help)"},
@@ -138,5 +194,54 @@ TEST_F(CliPdfTest, RefusesWithOneLine)
         else
             EXPECT_EQ(r.err, QStringLiteral("nettora-cli: ") + c.message + QLatin1Char('\n'));
         EXPECT_FALSE(QFile::exists(out));
+    }
+}
+
+TEST_F(CliPdfTest, HonoursTheUserTableAndPutsThePreparerPageFirst)
+{
+    const QString id = import({.joint = false, .firstName = "Jim"});
+    ASSERT_FALSE(id.isEmpty());
+    const QStringList statement{"summary", "legal", "assets", "liabilities", "income"};
+    const struct {
+        const char *compilation, *preparer, *monthly;
+        QStringList front;
+    } cases[] = {
+        {"N", "N", "N", {}},
+        {"Y", "N", "Y", {"compilation"}},
+        {"N", "Y", "N", {"preparer"}},
+        {"Y", "Y", "Y", {"preparer", "compilation"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.front.join(QLatin1Char(' ')).toStdString() + " monthly " + c.monthly);
+        setUser({{"Compilation", c.compilation}, {"Preparer", c.preparer}, {"PrintMonthlyIncome", c.monthly},
+                 {"Company", "Kelmor Accounting"}, {"FirstName", "Pat"}, {"LastName", "Kelmor"}});
+        const QStringList pages = pdfOf(id, QStringLiteral("standard"));
+        EXPECT_EQ(marks(pages), c.front + statement);
+        const QString all = pages.join(QLatin1Char(' ')).simplified();
+        EXPECT_EQ(all.contains(QStringLiteral("Monthly (Average)")), QLatin1String(c.monthly) != QLatin1String("Y"));
+        EXPECT_EQ(all.contains(QStringLiteral("schedules for Jim Q. Smith as of 12/31/2025")),
+                  QLatin1String(c.compilation) == QLatin1String("Y"));
+    }
+
+    // The other styles: their own document, or one line saying the style
+    // cannot print yet; never the Standard document under another name.
+    const QStringList standard = pdfOf(id, QStringLiteral("standard"));
+    for (const char *style : {"contemporary", "professional"}) {
+        SCOPED_TRACE(style);
+        const QString file = path(QString::fromLatin1(style) + QStringLiteral(".pdf"));
+        const CliRun r = cli({QStringLiteral("pdf"), QStringLiteral("--statement"), id, QStringLiteral("--style"),
+                              QString::fromLatin1(style), QStringLiteral("-o"), file});
+        if (r.status == 0) {
+            const QStringList pages = pdfPages(file);
+            EXPECT_TRUE(pages.value(0).contains(QStringLiteral("Preparer's Information")));
+            EXPECT_TRUE(pages.value(1).contains(QStringLiteral("Compilation Report")));
+            EXPECT_NE(pages.mid(2), standard.mid(2));
+        } else {
+            EXPECT_EQ(r.status, 1);
+            QString name = QString::fromLatin1(style);
+            name[0] = name[0].toUpper();
+            EXPECT_EQ(r.err, QStringLiteral("nettora-cli: The %1 style is not available yet.\n").arg(name));
+            EXPECT_FALSE(QFile::exists(file));
+        }
     }
 }

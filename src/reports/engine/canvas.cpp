@@ -118,8 +118,20 @@ QStringList wrap(const QString &text, double w, const FontSpec &font)
     normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     for (const QString &paragraph : normalized.split(QLatin1Char('\n'))) {
         QString line;
-        for (const QString &word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        // Blanks between words stay as typed inside a line ("principles.  Accordingly");
+        // those where a line breaks, and those at either end, go.
+        for (qsizetype i = 0; i < paragraph.size();) {
+            const qsizetype gapStart = i;
+            while (i < paragraph.size() && paragraph[i] == QLatin1Char(' '))
+                ++i;
+            const QString gap = paragraph.mid(gapStart, i - gapStart);
+            const qsizetype wordStart = i;
+            while (i < paragraph.size() && paragraph[i] != QLatin1Char(' '))
+                ++i;
+            const QString word = paragraph.mid(wordStart, i - wordStart);
+            if (word.isEmpty())
+                break;
+            const QString candidate = line.isEmpty() ? word : line + gap + word;
             if (width(candidate, font) <= w) {
                 line = candidate;
                 continue;

@@ -6,6 +6,7 @@
 
 #include "reports/engine/report.h"
 
+#include <QDate>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -54,6 +55,18 @@ std::unique_ptr<Report> buildForm(PageKind page, const FormKind &kind, const Sou
 
 // The joint rule: a client whose spouse first name is not empty files jointly.
 Filing filingOf(Table *client);
+
+// The pages that may go in front of a statement, the same in every style:
+// the compilation report (TqrCompilation), a letter from the preparer, and
+// the preparer page (TqrPreparer).
+std::unique_ptr<Report> buildCompilationReport(const Sources &sources);
+std::unique_ptr<Report> buildPreparerPage(const Sources &sources);
+// A name of first name, middle initial and last name: "John Q. Smith", or
+// "John Smith" without the initial.
+QString composedName(const QString &first, const QString &middle, const QString &last);
+// The compilation report's letter, dated today, for the current client,
+// statement and preparer.
+QString compilationLetter(Table *client, Table *statement, Table *user, const QDate &today);
 
 // The five forms of a filled statement of a style and filing type, in order.
 std::vector<std::unique_ptr<Report>> statementForms(const FormKind &kind, const Sources &sources);

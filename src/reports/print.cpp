@@ -1,0 +1,107 @@
+#include "reports/print.h"
+
+#include "kit/dialogs.h"
+#include "data/engine.h"
+#include "data/engine_error.h"
+#include "reports/engine/composite.h"
+#include "reports/engine/output.h"
+
+namespace nettora::reports {
+
+PrintOptions PrintOptions::read(Table *user)
+{
+    PrintOptions o;
+    if (!user || user->isEmpty())
+        return o;
+    o.compilation = user->asString(QStringLiteral("Compilation")) == QLatin1String("Y");
+    o.preparer = user->asString(QStringLiteral("Preparer")) == QLatin1String("Y");
+    return o;
+}
+
+QString compositeName(Style style, Filing filing)
+{
+    const int first = style == Style::Standard ? 1 : style == Style::Contemporary ? 3 : 5;
+    return QStringLiteral("qrcr%1").arg(first + (filing == Filing::Joint ? 1 : 0));
+}
+
+std::vector<SequenceForm> statementSequence(Style style, Output output, const Sources &sources)
+{
+    const PrintOptions options = PrintOptions::read(sources.user);
+    const FormKind kind{style, filingOf(sources.client)};
+    std::vector<SequenceForm> forms;
+    const SequenceForm compilation{QStringLiteral("TqrCompilation"), QStringLiteral("Creating Compilation Report"),
+                                   [sources] { return buildCompilationReport(sources); }};
+    const SequenceForm preparer{QStringLiteral("TqrPreparer"), QStringLiteral("Creating Preparer Information"),
+                                [sources] { return buildPreparerPage(sources); }};
+    if (output == Output::Paper) {
+        if (options.compilation)
+            forms.push_back(compilation);
+        if (options.preparer)
+            forms.push_back(preparer);
+    } else {
+        if (options.preparer)
+            forms.push_back(preparer);
+        if (options.compilation)
+            forms.push_back(compilation);
+    }
+    for (PageKind page : {PageKind::NetWorthSummary, PageKind::LegalInformation, PageKind::Assets,
+                          PageKind::Liabilities, PageKind::IncomeAndExpenses})
+        forms.push_back({formName(page, kind), progressLine(page),
+                         [page, kind, sources] { return buildForm(page, kind, sources); }});
+    return forms;
+}
+
+namespace {
+
+void previewStatement(Style style, QWidget *parent)
+{
+    const Sources sources = Sources::dataModule();
+    // Owned by this request: released, each once, when the preview closes
+    // or a form fails to build.
+    std::vector<std::unique_ptr<Report>> forms;
+    for (const SequenceForm &f : statementSequence(style, Output::Paper, sources))
+        forms.push_back(f.build());
+    CompositeReport composite(compositeName(style, filingOf(sources.client)));
+    composite.onAddReports = [&forms](CompositeReport &c) {
+        for (const auto &f : forms)
+            c.addReport(f.get());
+    };
+    composite.preview(parent);
+}
+
+}  // namespace
+
+void printChoice(PrintChoice choice, QWidget *parent)
+{
+    try {
+        switch (choice) {
+        case PrintChoice::Standard: previewStatement(Style::Standard, parent); return;
+        case PrintChoice::Contemporary: previewStatement(Style::Contemporary, parent); return;
+        case PrintChoice::Professional: previewStatement(Style::Professional, parent); return;
+        case PrintChoice::StandardBlank:
+        case PrintChoice::ContemporaryBlank:
+        case PrintChoice::ProfessionalBlank:
+            dialogs().information(QString::fromLatin1(BlankFormsUnavailable));
+            return;
+        }
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+    } catch (const ReportError &e) {
+        dialogs().error(e.text());
+    }
+}
+
+std::vector<PreparedPage> prepareDocument(Style style, const std::function<void(const QString &)> &progress)
+{
+    std::vector<PreparedPage> pages;
+    for (const SequenceForm &f : statementSequence(style, Output::Pdf, Sources::dataModule())) {
+        if (progress)
+            progress(f.progress);
+        const std::unique_ptr<Report> form = f.build();
+        form->prepare();
+        pages.insert(pages.end(), form->pages().begin(), form->pages().end());
+    }
+    return pages;
+}
+
+}  // namespace nettora::reports

@@ -1,0 +1,62 @@
+#pragma once
+// Print assembly: the document a request plays. A filled statement is the
+// pages the user table asks for in front (the compilation report, the
+// preparer page), then the five forms of the chosen style, in the joint or
+// the single layout by the joint rule. Paper puts the compilation report
+// first; PDF files put the preparer page first. The report objects are made
+// for one request and released with it, so changed options and data show in
+// the next one without any refresh.
+
+#include "reports/engine/report.h"
+#include "reports/forms/forms.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QWidget;
+
+namespace nettora::reports {
+
+// The six choices of the print page.
+enum class PrintChoice { Standard, Contemporary, Professional, StandardBlank, ContemporaryBlank, ProfessionalBlank };
+
+// Where the document goes; it decides the order of the pages in front.
+enum class Output { Paper, Pdf };
+
+// The user table's options as they stand now; only "Y" counts as yes.
+struct PrintOptions {
+    bool compilation = false;
+    bool preparer = false;
+    static PrintOptions read(Table *user);
+};
+
+// One form of a document: its class name, the progress line announcing it
+// in PDF output, and how to build it.
+struct SequenceForm {
+    QString name;
+    QString progress;
+    std::function<std::unique_ptr<Report>()> build;
+};
+
+// The forms of a filled statement in a style, in the order of the output,
+// with the options and the filing read from the sources now.
+std::vector<SequenceForm> statementSequence(Style style, Output output, const Sources &sources);
+// The composite that previews a style and filing: qrcr1 (Standard single)
+// to qrcr6 (Professional joint).
+QString compositeName(Style style, Filing filing);
+
+// OK of the print page: previews the chosen document and returns when the
+// preview is closed, every report object of the request released. A
+// failure is shown in an error box; the blank choices say that their forms
+// are not available yet and print nothing.
+void printChoice(PrintChoice choice, QWidget *parent);
+inline constexpr char BlankFormsUnavailable[] = "Blank forms are not available yet.";
+
+// The document of a filled statement for a PDF file: each form prepared on
+// its own, announced through progress. Throws ReportError or EngineError.
+std::vector<PreparedPage> prepareDocument(Style style,
+                                          const std::function<void(const QString &)> &progress = nullptr);
+
+}  // namespace nettora::reports

@@ -1,0 +1,221 @@
+// The workspace's print page as real widgets over a real data directory:
+// its six choices, OK previewing the chosen document, Cancel going home.
+#include "support/testsupport.h"
+
+#include "app/fsmain.h"
+#include "app/home.h"
+#include "app/windows.h"
+#include "data/db_functions.h"
+#include "data/globals.h"
+#include "reports/engine/output.h"
+#include "reports/engine/preview_window.h"
+#include "reports/print.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using namespace nettora;
+using namespace nettora::test;
+
+namespace {
+
+class PrintPage : public DataDirTest {
+protected:
+    void SetUp() override
+    {
+        DataDirTest::SetUp();
+        registerAllWindows();
+        LoginPending = "N";
+        home = new TfrmMain;
+        ann = addClient("Ann", "Able");
+        statement = addStatement(ann, "12/31/2025", "Annual");
+        Table *c = dm1->tblClient;
+        c->first();
+        c->edit();
+        c->setAsString("FullName2", "Ann Able");
+        c->post();
+        Table *u = dm1->tblUser;
+        u->first();
+        u->edit();
+        u->setAsString("Compilation", "Y");
+        u->setAsString("Preparer", "Y");
+        u->setAsString("Company", "Kelmor Accounting");
+        u->post();
+    }
+    void TearDown() override
+    {
+        closeScreenWindows(home);
+        delete home;
+        DataDirTest::TearDown();
+    }
+    // The workspace on its print page for Ann's statement, as the Print tile
+    // and the client window leave it.
+    TfrmFSMain *openPrintPage()
+    {
+        ClearAllFilters();
+        ClientWindowMode = "Print";
+        FilterStatementTables(QString::number(ann), QString());
+        auto *fs = new TfrmFSMain;
+        fs->show();
+        fs->openForMode();
+        QApplication::processEvents();
+        click(fs->bOK);
+        return fs;
+    }
+    // Presses OK; the first text of every page the preview shows, or
+    // nothing when no preview came up.
+    QStringList pressOk(TfrmFSMain *fs, bool *workspaceBehind = nullptr)
+    {
+        QStringList firsts;
+        const int before = reports::Report::liveCount();
+        QTimer::singleShot(0, [&] {
+            auto *w = qobject_cast<reports::PreviewWindow *>(QApplication::activeModalWidget());
+            if (!w)
+                return;
+            if (workspaceBehind)
+                *workspaceBehind = fs->isVisible() && fs->currentPage() == fs->tsPrint;
+            firsts = pageTitles(w->pages());
+            w->close();
+        });
+        click(fs->TeButton4);
+        EXPECT_EQ(reports::Report::liveCount(), before) << "released after the preview closed";
+        return firsts;
+    }
+    // Each page as its text.
+    static QStringList pageTitles(const std::vector<reports::PreparedPage> &pages);
+
+    TfrmMain *home = nullptr;
+    qint64 ann = 0, statement = 0;
+};
+
+// The text of every page, read back from a real PDF of the pages.
+QStringList PrintPage::pageTitles(const std::vector<reports::PreparedPage> &pages)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("pages.pdf"));
+    reports::writePdf(file, pages);
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    QStringList out = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
+    if (!out.isEmpty() && out.last().trimmed().isEmpty())
+        out.removeLast();
+    EXPECT_EQ(out.size(), int(pages.size()));
+    return out;
+}
+
+bool has(const QStringList &pages, int index, const char *text)
+{
+    return index < pages.size() && pages[index].contains(QString::fromLatin1(text));
+}
+
+}  // namespace
+
+TEST_F(PrintPage, ShowsSixChoicesWithStandardPreselected)
+{
+    TfrmFSMain *fs = openPrintPage();
+    ASSERT_EQ(fs->currentPage(), fs->tsPrint);
+    const std::pair<QRadioButton *, const char *> choices[] = {
+        {fs->rbStandard, "Standard"},
+        {fs->rbCont, "Contemporary"},
+        {fs->rbPro, "Professional"},
+        {fs->rbStandardB, "Standard - Blank"},
+        {fs->rbContemporaryB, "Contemporary - Blank"},
+        {fs->rbProB2, "Professional - Blank"},
+    };
+    for (const auto &[rb, caption] : choices) {
+        EXPECT_EQ(rb->text(), caption);
+        EXPECT_TRUE(rb->isVisible()) << caption;
+        EXPECT_EQ(rb->isChecked(), rb == fs->rbStandard) << caption;
+    }
+    // One choice at a time.
+    click(fs->rbPro);
+    EXPECT_TRUE(fs->rbPro->isChecked());
+    EXPECT_FALSE(fs->rbStandard->isChecked());
+    click(fs->rbStandard);
+
+    QStringList texts;
+    for (QLabel *l : fs->tsPrint->findChildren<QLabel *>())
+        texts << l->text();
+    EXPECT_TRUE(texts.contains("Print Financial Statement"));
+    EXPECT_TRUE(texts.contains("Select a style and click on \"OK\" to print a Financial Statement."));
+    EXPECT_EQ(fs->lClient->text(), "Client: Ann Able");
+    EXPECT_EQ(fs->lStatement->text(), "Statement: Annual");
+    EXPECT_EQ(fs->TeButton4->text(), "OK");
+    EXPECT_EQ(fs->bPrintCancel->text(), "Cancel");
+    saveScreenshot(fs, "workspace_print_page");
+}
+
+TEST_F(PrintPage, OkPreviewsTheChosenDocumentAndReturnsToThePage)
+{
+    TfrmFSMain *fs = openPrintPage();
+    bool behind = false;
+    QStringList pages = pressOk(fs, &behind);
+    EXPECT_TRUE(behind) << "the workspace stays open behind the preview";
+    ASSERT_GE(pages.size(), 7);
+    EXPECT_TRUE(has(pages, 0, "Compilation Report"));
+    EXPECT_TRUE(has(pages, 1, "Preparer's Information"));
+    EXPECT_TRUE(has(pages, 2, "PERSONAL FINANCIAL STATEMENT"));
+    EXPECT_FALSE(has(pages, 2, "Section 1b - Spouse Information"));
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(fs->currentPage(), fs->tsPrint);
+
+    // A spouse first name makes it joint; the options are read anew.
+    Table *c = dm1->tblClient;
+    c->edit();
+    c->setAsString("SFirstName", "Bob");
+    c->post();
+    Table *u = dm1->tblUser;
+    u->edit();
+    u->setAsString("Compilation", "N");
+    u->post();
+    pages = pressOk(fs);
+    EXPECT_TRUE(has(pages, 0, "Preparer's Information"));
+    EXPECT_TRUE(has(pages, 1, "Section 1b - Spouse Information"));
+
+    // Another filled style takes the same way: its own forms, or the refusal
+    // of a style whose forms are not built yet.
+    QString refusal;
+    QStringList expected;
+    try {
+        expected = pageTitles(reports::prepareDocument(reports::Style::Contemporary));
+        // One page in front, so paper and PDF have the same order.
+    } catch (const reports::ReportError &e) {
+        refusal = e.text();
+    }
+    click(fs->rbCont);
+    pages = pressOk(fs);
+    if (refusal.isEmpty()) {
+        EXPECT_EQ(pages, expected);
+    } else {
+        EXPECT_TRUE(pages.isEmpty());
+        EXPECT_EQ(m_dialogs->texts(), QStringList{refusal});
+    }
+}
+
+TEST_F(PrintPage, BlankChoicesSaySoAndPrintNothing)
+{
+    TfrmFSMain *fs = openPrintPage();
+    for (QRadioButton *rb : {fs->rbStandardB, fs->rbContemporaryB, fs->rbProB2}) {
+        SCOPED_TRACE(rb->text().toStdString());
+        m_dialogs->clear();
+        click(rb);
+        EXPECT_TRUE(pressOk(fs).isEmpty());
+        ASSERT_EQ(m_dialogs->shown().size(), 1u);
+        EXPECT_EQ(m_dialogs->shown()[0].text, "Blank forms are not available yet.");
+        EXPECT_EQ(fs->currentPage(), fs->tsPrint);
+    }
+}
+
+TEST_F(PrintPage, CancelGoesHome)
+{
+    QPointer<TfrmFSMain> fs = openPrintPage();
+    home->hide();
+    click(fs->bPrintCancel);
+    QApplication::processEvents();
+    EXPECT_TRUE(home->isVisible());
+    EXPECT_TRUE(fs.isNull() || !fs->isVisible());
+}
