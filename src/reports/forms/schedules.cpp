@@ -248,7 +248,8 @@ double addTitle(Band &header, const Schedule &s, double x, double y, const FontS
     double left = x;
     for (const QString &part : s.title) {
         const double size = s.titleRunsOn ? sizeToFit(part, Width - left, font) : font.size;
-        Control &l = header.label(left, y, part, size, true, Width - left).colored(color);
+        const double top = y + metrics::ascent(font) - metrics::ascent({size, true});  // on one baseline
+        Control &l = header.label(left, top, part, size, true, Width - left).colored(color);
         if (s.titleRunsOn) {
             left += metrics::width(part + QLatin1Char(' '), {size, true});
             l.rect.setWidth(metrics::width(part, {size, true}));
