@@ -89,7 +89,6 @@ Column owedBalance(const char *field, const char *total)
     return number({"Mortgage", "Liability"}, field, LastRight, 105, total);
 }
 
-
 std::vector<Schedule> assetSchedules(Style style)
 {
     std::vector<Schedule> s = {
