@@ -29,6 +29,14 @@ Control &labelOnBaseline(Band &b, double x, double top, const QString &text, con
     return b.label(x, y, text, font.size, font.bold);
 }
 
+double sizeToFit(const QString &text, double width, const FontSpec &font)
+{
+    double size = font.size;
+    while (size > 6 && metrics::width(text, {size, font.bold}) > width)
+        size -= 0.5;
+    return size;
+}
+
 void requireBuiltStyle(const FormKind &kind)
 {
     if (kind.style == Style::Contemporary)

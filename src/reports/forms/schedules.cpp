@@ -2,6 +2,7 @@
 // Annual Income and Expenses. Each schedule is a sub-detail over its table,
 // with the title and column headings in its group header and the totals of
 // the statement row in its group footer; an empty schedule prints nothing.
+// The three styles share the columns; each draws its own bars and headings.
 #include "reports/forms/form_parts.h"
 #include "reports/forms/forms.h"
 
@@ -62,13 +63,35 @@ struct Schedule {
     std::vector<Column> columns;
     QString totalCaption;
     bool twoLineRows = false;  // with the title holder and the lien holder under each row
+    bool titleRunsOn = false;  // the title's labels stand side by side on one line
 };
+
+const QColor LightGrey(0xD3, 0xD3, 0xD3);
 
 constexpr double LastRight = 715;
 
-const std::vector<Schedule> &assetSchedules()
+// The real estate amounts: the full figure first, then the owned (or owed)
+// share, headed as the entry windows head the shares.
+Column fullValue(const char *field, const char *total)
 {
-    static const std::vector<Schedule> s = {
+    return number({"Market", "Value"}, field, 585, 105, total);
+}
+Column ownedValue(const char *field, const char *total)
+{
+    return number({"Asset", "Value"}, field, LastRight, 105, total);
+}
+Column fullBalance(const char *field, const char *total)
+{
+    return number({"Current", "Balance"}, field, 585, 105, total);
+}
+Column owedBalance(const char *field, const char *total)
+{
+    return number({"Mortgage", "Liability"}, field, LastRight, 105, total);
+}
+
+std::vector<Schedule> assetSchedules(Style style)
+{
+    std::vector<Schedule> s = {
         {{"Schedule A - Deposit Relationships"},
          "Cash",
          {text({"Type of Account"}, "Type", 8, 110), text({"Registered in Name of"}, "RegisteredName", 122, 170),
@@ -79,8 +102,7 @@ const std::vector<Schedule> &assetSchedules()
          "RealEstate",
          {text({"Type"}, "Type", 8, 80), text({"Description"}, "Description", 92, 180),
           centred({"Year", "Acquired"}, "YearAcquired", 270, 48), percent({"% Owned"}, "PercentOwned", 386, 64),
-          number({"Asset", "Value"}, "MarketValue", 585, 105, "RealEstateTotalsAsset"),
-          number({"Market", "Value"}, "TMarketValue", LastRight, 105, "RealEstateTotals")},
+          fullValue("MarketValue", "RealEstateTotalsAsset"), ownedValue("TMarketValue", "RealEstateTotals")},
          "Totals",
          true},
         {{"Schedule C - Securities"},
@@ -123,12 +145,19 @@ const std::vector<Schedule> &assetSchedules()
           number({"Value"}, "Value", LastRight, 130, "OtherAssetsTotal")},
          "Total"},
     };
+    if (style == Style::Contemporary) {
+        Schedule &h = s.back();
+        h.title = QStringList{QStringLiteral("Schedule H"),
+                              QStringLiteral("- Other Assets (Accounts and Notes Receivable, Restricted or Margin "
+                                             "Accounts All Other Assets)")};
+        h.titleRunsOn = true;
+    }
     return s;
 }
 
-const std::vector<Schedule> &liabilitySchedules()
+std::vector<Schedule> liabilitySchedules()
 {
-    static const std::vector<Schedule> s = {
+    return {
         {{"Schedule I - Notes Payable"},
          "Bank",
          {text({"Bank"}, "Bank", 8, 200), text({"Description"}, "Description", 212, 200),
@@ -140,8 +169,8 @@ const std::vector<Schedule> &liabilitySchedules()
          {text({"Type"}, "Type", 8, 80), text({"Description"}, "Description", 92, 180),
           centred({"Year", "Acquired"}, "YearAcquired", 270, 48),
           percent({"% Liability"}, "PercentLiability", 386, 64),
-          number({"Mortgage", "Liability"}, "CurrentBalance", 585, 105, "TMortgageLiabilitiesTotals"),
-          number({"Current", "Balance"}, "TCurrentLiability", LastRight, 105, "MortgageLiabilitiesTotals")},
+          fullBalance("CurrentBalance", "TMortgageLiabilitiesTotals"),
+          owedBalance("TCurrentLiability", "MortgageLiabilitiesTotals")},
          "Totals",
          true},
         {{"Schedule K - Credit Card Liability"},
@@ -175,26 +204,31 @@ const std::vector<Schedule> &liabilitySchedules()
           number({"Amount"}, "Amount", LastRight, 110, "ContingentLiability")},
          "Totals"},
     };
-    return s;
 }
 
-const std::vector<Schedule> &incomeSchedules()
+std::vector<Schedule> incomeSchedules(Style style)
 {
-    static const std::vector<Schedule> s = {
-        {{"Annual Income", "Detailed Summary"},
+    // The Standard form stacks the two parts of the heading; the others run them on.
+    const auto heading = [style](const char *what) {
+        const QString w = QString::fromLatin1(what);
+        if (style == Style::Standard)
+            return QStringList{w, QStringLiteral("Detailed Summary")};
+        return QStringList{w + QStringLiteral(" - Detailed Summary")};
+    };
+    return {
+        {heading("Annual Income"),
          "Incomes",
          {text({"Type"}, "Type", 8, 222), text({"Description"}, "Description", 234, 236),
           monthly(number({"Monthly (Average)"}, "MAmount", 585, 110, "MIncomeTotal")),
           number({"Yearly"}, "Amount", LastRight, 110, "IncomeTotal")},
          "Totals"},
-        {{"Annual Expenditures", "Detailed Summary"},
+        {heading("Annual Expenditures"),
          "Expenditure",
          {text({"Type"}, "Type", 8, 222), text({"Description"}, "Description", 234, 236),
           monthly(number({"Monthly (Average)"}, "MAmount", 585, 110, "MExpenseTotal")),
           number({"Yearly"}, "Amount", LastRight, 110, "ExpenseTotal")},
          "Totals"},
     };
-    return s;
 }
 
 // Blanks the monthly figures when the user asked for it.
@@ -206,35 +240,66 @@ std::function<void(Control &, QString &)> monthlyHook(Table *user)
     };
 }
 
-void addSchedule(Report &r, const Schedule &s, const Sources &src)
+// The schedule's title from x, in the font given; labels that run on stand
+// side by side, a later one set smaller when the rest of the line is short.
+double addTitle(Band &header, const Schedule &s, double x, double y, const FontSpec &font, const QColor &color)
+{
+    double left = x;
+    for (const QString &part : s.title) {
+        const double size = s.titleRunsOn ? sizeToFit(part, Width - left, font) : font.size;
+        const double top = y + metrics::ascent(font) - metrics::ascent({size, true});  // on one baseline
+        Control &l = header.label(left, top, part, size, true, Width - left).colored(color);
+        if (s.titleRunsOn) {
+            left += metrics::width(part + QLatin1Char(' '), {size, true});
+            l.rect.setWidth(metrics::width(part, {size, true}));
+        } else {
+            y += lineHeight(font);
+        }
+    }
+    return s.titleRunsOn ? y + lineHeight(font) : y;
+}
+
+void addSchedule(Report &r, const Schedule &s, const Sources &src, Style style)
 {
     Table *table = src.schedule(s.table);
     Band &rows = r.addSubDetail(table, s.twoLineRows ? 36 : 20, false, s.table);
 
-    // Group header: title, a 2-unit rule, the column headings, a thin rule.
-    const FontSpec titleFont{10, true};
+    // Group header: the title and the column headings, on bars in the
+    // Contemporary look, between rules in the others.
+    const bool barred = style == Style::Contemporary;
     Band &header = r.addGroupHeader(rows, 0);
-    double y = 8;
-    for (const QString &line : s.title) {
-        header.label(0, y, line, titleFont.size, true);
-        y += lineHeight(titleFont);
+    double y;
+    if (barred) {
+        header.fillColor = Qt::black;
+        y = addTitle(header, s, 6, 5, {12, true}, Qt::white) + 5;
+    } else {
+        y = addTitle(header, s, 0, 8, {10, true}, Qt::black);
+        header.hline(0, Width, y + 3, 2);
+        y += 7;
     }
-    header.hline(0, Width, y + 3, 2);
-    y += 7;
     int headingLines = 1;
-    for (const Column &c : s.columns) {
+    for (const Column &c : s.columns)
         headingLines = std::max(headingLines, int(c.heading.size()));
+    const double headingsHeight = headingLines * lineHeight(SmallBold) + 6;
+    if (barred)
+        header.fillBox(QRectF(0, y, Width, headingsHeight), LightGrey);
+    const double headingsTop = barred ? y + 3 : y;
+    for (const Column &c : s.columns) {
         for (qsizetype i = 0; i < c.heading.size(); ++i) {
-            Control &h = header.label(c.x, y + double(i) * lineHeight(SmallBold), c.heading[i], SmallBold.size, true,
-                                      c.width);
+            Control &h = header.label(c.x, headingsTop + double(i) * lineHeight(SmallBold), c.heading[i],
+                                      SmallBold.size, true, c.width);
             h.align = c.align;
             if (c.monthly)
                 h.hook(monthlyHook(src.user));
         }
     }
-    y += headingLines * lineHeight(SmallBold) + 3;
-    header.hline(0, Width, y, 0.75);
-    header.height = y + 3;
+    if (barred) {
+        header.height = y + headingsHeight;
+    } else {
+        y += headingsHeight - 3;
+        header.hline(0, Width, y, 0.75);
+        header.height = y + 3;
+    }
 
     // One row (or two lines) per table row, a dotted rule under each.
     for (const Column &c : s.columns) {
@@ -271,27 +336,44 @@ void addSchedule(Report &r, const Schedule &s, const Sources &src)
 std::unique_ptr<Report> buildDetails(PageKind page, const FormKind &kind, const Sources &src, const QString &caption,
                                      const QString &totalField, const std::vector<Schedule> &schedules)
 {
-    requireBuiltStyle(kind);
     auto r = std::make_unique<Report>(formName(page, kind));
 
     Band &header = r->addBand(BandKind::PageHeader, 46, QStringLiteral("PageHeader"));
     const QString title = QStringLiteral("Financial Statement Details");
-    const double titleLeft = std::min(444.0, 718 - metrics::width(title, {16, true}) - 8);
-    header.label(titleLeft, 2, title, 16, true, 718 - titleLeft).centered().named(QStringLiteral("Title"));
+    if (kind.style == Style::Professional) {
+        const double width = metrics::width(title, {14, true});
+        header.label(714 - width, 6, title, 14, true, width).right().named(QStringLiteral("Title"));
+    } else {
+        const double titleLeft = std::min(444.0, 718 - metrics::width(title, {16, true}) - 8);
+        header.label(titleLeft, 2, title, 16, true, 718 - titleLeft).centered().named(QStringLiteral("Title"));
+    }
     header.hline(0, Width, 31, 0.75);
     header.hline(0, Width, 37, 3);
 
+    // The section caption; the Standard look prints the total right after
+    // it, the others at the right edge, the Professional one on a grey band.
     Band &section = r->addBand(BandKind::Title, 38, QStringLiteral("Section"));
     const FontSpec sectionFont{12, true};
-    section.label(0, 6, caption, sectionFont.size, true);
+    const bool grey = kind.style == Style::Professional;
+    const double captionLeft = grey ? 6 : 0;
+    if (grey)
+        section.fillColor = LightGrey;
+    section.label(captionLeft, 6, caption, sectionFont.size, true);
     if (!totalField.isEmpty()) {
-        const double x = metrics::width(caption, sectionFont) + 10;
-        section.field(QRectF(x, 6, 250, lineHeight(sectionFont)), src.statement, totalField, sectionFont.size, true);
+        const double lh = lineHeight(sectionFont);
+        if (kind.style == Style::Standard) {
+            const double x = metrics::width(caption, sectionFont) + 10;
+            section.field(QRectF(x, 6, 250, lh), src.statement, totalField, sectionFont.size, true);
+        } else {
+            section.field(QRectF(LastRight - 250, 6, 250, lh), src.statement, totalField, sectionFont.size, true)
+                .right();
+        }
     }
-    section.hline(0, Width, 6 + lineHeight(sectionFont) + 5, 2);
+    if (!grey)
+        section.hline(0, Width, 6 + lineHeight(sectionFont) + 5, 2);
 
     for (const Schedule &s : schedules)
-        addSchedule(*r, s, src);
+        addSchedule(*r, s, src, kind.style);
     return r;
 }
 
@@ -300,7 +382,7 @@ std::unique_ptr<Report> buildDetails(PageKind page, const FormKind &kind, const 
 std::unique_ptr<Report> buildAssets(const FormKind &kind, const Sources &src)
 {
     return buildDetails(PageKind::Assets, kind, src, QStringLiteral("Section 2 - Assets"),
-                        QStringLiteral("TotalAssets"), assetSchedules());
+                        QStringLiteral("TotalAssets"), assetSchedules(kind.style));
 }
 
 std::unique_ptr<Report> buildLiabilities(const FormKind &kind, const Sources &src)
@@ -312,7 +394,8 @@ std::unique_ptr<Report> buildLiabilities(const FormKind &kind, const Sources &sr
 std::unique_ptr<Report> buildIncomeAndExpenses(const FormKind &kind, const Sources &src)
 {
     return buildDetails(PageKind::IncomeAndExpenses, kind, src,
-                        QStringLiteral("Section 3 - Annual Income and Expenditures"), QString(), incomeSchedules());
+                        QStringLiteral("Section 3 - Annual Income and Expenditures"), QString(),
+                        incomeSchedules(kind.style));
 }
 
 }  // namespace nettora::reports
