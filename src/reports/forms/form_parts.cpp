@@ -37,14 +37,6 @@ double sizeToFit(const QString &text, double width, const FontSpec &font)
     return size;
 }
 
-void requireBuiltStyle(const FormKind &kind)
-{
-    if (kind.style == Style::Contemporary)
-        throw ReportError(QStringLiteral("The Contemporary style is not available yet."));
-    if (kind.style == Style::Professional)
-        throw ReportError(QStringLiteral("The Professional style is not available yet."));
-}
-
 namespace standard {
 
 double sectionHeading(Band &b, double y, const QString &text, double x)

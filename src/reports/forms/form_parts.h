@@ -32,8 +32,6 @@ Control &labelOnBaseline(Band &b, double x, double top, const QString &text, con
 // the text fits the width, going no smaller than 6 pt.
 double sizeToFit(const QString &text, double width, const FontSpec &font);
 
-// Refuses the styles whose looks are not built yet.
-void requireBuiltStyle(const FormKind &kind);
 
 // Standard look.
 namespace standard {
