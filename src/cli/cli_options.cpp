@@ -93,7 +93,7 @@ std::vector<UserAssignment> parseUserAssignments(const QStringList &arguments)
             throw CliError(QStringLiteral("%1 belongs to the login, which only the program's security window sets")
                                .arg(u.field));
         if (const QString sources = derivedFrom(u.field); !sources.isEmpty())
-            throw CliError(QStringLiteral("%1 is composed from %2; set those instead").arg(u.field, sources));
+            throw CliError(QStringLiteral("%1 is composed from %2 and is not set by itself").arg(u.field, sources));
         if (isYesNo(u.field) && value != QLatin1String("Y") && value != QLatin1String("N"))
             throw CliError(QStringLiteral("%1 must be Y or N, not \"%2\"").arg(u.field, shortened(value)));
         for (const UserAssignment &earlier : out)
