@@ -11,7 +11,7 @@ using namespace nettora::test;
 
 namespace {
 
-struct Run {
+struct CliResult {
     int status = -1;
     QString out, err;
 };
@@ -20,7 +20,7 @@ struct Run {
 
 class CliOptions : public DataDirTest {
 protected:
-    Run cli(const QStringList &args)
+    CliResult cli(const QStringList &args)
     {
         m_dm.reset();  // one program at a time holds the data directory
         dm1 = nullptr;
@@ -28,7 +28,7 @@ protected:
         in.open(QIODevice::ReadOnly);
         out.open(QIODevice::WriteOnly);
         err.open(QIODevice::WriteOnly);
-        Run r;
+        CliResult r;
         r.status = cli::runCli(QStringList{QStringLiteral("--data-dir"), dataDir(), QStringLiteral("options")} + args,
                                in, out, err);
         r.out = QString::fromUtf8(out.data());
@@ -62,17 +62,18 @@ protected:
     }
     void seed()
     {
-        setUser({{"User", "ann"}, {"Password", "stored-hash"}, {"FirstName", "Ann"}, {"LastName", "Lee"},
-                 {"Address", "1 Main St"}, {"Address2", "Suite 5"}, {"City", "Dallas"}, {"State", "TX"},
-                 {"Zip", "75001"}, {"Fax", "555-0199"}, {"FullName", "stale"}, {"SMTPPassword", "smtp-secret"},
-                 {"Compilation", "N"}});
+        setUser({{"User", "ann"}, {"Password", "stored-hash"}, {"FirstName", "Ann"}, {"MiddleInitial", ""},
+                 {"LastName", "Lee"}, {"Address", "1 Main St"}, {"Address2", "Suite 5"}, {"City", "Dallas"}, {"State", "TX"},
+                 {"Zip", "75001"}, {"Fax", "555-0199"}, {"FullName", "stale"}, {"Address3", "stale"},
+                 {"CityStateZip", "stale"}, {"FaxNumber", "stale"}, {"SMTPPassword", "smtp-secret"},
+                 {"EmailName", ""}, {"Compilation", "N"}, {"Preparer", ""}, {"PrintMonthlyIncome", ""}});
     }
 };
 
 TEST_F(CliOptions, ListsEveryFieldOnceWithThePasswordsHidden)
 {
     // No row yet: every field, empty.
-    Run r = cli({});
+    CliResult r = cli({});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     QStringList expected;
     for (const FieldDef &f : findTable(QStringLiteral("User"))->fields)
@@ -115,14 +116,15 @@ TEST_F(CliOptions, AcceptedAssignmentsAreStoredWithTheLetterheadLinesComposed)
         {{"City=", "State=", "Zip="}, {{"CityStateZip", " . "}, {"Address3", "1 Main St , Suite 5"}}},
         // Nothing of the preparer changed: the letterhead lines stay as they are.
         {{"EmailName=Ann", "SMTPPassword=new secret"},
-         {{"EmailName", "Ann"}, {"SMTPPassword", "new secret"}, {"FullName", "stale"}}},
+         {{"EmailName", "Ann"}, {"SMTPPassword", "new secret"}, {"FullName", "stale"}, {"Address3", "stale"},
+          {"CityStateZip", "stale"}, {"FaxNumber", "stale"}}},
         {{"Compilation=Y", "Preparer=N", "PrintMonthlyIncome=Y"},
          {{"Compilation", "Y"}, {"Preparer", "N"}, {"PrintMonthlyIncome", "Y"}}},
         {{"Compilation=N"}, {{"Compilation", "N"}}},
     };
     for (const auto &c : cases) {
         seed();
-        const Run r = cli(c.args);
+        const CliResult r = cli(c.args);
         EXPECT_EQ(r.status, 0) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
         EXPECT_EQ(r.out, QString());
         for (const auto &[field, value] : c.stored)
@@ -156,7 +158,7 @@ TEST_F(CliOptions, ARefusedAssignmentWritesNothing)
         seed();
         const QStringList before = storedRow();
         ASSERT_FALSE(before.isEmpty());
-        const Run r = cli(c.args);
+        const CliResult r = cli(c.args);
         EXPECT_EQ(r.status, 1) << c.args.join(' ').toStdString();
         EXPECT_EQ(r.out, QString());
         EXPECT_EQ(r.err, QStringLiteral("nettora-cli: ") + QString::fromLatin1(c.message) + QLatin1Char('\n'));

@@ -205,6 +205,9 @@ TEST_F(OptionsPrint, OkStoresYOrNAndCancelKeepsWhatIsStored)
 
 TEST_F(OptionsPrint, OkOnThePageShownAtOpeningStoresTooEvenWithoutAUserRow)
 {
+    // A user table left without its row by an older installation.
+    dm1->db().exec(QStringLiteral("DELETE FROM \"User\""));
+    dm1->tblUser->invalidate();
     ASSERT_EQ(storedUser("Compilation"), "<no row>");
     auto *w = open();
     ASSERT_NE(w, nullptr);
