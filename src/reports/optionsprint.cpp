@@ -7,6 +7,8 @@
 #include "data/engine_error.h"
 #include "data/preparer.h"
 
+#include <QCloseEvent>
+
 namespace nettora {
 
 namespace {
@@ -53,6 +55,7 @@ QPlainTextEdit *readOnlyBox(QWidget *page, const QString &objectName, int x, int
     m->setReadOnly(true);
     m->setFont(pagetext::textFont());
     m->setGeometry(x, y, width, height);
+    m->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     return m;
 }
 
@@ -122,7 +125,7 @@ TfrmOptionsPrint::TfrmOptionsPrint(QWidget *parent) : ScreenFrame(false, parent)
         pagetext::caption(tsPreparer, QStringLiteral("Address:"), 24, y, 60);
         mAddress = readOnlyBox(tsPreparer, QStringLiteral("mAddress"), 90, y, 300, 60);
     }
-    cbPreparer = checkBox(tsPreparer, QStringLiteral("Print Preparer's Information "), QStringLiteral("cbPreparer"), 358);
+    cbPreparer = checkBox(tsPreparer, QStringLiteral("Print Preparer's Information "), QStringLiteral("cbPreparer"), 238);
     std::tie(TeButton8, TeButton7) = okCancel(tsPreparer, QStringLiteral("TeButton8"), QStringLiteral("TeButton7"));
 
     tsMonthly = new QWidget;
@@ -144,7 +147,7 @@ TfrmOptionsPrint::TfrmOptionsPrint(QWidget *parent) : ScreenFrame(false, parent)
             put(t);
     }
     cbMonthly = checkBox(tsMonthly, QStringLiteral("Do not print monthly income on financial statements"),
-                         QStringLiteral("cbMonthly"), 358);
+                         QStringLiteral("cbMonthly"), 226);
     std::tie(TeButton2, TeButton1) = okCancel(tsMonthly, QStringLiteral("TeButton2"), QStringLiteral("TeButton1"));
 
     s1 = addSideLink(QStringLiteral("   Compilation Report"), tsCompilation, [this] { enterPage(tsCompilation); });
@@ -178,6 +181,7 @@ void TfrmOptionsPrint::enterPage(QWidget *page)
     u->first();
     loadPage(page);
     u->edit();
+    m_editing = true;
 }
 
 void TfrmOptionsPrint::loadPage(QWidget *page)
@@ -214,6 +218,7 @@ void TfrmOptionsPrint::loadPreparer()
 void TfrmOptionsPrint::saveOption(QCheckBox *box, const char *field)
 {
     pcMain->setVisible(false);
+    m_editing = false;
     Table *u = dm1->tblUser;
     try {
         // On the page the window opens with, the row is not in edit yet.
@@ -233,8 +238,20 @@ void TfrmOptionsPrint::saveOption(QCheckBox *box, const char *field)
 void TfrmOptionsPrint::cancel()
 {
     pcMain->setVisible(false);
+    m_editing = false;
     dm1->tblUser->cancel();
     ResetSubMenuFont();
+}
+
+void TfrmOptionsPrint::closeEvent(QCloseEvent *event)
+{
+    // Nothing is typed into the row here (the boxes are written only by OK):
+    // leaving drops the edit a side link started rather than leave it open
+    // for whatever window posts the user row next.
+    if (m_editing && dm1 && dm1->tblUser->state() != RecordState::Browse)
+        dm1->tblUser->cancel();
+    m_editing = false;
+    ScreenFrame::closeEvent(event);
 }
 
 }  // namespace nettora

@@ -28,6 +28,9 @@ public:
     QPushButton *TeButton8, *TeButton7;   // OK, Cancel of the preparer page
     QPushButton *TeButton2, *TeButton1;   // OK, Cancel of the monthly page
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     // A side link: the page, a fresh edit of the user row, the page loaded.
     void enterPage(QWidget *page);
@@ -36,6 +39,8 @@ private:
     // OK: the page's box as "Y" or "N" into its field, then the row posted.
     void saveOption(QCheckBox *box, const char *field);
     void cancel();
+    // The user row is in edit because a side link put it there.
+    bool m_editing = false;
 };
 
 }  // namespace nettora

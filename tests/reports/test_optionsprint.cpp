@@ -86,7 +86,9 @@ protected:
 
 TEST_F(OptionsPrint, OpensOnTheCompilationPageWithItsExactTexts)
 {
-    setUser({{"Company", QStringLiteral("Lee & Co.")}});
+    setUser({{"Company", QStringLiteral("Lee & Co.")}, {"FirstName", "Ann"}, {"MiddleInitial", "Q"},
+             {"LastName", "Lee"}, {"Phone", "555-0100"}, {"Address", "1 Main St"}, {"Address2", "Suite 5"},
+             {"City", "Dallas"}, {"State", "TX"}, {"Zip", "75001"}, {"Preparer", "Y"}});
     auto *w = open();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), "Lee & Co.");
@@ -201,6 +203,27 @@ TEST_F(OptionsPrint, OkStoresYOrNAndCancelKeepsWhatIsStored)
     EXPECT_EQ(storedUser("Compilation"), "N");
     EXPECT_EQ(storedUser("Preparer"), "Y");
     EXPECT_EQ(storedUser("PrintMonthlyIncome"), "N");
+}
+
+TEST_F(OptionsPrint, LeavingDropsTheEditASideLinkStartedButNoOtherWindowsEdit)
+{
+    auto *w = open();
+    ASSERT_NE(w, nullptr);
+    click(w->s2);
+    ASSERT_EQ(dm1->tblUser->state(), RecordState::Edit);
+    click(w->mExit);
+    QApplication::processEvents();
+    EXPECT_EQ(dm1->tblUser->state(), RecordState::Browse);
+
+    // An edit begun elsewhere is that window's own business.
+    dm1->tblUser->first();
+    dm1->tblUser->edit();
+    w = open();
+    ASSERT_NE(w, nullptr);
+    w->close();
+    QApplication::processEvents();
+    EXPECT_EQ(dm1->tblUser->state(), RecordState::Edit);
+    dm1->tblUser->cancel();
 }
 
 TEST_F(OptionsPrint, OkOnThePageShownAtOpeningStoresTooEvenWithoutAUserRow)
