@@ -10,6 +10,7 @@
 #include "entry/legal.h"
 #include "entry/notes.h"
 #include "entry/liabilities.h"
+#include "reports/optionsprint.h"
 #include "reports/preview.h"
 #include "settings/security.h"
 
@@ -35,6 +36,7 @@ void registerAllWindows()
     registerWindowFactory(QStringLiteral("TfrmLegal"), [] { return new TfrmLegal; });
     registerWindowFactory(QStringLiteral("TfrmNotes"), [] { return new TfrmNotes; });
     registerWindowFactory(QStringLiteral("TfrmLiabilities"), [] { return new TfrmLiabilities; });
+    registerWindowFactory(QStringLiteral("TfrmOptionsPrint"), [] { return new TfrmOptionsPrint; });
     registerStatementPreview(reports::showStatementPreview);
 }
 

@@ -55,6 +55,25 @@ QStringList listStatements(const QString &search = QString());
 // Runs every recalculation of one statement.
 void recalcStatement(qint64 statementId);
 
+// The user table's row as "FIELD<TAB>VALUE" lines in field order, values
+// escaped as every printed text; the two passwords show only "set" or
+// nothing.
+QStringList userOptions();
+
+struct UserAssignment {
+    QString field;  // as the table spells it
+    QString value;
+};
+// FIELD=VALUE arguments checked without the data: a known field that may be
+// set (not the login, not a composed letterhead line), "Y" or "N" for the
+// print options, each field once. Throws CliError for the first refused one.
+std::vector<UserAssignment> parseUserAssignments(const QStringList &arguments);
+
+// Sets the fields in the user row in one transaction and composes the
+// letterhead lines again when a preparer field changed. Nothing is written
+// when it throws (a text wider than its field, for one).
+void setUserOptions(const std::vector<UserAssignment> &assignments);
+
 // The program: arguments without the program name. Returns the exit status.
 int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevice &err);
 

@@ -24,6 +24,7 @@ const char *const kUsage =
     "  recalc --statement ID        run every recalculation of one statement\n"
     "  pdf --statement ID [--style standard|contemporary|professional] -o FILE\n"
     "                               write the statement as a PDF document (FILE or - for standard output)\n"
+    "  options [FIELD=VALUE ...]    show the user settings, one FIELD<TAB>VALUE line each, or set some of them\n"
     "\n"
     "The data directory is DIR, else NETTORA_DATA_DIR, else the program's own.\n";
 
@@ -190,6 +191,7 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
     // is taken, so a mistyped command never touches it.
     QByteArray input;
     std::optional<qint64> id;
+    std::vector<UserAssignment> assignments;
     if (c.name == QLatin1String("import")) {
         allowOnly(c, {}, 1);
     } else if (c.name == QLatin1String("export")) {
@@ -212,6 +214,10 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
             throw UsageError{QStringLiteral("--style must be standard, contemporary or professional")};
         if (c.options.value(QStringLiteral("output")).isEmpty())
             throw UsageError{QStringLiteral("pdf needs -o FILE")};
+    } else if (c.name == QLatin1String("options")) {
+        if (!c.options.isEmpty())
+            throw UsageError{QStringLiteral("the command options has no option --%1").arg(c.options.cbegin().key())};
+        assignments = parseUserAssignments(c.positional);
     } else if (c.name.isEmpty()) {
         throw UsageError{QStringLiteral("no command given")};
     } else {
@@ -250,6 +256,15 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         for (const QString &line : listStatements(c.options.value(QStringLiteral("search"))))
             text += line.toUtf8() + '\n';
         writeStandardOutput(out, text);
+    } else if (c.name == QLatin1String("options")) {
+        if (assignments.empty()) {
+            QByteArray text;
+            for (const QString &line : userOptions())
+                text += line.toUtf8() + '\n';
+            writeStandardOutput(out, text);
+        } else {
+            setUserOptions(assignments);
+        }
     } else if (c.name == QLatin1String("pdf")) {
         const QString style = c.options.value(QStringLiteral("style"), QStringLiteral("standard"));
         writeOutput(c.options.value(QStringLiteral("output")), out, [&] { return statementPdf(*id, style); });

@@ -76,8 +76,12 @@ QWidget *OpenOptionsWindow()
 {
     ClearAllFilters();
     OptionsStartPage = QStringLiteral("user");
+    if (!factories().contains(QStringLiteral("TfrmOptions")))
+        return OpenPrintOptionsWindow();
     return openRegistered(QStringLiteral("TfrmOptions"));
 }
+
+QWidget *OpenPrintOptionsWindow() { return openRegistered(QStringLiteral("TfrmOptionsPrint")); }
 
 QWidget *OpenSecurityWindow()
 {

@@ -11,7 +11,11 @@
 namespace nettora {
 
 QWidget *OpenClientWindow(const QString &mode);
+// Until the options window is part of the build, OPTIONS leads to the print
+// options, the one page of the options that exists.
 QWidget *OpenOptionsWindow();
+// The print options; the options window opens them from its side links.
+QWidget *OpenPrintOptionsWindow();
 QWidget *OpenSecurityWindow();
 QWidget *OpenBackupWindow();
 QWidget *OpenRestoreWindow();

@@ -1,0 +1,137 @@
+#include "cli/cli_commands.h"
+
+#include "cli/cli_text.h"
+#include "data/datamodule.h"
+#include "data/engine.h"
+#include "data/preparer.h"
+#include "data/schema.h"
+
+namespace nettora::cli {
+
+namespace {
+
+const TableDef &userDef()
+{
+    const TableDef *t = findTable(QStringLiteral("User"));
+    if (!t)
+        throw CliError(QStringLiteral("the user table is not known"));
+    return *t;
+}
+
+bool isSecret(const QString &field)
+{
+    return field == QLatin1String("Password") || field == QLatin1String("SMTPPassword");
+}
+
+bool isYesNo(const QString &field)
+{
+    return field == QLatin1String("Compilation") || field == QLatin1String("Preparer") ||
+           field == QLatin1String("PrintMonthlyIncome");
+}
+
+// The letterhead lines are composed from these; a change to any of them
+// composes them again, as the options window does when its page is saved.
+const QStringList &preparerSources()
+{
+    static const QStringList f = {QStringLiteral("FirstName"), QStringLiteral("MiddleInitial"),
+                                  QStringLiteral("LastName"),  QStringLiteral("Address"),
+                                  QStringLiteral("Address2"),  QStringLiteral("City"),
+                                  QStringLiteral("State"),     QStringLiteral("Zip"),
+                                  QStringLiteral("Fax")};
+    return f;
+}
+
+QString derivedFrom(const QString &field)
+{
+    if (field == QLatin1String("FullName"))
+        return QStringLiteral("FirstName, MiddleInitial and LastName");
+    if (field == QLatin1String("Address3"))
+        return QStringLiteral("Address and Address2");
+    if (field == QLatin1String("CityStateZip"))
+        return QStringLiteral("City, State and Zip");
+    if (field == QLatin1String("FaxNumber"))
+        return QStringLiteral("Fax");
+    return QString();
+}
+
+}  // namespace
+
+QStringList userOptions()
+{
+    if (!dm1)
+        throw CliError(QStringLiteral("no data directory is open"));
+    Table *u = dm1->tblUser;
+    u->cancel();
+    u->first();
+    const bool empty = u->isEmpty();
+    QStringList lines;
+    for (const FieldDef &f : userDef().fields) {
+        const QString value = empty ? QString() : u->asString(f.name);
+        const QString shown = isSecret(f.name) ? (value.isEmpty() ? QString() : QStringLiteral("set")) : value;
+        // Tabs and line breaks are escaped too: one field, one line, and an
+        // e-mail text keeps its lines readable in the escapes.
+        lines << f.name + QLatin1Char('\t') + printable(shown);
+    }
+    return lines;
+}
+
+std::vector<UserAssignment> parseUserAssignments(const QStringList &arguments)
+{
+    const TableDef &def = userDef();
+    std::vector<UserAssignment> out;
+    for (const QString &a : arguments) {
+        const qsizetype eq = a.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            throw CliError(QStringLiteral("\"%1\" is not FIELD=VALUE").arg(shortened(a)));
+        const QString name = a.left(eq);
+        const QString value = a.mid(eq + 1);
+        const int pos = def.fieldIndex(name);
+        if (pos < 0)
+            throw CliError(QStringLiteral("the user table has no field \"%1\"").arg(shortened(name)));
+        UserAssignment u{def.fields[size_t(pos)].name, value};
+        if (u.field == QLatin1String("Password") || u.field == QLatin1String("User"))
+            throw CliError(QStringLiteral("%1 belongs to the login, which only the program's security window sets")
+                               .arg(u.field));
+        if (const QString sources = derivedFrom(u.field); !sources.isEmpty())
+            throw CliError(QStringLiteral("%1 is composed from %2 and is not set by itself").arg(u.field, sources));
+        if (isYesNo(u.field) && value != QLatin1String("Y") && value != QLatin1String("N"))
+            throw CliError(QStringLiteral("%1 must be Y or N, not \"%2\"").arg(u.field, shortened(value)));
+        for (const UserAssignment &earlier : out)
+            if (earlier.field == u.field)
+                throw CliError(QStringLiteral("%1 is given more than once").arg(u.field));
+        // The window's editors take these in capitals only.
+        if (u.field == QLatin1String("MiddleInitial") || u.field == QLatin1String("State"))
+            u.value = u.value.toUpper();
+        out.push_back(u);
+    }
+    return out;
+}
+
+void setUserOptions(const std::vector<UserAssignment> &assignments)
+{
+    if (!dm1)
+        throw CliError(QStringLiteral("no data directory is open"));
+    if (assignments.empty())
+        return;
+    Table *u = dm1->tblUser;
+    u->cancel();
+    bool derive = false;
+    Transaction tx(dm1->db());
+    try {
+        u->first();
+        u->edit();  // an empty user table gets its row here
+        for (const UserAssignment &a : assignments) {
+            u->setAsString(a.field, a.value);
+            derive = derive || preparerSources().contains(a.field);
+        }
+        if (derive)
+            DerivePreparerFields(u);
+        u->post();
+    } catch (...) {
+        u->cancel();
+        throw;
+    }
+    tx.commit();
+}
+
+}  // namespace nettora::cli

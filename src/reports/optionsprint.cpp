@@ -1,0 +1,257 @@
+#include "reports/optionsprint.h"
+
+#include "kit/dialogs.h"
+#include "kit/pagetext.h"
+#include "data/datamodule.h"
+#include "data/db_functions.h"
+#include "data/engine_error.h"
+#include "data/preparer.h"
+
+#include <QCloseEvent>
+
+namespace nettora {
+
+namespace {
+
+// The letter's three paragraphs as the compilation report prints them, with
+// placeholders where the names and the date go.
+QString sampleLetter()
+{
+    const QString p1 = QStringLiteral("We have compiled the statement of financial condition and supplementary ") +
+                       QStringLiteral("schedules for ") + QStringLiteral("(entity name)") + QStringLiteral(" as of ") +
+                       QStringLiteral("(period)") +
+                       QStringLiteral(", included in the accompanying prescribed form in accordance with ") +
+                       QStringLiteral("Statements on Standards for  Accounting and Review Services issued by ") +
+                       QStringLiteral("the American Institute of Certified Public Accounts.");
+    const QString p2 = QStringLiteral("Our compilation was limited to presenting in the form of financial ") +
+                       QStringLiteral("condition and supplementary schedules information that is the ") +
+                       QStringLiteral("representation of the individual(s) whose statement of financial ") +
+                       QStringLiteral("condition is presented. We have not audited or reviewed the financial ") +
+                       QStringLiteral("statements referred to above and, accordingly, do not express an opinion ") +
+                       QStringLiteral("or any other form of assurance on them.");
+    const QString p3 = QStringLiteral("These financial statements and supplementary schedules are presented ") +
+                       QStringLiteral("in accordance with the requirements of the individual(s) whose statement ") +
+                       QStringLiteral("of financial condition is presented, which differ from generally accepted ") +
+                       QStringLiteral("accounting principles.  Accordingly, these financial statements are ") +
+                       QStringLiteral("not designed for those who are not informed about such differences.");
+    return p1 + QStringLiteral("\n\n") + p2 + QStringLiteral("\n\n") + p3;
+}
+
+QCheckBox *checkBox(QWidget *page, const QString &text, const QString &objectName, int y)
+{
+    auto *b = new QCheckBox(text, page);
+    b->setObjectName(objectName);
+    QFont f = pagetext::textFont();
+    f.setBold(true);
+    b->setFont(f);
+    b->setGeometry(12, y, pagetext::PageWidth - 24, 20);
+    return b;
+}
+
+QPlainTextEdit *readOnlyBox(QWidget *page, const QString &objectName, int x, int y, int width, int height)
+{
+    auto *m = new QPlainTextEdit(page);
+    m->setObjectName(objectName);
+    m->setReadOnly(true);
+    m->setFont(pagetext::textFont());
+    m->setGeometry(x, y, width, height);
+    m->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return m;
+}
+
+// The value beside a caption of the preparer page.
+QLabel *value(QWidget *page, const QString &objectName, int y)
+{
+    auto *l = new pagetext::ElidedLabel(page);
+    l->setObjectName(objectName);
+    l->setFont(pagetext::textFont());
+    l->setGeometry(90, y, pagetext::PageWidth - 114, 16);
+    return l;
+}
+
+constexpr int kButtonsTop = 392;
+
+}  // namespace
+
+TfrmOptionsPrint::TfrmOptionsPrint(QWidget *parent) : ScreenFrame(false, parent)
+{
+    setObjectName(QStringLiteral("TfrmOptionsPrint"));
+    const auto okCancel = [](QWidget *page, const QString &ok, const QString &cancel) {
+        auto *cancelButton = pagetext::button(page, QStringLiteral("Cancel"), cancel, 328, kButtonsTop);
+        auto *okButton = pagetext::button(page, QStringLiteral("OK"), ok, 416, kButtonsTop);
+        okButton->setDefault(true);
+        return std::pair{okButton, cancelButton};
+    };
+
+    tsCompilation = new QWidget;
+    tsCompilation->setObjectName(QStringLiteral("tsCompilation"));
+    pagetext::heading(tsCompilation, QStringLiteral("Accountant Compilation Report"), 6);
+    {
+        int y = 34;
+        for (const char *t :
+             {"Many financial institutions require a Compilation Report on Financial Statements that are prepared by ",
+              "accounting professionals.  Included below is the standard compilation report for unaudited financial",
+              "statements of a nonpublic entity included in a prescribed form that calls for departure from GAAP."}) {
+            pagetext::line(tsCompilation, QString::fromLatin1(t), 12, y);
+            y += 14;
+        }
+    }
+    mSample = readOnlyBox(tsCompilation, QStringLiteral("mSample"), 12, 86, pagetext::PageWidth - 24, 262);
+    mSample->setPlainText(sampleLetter());
+    cbCompilation = checkBox(tsCompilation, QStringLiteral("Print Compilation Report with Financial Statement"),
+                             QStringLiteral("cbCompilation"), 358);
+    std::tie(TeButton10, TeButton9) = okCancel(tsCompilation, QStringLiteral("TeButton10"), QStringLiteral("TeButton9"));
+
+    tsPreparer = new QWidget;
+    tsPreparer->setObjectName(QStringLiteral("tsPreparer"));
+    pagetext::heading(tsPreparer, QStringLiteral("Preparer's Information"), 6);
+    pagetext::line(tsPreparer,
+                   QStringLiteral("Below is the information that will print on the \"Preparer's Information\" form.  "
+                                  "This information can be"),
+                   12, 34);
+    pagetext::line(tsPreparer, QStringLiteral("edited or updated in \"Options - User Information\"."), 12, 48);
+    {
+        const struct {
+            const char *caption;
+            QLabel **label;
+            const char *name;
+        } rows[] = {{"Name:", &lName, "lName"}, {"Firm:", &lFirm, "lFirm"}, {"Phone:", &lPhone, "lPhone"}};
+        int y = 80;
+        for (const auto &r : rows) {
+            pagetext::caption(tsPreparer, QString::fromLatin1(r.caption), 24, y, 60);
+            *r.label = value(tsPreparer, QString::fromLatin1(r.name), y);
+            y += 22;
+        }
+        pagetext::caption(tsPreparer, QStringLiteral("Address:"), 24, y, 60);
+        mAddress = readOnlyBox(tsPreparer, QStringLiteral("mAddress"), 90, y, 300, 60);
+    }
+    cbPreparer = checkBox(tsPreparer, QStringLiteral("Print Preparer's Information "), QStringLiteral("cbPreparer"), 238);
+    std::tie(TeButton8, TeButton7) = okCancel(tsPreparer, QStringLiteral("TeButton8"), QStringLiteral("TeButton7"));
+
+    tsMonthly = new QWidget;
+    tsMonthly->setObjectName(QStringLiteral("tsMonthly"));
+    pagetext::heading(tsMonthly, QStringLiteral("Print monthly income totals on Financial Statements"), 6);
+    {
+        int y = 34;
+        const auto put = [&](const char *t) {
+            pagetext::line(tsMonthly, QString::fromLatin1(t), 12, y);
+            y += 14;
+        };
+        put("Check the box below to print the estimated monthly income totals on all Financial Stament printouts.");
+        y += 10;
+        put("**The estimated monthly income totals are calculated by dividing total yearly income by 12.");
+        y += 10;
+        for (const char *t : {"We call it an estimated total because some users might receive quarterly or yearly",
+                              "bonuses.  This could cause income to vary month by month.  For this reason, we ",
+                              "allow the option of removing the monthly income from the financial statements."})
+            put(t);
+    }
+    cbMonthly = checkBox(tsMonthly, QStringLiteral("Do not print monthly income on financial statements"),
+                         QStringLiteral("cbMonthly"), 226);
+    std::tie(TeButton2, TeButton1) = okCancel(tsMonthly, QStringLiteral("TeButton2"), QStringLiteral("TeButton1"));
+
+    s1 = addSideLink(QStringLiteral("   Compilation Report"), tsCompilation, [this] { enterPage(tsCompilation); });
+    s2 = addSideLink(QStringLiteral("   Preparer's Information"), tsPreparer, [this] { enterPage(tsPreparer); });
+    s3 = addSideLink(QStringLiteral("   Print Monthly Income"), tsMonthly, [this] { enterPage(tsMonthly); });
+    s1->setObjectName(QStringLiteral("s1"));
+    s2->setObjectName(QStringLiteral("s2"));
+    s3->setObjectName(QStringLiteral("s3"));
+
+    connect(TeButton10, &QPushButton::clicked, this, [this] { saveOption(cbCompilation, "Compilation"); });
+    connect(TeButton8, &QPushButton::clicked, this, [this] { saveOption(cbPreparer, "Preparer"); });
+    connect(TeButton2, &QPushButton::clicked, this, [this] { saveOption(cbMonthly, "PrintMonthlyIncome"); });
+    for (QPushButton *b : {TeButton9, TeButton7, TeButton1})
+        connect(b, &QPushButton::clicked, this, &TfrmOptionsPrint::cancel);
+
+    // The window opens on the compilation page, showing what is stored; the
+    // row goes into edit only when OK writes to it.
+    openPage(tsCompilation);
+    Table *u = dm1->tblUser;
+    if (u->state() == RecordState::Browse)
+        u->first();
+    setWindowTitle(PreparerDisplayName());
+    loadPage(tsCompilation);
+    orderTabs();
+}
+
+void TfrmOptionsPrint::enterPage(QWidget *page)
+{
+    Table *u = dm1->tblUser;
+    u->cancel();
+    u->first();
+    loadPage(page);
+    u->edit();
+    m_editing = true;
+}
+
+void TfrmOptionsPrint::loadPage(QWidget *page)
+{
+    Table *u = dm1->tblUser;
+    const auto on = [u](const char *field) { return u->asString(QString::fromLatin1(field)) == QLatin1String("Y"); };
+    if (page == tsCompilation)
+        cbCompilation->setChecked(on("Compilation"));
+    else if (page == tsPreparer)
+        loadPreparer();
+    else
+        cbMonthly->setChecked(on("PrintMonthlyIncome"));
+}
+
+void TfrmOptionsPrint::loadPreparer()
+{
+    Table *u = dm1->tblUser;
+    const QString address = u->asString("Address");
+    const QString address2 = u->asString("Address2");
+    const QString cityLine = u->asString("City") + QStringLiteral(", ") + u->asString("State") + QStringLiteral("  ") +
+                             u->asString("Zip");
+    lName->setText(PreparerName());
+    lFirm->setText(u->asString("Company"));
+    lPhone->setText(u->asString("Phone"));
+    QStringList lines;
+    if (!address2.isEmpty())
+        lines = {address, address2, cityLine};
+    else if (!address.isEmpty())
+        lines = {address, cityLine};
+    mAddress->setPlainText(lines.join(QLatin1Char('\n')));
+    cbPreparer->setChecked(u->asString("Preparer") == QLatin1String("Y"));
+}
+
+void TfrmOptionsPrint::saveOption(QCheckBox *box, const char *field)
+{
+    pcMain->setVisible(false);
+    m_editing = false;
+    Table *u = dm1->tblUser;
+    try {
+        // On the page the window opens with, the row is not in edit yet.
+        if (u->state() == RecordState::Browse) {
+            u->first();
+            u->edit();
+        }
+        u->setAsString(QString::fromLatin1(field), box->isChecked() ? QStringLiteral("Y") : QStringLiteral("N"));
+        u->post();
+    } catch (const EngineError &e) {
+        u->cancel();
+        dialogs().error(e.text());
+    }
+    ResetSubMenuFont();
+}
+
+void TfrmOptionsPrint::cancel()
+{
+    pcMain->setVisible(false);
+    m_editing = false;
+    dm1->tblUser->cancel();
+    ResetSubMenuFont();
+}
+
+void TfrmOptionsPrint::closeEvent(QCloseEvent *event)
+{
+    // Nothing is typed into the row here (the boxes are written only by OK):
+    // leaving drops the edit a side link started rather than leave it open
+    // for whatever window posts the user row next.
+    if (m_editing && dm1 && dm1->tblUser->state() != RecordState::Browse)
+        dm1->tblUser->cancel();
+    m_editing = false;
+    ScreenFrame::closeEvent(event);
+}
+
+}  // namespace nettora

@@ -1,0 +1,46 @@
+#pragma once
+// The print options window: whether a compilation report and a preparer
+// page go in front of a printed statement, and whether the monthly column of
+// the income and expenditure schedules is left blank. The three options are
+// "Y" or "N" in the user row, read afresh by every printout.
+
+#include "kit/frame.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace nettora {
+
+class TfrmOptionsPrint : public ScreenFrame {
+    Q_OBJECT
+public:
+    explicit TfrmOptionsPrint(QWidget *parent = nullptr);
+
+    QWidget *tsCompilation, *tsPreparer, *tsMonthly;
+    HoverLabel *s1, *s2, *s3;
+    QCheckBox *cbCompilation, *cbPreparer, *cbMonthly;
+    QPlainTextEdit *mSample;             // the letter as it will read, with placeholders
+    QLabel *lName, *lFirm, *lPhone;      // the preparer as the preparer page prints them
+    QPlainTextEdit *mAddress;
+    QPushButton *TeButton10, *TeButton9;  // OK, Cancel of the compilation page
+    QPushButton *TeButton8, *TeButton7;   // OK, Cancel of the preparer page
+    QPushButton *TeButton2, *TeButton1;   // OK, Cancel of the monthly page
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // A side link: the page, a fresh edit of the user row, the page loaded.
+    void enterPage(QWidget *page);
+    void loadPage(QWidget *page);
+    void loadPreparer();
+    // OK: the page's box as "Y" or "N" into its field, then the row posted.
+    void saveOption(QCheckBox *box, const char *field);
+    void cancel();
+    // The user row is in edit because a side link put it there.
+    bool m_editing = false;
+};
+
+}  // namespace nettora

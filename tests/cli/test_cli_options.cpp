@@ -1,0 +1,167 @@
+// nettora-cli options: the user settings listed and set, on a real data
+// directory; the test's own connection is closed while the program runs.
+#include "cli/cli_commands.h"
+#include "data/schema.h"
+#include "support/testsupport.h"
+
+#include <QBuffer>
+
+using namespace nettora;
+using namespace nettora::test;
+
+namespace {
+
+struct CliResult {
+    int status = -1;
+    QString out, err;
+};
+
+}  // namespace
+
+class CliOptions : public DataDirTest {
+protected:
+    CliResult cli(const QStringList &args)
+    {
+        m_dm.reset();  // one program at a time holds the data directory
+        dm1 = nullptr;
+        QBuffer in, out, err;
+        in.open(QIODevice::ReadOnly);
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        CliResult r;
+        r.status = cli::runCli(QStringList{QStringLiteral("--data-dir"), dataDir(), QStringLiteral("options")} + args,
+                               in, out, err);
+        r.out = QString::fromUtf8(out.data());
+        r.err = QString::fromUtf8(err.data());
+        restart();
+        return r;
+    }
+    void setUser(std::initializer_list<std::pair<const char *, QString>> fields)
+    {
+        Table *u = dm1->tblUser;
+        u->first();
+        u->edit();
+        for (const auto &[f, v] : fields)
+            u->setAsString(QString::fromLatin1(f), v);
+        u->post();
+    }
+    // Every field of the user row as the file holds it.
+    QStringList storedRow()
+    {
+        Statement st = dm1->db().prepare(QStringLiteral("SELECT * FROM \"User\""));
+        QStringList row;
+        if (st.step())
+            for (int i = 0; i < st.columnCount(); ++i)
+                row << st.columnText(i);
+        return row;
+    }
+    QString storedUser(const char *field)
+    {
+        Statement st = dm1->db().prepare(QStringLiteral("SELECT \"%1\" FROM \"User\"").arg(QLatin1String(field)));
+        return st.step() ? st.columnText(0) : QStringLiteral("<no row>");
+    }
+    void seed()
+    {
+        setUser({{"User", "ann"}, {"Password", "stored-hash"}, {"FirstName", "Ann"}, {"MiddleInitial", ""},
+                 {"LastName", "Lee"}, {"Address", "1 Main St"}, {"Address2", "Suite 5"}, {"City", "Dallas"}, {"State", "TX"},
+                 {"Zip", "75001"}, {"Fax", "555-0199"}, {"FullName", "stale"}, {"Address3", "stale"},
+                 {"CityStateZip", "stale"}, {"FaxNumber", "stale"}, {"SMTPPassword", "smtp-secret"},
+                 {"EmailName", ""}, {"Compilation", "N"}, {"Preparer", ""}, {"PrintMonthlyIncome", ""}});
+    }
+};
+
+TEST_F(CliOptions, ListsEveryFieldOnceWithThePasswordsHidden)
+{
+    // No row yet: every field, empty.
+    CliResult r = cli({});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    QStringList expected;
+    for (const FieldDef &f : findTable(QStringLiteral("User"))->fields)
+        expected << f.name + QLatin1Char('\t');
+    EXPECT_EQ(r.out, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+
+    seed();
+    setUser({{"Company", QStringLiteral("Lee\tand\x1b[31m Co\\")}, {"EmailContent", "line one\nline two"}});
+    r = cli({});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, QString());
+    const QStringList lines = r.out.split(QLatin1Char('\n'));
+    EXPECT_EQ(lines.size(), expected.size() + 1);
+    for (const char *line : {"User\tann", "Password\tset", "SMTPPassword\tset", "FirstName\tAnn", "Compilation\tN",
+                             "Preparer\t", "Company\tLee\\x09and\\x1b[31m Co\\\\",
+                             "EmailContent\tline one\\x0aline two"})
+        EXPECT_TRUE(lines.contains(QString::fromLatin1(line))) << line << "\n" << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QStringLiteral("stored-hash")));
+    EXPECT_FALSE(r.out.contains(QStringLiteral("smtp-secret")));
+
+    // An empty password is shown as empty, never as "set".
+    setUser({{"SMTPPassword", ""}, {"Password", ""}});
+    r = cli({});
+    EXPECT_TRUE(r.out.split(QLatin1Char('\n')).contains(QStringLiteral("SMTPPassword\t")));
+    EXPECT_TRUE(r.out.split(QLatin1Char('\n')).contains(QStringLiteral("Password\t")));
+}
+
+TEST_F(CliOptions, AcceptedAssignmentsAreStoredWithTheLetterheadLinesComposed)
+{
+    const struct {
+        QStringList args;
+        std::vector<std::pair<const char *, const char *>> stored;
+    } cases[] = {
+        {{"FirstName=Bob", "MiddleInitial=q", "LastName=Ray", "Address=9 Elm", "Address2=Apt 2", "City=Waco",
+          "state=tx", "Zip=76701", "Fax=555-1"},
+         {{"FirstName", "Bob"}, {"MiddleInitial", "Q"}, {"State", "TX"}, {"FullName", "Bob Q. Ray"},
+          {"Address3", "9 Elm , Apt 2"}, {"CityStateZip", "Waco TX. 76701"}, {"FaxNumber", "Fax:  555-1"}}},
+        {{"Address2=", "Fax="},
+         {{"FullName", "Ann Lee"}, {"Address3", "1 Main St"}, {"CityStateZip", "Dallas TX. 75001"}, {"FaxNumber", ""}}},
+        {{"City=", "State=", "Zip="}, {{"CityStateZip", " . "}, {"Address3", "1 Main St , Suite 5"}}},
+        // Nothing of the preparer changed: the letterhead lines stay as they are.
+        {{"EmailName=Ann", "SMTPPassword=new secret"},
+         {{"EmailName", "Ann"}, {"SMTPPassword", "new secret"}, {"FullName", "stale"}, {"Address3", "stale"},
+          {"CityStateZip", "stale"}, {"FaxNumber", "stale"}}},
+        {{"Compilation=Y", "Preparer=N", "PrintMonthlyIncome=Y"},
+         {{"Compilation", "Y"}, {"Preparer", "N"}, {"PrintMonthlyIncome", "Y"}}},
+        {{"Compilation=N"}, {{"Compilation", "N"}}},
+    };
+    for (const auto &c : cases) {
+        seed();
+        const CliResult r = cli(c.args);
+        EXPECT_EQ(r.status, 0) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
+        EXPECT_EQ(r.out, QString());
+        for (const auto &[field, value] : c.stored)
+            EXPECT_EQ(storedUser(field), QString::fromLatin1(value)) << c.args.join(' ').toStdString() << ": " << field;
+        EXPECT_EQ(storedUser("Password"), "stored-hash");
+    }
+}
+
+TEST_F(CliOptions, ARefusedAssignmentWritesNothing)
+{
+    const struct {
+        QStringList args;
+        const char *message;
+    } cases[] = {
+        {{"Company=New", "Bogus=1"}, "the user table has no field \"Bogus\""},
+        {{"Company=New", "Compilation=y"}, "Compilation must be Y or N, not \"y\""},
+        {{"Preparer="}, "Preparer must be Y or N, not \"\""},
+        {{"PrintMonthlyIncome=Yes"}, "PrintMonthlyIncome must be Y or N, not \"Yes\""},
+        {{"FirstName=Bob", "Zip=12345678901"},
+         "The text for the field Zip of the table User is 11 characters long; the field holds at most 10."},
+        {{"MiddleInitial=AB"},
+         "The text for the field MiddleInitial of the table User is 2 characters long; the field holds at most 1."},
+        {{"FullName=Someone"}, "FullName is composed from FirstName, MiddleInitial and LastName and is not set by itself"},
+        {{"FaxNumber=1"}, "FaxNumber is composed from Fax and is not set by itself"},
+        {{"Password=plain"}, "Password belongs to the login, which only the program's security window sets"},
+        {{"Company"}, "\"Company\" is not FIELD=VALUE"},
+        {{"=x"}, "\"=x\" is not FIELD=VALUE"},
+        {{"Company=a", "company=b"}, "Company is given more than once"},
+    };
+    for (const auto &c : cases) {
+        seed();
+        const QStringList before = storedRow();
+        ASSERT_FALSE(before.isEmpty());
+        const CliResult r = cli(c.args);
+        EXPECT_EQ(r.status, 1) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.out, QString());
+        EXPECT_EQ(r.err, QStringLiteral("nettora-cli: ") + QString::fromLatin1(c.message) + QLatin1Char('\n'));
+        EXPECT_EQ(storedRow(), before) << c.args.join(' ').toStdString();
+    }
+}
