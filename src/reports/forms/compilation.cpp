@@ -5,6 +5,7 @@
 #include "reports/forms/form_parts.h"
 #include "reports/forms/forms.h"
 
+#include "data/preparer.h"
 #include "data/engine.h"
 
 namespace nettora::reports {
@@ -34,13 +35,6 @@ QString nameOf(Table *t, const QString &prefix)
 }
 
 }  // namespace
-
-QString composedName(const QString &first, const QString &middle, const QString &last)
-{
-    if (!middle.isEmpty())
-        return first + QLatin1Char(' ') + middle + QStringLiteral(". ") + last;
-    return first + QLatin1Char(' ') + last;
-}
 
 QString compilationLetter(Table *client, Table *statement, Table *user, const QDate &today)
 {

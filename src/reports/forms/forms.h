@@ -61,9 +61,6 @@ Filing filingOf(Table *client);
 // the preparer page (TqrPreparer).
 std::unique_ptr<Report> buildCompilationReport(const Sources &sources);
 std::unique_ptr<Report> buildPreparerPage(const Sources &sources);
-// A name of first name, middle initial and last name: "John Q. Smith", or
-// "John Smith" without the initial.
-QString composedName(const QString &first, const QString &middle, const QString &last);
 // The compilation report's letter, dated today, for the current client,
 // statement and preparer.
 QString compilationLetter(Table *client, Table *statement, Table *user, const QDate &today);
