@@ -1,5 +1,7 @@
 #include "reports/optionsprint.h"
 
+#include "reports/forms/forms.h"
+
 #include "kit/dialogs.h"
 #include "kit/pagetext.h"
 #include "data/datamodule.h"
@@ -17,24 +19,8 @@ namespace {
 // placeholders where the names and the date go.
 QString sampleLetter()
 {
-    const QString p1 = QStringLiteral("We have compiled the statement of financial condition and supplementary ") +
-                       QStringLiteral("schedules for ") + QStringLiteral("(entity name)") + QStringLiteral(" as of ") +
-                       QStringLiteral("(period)") +
-                       QStringLiteral(", included in the accompanying prescribed form in accordance with ") +
-                       QStringLiteral("Statements on Standards for  Accounting and Review Services issued by ") +
-                       QStringLiteral("the American Institute of Certified Public Accounts.");
-    const QString p2 = QStringLiteral("Our compilation was limited to presenting in the form of financial ") +
-                       QStringLiteral("condition and supplementary schedules information that is the ") +
-                       QStringLiteral("representation of the individual(s) whose statement of financial ") +
-                       QStringLiteral("condition is presented. We have not audited or reviewed the financial ") +
-                       QStringLiteral("statements referred to above and, accordingly, do not express an opinion ") +
-                       QStringLiteral("or any other form of assurance on them.");
-    const QString p3 = QStringLiteral("These financial statements and supplementary schedules are presented ") +
-                       QStringLiteral("in accordance with the requirements of the individual(s) whose statement ") +
-                       QStringLiteral("of financial condition is presented, which differ from generally accepted ") +
-                       QStringLiteral("accounting principles.  Accordingly, these financial statements are ") +
-                       QStringLiteral("not designed for those who are not informed about such differences.");
-    return p1 + QStringLiteral("\n\n") + p2 + QStringLiteral("\n\n") + p3;
+    return reports::compilationParagraphs(QStringLiteral("(entity name)"), QStringLiteral("(period)"))
+        .join(QStringLiteral("\n\n"));
 }
 
 QCheckBox *checkBox(QWidget *page, const QString &text, const QString &objectName, int y)

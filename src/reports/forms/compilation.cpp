@@ -36,17 +36,10 @@ QString nameOf(Table *t, const QString &prefix)
 
 }  // namespace
 
-QString compilationLetter(Table *client, Table *statement, Table *user, const QDate &today)
+QStringList compilationParagraphs(const QString &names, const QString &asOf)
 {
-    QString names = nameOf(client, QString());
-    // A spouse counts as soon as any part of the spouse's name is filled:
-    // the composed name is then more than the lone blank between the parts.
-    const QString spouse = nameOf(client, QStringLiteral("S"));
-    if (spouse != QLatin1String(" "))
-        names += QStringLiteral(" and ") + spouse;
-
     const QString p1 = QStringLiteral("We have compiled the statement of financial condition and supplementary ")
-                       + QStringLiteral("schedules for ") + names + QStringLiteral(" as of ") + text(statement, "Date")
+                       + QStringLiteral("schedules for ") + names + QStringLiteral(" as of ") + asOf
                        + QStringLiteral(", included in the accompanying prescribed form in accordance with ")
                        + QStringLiteral("Statements on Standards for  Accounting and Review Services issued by ")
                        + QStringLiteral("the American Institute of Certified Public Accounts.");
@@ -61,6 +54,20 @@ QString compilationLetter(Table *client, Table *statement, Table *user, const QD
                        + QStringLiteral("of financial condition is presented, which differ from generally accepted ")
                        + QStringLiteral("accounting principles.  Accordingly, these financial statements are ")
                        + QStringLiteral("not designed for those who are not informed about such differences.");
+    return {p1, p2, p3};
+}
+
+QString compilationLetter(Table *client, Table *statement, Table *user, const QDate &today)
+{
+    QString names = nameOf(client, QString());
+    // A spouse counts as soon as any part of the spouse's name is filled:
+    // the composed name is then more than the lone blank between the parts.
+    const QString spouse = nameOf(client, QStringLiteral("S"));
+    if (spouse != QLatin1String(" "))
+        names += QStringLiteral(" and ") + spouse;
+
+    const QStringList paragraphs = compilationParagraphs(names, text(statement, "Date"));
+    const QString &p1 = paragraphs[0], &p2 = paragraphs[1], &p3 = paragraphs[2];
 
     QStringList lines{today.toString(QStringLiteral("MM/dd/yyyy")), QString(), QString(), p1, QString(), QString(),
                       p2, QString(), QString(), p3, QString(), QString(), QStringLiteral("Sincerely,")};

@@ -61,6 +61,8 @@ Filing filingOf(Table *client);
 // the preparer page (TqrPreparer).
 std::unique_ptr<Report> buildCompilationReport(const Sources &sources);
 std::unique_ptr<Report> buildPreparerPage(const Sources &sources);
+// The letter's three paragraphs for the names and the statement's date.
+QStringList compilationParagraphs(const QString &names, const QString &asOf);
 // The compilation report's letter, dated today, for the current client,
 // statement and preparer.
 QString compilationLetter(Table *client, Table *statement, Table *user, const QDate &today);
