@@ -97,6 +97,43 @@ TEST_F(PrintTest, PagesAndOrderFollowTheOptionsAndTheFilingOnPaperAndInPdf)
             m_dm->db().exec(QStringLiteral("DELETE FROM Client"));
         load({.joint = joint, .firstName = joint ? "John" : "Jim"});
         const QString summary = joint ? QStringLiteral("TqrJoint") : QStringLiteral("TqrSingle");
+        // The other styles: the same pages in front, in the same orders, then
+        // the style's own five forms.
+        for (const auto &[style, choice] : {std::pair{Style::Contemporary, PrintChoice::Contemporary},
+                                            std::pair{Style::Professional, PrintChoice::Professional}})
+            for (const bool compilation : {false, true})
+                for (const bool preparer : {false, true}) {
+                    SCOPED_TRACE(QStringLiteral("style %1 joint %2 compilation %3 preparer %4")
+                                     .arg(int(style)).arg(joint).arg(compilation).arg(preparer).toStdString());
+                    const auto yn = [](bool on) { return on ? QStringLiteral("Y") : QStringLiteral("N"); };
+                    setUser({{"Compilation", yn(compilation)}, {"Preparer", yn(preparer)}});
+                    QStringList front;
+                    if (compilation)
+                        front << "compilation";
+                    if (preparer)
+                        front << "preparer";
+                    QStringList frontPdf = front;
+                    std::reverse(frontPdf.begin(), frontPdf.end());
+                    const FormKind kind{style, joint ? Filing::Joint : Filing::Single};
+                    QStringList expectedNames;
+                    for (const QString &f : front)
+                        expectedNames << (f == "compilation" ? "TqrCompilation" : "TqrPreparer");
+                    for (PageKind page : {PageKind::NetWorthSummary, PageKind::LegalInformation, PageKind::Assets,
+                                          PageKind::Liabilities, PageKind::IncomeAndExpenses})
+                        expectedNames << formName(page, kind);
+                    QStringList sequence;
+                    for (const SequenceForm &f : statementSequence(style, Output::Paper, Sources::dataModule()))
+                        sequence << f.name;
+                    EXPECT_EQ(sequence, expectedNames);
+
+                    const QStringList paper = previewed(choice);
+                    EXPECT_EQ(marks(paper).mid(0, front.size()), front);
+                    const QStringList pdf = pdfPages(pdfOf(QStringLiteral("styled"), style));
+                    EXPECT_EQ(marks(pdf).mid(0, frontPdf.size()), frontPdf);
+                    EXPECT_EQ(pdf.size(), paper.size());
+                    EXPECT_GE(pdf.size(), front.size() + 5);
+                    EXPECT_TRUE(pdf.join(QString()).contains(QStringLiteral("165,000.00")));
+                }
         for (const bool compilation : {false, true})
             for (const bool preparer : {false, true})
                 for (const bool monthly : {false, true}) {
