@@ -21,6 +21,14 @@ const struct {
     {"professional", reports::Style::Professional},
 };
 
+reports::Style styleNamed(const QString &style)
+{
+    for (const auto &s : kStyles)
+        if (style == QLatin1String(s.name))
+            return s.style;
+    throw CliError(QStringLiteral("the style %1 is not available").arg(style));
+}
+
 }  // namespace
 
 bool isPdfStyle(const QString &style)
@@ -51,11 +59,21 @@ QByteArray statementPdf(qint64 statementId, const QString &style)
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     try {
-        reports::Style chosen = reports::Style::Standard;
-        for (const auto &s : kStyles)
-            if (style == QLatin1String(s.name))
-                chosen = s.style;
-        reports::writePdf(buffer, reports::prepareDocument(chosen),
+        reports::writePdf(buffer, reports::prepareDocument(styleNamed(style)),
+                          QStringLiteral("Personal Financial Statement"));
+    } catch (const reports::ReportError &e) {
+        throw CliError(e.text());
+    }
+    return buffer.data();
+}
+
+QByteArray blankPdf(const QString &style)
+{
+    const reports::Style chosen = styleNamed(style);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    try {
+        reports::writePdf(buffer, reports::prepareBlankDocument(chosen),
                           QStringLiteral("Personal Financial Statement"));
     } catch (const reports::ReportError &e) {
         throw CliError(e.text());

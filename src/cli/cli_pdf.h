@@ -16,4 +16,7 @@ bool isPdfStyle(const QString &style);
 // an unknown statement or a failing report.
 QByteArray statementPdf(qint64 statementId, const QString &style);
 
+// The blank form set of the style as a PDF document; reads no table.
+QByteArray blankPdf(const QString &style);
+
 }  // namespace nettora::cli

@@ -23,6 +23,7 @@ const char *const kUsage =
     "  list [--search TEXT]         one line per statement: id, client, date, description, net worth\n"
     "  recalc --statement ID        run every recalculation of one statement\n"
     "  pdf --statement ID [--style standard|contemporary|professional] -o FILE\n"
+    "  pdf --blank standard|contemporary|professional -o FILE\n"
     "                               write the statement as a PDF document (FILE or - for standard output)\n"
     "  options [FIELD=VALUE ...]    show the user settings, one FIELD<TAB>VALUE line each, or set some of them\n"
     "\n"
@@ -81,7 +82,8 @@ struct Command {
 Command parse(const QStringList &args)
 {
     static const QStringList valued = {QStringLiteral("data-dir"), QStringLiteral("client"), QStringLiteral("search"),
-                                       QStringLiteral("statement"), QStringLiteral("style"), QStringLiteral("output")};
+                                       QStringLiteral("statement"), QStringLiteral("style"), QStringLiteral("output"),
+                                       QStringLiteral("blank")};
     Command c;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
@@ -206,12 +208,19 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
             throw UsageError{QStringLiteral("recalc needs --statement ID")};
         id = idOption(c, QStringLiteral("statement"));
     } else if (c.name == QLatin1String("pdf")) {
-        allowOnly(c, {"statement", "style", "output"}, 0);
-        if (!c.options.contains(QStringLiteral("statement")))
-            throw UsageError{QStringLiteral("pdf needs --statement ID")};
-        id = idOption(c, QStringLiteral("statement"));
-        if (!isPdfStyle(c.options.value(QStringLiteral("style"), QStringLiteral("standard"))))
-            throw UsageError{QStringLiteral("--style must be standard, contemporary or professional")};
+        allowOnly(c, {"statement", "style", "output", "blank"}, 0);
+        if (c.options.contains(QStringLiteral("blank"))) {
+            if (c.options.contains(QStringLiteral("statement")) || c.options.contains(QStringLiteral("style")))
+                throw UsageError{QStringLiteral("--blank takes no --statement or --style")};
+            if (!isPdfStyle(c.options.value(QStringLiteral("blank"))))
+                throw UsageError{QStringLiteral("--blank must be standard, contemporary or professional")};
+        } else {
+            if (!c.options.contains(QStringLiteral("statement")))
+                throw UsageError{QStringLiteral("pdf needs --statement ID")};
+            id = idOption(c, QStringLiteral("statement"));
+            if (!isPdfStyle(c.options.value(QStringLiteral("style"), QStringLiteral("standard"))))
+                throw UsageError{QStringLiteral("--style must be standard, contemporary or professional")};
+        }
         if (c.options.value(QStringLiteral("output")).isEmpty())
             throw UsageError{QStringLiteral("pdf needs -o FILE")};
     } else if (c.name == QLatin1String("options")) {
@@ -267,7 +276,11 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         }
     } else if (c.name == QLatin1String("pdf")) {
         const QString style = c.options.value(QStringLiteral("style"), QStringLiteral("standard"));
-        writeOutput(c.options.value(QStringLiteral("output")), out, [&] { return statementPdf(*id, style); });
+        if (c.options.contains(QStringLiteral("blank")))
+            writeOutput(c.options.value(QStringLiteral("output")), out,
+                        [&] { return blankPdf(c.options.value(QStringLiteral("blank"))); });
+        else
+            writeOutput(c.options.value(QStringLiteral("output")), out, [&] { return statementPdf(*id, style); });
     } else {
         recalcStatement(*id);
     }

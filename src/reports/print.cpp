@@ -91,10 +91,21 @@ void printChoice(PrintChoice choice, QWidget *parent)
     }
 }
 
-std::vector<PreparedPage> prepareDocument(Style style, const std::function<void(const QString &)> &progress)
+std::vector<SequenceForm> blankSequence(Style style)
+{
+    std::vector<SequenceForm> forms;
+    for (BlankForm &f : blankForms(style))
+        forms.push_back({f.name, f.progress, std::move(f.build)});
+    return forms;
+}
+
+namespace {
+
+std::vector<PreparedPage> prepareSequence(const std::vector<SequenceForm> &sequence,
+                                          const std::function<void(const QString &)> &progress)
 {
     std::vector<PreparedPage> pages;
-    for (const SequenceForm &f : statementSequence(style, Output::Pdf, Sources::dataModule())) {
+    for (const SequenceForm &f : sequence) {
         if (progress)
             progress(f.progress);
         const std::unique_ptr<Report> form = f.build();
@@ -102,6 +113,18 @@ std::vector<PreparedPage> prepareDocument(Style style, const std::function<void(
         pages.insert(pages.end(), form->pages().begin(), form->pages().end());
     }
     return pages;
+}
+
+}  // namespace
+
+std::vector<PreparedPage> prepareBlankDocument(Style style, const std::function<void(const QString &)> &progress)
+{
+    return prepareSequence(blankSequence(style), progress);
+}
+
+std::vector<PreparedPage> prepareDocument(Style style, const std::function<void(const QString &)> &progress)
+{
+    return prepareSequence(statementSequence(style, Output::Pdf, Sources::dataModule()), progress);
 }
 
 }  // namespace nettora::reports

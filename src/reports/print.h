@@ -59,4 +59,11 @@ inline constexpr char BlankFormsUnavailable[] = "Blank forms are not available y
 std::vector<PreparedPage> prepareDocument(Style style,
                                           const std::function<void(const QString &)> &progress = nullptr);
 
+// The eleven forms of a style's blank set, in print order.
+std::vector<SequenceForm> blankSequence(Style style);
+// The blank set of a style for a PDF file, each form prepared on its own and
+// announced through progress. Reads no table. Throws ReportError.
+std::vector<PreparedPage> prepareBlankDocument(Style style,
+                                               const std::function<void(const QString &)> &progress = nullptr);
+
 }  // namespace nettora::reports

@@ -87,18 +87,20 @@ QString captionName(int i)
 }
 
 void contactColumn(Band &b, double x, double fieldX, double end, double top, double rowHeight, const Contact *rows,
-                   int count, Table *client, const QString &prefix)
+                   int count, Table *client, const QString &prefix, bool writingLines)
 {
     for (int i = 0; i < count; ++i) {
         const double y = top + i * rowHeight;
         b.label(x, y, QString::fromLatin1(rows[i].caption), Small.size);
         b.field(QRectF(fieldX, y, end - fieldX, lineHeight()), client, prefix + QString::fromLatin1(rows[i].field),
                 Small.size);
+        if (writingLines)  // the blank form is filled in by hand
+            looks::dotLeader(b, fieldX, end, y);
     }
 }
 
 // x0 moves the block off a band frame.
-double signatureBlock(Band &b, double y, double x0 = 0)
+double signatureBlock(Band &b, double y, double x0 = 0, bool proBlank = false)
 {
     const FontSpec font = Small;
     const double underscore = metrics::width(QStringLiteral("_"), font);
@@ -106,7 +108,8 @@ double signatureBlock(Band &b, double y, double x0 = 0)
     const double lineStart = x0 + std::max(24.0, metrics::width(QStringLiteral("Signed "), font));
     const double lineEnd = 490;
     b.label(lineStart, y, QString(int((lineEnd - lineStart) / underscore), QLatin1Char('_')), font.size);
-    b.label(504, y, QStringLiteral("Date ______________________"), font.size);
+    b.label(504, y, proBlank ? QStringLiteral("Date:_______________") : QStringLiteral("Date ______________________"),
+            font.size);
     b.label(lineStart, y + 15, QStringLiteral("(I have read and I understand the above paragraph.)"), font.size, false,
             lineEnd - lineStart)
         .centered();
@@ -148,11 +151,15 @@ std::unique_ptr<Report> buildLegalInformation(const FormKind &kind, const Source
         const double top = y + i * QuestionHeight;
         const char *text = !standardLook && q.other ? q.other : q.standard;
         body.label(10, top + 5, QString::fromLatin1(text), Small.size, false, AnswerX - 16);
-        body.label(AnswerX, top + 5, QStringLiteral("X"), Small.size, false, 60).named(answerName(i));
         body.label(16, top + 19, QString::fromLatin1(q.caption), Small.size, false, 64).right().named(captionName(i));
-        body.field(QRectF(84, top + 19, Width - 84 - 10, lineHeight()), src.legal, QString::fromLatin1(q.explanation),
-                   Small.size)
-            .wrapped();
+        if (src.blank) {
+            looks::dotLeader(body, 84, Width - 10, top + 19);
+        } else {
+            body.label(AnswerX, top + 5, QStringLiteral("X"), Small.size, false, 60).named(answerName(i));
+            body.field(QRectF(84, top + 19, Width - 84 - 10, lineHeight()), src.legal,
+                       QString::fromLatin1(q.explanation), Small.size)
+                .wrapped();
+        }
         if (i < 9)
             body.hline(BoxRule, Width - BoxRule, top + QuestionHeight, 1, PenStyle::Dotted);
     }
@@ -183,11 +190,11 @@ std::unique_ptr<Report> buildLegalInformation(const FormKind &kind, const Source
             looks::barText(body, 370, y, QStringLiteral("Contacts (Spouse)")).colored(headingColor);
     }
     if (joint) {
-        contactColumn(body, 10, 118, 352, y + 26, rowHeight, JointColumn, 8, src.client, QString());
-        contactColumn(body, 370, 478, 712, y + 26, rowHeight, JointColumn, 8, src.client, QStringLiteral("S"));
+        contactColumn(body, 10, 118, 352, y + 26, rowHeight, JointColumn, 8, src.client, QString(), src.blank);
+        contactColumn(body, 370, 478, 712, y + 26, rowHeight, JointColumn, 8, src.client, QStringLiteral("S"), src.blank);
     } else {
-        contactColumn(body, 10, 118, 352, y + 26, rowHeight, SingleLeft, 4, src.client, QString());
-        contactColumn(body, 370, 478, 712, y + 26, rowHeight, SingleRight, 4, src.client, QString());
+        contactColumn(body, 10, 118, 352, y + 26, rowHeight, SingleLeft, 4, src.client, QString(), src.blank);
+        contactColumn(body, 370, 478, 712, y + 26, rowHeight, SingleRight, 4, src.client, QString(), src.blank);
     }
     y += 26 + rows * rowHeight + 6;
     if (standardLook) {
@@ -207,13 +214,16 @@ std::unique_ptr<Report> buildLegalInformation(const FormKind &kind, const Source
     }
 
     y += 30;
-    y = signatureBlock(body, y, x0);
+    const bool proBlank = pro && src.blank;
+    y = signatureBlock(body, y, x0, proBlank);
     if (joint)
-        y = signatureBlock(body, y + 30, x0);
+        y = signatureBlock(body, y + 30, x0, proBlank);
     body.height = y + 4;
     if (!standardLook)
         looks::bandFrame(body, 0, body.height);
 
+    if (src.blank)  // no answers: the borrower writes them
+        return r;
     // Answers print as "Yes" or "No"; explanations only under a "Yes".
     Table *legal = src.legal;
     r->beforePrint = [legal](Report &rep, bool &) {
