@@ -51,12 +51,14 @@ struct StyleCase {
     bool lienFirst;
     const char *mortgageLast;
     const char *notOnMortgages;
+    // "Totals" captions on forms 4 and 8, "...name of:" headings on form 6.
+    int totalsOnAutos, totalsOnCards, colonsOnOtherAssets;
 };
 
 const StyleCase Styles[] = {
-    {"standard", Style::Standard, "TqrBlank_Standard", "PERSONAL FINANCIAL STATEMENT", 15, false, "Market", "Balance"},
-    {"contemporary", Style::Contemporary, "TqrBlank_Cont", "PERSONAL FINANCIAL STATEMENT", 15, true, "Balance", "Market"},
-    {"professional", Style::Professional, "TqrBlank_Pro", "Personal Financial Statement", 16, true, "Balance", "Market"},
+    {"standard", Style::Standard, "TqrBlank_Standard", "PERSONAL FINANCIAL STATEMENT", 15, false, "Market", "Balance", 2, 1, 2},
+    {"contemporary", Style::Contemporary, "TqrBlank_Cont", "PERSONAL FINANCIAL STATEMENT", 15, true, "Balance", "Market", 1, 0, 1},
+    {"professional", Style::Professional, "TqrBlank_Pro", "Personal Financial Statement", 16, true, "Balance", "Market", 2, 0, 2},
 };
 
 // Section caption and block titles of forms 3 to 11.
@@ -113,6 +115,11 @@ TEST_P(BlankFormsTest, CliWritesTheElevenFormsFromAnEmptyDataDirectory)
         for (const QString &title : SchedulePages[i].titles)
             EXPECT_TRUE(text.contains(title)) << title.toStdString();
     }
+    EXPECT_EQ(pages[3].count(QStringLiteral("Totals")), c.totalsOnAutos);
+    EXPECT_EQ(pages[7].count(QStringLiteral("Totals")), c.totalsOnCards);
+    EXPECT_EQ(flat(pages[5]).count(QStringLiteral("Registered in the name of:")), c.colonsOnOtherAssets);
+    EXPECT_EQ(flat(pages[5]).count(QStringLiteral("Registered in the name of")), 2);
+
     double lien = -1, acquired = -1;
     bool last = false, other = false;
     for (const PdfWord &word : pdfWords(file, 7)) {
