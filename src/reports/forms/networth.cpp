@@ -49,10 +49,11 @@ struct AmountRow {
     const char *field;
     bool bold = false;
     const char *note = nullptr;  // Contemporary and Professional: a second text after the caption
+    const char *proBlank = nullptr;  // the Professional blank form's single caption, where it differs
 };
 
 const AmountRow Assets[] = {
-    {"Cash: (Refer to Schedule A)", "Cash", "CashOnHand", false, "(Refer to Schedule A)"},
+    {"Cash: (Refer to Schedule A)", "Cash", "CashOnHand", false, "(Refer to Schedule A)", "Cash (Refer to Schedule A)"},
     {"Real Estate: (B)", "Real Estate (B)", "RealEstateTotals"},
     {"Securities: (C)", "Securities (C)", "InvestmentTotals"},
     {"Automobiles: (D)", "Automobiles (D)", "AutoTotal"},
@@ -66,7 +67,8 @@ const AmountRow Assets[] = {
 };
 
 const AmountRow Liabilities[] = {
-    {"Notes Payable: (Refer to Schedule I)", "Notes Payable", "BankLiability", false, "(Refer to Schedule I)"},
+    {"Notes Payable: (Refer to Schedule I)", "Notes Payable", "BankLiability", false, "(Refer to Schedule I)",
+     "Notes Payable (Refer to Schedule I)"},
     {"Mortgages Payable: (J)", "Mortgages Payable (J)", "MortgageLiabilitiesTotals"},
     {"Credit Card Liability: (K)", "Credit Card Liability (K)", "CreditCardLiability"},
     {"Auto Liability: (L)", "Auto Liability (L)", "AutoLiability"},
@@ -94,7 +96,8 @@ const AmountRow Income[] = {
 };
 
 const AmountRow Expenditures[] = {
-    {"Installment Payments", "Installment Payments (auto, credit cards)", "Installment_Exp"},
+    {"Installment Payments", "Installment Payments (auto, credit cards)", "Installment_Exp", false, nullptr,
+     "Installment Payments"},
     {"Lease Obligations", "", "Lease_Exp"},
     {"Mortgage Payments", "", "Mortgage_Exp"},
     {"Other Debt Service", "", "OtherDebt_Exp"},
@@ -144,7 +147,7 @@ QString captionOf(const AmountRow &row, Style style, Words words)
 // caption (with its note) ends, for the notes added after some of them.
 std::vector<double> amountColumn(Band &b, double y, const AmountRow *rows, int count, double captionX,
                                  double amountEnd, Table *statement, bool addColon, Style style = Style::Standard,
-                                 Words words = Words::FromContemporary)
+                                 Words words = Words::FromContemporary, bool blank = false)
 {
     constexpr double AmountWidth = 94;
     std::vector<double> ends(size_t(count), captionX);
@@ -153,13 +156,14 @@ std::vector<double> amountColumn(Band &b, double y, const AmountRow *rows, int c
         if (!*row.field)
             continue;
         const double top = y + i * RowHeight + TextInset;
-        QString caption = captionOf(row, style, words);
+        const bool single = blank && style == Style::Professional && row.proBlank;
+        QString caption = single ? QString::fromLatin1(row.proBlank) : captionOf(row, style, words);
         if (addColon && style == Style::Standard)
             caption += QLatin1Char(':');
         const FontSpec font{Small.size, row.bold};
         b.label(captionX, top, caption, Small.size, row.bold);
         double end = captionX + metrics::width(caption, font);
-        if (row.note && style != Style::Standard) {
+        if (row.note && style != Style::Standard && !single) {
             const QString note = QString::fromLatin1(row.note);
             b.label(end + 3, top, note, Small.size);
             end += 3 + metrics::width(note, Small);
@@ -324,9 +328,10 @@ double styledBody(Band &body, Style style, bool joint, const Sources &src)
     y = styledHeading(body, y, style, QStringLiteral("Statement of Financial Condition (Balance Sheet)"), headingSize);
     y = columnHeadings(body, y, style, QStringLiteral("Assets"), QStringLiteral("Liabilities"));
     const std::vector<double> assetEnds =
-        amountColumn(body, y, Assets, 11, LeftCaption, LeftAmountEnd, src.statement, false, style);
-    std::vector<double> liabilityEnds =
-        amountColumn(body, y, Liabilities, 11, RightCaption, RightAmountEnd, src.statement, false, style);
+        amountColumn(body, y, Assets, 11, LeftCaption, LeftAmountEnd, src.statement, false, style,
+                     Words::FromContemporary, src.blank);
+    std::vector<double> liabilityEnds = amountColumn(body, y, Liabilities, 11, RightCaption, RightAmountEnd,
+                                                     src.statement, false, style, Words::FromContemporary, src.blank);
     // The notes after two liability captions; leaders start after them.
     double &contingentEnd = liabilityEnds[7];
     const double noteX = contingentEnd + 4;
@@ -342,9 +347,10 @@ double styledBody(Band &body, Style style, bool joint, const Sources &src)
     y = styledHeading(body, y, style, QStringLiteral("Annual Income and Expenditures"), headingSize);
     y = columnHeadings(body, y, style, QStringLiteral("Annual Income"), QStringLiteral("Annual Expenditures"));
     const std::vector<double> incomeEnds = amountColumn(body, y, Income, 9, LeftCaption, LeftAmountEnd, src.statement,
-                                                        false, style, Words::FromProfessional);
+                                                        false, style, Words::FromProfessional, src.blank);
     const std::vector<double> expenseEnds = amountColumn(body, y, Expenditures, 9, RightCaption, RightAmountEnd,
-                                                         src.statement, false, style, Words::FromProfessional);
+                                                         src.statement, false, style, Words::FromProfessional,
+                                                         src.blank);
     styledRowMarks(body, y, 9, style, incomeEnds, expenseEnds);
     y += 9 * RowHeight;
 
