@@ -69,7 +69,32 @@ void previewStatement(Style style, QWidget *parent)
     composite.preview(parent);
 }
 
+// A blank set: the eleven forms of the style, whatever the current
+// statement holds, in the style's blank composite.
+void previewBlankSet(Style style, QWidget *parent)
+{
+    std::vector<std::unique_ptr<Report>> forms;
+    for (const SequenceForm &f : blankSequence(style))
+        forms.push_back(f.build());
+    CompositeReport composite(blankCompositeName(style));
+    composite.onAddReports = [&forms](CompositeReport &c) {
+        for (const auto &f : forms)
+            c.addReport(f.get());
+    };
+    composite.preview(parent);
+}
+
 }  // namespace
+
+QString blankCompositeName(Style style)
+{
+    switch (style) {
+    case Style::Standard: return QStringLiteral("qrcr7");
+    case Style::Professional: return QStringLiteral("qrcr8");
+    case Style::Contemporary: return QStringLiteral("qrcr9");
+    }
+    return QString();
+}
 
 void printChoice(PrintChoice choice, QWidget *parent)
 {
@@ -78,11 +103,9 @@ void printChoice(PrintChoice choice, QWidget *parent)
         case PrintChoice::Standard: previewStatement(Style::Standard, parent); return;
         case PrintChoice::Contemporary: previewStatement(Style::Contemporary, parent); return;
         case PrintChoice::Professional: previewStatement(Style::Professional, parent); return;
-        case PrintChoice::StandardBlank:
-        case PrintChoice::ContemporaryBlank:
-        case PrintChoice::ProfessionalBlank:
-            dialogs().information(QString::fromLatin1(BlankFormsUnavailable));
-            return;
+        case PrintChoice::StandardBlank: previewBlankSet(Style::Standard, parent); return;
+        case PrintChoice::ContemporaryBlank: previewBlankSet(Style::Contemporary, parent); return;
+        case PrintChoice::ProfessionalBlank: previewBlankSet(Style::Professional, parent); return;
         }
     } catch (const EngineError &e) {
         dialogs().error(e.text());

@@ -46,13 +46,15 @@ std::vector<SequenceForm> statementSequence(Style style, Output output, const So
 // The composite that previews a style and filing: qrcr1 (Standard single)
 // to qrcr6 (Professional joint).
 QString compositeName(Style style, Filing filing);
+// The composite of a blank set: qrcr7 (Standard), qrcr8 (Professional),
+// qrcr9 (Contemporary).
+QString blankCompositeName(Style style);
 
 // OK of the print page: previews the chosen document and returns when the
 // preview is closed, every report object of the request released. A
-// failure is shown in an error box; the blank choices say that their forms
-// are not available yet and print nothing.
+// failure is shown in an error box. A blank choice previews the style's
+// eleven blank forms, whatever the current statement holds.
 void printChoice(PrintChoice choice, QWidget *parent);
-inline constexpr char BlankFormsUnavailable[] = "Blank forms are not available yet.";
 
 // The document of a filled statement for a PDF file: each form prepared on
 // its own, announced through progress. Throws ReportError or EngineError.

@@ -186,16 +186,15 @@ TEST_F(PrintPage, OkPreviewsTheChosenDocumentAndReturnsToThePage)
     EXPECT_TRUE(m_dialogs->shown().empty());
 }
 
-TEST_F(PrintPage, BlankChoicesSaySoAndPrintNothing)
+TEST_F(PrintPage, BlankChoicesPreviewTheirElevenForms)
 {
     TfrmFSMain *fs = openPrintPage();
     for (QRadioButton *rb : {fs->rbStandardB, fs->rbContemporaryB, fs->rbProB2}) {
         SCOPED_TRACE(rb->text().toStdString());
         m_dialogs->clear();
         click(rb);
-        EXPECT_TRUE(pressOk(fs).isEmpty());
-        ASSERT_EQ(m_dialogs->shown().size(), 1u);
-        EXPECT_EQ(m_dialogs->shown()[0].text, "Blank forms are not available yet.");
+        EXPECT_EQ(pressOk(fs).size(), 11);
+        EXPECT_TRUE(m_dialogs->shown().empty());
         EXPECT_EQ(fs->currentPage(), fs->tsPrint);
     }
 }
