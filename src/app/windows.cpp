@@ -11,6 +11,7 @@
 #include "entry/notes.h"
 #include "entry/liabilities.h"
 #include "reports/optionsprint.h"
+#include "reports/blankwindow.h"
 #include "reports/preview.h"
 #include "settings/security.h"
 
@@ -37,6 +38,7 @@ void registerAllWindows()
     registerWindowFactory(QStringLiteral("TfrmNotes"), [] { return new TfrmNotes; });
     registerWindowFactory(QStringLiteral("TfrmLiabilities"), [] { return new TfrmLiabilities; });
     registerWindowFactory(QStringLiteral("TfrmOptionsPrint"), [] { return new TfrmOptionsPrint; });
+    registerWindowFactory(QStringLiteral("TfrmPrintBlankStatement"), [] { return new TfrmPrint_BlankStatement; });
     registerStatementPreview(reports::showStatementPreview);
 }
 

@@ -69,22 +69,20 @@ void previewStatement(Style style, QWidget *parent)
     composite.preview(parent);
 }
 
-// A blank set: the eleven forms of the style, whatever the current
-// statement holds, in the style's blank composite.
-void previewBlankSet(Style style, QWidget *parent)
+}  // namespace
+
+void previewBlankSet(Style style, const QString &composite, QWidget *parent)
 {
     std::vector<std::unique_ptr<Report>> forms;
     for (const SequenceForm &f : blankSequence(style))
         forms.push_back(f.build());
-    CompositeReport composite(blankCompositeName(style));
-    composite.onAddReports = [&forms](CompositeReport &c) {
+    CompositeReport document(composite);
+    document.onAddReports = [&forms](CompositeReport &c) {
         for (const auto &f : forms)
             c.addReport(f.get());
     };
-    composite.preview(parent);
+    document.preview(parent);
 }
-
-}  // namespace
 
 QString blankCompositeName(Style style)
 {
@@ -103,9 +101,9 @@ void printChoice(PrintChoice choice, QWidget *parent)
         case PrintChoice::Standard: previewStatement(Style::Standard, parent); return;
         case PrintChoice::Contemporary: previewStatement(Style::Contemporary, parent); return;
         case PrintChoice::Professional: previewStatement(Style::Professional, parent); return;
-        case PrintChoice::StandardBlank: previewBlankSet(Style::Standard, parent); return;
-        case PrintChoice::ContemporaryBlank: previewBlankSet(Style::Contemporary, parent); return;
-        case PrintChoice::ProfessionalBlank: previewBlankSet(Style::Professional, parent); return;
+        case PrintChoice::StandardBlank: previewBlankSet(Style::Standard, blankCompositeName(Style::Standard), parent); return;
+        case PrintChoice::ContemporaryBlank: previewBlankSet(Style::Contemporary, blankCompositeName(Style::Contemporary), parent); return;
+        case PrintChoice::ProfessionalBlank: previewBlankSet(Style::Professional, blankCompositeName(Style::Professional), parent); return;
         }
     } catch (const EngineError &e) {
         dialogs().error(e.text());

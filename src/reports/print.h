@@ -49,6 +49,9 @@ QString compositeName(Style style, Filing filing);
 // The composite of a blank set: qrcr7 (Standard), qrcr8 (Professional),
 // qrcr9 (Contemporary).
 QString blankCompositeName(Style style);
+// Previews a style's eleven blank forms as one document and returns when the
+// preview is closed, the forms released. No table is read.
+void previewBlankSet(Style style, const QString &composite, QWidget *parent);
 
 // OK of the print page: previews the chosen document and returns when the
 // preview is closed, every report object of the request released. A
