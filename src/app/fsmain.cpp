@@ -227,6 +227,8 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     tsEmail = newPage("tsEmail");
     bEmailCancel = button(tsEmail, QStringLiteral("Cancel"), QStringLiteral("bEmailCancel"), PageWidth - 180, 394);
     tsPDF = newPage("tsPDF");
+    // Cancel comes first among the page's buttons, as on the other pages.
+    bPdfCancel = button(tsPDF, QStringLiteral("Cancel"), QStringLiteral("TeButton5"), PageWidth - 180, 394);
     heading(tsPDF, QStringLiteral("Save Financial Statement to PDF"), 6);
     lClientPdf = line(tsPDF, QString(), 12, 40);
     lClientPdf->setObjectName(QStringLiteral("lClientPdf"));
@@ -273,7 +275,6 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     cbOpen->move(40, 350);
     cbOpen->resize(cbOpen->sizeHint());
     cbOpen->setChecked(true);
-    bPdfCancel = button(tsPDF, QStringLiteral("Cancel"), QStringLiteral("TeButton5"), PageWidth - 180, 394);
     TeButton9 = button(tsPDF, QStringLiteral("OK"), QStringLiteral("TeButton9"), PageWidth - 92, 394);
     TeButton9->setDefault(true);
 
