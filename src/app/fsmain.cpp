@@ -9,10 +9,16 @@
 #include "data/db_functions.h"
 #include "data/filter.h"
 #include "data/globals.h"
+#include "reports/pdf_save.h"
 #include "reports/print.h"
 
 #include <QCloseEvent>
+#include <optional>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QStandardPaths>
 
 namespace nettora {
 
@@ -84,6 +90,22 @@ void fitCaption(QLabel *link)
          spacing -= 0.1)
         f.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
     link->setFont(f);
+}
+
+// The folder of the last PDF file, offered again while the program runs.
+QString lastPdfFolder;
+
+TfrmFSMain::FolderChooser &folderChooser()
+{
+    static TfrmFSMain::FolderChooser chooser;
+    return chooser;
+}
+
+QString chooseFolder(QWidget *parent, const QString &title, const QString &start)
+{
+    if (folderChooser())
+        return folderChooser()(parent, title, start);
+    return QFileDialog::getExistingDirectory(parent, title, start);
 }
 
 QWidget *newPage(const char *name)
@@ -205,13 +227,67 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     tsEmail = newPage("tsEmail");
     bEmailCancel = button(tsEmail, QStringLiteral("Cancel"), QStringLiteral("bEmailCancel"), PageWidth - 180, 394);
     tsPDF = newPage("tsPDF");
-    lClientPdf = line(tsPDF, QString(), 12, 12);
+    // Cancel comes first among the page's buttons, as on the other pages.
+    bPdfCancel = button(tsPDF, QStringLiteral("Cancel"), QStringLiteral("TeButton5"), PageWidth - 180, 394);
+    heading(tsPDF, QStringLiteral("Save Financial Statement to PDF"), 6);
+    lClientPdf = line(tsPDF, QString(), 12, 40);
     lClientPdf->setObjectName(QStringLiteral("lClientPdf"));
-    lstatementpdf = line(tsPDF, QString(), 12, 30);
+    lstatementpdf = line(tsPDF, QString(), 12, 58);
     lstatementpdf->setObjectName(QStringLiteral("lstatementpdf"));
-    bPdfCancel = button(tsPDF, QStringLiteral("Cancel"), QStringLiteral("bPdfCancel"), PageWidth - 180, 394);
+    line(tsPDF, QStringLiteral("1.  Select Financial Statement style below to save as a pdf document."), 12, 84);
+    {
+        const struct {
+            QRadioButton **choice;
+            const char *name, *caption;
+        } choices[] = {
+            {&rbStandardp, "rbStandardp", "Standard"},
+            {&rbContP, "rbContP", "Contemporary"},
+            {&rbProP, "rbProP", "Professional"},
+            {&rbStandP, "rbStandP", "Standard - Blank"},
+            {&rbContPDF, "rbContPDF", "Contemporary - Blank"},
+            {&rbProPDF, "rbProPDF", "Professional - Blank"},
+        };
+        int choiceY = 104;
+        for (const auto &c : choices) {
+            auto *rb = new QRadioButton(QString::fromLatin1(c.caption), tsPDF);
+            rb->setObjectName(QString::fromLatin1(c.name));
+            rb->setFont(textFont());
+            rb->move(40, choiceY);
+            rb->resize(rb->sizeHint());
+            *c.choice = rb;
+            choiceY += 22;
+        }
+        rbStandardp->setChecked(true);
+    }
+    line(tsPDF, QStringLiteral("2.  Enter file name for the pdf document."), 12, 240);
+    edName = new QLineEdit(tsPDF);
+    edName->setObjectName(QStringLiteral("edName"));
+    edName->setGeometry(40, 260, 260, 22);
+    line(tsPDF, QStringLiteral(".pdf"), 304, 264, 60);
+    line(tsPDF, QStringLiteral("3.  Select a directory to save the pdf document."), 12, 292);
+    edDir = new QLineEdit(tsPDF);
+    edDir->setObjectName(QStringLiteral("edDir"));
+    edDir->setGeometry(40, 312, 260, 22);
+    TeButton10 = button(tsPDF, QStringLiteral("Browse"), QStringLiteral("TeButton10"), 308, 311);
+    cbOpen = new QCheckBox(QStringLiteral("Open Document after it is created."), tsPDF);
+    cbOpen->setObjectName(QStringLiteral("cbOpen"));
+    cbOpen->setFont(textFont());
+    cbOpen->move(40, 350);
+    cbOpen->resize(cbOpen->sizeHint());
+    cbOpen->setChecked(true);
+    TeButton9 = button(tsPDF, QStringLiteral("OK"), QStringLiteral("TeButton9"), PageWidth - 92, 394);
+    TeButton9->setDefault(true);
 
-    for (QWidget *page : {tsSelect, tsAdd, tsUpdate, tsPrint, tsEmail, tsPDF})
+    tsEstatus = newPage("tsEstatus");
+    heading(tsEstatus, QStringLiteral("Financial Statement (Status)"), 6);
+    mEmail = new QPlainTextEdit(tsEstatus);
+    mEmail->setObjectName(QStringLiteral("mEmail"));
+    mEmail->setReadOnly(true);
+    mEmail->setGeometry(12, 40, PageWidth - 24, 340);
+    btnEmailTest = button(tsEstatus, QStringLiteral("OK"), QStringLiteral("btnEmailTest"), PageWidth - 92, 394);
+    btnEmailTest->setDefault(true);
+
+    for (QWidget *page : {tsSelect, tsAdd, tsUpdate, tsPrint, tsEmail, tsPDF, tsEstatus})
         addPage(page);
 
     const struct {
@@ -251,6 +327,9 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     connect(TeButton2, &QPushButton::clicked, this, &TfrmFSMain::TeButton2Click);
     connect(TeButton1, &QPushButton::clicked, this, &TfrmFSMain::TeButton1Click);
     connect(TeButton4, &QPushButton::clicked, this, &TfrmFSMain::TeButton4Click);
+    connect(TeButton9, &QPushButton::clicked, this, &TfrmFSMain::TeButton9Click);
+    connect(TeButton10, &QPushButton::clicked, this, &TfrmFSMain::TeButton10Click);
+    connect(btnEmailTest, &QPushButton::clicked, this, &TfrmFSMain::btnEmailTestClick);
     // Enter in the boxes reaches OK as the default button of the page; a
     // double-click or Enter on a statement chooses it as OK does.
     connect(dbClient, &DbGrid::rowOpened, this, [this] {
@@ -532,6 +611,10 @@ void TfrmFSMain::bOKClick()
         } else if (modeIs("PDF")) {
             lClientPdf->setText(client);
             lstatementpdf->setText(statement);
+            if (edDir->text().isEmpty())
+                edDir->setText(lastPdfFolder.isEmpty()
+                                   ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                                   : lastPdfFolder);
             openPage(tsPDF);
         } else if (modeIs("Email")) {
             openPage(tsEmail);
@@ -615,6 +698,90 @@ void TfrmFSMain::TeButton4Click()
             return;
         }
     }
+}
+
+void TfrmFSMain::setFolderChooser(FolderChooser chooser)
+{
+    folderChooser() = std::move(chooser);
+}
+
+void TfrmFSMain::TeButton10Click()
+{
+    const QString folder = chooseFolder(this, QStringLiteral("Select Backup Directory Folder"), edDir->text());
+    if (!folder.isEmpty())
+        edDir->setText(QDir::toNativeSeparators(folder));
+}
+
+void TfrmFSMain::appendStatus(const QString &line)
+{
+    mEmail->appendPlainText(line);
+    // The lines show as each form starts, not all at the end.
+    mEmail->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TfrmFSMain::TeButton9Click()
+{
+    if (const QString problem = reports::pdfNameProblem(edName->text()); !problem.isEmpty()) {
+        edName->setFocus();
+        dialogs().error(problem);
+        return;
+    }
+    if (edDir->text().isEmpty()) {
+        edDir->setFocus();
+        dialogs().error(QStringLiteral("Please enter a file directory to save the pdf document."));
+        return;
+    }
+    using reports::Style;
+    const std::pair<QRadioButton *, std::optional<Style>> choices[] = {
+        {rbStandardp, Style::Standard}, {rbContP, Style::Contemporary}, {rbProP, Style::Professional},
+        {rbStandP, std::nullopt},       {rbContPDF, std::nullopt},      {rbProPDF, std::nullopt},
+    };
+    std::optional<Style> style;
+    bool chosen = false;
+    for (const auto &[button, s] : choices) {
+        if (button->isChecked()) {
+            style = s;
+            chosen = true;
+            break;
+        }
+    }
+    if (!chosen)
+        return;
+    if (!style) {
+        dialogs().information(QString::fromLatin1(reports::BlankFormsUnavailable));
+        return;
+    }
+    const QString folder = QDir::cleanPath(QDir::fromNativeSeparators(edDir->text()));
+    PdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
+    PdfFileName = edName->text() + QStringLiteral(".pdf");
+    lastPdfFolder = edDir->text();
+    openPage(tsEstatus);
+    try {
+        reports::saveStatementPdf(*style, folder, PdfFileName, [this](const QString &l) { appendStatus(l); });
+    } catch (const reports::PdfSaveError &e) {
+        dialogs().error(e.text());
+        appendStatus(PdfFileName + QStringLiteral(" was not created."));
+        return;
+    } catch (const reports::ReportError &e) {
+        dialogs().error(e.text());
+        appendStatus(PdfFileName + QStringLiteral(" was not created."));
+        return;
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+        appendStatus(PdfFileName + QStringLiteral(" was not created."));
+        return;
+    }
+    appendStatus(QStringLiteral("Process complete.  Click OK to Exit"));
+    if (cbOpen->isChecked() && !ShellOpen(QDir(folder).filePath(PdfFileName)))
+        dialogs().error(QStringLiteral("Error:  Please save the file again."));
+}
+
+void TfrmFSMain::btnEmailTestClick()
+{
+    releaseRow();
+    ClearAllFilters();
+    showHome();
 }
 
 void TfrmFSMain::showHome()

@@ -14,7 +14,9 @@
 #include "kit/dbgrid.h"
 #include "kit/frame.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <functional>
@@ -59,6 +61,18 @@ public:
     // The print page's six styles, Standard preselected, and its OK.
     QRadioButton *rbStandard, *rbCont, *rbPro, *rbStandardB, *rbContemporaryB, *rbProB2;
     QPushButton *TeButton4;
+    // The PDF page: the six styles, Standard preselected; the file name
+    // (".pdf" is added), the folder with Browse, opening the finished file,
+    // and OK.
+    QRadioButton *rbStandardp, *rbContP, *rbProP, *rbStandP, *rbContPDF, *rbProPDF;
+    QLineEdit *edName, *edDir;
+    QPushButton *TeButton10;  // Browse
+    QCheckBox *cbOpen;
+    QPushButton *TeButton9;   // OK
+    // The status page: the progress of a PDF file and its OK.
+    QWidget *tsEstatus;
+    QPlainTextEdit *mEmail;
+    QPushButton *btnEmailTest;
 
     // Section labels: s1 the add page, s2 to s8 the section windows.
     HoverLabel *s1 = nullptr, *s2 = nullptr, *s3 = nullptr, *s4 = nullptr, *s5 = nullptr, *s6 = nullptr,
@@ -75,6 +89,19 @@ public:
     // OK of the print page: previews the chosen style and returns when the
     // preview has been closed.
     void TeButton4Click();
+    // OK of the PDF page: checks the name and the folder, then writes the
+    // file with its progress on the status page.
+    void TeButton9Click();
+    // Browse of the PDF page.
+    void TeButton10Click();
+    // OK of the status page: every filter off, home again.
+    void btnEmailTestClick();
+
+    // The folder chooser behind Browse: a title and the folder to start in,
+    // the chosen folder or an empty text when cancelled. Tests replace it;
+    // an empty chooser goes back to the Qt folder dialog.
+    using FolderChooser = std::function<QString(QWidget *parent, const QString &title, const QString &start)>;
+    static void setFolderChooser(FolderChooser chooser);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -95,6 +122,7 @@ private:
     void narrowToStatement(const QString &statementId);
     void restoreNarrowing(QWidget *page, qint64 bookmark);
     void showHome();
+    void appendStatus(const QString &line);
 
     FieldBinder m_binder;
     std::vector<std::pair<QString, QLabel *>> m_totals;

@@ -1,0 +1,40 @@
+#pragma once
+// Saving a filled statement as a PDF file in a folder the user chose. The
+// name typed is a name only, so the file always lands inside that folder;
+// the file is written beside its target under a temporary name and renamed
+// into place when complete, so a failure leaves neither a half-written file
+// nor a damaged earlier one.
+
+#include "reports/engine/output.h"
+#include "reports/print.h"
+
+#include <QString>
+#include <functional>
+#include <stdexcept>
+
+namespace nettora::reports {
+
+// A request that cannot be carried out, with a sentence for the error box.
+class PdfSaveError : public std::runtime_error {
+public:
+    explicit PdfSaveError(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) {}
+    const QString &text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+// Why the typed file name (without ".pdf") cannot be used, or an empty text
+// when it can.
+QString pdfNameProblem(const QString &name);
+// Why the folder cannot take the file, naming it, or an empty text.
+QString pdfFolderProblem(const QString &folder);
+
+// Writes the statement in style to folder/fileName, announcing the file and
+// each form through progress as it starts, and the success at the end.
+// Throws PdfSaveError, ReportError or EngineError; nothing is left in the
+// folder then.
+void saveStatementPdf(Style style, const QString &folder, const QString &fileName,
+                      const std::function<void(const QString &)> &progress);
+
+}  // namespace nettora::reports

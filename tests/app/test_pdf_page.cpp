@@ -1,0 +1,382 @@
+// The workspace's save-to-PDF page and its status page as real widgets over
+// a real data directory, the files read back with pdftotext.
+#include "support/testsupport.h"
+
+#include "app/fsmain.h"
+#include "app/home.h"
+#include "app/windows.h"
+#include "data/db_functions.h"
+#include "data/globals.h"
+#include "reports/engine/output.h"
+#include "reports/pdf_save.h"
+#include "reports/print.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using namespace nettora;
+using namespace nettora::test;
+
+namespace {
+
+// The text of each page of a PDF file.
+QStringList pdfPages(const QString &file)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    QStringList out = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
+    if (!out.isEmpty() && out.last().trimmed().isEmpty())
+        out.removeLast();
+    return out;
+}
+
+QStringList pageTexts(const std::vector<reports::PreparedPage> &pages)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("pages.pdf"));
+    reports::writePdf(file, pages);
+    return pdfPages(file);
+}
+
+// Every entry below root, as paths relative to it.
+QStringList entriesBelow(const QString &root)
+{
+    QStringList all;
+    QDir d(root);
+    for (const QFileInfo &i : d.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        all << i.fileName();
+        if (i.isDir())
+            for (const QString &sub : entriesBelow(i.filePath()))
+                all << i.fileName() + QLatin1Char('/') + sub;
+    }
+    all.sort();
+    return all;
+}
+
+class PdfPage : public DataDirTest {
+protected:
+    void SetUp() override
+    {
+        DataDirTest::SetUp();
+        registerAllWindows();
+        LoginPending = "N";
+        home = new TfrmMain;
+        ann = addClient("Ann", "Able");
+        addStatement(ann, "12/31/2025", "Annual");
+        Table *c = dm1->tblClient;
+        c->first();
+        c->edit();
+        c->setAsString("FullName2", "Ann Able");
+        c->post();
+        Table *u = dm1->tblUser;
+        u->first();
+        u->edit();
+        u->setAsString("Compilation", "Y");
+        u->setAsString("Preparer", "Y");
+        u->setAsString("Company", "Kelmor Accounting");
+        u->post();
+        setShellHandler([this](const QString &target) {
+            opened << target;
+            return shellAnswer;
+        });
+        ASSERT_TRUE(root.isValid());
+        folder = root.filePath(QStringLiteral("out"));
+        ASSERT_TRUE(QDir().mkpath(folder));
+    }
+    void TearDown() override
+    {
+        setShellHandler(nullptr);
+        TfrmFSMain::setFolderChooser(nullptr);
+        closeScreenWindows(home);
+        delete home;
+        DataDirTest::TearDown();
+    }
+    TfrmFSMain *openPdfPage()
+    {
+        ClearAllFilters();
+        ClientWindowMode = "PDF";
+        FilterStatementTables(QString::number(ann), QString());
+        auto *fs = new TfrmFSMain;
+        fs->show();
+        fs->openForMode();
+        QApplication::processEvents();
+        click(fs->bOK);
+        return fs;
+    }
+    void save(TfrmFSMain *fs, const QString &name, const QString &dir)
+    {
+        fs->edName->setText(name);
+        fs->edDir->setText(dir);
+        click(fs->TeButton9);
+    }
+    static QStringList memo(TfrmFSMain *fs) { return fs->mEmail->toPlainText().split(QLatin1Char('\n')); }
+
+    TfrmMain *home = nullptr;
+    qint64 ann = 0;
+    QTemporaryDir root;
+    QString folder;
+    QStringList opened;
+    bool shellAnswer = true;
+};
+
+}  // namespace
+
+TEST_F(PdfPage, ShowsTheChoicesTheStepsAndTheDocumentsFolder)
+{
+    TfrmFSMain *fs = openPdfPage();
+    ASSERT_EQ(fs->currentPage(), fs->tsPDF);
+    const std::pair<QRadioButton *, const char *> choices[] = {
+        {fs->rbStandardp, "Standard"},
+        {fs->rbContP, "Contemporary"},
+        {fs->rbProP, "Professional"},
+        {fs->rbStandP, "Standard - Blank"},
+        {fs->rbContPDF, "Contemporary - Blank"},
+        {fs->rbProPDF, "Professional - Blank"},
+    };
+    for (const auto &[rb, caption] : choices) {
+        EXPECT_EQ(rb->text(), caption);
+        EXPECT_TRUE(rb->isVisible()) << caption;
+        EXPECT_EQ(rb->isChecked(), rb == fs->rbStandardp) << caption;
+    }
+    QStringList texts;
+    for (QLabel *l : fs->tsPDF->findChildren<QLabel *>())
+        texts << l->text();
+    for (const char *t : {"Save Financial Statement to PDF",
+                          "1.  Select Financial Statement style below to save as a pdf document.",
+                          "2.  Enter file name for the pdf document.", ".pdf",
+                          "3.  Select a directory to save the pdf document."})
+        EXPECT_TRUE(texts.contains(QString::fromLatin1(t))) << t;
+    EXPECT_EQ(fs->lClientPdf->text(), "Client: Ann Able");
+    EXPECT_EQ(fs->lstatementpdf->text(), "Statement: Annual");
+    EXPECT_EQ(fs->cbOpen->text(), "Open Document after it is created.");
+    EXPECT_TRUE(fs->cbOpen->isChecked());
+    EXPECT_EQ(fs->TeButton10->text(), "Browse");
+    EXPECT_EQ(fs->TeButton9->text(), "OK");
+    EXPECT_EQ(fs->bPdfCancel->text(), "Cancel");
+    EXPECT_EQ(fs->edDir->text(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    saveScreenshot(fs, "workspace_pdf_page");
+}
+
+TEST_F(PdfPage, RefusesMissingAndHostileNamesAndFoldersWritingNothing)
+{
+    TfrmFSMain *fs = openPdfPage();
+    const QString aFile = root.filePath(QStringLiteral("plain.txt"));
+    QFile f(aFile);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    const struct {
+        QString name, dir, message;
+        QLineEdit *focus;  // nullptr: the status page reports it
+    } cases[] = {
+        {"", folder, "Please enter a name for the pdf document.", fs->edName},
+        {"x", "", "Please enter a file directory to save the pdf document.", fs->edDir},
+        {"", "", "Please enter a name for the pdf document.", fs->edName},
+        {"   ", folder, "The name of the pdf document cannot be only blanks.", fs->edName},
+        {"../x", folder,
+         "The name of the pdf document cannot contain \"/\" or \"\\\"; choose the directory in step 3.", fs->edName},
+        {"a/b", folder,
+         "The name of the pdf document cannot contain \"/\" or \"\\\"; choose the directory in step 3.", fs->edName},
+        {"a\\b", folder,
+         "The name of the pdf document cannot contain \"/\" or \"\\\"; choose the directory in step 3.", fs->edName},
+        {"..", folder, "The name of the pdf document cannot contain \"..\".", fs->edName},
+        {"a\tb", folder, "The name of the pdf document cannot contain control characters.", fs->edName},
+        {"x", root.filePath("missing"), "The directory \"" + root.filePath("missing") + "\" does not exist.", nullptr},
+        {"x", aFile, "The directory \"" + aFile + "\" does not exist.", nullptr},
+    };
+    const QStringList before = entriesBelow(root.path());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name.toStdString() + " in " + c.dir.toStdString());
+        m_dialogs->clear();
+        fs->mEmail->clear();
+        fs->openPage(fs->tsPDF);
+        save(fs, c.name, c.dir);
+        ASSERT_EQ(m_dialogs->shown().size(), 1u);
+        EXPECT_EQ(m_dialogs->shown()[0].kind, "error");
+        EXPECT_EQ(m_dialogs->shown()[0].text, c.message);
+        if (c.focus) {
+            EXPECT_EQ(fs->currentPage(), fs->tsPDF);
+            EXPECT_TRUE(c.focus->hasFocus());
+            EXPECT_TRUE(fs->mEmail->toPlainText().isEmpty());
+        } else {
+            EXPECT_EQ(fs->currentPage(), fs->tsEstatus);
+            EXPECT_EQ(memo(fs).last(), "x.pdf was not created.");
+        }
+        EXPECT_EQ(entriesBelow(root.path()), before);
+        EXPECT_TRUE(opened.isEmpty());
+    }
+}
+
+TEST_F(PdfPage, WritesTheFileShowingEachLineAsItsFormStarts)
+{
+    TfrmFSMain *fs = openPdfPage();
+    QStringList early;
+    bool statusShown = false;
+    QTimer::singleShot(0, [&] {
+        statusShown = fs->currentPage() == fs->tsEstatus && fs->mEmail->isVisible();
+        early = memo(fs);
+    });
+    save(fs, "Smith 2024", folder);
+    EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join('|').toStdString();
+    EXPECT_TRUE(statusShown);
+    ASSERT_FALSE(early.isEmpty());
+    EXPECT_EQ(early.first(), "Generating PDF File: Smith 2024.pdf");
+    EXPECT_FALSE(early.contains("Smith 2024.pdf Created Successfully!")) << "shown while working";
+    EXPECT_EQ(memo(fs), QStringList({"Generating PDF File: Smith 2024.pdf", "Creating Preparer Information",
+                                     "Creating Compilation Report", "Creating Net Worth Summary",
+                                     "Creating Legal Information", "Creating Assets", "Creating Liabilities",
+                                     "Creating Annual Income and Expenses", "Smith 2024.pdf Created Successfully!",
+                                     "Process complete.  Click OK to Exit"}));
+    const QString file = QDir(folder).filePath("Smith 2024.pdf");
+    EXPECT_EQ(entriesBelow(root.path()), QStringList({"out", "out/Smith 2024.pdf"}));
+    EXPECT_EQ(QFile::permissions(file) & 0x0077, QFileDevice::Permissions());
+    const QStringList pages = pdfPages(file);
+    ASSERT_GE(pages.size(), 7);
+    EXPECT_TRUE(pages[0].contains("Preparer's Information"));
+    EXPECT_TRUE(pages[1].contains("Compilation Report"));
+    EXPECT_TRUE(pages[2].contains("PERSONAL FINANCIAL STATEMENT"));
+    EXPECT_EQ(opened, QStringList{file});
+    EXPECT_EQ(PdfFileName, "Smith 2024.pdf");
+    EXPECT_EQ(PdfFolder, QDir::toNativeSeparators(folder + "/"));
+
+    // The folder is offered again while the program runs.
+    auto *again = openPdfPage();
+    EXPECT_EQ(again->edDir->text(), folder);
+}
+
+TEST_F(PdfPage, EachFilledChoiceWritesItsStyle)
+{
+    const std::pair<QRadioButton *TfrmFSMain::*, reports::Style> choices[] = {
+        {&TfrmFSMain::rbStandardp, reports::Style::Standard},
+        {&TfrmFSMain::rbContP, reports::Style::Contemporary},
+        {&TfrmFSMain::rbProP, reports::Style::Professional},
+    };
+    Table *c = dm1->tblClient;
+    c->first();
+    c->edit();
+    c->setAsString("SFirstName", "Bob");  // joint
+    c->post();
+    QList<QStringList> written;
+    for (const auto &[member, style] : choices) {
+        TfrmFSMain *fs = openPdfPage();
+        SCOPED_TRACE((fs->*member)->text().toStdString());
+        const QStringList expected = pageTexts(reports::prepareDocument(style));
+        click(fs->*member);
+        save(fs, "style", folder);
+        EXPECT_TRUE(m_dialogs->shown().empty());
+        EXPECT_EQ(pdfPages(QDir(folder).filePath("style.pdf")), expected);
+        EXPECT_FALSE(written.contains(expected)) << "each style its own forms";
+        written << expected;
+        fs->close();
+    }
+}
+
+TEST_F(PdfPage, BlankChoicesSaySoAndWriteNothing)
+{
+    TfrmFSMain *fs = openPdfPage();
+    for (QRadioButton *rb : {fs->rbStandP, fs->rbContPDF, fs->rbProPDF}) {
+        SCOPED_TRACE(rb->text().toStdString());
+        m_dialogs->clear();
+        click(rb);
+        save(fs, "blank", folder);
+        ASSERT_EQ(m_dialogs->shown().size(), 1u);
+        EXPECT_EQ(m_dialogs->shown()[0].text, "Blank forms are not available yet.");
+        EXPECT_EQ(fs->currentPage(), fs->tsPDF);
+        EXPECT_TRUE(QDir(folder).isEmpty());
+    }
+}
+
+TEST_F(PdfPage, OpensTheFileOnlyWhenAskedAndReportsARefusal)
+{
+    const struct {
+        bool open, shellAnswers;
+        int opens;
+        QStringList messages;
+    } cases[] = {
+        {true, true, 1, {}},
+        {false, true, 0, {}},
+        {true, false, 1, {"Error:  Please save the file again."}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::to_string(c.open) + std::to_string(c.shellAnswers));
+        m_dialogs->clear();
+        opened.clear();
+        shellAnswer = c.shellAnswers;
+        TfrmFSMain *fs = openPdfPage();
+        fs->cbOpen->setChecked(c.open);
+        save(fs, "open", folder);
+        EXPECT_EQ(opened.size(), c.opens);
+        EXPECT_EQ(m_dialogs->texts(), c.messages);
+        EXPECT_EQ(memo(fs).last(), "Process complete.  Click OK to Exit");
+        EXPECT_TRUE(QFile::exists(QDir(folder).filePath("open.pdf")));
+        fs->close();
+    }
+}
+
+TEST_F(PdfPage, BrowseOffersTheFolderChooserAndKeepsTheFolderWhenCancelled)
+{
+    TfrmFSMain *fs = openPdfPage();
+    QString title, start, answer = folder;
+    TfrmFSMain::setFolderChooser([&](QWidget *, const QString &t, const QString &s) {
+        title = t;
+        start = s;
+        return answer;
+    });
+    fs->edDir->setText(root.path());
+    click(fs->TeButton10);
+    EXPECT_EQ(title, "Select Backup Directory Folder");
+    EXPECT_EQ(start, root.path());
+    EXPECT_EQ(fs->edDir->text(), folder);
+    answer.clear();
+    click(fs->TeButton10);
+    EXPECT_EQ(start, folder);
+    EXPECT_EQ(fs->edDir->text(), folder);
+}
+
+TEST_F(PdfPage, StatusOkGoesHomeWithEveryFilterCleared)
+{
+    QPointer<TfrmFSMain> fs = openPdfPage();
+    fs->cbOpen->setChecked(false);
+    save(fs, "done", folder);
+    ASSERT_EQ(fs->currentPage(), fs->tsEstatus);
+    EXPECT_EQ(fs->btnEmailTest->text(), "OK");
+    ASSERT_TRUE(dm1->tblNettora->filtered());
+    home->hide();
+    click(fs->btnEmailTest);
+    QApplication::processEvents();
+    EXPECT_TRUE(home->isVisible());
+    EXPECT_TRUE(fs.isNull() || !fs->isVisible());
+    for (Table *t : {dm1->tblClient, dm1->tblNettora})
+        EXPECT_FALSE(t->filtered());
+}
+
+TEST_F(PdfPage, AFailureMidwayLeavesTheEarlierFileIntactAndNoTrace)
+{
+    const QString file = QDir(folder).filePath("kept.pdf");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("earlier document");
+    }
+    ClearAllFilters();
+    FilterStatementTables(QString::number(ann), QString());
+    QStringList lines;
+    EXPECT_THROW(reports::saveStatementPdf(reports::Style::Standard, folder, "kept.pdf",
+                                           [&](const QString &l) {
+                                               lines << l;
+                                               if (l == "Creating Assets")
+                                                   throw reports::ReportError("disk gone");
+                                           }),
+                 reports::ReportError);
+    EXPECT_TRUE(lines.contains("Creating Legal Information"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "earlier document");
+    EXPECT_EQ(entriesBelow(folder), QStringList{"kept.pdf"});
+}
