@@ -733,32 +733,35 @@ void TfrmFSMain::TeButton9Click()
         return;
     }
     using reports::Style;
-    const std::pair<QRadioButton *, std::optional<Style>> choices[] = {
-        {rbStandardp, Style::Standard}, {rbContP, Style::Contemporary}, {rbProP, Style::Professional},
-        {rbStandP, std::nullopt},       {rbContPDF, std::nullopt},      {rbProPDF, std::nullopt},
+    using reports::Document;
+    const struct {
+        QRadioButton *button;
+        Style style;
+        Document document;
+    } choices[] = {
+        {rbStandardp, Style::Standard, Document::Statement},  {rbContP, Style::Contemporary, Document::Statement},
+        {rbProP, Style::Professional, Document::Statement},   {rbStandP, Style::Standard, Document::BlankSet},
+        {rbContPDF, Style::Contemporary, Document::BlankSet}, {rbProPDF, Style::Professional, Document::BlankSet},
     };
     std::optional<Style> style;
-    bool chosen = false;
-    for (const auto &[button, s] : choices) {
-        if (button->isChecked()) {
-            style = s;
-            chosen = true;
+    Document document = Document::Statement;
+    for (const auto &c : choices) {
+        if (c.button->isChecked()) {
+            style = c.style;
+            document = c.document;
             break;
         }
     }
-    if (!chosen)
+    if (!style)
         return;
-    if (!style) {
-        dialogs().information(QString::fromLatin1(reports::BlankFormsUnavailable));
-        return;
-    }
     const QString folder = QDir::cleanPath(QDir::fromNativeSeparators(edDir->text()));
     PdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
     PdfFileName = edName->text() + QStringLiteral(".pdf");
     lastPdfFolder = edDir->text();
     openPage(tsEstatus);
     try {
-        reports::saveStatementPdf(*style, folder, PdfFileName, [this](const QString &l) { appendStatus(l); });
+        reports::saveStatementPdf(*style, folder, PdfFileName, [this](const QString &l) { appendStatus(l); },
+                                  document);
     } catch (const reports::PdfSaveError &e) {
         dialogs().error(e.text());
         appendStatus(PdfFileName + QStringLiteral(" was not created."));

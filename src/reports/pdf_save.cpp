@@ -36,7 +36,7 @@ QString pdfFolderProblem(const QString &folder)
 }
 
 void saveStatementPdf(Style style, const QString &folder, const QString &fileName,
-                      const std::function<void(const QString &)> &progress)
+                      const std::function<void(const QString &)> &progress, Document document)
 {
     const auto say = [&progress](const QString &line) {
         if (progress)
@@ -53,7 +53,8 @@ void saveStatementPdf(Style style, const QString &folder, const QString &fileNam
                                .arg(QDir::toNativeSeparators(folder)));
     try {
         OutputFile out(path);
-        writePdf(out.device(), prepareDocument(style, progress));
+        writePdf(out.device(), document == Document::BlankSet ? prepareBlankDocument(style, progress)
+                                                              : prepareDocument(style, progress));
         out.commit();
     } catch (const OutputFileError &e) {
         throw PdfSaveError(e.text());

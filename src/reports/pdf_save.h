@@ -30,11 +30,15 @@ QString pdfNameProblem(const QString &name);
 // Why the folder cannot take the file, naming it, or an empty text.
 QString pdfFolderProblem(const QString &folder);
 
-// Writes the statement in style to folder/fileName, announcing the file and
+// The current statement, or the style's blank set (no table read).
+enum class Document { Statement, BlankSet };
+
+// Writes the document in style to folder/fileName, announcing the file and
 // each form through progress as it starts, and the success at the end.
 // Throws PdfSaveError, ReportError or EngineError; nothing is left in the
 // folder then.
 void saveStatementPdf(Style style, const QString &folder, const QString &fileName,
-                      const std::function<void(const QString &)> &progress);
+                      const std::function<void(const QString &)> &progress,
+                      Document document = Document::Statement);
 
 }  // namespace nettora::reports

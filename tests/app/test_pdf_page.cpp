@@ -277,18 +277,26 @@ TEST_F(PdfPage, EachFilledChoiceWritesItsStyle)
     }
 }
 
-TEST_F(PdfPage, BlankChoicesSaySoAndWriteNothing)
+TEST_F(PdfPage, EachBlankChoiceWritesItsElevenForms)
 {
-    TfrmFSMain *fs = openPdfPage();
-    for (QRadioButton *rb : {fs->rbStandP, fs->rbContPDF, fs->rbProPDF}) {
-        SCOPED_TRACE(rb->text().toStdString());
+    const std::pair<QRadioButton *TfrmFSMain::*, reports::Style> choices[] = {
+        {&TfrmFSMain::rbStandP, reports::Style::Standard},
+        {&TfrmFSMain::rbContPDF, reports::Style::Contemporary},
+        {&TfrmFSMain::rbProPDF, reports::Style::Professional},
+    };
+    for (const auto &[member, style] : choices) {
+        TfrmFSMain *fs = openPdfPage();
+        SCOPED_TRACE((fs->*member)->text().toStdString());
         m_dialogs->clear();
-        click(rb);
+        const QStringList expected = pageTexts(reports::prepareBlankDocument(style));
+        ASSERT_EQ(expected.size(), 11);
+        click(fs->*member);
         save(fs, "blank", folder);
-        ASSERT_EQ(m_dialogs->shown().size(), 1u);
-        EXPECT_EQ(m_dialogs->shown()[0].text, "Blank forms are not available yet.");
-        EXPECT_EQ(fs->currentPage(), fs->tsPDF);
-        EXPECT_TRUE(QDir(folder).isEmpty());
+        EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+        EXPECT_EQ(pdfPages(QDir(folder).filePath("blank.pdf")), expected);
+        EXPECT_EQ(memo(fs).value(0), "Generating PDF File: blank.pdf");
+        EXPECT_EQ(memo(fs).constLast(), "Process complete.  Click OK to Exit");
+        fs->close();
     }
 }
 
