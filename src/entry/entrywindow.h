@@ -48,10 +48,11 @@ protected:
     // Menu entries clear the shared filters; a window that stays takes its
     // own statement back, with a row being typed still in edit.
     void menuAction(Entry e) override;
+    // Every table narrowed to the window's own client and statement.
+    void narrowToOwnStatement();
 
 private:
     void showEntryPage(int number, bool recalculate);
-    void narrowToOwnStatement();
     std::vector<EntryPage *> m_pages;
     QString m_clientId, m_statementId;
     bool m_closed = false;

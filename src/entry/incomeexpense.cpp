@@ -156,8 +156,7 @@ void TfrmIncomeAndExpense::showEvent(QShowEvent *event)
     m_opened = true;
     try {
         takeCurrentStatement();
-        FilterByClientOnly = QStringLiteral("No");
-        FilterStatementTables(clientId(), statementId());
+        narrowToOwnStatement();
         RecalcIncome();
         RecalcExpenditures();
     } catch (const EngineError &e) {

@@ -160,8 +160,7 @@ bool TfrmLegal::rowOpen() const
 
 void TfrmLegal::openRow()
 {
-    FilterByClientOnly = QStringLiteral("No");
-    FilterStatementTables(clientId(), statementId());
+    narrowToOwnStatement();
     Table *legal = dm1->tblLegal;
     if (!legal->asString("ClientId").isEmpty()) {
         legal->edit();
@@ -283,8 +282,7 @@ bool TfrmLegal::leaveTo(const std::function<QWidget *()> &open)
 {
     EntryMode = QStringLiteral("Open");
     try {
-        FilterByClientOnly = QStringLiteral("No");
-        FilterStatementTables(clientId(), statementId());
+        narrowToOwnStatement();
     } catch (const EngineError &e) {
         dialogs().error(e.text());
         return false;
