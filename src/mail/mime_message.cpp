@@ -52,12 +52,35 @@ QByteArray quotedParameter(const QString &value)
     return '"' + q.toLatin1() + '"';
 }
 
-// name="..." for ASCII names; otherwise the RFC 2231 form.
+// name="..." for short ASCII names; otherwise the RFC 2231 form, in
+// pieces short enough to keep every header line within 78 characters.
 QByteArray fileParameter(const char *key, const QString &fileName)
 {
-    if (plainAscii(fileName))
+    if (plainAscii(fileName) && fileName.size() <= 40)
         return QByteArray(key) + '=' + quotedParameter(fileName);
-    return QByteArray(key) + "*=UTF-8''" + QUrl::toPercentEncoding(fileName);
+    const QByteArray encoded = QUrl::toPercentEncoding(fileName);
+    QByteArrayList pieces;
+    for (qsizetype i = 0; i < encoded.size();) {
+        qsizetype n = std::min<qsizetype>(48, encoded.size() - i);
+        // Never split a %XX escape.
+        if (i + n < encoded.size()) {
+            if (encoded[i + n - 1] == '%')
+                n -= 1;
+            else if (n >= 2 && encoded[i + n - 2] == '%')
+                n -= 2;
+        }
+        pieces << encoded.mid(i, n);
+        i += n;
+    }
+    if (pieces.size() == 1)
+        return QByteArray(key) + "*=UTF-8''" + pieces[0];
+    QByteArray out;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (i)
+            out += ";\r\n ";
+        out += QByteArray(key) + '*' + QByteArray::number(i) + "*=" + (i == 0 ? "UTF-8''" : "") + pieces[i];
+    }
+    return out;
 }
 
 QByteArray boundary()
@@ -113,8 +136,8 @@ QByteArray encodedHeaderText(const QString &text)
 {
     if (plainAscii(text))
         return text.toLatin1();
-    // Encoded words of at most 45 bytes of text each (75 characters
-    // encoded), never splitting a character.
+    // Encoded words of at most 39 bytes of text each (64 characters
+    // encoded, so a header line stays short), never splitting a character.
     QByteArray out;
     QByteArray chunk;
     const auto flush = [&] {
@@ -130,7 +153,7 @@ QByteArray encodedHeaderText(const QString &text)
         if (text[i].isHighSurrogate() && i + 1 < text.size())
             n = 2;
         const QByteArray piece = text.mid(i, n).toUtf8();
-        if (chunk.size() + piece.size() > 45)
+        if (chunk.size() + piece.size() > 39)
             flush();
         chunk += piece;
         i += n - 1;
@@ -143,8 +166,10 @@ QByteArray MimeMessage::toBytes() const
 {
     QByteArray head;
     head += "Date: " + rfc2822Date() + "\r\n";
-    head += "From: " + (fromName.isEmpty() ? QByteArray() : phrase(fromName) + ' ') + '<' + fromAddress.toUtf8() +
-            ">\r\n";
+    QByteArray name;
+    if (!fromName.isEmpty())
+        name = phrase(fromName) + (plainAscii(fromName) ? " " : "\r\n ");
+    head += "From: " + name + '<' + fromAddress.toUtf8() + ">\r\n";
     head += "To: <" + to.toUtf8() + ">\r\n";
     if (!cc.isEmpty()) {
         QByteArrayList list;
@@ -167,8 +192,8 @@ QByteArray MimeMessage::toBytes() const
     out += "This is a message in MIME format.\r\n";
     out += "--" + b + "\r\n" + textPart;
     out += "--" + b + "\r\n";
-    out += "Content-Type: application/pdf; " + fileParameter("name", attachmentName) + "\r\n";
-    out += "Content-Disposition: attachment; " + fileParameter("filename", attachmentName) + "\r\n";
+    out += "Content-Type: application/pdf;\r\n " + fileParameter("name", attachmentName) + "\r\n";
+    out += "Content-Disposition: attachment;\r\n " + fileParameter("filename", attachmentName) + "\r\n";
     out += "Content-Transfer-Encoding: base64\r\n\r\n";
     out += base64Lines(attachment);
     out += "--" + b + "--\r\n";

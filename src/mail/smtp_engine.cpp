@@ -227,6 +227,9 @@ QString scrub(QString text, const QString &password)
 // One address of an address list, the brackets taken off.
 Failure checkAddress(const QString &typed, QString &address)
 {
+    // A line break first of all: it is how headers get smuggled in.
+    if (typed.contains(QLatin1Char('\r')) || typed.contains(QLatin1Char('\n')))
+        return {BadCharacter, QStringLiteral("An e-mail address holds a line break.")};
     QString a = typed.trimmed();
     if (a.startsWith(QLatin1Char('<'))) {
         if (!a.endsWith(QLatin1Char('>')))
@@ -241,9 +244,7 @@ Failure checkAddress(const QString &typed, QString &address)
             return {UnexpectedGreaterThan, QString()};
         if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.isSpace() ||
             QStringLiteral("<,;:\"()[]\\").contains(c))
-            return {BadCharacter, c == QLatin1Char('\r') || c == QLatin1Char('\n')
-                                      ? QStringLiteral("An e-mail address holds a line break.")
-                                      : notOne.arg(a)};
+            return {BadCharacter, notOne.arg(a)};
     }
     const qsizetype ats = a.count(QLatin1Char('@'));
     if (ats == 0)
