@@ -12,11 +12,16 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <vector>
 
 class QIODevice;
+
+namespace nettora::mail {
+struct EmailSettings;
+}
 
 namespace nettora::cli {
 
@@ -73,6 +78,18 @@ std::vector<UserAssignment> parseUserAssignments(const QStringList &arguments);
 // letterhead lines again when a preparer field changed. Nothing is written
 // when it throws (a text wider than its field, for one).
 void setUserOptions(const std::vector<UserAssignment> &assignments);
+
+// The required mail settings that are empty, by field name.
+QStringList missingEmailSettings(const mail::EmailSettings &settings);
+
+// Sends a statement in a style (standard, contemporary, professional), or
+// the style's blank form set when statementId is empty, to one address with
+// the saved mail settings, as the e-mail page does; each status line goes
+// to status as it happens. True when the mail went out. Throws CliError,
+// before anything is sent, for incomplete settings, an empty address or an
+// unknown statement.
+bool mailStatement(std::optional<qint64> statementId, const QString &style, const QString &to,
+                   const std::function<void(const QString &line)> &status);
 
 // The program: arguments without the program name. Returns the exit status.
 int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevice &err);

@@ -26,6 +26,10 @@ const char *const kUsage =
     "  pdf --blank standard|contemporary|professional -o FILE\n"
     "                               write the statement as a PDF document (FILE or - for standard output)\n"
     "  options [FIELD=VALUE ...]    show the user settings, one FIELD<TAB>VALUE line each, or set some of them\n"
+    "  mail --statement ID [--style standard|contemporary|professional] --to ADDRESS\n"
+    "  mail --blank standard|contemporary|professional --to ADDRESS\n"
+    "                               send the statement as a PDF by e-mail with the saved mail settings,\n"
+    "                               printing each step's status line; status 1 when a step failed\n"
     "\n"
     "The data directory is DIR, else NETTORA_DATA_DIR, else the program's own.\n";
 
@@ -83,7 +87,7 @@ Command parse(const QStringList &args)
 {
     static const QStringList valued = {QStringLiteral("data-dir"), QStringLiteral("client"), QStringLiteral("search"),
                                        QStringLiteral("statement"), QStringLiteral("style"), QStringLiteral("output"),
-                                       QStringLiteral("blank")};
+                                       QStringLiteral("blank"), QStringLiteral("to")};
     Command c;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
@@ -223,6 +227,22 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         }
         if (c.options.value(QStringLiteral("output")).isEmpty())
             throw UsageError{QStringLiteral("pdf needs -o FILE")};
+    } else if (c.name == QLatin1String("mail")) {
+        allowOnly(c, {"statement", "style", "blank", "to"}, 0);
+        if (c.options.contains(QStringLiteral("blank"))) {
+            if (c.options.contains(QStringLiteral("statement")) || c.options.contains(QStringLiteral("style")))
+                throw UsageError{QStringLiteral("--blank takes no --statement or --style")};
+            if (!isPdfStyle(c.options.value(QStringLiteral("blank"))))
+                throw UsageError{QStringLiteral("--blank must be standard, contemporary or professional")};
+        } else {
+            if (!c.options.contains(QStringLiteral("statement")))
+                throw UsageError{QStringLiteral("mail needs --statement ID or --blank STYLE")};
+            id = idOption(c, QStringLiteral("statement"));
+            if (!isPdfStyle(c.options.value(QStringLiteral("style"), QStringLiteral("standard"))))
+                throw UsageError{QStringLiteral("--style must be standard, contemporary or professional")};
+        }
+        if (c.options.value(QStringLiteral("to")).trimmed().isEmpty())
+            throw UsageError{QStringLiteral("mail needs --to ADDRESS")};
     } else if (c.name == QLatin1String("options")) {
         if (!c.options.isEmpty())
             throw UsageError{QStringLiteral("the command options has no option --%1").arg(c.options.cbegin().key())};
@@ -281,6 +301,29 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
                         [&] { return blankPdf(c.options.value(QStringLiteral("blank"))); });
         else
             writeOutput(c.options.value(QStringLiteral("output")), out, [&] { return statementPdf(*id, style); });
+    } else if (c.name == QLatin1String("mail")) {
+        const bool blank = c.options.contains(QStringLiteral("blank"));
+        const QString style = blank ? c.options.value(QStringLiteral("blank"))
+                                    : c.options.value(QStringLiteral("style"), QStringLiteral("standard"));
+        // Each line as it happens, so that a slow server shows where it
+        // waits. The lines arrive inside an event loop, which no exception
+        // may cross: a failed write is kept and reported after the send.
+        std::optional<StandardOutputError> outputError;
+        const bool sent = mailStatement(blank ? std::nullopt : id, style, c.options.value(QStringLiteral("to")),
+                                        [&out, &outputError](const QString &line) {
+                                            if (outputError)
+                                                return;
+                                            try {
+                                                writeStandardOutput(out, (printable(line) + QLatin1Char('\n')).toUtf8());
+                                                flushStandardOutput(out);
+                                            } catch (const StandardOutputError &e) {
+                                                outputError = e;
+                                            }
+                                        });
+        if (outputError)
+            throw StandardOutputError{outputError->reason + (sent ? QStringLiteral(" (the mail was sent)")
+                                                                  : QStringLiteral(" (the mail was not sent)"))};
+        return sent ? Ok : Failed;
     } else {
         recalcStatement(*id);
     }
