@@ -210,8 +210,9 @@ Failure parseServer(const QString &typed, Server &server)
     }
     if (server.port == 465)
         server.implicitTls = true;
+    // Without a port: the submission port, where mail programs log in.
     if (server.port == 0)
-        server.port = server.implicitTls ? 465 : 25;
+        server.port = server.implicitTls ? 465 : 587;
     server.host = host;
     server.loopback = isLoopbackHost(host);
     return {};
@@ -422,7 +423,6 @@ Failure SmtpEngine::Impl::session(const Server &s, const QString &senderAddress,
         curl_easy_setopt(h, CURLOPT_INFILESIZE_LARGE, curl_off_t(upload.data.size()));
     } else {
         curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "NOOP");
-        curl_easy_setopt(h, CURLOPT_NOBODY, 0L);
     }
     const CURLcode rc = curl_easy_perform(h);
     if (rc == CURLE_OK)

@@ -5,10 +5,15 @@
 // on success, and every call may be made after an earlier one failed.
 //
 // The server is "host", "host:port", "smtp://host[:port]" or
-// "smtps://host[:port]". Port 465 or smtps:// is TLS from the first byte;
-// otherwise the session must turn to TLS (STARTTLS) before a user name or
-// password is sent. Certificates are checked against the system's store. A
-// loopback server (127.0.0.1, ::1, localhost) may be plain.
+// "smtps://host[:port]"; without a port, 587 (465 for smtps://). Port 465 or
+// smtps:// is TLS from the first byte; otherwise the session must turn to
+// TLS (STARTTLS) before anything else is sent, the user name and password
+// above all. Certificates are checked against the system's store. Only a
+// loopback server (named localhost, 127.x.x.x or ::1) may be plain.
+//
+// Connect and send each open a session of their own and close it, so a send
+// is still attempted, and reports its own failure, after the connect step
+// failed and the channel was closed and released.
 
 #include <QString>
 #include <QStringList>
