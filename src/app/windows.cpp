@@ -13,6 +13,7 @@
 #include "reports/optionsprint.h"
 #include "reports/blankwindow.h"
 #include "reports/preview.h"
+#include "settings/options.h"
 #include "settings/security.h"
 
 #include <QApplication>
@@ -37,6 +38,7 @@ void registerAllWindows()
     registerWindowFactory(QStringLiteral("TfrmLegal"), [] { return new TfrmLegal; });
     registerWindowFactory(QStringLiteral("TfrmNotes"), [] { return new TfrmNotes; });
     registerWindowFactory(QStringLiteral("TfrmLiabilities"), [] { return new TfrmLiabilities; });
+    registerWindowFactory(QStringLiteral("TfrmOptions"), [] { return new TfrmOptions; });
     registerWindowFactory(QStringLiteral("TfrmOptionsPrint"), [] { return new TfrmOptionsPrint; });
     registerWindowFactory(QStringLiteral("TfrmPrintBlankStatement"), [] { return new TfrmPrint_BlankStatement; });
     registerStatementPreview(reports::showStatementPreview);
