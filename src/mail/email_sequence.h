@@ -45,6 +45,12 @@ bool SendTestEmail(const EmailSettings &settings, const StatusSink &status);
 // calling thread as it happens. Returns what the work returned.
 bool RunOffWindowThread(const std::function<bool(const StatusSink &)> &work, const StatusSink &status);
 
+// A name that stays one file name: path separators and control characters
+// become "_", and an empty name becomes "Statement".
+QString PlainFileName(const QString &name);
+// The working file's name for a client: its FullName2 made plain, ".pdf".
+QString PdfFileNameFor(const QString &clientFullName2);
+
 // The whole send request of a statement or blank set: a fresh private
 // working folder (0700, under the system's temporary place), makePdf writes
 // fileName into it (on the calling thread, its progress through status;

@@ -11,6 +11,7 @@
 // loopback server (127.0.0.1, ::1, localhost) may be plain.
 
 #include <QString>
+#include <QStringList>
 
 namespace nettora::mail {
 
@@ -28,6 +29,9 @@ struct TransportOptions {
     QString extraCaFile;           // empty: the system store only
     int connectTimeoutSeconds = 30;
     int transferTimeoutSeconds = 30;
+    // Name resolution fixed ahead ("host:port:address"), so that a test can
+    // reach its loopback server under a name that is not loopback.
+    QStringList resolveOverrides;
 };
 void setTransportOptions(const TransportOptions &options);
 TransportOptions transportOptions();

@@ -1,0 +1,244 @@
+#include "mail/email_sequence.h"
+
+#include "mail/smtp_engine.h"
+
+#include "data/datamodule.h"
+#include "data/engine.h"
+#include "data/preparer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <exception>
+#include <memory>
+#include <stdexcept>
+
+namespace nettora::mail {
+
+namespace {
+
+const QString kPasswordEcho = QStringLiteral("SMTP Password: *********");
+const QString kClosing = QStringLiteral("Click on \"OK\" to exit this screen.");
+
+// The first row of the user table as the file holds it: a send reads the
+// saved settings and leaves every cursor, and any edit in progress, alone.
+QStringList readUserFields(const QStringList &fields)
+{
+    QStringList quoted;
+    for (const QString &f : fields)
+        quoted << QLatin1Char('"') + f + QLatin1Char('"');
+    Statement st = dm1->db().prepare(
+        QStringLiteral("SELECT %1 FROM \"User\" ORDER BY rowid LIMIT 1").arg(quoted.join(QStringLiteral(", "))));
+    QStringList values;
+    const bool found = st.step();
+    for (int i = 0; i < fields.size(); ++i)
+        values << (found ? st.columnText(i) : QString());
+    return values;
+}
+
+struct SequenceTexts {
+    QString failureClosing;
+    QStringList successClosing;
+};
+
+// Steps 3 to 7 shared by the statement and the test message: each step
+// runs even after an earlier one failed; a failing step writes its code's
+// line (and the sentence that explains it) and closes the engine.
+bool runEngine(const EmailSettings &settings, const QString &recipient, const QString &subject,
+               const QString &message, const QString &attachment, const SequenceTexts &texts,
+               const StatusSink &status)
+{
+    SmtpEngine engine;
+    bool failed = false;
+    const auto step = [&](int rc, const QString &success) {
+        if (rc >= 0) {
+            status(success);
+            return;
+        }
+        failed = true;
+        status(engineErrorText(rc));
+        const QString detail = engine.lastFailureDetail();
+        if (!detail.isEmpty())
+            status(detail);
+        engine.seeClose(0);
+        engine.seeRelease();
+    };
+    step(engine.seeAttach(1), QStringLiteral("Email engine successfully started..."));
+    engine.seeIntegerParam(0, ParamAuthenticate, 1);
+    engine.seeStringParam(0, ParamUserName, settings.smtpUserName);
+    engine.seeStringParam(0, ParamPassword, settings.smtpPassword);
+    const QString sender = settings.emailName + QLatin1Char('<') + settings.emailAddress + QLatin1Char('>');
+    step(engine.seeSmtpConnect(0, settings.smtpServer, sender, QString()),
+         QStringLiteral("Connection to email sever successful..."));
+    step(engine.seeSendEmail(0, recipient, QString(), QString(), subject, message, attachment),
+         QStringLiteral("Email sent successfully..."));
+    if (failed) {
+        status(texts.failureClosing);
+        status(kClosing);
+        return false;
+    }
+    engine.seeClose(0);
+    engine.seeRelease();
+    for (const QString &line : texts.successClosing)
+        status(line);
+    status(kClosing);
+    return true;
+}
+
+void echoSettings(const QString &recipient, const EmailSettings &settings, const StatusSink &status)
+{
+    status(QStringLiteral("To: ") + recipient);
+    status(QStringLiteral("From: ") + settings.emailName);
+    status(QStringLiteral("SMTP Server: ") + settings.smtpServer);
+    status(QStringLiteral("SMTP Username: ") + settings.smtpUserName);
+    // The same nine stars whatever the password, so not even its length shows.
+    status(kPasswordEcho);
+}
+
+}  // namespace
+
+EmailSettings ReadEmailSettings()
+{
+    const QStringList v = readUserFields({QStringLiteral("EmailName"), QStringLiteral("EmailAddress"),
+                                          QStringLiteral("SMTPServer"), QStringLiteral("SMTPUserName"),
+                                          QStringLiteral("SMTPPassword")});
+    return {v[0], v[1], v[2], v[3], v[4]};
+}
+
+Signature ReadSignature()
+{
+    const QStringList v = readUserFields({QStringLiteral("FirstName"), QStringLiteral("MiddleInitial"),
+                                          QStringLiteral("LastName"), QStringLiteral("Company"),
+                                          QStringLiteral("Phone"), QStringLiteral("Fax")});
+    return {v[0], v[1], v[2], v[3], v[4], v[5]};
+}
+
+QString GeneratedEmailSubject(const QString &clientFullName2, const QString &statementDescription)
+{
+    return QStringLiteral("RE: ") + clientFullName2 + QStringLiteral(" - ") + statementDescription;
+}
+
+QString GeneratedEmailText(const QString &clientFullName2, const Signature &signature)
+{
+    QString name = composedName(signature.firstName, signature.middleInitial, signature.lastName);
+    if (!signature.company.isEmpty())
+        name += QLatin1Char('\n') + signature.company;
+    const QStringList lines = {
+        QStringLiteral("Attached is the financial statement for ") + clientFullName2 + QLatin1Char('.'),
+        QString(),
+        QStringLiteral("If you have any questions, please contact me."),
+        QString(),
+        QStringLiteral("Sincerely,"),
+        QString(),
+        QString(),
+        name,
+        signature.phone,
+        signature.fax,
+    };
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool EmailPDF(const EmailSettings &settings, const OutgoingEmail &email, const StatusSink &status)
+{
+    status(QStringLiteral("Preparing to Email File."));
+    const QString recipient = QLatin1Char('<') + email.to + QLatin1Char('>');
+    echoSettings(recipient, settings, status);
+    return runEngine(settings, recipient, email.subject, email.message, email.attachment,
+                     {QStringLiteral("Errors: Please verify that the email information is correct."), {}}, status);
+}
+
+bool SendTestEmail(const EmailSettings &settings, const StatusSink &status)
+{
+    const QString a = QLatin1Char('<') + settings.emailAddress + QLatin1Char('>');
+    const QString f = settings.emailName + a;
+    const QString s = QStringLiteral("Personal Financial Statement Email Test ");
+    echoSettings(a, settings, status);
+    const QString body = QStringLiteral("To: ") + a + QStringLiteral("\n\r") + QStringLiteral("Fm: ") + f +
+                         QStringLiteral("\n\r") + QStringLiteral("Re: ") + s + QStringLiteral("\n\r") +
+                         QStringLiteral("\n\r") + QStringLiteral("Email test was successful!!!");
+    return runEngine(settings, a, s, body, QString(),
+                     {QStringLiteral("Errors: Please check the email information that has been entered."),
+                      {QStringLiteral("Email setup was successful..."),
+                       QStringLiteral("Please check your inbox for the test message.")}},
+                     status);
+}
+
+bool RunOffWindowThread(const std::function<bool(const StatusSink &)> &work, const StatusSink &status)
+{
+    if (!QCoreApplication::instance())
+        return work(status);
+
+    // Lines and the end are posted to one receiver on this thread, so they
+    // arrive in the order the work wrote them, the end last.
+    QObject receiver;
+    QEventLoop loop;
+    bool result = false;
+    std::exception_ptr error;
+    const StatusSink post = [&receiver, &status](const QString &line) {
+        QMetaObject::invokeMethod(&receiver, [&status, line] { status(line); }, Qt::QueuedConnection);
+    };
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        try {
+            result = work(post);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&receiver, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    }));
+    worker->start();
+    loop.exec();
+    worker->wait();
+    if (error)
+        std::rethrow_exception(error);
+    return result;
+}
+
+QString PlainFileName(const QString &name)
+{
+    QString s = name;
+    for (QChar &c : s)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20 || c.unicode() == 0x7f ||
+            c.category() == QChar::Other_Format)
+            c = QLatin1Char('_');
+    s = s.trimmed();
+    if (s.isEmpty() || s == QLatin1String(".") || s == QLatin1String(".."))
+        s = QStringLiteral("Statement");
+    return s;
+}
+
+QString PdfFileNameFor(const QString &clientFullName2)
+{
+    return PlainFileName(clientFullName2) + QStringLiteral(".pdf");
+}
+
+bool SendPdfByEmail(const EmailSettings &settings, OutgoingEmail email, const QString &fileName,
+                    const std::function<void(const QString &folder, const QString &fileName,
+                                             const StatusSink &status)> &makePdf,
+                    const StatusSink &status)
+{
+    // A folder of our own for each send: nobody else can read the statement
+    // while it waits, and removing the folder leaves nothing behind.
+    QTemporaryDir folder(QDir(QDir::tempPath()).filePath(QStringLiteral("nettora-mail-XXXXXX")));
+    if (!folder.isValid())
+        throw std::runtime_error(
+            QStringLiteral("Cannot create a working folder for the e-mail: %1").arg(folder.errorString()).toStdString());
+    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString name = PlainFileName(fileName);
+    email.attachment = QDir(folder.path()).filePath(name);
+    try {
+        makePdf(folder.path(), name, status);
+        const bool sent = RunOffWindowThread(
+            [&settings, &email](const StatusSink &sink) { return EmailPDF(settings, email, sink); }, status);
+        folder.remove();
+        return sent;
+    } catch (...) {
+        folder.remove();
+        throw;
+    }
+}
+
+}  // namespace nettora::mail
