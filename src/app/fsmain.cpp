@@ -9,9 +9,11 @@
 #include "data/db_functions.h"
 #include "data/filter.h"
 #include "data/globals.h"
+#include "mail/email_sequence.h"
 #include "reports/pdf_save.h"
 #include "reports/print.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <optional>
 #include <QCoreApplication>
@@ -387,6 +389,7 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     connect(TeButton9, &QPushButton::clicked, this, &TfrmFSMain::TeButton9Click);
     connect(TeButton10, &QPushButton::clicked, this, &TfrmFSMain::TeButton10Click);
     connect(btnEmailTest, &QPushButton::clicked, this, &TfrmFSMain::btnEmailTestClick);
+    connect(TeButton7, &QPushButton::clicked, this, &TfrmFSMain::TeButton7Click);
     connect(Label19, &HoverLabel::clicked, this, &TfrmFSMain::Label19Click);
     // Enter in the boxes reaches OK as the default button of the page; a
     // double-click or Enter on a statement chooses it as OK does.
@@ -677,6 +680,7 @@ void TfrmFSMain::bOKClick()
         } else if (modeIs("Email")) {
             openPage(tsEmail);
             tsEmailShow();
+            LoadEmailText();
         }
     } catch (const EngineError &e) {
         dialogs().error(e.text());
@@ -848,6 +852,13 @@ void TfrmFSMain::tsEmailShow()
     reContent->setPlainText(u->asString("EmailContent"));
 }
 
+void TfrmFSMain::LoadEmailText()
+{
+    const QString client = dm1->tblClient->asString("FullName2");
+    edSubject->setText(mail::GeneratedEmailSubject(client, dm1->tblNettora->asString("Description")));
+    reContent->setPlainText(mail::GeneratedEmailText(client, mail::ReadSignature()));
+}
+
 QString TfrmFSMain::CheckEmailVars()
 {
     Table *u = dm1->tblUser;
@@ -865,6 +876,67 @@ QString TfrmFSMain::CheckEmailVars()
     return QStringLiteral("Yes");
 }
 
+void TfrmFSMain::TeButton7Click()
+{
+    if (m_sending || CheckEmailVars() != QLatin1String("Yes"))
+        return;
+    using reports::Document;
+    using reports::Style;
+    const struct {
+        QRadioButton *button;
+        Style style;
+        Document document;
+    } choices[] = {
+        {rbStandardE, Style::Standard, Document::Statement}, {rbContJ, Style::Contemporary, Document::Statement},
+        {rbProJ, Style::Professional, Document::Statement},  {rbStandB, Style::Standard, Document::BlankSet},
+        {rbContB, Style::Contemporary, Document::BlankSet},  {rbProB, Style::Professional, Document::BlankSet},
+    };
+    std::optional<Style> style;
+    Document document = Document::Statement;
+    for (const auto &c : choices) {
+        if (c.button->isChecked()) {
+            style = c.style;
+            document = c.document;
+            break;
+        }
+    }
+    if (!style)
+        return;
+    // The client's name is the attachment's name; it is only ever a file
+    // name inside the working folder.
+    PdfFileName = mail::PdfFileNameFor(dm1->tblClient->asString("FullName2"));
+    mail::OutgoingEmail email;
+    email.to = edEmailAddress->text();
+    email.subject = edSubject->text();
+    email.message = reContent->toPlainText();
+    const auto makePdf = [this, style, document](const QString &folder, const QString &fileName,
+                                                 const mail::StatusSink &status) {
+        PdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
+        PdfFileName = fileName;
+        reports::saveStatementPdf(*style, folder, fileName, status, document);
+    };
+    const auto status = [this](const QString &line) { appendStatus(line); };
+    openPage(tsEstatus);
+    setSending(true);
+    QString failure;
+    try {
+        mail::SendPdfByEmail(mail::ReadEmailSettings(), email, PdfFileName, makePdf, status);
+    } catch (const reports::PdfSaveError &e) {
+        failure = e.text();
+    } catch (const reports::ReportError &e) {
+        failure = e.text();
+    } catch (const EngineError &e) {
+        failure = e.text();
+    } catch (const std::exception &e) {
+        failure = QString::fromStdString(e.what());
+    }
+    setSending(false);
+    if (!failure.isEmpty()) {
+        appendStatus(PdfFileName + QStringLiteral(" was not created."));
+        dialogs().error(failure);
+    }
+}
+
 void TfrmFSMain::Label19Click()
 {
     releaseRow();
@@ -875,6 +947,11 @@ void TfrmFSMain::Label19Click()
 void TfrmFSMain::setSending(bool on)
 {
     m_sending = on;
+    // Busy, yet the window answers: the lines keep coming meanwhile.
+    if (on)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
     for (HoverLabel *l : {mOptions, mSecurity, mCheckUpdate1, mCheckUpdate2, mBackup, mRestore, mExit, mHelp, mAbout,
                           mAffiliate})
         l->setEnabled(!on);
@@ -958,20 +1035,6 @@ void TfrmFSMain::closeEvent(QCloseEvent *event)
     m_closed = true;
     releaseRow();
     ScreenFrame::closeEvent(event);
-}
-
-QString emailAttachmentName(const QString &clientFullName2)
-{
-    QString name;
-    for (const QChar c : clientFullName2)
-        name += c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control
-                    ? QLatin1Char('_')
-                    : c;
-    name = name.trimmed();
-    // A client without a name still gives the recipient a sensible file.
-    if (name.isEmpty())
-        name = QStringLiteral("Financial Statement");
-    return name + QStringLiteral(".pdf");
 }
 
 }  // namespace nettora

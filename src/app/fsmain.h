@@ -105,9 +105,15 @@ public:
     void btnEmailTestClick();
     // The e-mail page shown: the stored subject and text.
     void tsEmailShow();
+    // The subject and text written for the chosen statement.
+    void LoadEmailText();
     // "Yes" when the e-mail settings are complete and a recipient is typed;
     // only a missing recipient is told.
     QString CheckEmailVars();
+    // OK of the e-mail page: the statement's PDF into a private working
+    // folder, sent to the recipient, the folder removed again; each step's
+    // line on the status page as it happens.
+    void TeButton7Click();
     // The link: the options window on its e-mail settings.
     void Label19Click();
     // True while an e-mail is on its way; the window stays open meanwhile.
@@ -154,10 +160,5 @@ private:
     bool m_closed = false;
     bool m_sending = false;
 };
-
-// The name of a statement's attachment: the client's name made a plain
-// file name (no folder separators or control characters, never empty),
-// with ".pdf".
-QString emailAttachmentName(const QString &clientFullName2);
 
 }  // namespace nettora

@@ -10,6 +10,7 @@
 #include "entry/legal.h"
 #include "entry/notes.h"
 #include "entry/liabilities.h"
+#include "mail/email_sequence.h"
 #include "reports/optionsprint.h"
 #include "reports/blankwindow.h"
 #include "reports/preview.h"
@@ -42,6 +43,13 @@ void registerAllWindows()
     registerWindowFactory(QStringLiteral("TfrmOptionsPrint"), [] { return new TfrmOptionsPrint; });
     registerWindowFactory(QStringLiteral("TfrmPrintBlankStatement"), [] { return new TfrmPrint_BlankStatement; });
     registerStatementPreview(reports::showStatementPreview);
+    // The options window's "Test" sends through the mail engine, off the
+    // window's thread, with the settings just saved.
+    TfrmOptions::setTestMailer([](const mail::StatusSink &status) {
+        const mail::EmailSettings settings = mail::ReadEmailSettings();
+        return mail::RunOffWindowThread(
+            [settings](const mail::StatusSink &sink) { return mail::SendTestEmail(settings, sink); }, status);
+    });
 }
 
 }  // namespace nettora

@@ -9,6 +9,7 @@
 #include "data/globals.h"
 #include "data/preparer.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
@@ -321,8 +322,15 @@ void TfrmOptions::testClick()
     QCoreApplication::processEvents();
     if (testMailer()) {
         setSending(true);
-        testMailer()([this](const QString &line) { appendStatus(line); });
+        QString failure;
+        try {
+            testMailer()([this](const QString &line) { appendStatus(line); });
+        } catch (const std::exception &e) {
+            failure = QString::fromStdString(e.what());
+        }
         setSending(false);
+        if (!failure.isEmpty())
+            dialogs().error(failure);
     }
     btnEmailTest->setVisible(true);
     btnEmailTest->setFocus();
@@ -336,6 +344,11 @@ void TfrmOptions::appendStatus(const QString &line)
 void TfrmOptions::setSending(bool on)
 {
     m_sending = on;
+    // Busy, yet the window answers: the lines keep coming meanwhile.
+    if (on)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
     for (HoverLabel *l : {mOptions, mSecurity, mCheckUpdate1, mCheckUpdate2, mBackup, mRestore, mExit, mHelp, mAbout,
                           mAffiliate, s1, s2, s3})
         l->setEnabled(!on);
