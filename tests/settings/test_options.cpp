@@ -9,6 +9,7 @@
 #include "data/globals.h"
 #include "reports/optionsprint.h"
 #include "settings/options.h"
+#include "support/smtp_server.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -353,4 +354,53 @@ TEST_F(Options, PrintOptionsLinkAndOptionsEntryReplaceTheWindow)
     type(fresh->edFirstName, "Ann");
     click(fresh->btnUserOk);
     EXPECT_EQ(storedUser("FirstName"), "Ann");
+}
+
+TEST_F(Options, TestSendsToTheOwnAddressOrReportsAWrongServer)
+{
+    SmtpServer server(SmtpServer::Mode::Plain);
+    QString why;
+    ASSERT_TRUE(server.start(&why)) << why.toStdString();
+    const QString closing = "Click on \"OK\" to exit this screen.";
+    const struct {
+        QString server;
+        QStringList result;
+    } cases[] = {
+        {server.address(),
+         {"Connection to email sever successful...", "Email sent successfully...", "Email setup was successful...",
+          "Please check your inbox for the test message.", closing}},
+        {"127.0.0.1:1",
+         {"-36: Error attempting to connect.", "Nothing answers at 127.0.0.1:1.", "-36: Error attempting to connect.",
+          "Nothing answers at 127.0.0.1:1.", "Errors: Please check the email information that has been entered.",
+          closing}},
+    };
+    for (const auto &c : cases) {
+        QPointer<TfrmOptions> w = qobject_cast<TfrmOptions *>(OpenEmailSetupWindow());
+        ASSERT_TRUE(w);
+        fillEmailSettings(w);
+        type(w->edSMTPServer, c.server);
+        type(w->edSMTPUserName, SmtpServer::User);
+        type(w->edSMTPPassword, SmtpServer::Password);
+        click(w->btnTest);
+        const QStringList echo = {"To: <ann@lee.example>",
+                                  "From: Ann Lee",
+                                  "SMTP Server: " + c.server,
+                                  QStringLiteral("SMTP Username: ") + SmtpServer::User,
+                                  "SMTP Password: *********",
+                                  "Email engine successfully started..."};
+        EXPECT_EQ(w->mEmail->toPlainText().split(QLatin1Char('\n')), echo + c.result);
+        EXPECT_EQ(w->currentPage(), w->tsEmailTest);
+        EXPECT_TRUE(w->btnEmailTest->isVisible());
+        EXPECT_TRUE(m_dialogs->shown().empty());
+        EXPECT_EQ(storedUser("SMTPServer"), c.server);
+        saveScreenshot(w, c.server == server.address() ? "options_test_sent" : "options_test_wrong_server");
+        w->close();
+    }
+    // Only the first case reached the server: the message to the preparer.
+    const auto mails = server.messages();
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_EQ(mails[0].recipients, QStringList{"ann@lee.example"});
+    EXPECT_EQ(mails[0].envelopeFrom, "ann@lee.example");
+    EXPECT_EQ(mails[0].subject, "Personal Financial Statement Email Test ");
+    EXPECT_TRUE(mails[0].text.endsWith(QLatin1String("Email test was successful!!!")));
 }
