@@ -282,8 +282,9 @@ TEST_F(Options, TestSavesTheSettingsAndNamesTheFirstMissingOneAtItsEditor)
         EXPECT_EQ(w->currentPage(), w->tsEmail);
         // What was typed was saved all the same.
         EXPECT_EQ(storedUser(fields[missing]), "");
-        if (missing > 0)
+        if (missing > 0) {
             EXPECT_EQ(storedUser("EmailName"), "Ann Lee");
+        }
         w->close();
     }
     EXPECT_EQ(sends, 0);
