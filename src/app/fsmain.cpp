@@ -9,9 +9,11 @@
 #include "data/db_functions.h"
 #include "data/filter.h"
 #include "data/globals.h"
+#include "mail/email_sequence.h"
 #include "reports/pdf_save.h"
 #include "reports/print.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <optional>
 #include <QCoreApplication>
@@ -221,11 +223,68 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
         }
         rbStandard->setChecked(true);
     }
-    // The e-mail and PDF pages hold only what the choice of a statement
-    // fills in and their Cancel; the rest of them is built with e-mail and
-    // PDF output.
     tsEmail = newPage("tsEmail");
-    bEmailCancel = button(tsEmail, QStringLiteral("Cancel"), QStringLiteral("bEmailCancel"), PageWidth - 180, 394);
+    // Cancel comes first among the page's buttons, as on the other pages.
+    bEmailCancel = button(tsEmail, QStringLiteral("Cancel"), QStringLiteral("TeButton6"), PageWidth - 180, 394);
+    heading(tsEmail, QStringLiteral("Email Financial Statement"), 6);
+    line(tsEmail, QStringLiteral("Please complete all of the information below to email a Financial Statement."), 12,
+         34);
+    caption(tsEmail, QStringLiteral("Statement Style:"), 12, 58, 200);
+    {
+        const struct {
+            QRadioButton **choice;
+            const char *name, *caption;
+        } choices[] = {
+            {&rbStandardE, "rbStandardE", "Standard"},
+            {&rbContJ, "rbContJ", "Contemporary"},
+            {&rbProJ, "rbProJ", "Professional"},
+            {&rbStandB, "rbStandB", "Standard - Blank"},
+            {&rbContB, "rbContB", "Contemporary - Blank"},
+            {&rbProB, "rbProB", "Professional - Blank"},
+        };
+        // The filled styles in one column, their blank sets beside them.
+        int index = 0;
+        for (const auto &c : choices) {
+            auto *rb = new QRadioButton(QString::fromLatin1(c.caption), tsEmail);
+            rb->setObjectName(QString::fromLatin1(c.name));
+            rb->setFont(textFont());
+            rb->move(index < 3 ? 40 : 220, 78 + (index % 3) * 22);
+            rb->resize(rb->sizeHint());
+            *c.choice = rb;
+            ++index;
+        }
+        rbStandardE->setChecked(true);
+    }
+    caption(tsEmail, QStringLiteral("Email Information:"), 12, 152, 200);
+    caption(tsEmail, QStringLiteral("To:"), 24, 178, 60);
+    edEmailAddress = new QLineEdit(tsEmail);
+    edEmailAddress->setObjectName(QStringLiteral("edEmailAddress"));
+    edEmailAddress->setGeometry(90, 174, 300, 22);
+    caption(tsEmail, QStringLiteral("Subject:"), 24, 206, 60);
+    edSubject = new QLineEdit(tsEmail);
+    edSubject->setObjectName(QStringLiteral("edSubject"));
+    edSubject->setGeometry(90, 202, PageWidth - 102, 22);
+    caption(tsEmail, QStringLiteral("Content:"), 24, 234, 60);
+    reContent = new QPlainTextEdit(tsEmail);
+    reContent->setObjectName(QStringLiteral("reContent"));
+    reContent->setFont(textFont());
+    reContent->setGeometry(90, 230, PageWidth - 102, 150);
+    // Tab moves on to the next control rather than into the letter.
+    reContent->setTabChangesFocus(true);
+    Label19 = new HoverLabel(QStringLiteral("Click Here to Add/Update Email Information"), tsEmail);
+    Label19->setObjectName(QStringLiteral("Label19"));
+    {
+        QFont f = textFont();
+        f.setUnderline(true);
+        Label19->setFont(f);
+    }
+    Label19->setColors(QColor(0x5a, 0x73, 0x00));
+    Label19->setCursor(Qt::PointingHandCursor);
+    Label19->setGeometry(12, 400, 250, 16);
+    Label19->makeOperable(QStringLiteral("page"), Green);
+    TeButton7 = button(tsEmail, QStringLiteral("OK"), QStringLiteral("TeButton7"), PageWidth - 92, 394);
+    TeButton7->setDefault(true);
+
     tsPDF = newPage("tsPDF");
     // Cancel comes first among the page's buttons, as on the other pages.
     bPdfCancel = button(tsPDF, QStringLiteral("Cancel"), QStringLiteral("TeButton5"), PageWidth - 180, 394);
@@ -330,6 +389,8 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     connect(TeButton9, &QPushButton::clicked, this, &TfrmFSMain::TeButton9Click);
     connect(TeButton10, &QPushButton::clicked, this, &TfrmFSMain::TeButton10Click);
     connect(btnEmailTest, &QPushButton::clicked, this, &TfrmFSMain::btnEmailTestClick);
+    connect(TeButton7, &QPushButton::clicked, this, &TfrmFSMain::TeButton7Click);
+    connect(Label19, &HoverLabel::clicked, this, &TfrmFSMain::Label19Click);
     // Enter in the boxes reaches OK as the default button of the page; a
     // double-click or Enter on a statement chooses it as OK does.
     connect(dbClient, &DbGrid::rowOpened, this, [this] {
@@ -618,6 +679,8 @@ void TfrmFSMain::bOKClick()
             openPage(tsPDF);
         } else if (modeIs("Email")) {
             openPage(tsEmail);
+            tsEmailShow();
+            LoadEmailText();
         }
     } catch (const EngineError &e) {
         dialogs().error(e.text());
@@ -780,6 +843,121 @@ void TfrmFSMain::TeButton9Click()
         dialogs().error(QStringLiteral("Error:  Please save the file again."));
 }
 
+void TfrmFSMain::tsEmailShow()
+{
+    Table *u = dm1->tblUser;
+    if (u->state() == RecordState::Browse)
+        u->first();
+    edSubject->setText(u->asString("EmailSubject"));
+    reContent->setPlainText(u->asString("EmailContent"));
+}
+
+void TfrmFSMain::LoadEmailText()
+{
+    const QString client = dm1->tblClient->asString("FullName2");
+    edSubject->setText(mail::GeneratedEmailSubject(client, dm1->tblNettora->asString("Description")));
+    reContent->setPlainText(mail::GeneratedEmailText(client, mail::ReadSignature()));
+}
+
+QString TfrmFSMain::CheckEmailVars()
+{
+    Table *u = dm1->tblUser;
+    if (u->state() == RecordState::Browse)
+        u->first();
+    // Without these nothing can be sent; the page stays as it is.
+    for (const char *field : {"EmailName", "EmailAddress", "SMTPServer", "SMTPPassword"})
+        if (u->asString(QString::fromLatin1(field)).isEmpty())
+            return QStringLiteral("No");
+    if (edEmailAddress->text().isEmpty()) {
+        dialogs().error(QStringLiteral("Please enter Email Address."));
+        edEmailAddress->setFocus();
+        return QStringLiteral("No");
+    }
+    return QStringLiteral("Yes");
+}
+
+void TfrmFSMain::TeButton7Click()
+{
+    if (m_sending || CheckEmailVars() != QLatin1String("Yes"))
+        return;
+    using reports::Document;
+    using reports::Style;
+    const struct {
+        QRadioButton *button;
+        Style style;
+        Document document;
+    } choices[] = {
+        {rbStandardE, Style::Standard, Document::Statement}, {rbContJ, Style::Contemporary, Document::Statement},
+        {rbProJ, Style::Professional, Document::Statement},  {rbStandB, Style::Standard, Document::BlankSet},
+        {rbContB, Style::Contemporary, Document::BlankSet},  {rbProB, Style::Professional, Document::BlankSet},
+    };
+    std::optional<Style> style;
+    Document document = Document::Statement;
+    for (const auto &c : choices) {
+        if (c.button->isChecked()) {
+            style = c.style;
+            document = c.document;
+            break;
+        }
+    }
+    if (!style)
+        return;
+    // The client's name is the attachment's name; it is only ever a file
+    // name inside the working folder.
+    PdfFileName = mail::PdfFileNameFor(dm1->tblClient->asString("FullName2"));
+    mail::OutgoingEmail email;
+    email.to = edEmailAddress->text();
+    email.subject = edSubject->text();
+    email.message = reContent->toPlainText();
+    const auto makePdf = [this, style, document](const QString &folder, const QString &fileName,
+                                                 const mail::StatusSink &status) {
+        PdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
+        PdfFileName = fileName;
+        reports::saveStatementPdf(*style, folder, fileName, status, document);
+    };
+    const auto status = [this](const QString &line) { appendStatus(line); };
+    openPage(tsEstatus);
+    setSending(true);
+    QString failure;
+    try {
+        mail::SendPdfByEmail(mail::ReadEmailSettings(), email, PdfFileName, makePdf, status);
+    } catch (const reports::PdfSaveError &e) {
+        failure = e.text();
+    } catch (const reports::ReportError &e) {
+        failure = e.text();
+    } catch (const EngineError &e) {
+        failure = e.text();
+    } catch (const std::exception &e) {
+        failure = QString::fromStdString(e.what());
+    }
+    setSending(false);
+    if (!failure.isEmpty()) {
+        appendStatus(PdfFileName + QStringLiteral(" was not created."));
+        dialogs().error(failure);
+    }
+}
+
+void TfrmFSMain::Label19Click()
+{
+    releaseRow();
+    if (OpenEmailSetupWindow())
+        close();
+}
+
+void TfrmFSMain::setSending(bool on)
+{
+    m_sending = on;
+    // Busy, yet the window answers: the lines keep coming meanwhile.
+    if (on)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
+    for (HoverLabel *l : {mOptions, mSecurity, mCheckUpdate1, mCheckUpdate2, mBackup, mRestore, mExit, mHelp, mAbout,
+                          mAffiliate})
+        l->setEnabled(!on);
+    btnEmailTest->setEnabled(!on);
+}
+
 void TfrmFSMain::btnEmailTestClick()
 {
     releaseRow();
@@ -825,6 +1003,8 @@ void TfrmFSMain::restoreNarrowing(QWidget *page, qint64 bookmark)
 
 void TfrmFSMain::menuAction(Entry e)
 {
+    if (m_sending)
+        return;
     if (e == Entry::CheckUpdate || e == Entry::Help || e == Entry::Affiliate) {
         ScreenFrame::menuAction(e);
         return;
@@ -846,6 +1026,12 @@ void TfrmFSMain::menuAction(Entry e)
 
 void TfrmFSMain::closeEvent(QCloseEvent *event)
 {
+    // An e-mail is on its way on another thread: the window stays until it
+    // has its answer and its working file is gone.
+    if (m_sending) {
+        event->ignore();
+        return;
+    }
     m_closed = true;
     releaseRow();
     ScreenFrame::closeEvent(event);

@@ -69,7 +69,14 @@ public:
     QPushButton *TeButton10;  // Browse
     QCheckBox *cbOpen;
     QPushButton *TeButton9;   // OK
-    // The status page: the progress of a PDF file and its OK.
+    // The e-mail page: the six styles, Standard preselected; the recipient,
+    // subject and text; the link to the e-mail settings; OK.
+    QRadioButton *rbStandardE, *rbContJ, *rbProJ, *rbStandB, *rbContB, *rbProB;
+    QLineEdit *edEmailAddress, *edSubject;
+    QPlainTextEdit *reContent;
+    HoverLabel *Label19;
+    QPushButton *TeButton7;  // OK
+    // The status page: the progress of a PDF file or an e-mail, and its OK.
     QWidget *tsEstatus;
     QPlainTextEdit *mEmail;
     QPushButton *btnEmailTest;
@@ -96,6 +103,21 @@ public:
     void TeButton10Click();
     // OK of the status page: every filter off, home again.
     void btnEmailTestClick();
+    // The e-mail page shown: the stored subject and text.
+    void tsEmailShow();
+    // The subject and text written for the chosen statement.
+    void LoadEmailText();
+    // "Yes" when the e-mail settings are complete and a recipient is typed;
+    // only a missing recipient is told.
+    QString CheckEmailVars();
+    // OK of the e-mail page: the statement's PDF into a private working
+    // folder, sent to the recipient, the folder removed again; each step's
+    // line on the status page as it happens.
+    void TeButton7Click();
+    // The link: the options window on its e-mail settings.
+    void Label19Click();
+    // True while an e-mail is on its way; the window stays open meanwhile.
+    bool sending() const { return m_sending; }
 
     // The folder chooser behind Browse: a title and the folder to start in,
     // the chosen folder or an empty text when cancelled. Tests replace it;
@@ -123,6 +145,9 @@ private:
     void restoreNarrowing(QWidget *page, qint64 bookmark);
     void showHome();
     void appendStatus(const QString &line);
+    // The menu and the status page's OK are out of reach while an e-mail is
+    // on its way.
+    void setSending(bool on);
 
     FieldBinder m_binder;
     std::vector<std::pair<QString, QLabel *>> m_totals;
@@ -133,6 +158,7 @@ private:
     bool m_addOnExisting = false; // the add page completes the current row
     bool m_formShown = false;
     bool m_closed = false;
+    bool m_sending = false;
 };
 
 }  // namespace nettora

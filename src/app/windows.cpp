@@ -10,9 +10,11 @@
 #include "entry/legal.h"
 #include "entry/notes.h"
 #include "entry/liabilities.h"
+#include "mail/email_sequence.h"
 #include "reports/optionsprint.h"
 #include "reports/blankwindow.h"
 #include "reports/preview.h"
+#include "settings/options.h"
 #include "settings/security.h"
 
 #include <QApplication>
@@ -37,9 +39,17 @@ void registerAllWindows()
     registerWindowFactory(QStringLiteral("TfrmLegal"), [] { return new TfrmLegal; });
     registerWindowFactory(QStringLiteral("TfrmNotes"), [] { return new TfrmNotes; });
     registerWindowFactory(QStringLiteral("TfrmLiabilities"), [] { return new TfrmLiabilities; });
+    registerWindowFactory(QStringLiteral("TfrmOptions"), [] { return new TfrmOptions; });
     registerWindowFactory(QStringLiteral("TfrmOptionsPrint"), [] { return new TfrmOptionsPrint; });
     registerWindowFactory(QStringLiteral("TfrmPrintBlankStatement"), [] { return new TfrmPrint_BlankStatement; });
     registerStatementPreview(reports::showStatementPreview);
+    // The options window's "Test" sends through the mail engine, off the
+    // window's thread, with the settings just saved.
+    TfrmOptions::setTestMailer([](const mail::StatusSink &status) {
+        const mail::EmailSettings settings = mail::ReadEmailSettings();
+        return mail::RunOffWindowThread(
+            [settings](const mail::StatusSink &sink) { return mail::SendTestEmail(settings, sink); }, status);
+    });
 }
 
 }  // namespace nettora

@@ -76,8 +76,13 @@ QWidget *OpenOptionsWindow()
 {
     ClearAllFilters();
     OptionsStartPage = QStringLiteral("user");
-    if (!factories().contains(QStringLiteral("TfrmOptions")))
-        return OpenPrintOptionsWindow();
+    return openRegistered(QStringLiteral("TfrmOptions"));
+}
+
+QWidget *OpenEmailSetupWindow()
+{
+    ClearAllFilters();
+    OptionsStartPage = QStringLiteral("email");
     return openRegistered(QStringLiteral("TfrmOptions"));
 }
 

@@ -11,9 +11,9 @@
 namespace nettora {
 
 QWidget *OpenClientWindow(const QString &mode);
-// Until the options window is part of the build, OPTIONS leads to the print
-// options, the one page of the options that exists.
 QWidget *OpenOptionsWindow();
+// The options window on its e-mail settings (the e-mail page's link).
+QWidget *OpenEmailSetupWindow();
 // The print options; the options window opens them from its side links.
 QWidget *OpenPrintOptionsWindow();
 QWidget *OpenSecurityWindow();

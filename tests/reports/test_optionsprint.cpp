@@ -5,6 +5,7 @@
 #include "app/windows.h"
 #include "data/db_functions.h"
 #include "reports/optionsprint.h"
+#include "settings/options.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -267,7 +268,7 @@ TEST_F(OptionsPrint, ThePreparerPageShowsTheNameFirmPhoneAndAddressLines)
     }
 }
 
-TEST_F(OptionsPrint, OptionsOfTheFrameLeadsToThePrintOptionsWhileThereIsNoOptionsWindow)
+TEST_F(OptionsPrint, OptionsOfTheFrameLeadsToTheOptionsWindowOnItsUserPage)
 {
     auto *w = open();
     ASSERT_NE(w, nullptr);
@@ -275,9 +276,15 @@ TEST_F(OptionsPrint, OptionsOfTheFrameLeadsToThePrintOptionsWhileThereIsNoOption
     click(w->mOptions);
     QApplication::processEvents();
     EXPECT_TRUE(first.isNull() || !first->isVisible()) << "the window it was opened from stays";
-    int shown = 0;
-    for (QWidget *t : QApplication::topLevelWidgets())
+    int printShown = 0;
+    TfrmOptions *options = nullptr;
+    for (QWidget *t : QApplication::topLevelWidgets()) {
         if (qobject_cast<TfrmOptionsPrint *>(t) && t->isVisible())
-            ++shown;
-    EXPECT_EQ(shown, 1);
+            ++printShown;
+        if (auto *o = qobject_cast<TfrmOptions *>(t); o && o->isVisible())
+            options = o;
+    }
+    EXPECT_EQ(printShown, 0);
+    ASSERT_NE(options, nullptr);
+    EXPECT_EQ(options->currentPage(), options->tsUser);
 }

@@ -1,0 +1,377 @@
+#include "settings/options.h"
+
+#include "kit/btn_functions.h"
+#include "kit/dialogs.h"
+#include "kit/pagetext.h"
+#include "data/datamodule.h"
+#include "data/db_functions.h"
+#include "data/engine_error.h"
+#include "data/globals.h"
+#include "data/preparer.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+
+namespace nettora {
+
+namespace {
+
+TfrmOptions::TestMailer &testMailer()
+{
+    static TfrmOptions::TestMailer mailer;
+    return mailer;
+}
+
+// Letters typed into the box turn upper case, unless that would make the
+// text longer than the field takes ("ß" gives "SS").
+void upperCase(QLineEdit *e)
+{
+    QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString &typed) {
+        QString upper = typed.toUpper();
+        int at = e->cursorPosition();
+        const bool fits = !e->validator() || e->validator()->validate(upper, at) != QValidator::Invalid;
+        if (upper != typed && fits) {
+            const int pos = e->cursorPosition();
+            e->setText(upper);
+            e->setCursorPosition(pos);
+        }
+    });
+}
+
+QWidget *newPage(const char *name)
+{
+    auto *page = new QWidget;
+    page->setObjectName(QString::fromLatin1(name));
+    return page;
+}
+
+constexpr int kButtonsTop = 394;
+constexpr int kEditorLeft = 140;
+
+// One caption and its editor, bound to a field of the user row.
+QLineEdit *field(QWidget *page, FieldBinder &binder, const QString &caption, const char *name, int y, int width)
+{
+    pagetext::caption(page, caption, 24, y + 4, kEditorLeft - 30);
+    auto *e = new QLineEdit(page);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setGeometry(kEditorLeft, y, width, 22);
+    binder.bind(e, dm1->tblUser, QString::fromLatin1(name));
+    return e;
+}
+
+}  // namespace
+
+void TfrmOptions::setTestMailer(TestMailer mailer)
+{
+    testMailer() = std::move(mailer);
+}
+
+TfrmOptions::TfrmOptions(QWidget *parent) : ScreenFrame(false, parent)
+{
+    using namespace pagetext;
+    setObjectName(QStringLiteral("TfrmOptions"));
+
+    tsUser = newPage("tsUser");
+    heading(tsUser, QStringLiteral("Enter Preparer's Information."), 6);
+    {
+        const struct {
+            QLineEdit **editor;
+            const char *caption, *field;
+            int width;
+        } rows[] = {
+            {&edFirstName, "First Name:", "FirstName", 200},
+            {&edMiddleInitial, "Middle Initial:", "MiddleInitial", 30},
+            {&edLastName, "Last Name:", "LastName", 200},
+            {&edCompany, "Company Name:", "Company", 330},
+            {&edAddress, "Address:", "Address", 330},
+            {&edAddress2, "Suite, Apt, Etc:", "Address2", 330},
+            {&edCity, "City:", "City", 200},
+            {&edState, "State:", "State", 36},
+            {&edZip, "Zip Code:", "Zip", 100},
+            {&edPhone, "Phone:", "Phone", 160},
+            {&edFax, "Fax:", "Fax", 160},
+        };
+        int y = 40;
+        for (const auto &r : rows) {
+            *r.editor = field(tsUser, m_binder, QString::fromLatin1(r.caption), r.field, y, r.width);
+            y += 29;
+        }
+    }
+    upperCase(edMiddleInitial);
+    upperCase(edState);
+    btnUserCancel = button(tsUser, QStringLiteral("Cancel"), QStringLiteral("btnUserCancel"), PageWidth - 180,
+                           kButtonsTop);
+    btnUserOk = button(tsUser, QStringLiteral("OK"), QStringLiteral("btnUserOk"), PageWidth - 92, kButtonsTop);
+    btnUserOk->setDefault(true);
+
+    tsEmail = newPage("tsEmail");
+    {
+        // The longest heading of the program: a size smaller, so it fits.
+        QLabel *h =
+            heading(tsEmail, QStringLiteral("Enter all information to insure that the email function works properly."), 6);
+        QFont f = h->font();
+        f.setPixelSize(14);
+        h->setFont(f);
+    }
+    line(tsEmail,
+         QStringLiteral("This information can be found in the email client you are currently using to send and "
+                        "receive email."),
+         12, 34);
+    {
+        const struct {
+            QLineEdit **editor;
+            const char *caption, *field, *note;
+        } rows[] = {
+            {&edEmailName, "Name:", "EmailName", "This is the name that appears in the \"From\" field."},
+            {&edEmailAddress, "Email Address:", "EmailAddress", ""},
+            {&edSMTPServer, "SMTP Server:", "SMTPServer", "Outgoing Email Server."},
+            {&edSMTPUserName, "User Name:", "SMTPUserName", "Outgoing server username."},
+            {&edSMTPPassword, "Password:", "SMTPPassword", "Outgoing server password."},
+        };
+        int y = 70;
+        for (const auto &r : rows) {
+            *r.editor = field(tsEmail, m_binder, QString::fromLatin1(r.caption), r.field, y, 180);
+            if (*r.note) {
+                QLabel *note = line(tsEmail, QString::fromLatin1(r.note), kEditorLeft + 190, y - 3,
+                                    PageWidth - kEditorLeft - 200);
+                note->setWordWrap(true);
+                note->setFixedHeight(28);
+                note->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            }
+            y += 36;
+        }
+    }
+    maskWithStars(edSMTPPassword);
+    btnTest = button(tsEmail, QStringLiteral("Test"), QStringLiteral("btnTest"), PageWidth - 268, kButtonsTop);
+    btnEmailCancel = button(tsEmail, QStringLiteral("Cancel"), QStringLiteral("btnEmailCancel"), PageWidth - 180,
+                            kButtonsTop);
+    btnEmailOk = button(tsEmail, QStringLiteral("OK"), QStringLiteral("btnEmailOk"), PageWidth - 92, kButtonsTop);
+    btnEmailOk->setDefault(true);
+
+    tsEmailTest = newPage("tsEmailTest");
+    heading(tsEmailTest, QStringLiteral("Email Test Results"), 6);
+    mEmail = new QPlainTextEdit(tsEmailTest);
+    mEmail->setObjectName(QStringLiteral("mEmail"));
+    mEmail->setReadOnly(true);
+    mEmail->setFont(textFont());
+    mEmail->setGeometry(12, 40, PageWidth - 24, 340);
+    btnEmailTest = button(tsEmailTest, QStringLiteral("OK"), QStringLiteral("btnEmailTest"), PageWidth - 92,
+                          kButtonsTop);
+    btnEmailTest->setDefault(true);
+
+    s1 = addSideLink(QStringLiteral("   User Information"), tsUser, [this] { edFirstName->setFocus(); });
+    s2 = addSideLink(QStringLiteral("   Email Setup"), tsEmail, [this] { emailSetupClick(); });
+    s3 = addSideLink(QStringLiteral("   Print Options"), nullptr, [this] {
+        if (OpenPrintOptionsWindow())
+            close();
+    });
+    s1->setObjectName(QStringLiteral("s1"));
+    s2->setObjectName(QStringLiteral("s2"));
+    s3->setObjectName(QStringLiteral("s3"));
+    addPage(tsEmailTest);
+
+    connect(btnUserOk, &QPushButton::clicked, this, &TfrmOptions::userOkClick);
+    connect(btnEmailOk, &QPushButton::clicked, this, &TfrmOptions::emailOkClick);
+    connect(btnTest, &QPushButton::clicked, this, &TfrmOptions::testClick);
+    for (QPushButton *b : {btnUserCancel, btnEmailCancel})
+        connect(b, &QPushButton::clicked, this, &TfrmOptions::cancelClick);
+    connect(btnEmailTest, &QPushButton::clicked, this, [this] {
+        pcMain->setVisible(false);
+        ResetSubMenuFont();
+    });
+
+    setWindowTitle(PreparerDisplayName());
+    try {
+        freshEdit();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+    }
+    openPage(OptionsStartPage == QLatin1String("email") ? tsEmail : tsUser);
+    orderTabs();
+}
+
+TfrmOptions::~TfrmOptions()
+{
+    // A window deleted without closing leaves no edit behind either.
+    if (dm1 && dm1->tblUser->active() && dm1->tblUser->state() != RecordState::Browse)
+        dm1->tblUser->cancel();
+}
+
+void TfrmOptions::showEvent(QShowEvent *event)
+{
+    ScreenFrame::showEvent(event);
+    if (m_opened)
+        return;
+    m_opened = true;
+    (currentPage() == tsEmail ? edEmailName : edFirstName)->setFocus();
+}
+
+void TfrmOptions::freshEdit()
+{
+    Table *u = dm1->tblUser;
+    u->cancel();
+    u->first();
+    u->edit();
+    m_binder.load();
+}
+
+void TfrmOptions::beginEdit()
+{
+    Table *u = dm1->tblUser;
+    if (u->state() == RecordState::Edit || u->state() == RecordState::Insert)
+        return;
+    u->first();
+    u->edit();
+}
+
+void TfrmOptions::emailSetupClick()
+{
+    edEmailName->setFocus();
+    try {
+        dm1->tblUser->cancel();
+        QCoreApplication::processEvents();
+        freshEdit();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+    }
+}
+
+void TfrmOptions::userOkClick()
+{
+    Table *u = dm1->tblUser;
+    pcMain->setVisible(false);
+    try {
+        beginEdit();
+        m_binder.store(u);
+        DerivePreparerFields(u);
+        u->post();
+        setWindowTitle(PreparerDisplayName());
+    } catch (const EngineError &) {
+        // Refused quietly; the editors go back to what is stored.
+        u->cancel();
+        m_binder.load();
+    }
+    ResetSubMenuFont();
+}
+
+void TfrmOptions::emailOkClick()
+{
+    Table *u = dm1->tblUser;
+    pcMain->setVisible(false);
+    try {
+        beginEdit();
+        m_binder.store(u);
+        u->post();
+    } catch (const EngineError &e) {
+        u->cancel();
+        dialogs().error(e.text());
+        // What was typed stays on the page, to correct or save again.
+        openPage(tsEmail);
+        return;
+    }
+    ResetSubMenuFont();
+}
+
+void TfrmOptions::cancelClick()
+{
+    pcMain->setVisible(false);
+    try {
+        freshEdit();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+    }
+    ResetSubMenuFont();
+}
+
+void TfrmOptions::testClick()
+{
+    Table *u = dm1->tblUser;
+    try {
+        beginEdit();
+        m_binder.store(u);
+        u->post();
+        u->first();
+    } catch (const EngineError &e) {
+        u->cancel();
+        dialogs().error(e.text());
+        return;
+    }
+    const struct {
+        const char *field;
+        QLineEdit *editor;
+        const char *message;
+    } required[] = {
+        {"EmailName", edEmailName, "Please enter \"Name\""},
+        {"EmailAddress", edEmailAddress, "Please enter \"Email Address\""},
+        {"SMTPServer", edSMTPServer, "Please enter \"SMTP Server\""},
+        {"SMTPUserName", edSMTPUserName, "Please enter \"SMTP Username\""},
+        {"SMTPPassword", edSMTPPassword, "Please enter \"SMTP Password\""},
+    };
+    for (const auto &r : required) {
+        if (u->asString(QString::fromLatin1(r.field)).isEmpty()) {
+            r.editor->setFocus();
+            dialogs().error(QString::fromLatin1(r.message));
+            return;
+        }
+    }
+    openPage(tsEmailTest);
+    btnEmailTest->setVisible(false);
+    mEmail->clear();
+    QCoreApplication::processEvents();
+    if (testMailer()) {
+        setSending(true);
+        QString failure;
+        try {
+            testMailer()([this](const QString &line) { appendStatus(line); });
+        } catch (const std::exception &e) {
+            failure = QString::fromStdString(e.what());
+        }
+        setSending(false);
+        if (!failure.isEmpty())
+            dialogs().error(failure);
+    }
+    btnEmailTest->setVisible(true);
+    btnEmailTest->setFocus();
+}
+
+void TfrmOptions::appendStatus(const QString &line)
+{
+    mEmail->appendPlainText(line);
+}
+
+void TfrmOptions::setSending(bool on)
+{
+    m_sending = on;
+    // Busy, yet the window answers: the lines keep coming meanwhile.
+    if (on)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
+    for (HoverLabel *l : {mOptions, mSecurity, mCheckUpdate1, mCheckUpdate2, mBackup, mRestore, mExit, mHelp, mAbout,
+                          mAffiliate, s1, s2, s3})
+        l->setEnabled(!on);
+}
+
+void TfrmOptions::menuAction(Entry e)
+{
+    if (m_sending)
+        return;
+    ScreenFrame::menuAction(e);
+}
+
+void TfrmOptions::closeEvent(QCloseEvent *event)
+{
+    // The test message is on its way on another thread: the window stays
+    // until it has its answer.
+    if (m_sending) {
+        event->ignore();
+        return;
+    }
+    if (dm1 && dm1->tblUser->active() && dm1->tblUser->state() != RecordState::Browse)
+        dm1->tblUser->cancel();
+    ScreenFrame::closeEvent(event);
+}
+
+}  // namespace nettora

@@ -1,0 +1,79 @@
+#pragma once
+// The options window: the preparer's particulars and the outgoing e-mail
+// settings, both fields of the single user row, and a test message through
+// the e-mail settings. The third side link leads to the print options.
+//
+// The editors show the user row; what is typed reaches the row only through
+// OK (or "Test", which saves the e-mail settings first). Cancel, "Email
+// Setup", reopening the window and closing it discard what was typed, so
+// no half-typed value is ever left for another window's save of the row.
+
+#include "kit/databinding.h"
+#include "kit/frame.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <functional>
+
+namespace nettora {
+
+class TfrmOptions : public ScreenFrame {
+    Q_OBJECT
+public:
+    explicit TfrmOptions(QWidget *parent = nullptr);
+    ~TfrmOptions() override;
+
+    // Preparer's page.
+    QWidget *tsUser;
+    QLineEdit *edFirstName, *edMiddleInitial, *edLastName, *edCompany, *edAddress, *edAddress2, *edCity, *edState,
+        *edZip, *edPhone, *edFax;
+    QPushButton *btnUserCancel, *btnUserOk;
+
+    // E-mail page.
+    QWidget *tsEmail;
+    QLineEdit *edEmailName, *edEmailAddress, *edSMTPServer, *edSMTPUserName, *edSMTPPassword;
+    QPushButton *btnTest, *btnEmailCancel, *btnEmailOk;
+
+    // Test results.
+    QWidget *tsEmailTest;
+    QPlainTextEdit *mEmail;
+    QPushButton *btnEmailTest;
+
+    HoverLabel *s1, *s2, *s3;
+
+    void userOkClick();
+    void emailOkClick();
+    void cancelClick();
+    void testClick();
+    // True while the test message is on its way.
+    bool sending() const { return m_sending; }
+
+    // How "Test" sends the message: it writes each status line through
+    // status as it happens and keeps the window responding meanwhile; true
+    // when the message went out. The program installs the e-mail engine's.
+    using TestMailer = std::function<bool(const std::function<void(const QString &)> &status)>;
+    static void setTestMailer(TestMailer mailer);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void menuAction(Entry e) override;
+
+private:
+    // The user row from its first row, in edit, shown by every editor.
+    void freshEdit();
+    // Puts the row into edit unless it is already there.
+    void beginEdit();
+    void emailSetupClick();
+    void appendStatus(const QString &line);
+    // The menu, the top links and the side links are out of reach while the
+    // test message is on its way.
+    void setSending(bool on);
+
+    FieldBinder m_binder;
+    bool m_opened = false;
+    bool m_sending = false;
+};
+
+}  // namespace nettora
