@@ -201,7 +201,7 @@ QString PlainFileName(const QString &name)
 {
     QString s = name;
     for (QChar &c : s)
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20 || c.unicode() == 0x7f ||
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control ||
             c.category() == QChar::Other_Format)
             c = QLatin1Char('_');
     s = s.trimmed();

@@ -299,6 +299,7 @@ TEST(SendSequence, PlainFileNames)
         {"  ", "Statement.pdf"},
         {"..", "Statement.pdf"},
         {"José Núñez", "José Núñez.pdf"},
+        {"Next\u0085Line", "Next_Line.pdf"},  // a C1 control, as a pasted name may carry
     };
     for (const auto &[name, file] : rows)
         EXPECT_EQ(mail::PdfFileNameFor(QString::fromUtf8(name)), QString::fromUtf8(file)) << name;
