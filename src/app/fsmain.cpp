@@ -117,6 +117,50 @@ QWidget *newPage(const char *name)
     return page;
 }
 
+// The PDF and e-mail pages offer the same six documents: the three styles
+// filled in, then the three blank sets.
+struct DocumentChoice {
+    reports::Style style;
+    reports::Document document;
+};
+
+std::optional<DocumentChoice> checkedDocument(std::initializer_list<QRadioButton *> buttons)
+{
+    using reports::Document;
+    using reports::Style;
+    static const DocumentChoice kinds[] = {
+        {Style::Standard, Document::Statement}, {Style::Contemporary, Document::Statement},
+        {Style::Professional, Document::Statement}, {Style::Standard, Document::BlankSet},
+        {Style::Contemporary, Document::BlankSet}, {Style::Professional, Document::BlankSet},
+    };
+    int i = 0;
+    for (QRadioButton *b : buttons) {
+        if (b->isChecked())
+            return kinds[i];
+        ++i;
+    }
+    return std::nullopt;
+}
+
+// Runs the writing of a PDF and gives the sentence for the error box when
+// it failed, or an empty text.
+template <class Work>
+QString pdfFailure(Work &&work)
+{
+    try {
+        work();
+    } catch (const reports::PdfSaveError &e) {
+        return e.text();
+    } catch (const reports::ReportError &e) {
+        return e.text();
+    } catch (const EngineError &e) {
+        return e.text();
+    } catch (const std::exception &e) {
+        return QString::fromStdString(e.what());
+    }
+    return QString();
+}
+
 }  // namespace
 
 TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
@@ -795,46 +839,21 @@ void TfrmFSMain::TeButton9Click()
         dialogs().error(QStringLiteral("Please enter a file directory to save the pdf document."));
         return;
     }
-    using reports::Style;
-    using reports::Document;
-    const struct {
-        QRadioButton *button;
-        Style style;
-        Document document;
-    } choices[] = {
-        {rbStandardp, Style::Standard, Document::Statement},  {rbContP, Style::Contemporary, Document::Statement},
-        {rbProP, Style::Professional, Document::Statement},   {rbStandP, Style::Standard, Document::BlankSet},
-        {rbContPDF, Style::Contemporary, Document::BlankSet}, {rbProPDF, Style::Professional, Document::BlankSet},
-    };
-    std::optional<Style> style;
-    Document document = Document::Statement;
-    for (const auto &c : choices) {
-        if (c.button->isChecked()) {
-            style = c.style;
-            document = c.document;
-            break;
-        }
-    }
-    if (!style)
+    const std::optional<DocumentChoice> choice =
+        checkedDocument({rbStandardp, rbContP, rbProP, rbStandP, rbContPDF, rbProPDF});
+    if (!choice)
         return;
     const QString folder = QDir::cleanPath(QDir::fromNativeSeparators(edDir->text()));
     PdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
     PdfFileName = edName->text() + QStringLiteral(".pdf");
     lastPdfFolder = edDir->text();
     openPage(tsEstatus);
-    try {
-        reports::saveStatementPdf(*style, folder, PdfFileName, [this](const QString &l) { appendStatus(l); },
-                                  document);
-    } catch (const reports::PdfSaveError &e) {
-        dialogs().error(e.text());
-        appendStatus(PdfFileName + QStringLiteral(" was not created."));
-        return;
-    } catch (const reports::ReportError &e) {
-        dialogs().error(e.text());
-        appendStatus(PdfFileName + QStringLiteral(" was not created."));
-        return;
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
+    const QString failure = pdfFailure([&] {
+        reports::saveStatementPdf(choice->style, folder, PdfFileName, [this](const QString &l) { appendStatus(l); },
+                                  choice->document);
+    });
+    if (!failure.isEmpty()) {
+        dialogs().error(failure);
         appendStatus(PdfFileName + QStringLiteral(" was not created."));
         return;
     }
@@ -880,27 +899,9 @@ void TfrmFSMain::TeButton7Click()
 {
     if (m_sending || CheckEmailVars() != QLatin1String("Yes"))
         return;
-    using reports::Document;
-    using reports::Style;
-    const struct {
-        QRadioButton *button;
-        Style style;
-        Document document;
-    } choices[] = {
-        {rbStandardE, Style::Standard, Document::Statement}, {rbContJ, Style::Contemporary, Document::Statement},
-        {rbProJ, Style::Professional, Document::Statement},  {rbStandB, Style::Standard, Document::BlankSet},
-        {rbContB, Style::Contemporary, Document::BlankSet},  {rbProB, Style::Professional, Document::BlankSet},
-    };
-    std::optional<Style> style;
-    Document document = Document::Statement;
-    for (const auto &c : choices) {
-        if (c.button->isChecked()) {
-            style = c.style;
-            document = c.document;
-            break;
-        }
-    }
-    if (!style)
+    const std::optional<DocumentChoice> choice =
+        checkedDocument({rbStandardE, rbContJ, rbProJ, rbStandB, rbContB, rbProB});
+    if (!choice)
         return;
     // The client's name is the attachment's name; it is only ever a file
     // name inside the working folder.
@@ -909,27 +910,16 @@ void TfrmFSMain::TeButton7Click()
     email.to = edEmailAddress->text();
     email.subject = edSubject->text();
     email.message = reContent->toPlainText();
-    const auto makePdf = [this, style, document](const QString &folder, const QString &fileName,
-                                                 const mail::StatusSink &status) {
+    const auto makePdf = [choice](const QString &folder, const QString &fileName, const mail::StatusSink &status) {
         PdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
         PdfFileName = fileName;
-        reports::saveStatementPdf(*style, folder, fileName, status, document);
+        reports::saveStatementPdf(choice->style, folder, fileName, status, choice->document);
     };
     const auto status = [this](const QString &line) { appendStatus(line); };
     openPage(tsEstatus);
     setSending(true);
-    QString failure;
-    try {
-        mail::SendPdfByEmail(mail::ReadEmailSettings(), email, PdfFileName, makePdf, status);
-    } catch (const reports::PdfSaveError &e) {
-        failure = e.text();
-    } catch (const reports::ReportError &e) {
-        failure = e.text();
-    } catch (const EngineError &e) {
-        failure = e.text();
-    } catch (const std::exception &e) {
-        failure = QString::fromStdString(e.what());
-    }
+    const QString failure =
+        pdfFailure([&] { mail::SendPdfByEmail(mail::ReadEmailSettings(), email, PdfFileName, makePdf, status); });
     setSending(false);
     if (!failure.isEmpty()) {
         appendStatus(PdfFileName + QStringLiteral(" was not created."));
