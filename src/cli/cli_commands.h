@@ -74,6 +74,12 @@ std::vector<UserAssignment> parseUserAssignments(const QStringList &arguments);
 // when it throws (a text wider than its field, for one).
 void setUserOptions(const std::vector<UserAssignment> &assignments);
 
+// Backs the data file up into the folder, or restores it from the folder's
+// backup (see data/data_backup.h); the line for the user on success, a
+// CliError with what went wrong otherwise.
+QString backupToFolder(const QString &folder);
+QString restoreFromFolder(const QString &folder);
+
 // The program: arguments without the program name. Returns the exit status.
 int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevice &err);
 

@@ -26,6 +26,9 @@ const char *const kUsage =
     "  pdf --blank standard|contemporary|professional -o FILE\n"
     "                               write the statement as a PDF document (FILE or - for standard output)\n"
     "  options [FIELD=VALUE ...]    show the user settings, one FIELD<TAB>VALUE line each, or set some of them\n"
+    "  backup FOLDER                copy the data file into FOLDER as nettora.db, checked before it counts\n"
+    "  restore FOLDER               put the backup in FOLDER in place of the data file; the replaced file is\n"
+    "                               kept in the data directory's Replaced folder\n"
     "\n"
     "The data directory is DIR, else NETTORA_DATA_DIR, else the program's own.\n";
 
@@ -223,6 +226,11 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         }
         if (c.options.value(QStringLiteral("output")).isEmpty())
             throw UsageError{QStringLiteral("pdf needs -o FILE")};
+    } else if (c.name == QLatin1String("backup") || c.name == QLatin1String("restore")) {
+        if (!c.options.isEmpty())
+            throw UsageError{QStringLiteral("the command %1 has no option --%2").arg(c.name, c.options.cbegin().key())};
+        if (c.positional.size() != 1 || c.positional[0].isEmpty())
+            throw UsageError{QStringLiteral("the command %1 needs one FOLDER").arg(c.name)};
     } else if (c.name == QLatin1String("options")) {
         if (!c.options.isEmpty())
             throw UsageError{QStringLiteral("the command options has no option --%1").arg(c.options.cbegin().key())};
@@ -274,6 +282,10 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         } else {
             setUserOptions(assignments);
         }
+    } else if (c.name == QLatin1String("backup") || c.name == QLatin1String("restore")) {
+        const QString folder = c.positional[0];
+        const QString line = c.name == QLatin1String("backup") ? backupToFolder(folder) : restoreFromFolder(folder);
+        writeStandardOutput(out, line.toUtf8() + '\n');
     } else if (c.name == QLatin1String("pdf")) {
         const QString style = c.options.value(QStringLiteral("style"), QStringLiteral("standard"));
         if (c.options.contains(QStringLiteral("blank")))
