@@ -6,9 +6,9 @@
 // of it: the write-ahead log merged into the file, the database closed (the
 // directory stays locked for this copy of the program), the file copied under
 // a temporary name into the backup folder, the database reopened, the copy
-// flushed, opened on its own under the key and checked, and only then renamed
-// to nettora.db, replacing an older backup in that folder. The copy stays
-// encrypted; the lock file and temporary files are never copied.
+// flushed, opened on its own under the key and checked (see CheckDepth), and
+// only then renamed to nettora.db, replacing an older backup in that folder.
+// The copy stays encrypted; the lock file and temporary files are never copied.
 //
 // A restore checks what it brings before it touches anything: the backup's
 // data file is copied under a temporary name into the data directory,
@@ -29,18 +29,27 @@
 
 namespace nettora {
 
-// The steps a test may make fail.
-enum class DataFileStep { Copy, Flush, Rename, Reopen };
+// The steps a test may make fail (and a benchmark time): the copy, its flush
+// to the disk, its check, the rename into place, the reopen of the database.
+enum class DataFileStep { Copy, Flush, Check, Rename, Reopen };
 // Called before each step; a non-empty text makes that step fail with it.
 // An empty hook takes every step as it comes.
 using DataFileStepHook = std::function<QString(DataFileStep)>;
 void setDataFileStepHook(DataFileStepHook hook);
 
+// How far the check goes. Both read every page in use under the key, which
+// proves each page's checksum, and check the tree of pages; Full also
+// matches every index against its rows. A backup, a byte copy of the file
+// the engine has just closed, takes Quick: what Full adds is a property of
+// the source the copy cannot change, and it costs a third more. A restore,
+// whose file comes from outside, takes Full.
+enum class CheckDepth { Quick, Full };
+
 // Why the file is no usable data file of this program, as a clause such as
 // "it is empty" or "it is damaged (...)"; empty text when it opens under the
-// table password, passes the integrity check and holds the 22 tables with
-// their fields. Sidecar files the check leaves beside the file are removed.
-QString dataFileProblem(const QString &file);
+// table password, passes the check and holds the 22 tables with their
+// fields. Sidecar files the check leaves beside the file are removed.
+QString dataFileProblem(const QString &file, CheckDepth depth = CheckDepth::Full);
 
 struct DataFileResult {
     bool ok = false;

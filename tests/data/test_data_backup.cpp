@@ -188,7 +188,8 @@ TEST_F(DataBackupTest, AFailedStepLeavesTheDataAndTheEarlierBackupAsBefore)
     const QByteArray earlier = bytesOf(QDir(to).filePath(QStringLiteral("nettora.db")));
     change();
     const QString changed = contents();
-    for (DataFileStep step : {DataFileStep::Copy, DataFileStep::Flush, DataFileStep::Rename, DataFileStep::Reopen}) {
+    for (DataFileStep step : {DataFileStep::Copy, DataFileStep::Flush, DataFileStep::Check, DataFileStep::Rename,
+                              DataFileStep::Reopen}) {
         SCOPED_TRACE(int(step));
         for (bool restoring : {false, true}) {
             SCOPED_TRACE(restoring ? "restore" : "backup");
