@@ -3,6 +3,8 @@
 #include "kit/btn_functions.h"
 #include "app/about.h"
 #include "app/fsmain.h"
+#include "backup/backup.h"
+#include "backup/restore.h"
 #include "clients/client.h"
 #include "clients/clientadd.h"
 #include "entry/assets.h"
@@ -39,6 +41,8 @@ void registerAllWindows()
     registerWindowFactory(QStringLiteral("TfrmLiabilities"), [] { return new TfrmLiabilities; });
     registerWindowFactory(QStringLiteral("TfrmOptionsPrint"), [] { return new TfrmOptionsPrint; });
     registerWindowFactory(QStringLiteral("TfrmPrintBlankStatement"), [] { return new TfrmPrint_BlankStatement; });
+    registerWindowFactory(QStringLiteral("TfrmBackup"), [] { return new TfrmBackup; });
+    registerWindowFactory(QStringLiteral("TfrmRestore"), [] { return new TfrmRestore; });
     registerStatementPreview(reports::showStatementPreview);
 }
 
