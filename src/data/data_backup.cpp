@@ -339,6 +339,16 @@ QStringList columnNames(sqlite3 *db, const QString &table, QString *error)
     return names;
 }
 
+// The first thing the check found; a damaged file gives hundreds of lines.
+QString firstFinding(const QStringList &report)
+{
+    QStringList lines = report.join(QLatin1Char('\n')).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines.removeIf([](const QString &l) { return l.startsWith(QLatin1String("***")); });
+    if (lines.isEmpty())
+        return QStringLiteral("an unknown fault");
+    return lines.size() == 1 ? lines[0] : lines[0] + QStringLiteral(", and %1 more findings").arg(lines.size() - 1);
+}
+
 struct Handle {
     sqlite3 *db = nullptr;
     ~Handle() { sqlite3_close_v2(db); }
@@ -377,7 +387,7 @@ QString checkOpen(const QString &file, CheckDepth depth)
             if (!error.isEmpty())
                 return QStringLiteral("it is damaged (%1)").arg(error);
             if (report != QStringList{QStringLiteral("ok")})
-                return QStringLiteral("it is damaged (the integrity check reports: %1)").arg(report.value(0));
+                return QStringLiteral("it is damaged (the check reports: %1)").arg(firstFinding(report));
             QStringList missing, different;
             for (const TableDef &t : allTables()) {
                 const QStringList names = columnNames(h.db, t.name, &error);
@@ -428,7 +438,7 @@ QString dataFileProblem(const QString &file, CheckDepth depth)
 DataFileResult BackupDataFile(const QString &folder)
 {
     DataFileResult result;
-    const QString target = QDir(folder).filePath(QLatin1String(BackupFileName));
+    const QString target = QDir::cleanPath(QDir(folder).absoluteFilePath(QLatin1String(BackupFileName)));
     const QString kept = QStringLiteral(" The data is unchanged.");
     QString why;
     Fd dir = openFolder(folder, true, &why);
@@ -439,10 +449,13 @@ DataFileResult BackupDataFile(const QString &folder)
     }
     bool closed = false;
     QString temporary;
+    bool hadEarlier = false;
     try {
         DataFileLocation source = locateDataFile(dm1->ACon1.connectPath());
         if (sameObject(dir.get(), source.dir.get()))
             throw Failure{QStringLiteral("The backup folder is the data directory itself; choose another folder.")};
+        struct stat earlier {};
+        hadEarlier = ::fstatat(dir.get(), BackupFileName, &earlier, AT_SYMLINK_NOFOLLOW) == 0;
         if (const QString bad = notRegular(dir.get(), QLatin1String(BackupFileName)); !bad.isEmpty())
             throw Failure{QStringLiteral("\"%1\" cannot be replaced: %2.").arg(target, bad)};
         removeLeftovers(dir.get(), kBackupPrefix);
@@ -490,8 +503,9 @@ DataFileResult BackupDataFile(const QString &folder)
                 return result;
             }
         }
-        result.text = f.text + QStringLiteral(" No new backup was written; an earlier backup in that folder stays "
-                                              "as it was.");
+        result.text = f.text + QStringLiteral(" No new backup was written.");
+        if (hadEarlier)
+            result.text += QStringLiteral(" The earlier backup in that folder is as it was.");
         if (result.reopened)
             result.text += kept;
         return result;
@@ -580,7 +594,7 @@ bool putBack(const DataFileLocation &data, int replacedFd, const QString &keptFi
 DataFileResult RestoreDataFile(const QString &folder)
 {
     DataFileResult result;
-    const QString backup = QDir(folder).filePath(QLatin1String(BackupFileName));
+    const QString backup = QDir::cleanPath(QDir(folder).absoluteFilePath(QLatin1String(BackupFileName)));
     const QString unchanged = QStringLiteral(" Nothing was changed.");
     const auto refuse = [&](const QString &what) {
         result.text = QStringLiteral("The backup \"%1\" cannot be restored: %2.").arg(backup, what) + unchanged;
