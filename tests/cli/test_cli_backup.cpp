@@ -4,10 +4,13 @@
 #include "support/testsupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include <iostream>
 
 using namespace nettora;
 
@@ -137,19 +140,28 @@ TEST_F(CliBackup, KilledRestoresLeaveTheOldOrTheNewData)
 {
     ASSERT_EQ(cli({QStringLiteral("backup"), folder()}).status, 0);
     const QStringList restored{"Lee"}, current{"Lee", "Ray"};
+    // How long a whole restore takes here: the kills fall anywhere in it.
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(cli({QStringLiteral("restore"), folder()}).status, 0);
+    const int span = int(clock.elapsed()) + 10;
     ASSERT_EQ(cli({QStringLiteral("import"), QStringLiteral("-")}, kSecond).status, 0);
     QRandomGenerator random(15);
-    for (int i = 0; i < 8; ++i) {
+    int interrupted = 0;
+    for (int i = 0; i < 10; ++i) {
         SCOPED_TRACE(i);
         std::unique_ptr<QProcess> p(start({QStringLiteral("restore"), folder()}));
-        QThread::msleep(random.bounded(20, 320));
+        QThread::msleep(random.bounded(span));
         p->kill();
         p->waitForFinished(30000);
         const QStringList names = lastNames();
         EXPECT_TRUE(names == restored || names == current) << names.join(QLatin1Char(',')).toStdString();
         if (names == restored)
             ASSERT_EQ(cli({QStringLiteral("import"), QStringLiteral("-")}, kSecond).status, 0);
+        else
+            ++interrupted;
     }
+    std::cout << interrupted << " of 10 restores were killed before the swap\n";
     const CliRun r = cli({QStringLiteral("restore"), folder()});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(lastNames(), restored);

@@ -95,9 +95,16 @@ TEST_F(DataBackupTest, BackupThenChangeThenRestoreGivesBackTheBackedUpDataAndKee
     EXPECT_FALSE(bytesOf(b.file).startsWith("SQLite format 3"));
     EXPECT_EQ(dataFileProblem(b.file), QString());
 
+    EXPECT_EQ(QFile::permissions(b.file) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ReadOwner | QFile::WriteOwner),
+              QFile::Permissions());
+
     change();
     const QString changed = contents();
     ASSERT_NE(changed, before);
+    // Other files of the folder stay there; what a killed restore left in
+    // the data directory goes.
+    writeBytes(folder(QStringLiteral("Nettora_Backup_12082026/notes.txt")), "not data");
+    writeBytes(QDir(dataDir()).filePath(QStringLiteral(".nettora-restore-left")), "half a copy");
     const DataFileResult r = RestoreDataFile(folder(QStringLiteral("Nettora_Backup_12082026")));
     ASSERT_TRUE(r.ok) << r.text.toStdString();
     EXPECT_EQ(contents(), before);  // the open module reads the restored data
@@ -123,8 +130,10 @@ TEST_F(DataBackupTest, ASecondBackupIntoTheSameFolderReplacesTheFirst)
     ASSERT_TRUE(BackupDataFile(to).ok);
     change();
     const QString changed = contents();
+    writeBytes(QDir(to).filePath(QStringLiteral(".nettora-backup-left")), "half a copy");
     const DataFileResult second = BackupDataFile(to);
     ASSERT_TRUE(second.ok) << second.text.toStdString();
+    EXPECT_EQ(filesIn(to), QStringList{QStringLiteral("nettora.db")});
     ASSERT_TRUE(RestoreDataFile(to).ok);
     EXPECT_EQ(contents(), changed);
 }
