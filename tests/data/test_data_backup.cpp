@@ -241,6 +241,31 @@ TEST_F(DataBackupTest, PathsOfAnyLengthWork)
     EXPECT_EQ(contents(), before);
 }
 
+// Data kept on another drive through a link: the file it points to is
+// replaced and the link stays.
+TEST_F(DataBackupTest, ALinkedDataFileStaysALink)
+{
+    const QString elsewhere = folder(QStringLiteral("drive"));
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    const QString link = QDir(dataDir()).filePath(QStringLiteral("nettora.db"));
+    const QString target = QDir(elsewhere).filePath(QStringLiteral("nettora.db"));
+    m_dm.reset();
+    ASSERT_TRUE(QFile::rename(link, target));
+    ASSERT_TRUE(QFile::link(target, link));
+    restart();
+    const QString before = contents();
+    ASSERT_TRUE(BackupDataFile(folder(QStringLiteral("b"))).ok);
+    change();
+    const DataFileResult r = RestoreDataFile(folder(QStringLiteral("b")));
+    ASSERT_TRUE(r.ok) << r.text.toStdString();
+    EXPECT_EQ(contents(), before);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
+    EXPECT_TRUE(QFileInfo::exists(r.file));
+    restart();
+    EXPECT_EQ(contents(), before);
+}
+
 TEST_F(DataBackupTest, TheDataDirectoryIsNoBackupFolder)
 {
     const QStringList filesBefore = filesIn(dataDir());
