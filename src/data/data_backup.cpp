@@ -268,20 +268,22 @@ bool logIsEmpty(const DataFileLocation &loc)
     return true;
 }
 
-// Reopens the database; the text of the failure, or empty.
+// Reopens the database as ReopenDatabase does, keeping the engine's own
+// words for what failed; the text of the failure, or empty.
 QString reopen()
 {
-    QString error;
     try {
         runStep(DataFileStep::Reopen);
+        dm1->ACon1.connect(false);
+        dm1->OpenNettoraTables();
+        return QString();
     } catch (const Failure &f) {
         CloseDatabase();
         return f.text;
+    } catch (const EngineError &e) {
+        CloseDatabase();
+        return e.text();
     }
-    if (ReopenDatabase(&error))
-        return QString();
-    CloseDatabase();
-    return error.trimmed();
 }
 
 // A backed-up or restored file must be a plain file (not a folder or link).
