@@ -3,6 +3,8 @@
 #include "kit/btn_functions.h"
 #include "app/about.h"
 #include "app/fsmain.h"
+#include "backup/backup.h"
+#include "backup/restore.h"
 #include "clients/client.h"
 #include "clients/clientadd.h"
 #include "entry/assets.h"
@@ -42,6 +44,8 @@ void registerAllWindows()
     registerWindowFactory(QStringLiteral("TfrmOptions"), [] { return new TfrmOptions; });
     registerWindowFactory(QStringLiteral("TfrmOptionsPrint"), [] { return new TfrmOptionsPrint; });
     registerWindowFactory(QStringLiteral("TfrmPrintBlankStatement"), [] { return new TfrmPrint_BlankStatement; });
+    registerWindowFactory(QStringLiteral("TfrmBackup"), [] { return new TfrmBackup; });
+    registerWindowFactory(QStringLiteral("TfrmRestore"), [] { return new TfrmRestore; });
     registerStatementPreview(reports::showStatementPreview);
     // The options window's "Test" sends through the mail engine, off the
     // window's thread, with the settings just saved.

@@ -90,6 +90,11 @@ QStringList missingEmailSettings(const mail::EmailSettings &settings);
 // unknown statement.
 bool mailStatement(std::optional<qint64> statementId, const QString &style, const QString &to,
                    const std::function<void(const QString &line)> &status);
+// Backs the data file up into the folder, or restores it from the folder's
+// backup (see data/data_backup.h); the line for the user on success, a
+// CliError with what went wrong otherwise.
+QString backupToFolder(const QString &folder);
+QString restoreFromFolder(const QString &folder);
 
 // The program: arguments without the program name. Returns the exit status.
 int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevice &err);

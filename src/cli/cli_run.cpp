@@ -30,6 +30,9 @@ const char *const kUsage =
     "  mail --blank standard|contemporary|professional --to ADDRESS\n"
     "                               send the statement as a PDF by e-mail with the saved mail settings,\n"
     "                               printing each step's status line; status 1 when a step failed\n"
+    "  backup FOLDER                copy the data file into FOLDER as nettora.db, checked before it counts\n"
+    "  restore FOLDER               put the backup in FOLDER in place of the data file; the replaced file is\n"
+    "                               kept in the data directory's Replaced folder\n"
     "\n"
     "The data directory is DIR, else NETTORA_DATA_DIR, else the program's own.\n";
 
@@ -150,6 +153,25 @@ qint64 idOption(const Command &c, const QString &name)
     return id;
 }
 
+// What a pdf or mail command is about: --statement ID in a --style, or with
+// --blank STYLE the style's blank set (no id then).
+std::optional<qint64> documentOption(const Command &c, const QString &needsStatement)
+{
+    if (c.options.contains(QStringLiteral("blank"))) {
+        if (c.options.contains(QStringLiteral("statement")) || c.options.contains(QStringLiteral("style")))
+            throw UsageError{QStringLiteral("--blank takes no --statement or --style")};
+        if (!isPdfStyle(c.options.value(QStringLiteral("blank"))))
+            throw UsageError{QStringLiteral("--blank must be standard, contemporary or professional")};
+        return std::nullopt;
+    }
+    if (!c.options.contains(QStringLiteral("statement")))
+        throw UsageError{needsStatement};
+    const qint64 id = idOption(c, QStringLiteral("statement"));
+    if (!isPdfStyle(c.options.value(QStringLiteral("style"), QStringLiteral("standard"))))
+        throw UsageError{QStringLiteral("--style must be standard, contemporary or professional")};
+    return id;
+}
+
 QByteArray readInput(const QString &file, QIODevice &in)
 {
     if (file == QLatin1String("-"))
@@ -213,36 +235,19 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         id = idOption(c, QStringLiteral("statement"));
     } else if (c.name == QLatin1String("pdf")) {
         allowOnly(c, {"statement", "style", "output", "blank"}, 0);
-        if (c.options.contains(QStringLiteral("blank"))) {
-            if (c.options.contains(QStringLiteral("statement")) || c.options.contains(QStringLiteral("style")))
-                throw UsageError{QStringLiteral("--blank takes no --statement or --style")};
-            if (!isPdfStyle(c.options.value(QStringLiteral("blank"))))
-                throw UsageError{QStringLiteral("--blank must be standard, contemporary or professional")};
-        } else {
-            if (!c.options.contains(QStringLiteral("statement")))
-                throw UsageError{QStringLiteral("pdf needs --statement ID")};
-            id = idOption(c, QStringLiteral("statement"));
-            if (!isPdfStyle(c.options.value(QStringLiteral("style"), QStringLiteral("standard"))))
-                throw UsageError{QStringLiteral("--style must be standard, contemporary or professional")};
-        }
+        id = documentOption(c, QStringLiteral("pdf needs --statement ID"));
         if (c.options.value(QStringLiteral("output")).isEmpty())
             throw UsageError{QStringLiteral("pdf needs -o FILE")};
     } else if (c.name == QLatin1String("mail")) {
         allowOnly(c, {"statement", "style", "blank", "to"}, 0);
-        if (c.options.contains(QStringLiteral("blank"))) {
-            if (c.options.contains(QStringLiteral("statement")) || c.options.contains(QStringLiteral("style")))
-                throw UsageError{QStringLiteral("--blank takes no --statement or --style")};
-            if (!isPdfStyle(c.options.value(QStringLiteral("blank"))))
-                throw UsageError{QStringLiteral("--blank must be standard, contemporary or professional")};
-        } else {
-            if (!c.options.contains(QStringLiteral("statement")))
-                throw UsageError{QStringLiteral("mail needs --statement ID or --blank STYLE")};
-            id = idOption(c, QStringLiteral("statement"));
-            if (!isPdfStyle(c.options.value(QStringLiteral("style"), QStringLiteral("standard"))))
-                throw UsageError{QStringLiteral("--style must be standard, contemporary or professional")};
-        }
+        id = documentOption(c, QStringLiteral("mail needs --statement ID or --blank STYLE"));
         if (c.options.value(QStringLiteral("to")).trimmed().isEmpty())
             throw UsageError{QStringLiteral("mail needs --to ADDRESS")};
+    } else if (c.name == QLatin1String("backup") || c.name == QLatin1String("restore")) {
+        if (!c.options.isEmpty())
+            throw UsageError{QStringLiteral("the command %1 has no option --%2").arg(c.name, c.options.cbegin().key())};
+        if (c.positional.size() != 1 || c.positional[0].isEmpty())
+            throw UsageError{QStringLiteral("the command %1 needs one FOLDER").arg(c.name)};
     } else if (c.name == QLatin1String("options")) {
         if (!c.options.isEmpty())
             throw UsageError{QStringLiteral("the command options has no option --%1").arg(c.options.cbegin().key())};
@@ -294,6 +299,10 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         } else {
             setUserOptions(assignments);
         }
+    } else if (c.name == QLatin1String("backup") || c.name == QLatin1String("restore")) {
+        const QString folder = c.positional[0];
+        const QString line = c.name == QLatin1String("backup") ? backupToFolder(folder) : restoreFromFolder(folder);
+        writeStandardOutput(out, line.toUtf8() + '\n');
     } else if (c.name == QLatin1String("pdf")) {
         const QString style = c.options.value(QStringLiteral("style"), QStringLiteral("standard"));
         if (c.options.contains(QStringLiteral("blank")))

@@ -231,8 +231,13 @@ void Database::openHandle(const QString &file, bool readOnly)
     m_db = db;
     m_file = file;
     sqlite3_extended_result_codes(m_db, 0);
-    check(sqlite3_create_function_v2(m_db, "nt_lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                     nullptr, ntLower, nullptr, nullptr, nullptr));
+    check(registerEngineFunctions(m_db));
+}
+
+int registerEngineFunctions(sqlite3 *db)
+{
+    return sqlite3_create_function_v2(db, "nt_lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ntLower,
+                                      nullptr, nullptr, nullptr);
 }
 
 void Database::open(const QString &file, const QString &key)

@@ -131,6 +131,10 @@ private:
     bool m_done = false;
 };
 
+// Adds the functions the tables' indexes are built on to a handle opened
+// outside Database (a file checked on its own); the engine's result code.
+int registerEngineFunctions(sqlite3 *db);
+
 enum class RecordState { Inactive, Browse, Edit, Insert };
 
 using Bookmark = qint64;

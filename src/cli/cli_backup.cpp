@@ -1,0 +1,23 @@
+#include "cli/cli_commands.h"
+
+#include "data/data_backup.h"
+
+namespace nettora::cli {
+
+QString backupToFolder(const QString &folder)
+{
+    const DataFileResult r = BackupDataFile(folder);
+    if (!r.ok)
+        throw CliError(QStringLiteral("There was an error backing up the files. ") + r.text);
+    return QStringLiteral("Backup Successful. The backup is \"%1\".").arg(r.file);
+}
+
+QString restoreFromFolder(const QString &folder)
+{
+    const DataFileResult r = RestoreDataFile(folder);
+    if (!r.ok)
+        throw CliError(r.text);
+    return QStringLiteral("Restore Successful. ") + r.text;
+}
+
+}  // namespace nettora::cli

@@ -1,0 +1,282 @@
+#include "support/testsupport.h"
+
+#include "data/data_backup.h"
+#include "data/db_functions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sqlcipher/sqlite3.h>
+
+namespace nettora::test {
+namespace {
+
+// Every client and every cash row, as one text: what "the data" is here.
+QString contents()
+{
+    QString s;
+    Statement c = dm1->db().prepare(
+        QStringLiteral("SELECT group_concat(FirstName || ' ' || LastName, ';') FROM (SELECT * FROM Client ORDER BY rowid)"));
+    if (c.step())
+        s += c.columnText(0);
+    Statement r = dm1->db().prepare(
+        QStringLiteral("SELECT group_concat(RegisteredName || '=' || Balance, ';') FROM (SELECT * FROM Cash ORDER BY rowid)"));
+    if (r.step())
+        s += QLatin1Char('|') + r.columnText(0);
+    return s;
+}
+
+QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QByteArray bytesOf(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &file, const QByteArray &data)
+{
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+// A database file made with the engine directly: under a key, or plain.
+void makeDatabase(const QString &file, const char *key, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.toUtf8().constData(), &db), SQLITE_OK);
+    if (key)
+        sqlite3_exec(db, (std::string("PRAGMA key = '") + key + "'").c_str(), nullptr, nullptr, nullptr);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+class DataBackupTest : public DataDirTest {
+protected:
+    void SetUp() override
+    {
+        DataDirTest::SetUp();
+        ASSERT_TRUE(m_scratch.isValid());
+        const qint64 c = addClient(QStringLiteral("Ann"), QStringLiteral("Lee"));
+        const qint64 s = addStatement(c);
+        addRow(m_dm->tblCash, c, s, {{"RegisteredName", QStringLiteral("First Bank")}, {"Balance", QStringLiteral("1200.5")}});
+    }
+    void TearDown() override
+    {
+        setDataFileStepHook({});
+        DataDirTest::TearDown();
+    }
+    QString folder(const QString &name) const { return QDir(m_scratch.path()).filePath(name); }
+    void change()
+    {
+        addClient(QStringLiteral("Bob"), QStringLiteral("Ray"));
+        Table *cash = m_dm->tblCash;
+        cash->first();
+        cash->edit();
+        cash->setAsString("Balance", QStringLiteral("99"));
+        cash->post();
+    }
+    QTemporaryDir m_scratch;
+};
+
+TEST_F(DataBackupTest, BackupThenChangeThenRestoreGivesBackTheBackedUpDataAndKeepsTheReplaced)
+{
+    const QString before = contents();
+    const DataFileResult b = BackupDataFile(folder(QStringLiteral("Nettora_Backup_12082026")));
+    ASSERT_TRUE(b.ok) << b.text.toStdString();
+    // Only the data file, still encrypted; no lock or temporary file.
+    EXPECT_EQ(filesIn(folder(QStringLiteral("Nettora_Backup_12082026"))), QStringList{QStringLiteral("nettora.db")});
+    EXPECT_FALSE(bytesOf(b.file).startsWith("SQLite format 3"));
+    EXPECT_EQ(dataFileProblem(b.file), QString());
+
+    EXPECT_EQ(QFile::permissions(b.file) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ReadOwner | QFile::WriteOwner),
+              QFile::Permissions());
+
+    change();
+    const QString changed = contents();
+    ASSERT_NE(changed, before);
+    // Other files of the folder stay there; what a killed restore left in
+    // the data directory goes.
+    writeBytes(folder(QStringLiteral("Nettora_Backup_12082026/notes.txt")), "not data");
+    writeBytes(QDir(dataDir()).filePath(QStringLiteral(".nettora-restore-left")), "half a copy");
+    const DataFileResult r = RestoreDataFile(folder(QStringLiteral("Nettora_Backup_12082026")));
+    ASSERT_TRUE(r.ok) << r.text.toStdString();
+    EXPECT_EQ(contents(), before);  // the open module reads the restored data
+    EXPECT_TRUE(r.file.startsWith(QDir(dataDir()).filePath(QStringLiteral("Replaced/nettora-"))));
+    EXPECT_TRUE(r.text.contains(r.file));
+    // Nothing but the data file, the engine's own sidecars and the lock.
+    QStringList left = filesIn(dataDir()).filter(QRegularExpression(QStringLiteral("^(?!nettora\\.db-(wal|shm)$)")));
+    EXPECT_EQ(left, (QStringList{QStringLiteral("Replaced"), QStringLiteral("nettora.db"), QStringLiteral("nettora.lock")}));
+    restart();
+    EXPECT_EQ(contents(), before);
+
+    // The kept file is the data as it was just before the restore.
+    m_dm.reset();
+    QFile::remove(QDir(dataDir()).filePath(QStringLiteral("nettora.db")));
+    ASSERT_TRUE(QFile::copy(r.file, QDir(dataDir()).filePath(QStringLiteral("nettora.db"))));
+    restart();
+    EXPECT_EQ(contents(), changed);
+}
+
+TEST_F(DataBackupTest, ASecondBackupIntoTheSameFolderReplacesTheFirst)
+{
+    const QString to = folder(QStringLiteral("b"));
+    ASSERT_TRUE(BackupDataFile(to).ok);
+    change();
+    const QString changed = contents();
+    writeBytes(QDir(to).filePath(QStringLiteral(".nettora-backup-left")), "half a copy");
+    const DataFileResult second = BackupDataFile(to);
+    ASSERT_TRUE(second.ok) << second.text.toStdString();
+    EXPECT_EQ(filesIn(to), QStringList{QStringLiteral("nettora.db")});
+    ASSERT_TRUE(RestoreDataFile(to).ok);
+    EXPECT_EQ(contents(), changed);
+}
+
+TEST_F(DataBackupTest, DamagedOrForeignBackupsAreRefusedAndNothingChanges)
+{
+    ASSERT_TRUE(BackupDataFile(folder(QStringLiteral("good"))).ok);
+    const QByteArray good = bytesOf(folder(QStringLiteral("good/nettora.db")));
+    ASSERT_GT(good.size(), 8192);
+    const char *tables = "CREATE TABLE Client(Id INTEGER PRIMARY KEY, FirstName TEXT); INSERT INTO Client VALUES(1,'x');";
+    struct Case {
+        const char *name;
+        std::function<void(const QString &dir)> make;
+        const char *expected;
+    } cases[] = {
+        {"missing", [](const QString &d) { writeBytes(d + "/notes.txt", "hello"); }, "there is no file named nettora.db"},
+        {"empty", [](const QString &d) { writeBytes(d + "/nettora.db", {}); }, "it is empty"},
+        {"cut", [&](const QString &d) { writeBytes(d + "/nettora.db", good.left(good.size() / 2)); }, "damaged"},
+        {"bit flipped",
+         [&](const QString &d) {
+             QByteArray b = good;
+             b[b.size() / 2 + 100] = char(b[b.size() / 2 + 100] ^ 0x10);
+             writeBytes(d + "/nettora.db", b);
+         },
+         "damaged"},
+        {"plain other program", [&](const QString &d) { makeDatabase(d + "/nettora.db", nullptr, tables); },
+         "unencrypted database"},
+        {"wrong key", [&](const QString &d) { makeDatabase(d + "/nettora.db", "another key", tables); },
+         "does not open with Nettora's key"},
+        {"right key, other tables", [&](const QString &d) { makeDatabase(d + "/nettora.db", Tdm1::TablePassword, tables); },
+         "does not hold Nettora's tables"},
+        {"a folder", [](const QString &d) { QDir(d).mkdir(QStringLiteral("nettora.db")); }, "not a regular file"},
+    };
+    change();
+    const QString before = contents();
+    const QStringList filesBefore = filesIn(dataDir());
+    const QByteArray dataBefore = bytesOf(QDir(dataDir()).filePath(QStringLiteral("nettora.db")));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString dir = folder(QString::fromLatin1(c.name));
+        ASSERT_TRUE(QDir().mkpath(dir));
+        c.make(dir);
+        const DataFileResult r = RestoreDataFile(dir);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.reopened);
+        EXPECT_TRUE(r.text.contains(QLatin1String(c.expected))) << r.text.toStdString();
+        EXPECT_TRUE(r.text.endsWith(QLatin1String("Nothing was changed."))) << r.text.toStdString();
+        EXPECT_EQ(contents(), before);
+        EXPECT_EQ(filesIn(dataDir()), filesBefore);
+        EXPECT_EQ(bytesOf(QDir(dataDir()).filePath(QStringLiteral("nettora.db"))), dataBefore);
+    }
+    EXPECT_EQ(RestoreDataFile(folder(QStringLiteral("no such folder"))).text.contains(QLatin1String("cannot be opened")),
+              true);
+}
+
+// A failure at each step leaves the data, and an earlier backup, as they were.
+TEST_F(DataBackupTest, AFailedStepLeavesTheDataAndTheEarlierBackupAsBefore)
+{
+    const QString to = folder(QStringLiteral("b"));
+    ASSERT_TRUE(BackupDataFile(to).ok);
+    const QByteArray earlier = bytesOf(QDir(to).filePath(QStringLiteral("nettora.db")));
+    change();
+    const QString changed = contents();
+    for (DataFileStep step : {DataFileStep::Copy, DataFileStep::Flush, DataFileStep::Check, DataFileStep::Rename,
+                              DataFileStep::Reopen}) {
+        SCOPED_TRACE(int(step));
+        for (bool restoring : {false, true}) {
+            SCOPED_TRACE(restoring ? "restore" : "backup");
+            int failures = 0;
+            setDataFileStepHook([&](DataFileStep s) {
+                return s == step && failures++ == 0 ? QStringLiteral("Injected failure.") : QString();
+            });
+            const DataFileResult r = restoring ? RestoreDataFile(to) : BackupDataFile(to);
+            setDataFileStepHook({});
+            EXPECT_FALSE(r.ok);
+            EXPECT_GE(failures, 1);  // the step was reached
+            EXPECT_TRUE(r.text.contains(QLatin1String("Injected failure."))) << r.text.toStdString();
+            if (!r.reopened) {
+                // Only a backup whose reopen failed leaves the data closed.
+                EXPECT_TRUE(step == DataFileStep::Reopen && !restoring);
+                restart();
+            }
+            EXPECT_EQ(contents(), changed);
+            EXPECT_EQ(bytesOf(QDir(to).filePath(QStringLiteral("nettora.db"))), earlier);
+            EXPECT_EQ(filesIn(to), QStringList{QStringLiteral("nettora.db")});
+            EXPECT_EQ(filesIn(QDir(dataDir()).filePath(QStringLiteral("Replaced"))), QStringList());
+            for (const QString &f : filesIn(dataDir()))
+                EXPECT_FALSE(f.startsWith(QLatin1Char('.'))) << f.toStdString();
+        }
+    }
+}
+
+TEST_F(DataBackupTest, PathsOfAnyLengthWork)
+{
+    QString deep = m_scratch.path();
+    for (int i = 0; i < 12; ++i)
+        deep += QStringLiteral("/folder_%1_of_a_long_chain_of_nested_backup_folders_abcdefghij").arg(i);
+    ASSERT_GT(deep.size(), 700);
+    const QString before = contents();
+    const DataFileResult b = BackupDataFile(deep);
+    ASSERT_TRUE(b.ok) << b.text.toStdString();
+    change();
+    const DataFileResult r = RestoreDataFile(deep);
+    ASSERT_TRUE(r.ok) << r.text.toStdString();
+    EXPECT_EQ(contents(), before);
+}
+
+// Data kept on another drive through a link: the file it points to is
+// replaced and the link stays.
+TEST_F(DataBackupTest, ALinkedDataFileStaysALink)
+{
+    const QString elsewhere = folder(QStringLiteral("drive"));
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    const QString link = QDir(dataDir()).filePath(QStringLiteral("nettora.db"));
+    const QString target = QDir(elsewhere).filePath(QStringLiteral("nettora.db"));
+    m_dm.reset();
+    ASSERT_TRUE(QFile::rename(link, target));
+    ASSERT_TRUE(QFile::link(target, link));
+    restart();
+    const QString before = contents();
+    ASSERT_TRUE(BackupDataFile(folder(QStringLiteral("b"))).ok);
+    change();
+    const DataFileResult r = RestoreDataFile(folder(QStringLiteral("b")));
+    ASSERT_TRUE(r.ok) << r.text.toStdString();
+    EXPECT_EQ(contents(), before);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
+    EXPECT_TRUE(QFileInfo::exists(r.file));
+    restart();
+    EXPECT_EQ(contents(), before);
+}
+
+TEST_F(DataBackupTest, TheDataDirectoryIsNoBackupFolder)
+{
+    const QStringList filesBefore = filesIn(dataDir());
+    const DataFileResult b = BackupDataFile(dataDir());
+    EXPECT_FALSE(b.ok);
+    EXPECT_TRUE(b.text.contains(QLatin1String("data directory itself")));
+    const DataFileResult r = RestoreDataFile(dataDir());
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.text.contains(QLatin1String("Nothing was changed.")));
+    EXPECT_EQ(filesIn(dataDir()), filesBefore);
+}
+
+}  // namespace
+}  // namespace nettora::test
