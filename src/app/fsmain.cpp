@@ -1,5 +1,7 @@
 #include "app/fsmain.h"
 
+#include "backup/browseforfolder.h"
+
 #include "kit/btn_functions.h"
 #include "kit/dialogs.h"
 #include "kit/money.h"
@@ -18,7 +20,6 @@
 #include <optional>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QStandardPaths>
 
@@ -96,19 +97,6 @@ void fitCaption(QLabel *link)
 
 // The folder of the last PDF file, offered again while the program runs.
 QString lastPdfFolder;
-
-TfrmFSMain::FolderChooser &folderChooser()
-{
-    static TfrmFSMain::FolderChooser chooser;
-    return chooser;
-}
-
-QString chooseFolder(QWidget *parent, const QString &title, const QString &start)
-{
-    if (folderChooser())
-        return folderChooser()(parent, title, start);
-    return QFileDialog::getExistingDirectory(parent, title, start);
-}
 
 QWidget *newPage(const char *name)
 {
@@ -807,14 +795,9 @@ void TfrmFSMain::TeButton4Click()
     }
 }
 
-void TfrmFSMain::setFolderChooser(FolderChooser chooser)
-{
-    folderChooser() = std::move(chooser);
-}
-
 void TfrmFSMain::TeButton10Click()
 {
-    const QString folder = chooseFolder(this, QStringLiteral("Select Backup Directory Folder"), edDir->text());
+    const QString folder = SelectFolder(QStringLiteral("Select Backup Directory Folder"), edDir->text(), this);
     if (!folder.isEmpty())
         edDir->setText(QDir::toNativeSeparators(folder));
 }

@@ -119,12 +119,6 @@ public:
     // True while an e-mail is on its way; the window stays open meanwhile.
     bool sending() const { return m_sending; }
 
-    // The folder chooser behind Browse: a title and the folder to start in,
-    // the chosen folder or an empty text when cancelled. Tests replace it;
-    // an empty chooser goes back to the Qt folder dialog.
-    using FolderChooser = std::function<QString(QWidget *parent, const QString &title, const QString &start)>;
-    static void setFolderChooser(FolderChooser chooser);
-
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

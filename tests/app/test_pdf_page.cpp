@@ -3,6 +3,7 @@
 #include "support/testsupport.h"
 
 #include "app/fsmain.h"
+#include "backup/browseforfolder.h"
 #include "app/home.h"
 #include "app/windows.h"
 #include "data/db_functions.h"
@@ -93,7 +94,7 @@ protected:
     void TearDown() override
     {
         setShellHandler(nullptr);
-        TfrmFSMain::setFolderChooser(nullptr);
+        setFolderChooser(nullptr);
         closeScreenWindows(home);
         delete home;
         DataDirTest::TearDown();
@@ -331,7 +332,7 @@ TEST_F(PdfPage, BrowseOffersTheFolderChooserAndKeepsTheFolderWhenCancelled)
 {
     TfrmFSMain *fs = openPdfPage();
     QString title, start, answer = folder;
-    TfrmFSMain::setFolderChooser([&](QWidget *, const QString &t, const QString &s) {
+    setFolderChooser([&](QWidget *, const QString &t, const QString &s) {
         title = t;
         start = s;
         return answer;
