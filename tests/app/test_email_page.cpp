@@ -49,15 +49,6 @@ protected:
         delete home;
         DataDirTest::TearDown();
     }
-    void setUser(std::initializer_list<std::pair<const char *, QString>> fields)
-    {
-        Table *u = dm1->tblUser;
-        u->first();
-        u->edit();
-        for (const auto &[f, v] : fields)
-            u->setAsString(QString::fromLatin1(f), v);
-        u->post();
-    }
     TfrmFSMain *openEmailPage()
     {
         ClearAllFilters();

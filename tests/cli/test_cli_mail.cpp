@@ -51,15 +51,6 @@ protected:
                  {"SMTPPassword", QString::fromLatin1(SmtpServer::Password)}});
     }
 
-    void setUser(std::initializer_list<std::pair<const char *, QString>> fields)
-    {
-        Table *u = dm1->tblUser;
-        u->first();
-        u->edit();
-        for (const auto &[f, v] : fields)
-            u->setAsString(QString::fromLatin1(f), v);
-        u->post();
-    }
 
     // The program on its own, with a temporary place of the test's own so
     // that its working folders can be seen.

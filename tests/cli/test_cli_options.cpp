@@ -36,15 +36,6 @@ protected:
         restart();
         return r;
     }
-    void setUser(std::initializer_list<std::pair<const char *, QString>> fields)
-    {
-        Table *u = dm1->tblUser;
-        u->first();
-        u->edit();
-        for (const auto &[f, v] : fields)
-            u->setAsString(QString::fromLatin1(f), v);
-        u->post();
-    }
     // Every field of the user row as the file holds it.
     QStringList storedRow()
     {

@@ -170,16 +170,6 @@ void StatementTest::load(const QJsonObject &client)
     FilterStatementTables(QString::number(m_clientId), QString::number(m_statementId));
 }
 
-void StatementTest::setUser(std::initializer_list<std::pair<const char *, QString>> fields)
-{
-    Table *u = m_dm->tblUser;
-    u->first();
-    u->edit();
-    for (const auto &[k, v] : fields)
-        u->setAsString(QString::fromLatin1(k), v);
-    u->post();
-}
-
 void StatementTest::setLegal(std::initializer_list<std::pair<const char *, QString>> fields)
 {
     Table *l = m_dm->tblLegal;

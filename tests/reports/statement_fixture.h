@@ -25,8 +25,6 @@ protected:
     // Imports the client and filters the tables to its statement.
     void load(const QJsonObject &client);
     void load(const StatementOptions &options = {}) { load(statementClient(options)); }
-    // Sets fields of the single user row.
-    void setUser(std::initializer_list<std::pair<const char *, QString>> fields);
     // Replaces fields of the legal row of the statement.
     void setLegal(std::initializer_list<std::pair<const char *, QString>> fields);
 

@@ -42,15 +42,6 @@ protected:
         closeScreenWindows();
         DataDirTest::TearDown();
     }
-    void setUser(std::initializer_list<std::pair<const char *, QString>> fields)
-    {
-        Table *u = dm1->tblUser;
-        u->first();
-        u->edit();
-        for (const auto &[f, v] : fields)
-            u->setAsString(QString::fromLatin1(f), v);
-        u->post();
-    }
     // The field as the file holds it, past every cursor.
     QString storedUser(const char *field)
     {

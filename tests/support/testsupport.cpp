@@ -96,6 +96,16 @@ void DataDirTest::addRow(Table *t, qint64 clientId, qint64 statementId,
     t->post();
 }
 
+void DataDirTest::setUser(std::initializer_list<std::pair<const char *, QString>> fields)
+{
+    Table *u = dm1->tblUser;
+    u->first();
+    u->edit();
+    for (const auto &[f, v] : fields)
+        u->setAsString(QString::fromLatin1(f), v);
+    u->post();
+}
+
 int DataDirTest::countRows(const QString &table, const QString &where)
 {
     QString sql = QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table);

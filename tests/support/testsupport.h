@@ -61,6 +61,8 @@ protected:
     // Appends a schedule row with the keys and the given field texts.
     void addRow(Table *t, qint64 clientId, qint64 statementId,
                 std::initializer_list<std::pair<const char *, QString>> fields);
+    // Sets fields of the single user row and posts it.
+    void setUser(std::initializer_list<std::pair<const char *, QString>> fields);
     // Rows of a table whose keys are the given ones, read with plain SQL.
     int countRows(const QString &table, const QString &where = QString());
 
