@@ -880,7 +880,7 @@ QString TfrmFSMain::CheckEmailVars()
 
 void TfrmFSMain::TeButton7Click()
 {
-    if (m_sending || CheckEmailVars() != QLatin1String("Yes"))
+    if (busy() || CheckEmailVars() != QLatin1String("Yes"))
         return;
     const std::optional<DocumentChoice> choice =
         checkedDocument({rbStandardE, rbContJ, rbProJ, rbStandB, rbContB, rbProB});
@@ -919,15 +919,7 @@ void TfrmFSMain::Label19Click()
 
 void TfrmFSMain::setSending(bool on)
 {
-    m_sending = on;
-    // Busy, yet the window answers: the lines keep coming meanwhile.
-    if (on)
-        QApplication::setOverrideCursor(Qt::BusyCursor);
-    else
-        QApplication::restoreOverrideCursor();
-    for (HoverLabel *l : {mOptions, mSecurity, mCheckUpdate1, mCheckUpdate2, mBackup, mRestore, mExit, mHelp, mAbout,
-                          mAffiliate})
-        l->setEnabled(!on);
+    setBusy(on);
     btnEmailTest->setEnabled(!on);
 }
 
@@ -976,8 +968,6 @@ void TfrmFSMain::restoreNarrowing(QWidget *page, qint64 bookmark)
 
 void TfrmFSMain::menuAction(Entry e)
 {
-    if (m_sending)
-        return;
     if (e == Entry::CheckUpdate || e == Entry::Help || e == Entry::Affiliate) {
         ScreenFrame::menuAction(e);
         return;
@@ -1001,7 +991,7 @@ void TfrmFSMain::closeEvent(QCloseEvent *event)
 {
     // An e-mail is on its way on another thread: the window stays until it
     // has its answer and its working file is gone.
-    if (m_sending) {
+    if (busy()) {
         event->ignore();
         return;
     }

@@ -117,7 +117,7 @@ public:
     // The link: the options window on its e-mail settings.
     void Label19Click();
     // True while an e-mail is on its way; the window stays open meanwhile.
-    bool sending() const { return m_sending; }
+    bool sending() const { return busy(); }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -152,7 +152,6 @@ private:
     bool m_addOnExisting = false; // the add page completes the current row
     bool m_formShown = false;
     bool m_closed = false;
-    bool m_sending = false;
 };
 
 }  // namespace nettora

@@ -215,6 +215,8 @@ HoverLabel *ScreenFrame::addSideLink(const QString &caption, QWidget *page, std:
     }
     connect(l, &HoverLabel::hovered, this, [this, l] { hoverSideLink(l); });
     connect(l, &HoverLabel::clicked, this, [this, page, onClick] {
+        if (m_busy)
+            return;
         if (page)
             openPage(page);
         if (onClick)
@@ -433,9 +435,25 @@ HoverLabel *ScreenFrame::entryLabel(Entry e) const
 
 void ScreenFrame::triggerEntry(Entry e)
 {
-    if (isOwnEntry(e))
+    if (isOwnEntry(e) || m_busy)
         return;
     menuAction(e);
+}
+
+void ScreenFrame::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
+    for (HoverLabel *l : {mOptions, mSecurity, mCheckUpdate1, mCheckUpdate2, mBackup, mRestore, mExit, mHelp, mAbout,
+                          mAffiliate})
+        l->setEnabled(!busy);
+    for (HoverLabel *l : m_sideLinks)
+        l->setEnabled(!busy);
 }
 
 void ScreenFrame::leave()

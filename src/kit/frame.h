@@ -50,6 +50,13 @@ public:
     void triggerEntry(Entry e);
     HoverLabel *entryLabel(Entry e) const;
 
+    // While work runs off the window's thread (an e-mail on its way) the
+    // window keeps answering, but nothing may leave it or start more: the
+    // menu, the top links and the side links are off and the pointer is
+    // busy. Windows refuse to close meanwhile.
+    void setBusy(bool busy);
+    bool busy() const { return m_busy; }
+
     // Tab runs through the top links, the left menu, the side links and then
     // the controls of the pages, each top to bottom and left to right.
     void orderTabs();
@@ -94,6 +101,7 @@ private:
 
     bool m_home;
     bool m_centred = false;
+    bool m_busy = false;
     std::vector<HoverLabel *> m_sideLinks;
     std::vector<std::pair<HoverLabel *, QWidget *>> m_linkPages;
 };

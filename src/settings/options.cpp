@@ -321,14 +321,14 @@ void TfrmOptions::testClick()
     mEmail->clear();
     QCoreApplication::processEvents();
     if (testMailer()) {
-        setSending(true);
+        setBusy(true);
         QString failure;
         try {
             testMailer()([this](const QString &line) { appendStatus(line); });
         } catch (const std::exception &e) {
             failure = QString::fromStdString(e.what());
         }
-        setSending(false);
+        setBusy(false);
         if (!failure.isEmpty())
             dialogs().error(failure);
     }
@@ -341,31 +341,11 @@ void TfrmOptions::appendStatus(const QString &line)
     mEmail->appendPlainText(line);
 }
 
-void TfrmOptions::setSending(bool on)
-{
-    m_sending = on;
-    // Busy, yet the window answers: the lines keep coming meanwhile.
-    if (on)
-        QApplication::setOverrideCursor(Qt::BusyCursor);
-    else
-        QApplication::restoreOverrideCursor();
-    for (HoverLabel *l : {mOptions, mSecurity, mCheckUpdate1, mCheckUpdate2, mBackup, mRestore, mExit, mHelp, mAbout,
-                          mAffiliate, s1, s2, s3})
-        l->setEnabled(!on);
-}
-
-void TfrmOptions::menuAction(Entry e)
-{
-    if (m_sending)
-        return;
-    ScreenFrame::menuAction(e);
-}
-
 void TfrmOptions::closeEvent(QCloseEvent *event)
 {
     // The test message is on its way on another thread: the window stays
     // until it has its answer.
-    if (m_sending) {
+    if (busy()) {
         event->ignore();
         return;
     }

@@ -47,7 +47,7 @@ public:
     void cancelClick();
     void testClick();
     // True while the test message is on its way.
-    bool sending() const { return m_sending; }
+    bool sending() const { return busy(); }
 
     // How "Test" sends the message: it writes each status line through
     // status as it happens and keeps the window responding meanwhile; true
@@ -58,7 +58,6 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void menuAction(Entry e) override;
 
 private:
     // The user row from its first row, in edit, shown by every editor.
@@ -67,13 +66,9 @@ private:
     void beginEdit();
     void emailSetupClick();
     void appendStatus(const QString &line);
-    // The menu, the top links and the side links are out of reach while the
-    // test message is on its way.
-    void setSending(bool on);
 
     FieldBinder m_binder;
     bool m_opened = false;
-    bool m_sending = false;
 };
 
 }  // namespace nettora

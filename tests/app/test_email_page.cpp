@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QPointer>
+#include <algorithm>
 
 using namespace nettora;
 using namespace nettora::test;
@@ -201,20 +202,29 @@ TEST_F(EmailPage, SendsTheStatementAndRemovesTheWorkingFile)
               "\n\nSincerely,\n\n\nPat Lee\nLee & Co.\n555-0100\n");
     type(fs->edEmailAddress, "lender@bank.example");
 
-    // While the mail goes: the working file is there, the status page's OK
-    // is out of reach and the window stays when asked to close.
+    // While the mail goes: the working file is there, the status page's OK,
+    // the side links and the menu are out of reach and the window stays
+    // when asked to close.
     QString attachment;
     QStringList during;
     QObject::connect(fs->mEmail, &QPlainTextEdit::textChanged, fs, [&] {
         if (!fs->mEmail->toPlainText().endsWith(QLatin1String("Connection to email sever successful...")))
             return;
         attachment = PdfFolder + PdfFileName;
+        const auto visibleWindows = [] {
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            return std::count_if(windows.cbegin(), windows.cend(), [](QWidget *w) { return w->isVisible(); });
+        };
         fs->close();
+        click(fs->s3);
+        click(fs->mExit);
         during << QString::number(QFileInfo(attachment).isFile()) << QString::number(fs->btnEmailTest->isEnabled())
-               << QString::number(fs->isVisible()) << QString::number(fs->sending());
+               << QString::number(fs->isVisible()) << QString::number(fs->sending())
+               << QString::number(fs->currentPage() == fs->tsEstatus) << QString::number(home->isVisible())
+               << QString::number(visibleWindows());
     });
     click(fs->TeButton7);
-    EXPECT_EQ(during, (QStringList{"1", "0", "1", "1"}));
+    EXPECT_EQ(during, (QStringList{"1", "0", "1", "1", "1", "0", "1"}));
     const QStringList lines = fs->mEmail->toPlainText().split(QLatin1Char('\n'));
     const QStringList sent = {"Connection to email sever successful...", "Email sent successfully...",
                               "Click on \"OK\" to exit this screen."};
