@@ -145,22 +145,6 @@ private:
     int m_lastY = 40;
 };
 
-void upperCase(QLineEdit *e)
-{
-    QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString &t) {
-        QString u = t.toUpper();
-        int at = e->cursorPosition();
-        // Some letters grow in upper case ("ß" gives "SS"): keep what was
-        // typed rather than overrun the field.
-        const bool fits = !e->validator() || e->validator()->validate(u, at) != QValidator::Invalid;
-        if (u != t && fits) {
-            const int pos = e->cursorPosition();
-            e->setText(u);
-            e->setCursorPosition(pos);
-        }
-    });
-}
-
 bool isUniqueBreach(const QString &engineText)
 {
     return engineText.contains(QLatin1String("UNIQUE constraint failed"));
@@ -285,7 +269,7 @@ void TfrmClientAdd::buildPages()
         m_pages[page].name = b.heading(title);
         b.text(QStringLiteral("* First Name:"), p + "FirstName");
         // One character, as the field holds: the binding sets the limit.
-        upperCase(b.text(QStringLiteral("Middle Initial:"), p + "MiddleInitial", 0, 30));
+        upperCaseAsTyped(b.text(QStringLiteral("Middle Initial:"), p + "MiddleInitial", 0, 30));
         b.text(QStringLiteral("* Last Name:"), p + "LastName");
         b.text(QStringLiteral("Birthdate:"), p + "Birthday", 0, 100);
         b.hint(QStringLiteral("Example: 01/01/1965"), 272);

@@ -203,4 +203,18 @@ QWidget *FieldBinder::editorOf(const QString &field) const
     return nullptr;
 }
 
+void upperCaseAsTyped(QLineEdit *edit)
+{
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString &typed) {
+        QString upper = typed.toUpper();
+        int at = edit->cursorPosition();
+        const bool fits = !edit->validator() || edit->validator()->validate(upper, at) != QValidator::Invalid;
+        if (upper != typed && fits) {
+            const int pos = edit->cursorPosition();
+            edit->setText(upper);
+            edit->setCursorPosition(pos);
+        }
+    });
+}
+
 }  // namespace nettora

@@ -47,6 +47,9 @@ void limitToWidth(QPlainTextEdit *edit, int width);
 // keeps what was typed until a proposal is taken, so the text a check reads
 // is the text the user sees.
 void setUpChoiceBox(QComboBox *box);
+// Letters typed into the box turn upper case, unless that would make the
+// text longer than the box takes ("ß" gives "SS").
+void upperCaseAsTyped(QLineEdit *edit);
 
 // The width of a table's field (0 for none or no limit).
 int fieldWidth(const Table *table, const QString &field);

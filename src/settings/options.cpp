@@ -24,22 +24,6 @@ TfrmOptions::TestMailer &testMailer()
     return mailer;
 }
 
-// Letters typed into the box turn upper case, unless that would make the
-// text longer than the field takes ("ß" gives "SS").
-void upperCase(QLineEdit *e)
-{
-    QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString &typed) {
-        QString upper = typed.toUpper();
-        int at = e->cursorPosition();
-        const bool fits = !e->validator() || e->validator()->validate(upper, at) != QValidator::Invalid;
-        if (upper != typed && fits) {
-            const int pos = e->cursorPosition();
-            e->setText(upper);
-            e->setCursorPosition(pos);
-        }
-    });
-}
-
 QWidget *newPage(const char *name)
 {
     auto *page = new QWidget;
@@ -99,8 +83,8 @@ TfrmOptions::TfrmOptions(QWidget *parent) : ScreenFrame(false, parent)
             y += 29;
         }
     }
-    upperCase(edMiddleInitial);
-    upperCase(edState);
+    upperCaseAsTyped(edMiddleInitial);
+    upperCaseAsTyped(edState);
     btnUserCancel = button(tsUser, QStringLiteral("Cancel"), QStringLiteral("btnUserCancel"), PageWidth - 180,
                            kButtonsTop);
     btnUserOk = button(tsUser, QStringLiteral("OK"), QStringLiteral("btnUserOk"), PageWidth - 92, kButtonsTop);
