@@ -31,8 +31,8 @@ const char *const kUsage =
     "                               send the statement as a PDF by e-mail with the saved mail settings,\n"
     "                               printing each step's status line; status 1 when a step failed\n"
     "  backup FOLDER                copy the data file into FOLDER as nettora.db, checked before it counts\n"
-    "  restore FOLDER               put the backup in FOLDER in place of the data file; the replaced file is\n"
-    "                               kept in the data directory's Replaced folder\n"
+    "  restore FOLDER|FILE          put the backup in FOLDER (or the data file FILE) in place of the data file;\n"
+    "                               the replaced file is kept in the data directory's Replaced folder\n"
     "\n"
     "The data directory is DIR, else NETTORA_DATA_DIR, else the program's own.\n";
 

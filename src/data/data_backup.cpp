@@ -597,7 +597,16 @@ bool putBack(const DataFileLocation &data, int replacedFd, const QString &keptFi
 DataFileResult RestoreDataFile(const QString &folder)
 {
     DataFileResult result;
-    const QString backup = QDir::cleanPath(QDir(folder).absoluteFilePath(QLatin1String(BackupFileName)));
+    // A folder holding a backup, or a data file itself: a file kept under
+    // Replaced goes back the same way.
+    QString where = folder;
+    QByteArray fileName(BackupFileName);
+    if (const QFileInfo given(folder); given.isFile()) {
+        where = given.absolutePath();
+        fileName = QFile::encodeName(given.fileName());
+    }
+    const QString backup =
+        QDir::cleanPath(QDir(where).absoluteFilePath(QFile::decodeName(fileName)));
     const QString unchanged = QStringLiteral(" Nothing was changed.");
     const auto refuse = [&](const QString &what) {
         result.text = QStringLiteral("The backup \"%1\" cannot be restored: %2.").arg(backup, what) + unchanged;
@@ -606,24 +615,24 @@ DataFileResult RestoreDataFile(const QString &folder)
     QString why;
     Fd from;
     {
-        Fd dir = openFolder(folder, false, &why);
+        Fd dir = openFolder(where, false, &why);
         if (!dir.valid()) {
-            result.text = QStringLiteral("The folder \"%1\" cannot be opened (%2).").arg(folder, why) + unchanged;
+            result.text = QStringLiteral("The folder \"%1\" cannot be opened (%2).").arg(where, why) + unchanged;
             return result;
         }
         struct stat st {};
-        if (::fstatat(dir.get(), BackupFileName, &st, 0) != 0) {
+        if (::fstatat(dir.get(), fileName.constData(), &st, 0) != 0) {
             if (errno != ENOENT)
                 return refuse(errnoText(errno));
             result.text = QStringLiteral("The folder \"%1\" holds no Nettora backup: there is no file named %2 in it.")
-                              .arg(folder, QLatin1String(BackupFileName)) + unchanged;
+                              .arg(where, QLatin1String(BackupFileName)) + unchanged;
             return result;
         }
         if (!S_ISREG(st.st_mode))
             return refuse(QStringLiteral("it is not a regular file"));
         if (st.st_size == 0)
             return refuse(QStringLiteral("it is empty"));
-        from = Fd(::openat(dir.get(), BackupFileName, O_RDONLY | O_CLOEXEC));
+        from = Fd(::openat(dir.get(), fileName.constData(), O_RDONLY | O_CLOEXEC));
         if (!from.valid())
             return refuse(QStringLiteral("it cannot be read (%1)").arg(errnoText(errno)));
     }
@@ -708,7 +717,8 @@ DataFileResult RestoreDataFile(const QString &folder)
         return result;
     }
     result.ok = true;
-    result.text = QStringLiteral("The data it replaced was kept as \"%1\".").arg(result.file);
+    result.text = QStringLiteral("The data it replaced was kept as \"%1\"; restoring that file brings it back.")
+                      .arg(result.file);
     return result;
 }
 

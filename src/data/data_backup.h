@@ -63,7 +63,9 @@ struct DataFileResult {
     bool reopened = true;
 };
 
-// Both work on dm1, which must be connected, and leave it connected.
+// Both work on dm1, which must be connected, and leave it connected. A
+// restore takes a folder holding a backup, or a data file itself (a file
+// kept under Replaced, say).
 DataFileResult BackupDataFile(const QString &folder);
 DataFileResult RestoreDataFile(const QString &folder);
 

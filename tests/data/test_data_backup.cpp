@@ -116,10 +116,12 @@ TEST_F(DataBackupTest, BackupThenChangeThenRestoreGivesBackTheBackedUpDataAndKee
     restart();
     EXPECT_EQ(contents(), before);
 
-    // The kept file is the data as it was just before the restore.
-    m_dm.reset();
-    QFile::remove(QDir(dataDir()).filePath(QStringLiteral("nettora.db")));
-    ASSERT_TRUE(QFile::copy(r.file, QDir(dataDir()).filePath(QStringLiteral("nettora.db"))));
+    // The kept file is the data as it was just before the restore, and
+    // restoring it brings that back.
+    const DataFileResult back = RestoreDataFile(r.file);
+    ASSERT_TRUE(back.ok) << back.text.toStdString();
+    EXPECT_EQ(contents(), changed);
+    EXPECT_NE(back.file, r.file);
     restart();
     EXPECT_EQ(contents(), changed);
 }
