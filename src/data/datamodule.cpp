@@ -235,6 +235,8 @@ void Connection::provision()
         fresh.close();
     }
     removeSidecars(tmp);
+    // The file holds clients' finances: its owner's alone, as backups are.
+    QFile::setPermissions(tmp, QFile::ReadOwner | QFile::WriteOwner);
     syncFile(tmp);
     // A hard link is made only where the name is free: whatever appeared
     // there in the meantime is never replaced.
@@ -373,6 +375,7 @@ void Tdm1::EncryptNettoraTables()
     // replayed onto the encrypted one.
     removeSidecars(file);
     removeSidecars(tmp);
+    QFile::setPermissions(tmp, QFile::ReadOwner | QFile::WriteOwner);
     replaceFile(tmp, file);
     OpenNettoraTables();
 }

@@ -64,6 +64,8 @@ TEST_F(Startup, EmptyDirectoryIsProvisionedWithEveryTableAndOneUserRow)
     EXPECT_EQ(dm1->tblUser->asString("Password"), "");
     EXPECT_EQ(dm1->dsPersonal.DataSet, dm1->tblNettora);
     EXPECT_FALSE(QFile::exists(dbFile() + ".new"));
+    EXPECT_EQ(QFile::permissions(dbFile()) & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+              QFile::Permissions());
 }
 
 TEST_F(Startup, FileIsUnreadableWithoutTheTablePassword)
@@ -106,6 +108,8 @@ TEST_F(Startup, PlainFileIsEncryptedByTheEncryptionPassAndOpensNormally)
     m_dm.reset();
     EXPECT_NE(header(dbFile()), QByteArray("SQLite format 3\0", 16));
     EXPECT_FALSE(QFile::exists(dbFile() + ".encrypting"));
+    EXPECT_EQ(QFile::permissions(dbFile()) & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+              QFile::Permissions());
     restart();  // and the next start needs no encryption
     EXPECT_EQ(dm1->tblClient->recordCount(), 1);
 }
