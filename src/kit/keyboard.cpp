@@ -55,7 +55,7 @@ QString plainText(const QLabel *label)
 }
 
 // The caption of an editor: the label whose buddy it is, else the nearest
-// label that ends just left of it on its line.
+// label that ends just left of it on its line, else the one right above it.
 QLabel *captionOf(QWidget *editor)
 {
     QWidget *parent = editor->parentWidget();
@@ -73,6 +73,19 @@ QLabel *captionOf(QWidget *editor)
         if (!sameLine || r.left() >= e.left() || plainText(l).trimmed().isEmpty())
             continue;
         if (!best || r.right() > best->geometry().right())
+            best = l;
+    }
+    if (best)
+        return best;
+    // Else the caption standing right above it, as over a long box.
+    constexpr int kAbove = 24;
+    for (QLabel *l : labels) {
+        const QRect r = l->geometry();
+        const bool above = r.bottom() < e.top() && r.bottom() >= e.top() - kAbove;
+        const bool overlaps = r.left() < e.right() && r.right() > e.left();
+        if (!above || !overlaps || plainText(l).trimmed().isEmpty())
+            continue;
+        if (!best || r.bottom() > best->geometry().bottom())
             best = l;
     }
     return best;

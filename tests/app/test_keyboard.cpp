@@ -16,6 +16,9 @@
 #include "entry/assets.h"
 #include "reports/engine/preview_window.h"
 #include "settings/security.h"
+#include "settings/options.h"
+#include "backup/backup.h"
+#include "backup/restore.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -537,6 +540,12 @@ TEST_F(Keyboard, EveryControlIsNamedAndTabbedInReadingOrder)
     w->bOKClick();
     check("workspace update page", w, w->tsUpdate);
     w->close();
+    for (const char *mode : {"Print", "PDF", "Email"}) {
+        w = workspace(mode);
+        w->bOKClick();
+        check(QStringLiteral("workspace ") + w->currentPage()->objectName(), w, w->currentPage());
+        w->close();
+    }
 
     ClientWindowMode = "Edit";
     FilterStatementTables(QString::number(ann), QString::number(statement));
@@ -568,6 +577,20 @@ TEST_F(Keyboard, EveryControlIsNamedAndTabbedInReadingOrder)
     security->startFirstLogin();
     check("security first password page", security, security->tsFirstLogin);
     security->close();
+
+    OptionsStartPage = "user";
+    auto *options = static_cast<TfrmOptions *>(OpenOptionsWindow());
+    check("options user page", options, options->tsUser);
+    click(options->s2);
+    check("options e-mail page", options, options->tsEmail);
+    options->close();
+
+    auto *backup = static_cast<TfrmBackup *>(OpenBackupWindow());
+    check("backup", backup, backup->tsBackup);
+    backup->close();
+    auto *restore = static_cast<TfrmRestore *>(OpenRestoreWindow());
+    check("restore", restore, restore->tsBackup);
+    restore->close();
 
     TfrmAbout about;
     about.show();
