@@ -374,6 +374,7 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     mEmail = new QPlainTextEdit(tsEstatus);
     mEmail->setObjectName(QStringLiteral("mEmail"));
     mEmail->setReadOnly(true);
+    mEmail->setFont(textFont());
     mEmail->setGeometry(12, 40, PageWidth - 24, 340);
     btnEmailTest = button(tsEstatus, QStringLiteral("OK"), QStringLiteral("btnEmailTest"), PageWidth - 92, 394);
     btnEmailTest->setDefault(true);
