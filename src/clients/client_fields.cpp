@@ -1,6 +1,7 @@
 #include "clients/client_fields.h"
 
 #include "data/engine.h"
+#include "data/preparer.h"
 
 #include <QLocale>
 #include <cmath>
@@ -29,9 +30,7 @@ QString composeFullName(const QString &first, const QString &middle, const QStri
 
 QString composeFullName2(const QString &first, const QString &middle, const QString &last)
 {
-    if (middle.isEmpty())
-        return first + QLatin1Char(' ') + last;
-    return first + QLatin1Char(' ') + middle + QStringLiteral(". ") + last;
+    return composedName(first, middle, last);
 }
 
 QString composeSpouseFullName(const QString &first, const QString &middle, const QString &last)

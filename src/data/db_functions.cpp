@@ -2,6 +2,7 @@
 
 #include "data/datamodule.h"
 #include "data/globals.h"
+#include "data/preparer.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -101,14 +102,7 @@ QString PreparerDisplayName()
 {
     Table *u = dm1->tblUser;
     const QString company = u->asString("Company");
-    if (!company.isEmpty())
-        return company;
-    const QString first = u->asString("FirstName");
-    const QString middle = u->asString("MiddleInitial");
-    const QString last = u->asString("LastName");
-    if (!middle.isEmpty())
-        return first + QLatin1Char(' ') + middle + QStringLiteral(". ") + last;
-    return first + QLatin1Char(' ') + last;
+    return company.isEmpty() ? PreparerName() : company;
 }
 
 void DeleteFilteredRows()

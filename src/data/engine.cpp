@@ -81,21 +81,6 @@ bool parseNumber(const QString &text, double &out)
     return ok && std::isfinite(out);
 }
 
-// Characters as people count them: a pair of UTF-16 surrogates is one
-// character. Returns -1 when the text holds a lone surrogate.
-qsizetype codePoints(const QString &s)
-{
-    qsizetype n = 0;
-    for (qsizetype i = 0; i < s.size(); ++i, ++n) {
-        const QChar c = s.at(i);
-        if (c.isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate())
-            ++i;
-        else if (c.isSurrogate())
-            return -1;
-    }
-    return n;
-}
-
 QString limitText(double v)
 {
     return QLocale(QLocale::English, QLocale::UnitedStates).toString(v, 'f', 0);
@@ -107,6 +92,19 @@ QString amountText(double v)
 }
 
 }  // namespace
+
+qsizetype fieldChars(const QString &text)
+{
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < text.size(); ++i, ++n) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return -1;
+    }
+    return n;
+}
 
 // ---------------------------------------------------------------- Statement
 
@@ -1236,7 +1234,7 @@ void Table::checkNumber(int pos, double value, const QString &shown) const
 void Table::checkText(int pos, const QString &value) const
 {
     const FieldDef &f = m_def.fields[size_t(pos)];
-    const qsizetype length = codePoints(value);
+    const qsizetype length = fieldChars(value);
     if (length < 0)
         throw EngineError(QStringLiteral("The text for the field %1 of the table %2 is not valid Unicode: it holds "
                                          "a lone surrogate character.")

@@ -31,6 +31,10 @@ namespace nettora {
 
 class Table;
 
+// Characters of a text as a field counts them (code points: an emoji is
+// one), or -1 when the text holds a lone surrogate, which no field takes.
+qsizetype fieldChars(const QString &text);
+
 // A prepared statement borrowed from the database's cache; reset on release.
 class Statement {
 public:

@@ -4,19 +4,6 @@
 
 namespace nettora {
 
-qsizetype fieldChars(const QString &text)
-{
-    qsizetype n = 0;
-    for (qsizetype i = 0; i < text.size(); ++i, ++n) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            ++i;
-        else if (c.isSurrogate())
-            return -1;
-    }
-    return n;
-}
-
 FieldWidthValidator::FieldWidthValidator(int width, QObject *parent) : QValidator(parent), m_width(width) {}
 
 QValidator::State FieldWidthValidator::validate(QString &input, int &) const

@@ -18,10 +18,6 @@
 
 namespace nettora {
 
-// Characters of a text as a field counts them (code points: an emoji is
-// one), or -1 when the text holds a lone surrogate, which no field takes.
-qsizetype fieldChars(const QString &text);
-
 // Refuses a text longer than `width` characters, or with a lone surrogate.
 // A paste that would not fit is refused whole rather than cut.
 class FieldWidthValidator : public QValidator {
