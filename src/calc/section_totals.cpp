@@ -4,7 +4,6 @@
 #include "data/datamodule.h"
 #include "data/filter.h"
 
-#include <QLocale>
 #include <QString>
 #include <array>
 #include <cmath>
@@ -95,11 +94,6 @@ std::array<double, N> sumFields(Table *t, const std::array<const char *, N> &fie
 
 using FieldValues = std::vector<std::pair<QString, double>>;
 
-QString moneyText(double v)
-{
-    return QLocale(QLocale::English, QLocale::UnitedStates).toString(v, 'f', 2);
-}
-
 // How a refused figure is named to the user.
 QString figureLabel(const QString &field)
 {
@@ -130,10 +124,10 @@ void checkFigure(Table *t, const QString &field, double value)
         why = QStringLiteral("would not be a finite number");
     else if (value > range.max)
         why = QStringLiteral("would be %1, more than the largest amount a field can hold (%2)")
-                  .arg(moneyText(value), moneyText(range.max));
+                  .arg(groupedNumber(value, 2), groupedNumber(range.max, 2));
     else
         why = QStringLiteral("would be %1, less than the smallest amount a field can hold (%2)")
-                  .arg(moneyText(value), moneyText(range.min));
+                  .arg(groupedNumber(value, 2), groupedNumber(range.min, 2));
     throw EngineError(QStringLiteral("The statement cannot be recalculated: %1 %2. Nothing was changed.")
                           .arg(figureLabel(field), why));
 }

@@ -1,5 +1,7 @@
 #include "data/currency.h"
 
+#include <QLocale>
+
 namespace nettora {
 
 ValueRange valueRange(const FieldDef &field)
@@ -28,6 +30,11 @@ qint64 roundedCents(double amount)
         return std::llround(amount * 100.0);
     const qint64 u = *units;
     return u >= 0 ? (u + 50) / 100 : -((-u + 50) / 100);
+}
+
+QString groupedNumber(double value, int decimals)
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(value, 'f', decimals);
 }
 
 }  // namespace nettora

@@ -6,6 +6,7 @@
 
 #include "data/schema.h"
 
+#include <QString>
 #include <QtGlobal>
 #include <cmath>
 #include <optional>
@@ -34,5 +35,9 @@ std::optional<qint64> currencyUnits(double amount);
 // stored four decimals, then rounded half away from zero (91235.415 gives
 // 9123542, -0.005 gives -1). The amount must be in range.
 qint64 roundedCents(double amount);
+
+// A number with thousands separators for messages, in the program's one
+// number format whatever the system's: "922,337,203,685,477".
+QString groupedNumber(double value, int decimals);
 
 }  // namespace nettora

@@ -5,7 +5,6 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <QByteArray>
-#include <QLocale>
 #include <algorithm>
 #include <cmath>
 
@@ -79,11 +78,6 @@ bool parseNumber(const QString &text, double &out)
     bool ok = false;
     out = text.trimmed().toDouble(&ok);
     return ok && std::isfinite(out);
-}
-
-QString limitText(double v)
-{
-    return QLocale(QLocale::English, QLocale::UnitedStates).toString(v, 'f', 0);
 }
 
 QString amountText(double v)
@@ -1228,7 +1222,7 @@ void Table::checkNumber(int pos, double value, const QString &shown) const
         throw EngineError(QStringLiteral("The %1 %2 is out of range for the field %3 of the table %4: it must lie "
                                          "between %5 and %6.")
                               .arg(f.type == FieldType::Currency ? QStringLiteral("amount") : QStringLiteral("value"),
-                                   shown, f.name, m_def.name, limitText(range.min), limitText(range.max)));
+                                   shown, f.name, m_def.name, groupedNumber(range.min, 0), groupedNumber(range.max, 0)));
 }
 
 void Table::checkText(int pos, const QString &value) const
