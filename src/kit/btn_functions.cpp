@@ -39,6 +39,19 @@ QWidget *openRegistered(const QString &className)
     return it == factories().constEnd() ? nullptr : showWindow((*it)());
 }
 
+// The menu's windows start from the whole data: every filter off first.
+QWidget *openUnfiltered(const QString &className)
+{
+    ClearAllFilters();
+    return openRegistered(className);
+}
+
+QWidget *openOptionsOn(const char *page)
+{
+    OptionsStartPage = QString::fromLatin1(page);
+    return openUnfiltered(QStringLiteral("TfrmOptions"));
+}
+
 }  // namespace
 
 void registerWindowFactory(const QString &className, std::function<QWidget *()> make)
@@ -67,44 +80,16 @@ void ShowStatementPreview(QWidget *parent)
 
 QWidget *OpenClientWindow(const QString &mode)
 {
-    ClearAllFilters();
     ClientWindowMode = mode;
-    return openRegistered(QStringLiteral("TfrmClient"));
+    return openUnfiltered(QStringLiteral("TfrmClient"));
 }
 
-QWidget *OpenOptionsWindow()
-{
-    ClearAllFilters();
-    OptionsStartPage = QStringLiteral("user");
-    return openRegistered(QStringLiteral("TfrmOptions"));
-}
-
-QWidget *OpenEmailSetupWindow()
-{
-    ClearAllFilters();
-    OptionsStartPage = QStringLiteral("email");
-    return openRegistered(QStringLiteral("TfrmOptions"));
-}
-
+QWidget *OpenOptionsWindow() { return openOptionsOn("user"); }
+QWidget *OpenEmailSetupWindow() { return openOptionsOn("email"); }
 QWidget *OpenPrintOptionsWindow() { return openRegistered(QStringLiteral("TfrmOptionsPrint")); }
-
-QWidget *OpenSecurityWindow()
-{
-    ClearAllFilters();
-    return openRegistered(QStringLiteral("TfrmSecurity"));
-}
-
-QWidget *OpenBackupWindow()
-{
-    ClearAllFilters();
-    return openRegistered(QStringLiteral("TfrmBackup"));
-}
-
-QWidget *OpenRestoreWindow()
-{
-    ClearAllFilters();
-    return openRegistered(QStringLiteral("TfrmRestore"));
-}
+QWidget *OpenSecurityWindow() { return openUnfiltered(QStringLiteral("TfrmSecurity")); }
+QWidget *OpenBackupWindow() { return openUnfiltered(QStringLiteral("TfrmBackup")); }
+QWidget *OpenRestoreWindow() { return openUnfiltered(QStringLiteral("TfrmRestore")); }
 
 QWidget *OpenAssetsWindow() { return openRegistered(QStringLiteral("TfrmAssets")); }
 QWidget *OpenLiabilitiesWindow() { return openRegistered(QStringLiteral("TfrmLiabilities")); }

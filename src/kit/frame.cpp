@@ -92,17 +92,21 @@ ScreenFrame::ScreenFrame(bool home, QWidget *parent) : QWidget(parent), m_home(h
 
     const struct {
         HoverLabel **label;
-        const char *caption;
+        const char *name, *caption;
         int top, height;
         Entry entry;
     } menu[] = {
-        {&mOptions, "OPTIONS", 84, 57, Entry::Options},       {&mSecurity, "SECURITY", 141, 57, Entry::Security},
-        {&mCheckUpdate1, "CHECK", 198, 57, Entry::CheckUpdate}, {&mCheckUpdate2, "UPDATE", 255, 14, Entry::CheckUpdate},
-        {&mBackup, "BACKUP", 277, 57, Entry::Backup},         {&mRestore, "RESTORE", 341, 57, Entry::Restore},
-        {&mExit, home ? "EXIT" : "HOME", 433, 57, Entry::Home},
+        {&mOptions, "mOptions", "OPTIONS", 84, 57, Entry::Options},
+        {&mSecurity, "mSecurity", "SECURITY", 141, 57, Entry::Security},
+        {&mCheckUpdate1, "mCheckUpdate1", "CHECK", 198, 57, Entry::CheckUpdate},
+        {&mCheckUpdate2, "mCheckUpdate2", "UPDATE", 255, 14, Entry::CheckUpdate},
+        {&mBackup, "mBackup", "BACKUP", 277, 57, Entry::Backup},
+        {&mRestore, "mRestore", "RESTORE", 341, 57, Entry::Restore},
+        {&mExit, "mExit", home ? "EXIT" : "HOME", 433, 57, Entry::Home},
     };
     for (const auto &m : menu) {
         auto *l = new HoverLabel(QString::fromLatin1(m.caption), this);
+        l->setObjectName(QString::fromLatin1(m.name));
         // Wider than the 62-pixel column entry, centred on it, so that the
         // substitute menu font never clips a caption.
         l->setGeometry(7, m.top, 92, m.height);
@@ -117,14 +121,15 @@ ScreenFrame::ScreenFrame(bool home, QWidget *parent) : QWidget(parent), m_home(h
     }
     const struct {
         HoverLabel **label;
-        const char *caption;
+        const char *name, *caption;
         int left;
         Entry entry;
-    } links[] = {{&mHelp, "help", 593, Entry::Help},
-                 {&mAbout, "about", 634, Entry::About},
-                 {&mAffiliate, "affiliate", 686, Entry::Affiliate}};
+    } links[] = {{&mHelp, "mHelp", "help", 593, Entry::Help},
+                 {&mAbout, "mAbout", "about", 634, Entry::About},
+                 {&mAffiliate, "mAffiliate", "affiliate", 686, Entry::Affiliate}};
     for (const auto &t : links) {
         auto *l = new HoverLabel(QString::fromLatin1(t.caption), this);
+        l->setObjectName(QString::fromLatin1(t.name));
         l->setFont(topLinkFont());
         l->adjustSize();
         l->move(t.left, 28 - 2);
@@ -144,16 +149,6 @@ ScreenFrame::ScreenFrame(bool home, QWidget *parent) : QWidget(parent), m_home(h
         p.setColor(QPalette::Window, Orange);
         bar->setPalette(p);
     }
-    mExit->setObjectName(QStringLiteral("mExit"));
-    mOptions->setObjectName(QStringLiteral("mOptions"));
-    mSecurity->setObjectName(QStringLiteral("mSecurity"));
-    mCheckUpdate1->setObjectName(QStringLiteral("mCheckUpdate1"));
-    mCheckUpdate2->setObjectName(QStringLiteral("mCheckUpdate2"));
-    mBackup->setObjectName(QStringLiteral("mBackup"));
-    mRestore->setObjectName(QStringLiteral("mRestore"));
-    mHelp->setObjectName(QStringLiteral("mHelp"));
-    mAbout->setObjectName(QStringLiteral("mAbout"));
-    mAffiliate->setObjectName(QStringLiteral("mAffiliate"));
 
     // F1 opens the manual from every window, as the help hook always did.
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
