@@ -58,17 +58,15 @@ PlainFile plainFileKind(const QString &file)
     Database plain;
     try {
         plain.openPlain(file, true);
-        for (const TableDef &t : allTables()) {
-            Statement st = plain.prepare(QStringLiteral("PRAGMA table_info(\"%1\")").arg(t.name));
+        const SchemaComparison tables = compareWithSchema([&plain](const QString &table) {
+            Statement st = plain.prepare(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
             QStringList names;
             while (st.step())
                 names << st.columnText(1);
-            QStringList expected;
-            for (const FieldDef &f : t.fields)
-                expected << f.name;
-            if (names.join(QLatin1Char(',')).compare(expected.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
-                return PlainFile::Foreign;
-        }
+            return names;
+        });
+        if (!tables.matches())
+            return PlainFile::Foreign;
     } catch (const EngineError &) {
         return plain.isOpen() ? PlainFile::Foreign : PlainFile::NotPlain;
     }

@@ -337,4 +337,20 @@ const QStringList &headlineTotals()
     return names;
 }
 
+SchemaComparison compareWithSchema(const std::function<QStringList(const QString &table)> &columnsOf)
+{
+    SchemaComparison result;
+    for (const TableDef &t : allTables()) {
+        const QStringList names = columnsOf(t.name);
+        QStringList expected;
+        for (const FieldDef &f : t.fields)
+            expected << f.name;
+        if (names.isEmpty())
+            result.missing << t.name;
+        else if (names.join(QLatin1Char(',')).compare(expected.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
+            result.different << t.name;
+    }
+    return result;
+}
+
 }  // namespace nettora

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace nettora {
@@ -58,6 +59,15 @@ const TableDef *findTable(const QString &name);  // by name or file, case-insens
 
 // SQL that creates every table and index of an empty database.
 QStringList schemaSql();
+
+// How a database's tables compare with this program's: the tables it lacks,
+// and those whose fields differ (names in order, letter case aside).
+// columnsOf gives a table's field names, none for a missing table.
+struct SchemaComparison {
+    QStringList missing, different;
+    bool matches() const { return missing.isEmpty() && different.isEmpty(); }
+};
+SchemaComparison compareWithSchema(const std::function<QStringList(const QString &table)> &columnsOf);
 
 // The 21 totals shown on the net worth panel, in panel order.
 const QStringList &headlineTotals();
