@@ -96,14 +96,27 @@ void DataDirTest::addRow(Table *t, qint64 clientId, qint64 statementId,
     t->post();
 }
 
+namespace {
+
+void setFirstRow(Table *t, std::initializer_list<std::pair<const char *, QString>> fields)
+{
+    t->first();
+    t->edit();
+    for (const auto &[f, v] : fields)
+        t->setAsString(QString::fromLatin1(f), v);
+    t->post();
+}
+
+}  // namespace
+
 void DataDirTest::setUser(std::initializer_list<std::pair<const char *, QString>> fields)
 {
-    Table *u = dm1->tblUser;
-    u->first();
-    u->edit();
-    for (const auto &[f, v] : fields)
-        u->setAsString(QString::fromLatin1(f), v);
-    u->post();
+    setFirstRow(dm1->tblUser, fields);
+}
+
+void DataDirTest::setClient(std::initializer_list<std::pair<const char *, QString>> fields)
+{
+    setFirstRow(dm1->tblClient, fields);
 }
 
 int DataDirTest::countRows(const QString &table, const QString &where)

@@ -63,6 +63,8 @@ protected:
                 std::initializer_list<std::pair<const char *, QString>> fields);
     // Sets fields of the single user row and posts it.
     void setUser(std::initializer_list<std::pair<const char *, QString>> fields);
+    // Sets fields of the first client row and posts it.
+    void setClient(std::initializer_list<std::pair<const char *, QString>> fields);
     // Rows of a table whose keys are the given ones, read with plain SQL.
     int countRows(const QString &table, const QString &where = QString());
 
