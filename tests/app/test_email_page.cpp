@@ -43,19 +43,8 @@ TEST_F(EmailPage, ShowsTheSixChoicesTheBoxesAndTheLink)
 {
     TfrmFSMain *fs = openEmailPage();
     ASSERT_EQ(fs->currentPage(), fs->tsEmail);
-    const std::pair<QRadioButton *, const char *> choices[] = {
-        {fs->rbStandardE, "Standard"},       {fs->rbContJ, "Contemporary"},
-        {fs->rbProJ, "Professional"},        {fs->rbStandB, "Standard - Blank"},
-        {fs->rbContB, "Contemporary - Blank"}, {fs->rbProB, "Professional - Blank"},
-    };
-    for (const auto &[rb, caption] : choices) {
-        EXPECT_EQ(rb->text(), caption);
-        EXPECT_TRUE(rb->isVisible()) << caption;
-        EXPECT_EQ(rb->isChecked(), rb == fs->rbStandardE) << caption;
-    }
-    QStringList texts;
-    for (QLabel *l : fs->tsEmail->findChildren<QLabel *>())
-        texts << l->text();
+    expectDocumentChoices({fs->rbStandardE, fs->rbContJ, fs->rbProJ, fs->rbStandB, fs->rbContB, fs->rbProB});
+    const QStringList texts = labelTexts(fs->tsEmail);
     for (const char *t : {"Email Financial Statement",
                           "Please complete all of the information below to email a Financial Statement.",
                           "Statement Style:", "Email Information:", "To:", "Subject:", "Content:",

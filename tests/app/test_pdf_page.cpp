@@ -95,22 +95,8 @@ TEST_F(PdfPage, ShowsTheChoicesTheStepsAndTheDocumentsFolder)
 {
     TfrmFSMain *fs = openPdfPage();
     ASSERT_EQ(fs->currentPage(), fs->tsPDF);
-    const std::pair<QRadioButton *, const char *> choices[] = {
-        {fs->rbStandardp, "Standard"},
-        {fs->rbContP, "Contemporary"},
-        {fs->rbProP, "Professional"},
-        {fs->rbStandP, "Standard - Blank"},
-        {fs->rbContPDF, "Contemporary - Blank"},
-        {fs->rbProPDF, "Professional - Blank"},
-    };
-    for (const auto &[rb, caption] : choices) {
-        EXPECT_EQ(rb->text(), caption);
-        EXPECT_TRUE(rb->isVisible()) << caption;
-        EXPECT_EQ(rb->isChecked(), rb == fs->rbStandardp) << caption;
-    }
-    QStringList texts;
-    for (QLabel *l : fs->tsPDF->findChildren<QLabel *>())
-        texts << l->text();
+    expectDocumentChoices({fs->rbStandardp, fs->rbContP, fs->rbProP, fs->rbStandP, fs->rbContPDF, fs->rbProPDF});
+    const QStringList texts = labelTexts(fs->tsPDF);
     for (const char *t : {"Save Financial Statement to PDF",
                           "1.  Select Financial Statement style below to save as a pdf document.",
                           "2.  Enter file name for the pdf document.", ".pdf",

@@ -82,28 +82,14 @@ TEST_F(PrintPage, ShowsSixChoicesWithStandardPreselected)
 {
     TfrmFSMain *fs = openPrintPage();
     ASSERT_EQ(fs->currentPage(), fs->tsPrint);
-    const std::pair<QRadioButton *, const char *> choices[] = {
-        {fs->rbStandard, "Standard"},
-        {fs->rbCont, "Contemporary"},
-        {fs->rbPro, "Professional"},
-        {fs->rbStandardB, "Standard - Blank"},
-        {fs->rbContemporaryB, "Contemporary - Blank"},
-        {fs->rbProB2, "Professional - Blank"},
-    };
-    for (const auto &[rb, caption] : choices) {
-        EXPECT_EQ(rb->text(), caption);
-        EXPECT_TRUE(rb->isVisible()) << caption;
-        EXPECT_EQ(rb->isChecked(), rb == fs->rbStandard) << caption;
-    }
+    expectDocumentChoices({fs->rbStandard, fs->rbCont, fs->rbPro, fs->rbStandardB, fs->rbContemporaryB, fs->rbProB2});
     // One choice at a time.
     click(fs->rbPro);
     EXPECT_TRUE(fs->rbPro->isChecked());
     EXPECT_FALSE(fs->rbStandard->isChecked());
     click(fs->rbStandard);
 
-    QStringList texts;
-    for (QLabel *l : fs->tsPrint->findChildren<QLabel *>())
-        texts << l->text();
+    const QStringList texts = labelTexts(fs->tsPrint);
     EXPECT_TRUE(texts.contains("Print Financial Statement"));
     EXPECT_TRUE(texts.contains("Select a style and click on \"OK\" to print a Financial Statement."));
     EXPECT_EQ(fs->lClient->text(), "Client: Ann Able");

@@ -18,14 +18,6 @@ using namespace nettora::test;
 
 namespace {
 
-QStringList labelTexts(QWidget *page)
-{
-    QStringList texts;
-    for (QLabel *l : page->findChildren<QLabel *>())
-        texts << l->text();
-    return texts;
-}
-
 QStringList clientNames()
 {
     QStringList names;

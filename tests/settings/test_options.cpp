@@ -17,10 +17,7 @@ namespace {
 
 bool hasLabel(QWidget *page, const QString &text)
 {
-    for (QLabel *l : page->findChildren<QLabel *>())
-        if (l->text() == text)
-            return true;
-    return false;
+    return labelTexts(page).contains(text);
 }
 
 }  // namespace

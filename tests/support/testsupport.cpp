@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEnterEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
@@ -138,6 +139,14 @@ QString saveScreenshot(QWidget *window, const QString &name)
     const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
     window->grab().save(path);
     return path;
+}
+
+QStringList labelTexts(const QWidget *page)
+{
+    QStringList texts;
+    for (const QLabel *l : page->findChildren<QLabel *>())
+        texts << l->text();
+    return texts;
 }
 
 void hover(QWidget *w)

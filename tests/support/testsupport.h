@@ -77,6 +77,9 @@ protected:
 // build's artifacts folder) so that people can look at it; returns the path.
 QString saveScreenshot(QWidget *window, const QString &name);
 
+// The texts of every label on page.
+QStringList labelTexts(const QWidget *page);
+
 // Pointer events as the window system would deliver them.
 void hover(QWidget *w);           // the pointer enters w
 void moveOver(QWidget *w);        // the pointer moves over w

@@ -12,7 +12,10 @@
 #include "data/globals.h"
 
 #include <QApplication>
+#include <QRadioButton>
 #include <QStringList>
+
+#include <array>
 
 namespace nettora::test {
 
@@ -24,6 +27,19 @@ W *shownWindow()
         if (auto *x = qobject_cast<W *>(w); x && x->isVisible())
             return x;
     return nullptr;
+}
+
+// The six documents of the workspace's print, e-mail and PDF pages, in
+// their order: each with its caption and shown, the first alone chosen.
+inline void expectDocumentChoices(const std::array<QRadioButton *, 6> &buttons)
+{
+    static const char *const captions[] = {"Standard",         "Contemporary",         "Professional",
+                                           "Standard - Blank", "Contemporary - Blank", "Professional - Blank"};
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        EXPECT_EQ(buttons[i]->text(), captions[i]);
+        EXPECT_TRUE(buttons[i]->isVisible()) << captions[i];
+        EXPECT_EQ(buttons[i]->isChecked(), i == 0) << captions[i];
+    }
 }
 
 class WindowTest : public DataDirTest {
