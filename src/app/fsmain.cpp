@@ -17,11 +17,14 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <optional>
 #include <QCoreApplication>
 #include <QDir>
 #include <QHeaderView>
 #include <QStandardPaths>
+
+#include <array>
+#include <functional>
+#include <optional>
 
 namespace nettora {
 
@@ -105,8 +108,39 @@ QWidget *newPage(const char *name)
     return page;
 }
 
-// The PDF and e-mail pages offer the same six documents: the three styles
-// filled in, then the three blank sets.
+// The print, e-mail and PDF pages offer the same six documents, each page
+// under names of its own: the three styles filled in, then the three blank
+// sets. at places each; the first is chosen.
+void addDocumentChoices(QWidget *page, const std::array<std::pair<QRadioButton **, const char *>, 6> &choices,
+                        const std::function<QPoint(int index)> &at)
+{
+    static const char *const captions[] = {"Standard",         "Contemporary",         "Professional",
+                                           "Standard - Blank", "Contemporary - Blank", "Professional - Blank"};
+    for (int i = 0; i < int(choices.size()); ++i) {
+        auto *rb = new QRadioButton(QString::fromLatin1(captions[i]), page);
+        rb->setObjectName(QString::fromLatin1(choices[i].second));
+        rb->setFont(pagetext::textFont());
+        // As wide as its caption, which is where a click takes.
+        rb->move(at(i));
+        rb->resize(rb->sizeHint());
+        *choices[i].first = rb;
+    }
+    (*choices[0].first)->setChecked(true);
+}
+
+// Which of a page's six document choices is checked, in their order.
+std::optional<int> checkedChoice(std::initializer_list<QRadioButton *> buttons)
+{
+    int i = 0;
+    for (QRadioButton *b : buttons) {
+        if (b->isChecked())
+            return i;
+        ++i;
+    }
+    return std::nullopt;
+}
+
+// What each of the six choices writes to a PDF file.
 struct DocumentChoice {
     reports::Style style;
     reports::Document document;
@@ -121,12 +155,8 @@ std::optional<DocumentChoice> checkedDocument(std::initializer_list<QRadioButton
         {Style::Professional, Document::Statement}, {Style::Standard, Document::BlankSet},
         {Style::Contemporary, Document::BlankSet}, {Style::Professional, Document::BlankSet},
     };
-    int i = 0;
-    for (QRadioButton *b : buttons) {
-        if (b->isChecked())
-            return kinds[i];
-        ++i;
-    }
+    if (const std::optional<int> i = checkedChoice(buttons))
+        return kinds[*i];
     return std::nullopt;
 }
 
@@ -230,31 +260,14 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     bPrintCancel = button(tsPrint, QStringLiteral("Cancel"), QStringLiteral("bPrintCancel"), PageWidth - 180, 394);
     TeButton4 = button(tsPrint, QStringLiteral("OK"), QStringLiteral("TeButton4"), PageWidth - 92, 394);
     TeButton4->setDefault(true);
-    {
-        const struct {
-            QRadioButton **choice;
-            const char *name, *caption;
-        } choices[] = {
-            {&rbStandard, "rbStandard", "Standard"},
-            {&rbCont, "rbCont", "Contemporary"},
-            {&rbPro, "rbPro", "Professional"},
-            {&rbStandardB, "rbStandardB", "Standard - Blank"},
-            {&rbContemporaryB, "rbContemporaryB", "Contemporary - Blank"},
-            {&rbProB2, "rbProB2", "Professional - Blank"},
-        };
-        int choiceY = 124;
-        for (const auto &c : choices) {
-            auto *rb = new QRadioButton(QString::fromLatin1(c.caption), tsPrint);
-            rb->setObjectName(QString::fromLatin1(c.name));
-            rb->setFont(textFont());
-            // As wide as its caption, which is where a click takes.
-            rb->move(40, choiceY);
-            rb->resize(rb->sizeHint());
-            *c.choice = rb;
-            choiceY += 28;
-        }
-        rbStandard->setChecked(true);
-    }
+    addDocumentChoices(tsPrint,
+                       {{{&rbStandard, "rbStandard"},
+                         {&rbCont, "rbCont"},
+                         {&rbPro, "rbPro"},
+                         {&rbStandardB, "rbStandardB"},
+                         {&rbContemporaryB, "rbContemporaryB"},
+                         {&rbProB2, "rbProB2"}}},
+                       [](int i) { return QPoint(40, 124 + i * 28); });
     tsEmail = newPage("tsEmail");
     // Cancel comes first among the page's buttons, as on the other pages.
     bEmailCancel = button(tsEmail, QStringLiteral("Cancel"), QStringLiteral("TeButton6"), PageWidth - 180, 394);
@@ -262,31 +275,15 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     line(tsEmail, QStringLiteral("Please complete all of the information below to email a Financial Statement."), 12,
          34);
     caption(tsEmail, QStringLiteral("Statement Style:"), 12, 58, 200);
-    {
-        const struct {
-            QRadioButton **choice;
-            const char *name, *caption;
-        } choices[] = {
-            {&rbStandardE, "rbStandardE", "Standard"},
-            {&rbContJ, "rbContJ", "Contemporary"},
-            {&rbProJ, "rbProJ", "Professional"},
-            {&rbStandB, "rbStandB", "Standard - Blank"},
-            {&rbContB, "rbContB", "Contemporary - Blank"},
-            {&rbProB, "rbProB", "Professional - Blank"},
-        };
-        // The filled styles in one column, their blank sets beside them.
-        int index = 0;
-        for (const auto &c : choices) {
-            auto *rb = new QRadioButton(QString::fromLatin1(c.caption), tsEmail);
-            rb->setObjectName(QString::fromLatin1(c.name));
-            rb->setFont(textFont());
-            rb->move(index < 3 ? 40 : 220, 78 + (index % 3) * 22);
-            rb->resize(rb->sizeHint());
-            *c.choice = rb;
-            ++index;
-        }
-        rbStandardE->setChecked(true);
-    }
+    // The filled styles in one column, their blank sets beside them.
+    addDocumentChoices(tsEmail,
+                       {{{&rbStandardE, "rbStandardE"},
+                         {&rbContJ, "rbContJ"},
+                         {&rbProJ, "rbProJ"},
+                         {&rbStandB, "rbStandB"},
+                         {&rbContB, "rbContB"},
+                         {&rbProB, "rbProB"}}},
+                       [](int i) { return QPoint(i < 3 ? 40 : 220, 78 + (i % 3) * 22); });
     caption(tsEmail, QStringLiteral("Email Information:"), 12, 152, 200);
     caption(tsEmail, QStringLiteral("To:"), 24, 178, 60);
     edEmailAddress = new QLineEdit(tsEmail);
@@ -326,30 +323,14 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     lstatementpdf = line(tsPDF, QString(), 12, 58);
     lstatementpdf->setObjectName(QStringLiteral("lstatementpdf"));
     line(tsPDF, QStringLiteral("1.  Select Financial Statement style below to save as a pdf document."), 12, 84);
-    {
-        const struct {
-            QRadioButton **choice;
-            const char *name, *caption;
-        } choices[] = {
-            {&rbStandardp, "rbStandardp", "Standard"},
-            {&rbContP, "rbContP", "Contemporary"},
-            {&rbProP, "rbProP", "Professional"},
-            {&rbStandP, "rbStandP", "Standard - Blank"},
-            {&rbContPDF, "rbContPDF", "Contemporary - Blank"},
-            {&rbProPDF, "rbProPDF", "Professional - Blank"},
-        };
-        int choiceY = 104;
-        for (const auto &c : choices) {
-            auto *rb = new QRadioButton(QString::fromLatin1(c.caption), tsPDF);
-            rb->setObjectName(QString::fromLatin1(c.name));
-            rb->setFont(textFont());
-            rb->move(40, choiceY);
-            rb->resize(rb->sizeHint());
-            *c.choice = rb;
-            choiceY += 22;
-        }
-        rbStandardp->setChecked(true);
-    }
+    addDocumentChoices(tsPDF,
+                       {{{&rbStandardp, "rbStandardp"},
+                         {&rbContP, "rbContP"},
+                         {&rbProP, "rbProP"},
+                         {&rbStandP, "rbStandP"},
+                         {&rbContPDF, "rbContPDF"},
+                         {&rbProPDF, "rbProPDF"}}},
+                       [](int i) { return QPoint(40, 104 + i * 22); });
     line(tsPDF, QStringLiteral("2.  Enter file name for the pdf document."), 12, 240);
     edName = new QLineEdit(tsPDF);
     edName->setObjectName(QStringLiteral("edName"));
@@ -778,22 +759,14 @@ void TfrmFSMain::TeButton1Click()
 void TfrmFSMain::TeButton4Click()
 {
     using reports::PrintChoice;
-    const std::pair<QRadioButton *, PrintChoice> choices[] = {
-        {rbStandard, PrintChoice::Standard},
-        {rbCont, PrintChoice::Contemporary},
-        {rbPro, PrintChoice::Professional},
-        {rbStandardB, PrintChoice::StandardBlank},
-        {rbProB2, PrintChoice::ProfessionalBlank},
-        {rbContemporaryB, PrintChoice::ContemporaryBlank},
+    static const PrintChoice prints[] = {
+        PrintChoice::Standard,      PrintChoice::Contemporary,      PrintChoice::Professional,
+        PrintChoice::StandardBlank, PrintChoice::ContemporaryBlank, PrintChoice::ProfessionalBlank,
     };
-    for (const auto &[button, choice] : choices) {
-        if (button->isChecked()) {
-            // The workspace stays behind the preview; this returns once it
-            // has been closed.
-            reports::printChoice(choice, this);
-            return;
-        }
-    }
+    // The workspace stays behind the preview; this returns once it has been
+    // closed.
+    if (const std::optional<int> i = checkedChoice({rbStandard, rbCont, rbPro, rbStandardB, rbContemporaryB, rbProB2}))
+        reports::printChoice(prints[*i], this);
 }
 
 void TfrmFSMain::TeButton10Click()

@@ -117,16 +117,14 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
                     return &t;
             return nullptr;
         };
-        const bool withinOneTile = tileOf(old) && tileOf(old) == tileOf(now);
-        if (old && now && isAncestorOf(old) && isAncestorOf(now) && !withinOneTile)
+        const Tile *from = tileOf(old);
+        const Tile *to = tileOf(now);
+        if (old && now && isAncestorOf(old) && isAncestorOf(now) && !(from && from == to))
             m_focusMoved = true;
-        for (const Tile &t : m_tiles)
-            for (QWidget *w : {static_cast<QWidget *>(t.idle), static_cast<QWidget *>(t.up)})
-                if (w == old || w == now) {
-                    const Tile *focused = describedByFocus();
-                    describe(focused ? focused : hoveredTile());
-                    return;
-                }
+        if (from || to) {
+            const Tile *focused = describedByFocus();
+            describe(focused ? focused : hoveredTile());
+        }
     });
 
     Timer1.setSingleShot(true);

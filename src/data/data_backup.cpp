@@ -210,6 +210,14 @@ void copyContents(int from, int to, const QString &source)
     }
 }
 
+// Puts a finished copy on the disk and closes it; a late write error shows
+// in the close.
+void flushAndClose(Fd &copy)
+{
+    if (::fsync(copy.get()) != 0 || copy.closeChecked() != 0)
+        throw Failure{QStringLiteral("The copy cannot be written to the disk (%1).").arg(errnoText(errno))};
+}
+
 void syncFolder(int dirFd)
 {
     ::fsync(dirFd);  // some file systems cannot sync a folder; the file itself is synced
@@ -311,16 +319,16 @@ void setDataFileStepHook(DataFileStepHook hook)
 
 namespace {
 
-// The engine's answer to one statement: the first column of each row, or
+// The engine's answer to one statement: the given column of each row, or
 // the failure's text in *error.
-QStringList query(sqlite3 *db, const QString &sql, QString *error)
+QStringList query(sqlite3 *db, const QString &sql, QString *error, int column = 0)
 {
     QStringList rows;
     sqlite3_stmt *st = nullptr;
     int rc = sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr);
     if (rc == SQLITE_OK)
         while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-            rows << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+            rows << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, column)));
     if (rc != SQLITE_DONE)
         *error = QString::fromUtf8(sqlite3_errmsg(db));
     sqlite3_finalize(st);
@@ -329,17 +337,7 @@ QStringList query(sqlite3 *db, const QString &sql, QString *error)
 
 QStringList columnNames(sqlite3 *db, const QString &table, QString *error)
 {
-    QStringList names;
-    sqlite3_stmt *st = nullptr;
-    int rc = sqlite3_prepare_v2(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(table).toUtf8().constData(), -1,
-                                &st, nullptr);
-    if (rc == SQLITE_OK)
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-            names << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
-    if (rc != SQLITE_DONE)
-        *error = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_finalize(st);
-    return names;
+    return query(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(table), error, 1);
 }
 
 // The first thing the check found; a damaged file gives hundreds of lines.
@@ -359,12 +357,12 @@ struct Handle {
 
 bool opensPlain(const QString &file)
 {
-    Handle h;
-    if (sqlite3_open_v2(file.toUtf8().constData(), &h.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+    try {
+        Database().openPlain(file, true);
+        return true;
+    } catch (const EngineError &) {
         return false;
-    QString error;
-    query(h.db, QStringLiteral("SELECT count(*) FROM sqlite_master"), &error);
-    return error.isEmpty();
+    }
 }
 
 QString checkOpen(const QString &file, CheckDepth depth)
@@ -482,8 +480,7 @@ DataFileResult BackupDataFile(const QString &folder)
             throw Failure{QStringLiteral("The data could not be opened again after it was copied (%1).").arg(failed)};
         }
         runStep(DataFileStep::Flush);
-        if (::fsync(copy.get()) != 0 || copy.closeChecked() != 0)
-            throw Failure{QStringLiteral("The copy cannot be written to the disk (%1).").arg(errnoText(errno))};
+        flushAndClose(copy);
         runStep(DataFileStep::Check);
         if (const QString problem = dataFileProblem(pathIn(dir.get(), temporary), CheckDepth::Quick); !problem.isEmpty())
             throw Failure{QStringLiteral("The copy did not pass the check: %1.").arg(problem)};
@@ -549,8 +546,7 @@ void keepFile(const DataFileLocation &data, int replacedFd, const QString &name)
         Fd copy = createTemporary(replacedFd, kRestorePrefix, &temporary);
         try {
             copyContents(from.get(), copy.get(), data.path);
-            if (::fsync(copy.get()) != 0 || copy.closeChecked() != 0)
-                throw Failure{QStringLiteral("The copy cannot be written to the disk (%1).").arg(errnoText(errno))};
+            flushAndClose(copy);
             if (::renameat(replacedFd, encoded(temporary).constData(), replacedFd, to.constData()) != 0)
                 throw Failure{QStringLiteral("The copy cannot be put in place (%1).").arg(errnoText(errno))};
         } catch (...) {
@@ -577,8 +573,7 @@ bool putBack(const DataFileLocation &data, int replacedFd, const QString &keptFi
             if (!from.valid() || !to.valid())
                 return false;
             copyContents(from.get(), to.get(), keptFile);
-            if (::fsync(to.get()) != 0 || to.closeChecked() != 0)
-                throw Failure{QString()};
+            flushAndClose(to);
         }
         if (::renameat(data.dir.get(), encoded(temporary).constData(), data.dir.get(), encoded(data.name).constData())
             != 0)
@@ -654,8 +649,7 @@ DataFileResult RestoreDataFile(const QString &folder)
         runStep(DataFileStep::Copy);
         copyContents(from.get(), copy.get(), backup);
         runStep(DataFileStep::Flush);
-        if (::fsync(copy.get()) != 0 || copy.closeChecked() != 0)
-            throw Failure{QStringLiteral("The copy cannot be written to the disk (%1).").arg(errnoText(errno))};
+        flushAndClose(copy);
         runStep(DataFileStep::Check);
         if (const QString problem = dataFileProblem(pathIn(data.dir.get(), temporary)); !problem.isEmpty()) {
             ::unlinkat(data.dir.get(), encoded(temporary).constData(), 0);

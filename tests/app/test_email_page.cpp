@@ -1,19 +1,13 @@
 // The workspace's e-mail page as real widgets over a real data directory:
 // its choices and texts, the settings test, the link to the e-mail
 // settings, and the name of the attachment.
-#include "support/testsupport.h"
+#include "support/window_fixture.h"
 
 #include "kit/btn_functions.h"
-#include "app/fsmain.h"
-#include "app/home.h"
-#include "app/windows.h"
-#include "data/db_functions.h"
-#include "data/globals.h"
 #include "mail/email_sequence.h"
 #include "settings/options.h"
 #include "support/smtp_server.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -25,45 +19,21 @@ using namespace nettora::test;
 
 namespace {
 
-class EmailPage : public DataDirTest {
+class EmailPage : public WindowTest {
 protected:
     void SetUp() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        LoginPending = "N";
-        home = new TfrmMain;
+        WindowTest::SetUp();
+        makeHome();
         ann = addClient("Ann", "Able");
         addStatement(ann, "12/31/2025", "Annual");
-        Table *c = dm1->tblClient;
-        c->first();
-        c->edit();
-        c->setAsString("FullName2", "Ann Q. Able");
-        c->post();
+        setClient({{"FullName2", "Ann Q. Able"}});
         setUser({{"FirstName", "Pat"}, {"LastName", "Lee"}, {"EmailName", "Pat Lee"},
                  {"EmailAddress", "pat@lee.example"}, {"SMTPServer", "127.0.0.1:1"}, {"SMTPPassword", "pw"},
                  {"EmailSubject", "Stored subject"}, {"EmailContent", "Stored text"}});
     }
-    void TearDown() override
-    {
-        closeScreenWindows(home);
-        delete home;
-        DataDirTest::TearDown();
-    }
-    TfrmFSMain *openEmailPage()
-    {
-        ClearAllFilters();
-        ClientWindowMode = "Email";
-        FilterStatementTables(QString::number(ann), QString());
-        auto *fs = new TfrmFSMain;
-        fs->show();
-        fs->openForMode();
-        QApplication::processEvents();
-        click(fs->bOK);
-        return fs;
-    }
+    TfrmFSMain *openEmailPage() { return openWorkspacePage(ann, "Email"); }
 
-    TfrmMain *home = nullptr;
     qint64 ann = 0;
 };
 
@@ -73,19 +43,8 @@ TEST_F(EmailPage, ShowsTheSixChoicesTheBoxesAndTheLink)
 {
     TfrmFSMain *fs = openEmailPage();
     ASSERT_EQ(fs->currentPage(), fs->tsEmail);
-    const std::pair<QRadioButton *, const char *> choices[] = {
-        {fs->rbStandardE, "Standard"},       {fs->rbContJ, "Contemporary"},
-        {fs->rbProJ, "Professional"},        {fs->rbStandB, "Standard - Blank"},
-        {fs->rbContB, "Contemporary - Blank"}, {fs->rbProB, "Professional - Blank"},
-    };
-    for (const auto &[rb, caption] : choices) {
-        EXPECT_EQ(rb->text(), caption);
-        EXPECT_TRUE(rb->isVisible()) << caption;
-        EXPECT_EQ(rb->isChecked(), rb == fs->rbStandardE) << caption;
-    }
-    QStringList texts;
-    for (QLabel *l : fs->tsEmail->findChildren<QLabel *>())
-        texts << l->text();
+    expectDocumentChoices({fs->rbStandardE, fs->rbContJ, fs->rbProJ, fs->rbStandB, fs->rbContB, fs->rbProB});
+    const QStringList texts = labelTexts(fs->tsEmail);
     for (const char *t : {"Email Financial Statement",
                           "Please complete all of the information below to email a Financial Statement.",
                           "Statement Style:", "Email Information:", "To:", "Subject:", "Content:",
@@ -153,10 +112,7 @@ TEST_F(EmailPage, TheLinkOpensTheOptionsOnTheirEmailPage)
     QApplication::processEvents();
     EXPECT_TRUE(fs.isNull() || !fs->isVisible());
     EXPECT_EQ(OptionsStartPage, "email");
-    TfrmOptions *options = nullptr;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *o = qobject_cast<TfrmOptions *>(w); o && o->isVisible())
-            options = o;
+    TfrmOptions *options = shownWindow<TfrmOptions>();
     ASSERT_NE(options, nullptr);
     EXPECT_EQ(options->currentPage(), options->tsEmail);
     EXPECT_EQ(options->edEmailName->text(), "Pat Lee");
@@ -188,11 +144,7 @@ TEST_F(EmailPage, SendsTheStatementAndRemovesTheWorkingFile)
     QString why;
     ASSERT_TRUE(server.start(&why)) << why.toStdString();
     // A name with a slash still gives one plain file name.
-    Table *c = dm1->tblClient;
-    c->first();
-    c->edit();
-    c->setAsString("FullName2", "Ann/Bob Able");
-    c->post();
+    setClient({{"FullName2", "Ann/Bob Able"}});
     setUser({{"SMTPServer", server.address()}, {"SMTPUserName", SmtpServer::User},
              {"SMTPPassword", SmtpServer::Password}, {"Company", "Lee & Co."}, {"Phone", "555-0100"}});
     TfrmFSMain *fs = openEmailPage();

@@ -1,12 +1,8 @@
 // The home window, the common frame and its menu actions, as real widgets.
-#include "support/testsupport.h"
+#include "support/window_fixture.h"
 
 #include "app/about.h"
 #include "kit/btn_functions.h"
-#include "app/home.h"
-#include "app/windows.h"
-#include "data/db_functions.h"
-#include "data/globals.h"
 #include "settings/security.h"
 
 #include <QApplication>
@@ -17,45 +13,21 @@
 using namespace nettora;
 using namespace nettora::test;
 
-class Shell : public DataDirTest {
+class Shell : public WindowTest {
 protected:
     void SetUp() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        setShellHandler([this](const QString &target) {
-            opened << target;
-            return shellAnswer;
-        });
-    }
-    void TearDown() override
-    {
-        setShellHandler({});
-        delete home;
-        closeScreenWindows();
-        DataDirTest::TearDown();
+        WindowTest::SetUp();
+        catchShellOpens();
     }
     // The home window after a login, as the user meets it.
     TfrmMain *loggedInHome()
     {
-        LoginPending = "N";
-        home = new TfrmMain;
+        makeHome();
         home->show();
         QApplication::processEvents();
         return home;
     }
-    template <class W>
-    W *openWindow()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *x = qobject_cast<W *>(w); x && x->isVisible())
-                return x;
-        return nullptr;
-    }
-
-    TfrmMain *home = nullptr;
-    QStringList opened;
-    bool shellAnswer = true;
 };
 
 TEST_F(Shell, HomeWindowCaptionSizeAndTiles)

@@ -1,18 +1,13 @@
 // Every window by keyboard alone: Tab, the arrows, Enter, Space and Escape on
 // the focused control, as a user without a mouse works; and every control
 // named for a screen reader.
-#include "support/testsupport.h"
+#include "support/window_fixture.h"
 
 #include "kit/btn_functions.h"
 #include "app/about.h"
-#include "app/fsmain.h"
-#include "app/home.h"
-#include "app/windows.h"
 #include "clients/client.h"
 #include "clients/client_fields.h"
 #include "clients/clientadd.h"
-#include "data/db_functions.h"
-#include "data/globals.h"
 #include "entry/assets.h"
 #include "reports/engine/preview_window.h"
 #include "settings/security.h"
@@ -53,15 +48,6 @@ void makeActive(QWidget *window)
     window->activateWindow();
     QApplication::setActiveWindow(window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-}
-
-template <class W>
-W *shownWindow()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *x = qobject_cast<W *>(w); x && x->isVisible())
-            return x;
-    return nullptr;
 }
 
 // Presses Tab until target has the focus; false when the chain never gets there.
@@ -161,23 +147,12 @@ QStringList tabOrderFaults(QWidget *window, QWidget *page)
 
 }  // namespace
 
-class Keyboard : public DataDirTest {
+class Keyboard : public WindowTest {
 protected:
     void SetUp() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        setShellHandler([this](const QString &target) {
-            opened << target;
-            return true;
-        });
-    }
-    void TearDown() override
-    {
-        setShellHandler({});
-        closeScreenWindows(home);
-        delete home;
-        DataDirTest::TearDown();
+        WindowTest::SetUp();
+        catchShellOpens();
     }
     // Ann Able, whose personal page passes its checks, with one statement.
     void seedAnn(bool spouse = false)
@@ -201,8 +176,7 @@ protected:
     }
     TfrmMain *loggedInHome()
     {
-        LoginPending = "N";
-        home = new TfrmMain;
+        makeHome();
         home->show();
         makeActive(home);
         return home;
@@ -223,17 +197,10 @@ protected:
     }
     void storeCredentials(const QString &user, const QString &password)
     {
-        Table *u = dm1->tblUser;
-        u->first();
-        u->edit();
-        u->setAsString("User", user);
-        u->setAsString("Password", password);
-        u->post();
+        setUser({{"User", user}, {"Password", password}});
     }
 
-    TfrmMain *home = nullptr;
     qint64 ann = 0, statement = 0;
-    QStringList opened;
 };
 
 TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
@@ -438,8 +405,7 @@ TEST_F(Keyboard, ArrowsMoveWithinTheirGroupAndEnterOrSpaceActs)
 TEST_F(Keyboard, EscapeAndEnterOnTheWorkspacePages)
 {
     seedAnn();
-    LoginPending = "N";
-    home = new TfrmMain;
+    makeHome();
     ClientWindowMode = "Edit";
     FilterStatementTables(QString::number(ann), QString());
     auto *w = static_cast<TfrmFSMain *>(OpenStatementWorkspace());
@@ -482,8 +448,7 @@ TEST_F(Keyboard, EscapeAndEnterOnTheWorkspacePages)
 TEST_F(Keyboard, DoubleClickOnAListRowOpensItAsEnterDoes)
 {
     seedAnn();
-    LoginPending = "N";
-    home = new TfrmMain;
+    makeHome();
     const auto doubleClickFirstRow = [](DbGrid *list) {
         ASSERT_GT(list->tableModel()->rowCount(), 0);
         const QRect row = list->visualRect(list->tableModel()->index(0, 0));

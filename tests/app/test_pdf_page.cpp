@@ -1,18 +1,12 @@
 // The workspace's save-to-PDF page and its status page as real widgets over
 // a real data directory, the files read back with pdftotext.
-#include "support/testsupport.h"
+#include "support/window_fixture.h"
 
-#include "app/fsmain.h"
 #include "backup/browseforfolder.h"
-#include "app/home.h"
-#include "app/windows.h"
-#include "data/db_functions.h"
-#include "data/globals.h"
 #include "reports/engine/output.h"
 #include "reports/pdf_save.h"
 #include "reports/print.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPointer>
@@ -61,56 +55,27 @@ QStringList entriesBelow(const QString &root)
     return all;
 }
 
-class PdfPage : public DataDirTest {
+class PdfPage : public WindowTest {
 protected:
     void SetUp() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        LoginPending = "N";
-        home = new TfrmMain;
+        WindowTest::SetUp();
+        makeHome();
         ann = addClient("Ann", "Able");
         addStatement(ann, "12/31/2025", "Annual");
-        Table *c = dm1->tblClient;
-        c->first();
-        c->edit();
-        c->setAsString("FullName2", "Ann Able");
-        c->post();
-        Table *u = dm1->tblUser;
-        u->first();
-        u->edit();
-        u->setAsString("Compilation", "Y");
-        u->setAsString("Preparer", "Y");
-        u->setAsString("Company", "Kelmor Accounting");
-        u->post();
-        setShellHandler([this](const QString &target) {
-            opened << target;
-            return shellAnswer;
-        });
+        setClient({{"FullName2", "Ann Able"}});
+        setUser({{"Compilation", "Y"}, {"Preparer", "Y"}, {"Company", "Kelmor Accounting"}});
+        catchShellOpens();
         ASSERT_TRUE(root.isValid());
         folder = root.filePath(QStringLiteral("out"));
         ASSERT_TRUE(QDir().mkpath(folder));
     }
     void TearDown() override
     {
-        setShellHandler(nullptr);
         setFolderChooser(nullptr);
-        closeScreenWindows(home);
-        delete home;
-        DataDirTest::TearDown();
+        WindowTest::TearDown();
     }
-    TfrmFSMain *openPdfPage()
-    {
-        ClearAllFilters();
-        ClientWindowMode = "PDF";
-        FilterStatementTables(QString::number(ann), QString());
-        auto *fs = new TfrmFSMain;
-        fs->show();
-        fs->openForMode();
-        QApplication::processEvents();
-        click(fs->bOK);
-        return fs;
-    }
+    TfrmFSMain *openPdfPage() { return openWorkspacePage(ann, "PDF"); }
     void save(TfrmFSMain *fs, const QString &name, const QString &dir)
     {
         fs->edName->setText(name);
@@ -119,12 +84,9 @@ protected:
     }
     static QStringList memo(TfrmFSMain *fs) { return fs->mEmail->toPlainText().split(QLatin1Char('\n')); }
 
-    TfrmMain *home = nullptr;
     qint64 ann = 0;
     QTemporaryDir root;
     QString folder;
-    QStringList opened;
-    bool shellAnswer = true;
 };
 
 }  // namespace
@@ -133,22 +95,8 @@ TEST_F(PdfPage, ShowsTheChoicesTheStepsAndTheDocumentsFolder)
 {
     TfrmFSMain *fs = openPdfPage();
     ASSERT_EQ(fs->currentPage(), fs->tsPDF);
-    const std::pair<QRadioButton *, const char *> choices[] = {
-        {fs->rbStandardp, "Standard"},
-        {fs->rbContP, "Contemporary"},
-        {fs->rbProP, "Professional"},
-        {fs->rbStandP, "Standard - Blank"},
-        {fs->rbContPDF, "Contemporary - Blank"},
-        {fs->rbProPDF, "Professional - Blank"},
-    };
-    for (const auto &[rb, caption] : choices) {
-        EXPECT_EQ(rb->text(), caption);
-        EXPECT_TRUE(rb->isVisible()) << caption;
-        EXPECT_EQ(rb->isChecked(), rb == fs->rbStandardp) << caption;
-    }
-    QStringList texts;
-    for (QLabel *l : fs->tsPDF->findChildren<QLabel *>())
-        texts << l->text();
+    expectDocumentChoices({fs->rbStandardp, fs->rbContP, fs->rbProP, fs->rbStandP, fs->rbContPDF, fs->rbProPDF});
+    const QStringList texts = labelTexts(fs->tsPDF);
     for (const char *t : {"Save Financial Statement to PDF",
                           "1.  Select Financial Statement style below to save as a pdf document.",
                           "2.  Enter file name for the pdf document.", ".pdf",
@@ -258,11 +206,7 @@ TEST_F(PdfPage, EachFilledChoiceWritesItsStyle)
         {&TfrmFSMain::rbContP, reports::Style::Contemporary},
         {&TfrmFSMain::rbProP, reports::Style::Professional},
     };
-    Table *c = dm1->tblClient;
-    c->first();
-    c->edit();
-    c->setAsString("SFirstName", "Bob");  // joint
-    c->post();
+    setClient({{"SFirstName", "Bob"}});  // joint
     QList<QStringList> written;
     for (const auto &[member, style] : choices) {
         TfrmFSMain *fs = openPdfPage();

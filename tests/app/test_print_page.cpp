@@ -1,17 +1,11 @@
 // The workspace's print page as real widgets over a real data directory:
 // its six choices, OK previewing the chosen document, Cancel going home.
-#include "support/testsupport.h"
+#include "support/window_fixture.h"
 
-#include "app/fsmain.h"
-#include "app/home.h"
-#include "app/windows.h"
-#include "data/db_functions.h"
-#include "data/globals.h"
 #include "reports/engine/output.h"
 #include "reports/engine/preview_window.h"
 #include "reports/print.h"
 
-#include <QApplication>
 #include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -22,49 +16,20 @@ using namespace nettora::test;
 
 namespace {
 
-class PrintPage : public DataDirTest {
+class PrintPage : public WindowTest {
 protected:
     void SetUp() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        LoginPending = "N";
-        home = new TfrmMain;
+        WindowTest::SetUp();
+        makeHome();
         ann = addClient("Ann", "Able");
         statement = addStatement(ann, "12/31/2025", "Annual");
-        Table *c = dm1->tblClient;
-        c->first();
-        c->edit();
-        c->setAsString("FullName2", "Ann Able");
-        c->post();
-        Table *u = dm1->tblUser;
-        u->first();
-        u->edit();
-        u->setAsString("Compilation", "Y");
-        u->setAsString("Preparer", "Y");
-        u->setAsString("Company", "Kelmor Accounting");
-        u->post();
-    }
-    void TearDown() override
-    {
-        closeScreenWindows(home);
-        delete home;
-        DataDirTest::TearDown();
+        setClient({{"FullName2", "Ann Able"}});
+        setUser({{"Compilation", "Y"}, {"Preparer", "Y"}, {"Company", "Kelmor Accounting"}});
     }
     // The workspace on its print page for Ann's statement, as the Print tile
     // and the client window leave it.
-    TfrmFSMain *openPrintPage()
-    {
-        ClearAllFilters();
-        ClientWindowMode = "Print";
-        FilterStatementTables(QString::number(ann), QString());
-        auto *fs = new TfrmFSMain;
-        fs->show();
-        fs->openForMode();
-        QApplication::processEvents();
-        click(fs->bOK);
-        return fs;
-    }
+    TfrmFSMain *openPrintPage() { return openWorkspacePage(ann, "Print"); }
     // Presses OK; the first text of every page the preview shows, or
     // nothing when no preview came up.
     QStringList pressOk(TfrmFSMain *fs, bool *workspaceBehind = nullptr)
@@ -87,7 +52,6 @@ protected:
     // Each page as its text.
     static QStringList pageTitles(const std::vector<reports::PreparedPage> &pages);
 
-    TfrmMain *home = nullptr;
     qint64 ann = 0, statement = 0;
 };
 
@@ -118,28 +82,14 @@ TEST_F(PrintPage, ShowsSixChoicesWithStandardPreselected)
 {
     TfrmFSMain *fs = openPrintPage();
     ASSERT_EQ(fs->currentPage(), fs->tsPrint);
-    const std::pair<QRadioButton *, const char *> choices[] = {
-        {fs->rbStandard, "Standard"},
-        {fs->rbCont, "Contemporary"},
-        {fs->rbPro, "Professional"},
-        {fs->rbStandardB, "Standard - Blank"},
-        {fs->rbContemporaryB, "Contemporary - Blank"},
-        {fs->rbProB2, "Professional - Blank"},
-    };
-    for (const auto &[rb, caption] : choices) {
-        EXPECT_EQ(rb->text(), caption);
-        EXPECT_TRUE(rb->isVisible()) << caption;
-        EXPECT_EQ(rb->isChecked(), rb == fs->rbStandard) << caption;
-    }
+    expectDocumentChoices({fs->rbStandard, fs->rbCont, fs->rbPro, fs->rbStandardB, fs->rbContemporaryB, fs->rbProB2});
     // One choice at a time.
     click(fs->rbPro);
     EXPECT_TRUE(fs->rbPro->isChecked());
     EXPECT_FALSE(fs->rbStandard->isChecked());
     click(fs->rbStandard);
 
-    QStringList texts;
-    for (QLabel *l : fs->tsPrint->findChildren<QLabel *>())
-        texts << l->text();
+    const QStringList texts = labelTexts(fs->tsPrint);
     EXPECT_TRUE(texts.contains("Print Financial Statement"));
     EXPECT_TRUE(texts.contains("Select a style and click on \"OK\" to print a Financial Statement."));
     EXPECT_EQ(fs->lClient->text(), "Client: Ann Able");

@@ -1,22 +1,16 @@
 // What the screens show: client names in the page headings, the home
 // window's description panel, the workspace's side links and the password
 // boxes; every window is also saved as a picture for people to look at.
-#include "support/testsupport.h"
+#include "support/window_fixture.h"
 
-#include "app/fsmain.h"
-#include "app/home.h"
-#include "app/windows.h"
 #include "clients/client.h"
 #include "clients/client_fields.h"
 #include "clients/clientadd.h"
-#include "data/db_functions.h"
-#include "data/globals.h"
 #include "entry/assets.h"
 #include "kit/btn_functions.h"
 #include "kit/pagetext.h"
 #include "settings/security.h"
 
-#include <QApplication>
 #include <QTest>
 
 using namespace nettora;
@@ -48,34 +42,24 @@ TEST(ClientLine, AStatementWithoutADescriptionShowsTheNameAlone)
         EXPECT_EQ(pagetext::clientLine(QString::fromLatin1(c.stored)), QString::fromLatin1(c.shown)) << c.stored;
 }
 
-class Screens : public DataDirTest {
+class Screens : public WindowTest {
 protected:
     void SetUp() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        LoginPending = "N";
-        home = new TfrmMain;
+        WindowTest::SetUp();
+        makeHome();
         client = addClient(kFirst, kLast, kMiddle);
         statement = addStatement(client, QStringLiteral("06/30/2025"), kDescription);
         fullName2 = composeFullName2(kFirst, kMiddle, kLast);
-        Table *c = dm1->tblClient;
-        c->first();
-        c->edit();
-        c->setAsString("FullName", composeFullName(kFirst, kMiddle, kLast));
-        c->setAsString("FullName2", fullName2);
-        c->setAsString("ClientDescription", composeClientDescription(fullName2, kDescription));
-        // What the personal page's checks need before another page opens.
-        for (const auto &[field, value] : {std::pair{"MaritalStatus", "Married"}, {"Dependents", "2"},
-                                            {"City", "Dallas"}, {"State", "TX"}, {"Zip", "75001"}})
-            c->setAsString(QString::fromLatin1(field), QString::fromLatin1(value));
-        c->post();
-    }
-    void TearDown() override
-    {
-        closeScreenWindows(home);
-        delete home;
-        DataDirTest::TearDown();
+        setClient({{"FullName", composeFullName(kFirst, kMiddle, kLast)},
+                   {"FullName2", fullName2},
+                   {"ClientDescription", composeClientDescription(fullName2, kDescription)},
+                   // What the personal page's checks need before another page opens.
+                   {"MaritalStatus", "Married"},
+                   {"Dependents", "2"},
+                   {"City", "Dallas"},
+                   {"State", "TX"},
+                   {"Zip", "75001"}});
     }
     TfrmFSMain *workspace(const QString &mode)
     {
@@ -95,7 +79,6 @@ protected:
         return w;
     }
 
-    TfrmMain *home = nullptr;
     qint64 client = 0, statement = 0;
     QString fullName2;
 };

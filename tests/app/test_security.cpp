@@ -1,10 +1,7 @@
 // Start-up login, first password and the change page, as real widgets.
-#include "support/testsupport.h"
+#include "support/window_fixture.h"
 
 #include "kit/btn_functions.h"
-#include "app/home.h"
-#include "app/windows.h"
-#include "data/globals.h"
 #include "settings/password.h"
 #include "settings/security.h"
 
@@ -15,27 +12,11 @@
 using namespace nettora;
 using namespace nettora::test;
 
-class Security : public DataDirTest {
+class Security : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        DataDirTest::SetUp();
-        registerAllWindows();
-    }
-    void TearDown() override
-    {
-        delete home;
-        closeScreenWindows();
-        DataDirTest::TearDown();
-    }
     void storeCredentials(const QString &user, const QString &password)
     {
-        Table *u = dm1->tblUser;
-        u->first();
-        u->edit();
-        u->setAsString("User", user);
-        u->setAsString("Password", password);
-        u->post();
+        setUser({{"User", user}, {"Password", password}});
     }
     QString storedPassword()
     {
@@ -52,15 +33,7 @@ protected:
         EXPECT_NE(securityWindow(), nullptr);
         return securityWindow();
     }
-    TfrmSecurity *securityWindow()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *s = qobject_cast<TfrmSecurity *>(w); s && s->isVisible())
-                return s;
-        return nullptr;
-    }
-
-    TfrmMain *home = nullptr;
+    static TfrmSecurity *securityWindow() { return shownWindow<TfrmSecurity>(); }
 };
 
 TEST_F(Security, NoPasswordStartsOnTheSetPasswordPageWithTheMenuDisabled)
@@ -190,8 +163,7 @@ TEST_F(Security, CancelOnTheLoginEndsTheProgram)
 TEST_F(Security, ChangePageOpensWithTheNameAndSavesANewHash)
 {
     storeCredentials("Admin", hashPassword("First"));
-    LoginPending = "N";
-    home = new TfrmMain;
+    makeHome();
     home->show();
     QApplication::processEvents();
     click(home->mSecurity);

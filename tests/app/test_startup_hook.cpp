@@ -107,11 +107,7 @@ TEST_F(StartupHook, EndsTheRunOnceTheFirstWindowTheUserMeetsIsPainted)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         LoginPending = QString::fromLatin1(c.loginPending);
-        Table *user = dm1->tblUser;
-        user->first();
-        user->edit();
-        user->setAsString("Password", *c.password ? hashPassword(QString::fromLatin1(c.password)) : QString());
-        user->post();
+        setUser({{"Password", *c.password ? hashPassword(QString::fromLatin1(c.password)) : QString()}});
 
         home = new TfrmMain;
         const RunResult r = runUntilShown(home);

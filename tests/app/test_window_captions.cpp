@@ -39,11 +39,7 @@ TEST_F(Captions, EveryWindowShowsExactlyItsOwnCaption)
     QApplication::setApplicationName(QStringLiteral("Nettora"));
 
     registerAllWindows();
-    Table *user = dm1->tblUser;
-    user->first();
-    user->edit();
-    user->setAsString("Company", QStringLiteral("Lee & Co."));
-    user->post();
+    setUser({{"Company", QStringLiteral("Lee & Co.")}});
     const qint64 c = addClient("Ann", "Able");
     const qint64 s = addStatement(c);
     LoginPending = "N";

@@ -1,21 +1,15 @@
 // The statement workspace: adding, rolling forward and deleting statements,
 // the net worth panel, the section labels and OK by mode, as real widgets
 // over a real data directory.
-#include "support/testsupport.h"
+#include "support/window_fixture.h"
 
 #include "kit/btn_functions.h"
-#include "app/fsmain.h"
-#include "app/home.h"
 #include "kit/money.h"
-#include "app/windows.h"
 #include "calc/section_totals.h"
 #include "clients/client_fields.h"
-#include "data/db_functions.h"
-#include "data/globals.h"
 #include "data/filter.h"
 #include "data/schema.h"
 
-#include <QApplication>
 #include <QPointer>
 
 using namespace nettora;
@@ -35,40 +29,18 @@ TEST(Money, FormatsDollarsAndCents)
         EXPECT_EQ(formatMoney(c.amount), c.text) << c.amount;
 }
 
-class Workspace : public DataDirTest {
+class Workspace : public WindowTest {
 protected:
     void SetUp() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        LoginPending = "N";
-        home = new TfrmMain;
+        WindowTest::SetUp();
+        makeHome();
         ann = addClient("Ann", "Able");
-        Table *c = dm1->tblClient;
-        c->first();
-        c->edit();
-        c->setAsString("FullName", composeFullName("Ann", QString(), "Able"));
-        c->setAsString("FullName2", composeFullName2("Ann", QString(), "Able"));
-        c->post();
-    }
-    void TearDown() override
-    {
-        closeScreenWindows(home);
-        delete home;
-        DataDirTest::TearDown();
+        setClient({{"FullName", composeFullName("Ann", QString(), "Able")},
+                   {"FullName2", composeFullName2("Ann", QString(), "Able")}});
     }
     // The workspace as the client window opens it for Ann.
-    TfrmFSMain *open(const QString &mode)
-    {
-        ClearAllFilters();
-        ClientWindowMode = mode;
-        FilterStatementTables(QString::number(ann), QString());
-        auto *fs = new TfrmFSMain;
-        fs->show();
-        fs->openForMode();
-        QApplication::processEvents();
-        return fs;
-    }
+    TfrmFSMain *open(const QString &mode) { return openWorkspace(ann, mode); }
     // A statement whose totals are those of its schedule rows.
     qint64 statementWithCash(const QString &date, const QString &description, std::initializer_list<const char *> balances)
     {
@@ -92,16 +64,6 @@ protected:
         }
         return out;
     }
-    template <class W>
-    W *visible()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *x = qobject_cast<W *>(w); x && x->isVisible())
-                return x;
-        return nullptr;
-    }
-
-    TfrmMain *home = nullptr;
     qint64 ann = 0;
 };
 

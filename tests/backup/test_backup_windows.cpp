@@ -1,17 +1,12 @@
 // The backup and restore windows as real widgets over a real data directory.
-#include "support/testsupport.h"
+#include "support/window_fixture.h"
 
-#include "app/home.h"
-#include "app/windows.h"
 #include "backup/backup.h"
 #include "backup/browseforfolder.h"
 #include "backup/restore.h"
 #include "kit/btn_functions.h"
 #include "data/data_backup.h"
-#include "data/db_functions.h"
-#include "data/globals.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPointer>
@@ -23,14 +18,6 @@ using namespace nettora::test;
 
 namespace {
 
-QStringList labelTexts(QWidget *page)
-{
-    QStringList texts;
-    for (QLabel *l : page->findChildren<QLabel *>())
-        texts << l->text();
-    return texts;
-}
-
 QStringList clientNames()
 {
     QStringList names;
@@ -40,23 +27,12 @@ QStringList clientNames()
     return names;
 }
 
-template<typename W>
-W *openWindow()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *x = qobject_cast<W *>(w); x && x->isVisible())
-            return x;
-    return nullptr;
-}
-
-class BackupWindows : public DataDirTest {
+class BackupWindows : public WindowTest {
 protected:
     void SetUp() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        LoginPending = "N";
-        home = new TfrmMain;
+        WindowTest::SetUp();
+        makeHome();
         ASSERT_TRUE(root.isValid());
         addClient(QStringLiteral("Ann"), QStringLiteral("Able"));
         setFolderChooser([this](QWidget *, const QString &title, const QString &start) {
@@ -67,9 +43,7 @@ protected:
     void TearDown() override
     {
         setFolderChooser(nullptr);
-        closeScreenWindows(home);
-        delete home;
-        DataDirTest::TearDown();
+        WindowTest::TearDown();
     }
     TfrmBackup *openBackup()
     {
@@ -95,7 +69,6 @@ protected:
         b->close();
     }
 
-    TfrmMain *home = nullptr;
     QTemporaryDir root;
     QStringList asked;
     QString chooserAnswer;
@@ -283,12 +256,12 @@ TEST_F(BackupWindows, LeftMenuOwnEntriesDoNothingAndCancelGoesHome)
     QPointer<TfrmBackup> backup(b);
     click(b->mBackup);
     EXPECT_TRUE(backup && backup->isVisible());
-    EXPECT_EQ(openWindow<TfrmRestore>(), nullptr);
+    EXPECT_EQ(shownWindow<TfrmRestore>(), nullptr);
 
     click(b->mRestore);
     QApplication::processEvents();
     EXPECT_TRUE(backup.isNull() || !backup->isVisible());
-    TfrmRestore *r = openWindow<TfrmRestore>();
+    TfrmRestore *r = shownWindow<TfrmRestore>();
     ASSERT_NE(r, nullptr);
     QPointer<TfrmRestore> restore(r);
     click(r->mRestore);
@@ -296,12 +269,12 @@ TEST_F(BackupWindows, LeftMenuOwnEntriesDoNothingAndCancelGoesHome)
     click(r->mBackup);
     QApplication::processEvents();
     EXPECT_TRUE(restore.isNull() || !restore->isVisible());
-    TfrmBackup *b2 = openWindow<TfrmBackup>();
+    TfrmBackup *b2 = shownWindow<TfrmBackup>();
     ASSERT_NE(b2, nullptr);
 
     home->hide();
     click(b2->bCancel);
     QApplication::processEvents();
     EXPECT_TRUE(home->isVisible());
-    EXPECT_EQ(openWindow<TfrmBackup>(), nullptr);
+    EXPECT_EQ(shownWindow<TfrmBackup>(), nullptr);
 }

@@ -15,11 +15,24 @@ namespace nettora::test {
 class TransportScope {
 public:
     TransportScope() : m_saved(mail::transportOptions()) {}
+    // Puts options in force until the scope ends.
+    explicit TransportScope(const mail::TransportOptions &options) : TransportScope()
+    {
+        mail::setTransportOptions(options);
+    }
     ~TransportScope() { mail::setTransportOptions(m_saved); }
 
 private:
     mail::TransportOptions m_saved;
 };
+
+// Transport options that trust the test server's own certificate.
+inline mail::TransportOptions trusting(const SmtpServer &server)
+{
+    mail::TransportOptions options;
+    options.extraCaFile = server.caFile();
+    return options;
+}
 
 inline mail::EmailSettings settingsFor(const SmtpServer &server, bool withLogin)
 {

@@ -31,10 +31,7 @@ TEST(SendSequence, StatementGoesOutOverStartTlsWithLogin)
     SmtpServer server(SmtpServer::Mode::StartTlsAuth);
     QString why;
     ASSERT_TRUE(server.start(&why)) << why.toStdString();
-    TransportScope scope;
-    mail::TransportOptions options;
-    options.extraCaFile = server.caFile();
-    mail::setTransportOptions(options);
+    TransportScope scope(trusting(server));
 
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("John Q. Smith.pdf"));
@@ -213,10 +210,7 @@ TEST_F(SendPdfByEmailTest, SendsTheStatementFromAPrivateFolderAndRemovesIt)
     SmtpServer server(SmtpServer::Mode::StartTlsAuth);
     QString why;
     ASSERT_TRUE(server.start(&why)) << why.toStdString();
-    TransportScope scope;
-    mail::TransportOptions options;
-    options.extraCaFile = server.caFile();
-    mail::setTransportOptions(options);
+    TransportScope scope(trusting(server));
 
     const QString fullName2 = stored(QStringLiteral("Client"), m_clientId, QStringLiteral("FullName2"));
     ASSERT_FALSE(fullName2.isEmpty());

@@ -92,12 +92,10 @@ TEST(SmtpEngine, ServerSettingForms)
     SmtpServer tls(SmtpServer::Mode::StartTlsAuth);
     QString why;
     ASSERT_TRUE(tls.start(&why)) << why.toStdString();
-    TransportScope scope;
-    mail::TransportOptions options;
-    options.extraCaFile = tls.caFile();
+    mail::TransportOptions options = trusting(tls);
     options.connectTimeoutSeconds = options.transferTimeoutSeconds = 10;
     options.resolveOverrides = {QStringLiteral("mail.example.test:%1:127.0.0.1").arg(tls.port())};
-    mail::setTransportOptions(options);
+    TransportScope scope(options);
     const QString port = QString::number(tls.port());
     const struct {
         QString server;

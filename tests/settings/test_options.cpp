@@ -1,17 +1,13 @@
 // The options window as real widgets on a real user row: the preparer's
 // page with its derived fields, the e-mail settings, what Cancel and the
 // side links keep or discard, and the checks of "Test".
-#include "support/testsupport.h"
+#include "support/window_fixture.h"
 
 #include "kit/btn_functions.h"
-#include "app/windows.h"
-#include "data/db_functions.h"
-#include "data/globals.h"
 #include "reports/optionsprint.h"
 #include "settings/options.h"
 #include "support/smtp_server.h"
 
-#include <QApplication>
 #include <QPointer>
 
 using namespace nettora;
@@ -21,26 +17,17 @@ namespace {
 
 bool hasLabel(QWidget *page, const QString &text)
 {
-    for (QLabel *l : page->findChildren<QLabel *>())
-        if (l->text() == text)
-            return true;
-    return false;
+    return labelTexts(page).contains(text);
 }
 
 }  // namespace
 
-class Options : public DataDirTest {
+class Options : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        DataDirTest::SetUp();
-        registerAllWindows();
-    }
     void TearDown() override
     {
         TfrmOptions::setTestMailer(nullptr);
-        closeScreenWindows();
-        DataDirTest::TearDown();
+        WindowTest::TearDown();
     }
     // The field as the file holds it, past every cursor.
     QString storedUser(const char *field)
@@ -322,10 +309,7 @@ TEST_F(Options, PrintOptionsLinkAndOptionsEntryReplaceTheWindow)
     click(w->s3);
     QApplication::processEvents();
     EXPECT_TRUE(w.isNull() || !w->isVisible());
-    TfrmOptionsPrint *print = nullptr;
-    for (QWidget *t : QApplication::topLevelWidgets())
-        if (auto *p = qobject_cast<TfrmOptionsPrint *>(t); p && p->isVisible())
-            print = p;
+    TfrmOptionsPrint *print = shownWindow<TfrmOptionsPrint>();
     ASSERT_NE(print, nullptr);
     EXPECT_EQ(storedUser("FirstName"), "");
     delete w;
@@ -336,10 +320,7 @@ TEST_F(Options, PrintOptionsLinkAndOptionsEntryReplaceTheWindow)
     click(first->mOptions);
     QApplication::processEvents();
     EXPECT_TRUE(first.isNull() || !first->isVisible());
-    TfrmOptions *fresh = nullptr;
-    for (QWidget *t : QApplication::topLevelWidgets())
-        if (auto *o = qobject_cast<TfrmOptions *>(t); o && o->isVisible())
-            fresh = o;
+    TfrmOptions *fresh = shownWindow<TfrmOptions>();
     ASSERT_NE(fresh, nullptr);
     EXPECT_EQ(fresh->currentPage(), fresh->tsUser);
     // The old window's closing does not stop the new one from saving.

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEnterEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
@@ -96,14 +97,27 @@ void DataDirTest::addRow(Table *t, qint64 clientId, qint64 statementId,
     t->post();
 }
 
+namespace {
+
+void setFirstRow(Table *t, std::initializer_list<std::pair<const char *, QString>> fields)
+{
+    t->first();
+    t->edit();
+    for (const auto &[f, v] : fields)
+        t->setAsString(QString::fromLatin1(f), v);
+    t->post();
+}
+
+}  // namespace
+
 void DataDirTest::setUser(std::initializer_list<std::pair<const char *, QString>> fields)
 {
-    Table *u = dm1->tblUser;
-    u->first();
-    u->edit();
-    for (const auto &[f, v] : fields)
-        u->setAsString(QString::fromLatin1(f), v);
-    u->post();
+    setFirstRow(dm1->tblUser, fields);
+}
+
+void DataDirTest::setClient(std::initializer_list<std::pair<const char *, QString>> fields)
+{
+    setFirstRow(dm1->tblClient, fields);
 }
 
 int DataDirTest::countRows(const QString &table, const QString &where)
@@ -125,6 +139,14 @@ QString saveScreenshot(QWidget *window, const QString &name)
     const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
     window->grab().save(path);
     return path;
+}
+
+QStringList labelTexts(const QWidget *page)
+{
+    QStringList texts;
+    for (const QLabel *l : page->findChildren<QLabel *>())
+        texts << l->text();
+    return texts;
 }
 
 void hover(QWidget *w)

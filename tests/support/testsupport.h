@@ -63,6 +63,8 @@ protected:
                 std::initializer_list<std::pair<const char *, QString>> fields);
     // Sets fields of the single user row and posts it.
     void setUser(std::initializer_list<std::pair<const char *, QString>> fields);
+    // Sets fields of the first client row and posts it.
+    void setClient(std::initializer_list<std::pair<const char *, QString>> fields);
     // Rows of a table whose keys are the given ones, read with plain SQL.
     int countRows(const QString &table, const QString &where = QString());
 
@@ -74,6 +76,9 @@ protected:
 // Renders a window to PNG in the artefacts folder (NETTORA_ARTIFACTS, or the
 // build's artifacts folder) so that people can look at it; returns the path.
 QString saveScreenshot(QWidget *window, const QString &name);
+
+// The texts of every label on page.
+QStringList labelTexts(const QWidget *page);
 
 // Pointer events as the window system would deliver them.
 void hover(QWidget *w);           // the pointer enters w
