@@ -167,12 +167,9 @@ double addBlock(Band &b, double y, const BlankBlock &block, Style style)
         y += 4;
     }
 
-    int headingLines = 1;
-    for (const BlankColumn &c : block.columns)
-        headingLines = std::max(headingLines, int(c.heading.size()));
-    const double headingsHeight = headingLines * lineHeight(SmallBold) + 6;
+    const double headingsRow = headingsHeight(block.columns);
     if (style == Style::Contemporary)
-        looks::greyBar(b, y, 0, Width, headingsHeight);
+        looks::greyBar(b, y, 0, Width, headingsRow);
     // Columns from the left; the amount columns keep to the right edge.
     double used = 0;
     for (const BlankColumn &c : block.columns)
@@ -191,13 +188,9 @@ double addBlock(Band &b, double y, const BlankBlock &block, Style style)
             spans[i].translate(shift, 0);
     for (std::size_t i = 0; i < spans.size(); ++i) {
         const BlankColumn &c = block.columns[i];
-        for (qsizetype l = 0; l < c.heading.size(); ++l) {
-            Control &h = b.label(spans[i].left(), y + 3 + double(l) * lineHeight(SmallBold), c.heading[l],
-                                 SmallBold.size, true, spans[i].width());
-            h.align = c.amount ? Align::Right : Align::Left;
-        }
+        columnHeading(b, spans[i].left(), y + 3, spans[i].width(), c.heading, c.amount ? Align::Right : Align::Left);
     }
-    y += headingsHeight;
+    y += headingsRow;
     if (style != Style::Contemporary)
         b.hline(0, Width, y, 0.75);
 

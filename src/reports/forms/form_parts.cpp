@@ -37,6 +37,17 @@ double sizeToFit(const QString &text, double width, const FontSpec &font)
     return size;
 }
 
+void columnHeading(Band &b, double x, double top, double width, const QStringList &heading, Align align,
+                   const std::function<void(Control &, QString &)> &hook)
+{
+    for (qsizetype i = 0; i < heading.size(); ++i) {
+        Control &h = b.label(x, top + double(i) * lineHeight(SmallBold), heading[i], SmallBold.size, true, width);
+        h.align = align;
+        if (hook)
+            h.hook(hook);
+    }
+}
+
 namespace standard {
 
 double sectionHeading(Band &b, double y, const QString &text, double x)

@@ -7,6 +7,9 @@
 #include "reports/forms/forms.h"
 
 #include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <functional>
 
 namespace nettora::reports::parts {
 
@@ -32,6 +35,20 @@ Control &labelOnBaseline(Band &b, double x, double top, const QString &text, con
 // the text fits the width, going no smaller than 6 pt.
 double sizeToFit(const QString &text, double width, const FontSpec &font);
 
+// The height of a row of column headings: as many bold 8 pt lines as the
+// tallest heading has (at least one), and room above and below.
+template <class Columns>
+double headingsHeight(const Columns &columns)
+{
+    qsizetype lines = 1;
+    for (const auto &c : columns)
+        lines = std::max(lines, c.heading.size());
+    return double(lines) * lineHeight(SmallBold) + 6;
+}
+// A column heading's lines, bold 8 pt, one under another from top, in the
+// column's width and alignment; hook, when given, runs on each line.
+void columnHeading(Band &b, double x, double top, double width, const QStringList &heading, Align align,
+                   const std::function<void(Control &, QString &)> &hook = {});
 
 // Standard look.
 namespace standard {
