@@ -237,12 +237,12 @@ std::unique_ptr<Report> buildBlankSchedulePage(Style style, const BlankPage &pag
 
 }  // namespace
 
-std::vector<BlankForm> blankForms(Style style)
+std::vector<SequenceForm> blankForms(Style style)
 {
     Sources none;
     none.blank = true;
     const FormKind joint{style, Filing::Joint};
-    std::vector<BlankForm> forms;
+    std::vector<SequenceForm> forms;
     forms.push_back({blankPrefix(style), QStringLiteral("Creating Net Worth Summary"), [joint, none] { return buildNetWorthSummary(joint, none); }});
     forms.push_back({blankPrefix(style) + QStringLiteral("_Sect4"), QStringLiteral("Creating Legal Information"),
                      [joint, none] { return buildLegalInformation(joint, none); }});
