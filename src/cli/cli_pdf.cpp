@@ -7,6 +7,9 @@
 #include "reports/print.h"
 
 #include <QBuffer>
+#include <functional>
+#include <optional>
+#include <vector>
 
 namespace nettora::cli {
 
@@ -21,22 +24,39 @@ const struct {
     {"professional", reports::Style::Professional},
 };
 
-reports::Style styleNamed(const QString &style)
+std::optional<reports::Style> findStyle(const QString &style)
 {
     for (const auto &s : kStyles)
         if (style == QLatin1String(s.name))
             return s.style;
+    return std::nullopt;
+}
+
+reports::Style styleNamed(const QString &style)
+{
+    if (const std::optional<reports::Style> s = findStyle(style))
+        return *s;
     throw CliError(QStringLiteral("the style %1 is not available").arg(style));
+}
+
+// The prepared pages as a PDF document; a failing report is the user's error.
+QByteArray pdfDocument(const std::function<std::vector<reports::PreparedPage>()> &prepare)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    try {
+        reports::writePdf(buffer, prepare(), QStringLiteral("Personal Financial Statement"));
+    } catch (const reports::ReportError &e) {
+        throw CliError(e.text());
+    }
+    return buffer.data();
 }
 
 }  // namespace
 
 bool isPdfStyle(const QString &style)
 {
-    for (const auto &s : kStyles)
-        if (style == QLatin1String(s.name))
-            return true;
-    return false;
+    return findStyle(style).has_value();
 }
 
 QByteArray statementPdf(qint64 statementId, const QString &style)
@@ -56,29 +76,13 @@ QByteArray statementPdf(qint64 statementId, const QString &style)
     if (dm1->tblClient->isEmpty())
         throw CliError(QStringLiteral("the statement %1 has no client").arg(statementId));
 
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    try {
-        reports::writePdf(buffer, reports::prepareDocument(styleNamed(style)),
-                          QStringLiteral("Personal Financial Statement"));
-    } catch (const reports::ReportError &e) {
-        throw CliError(e.text());
-    }
-    return buffer.data();
+    return pdfDocument([&style] { return reports::prepareDocument(styleNamed(style)); });
 }
 
 QByteArray blankPdf(const QString &style)
 {
     const reports::Style chosen = styleNamed(style);
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    try {
-        reports::writePdf(buffer, reports::prepareBlankDocument(chosen),
-                          QStringLiteral("Personal Financial Statement"));
-    } catch (const reports::ReportError &e) {
-        throw CliError(e.text());
-    }
-    return buffer.data();
+    return pdfDocument([chosen] { return reports::prepareBlankDocument(chosen); });
 }
 
 }  // namespace nettora::cli
