@@ -54,6 +54,19 @@ QByteArray pdfDocument(const std::function<std::vector<reports::PreparedPage>()>
 
 }  // namespace
 
+void selectStatement(qint64 statementId)
+{
+    Table *statements = dm1->tblNettora;
+    statements->setFilter(QStringLiteral("Id = %1").arg(statementId));
+    statements->setFiltered(true);
+    statements->first();
+    if (statements->isEmpty())
+        throw CliError(QStringLiteral("there is no statement with the id %1").arg(statementId));
+    FilterStatementTables(statements->asString(QStringLiteral("ClientId")), QString::number(statementId));
+    if (dm1->tblClient->isEmpty())
+        throw CliError(QStringLiteral("the statement %1 has no client").arg(statementId));
+}
+
 bool isPdfStyle(const QString &style)
 {
     return findStyle(style).has_value();
@@ -65,17 +78,7 @@ QByteArray statementPdf(qint64 statementId, const QString &style)
         throw CliError(QStringLiteral("no data directory is open"));
     if (!isPdfStyle(style))
         throw CliError(QStringLiteral("the style %1 is not available").arg(style));
-    Table *statements = dm1->tblNettora;
-    statements->setFilter(QStringLiteral("Id = %1").arg(statementId));
-    statements->setFiltered(true);
-    statements->first();
-    if (statements->isEmpty())
-        throw CliError(QStringLiteral("there is no statement with the id %1").arg(statementId));
-    const QString clientId = statements->asString(QStringLiteral("ClientId"));
-    FilterStatementTables(clientId, QString::number(statementId));
-    if (dm1->tblClient->isEmpty())
-        throw CliError(QStringLiteral("the statement %1 has no client").arg(statementId));
-
+    selectStatement(statementId);
     return pdfDocument([&style] { return reports::prepareDocument(styleNamed(style)); });
 }
 
