@@ -62,6 +62,9 @@ Filing filingOf(Table *client);
 // the preparer page (TqrPreparer).
 std::unique_ptr<Report> buildCompilationReport(const Sources &sources);
 std::unique_ptr<Report> buildPreparerPage(const Sources &sources);
+// The preparer's "City, State  Zip" line from the user row, as the preparer
+// page prints it and the options window shows it.
+QString preparerCityLine(Table *user);
 // The letter's three paragraphs for the names and the statement's date.
 QStringList compilationParagraphs(const QString &names, const QString &asOf);
 // The compilation report's letter, dated today, for the current client,
