@@ -153,12 +153,10 @@ double addBlock(Band &b, double y, const BlankBlock &block, Style style)
     const FontSpec titleFont{style == Style::Contemporary ? 11.0 : 10.0, true};
     const double titleSize = sizeToFit(block.title, Width - 12, titleFont);
     if (style == Style::Contemporary) {
-        b.fillBox(QRectF(0, y, Width, looks::BarHeight), Qt::black);
-        looks::barText(b, 6, y, block.title, titleSize).colored(Qt::white).named(block.title);
+        looks::blackBarHeading(b, y, block.title, titleSize).named(block.title);
         y += looks::BarHeight;
     } else if (style == Style::Professional) {
-        looks::greyBar(b, y, looks::InsetBarLeft, looks::InsetBarRight);
-        looks::barText(b, 29, y, block.title, titleSize).named(block.title);
+        looks::insetBarHeading(b, y, block.title, titleSize).named(block.title);
         y += looks::BarHeight;
     } else {
         b.label(0, y + 4, block.title, titleSize, true).named(block.title);
