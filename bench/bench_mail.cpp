@@ -36,14 +36,6 @@ namespace {
 constexpr int Warmups = 2;
 constexpr int Runs = 15;
 
-QJsonObject obj(std::initializer_list<std::pair<const char *, QJsonValue>> fields)
-{
-    QJsonObject o;
-    for (const auto &[k, v] : fields)
-        o.insert(QString::fromLatin1(k), v);
-    return o;
-}
-
 // A married couple with rows in the main schedules: the joint layout, a
 // statement of the usual size.
 QByteArray jointStatement()

@@ -31,14 +31,6 @@ namespace {
 constexpr int Warmups = 3;
 constexpr int Runs = 21;
 
-QJsonObject obj(std::initializer_list<std::pair<const char *, QJsonValue>> fields)
-{
-    QJsonObject o;
-    for (const auto &[k, v] : fields)
-        o.insert(QString::fromLatin1(k), v);
-    return o;
-}
-
 // A married couple (or, not joint, a client alone) with rows in every
 // schedule: every block of every report, few enough rows that each report
 // stays on one page.

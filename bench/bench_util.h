@@ -1,14 +1,19 @@
 #pragma once
 // Small helpers shared by the benchmark programs: a clock, medians, a data
-// module on a scratch directory, and the goal line every program ends with.
+// module on a scratch directory, JSON rows for the import, and the goal line
+// every program ends with.
 
 #include "data/datamodule.h"
 
+#include <QJsonObject>
+#include <QJsonValue>
 #include <QString>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace nettora::bench {
@@ -45,6 +50,16 @@ inline std::unique_ptr<Tdm1> connect(const QString &dir)
     dm1 = dm.get();
     dm->ConnectDb(dir);
     return dm;
+}
+
+// A JSON object from field names and values, for the documents the
+// benchmarks import.
+inline QJsonObject obj(std::initializer_list<std::pair<const char *, QJsonValue>> fields)
+{
+    QJsonObject o;
+    for (const auto &[k, v] : fields)
+        o.insert(QString::fromLatin1(k), v);
+    return o;
 }
 
 inline void printGoal(bool met, const char *what)

@@ -4,7 +4,6 @@
 #include "cli/cli_pdf.h"
 
 #include "data/datamodule.h"
-#include "data/db_functions.h"
 #include "data/engine.h"
 #include "mail/email_sequence.h"
 
@@ -66,15 +65,7 @@ bool mailStatement(std::optional<qint64> statementId, const QString &style, cons
     QString fileName;
     std::function<QByteArray()> makePdf;
     if (statementId) {
-        Table *statements = dm1->tblNettora;
-        statements->setFilter(QStringLiteral("Id = %1").arg(*statementId));
-        statements->setFiltered(true);
-        statements->first();
-        if (statements->isEmpty())
-            throw CliError(QStringLiteral("there is no statement with the id %1").arg(*statementId));
-        FilterStatementTables(statements->asString(QStringLiteral("ClientId")), QString::number(*statementId));
-        if (dm1->tblClient->isEmpty())
-            throw CliError(QStringLiteral("the statement %1 has no client").arg(*statementId));
+        selectStatement(*statementId);
         const QString fullName2 = dm1->tblClient->asString(QStringLiteral("FullName2"));
         email.subject =
             mail::GeneratedEmailSubject(fullName2, dm1->tblNettora->asString(QStringLiteral("Description")));

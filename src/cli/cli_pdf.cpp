@@ -7,6 +7,9 @@
 #include "reports/print.h"
 
 #include <QBuffer>
+#include <functional>
+#include <optional>
+#include <vector>
 
 namespace nettora::cli {
 
@@ -21,22 +24,52 @@ const struct {
     {"professional", reports::Style::Professional},
 };
 
-reports::Style styleNamed(const QString &style)
+std::optional<reports::Style> findStyle(const QString &style)
 {
     for (const auto &s : kStyles)
         if (style == QLatin1String(s.name))
             return s.style;
+    return std::nullopt;
+}
+
+reports::Style styleNamed(const QString &style)
+{
+    if (const std::optional<reports::Style> s = findStyle(style))
+        return *s;
     throw CliError(QStringLiteral("the style %1 is not available").arg(style));
+}
+
+// The prepared pages as a PDF document; a failing report is the user's error.
+QByteArray pdfDocument(const std::function<std::vector<reports::PreparedPage>()> &prepare)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    try {
+        reports::writePdf(buffer, prepare(), QStringLiteral("Personal Financial Statement"));
+    } catch (const reports::ReportError &e) {
+        throw CliError(e.text());
+    }
+    return buffer.data();
 }
 
 }  // namespace
 
+void selectStatement(qint64 statementId)
+{
+    Table *statements = dm1->tblNettora;
+    statements->setFilter(QStringLiteral("Id = %1").arg(statementId));
+    statements->setFiltered(true);
+    statements->first();
+    if (statements->isEmpty())
+        throw CliError(QStringLiteral("there is no statement with the id %1").arg(statementId));
+    FilterStatementTables(statements->asString(QStringLiteral("ClientId")), QString::number(statementId));
+    if (dm1->tblClient->isEmpty())
+        throw CliError(QStringLiteral("the statement %1 has no client").arg(statementId));
+}
+
 bool isPdfStyle(const QString &style)
 {
-    for (const auto &s : kStyles)
-        if (style == QLatin1String(s.name))
-            return true;
-    return false;
+    return findStyle(style).has_value();
 }
 
 QByteArray statementPdf(qint64 statementId, const QString &style)
@@ -45,40 +78,14 @@ QByteArray statementPdf(qint64 statementId, const QString &style)
         throw CliError(QStringLiteral("no data directory is open"));
     if (!isPdfStyle(style))
         throw CliError(QStringLiteral("the style %1 is not available").arg(style));
-    Table *statements = dm1->tblNettora;
-    statements->setFilter(QStringLiteral("Id = %1").arg(statementId));
-    statements->setFiltered(true);
-    statements->first();
-    if (statements->isEmpty())
-        throw CliError(QStringLiteral("there is no statement with the id %1").arg(statementId));
-    const QString clientId = statements->asString(QStringLiteral("ClientId"));
-    FilterStatementTables(clientId, QString::number(statementId));
-    if (dm1->tblClient->isEmpty())
-        throw CliError(QStringLiteral("the statement %1 has no client").arg(statementId));
-
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    try {
-        reports::writePdf(buffer, reports::prepareDocument(styleNamed(style)),
-                          QStringLiteral("Personal Financial Statement"));
-    } catch (const reports::ReportError &e) {
-        throw CliError(e.text());
-    }
-    return buffer.data();
+    selectStatement(statementId);
+    return pdfDocument([&style] { return reports::prepareDocument(styleNamed(style)); });
 }
 
 QByteArray blankPdf(const QString &style)
 {
     const reports::Style chosen = styleNamed(style);
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    try {
-        reports::writePdf(buffer, reports::prepareBlankDocument(chosen),
-                          QStringLiteral("Personal Financial Statement"));
-    } catch (const reports::ReportError &e) {
-        throw CliError(e.text());
-    }
-    return buffer.data();
+    return pdfDocument([chosen] { return reports::prepareBlankDocument(chosen); });
 }
 
 }  // namespace nettora::cli

@@ -9,6 +9,10 @@ namespace nettora::cli {
 // The style names the pdf command accepts.
 bool isPdfStyle(const QString &style);
 
+// Narrows the tables to the statement and its client, as the windows do.
+// Throws CliError for an unknown statement or one without a client.
+void selectStatement(qint64 statementId);
+
 // Narrows the tables to the statement and its client, as the windows do,
 // and returns the statement in the style as a PDF document (single or joint
 // by the client's spouse first name), with the preparer page and the

@@ -130,7 +130,7 @@ Command parse(const QStringList &args)
     return c;
 }
 
-void allowOnly(const Command &c, std::initializer_list<const char *> options, int positional)
+void allowOptions(const Command &c, std::initializer_list<const char *> options)
 {
     for (auto it = c.options.cbegin(); it != c.options.cend(); ++it) {
         bool ok = false;
@@ -139,6 +139,11 @@ void allowOnly(const Command &c, std::initializer_list<const char *> options, in
         if (!ok)
             throw UsageError{QStringLiteral("the command %1 has no option --%2").arg(c.name, it.key())};
     }
+}
+
+void allowOnly(const Command &c, std::initializer_list<const char *> options, int positional)
+{
+    allowOptions(c, options);
     if (c.positional.size() != positional || c.positional.contains(QString()))
         throw UsageError{positional == 0 ? QStringLiteral("the command %1 takes no file").arg(c.name)
                                          : QStringLiteral("the command %1 needs one FILE (or -)").arg(c.name)};
@@ -186,6 +191,15 @@ void writeStandardOutput(QIODevice &out, const QByteArray &data)
 {
     if (out.write(data) != data.size())
         throw StandardOutputError{out.errorString()};
+}
+
+// Each line with its line break, in one write.
+void writeLines(QIODevice &out, const QStringList &lines)
+{
+    QByteArray text;
+    for (const QString &line : lines)
+        text += line.toUtf8() + '\n';
+    writeStandardOutput(out, text);
 }
 
 // Written data may still wait in buffers: a full disk or a closed stream
@@ -244,13 +258,11 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         if (c.options.value(QStringLiteral("to")).trimmed().isEmpty())
             throw UsageError{QStringLiteral("mail needs --to ADDRESS")};
     } else if (c.name == QLatin1String("backup") || c.name == QLatin1String("restore")) {
-        if (!c.options.isEmpty())
-            throw UsageError{QStringLiteral("the command %1 has no option --%2").arg(c.name, c.options.cbegin().key())};
+        allowOptions(c, {});
         if (c.positional.size() != 1 || c.positional[0].isEmpty())
             throw UsageError{QStringLiteral("the command %1 needs one FOLDER").arg(c.name)};
     } else if (c.name == QLatin1String("options")) {
-        if (!c.options.isEmpty())
-            throw UsageError{QStringLiteral("the command options has no option --%1").arg(c.options.cbegin().key())};
+        allowOptions(c, {});
         assignments = parseUserAssignments(c.positional);
     } else if (c.name.isEmpty()) {
         throw UsageError{QStringLiteral("no command given")};
@@ -286,23 +298,16 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
     } else if (c.name == QLatin1String("export")) {
         writeOutput(c.positional.value(0), out, [&] { return exportDocument(id); });
     } else if (c.name == QLatin1String("list")) {
-        QByteArray text;
-        for (const QString &line : listStatements(c.options.value(QStringLiteral("search"))))
-            text += line.toUtf8() + '\n';
-        writeStandardOutput(out, text);
+        writeLines(out, listStatements(c.options.value(QStringLiteral("search"))));
     } else if (c.name == QLatin1String("options")) {
-        if (assignments.empty()) {
-            QByteArray text;
-            for (const QString &line : userOptions())
-                text += line.toUtf8() + '\n';
-            writeStandardOutput(out, text);
-        } else {
+        if (assignments.empty())
+            writeLines(out, userOptions());
+        else
             setUserOptions(assignments);
-        }
     } else if (c.name == QLatin1String("backup") || c.name == QLatin1String("restore")) {
         const QString folder = c.positional[0];
         const QString line = c.name == QLatin1String("backup") ? backupToFolder(folder) : restoreFromFolder(folder);
-        writeStandardOutput(out, line.toUtf8() + '\n');
+        writeLines(out, {line});
     } else if (c.name == QLatin1String("pdf")) {
         const QString style = c.options.value(QStringLiteral("style"), QStringLiteral("standard"));
         if (c.options.contains(QStringLiteral("blank")))

@@ -187,8 +187,7 @@ void TfrmOptionsPrint::loadPreparer()
     Table *u = dm1->tblUser;
     const QString address = u->asString("Address");
     const QString address2 = u->asString("Address2");
-    const QString cityLine = u->asString("City") + QStringLiteral(", ") + u->asString("State") + QStringLiteral("  ") +
-                             u->asString("Zip");
+    const QString cityLine = reports::preparerCityLine(u);
     lName->setText(PreparerName());
     lFirm->setText(u->asString("Company"));
     lPhone->setText(u->asString("Phone"));

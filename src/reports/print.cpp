@@ -53,15 +53,15 @@ std::vector<SequenceForm> statementSequence(Style style, Output output, const So
 
 namespace {
 
-void previewStatement(Style style, QWidget *parent)
+// Previews the forms as one composite and returns when the preview is
+// closed. The reports are owned by this request: released, each once, when
+// the preview closes or a form fails to build.
+void previewSequence(const std::vector<SequenceForm> &sequence, const QString &compositeName, QWidget *parent)
 {
-    const Sources sources = Sources::dataModule();
-    // Owned by this request: released, each once, when the preview closes
-    // or a form fails to build.
     std::vector<std::unique_ptr<Report>> forms;
-    for (const SequenceForm &f : statementSequence(style, Output::Paper, sources))
+    for (const SequenceForm &f : sequence)
         forms.push_back(f.build());
-    CompositeReport composite(compositeName(style, filingOf(sources.client)));
+    CompositeReport composite(compositeName);
     composite.onAddReports = [&forms](CompositeReport &c) {
         for (const auto &f : forms)
             c.addReport(f.get());
@@ -69,19 +69,18 @@ void previewStatement(Style style, QWidget *parent)
     composite.preview(parent);
 }
 
+void previewStatement(Style style, QWidget *parent)
+{
+    const Sources sources = Sources::dataModule();
+    previewSequence(statementSequence(style, Output::Paper, sources), compositeName(style, filingOf(sources.client)),
+                    parent);
+}
+
 }  // namespace
 
 void previewBlankSet(Style style, const QString &composite, QWidget *parent)
 {
-    std::vector<std::unique_ptr<Report>> forms;
-    for (const SequenceForm &f : blankSequence(style))
-        forms.push_back(f.build());
-    CompositeReport document(composite);
-    document.onAddReports = [&forms](CompositeReport &c) {
-        for (const auto &f : forms)
-            c.addReport(f.get());
-    };
-    document.preview(parent);
+    previewSequence(blankSequence(style), composite, parent);
 }
 
 QString blankCompositeName(Style style)
@@ -97,13 +96,14 @@ QString blankCompositeName(Style style)
 void printChoice(PrintChoice choice, QWidget *parent)
 {
     try {
+        const auto blankSet = [parent](Style style) { previewBlankSet(style, blankCompositeName(style), parent); };
         switch (choice) {
         case PrintChoice::Standard: previewStatement(Style::Standard, parent); return;
         case PrintChoice::Contemporary: previewStatement(Style::Contemporary, parent); return;
         case PrintChoice::Professional: previewStatement(Style::Professional, parent); return;
-        case PrintChoice::StandardBlank: previewBlankSet(Style::Standard, blankCompositeName(Style::Standard), parent); return;
-        case PrintChoice::ContemporaryBlank: previewBlankSet(Style::Contemporary, blankCompositeName(Style::Contemporary), parent); return;
-        case PrintChoice::ProfessionalBlank: previewBlankSet(Style::Professional, blankCompositeName(Style::Professional), parent); return;
+        case PrintChoice::StandardBlank: blankSet(Style::Standard); return;
+        case PrintChoice::ContemporaryBlank: blankSet(Style::Contemporary); return;
+        case PrintChoice::ProfessionalBlank: blankSet(Style::Professional); return;
         }
     } catch (const EngineError &e) {
         dialogs().error(e.text());
@@ -114,10 +114,7 @@ void printChoice(PrintChoice choice, QWidget *parent)
 
 std::vector<SequenceForm> blankSequence(Style style)
 {
-    std::vector<SequenceForm> forms;
-    for (BlankForm &f : blankForms(style))
-        forms.push_back({f.name, f.progress, std::move(f.build)});
-    return forms;
+    return blankForms(style);
 }
 
 namespace {

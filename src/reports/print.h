@@ -32,14 +32,6 @@ struct PrintOptions {
     static PrintOptions read(Table *user);
 };
 
-// One form of a document: its class name, the progress line announcing it
-// in PDF output, and how to build it.
-struct SequenceForm {
-    QString name;
-    QString progress;
-    std::function<std::unique_ptr<Report>()> build;
-};
-
 // The forms of a filled statement in a style, in the order of the output,
 // with the options and the filing read from the sources now.
 std::vector<SequenceForm> statementSequence(Style style, Output output, const Sources &sources);

@@ -1,5 +1,7 @@
 // nettora-cli: the real program on a temporary data directory, with the data
 // read back in-process between runs.
+#include "cli_process.h"
+
 #include "cli/cli_commands.h"
 #include "data/datamodule.h"
 #include "support/testsupport.h"
@@ -25,11 +27,7 @@ using namespace nettora;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using test::CliRun;
 
 QJsonObject parseObject(const QByteArray &json)
 {
@@ -105,31 +103,13 @@ protected:
 
     CliRun run(const QString &program, const QStringList &args, const QByteArray &input)
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("NETTORA_DATA_DIR"));
+        QProcessEnvironment env = test::cliEnvironment();
         // The program's own data directory lies in here, never in the home folder.
         env.insert(QStringLiteral("XDG_DATA_HOME"), defaultHome());
         // No display of any kind: the program picks its platform itself.
         for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             env.remove(QString::fromLatin1(name));
-        p.setProcessEnvironment(env);
-        p.start(program, args);
-        CliRun r;
-        if (!p.waitForStarted()) {
-            ADD_FAILURE() << "nettora-cli did not start";
-            return r;
-        }
-        p.write(input);
-        p.closeWriteChannel();
-        if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) {
-            ADD_FAILURE() << "nettora-cli did not end normally";
-            return r;
-        }
-        r.status = p.exitCode();
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
+        return test::runProcess(program, args, env, input);
     }
 
     // A failure: non-zero status, nothing on stdout, exactly one line on stderr.

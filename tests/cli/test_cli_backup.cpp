@@ -1,5 +1,7 @@
 // nettora-cli backup and restore: the real program on a temporary data
 // directory, the data read back in-process between runs.
+#include "cli_process.h"
+
 #include "data/datamodule.h"
 #include "support/testsupport.h"
 
@@ -16,11 +18,7 @@ using namespace nettora;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using test::CliRun;
 
 class CliBackup : public ::testing::Test {
 protected:
@@ -34,29 +32,17 @@ protected:
     QProcess *start(const QStringList &args)
     {
         auto *p = new QProcess;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("NETTORA_DATA_DIR"));
+        QProcessEnvironment env = test::cliEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_scratch.filePath(QStringLiteral("home")));
-        p->setProcessEnvironment(env);
-        p->start(QStringLiteral(NETTORA_CLI_PATH), QStringList{QStringLiteral("--data-dir"), m_data.path()} + args);
-        EXPECT_TRUE(p->waitForStarted());
+        test::startProcess(*p, QStringLiteral(NETTORA_CLI_PATH),
+                           QStringList{QStringLiteral("--data-dir"), m_data.path()} + args, env);
         return p;
     }
 
     CliRun cli(const QStringList &args, const QByteArray &input = QByteArray())
     {
         std::unique_ptr<QProcess> p(start(args));
-        p->write(input);
-        p->closeWriteChannel();
-        CliRun r;
-        if (!p->waitForFinished(120000) || p->exitStatus() != QProcess::NormalExit) {
-            ADD_FAILURE() << "nettora-cli did not end normally";
-            return r;
-        }
-        r.status = p->exitCode();
-        r.out = QString::fromUtf8(p->readAllStandardOutput());
-        r.err = QString::fromUtf8(p->readAllStandardError());
-        return r;
+        return test::finishProcess(*p, input);
     }
 
     // The clients' last names, read by a fresh start on the data directory.

@@ -186,4 +186,14 @@ void StatementTest::setLegal(std::initializer_list<std::pair<const char *, QStri
     l->post();
 }
 
+std::unique_ptr<reports::Report> StatementTest::preparedForm(reports::PageKind page, const reports::FormKind &kind)
+{
+    std::unique_ptr<reports::Report> r = reports::buildForm(page, kind, reports::Sources::dataModule());
+    r->prepare();
+    for (const reports::Overflow &o : r->overflows())
+        ADD_FAILURE() << r->name().toStdString() << ": \"" << o.text.toStdString() << "\" does not fit "
+                      << o.control.toStdString() << " (" << o.needed << " > " << o.available << ")";
+    return r;
+}
+
 }  // namespace nettora::test

@@ -3,11 +3,13 @@
 // command-line companion's import (so composed fields and totals are the
 // program's own), then narrowed with FilterStatementTables as the windows do.
 
+#include "reports/forms/forms.h"
 #include "support/testsupport.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
+#include <memory>
 
 namespace nettora::test {
 
@@ -27,6 +29,9 @@ protected:
     void load(const StatementOptions &options = {}) { load(statementClient(options)); }
     // Replaces fields of the legal row of the statement.
     void setLegal(std::initializer_list<std::pair<const char *, QString>> fields);
+    // Builds a form over the tables as they stand and prepares it; a text
+    // cut to fit its control fails the test.
+    static std::unique_ptr<reports::Report> preparedForm(reports::PageKind page, const reports::FormKind &kind);
 
     qint64 m_clientId = 0, m_statementId = 0;
 };

@@ -1,11 +1,11 @@
 // The blank form sets: eleven forms per style written by the real
 // nettora-cli from an empty data directory, read back from the PDF.
+#include "cli/cli_process.h"
 #include "pdf_tools.h"
 
 #include "reports/print.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -15,24 +15,10 @@ using namespace nettora::test;
 
 namespace {
 
-struct Written {
-    int status = -1;
-    QString err;
-};
-
-Written cliPdf(const QString &dataDir, const QStringList &args)
+CliRun cliPdf(const QString &dataDir, const QStringList &args)
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("NETTORA_DATA_DIR"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(NETTORA_CLI_PATH), QStringList{QStringLiteral("--data-dir"), dataDir} + args);
-    Written w;
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
-        return w;
-    w.status = p.exitCode();
-    w.err = QString::fromUtf8(p.readAllStandardError());
-    return w;
+    return runProcess(QStringLiteral(NETTORA_CLI_PATH), QStringList{QStringLiteral("--data-dir"), dataDir} + args,
+                      cliEnvironment());
 }
 
 // Text without line breaks or runs of blanks, so captions compare as written.
@@ -94,8 +80,8 @@ TEST_P(BlankFormsTest, CliWritesTheElevenFormsFromAnEmptyDataDirectory)
     ASSERT_TRUE(m_dir.isValid());
     QTemporaryDir out;
     const QString file = QDir(out.path()).filePath(QStringLiteral("blank.pdf"));
-    const Written w = cliPdf(m_dir.path(), {QStringLiteral("pdf"), QStringLiteral("--blank"),
-                                            QString::fromLatin1(c.option), QStringLiteral("-o"), file});
+    const CliRun w = cliPdf(m_dir.path(), {QStringLiteral("pdf"), QStringLiteral("--blank"),
+                                           QString::fromLatin1(c.option), QStringLiteral("-o"), file});
     ASSERT_EQ(w.status, 0) << w.err.toStdString();
     ASSERT_EQ(pdfPageCount(file), 11);
     const QStringList pages = pdfPages(file);

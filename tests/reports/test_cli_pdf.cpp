@@ -1,4 +1,5 @@
 // nettora-cli pdf: the real program writing a statement to a PDF file.
+#include "cli/cli_process.h"
 #include "pdf_tools.h"
 #include "statement_fixture.h"
 
@@ -15,12 +16,6 @@ using namespace nettora::test;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    QString out;
-    QByteArray rawOut;
-    QString err;
-};
 
 class CliPdfTest : public ::testing::Test {
 protected:
@@ -30,25 +25,11 @@ protected:
 
     CliRun cli(const QStringList &args, const QByteArray &input = QByteArray())
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("NETTORA_DATA_DIR"));
+        QProcessEnvironment env = cliEnvironment();
         for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             env.remove(QString::fromLatin1(name));
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(NETTORA_CLI_PATH), QStringList{QStringLiteral("--data-dir"), m_data} + args);
-        CliRun r;
-        if (!p.waitForStarted())
-            return r;
-        p.write(input);
-        p.closeWriteChannel();
-        if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
-            return r;
-        r.status = p.exitCode();
-        r.rawOut = p.readAllStandardOutput();
-        r.out = QString::fromUtf8(r.rawOut);
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
+        return runProcess(QStringLiteral(NETTORA_CLI_PATH), QStringList{QStringLiteral("--data-dir"), m_data} + args,
+                          env, input);
     }
 
     // Imports one client with its statement; returns the statement id.

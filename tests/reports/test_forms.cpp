@@ -64,11 +64,7 @@ class FormsTest : public StatementTest {
 protected:
     std::vector<CapturedPage> form(PageKind page, Filing filing = Filing::Joint)
     {
-        const std::unique_ptr<Report> r = buildForm(page, {Style::Standard, filing}, Sources::dataModule());
-        r->prepare();
-        for (const Overflow &o : r->overflows())
-            ADD_FAILURE() << r->name().toStdString() << ": \"" << o.text.toStdString() << "\" does not fit "
-                          << o.control.toStdString() << " (" << o.needed << " > " << o.available << ")";
+        const std::unique_ptr<Report> r = preparedForm(page, {Style::Standard, filing});
         return captureAll(r->pages());
     }
     QStringList texts(PageKind page, Filing filing = Filing::Joint)

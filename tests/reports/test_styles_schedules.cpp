@@ -78,12 +78,7 @@ class StyledSchedulesTest : public StatementTest {
 protected:
     std::unique_ptr<Report> prepared(PageKind page, Style style, Filing filing = Filing::Joint)
     {
-        std::unique_ptr<Report> r = buildForm(page, {style, filing}, Sources::dataModule());
-        r->prepare();
-        for (const Overflow &o : r->overflows())
-            ADD_FAILURE() << r->name().toStdString() << ": \"" << o.text.toStdString() << "\" does not fit "
-                          << o.control.toStdString() << " (" << o.needed << " > " << o.available << ")";
-        return r;
+        return preparedForm(page, {style, filing});
     }
     std::vector<CapturedPage> form(PageKind page, Style style, Filing filing = Filing::Joint)
     {

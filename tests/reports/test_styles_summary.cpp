@@ -42,11 +42,7 @@ protected:
     // printable width or over a band frame, fails the test.
     std::vector<PreparedPage> prepared(PageKind page, const FormKind &kind)
     {
-        const std::unique_ptr<Report> r = buildForm(page, kind, Sources::dataModule());
-        r->prepare();
-        for (const Overflow &o : r->overflows())
-            ADD_FAILURE() << r->name().toStdString() << ": \"" << o.text.toStdString() << "\" does not fit "
-                          << o.control.toStdString() << " (" << o.needed << " > " << o.available << ")";
+        const std::unique_ptr<Report> r = preparedForm(page, kind);
         // Inside the band frames of the styled forms, texts keep clear of the pen.
         const double clear = kind.style == Style::Standard ? 0 : 1.5;
         for (const CapturedPage &p : captureAll(r->pages()))

@@ -153,12 +153,10 @@ double addBlock(Band &b, double y, const BlankBlock &block, Style style)
     const FontSpec titleFont{style == Style::Contemporary ? 11.0 : 10.0, true};
     const double titleSize = sizeToFit(block.title, Width - 12, titleFont);
     if (style == Style::Contemporary) {
-        b.fillBox(QRectF(0, y, Width, looks::BarHeight), Qt::black);
-        looks::barText(b, 6, y, block.title, titleSize).colored(Qt::white).named(block.title);
+        looks::blackBarHeading(b, y, block.title, titleSize).named(block.title);
         y += looks::BarHeight;
     } else if (style == Style::Professional) {
-        looks::greyBar(b, y, looks::InsetBarLeft, looks::InsetBarRight);
-        looks::barText(b, 29, y, block.title, titleSize).named(block.title);
+        looks::insetBarHeading(b, y, block.title, titleSize).named(block.title);
         y += looks::BarHeight;
     } else {
         b.label(0, y + 4, block.title, titleSize, true).named(block.title);
@@ -167,12 +165,9 @@ double addBlock(Band &b, double y, const BlankBlock &block, Style style)
         y += 4;
     }
 
-    int headingLines = 1;
-    for (const BlankColumn &c : block.columns)
-        headingLines = std::max(headingLines, int(c.heading.size()));
-    const double headingsHeight = headingLines * lineHeight(SmallBold) + 6;
+    const double headingsRow = headingsHeight(block.columns);
     if (style == Style::Contemporary)
-        looks::greyBar(b, y, 0, Width, headingsHeight);
+        looks::greyBar(b, y, 0, Width, headingsRow);
     // Columns from the left; the amount columns keep to the right edge.
     double used = 0;
     for (const BlankColumn &c : block.columns)
@@ -191,13 +186,9 @@ double addBlock(Band &b, double y, const BlankBlock &block, Style style)
             spans[i].translate(shift, 0);
     for (std::size_t i = 0; i < spans.size(); ++i) {
         const BlankColumn &c = block.columns[i];
-        for (qsizetype l = 0; l < c.heading.size(); ++l) {
-            Control &h = b.label(spans[i].left(), y + 3 + double(l) * lineHeight(SmallBold), c.heading[l],
-                                 SmallBold.size, true, spans[i].width());
-            h.align = c.amount ? Align::Right : Align::Left;
-        }
+        columnHeading(b, spans[i].left(), y + 3, spans[i].width(), c.heading, c.amount ? Align::Right : Align::Left);
     }
-    y += headingsHeight;
+    y += headingsRow;
     if (style != Style::Contemporary)
         b.hline(0, Width, y, 0.75);
 
@@ -244,12 +235,12 @@ std::unique_ptr<Report> buildBlankSchedulePage(Style style, const BlankPage &pag
 
 }  // namespace
 
-std::vector<BlankForm> blankForms(Style style)
+std::vector<SequenceForm> blankForms(Style style)
 {
     Sources none;
     none.blank = true;
     const FormKind joint{style, Filing::Joint};
-    std::vector<BlankForm> forms;
+    std::vector<SequenceForm> forms;
     forms.push_back({blankPrefix(style), QStringLiteral("Creating Net Worth Summary"), [joint, none] { return buildNetWorthSummary(joint, none); }});
     forms.push_back({blankPrefix(style) + QStringLiteral("_Sect4"), QStringLiteral("Creating Legal Information"),
                      [joint, none] { return buildLegalInformation(joint, none); }});

@@ -36,6 +36,11 @@ QString nameOf(Table *t, const QString &prefix)
 
 }  // namespace
 
+QString preparerCityLine(Table *user)
+{
+    return text(user, "City") + QStringLiteral(", ") + text(user, "State") + QStringLiteral("  ") + text(user, "Zip");
+}
+
 QStringList compilationParagraphs(const QString &names, const QString &asOf)
 {
     const QString p1 = QStringLiteral("We have compiled the statement of financial condition and supplementary ")
@@ -159,10 +164,7 @@ std::unique_ptr<Report> buildPreparerPage(const Sources &src)
             case 1: t = nameOf(user, QString()); break;
             case 2: t = text(user, "Address"); break;
             case 3: t = text(user, "Address2"); break;
-            case 4:
-                t = text(user, "City") + QStringLiteral(", ") + text(user, "State") + QStringLiteral("  ")
-                    + text(user, "Zip");
-                break;
+            case 4: t = preparerCityLine(user); break;
             case 5: t = text(user, "Phone"); break;
             case 6: t = text(user, "Fax"); break;
             case 7: t = text(user, "EmailAddress"); break;

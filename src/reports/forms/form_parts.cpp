@@ -37,6 +37,17 @@ double sizeToFit(const QString &text, double width, const FontSpec &font)
     return size;
 }
 
+void columnHeading(Band &b, double x, double top, double width, const QStringList &heading, Align align,
+                   const std::function<void(Control &, QString &)> &hook)
+{
+    for (qsizetype i = 0; i < heading.size(); ++i) {
+        Control &h = b.label(x, top + double(i) * lineHeight(SmallBold), heading[i], SmallBold.size, true, width);
+        h.align = align;
+        if (hook)
+            h.hook(hook);
+    }
+}
+
 namespace standard {
 
 double sectionHeading(Band &b, double y, const QString &text, double x)
@@ -62,11 +73,22 @@ Control &barText(Band &b, double x, double y, const QString &text, double size, 
     return b.label(x, y + (height - metrics::lineHeight(font)) / 2, text, size, true);
 }
 
-double blackBar(Band &b, double y, const QString &text, double size, double textX)
+Control &blackBarHeading(Band &b, double y, const QString &text, double size, double textX)
 {
     b.fillBox(QRectF(0, y, Width, BarHeight), Qt::black);
-    barText(b, textX, y, text, size).colored(Qt::white);
+    return barText(b, textX, y, text, size).colored(Qt::white);
+}
+
+double blackBar(Band &b, double y, const QString &text, double size, double textX)
+{
+    blackBarHeading(b, y, text, size, textX);
     return y + BarHeight;
+}
+
+Control &insetBarHeading(Band &b, double y, const QString &text, double size)
+{
+    greyBar(b, y, InsetBarLeft, InsetBarRight);
+    return barText(b, InsetBarTextX, y, text, size);
 }
 
 Control &greyBar(Band &b, double y, double x1, double x2, double height)

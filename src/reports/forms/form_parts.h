@@ -7,6 +7,9 @@
 #include "reports/forms/forms.h"
 
 #include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <functional>
 
 namespace nettora::reports::parts {
 
@@ -32,6 +35,20 @@ Control &labelOnBaseline(Band &b, double x, double top, const QString &text, con
 // the text fits the width, going no smaller than 6 pt.
 double sizeToFit(const QString &text, double width, const FontSpec &font);
 
+// The height of a row of column headings: as many bold 8 pt lines as the
+// tallest heading has (at least one), and room above and below.
+template <class Columns>
+double headingsHeight(const Columns &columns)
+{
+    qsizetype lines = 1;
+    for (const auto &c : columns)
+        lines = std::max(lines, c.heading.size());
+    return double(lines) * lineHeight(SmallBold) + 6;
+}
+// A column heading's lines, bold 8 pt, one under another from top, in the
+// column's width and alignment; hook, when given, runs on each line.
+void columnHeading(Band &b, double x, double top, double width, const QStringList &heading, Align align,
+                   const std::function<void(Control &, QString &)> &hook = {});
 
 // Standard look.
 namespace standard {
@@ -47,13 +64,19 @@ namespace looks {
 inline const QColor LightGrey{0xD3, 0xD3, 0xD3};
 inline constexpr double BarHeight = 20;
 inline constexpr double BandFrame = 1.5;
-// The Professional grey bars stand in from both sides.
-inline constexpr double InsetBarLeft = 21, InsetBarRight = 716;
+// The Professional grey bars stand in from both sides; their headings
+// start a little further in.
+inline constexpr double InsetBarLeft = 21, InsetBarRight = 716, InsetBarTextX = 29;
 
 // A frame around the band's full width, from top to bottom.
 Control &bandFrame(Band &b, double top, double bottom);
 // A black bar across the band with a white bold heading; returns its foot.
 double blackBar(Band &b, double y, const QString &text, double size = 10, double textX = 6);
+// The same, returning the heading.
+Control &blackBarHeading(Band &b, double y, const QString &text, double size = 10, double textX = 6);
+// The Professional heading: bold text on the inset grey bar; returns the
+// heading.
+Control &insetBarHeading(Band &b, double y, const QString &text, double size = 10);
 // A light grey bar from x1 to x2 (under bold headings or a column-heading row).
 Control &greyBar(Band &b, double y, double x1 = 0, double x2 = Width, double height = BarHeight);
 // A bold label vertically centred in a bar starting at y.

@@ -62,6 +62,9 @@ Filing filingOf(Table *client);
 // the preparer page (TqrPreparer).
 std::unique_ptr<Report> buildCompilationReport(const Sources &sources);
 std::unique_ptr<Report> buildPreparerPage(const Sources &sources);
+// The preparer's "City, State  Zip" line from the user row, as the preparer
+// page prints it and the options window shows it.
+QString preparerCityLine(Table *user);
 // The letter's three paragraphs for the names and the statement's date.
 QStringList compilationParagraphs(const QString &names, const QString &asOf);
 // The compilation report's letter, dated today, for the current client,
@@ -71,14 +74,14 @@ QString compilationLetter(Table *client, Table *statement, Table *user, const QD
 // The five forms of a filled statement of a style and filing type, in order.
 std::vector<std::unique_ptr<Report>> statementForms(const FormKind &kind, const Sources &sources);
 
-// One form of a blank set: its name, the progress line announcing it in PDF
-// output, and how to build it.
-struct BlankForm {
+// One form of a document: its class name, the progress line announcing it
+// in PDF output, and how to build it.
+struct SequenceForm {
     QString name;
     QString progress;
     std::function<std::unique_ptr<Report>()> build;
 };
 // The eleven blank forms of a style, in print order; they read no table.
-std::vector<BlankForm> blankForms(Style style);
+std::vector<SequenceForm> blankForms(Style style);
 
 }  // namespace nettora::reports

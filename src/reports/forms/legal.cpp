@@ -136,8 +136,7 @@ std::unique_ptr<Report> buildLegalInformation(const FormKind &kind, const Source
         body.field(QRectF(29, 8, 400, lineHeight()), src.client, QStringLiteral("FullName2"));
         body.field(QRectF(looks::InsetBarRight - 200, 8, 200, lineHeight()), src.statement, QStringLiteral("Date")).right();
         y = 8 + lineHeight() + 6;
-        looks::greyBar(body, y, looks::InsetBarLeft, looks::InsetBarRight);
-        looks::barText(body, 29, y, QStringLiteral("Legal Information"));
+        looks::insetBarHeading(body, y, QStringLiteral("Legal Information"));
         y += looks::BarHeight + 4;
     } else {
         y = looks::blackBar(body, 0, QStringLiteral("Legal Information")) + 4;

@@ -217,8 +217,7 @@ double styledHeading(Band &b, double y, Style style, const QString &text, double
 {
     if (style == Style::Contemporary)
         return looks::blackBar(b, y, text, size);
-    looks::greyBar(b, y, looks::InsetBarLeft, looks::InsetBarRight);
-    looks::barText(b, ProLeft, y, text, size);
+    looks::insetBarHeading(b, y, text, size);
     return y + looks::BarHeight;
 }
 

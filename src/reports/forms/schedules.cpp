@@ -66,8 +66,6 @@ struct Schedule {
     bool titleRunsOn = false;  // the title's labels stand side by side on one line
 };
 
-const QColor LightGrey(0xD3, 0xD3, 0xD3);
-
 constexpr double LastRight = 715;
 
 // The real estate amounts: the full figure first, then the owned (or owed)
@@ -277,26 +275,17 @@ void addSchedule(Report &r, const Schedule &s, const Sources &src, Style style)
         header.hline(0, Width, y + 3, 2);
         y += 7;
     }
-    int headingLines = 1;
-    for (const Column &c : s.columns)
-        headingLines = std::max(headingLines, int(c.heading.size()));
-    const double headingsHeight = headingLines * lineHeight(SmallBold) + 6;
+    const double headingsRow = headingsHeight(s.columns);
     if (barred)
-        header.fillBox(QRectF(0, y, Width, headingsHeight), LightGrey);
+        looks::greyBar(header, y, 0, Width, headingsRow);
     const double headingsTop = barred ? y + 3 : y;
-    for (const Column &c : s.columns) {
-        for (qsizetype i = 0; i < c.heading.size(); ++i) {
-            Control &h = header.label(c.x, headingsTop + double(i) * lineHeight(SmallBold), c.heading[i],
-                                      SmallBold.size, true, c.width);
-            h.align = c.align;
-            if (c.monthly)
-                h.hook(monthlyHook(src.user));
-        }
-    }
+    for (const Column &c : s.columns)
+        columnHeading(header, c.x, headingsTop, c.width, c.heading, c.align,
+                      c.monthly ? monthlyHook(src.user) : nullptr);
     if (barred) {
-        header.height = y + headingsHeight;
+        header.height = y + headingsRow;
     } else {
-        y += headingsHeight - 3;
+        y += headingsRow - 3;
         header.hline(0, Width, y, 0.75);
         header.height = y + 3;
     }
@@ -357,7 +346,7 @@ std::unique_ptr<Report> buildDetails(PageKind page, const FormKind &kind, const 
     const bool grey = kind.style == Style::Professional;
     const double captionLeft = grey ? 6 : 0;
     if (grey)
-        section.fillColor = LightGrey;
+        section.fillColor = looks::LightGrey;
     section.label(captionLeft, 6, caption, sectionFont.size, true);
     if (!totalField.isEmpty()) {
         const double lh = lineHeight(sectionFont);

@@ -1,0 +1,70 @@
+#pragma once
+// Running the real nettora-cli (or a shell around it) from a test: its
+// environment, its standard input, and what it printed and returned.
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace nettora::test {
+
+struct CliRun {
+    int status = -1;
+    QString out;
+    QByteArray rawOut;  // out as written, for binary output such as a PDF
+    QString err;
+};
+
+// This environment without NETTORA_DATA_DIR, so that the program finds its
+// data only where the test tells it.
+inline QProcessEnvironment cliEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("NETTORA_DATA_DIR"));
+    return env;
+}
+
+// Starts the program in env; one that does not start is a test failure.
+inline bool startProcess(QProcess &p, const QString &program, const QStringList &args,
+                         const QProcessEnvironment &env)
+{
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    if (p.waitForStarted())
+        return true;
+    ADD_FAILURE() << "nettora-cli did not start";
+    return false;
+}
+
+// Gives the started program its whole input and waits for its end; one that
+// does not end normally is a test failure and leaves the status at -1.
+inline CliRun finishProcess(QProcess &p, const QByteArray &input)
+{
+    p.write(input);
+    p.closeWriteChannel();
+    CliRun r;
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) {
+        ADD_FAILURE() << "nettora-cli did not end normally";
+        return r;
+    }
+    r.status = p.exitCode();
+    r.rawOut = p.readAllStandardOutput();
+    r.out = QString::fromUtf8(r.rawOut);
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+inline CliRun runProcess(const QString &program, const QStringList &args, const QProcessEnvironment &env,
+                         const QByteArray &input = QByteArray())
+{
+    QProcess p;
+    if (!startProcess(p, program, args, env))
+        return {};
+    return finishProcess(p, input);
+}
+
+}  // namespace nettora::test
