@@ -351,14 +351,9 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     TeButton9->setDefault(true);
 
     tsEstatus = newPage("tsEstatus");
-    heading(tsEstatus, QStringLiteral("Financial Statement (Status)"), 6);
-    mEmail = new QPlainTextEdit(tsEstatus);
-    mEmail->setObjectName(QStringLiteral("mEmail"));
-    mEmail->setReadOnly(true);
-    mEmail->setFont(textFont());
-    mEmail->setGeometry(12, 40, PageWidth - 24, 340);
-    btnEmailTest = button(tsEstatus, QStringLiteral("OK"), QStringLiteral("btnEmailTest"), PageWidth - 92, 394);
-    btnEmailTest->setDefault(true);
+    const StatusPage status = statusPage(tsEstatus, QStringLiteral("Financial Statement (Status)"));
+    mEmail = status.memo;
+    btnEmailTest = status.ok;
 
     for (QWidget *page : {tsSelect, tsAdd, tsUpdate, tsPrint, tsEmail, tsPDF, tsEstatus})
         addPage(page);

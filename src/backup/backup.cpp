@@ -54,7 +54,6 @@ TfrmBackup::TfrmBackup(QWidget *parent) : ScreenFrame(false, parent)
     connect(bOK, &QPushButton::clicked, this, &TfrmBackup::OKClick);
     connect(bCancel, &QPushButton::clicked, this, &TfrmBackup::CancelClick);
 
-    setWindowTitle(PreparerDisplayName());
     openPage(tsBackup);
     dName->setText(defaultBackupFolderName(QDate::currentDate()));
     orderTabs();

@@ -47,7 +47,6 @@ TfrmRestore::TfrmRestore(QWidget *parent) : ScreenFrame(false, parent)
     connect(bOK, &QPushButton::clicked, this, &TfrmRestore::OKClick);
     connect(bCancel, &QPushButton::clicked, this, &TfrmRestore::CancelClick);
 
-    setWindowTitle(PreparerDisplayName());
     openPage(tsBackup);
     orderTabs();
 }

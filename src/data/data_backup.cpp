@@ -389,19 +389,12 @@ QString checkOpen(const QString &file, CheckDepth depth)
                 return QStringLiteral("it is damaged (%1)").arg(error);
             if (report != QStringList{QStringLiteral("ok")})
                 return QStringLiteral("it is damaged (the check reports: %1)").arg(firstFinding(report));
-            QStringList missing, different;
-            for (const TableDef &t : allTables()) {
-                const QStringList names = columnNames(h.db, t.name, &error);
-                if (!error.isEmpty())
-                    return QStringLiteral("it is damaged (%1)").arg(error);
-                QStringList expected;
-                for (const FieldDef &f : t.fields)
-                    expected << f.name;
-                if (names.isEmpty())
-                    missing << t.name;
-                else if (names.join(QLatin1Char(',')).compare(expected.join(QLatin1Char(',')), Qt::CaseInsensitive))
-                    different << t.name;
-            }
+            const SchemaComparison tables = compareWithSchema([&](const QString &table) {
+                return error.isEmpty() ? columnNames(h.db, table, &error) : QStringList();
+            });
+            if (!error.isEmpty())
+                return QStringLiteral("it is damaged (%1)").arg(error);
+            const QStringList &missing = tables.missing, &different = tables.different;
             if (!missing.isEmpty())
                 return QStringLiteral("it does not hold Nettora's tables (missing: %1)")
                     .arg(missing.join(QStringLiteral(", ")));

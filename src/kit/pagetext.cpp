@@ -144,4 +144,17 @@ void maskWithStars(QLineEdit *edit)
     edit->setEchoMode(QLineEdit::Password);
 }
 
+StatusPage statusPage(QWidget *page, const QString &headingText)
+{
+    heading(page, headingText, 6);
+    auto *memo = new QPlainTextEdit(page);
+    memo->setObjectName(QStringLiteral("mEmail"));
+    memo->setReadOnly(true);
+    memo->setFont(textFont());
+    memo->setGeometry(12, 40, PageWidth - 24, 340);
+    QPushButton *ok = button(page, QStringLiteral("OK"), QStringLiteral("btnEmailTest"), PageWidth - 92, 394);
+    ok->setDefault(true);
+    return {memo, ok};
+}
+
 }  // namespace nettora::pagetext

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace nettora::pagetext {
@@ -42,6 +43,14 @@ QLabel *nameInHeading(QWidget *page, const QString &objectName, int y, int width
 QLabel *line(QWidget *page, const QString &text, int x, int y, int width = PageWidth - 24);
 QLabel *caption(QWidget *page, const QString &text, int x, int y, int width);
 QPushButton *button(QWidget *page, const QString &text, const QString &objectName, int x, int y, int width = 80);
+
+// A status page: its heading, the read-only memo mEmail where the steps of a
+// long task appear line by line, and its OK (btnEmailTest), the default.
+struct StatusPage {
+    QPlainTextEdit *memo;
+    QPushButton *ok;
+};
+StatusPage statusPage(QWidget *page, const QString &headingText);
 
 // A password box that masks with "*" whatever the desktop style's own mask
 // character is.

@@ -135,15 +135,9 @@ TfrmOptions::TfrmOptions(QWidget *parent) : ScreenFrame(false, parent)
     btnEmailOk->setDefault(true);
 
     tsEmailTest = newPage("tsEmailTest");
-    heading(tsEmailTest, QStringLiteral("Email Test Results"), 6);
-    mEmail = new QPlainTextEdit(tsEmailTest);
-    mEmail->setObjectName(QStringLiteral("mEmail"));
-    mEmail->setReadOnly(true);
-    mEmail->setFont(textFont());
-    mEmail->setGeometry(12, 40, PageWidth - 24, 340);
-    btnEmailTest = button(tsEmailTest, QStringLiteral("OK"), QStringLiteral("btnEmailTest"), PageWidth - 92,
-                          kButtonsTop);
-    btnEmailTest->setDefault(true);
+    const StatusPage status = statusPage(tsEmailTest, QStringLiteral("Email Test Results"));
+    mEmail = status.memo;
+    btnEmailTest = status.ok;
 
     s1 = addSideLink(QStringLiteral("   User Information"), tsUser, [this] { edFirstName->setFocus(); });
     s2 = addSideLink(QStringLiteral("   Email Setup"), tsEmail, [this] { emailSetupClick(); });
@@ -166,7 +160,6 @@ TfrmOptions::TfrmOptions(QWidget *parent) : ScreenFrame(false, parent)
         ResetSubMenuFont();
     });
 
-    setWindowTitle(PreparerDisplayName());
     try {
         freshEdit();
     } catch (const EngineError &e) {
