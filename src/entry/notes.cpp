@@ -1,6 +1,7 @@
 #include "entry/notes.h"
 
 #include "kit/btn_functions.h"
+#include "entry/page_parts.h"
 
 namespace nettora {
 
@@ -12,25 +13,14 @@ PageSpec notesPage()
     p.title = QStringLiteral("Notes");
     p.table = QStringLiteral("Notes");
     p.order = QStringLiteral("DESCRIPTION");
-    p.columns = {{QStringLiteral("Description"), QStringLiteral("Description"), 350, Qt::AlignLeft | Qt::AlignVCenter}};
-    EditorSpec description;
-    description.name = QStringLiteral("d2_1");
-    description.caption = QStringLiteral("* Note Description:");
-    description.field = QStringLiteral("Description");
-    EditorSpec details;
-    details.name = QStringLiteral("d2_2");
-    details.caption = QStringLiteral("* Note:");
-    details.field = QStringLiteral("Details");
-    details.kind = EditorKind::Memo;
-    p.editors = {description, details};
+    p.columns = {pageparts::text("Description", "Description", 350)};
+    p.editors = {pageparts::ed(QStringLiteral("d2_1"), "* Note Description:", "Description"),
+                 pageparts::ed(QStringLiteral("d2_2"), "* Note:", "Details", EditorKind::Memo)};
     p.focusEditor = QStringLiteral("d2_1");
     // A text of nothing but line breaks is a text: only an empty one is refused.
-    p.checks = {{QStringLiteral("d2_1"), QStringLiteral("Please enter \"Note Description\".")},
-                {QStringLiteral("d2_2"), QStringLiteral("Please enter \"Note Details\".")}};
-    p.deleteQuestion = [](Table *t) {
-        return QStringLiteral("You have selected to DELETE the note \"") + t->asString("Description")
-               + QStringLiteral("\".\n\r\n\rDo you wish to continue?");
-    };
+    p.checks = {pageparts::required(QStringLiteral("d2_1"), "Note Description"),
+                pageparts::required(QStringLiteral("d2_2"), "Note Details")};
+    p.deleteQuestion = pageparts::deleteQuestion("You have selected to DELETE the note ");
     return p;
 }
 
