@@ -326,13 +326,9 @@ TfrmAssets::TfrmAssets(QWidget *parent) : EntryWindow(parent)
         ->setObjectName(QStringLiteral("s15"));
 }
 
-void TfrmAssets::showEvent(QShowEvent *event)
+void TfrmAssets::firstShown()
 {
-    EntryWindow::showEvent(event);
-    if (!m_opened) {
-        m_opened = true;
-        openFirst(1);  // always the Cash page, with the cash recalculation
-    }
+    openFirst(1);  // always the Cash page, with the cash recalculation
 }
 
 }  // namespace nettora

@@ -118,6 +118,15 @@ HoverLabel *EntryWindow::heading(const QString &caption)
     return title;
 }
 
+void EntryWindow::showEvent(QShowEvent *event)
+{
+    ScreenFrame::showEvent(event);
+    if (!m_opened) {
+        m_opened = true;
+        firstShown();
+    }
+}
+
 void EntryWindow::leave()
 {
     EntryMode = QStringLiteral("Open");

@@ -43,6 +43,9 @@ protected:
     // calls it alone.
     void takeCurrentStatement();
 
+    // Runs once, the first time the window shows: the window opens its page.
+    virtual void firstShown() {}
+    void showEvent(QShowEvent *event) override;
     void leave() override;
     void closeEvent(QCloseEvent *event) override;
     // Menu entries clear the shared filters; a window that stays takes its
@@ -55,6 +58,7 @@ private:
     void showEntryPage(int number, bool recalculate);
     std::vector<EntryPage *> m_pages;
     QString m_clientId, m_statementId;
+    bool m_opened = false;
     bool m_closed = false;
 };
 

@@ -140,12 +140,8 @@ void TfrmIncomeAndExpense::switchToPage(int number)
     p->pageShown();
 }
 
-void TfrmIncomeAndExpense::showEvent(QShowEvent *event)
+void TfrmIncomeAndExpense::firstShown()
 {
-    EntryWindow::showEvent(event);
-    if (m_opened)
-        return;
-    m_opened = true;
     try {
         takeCurrentStatement();
         narrowToOwnStatement();

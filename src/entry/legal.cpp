@@ -219,12 +219,8 @@ void TfrmLegal::answerChanged(const Question &q)
         dm1->tblLegal->setAsString(q.explanationField, QString());
 }
 
-void TfrmLegal::showEvent(QShowEvent *event)
+void TfrmLegal::firstShown()
 {
-    EntryWindow::showEvent(event);
-    if (m_opened)
-        return;
-    m_opened = true;
     takeCurrentStatement();
     try {
         openRow();

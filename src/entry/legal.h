@@ -34,7 +34,7 @@ public:
     void b2CancelClick();
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    void firstShown() override;
     void closeEvent(QCloseEvent *event) override;
     void menuAction(Entry e) override;
 
@@ -59,7 +59,6 @@ private:
 
     std::vector<Question> m_questions;
     FieldBinder m_binder;
-    bool m_opened = false;
     bool m_loading = false;
     bool m_closed = false;
 };

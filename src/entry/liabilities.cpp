@@ -232,15 +232,11 @@ TfrmLiabilities::TfrmLiabilities(QWidget *parent) : EntryWindow(parent)
     linkToWindow(QStringLiteral("   Notes"), OpenNotesWindow)->setObjectName(QStringLiteral("s13"));
 }
 
-void TfrmLiabilities::showEvent(QShowEvent *event)
+void TfrmLiabilities::firstShown()
 {
-    EntryWindow::showEvent(event);
-    if (!m_opened) {
-        m_opened = true;
-        // The Autos page shows the total the statement row holds; only its
-        // side link recomputes it.
-        openFirst(4, false);
-    }
+    // The Autos page shows the total the statement row holds; only its
+    // side link recomputes it.
+    openFirst(4, false);
 }
 
 }  // namespace nettora

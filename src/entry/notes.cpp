@@ -42,13 +42,9 @@ TfrmNotes::TfrmNotes(QWidget *parent) : EntryWindow(parent)
     own->setFocusPolicy(Qt::NoFocus);
 }
 
-void TfrmNotes::showEvent(QShowEvent *event)
+void TfrmNotes::firstShown()
 {
-    EntryWindow::showEvent(event);
-    if (!m_opened) {
-        m_opened = true;
-        openFirst(2);
-    }
+    openFirst(2);
 }
 
 }  // namespace nettora

@@ -62,17 +62,7 @@ public:
     }
 
 protected:
-    void showEvent(QShowEvent *event) override
-    {
-        EntryWindow::showEvent(event);
-        if (!m_opened) {
-            m_opened = true;
-            openFirst(1);
-        }
-    }
-
-private:
-    bool m_opened = false;
+    void firstShown() override { openFirst(1); }
 };
 
 struct WayOut {
