@@ -96,19 +96,24 @@ HoverLabel *EntryWindow::linkToPage(const QString &caption, int number)
 
 HoverLabel *EntryWindow::linkToWindow(const QString &caption, std::function<QWidget *()> open)
 {
-    return addSideLink(caption, nullptr, [this, open] {
-        EntryMode = QStringLiteral("Open");
-        // The next window opens on this window's statement; narrowing drops
-        // a row being typed.
-        try {
-            narrowToOwnStatement();
-        } catch (const EngineError &e) {
-            dialogs().error(e.text());
-            return;
-        }
-        if (open())
-            close();
-    });
+    return addSideLink(caption, nullptr, [this, open] { leaveTo(open); });
+}
+
+bool EntryWindow::leaveTo(const std::function<QWidget *()> &open)
+{
+    EntryMode = QStringLiteral("Open");
+    // The next window opens on this window's statement; narrowing drops a
+    // row being typed.
+    try {
+        narrowToOwnStatement();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+        return false;
+    }
+    if (!open())
+        return false;
+    close();
+    return true;
 }
 
 HoverLabel *EntryWindow::heading(const QString &caption)

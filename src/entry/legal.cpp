@@ -173,6 +173,17 @@ void TfrmLegal::openRow()
     legal->setAsString("StatementId", statementId());
 }
 
+bool TfrmLegal::reopenRow()
+{
+    try {
+        openRow();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+        return false;
+    }
+    return true;
+}
+
 bool TfrmLegal::saveRow()
 {
     if (!rowOpen())
@@ -222,12 +233,8 @@ void TfrmLegal::answerChanged(const Question &q)
 void TfrmLegal::firstShown()
 {
     takeCurrentStatement();
-    try {
-        openRow();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
+    if (!reopenRow())
         return;
-    }
     loadRow();
     openPage(tsLegal1);
 }
@@ -239,12 +246,8 @@ void TfrmLegal::openLegalPage(int number)
     // changes since.
     if (rowOpen() && !saveRow())
         return;
-    try {
-        openRow();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
+    if (!reopenRow())
         return;
-    }
     loadRow();
     openPage(number == 1 ? tsLegal1 : tsLegal2);
     answer(number == 1 ? QStringLiteral("d1_1") : QStringLiteral("d2_1"))->setFocus(Qt::OtherFocusReason);
@@ -274,21 +277,6 @@ void TfrmLegal::b2CancelClick()
     ResetSubMenuFont();
 }
 
-bool TfrmLegal::leaveTo(const std::function<QWidget *()> &open)
-{
-    EntryMode = QStringLiteral("Open");
-    try {
-        narrowToOwnStatement();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-        return false;
-    }
-    if (!open())
-        return false;
-    close();
-    return true;
-}
-
 HoverLabel *TfrmLegal::linkAway(const QString &caption, std::function<QWidget *()> open)
 {
     return addSideLink(caption, nullptr, [this, open] {
@@ -297,13 +285,8 @@ HoverLabel *TfrmLegal::linkAway(const QString &caption, std::function<QWidget *(
         const bool wasOpen = rowOpen();
         if (!saveRow())
             return;
-        if (!leaveTo(open) && wasOpen) {
-            try {
-                openRow();
-            } catch (const EngineError &e) {
-                dialogs().error(e.text());
-            }
-        }
+        if (!leaveTo(open) && wasOpen)
+            reopenRow();
     });
 }
 
@@ -319,23 +302,18 @@ void TfrmLegal::menuAction(Entry e)
     if (leaves && !saveRow())
         return;
     EntryWindow::menuAction(e);
-    if (m_closed || !wasOpen)
+    if (isClosed() || !wasOpen)
         return;
-    try {
-        openRow();
-    } catch (const EngineError &err) {
-        dialogs().error(err.text());
-    }
+    reopenRow();
 }
 
 void TfrmLegal::closeEvent(QCloseEvent *event)
 {
     // However the window goes, typed answers are not dropped silently.
-    if (!m_closed && dm1 && !saveRow()) {
+    if (!isClosed() && dm1 && !saveRow()) {
         event->ignore();
         return;
     }
-    m_closed = true;
     EntryWindow::closeEvent(event);
 }
 
