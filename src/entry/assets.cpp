@@ -320,10 +320,8 @@ TfrmAssets::TfrmAssets(QWidget *parent) : EntryWindow(parent)
     linkToWindow(QStringLiteral("   Liabilities"), OpenLiabilitiesWindow)->setObjectName(QStringLiteral("s11"));
     linkToWindow(QStringLiteral("   Legal"), OpenLegalWindow)->setObjectName(QStringLiteral("s12"));
     linkToWindow(QStringLiteral("   Notes"), OpenNotesWindow)->setObjectName(QStringLiteral("s13"));
-    linkToWindow(QStringLiteral("   Income"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Income")); })
-        ->setObjectName(QStringLiteral("s14"));
-    linkToWindow(QStringLiteral("   Expenses"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Expenses")); })
-        ->setObjectName(QStringLiteral("s15"));
+    linkToWindow(QStringLiteral("   Income"), openIncome)->setObjectName(QStringLiteral("s14"));
+    linkToWindow(QStringLiteral("   Expenses"), openExpenses)->setObjectName(QStringLiteral("s15"));
 }
 
 void TfrmAssets::firstShown()

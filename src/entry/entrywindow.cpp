@@ -16,6 +16,16 @@ QWidget *openPersonalInformation()
     return OpenClientInformationWindow();
 }
 
+QWidget *openIncome()
+{
+    return OpenIncomeExpenseWindow(QStringLiteral("Income"));
+}
+
+QWidget *openExpenses()
+{
+    return OpenIncomeExpenseWindow(QStringLiteral("Expenses"));
+}
+
 EntryWindow::EntryWindow(QWidget *parent) : ScreenFrame(false, parent)
 {
     setPageTop(81);

@@ -8,9 +8,7 @@
 #include "data/db_functions.h"
 #include "data/globals.h"
 
-#include <QAbstractItemView>
 #include <QCloseEvent>
-#include <QCompleter>
 #include <QLabel>
 
 namespace nettora {
@@ -73,10 +71,8 @@ TfrmLegal::TfrmLegal(QWidget *parent) : EntryWindow(parent)
     linkAway(QStringLiteral("   Personal Information"), openPersonalInformation)->setObjectName(QStringLiteral("s1"));
     linkAway(QStringLiteral("   Assets"), OpenAssetsWindow)->setObjectName(QStringLiteral("s2"));
     linkAway(QStringLiteral("   Liabilities"), OpenLiabilitiesWindow)->setObjectName(QStringLiteral("s3"));
-    linkAway(QStringLiteral("   Income"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Income")); })
-        ->setObjectName(QStringLiteral("s8"));
-    linkAway(QStringLiteral("   Expenses"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Expenses")); })
-        ->setObjectName(QStringLiteral("s9"));
+    linkAway(QStringLiteral("   Income"), openIncome)->setObjectName(QStringLiteral("s8"));
+    linkAway(QStringLiteral("   Expenses"), openExpenses)->setObjectName(QStringLiteral("s9"));
     heading(QStringLiteral("   Legal"))->setObjectName(QStringLiteral("s4"));
     addSideLink(QStringLiteral("     - Legal 1"), tsLegal1, [this] { openLegalPage(1); })
         ->setObjectName(QStringLiteral("s5"));
@@ -218,9 +214,7 @@ void TfrmLegal::answerChanged(const Question &q)
     if (m_loading)
         return;
     if (yes) {
-        // A proposal list still open under the answer would keep the keys.
-        if (q.answer->completer() && q.answer->completer()->popup())
-            q.answer->completer()->popup()->hide();
+        pageparts::hideProposals(q.answer);
         q.explanation->setFocus(Qt::OtherFocusReason);
         return;
     }

@@ -6,6 +6,9 @@
 #include "entry/amounts.h"
 #include "entry/entrypage.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCompleter>
 #include <QFont>
 #include <QLabel>
 
@@ -72,6 +75,14 @@ inline std::function<QString(Table *)> deleteQuestion(const char *opening, const
     return [o, f, quote](Table *t) {
         return o + quote + t->asString(f) + quote + QStringLiteral(".\n\r\n\rDo you wish to continue?");
     };
+}
+
+// A proposal list still open under a choice box would keep the keys when
+// the focus moves on.
+inline void hideProposals(QComboBox *box)
+{
+    if (box && box->completer() && box->completer()->popup())
+        box->completer()->popup()->hide();
 }
 
 // The pages' text face: Arial (Liberation Sans stands in for it).
