@@ -429,8 +429,8 @@ void EntryPage::narrowToStatement()
 
 void EntryPage::resumeEditing(bool adding, qint64 row)
 {
-    // The rollback dropped every pending edit; the editors still hold what
-    // was typed, and the next OK stores it again.
+    // A rollback or a narrowing dropped the pending edit; the editors still
+    // hold what was typed, and the next OK stores it.
     try {
         narrowToStatement();
         m_table->setIndexName(m_spec.order);

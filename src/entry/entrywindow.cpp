@@ -161,26 +161,15 @@ void EntryWindow::menuAction(Entry e)
     ScreenFrame::menuAction(e);
     if (m_closed)
         return;
+    if (editing) {
+        // The page narrows to the statement (the window's) itself.
+        page->resumeEditing(pending == RecordState::Insert, row);
+        return;
+    }
     try {
         narrowToOwnStatement();
         if (!page)
             return;
-        if (editing) {
-            t->setIndexName(page->description().order);
-            page->grid->refresh();
-            if (pending == RecordState::Insert) {
-                t->append();
-                return;
-            }
-            if (t->bookmarkValid(row)) {
-                t->gotoBookmark(row);
-                t->edit();
-                page->grid->syncFromCursor();
-                return;
-            }
-            // The row being edited is gone: what was typed must not land on another.
-            EntryMode = QStringLiteral("Open");
-        }
         page->pageShown();
         page->applyState();
     } catch (const EngineError &err) {
