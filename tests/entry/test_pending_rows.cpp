@@ -2,7 +2,7 @@
 // being typed, and still: whichever way the user leaves it with a row half
 // typed, that row is not stored, now or by whatever runs next; a window that
 // stays keeps the row as typed.
-#include "support/testsupport.h"
+#include "entry/statement_fixture.h"
 
 #include "kit/btn_functions.h"
 #include "app/windows.h"
@@ -109,24 +109,13 @@ std::string caseName(const ::testing::TestParamInfo<Case> &info)
 
 }  // namespace
 
-class PendingRows : public DataDirTest, public ::testing::WithParamInterface<Case> {
+class PendingRows : public StatementTest, public ::testing::WithParamInterface<Case> {
 protected:
-    void SetUp() override
+    void seedRows() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        client = addClient("Ann", "Able");
-        statement = addStatement(client);
         addRow(dm1->tblTaxes, client, statement, {{"Description", "Property tax"}, {"Amount", "1200"}});
-        narrow();
-        RecalcTaxes();
     }
-    void TearDown() override
-    {
-        closeScreenWindows();
-        DataDirTest::TearDown();
-    }
-    void narrow() { FilterStatementTables(QString::number(client), QString::number(statement)); }
+    void statementMadeCurrent() override { RecalcTaxes(); }
     TaxesOnlyWindow *openWindow()
     {
         narrow();
@@ -162,7 +151,6 @@ protected:
                          QStringLiteral("ClientId = '%1' AND StatementId = '%2' AND %3").arg(client).arg(statement).arg(where));
     }
 
-    qint64 client = 0, statement = 0;
 };
 
 TEST_P(PendingRows, LeavingStoresNothingAndAWindowThatStaysKeepsTheRow)
