@@ -10,6 +10,7 @@
 #include "data/db_functions.h"
 #include "data/globals.h"
 #include "entry/entrywindow.h"
+#include "entry/page_parts.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -36,19 +37,11 @@ public:
         taxes.order = QStringLiteral("DESCRIPTION");
         taxes.columns = {{QStringLiteral("Description"), QStringLiteral("Description"), 350},
                          {QStringLiteral("Amount"), QStringLiteral("Amount"), 100}};
-        EditorSpec description;
-        description.name = QStringLiteral("d1_1");
-        description.caption = QStringLiteral("* Description:");
-        description.field = QStringLiteral("Description");
-        EditorSpec amount;
-        amount.name = QStringLiteral("d1_2");
-        amount.caption = QStringLiteral("* Amount:");
-        amount.field = QStringLiteral("Amount");
-        amount.kind = EditorKind::Money;
-        taxes.editors = {description, amount};
+        taxes.editors = {pageparts::ed(QStringLiteral("d1_1"), "* Description:", "Description"),
+                         pageparts::ed(QStringLiteral("d1_2"), "* Amount:", "Amount", EditorKind::Money)};
         taxes.focusEditor = QStringLiteral("d1_1");
-        taxes.checks = {{QStringLiteral("d1_1"), QStringLiteral("Please enter \"Description\".")},
-                        {QStringLiteral("d1_2"), QStringLiteral("Please enter \"Amount\".")}};
+        taxes.checks = {pageparts::required(QStringLiteral("d1_1"), "Description"),
+                        pageparts::required(QStringLiteral("d1_2"), "Amount")};
         taxes.deleteQuestion = [](Table *t) { return t->asString("Description"); };
         taxes.totalField = QStringLiteral("TaxLiability");
         taxes.recalc = RecalcTaxes;
