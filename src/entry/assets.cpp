@@ -12,16 +12,6 @@ namespace {
 
 using namespace pageparts;
 
-// "You have selected to DELETE the account "Savings"." and so on.
-std::function<QString(Table *)> question(const char *opening, const char *field)
-{
-    const QString o = QString::fromLatin1(opening);
-    const QString f = QString::fromLatin1(field);
-    return [o, f](Table *t) {
-        return o + QLatin1Char('"') + t->asString(f) + QStringLiteral("\".\n\r\n\rDo you wish to continue?");
-    };
-}
-
 const QStringList kPledgedHint = {QStringLiteral("Pledged:"),
                                   QStringLiteral("An account that has been identified and set aside as security"),
                                   QStringLiteral("for borrowing by the holder of the loan.")};
@@ -43,9 +33,9 @@ std::vector<EditorSpec> registeredDescriptionValue(int n)
 
 std::vector<CheckSpec> registeredDescriptionValueChecks(int n)
 {
-    const QByteArray p = QStringLiteral("d%1_").arg(n).toLatin1();
-    return {required((p + "1").constData(), "Registered in Name of"), required((p + "2").constData(), "Description"),
-            required((p + "3").constData(), "Value")};
+    const QString p = QStringLiteral("d%1_").arg(n);
+    return {required(p + QLatin1Char('1'), "Registered in Name of"), required(p + QLatin1Char('2'), "Description"),
+            required(p + QLatin1Char('3'), "Value")};
 }
 
 }  // namespace
@@ -86,7 +76,7 @@ std::vector<PageSpec> assetPages()
                          {"Cash on Hand", "Checking Account", "Savings Account", "Certificate of Deposit",
                           "Money Market Account"}),
                    required("d1_5", "Current Balance"), oneOf("d1_6", "Pledged", {"No", "Yes"}, true)};
-    cash.deleteQuestion = question("You have selected to DELETE the account ", "RegisteredName");
+    cash.deleteQuestion = deleteQuestion("You have selected to DELETE the account ", "RegisteredName");
     cash.totalField = QStringLiteral("CashOnHand");
     cash.recalc = RecalcCash;
     cash.hintName = QStringLiteral("lbldef_cash");
@@ -133,7 +123,7 @@ std::vector<PageSpec> assetPages()
                          "Other Retirement Account"}),
                   oneOf("d2_4", "Exchange", exchanges), required("d2_7", "Current Market Value"),
                   oneOf("d2_8", "Pledged", {"No", "Yes"})};
-    inv.deleteQuestion = question("You have selected to DELETE the investment ", "Description");
+    inv.deleteQuestion = deleteQuestion("You have selected to DELETE the investment ");
     inv.totalField = QStringLiteral("InvestmentTotals");
     inv.recalc = RecalcInvestments;
     inv.hintName = QStringLiteral("lbldef_inv");
@@ -183,7 +173,7 @@ std::vector<PageSpec> assetPages()
                  oneOf("d3_2", "Property Type", {"Homestead", "Investment", "Rental", "Vacation", "Other"}),
                  required("d3_3", "Year Acquired"), required("d3_4", "Percent Owned"),
                  required("d3_5", "Percent Liability"), required("d3_7", "Market Value")};
-    re.deleteQuestion = question("You have selected to DELETE the real estate asset ", "Description");
+    re.deleteQuestion = deleteQuestion("You have selected to DELETE the real estate asset ");
     re.totalField = QStringLiteral("RealEstateTotals");
     re.recalc = RecalcRealEstate;
     re.hintName = QStringLiteral("lbldef_RE");
@@ -211,7 +201,7 @@ std::vector<PageSpec> assetPages()
     };
     autos.focusEditor = QStringLiteral("d4_1");
     autos.checks = {required("d4_1", "Model"), required("d4_2", "Year"), required("d4_4", "Total Current Value")};
-    autos.deleteQuestion = question("You have selected to DELETE the auto estate asset ", "Description");
+    autos.deleteQuestion = deleteQuestion("You have selected to DELETE the auto estate asset ");
     autos.totalField = QStringLiteral("AutoTotal");
     autos.recalc = RecalcAutos;
     autos.hintName = QStringLiteral("lbldef_auto");
@@ -281,7 +271,7 @@ std::vector<PageSpec> assetPages()
         p.editors = registeredDescriptionValue(s.n);
         p.focusEditor = QStringLiteral("d%1_1").arg(s.n);
         p.checks = registeredDescriptionValueChecks(s.n);
-        p.deleteQuestion = question(s.opening, "Description");
+        p.deleteQuestion = deleteQuestion(s.opening);
         p.totalField = QString::fromLatin1(s.total);
         p.recalc = s.recalc;
         p.hintName = QString::fromLatin1(s.hint);
@@ -305,7 +295,7 @@ std::vector<PageSpec> assetPages()
     other.checks = {oneOf("dbAssets", "Asset Type", otherTypes)};
     for (const CheckSpec &c : registeredDescriptionValueChecks(8))
         other.checks.push_back(c);
-    other.deleteQuestion = question("You have selected to DELETE the other asset ", "Description");
+    other.deleteQuestion = deleteQuestion("You have selected to DELETE the other asset ");
     other.totalField = QStringLiteral("OtherAssetsTotal");
     other.recalc = RecalcOtherAssets;
     other.hintName = QStringLiteral("lbldef_oth");
@@ -330,19 +320,13 @@ TfrmAssets::TfrmAssets(QWidget *parent) : EntryWindow(parent)
     linkToWindow(QStringLiteral("   Liabilities"), OpenLiabilitiesWindow)->setObjectName(QStringLiteral("s11"));
     linkToWindow(QStringLiteral("   Legal"), OpenLegalWindow)->setObjectName(QStringLiteral("s12"));
     linkToWindow(QStringLiteral("   Notes"), OpenNotesWindow)->setObjectName(QStringLiteral("s13"));
-    linkToWindow(QStringLiteral("   Income"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Income")); })
-        ->setObjectName(QStringLiteral("s14"));
-    linkToWindow(QStringLiteral("   Expenses"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Expenses")); })
-        ->setObjectName(QStringLiteral("s15"));
+    linkToWindow(QStringLiteral("   Income"), openIncome)->setObjectName(QStringLiteral("s14"));
+    linkToWindow(QStringLiteral("   Expenses"), openExpenses)->setObjectName(QStringLiteral("s15"));
 }
 
-void TfrmAssets::showEvent(QShowEvent *event)
+void TfrmAssets::firstShown()
 {
-    EntryWindow::showEvent(event);
-    if (!m_opened) {
-        m_opened = true;
-        openFirst(1);  // always the Cash page, with the cash recalculation
-    }
+    openFirst(1);  // always the Cash page, with the cash recalculation
 }
 
 }  // namespace nettora

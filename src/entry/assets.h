@@ -12,10 +12,7 @@ public:
     explicit TfrmAssets(QWidget *parent = nullptr);
 
 protected:
-    void showEvent(QShowEvent *event) override;
-
-private:
-    bool m_opened = false;
+    void firstShown() override;
 };
 
 // The eight page descriptions, in page order (also for tests).

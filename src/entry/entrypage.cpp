@@ -13,8 +13,6 @@
 #include "data/globals.h"
 #include "entry/amounts.h"
 
-#include <QAbstractItemView>
-#include <QCompleter>
 #include <QEvent>
 #include <QHeaderView>
 
@@ -431,8 +429,8 @@ void EntryPage::narrowToStatement()
 
 void EntryPage::resumeEditing(bool adding, qint64 row)
 {
-    // The rollback dropped every pending edit; the editors still hold what
-    // was typed, and the next OK stores it again.
+    // A rollback or a narrowing dropped the pending edit; the editors still
+    // hold what was typed, and the next OK stores it.
     try {
         narrowToStatement();
         m_table->setIndexName(m_spec.order);
@@ -560,10 +558,7 @@ void EntryPage::updatePledged(bool fromUser)
     if (!fromUser || EntryMode != QLatin1String("Closed"))
         return;
     if (yes) {
-        // A proposal list still open under Pledged would keep the keys.
-        if (auto *box = qobject_cast<QComboBox *>(editor(m_spec.pledged->pledged)))
-            if (box->completer() && box->completer()->popup())
-                box->completer()->popup()->hide();
+        pageparts::hideProposals(qobject_cast<QComboBox *>(editor(m_spec.pledged->pledged)));
         toWhom->widget->setFocus();
     } else if (auto *e = qobject_cast<QLineEdit *>(toWhom->widget)) {
         // Leaving "Yes" forgets to whom the asset was pledged.

@@ -96,6 +96,10 @@ public:
     // Leaves a row being added or edited unsaved: it never reaches the file
     // without its checks and keys.
     void discardPending();
+    // After the tables were narrowed again or a save was refused, the row
+    // being added, or row `row` being edited, is in edit again with the
+    // editors as typed; a row that is gone leaves the page in browse.
+    void resumeEditing(bool adding, qint64 row);
 
     void addClick();
     void editClick();
@@ -138,8 +142,6 @@ private:
     const Editor *find(const QString &name) const;
     // Narrows every table to the page's statement, as FilterStatementTables.
     void narrowToStatement();
-    // After a refused save: the row is in edit again, the editors as typed.
-    void resumeEditing(bool adding, qint64 row);
 
     PageSpec m_spec;
     QString m_clientId, m_statementId;

@@ -16,6 +16,16 @@ QWidget *openPersonalInformation()
     return OpenClientInformationWindow();
 }
 
+QWidget *openIncome()
+{
+    return OpenIncomeExpenseWindow(QStringLiteral("Income"));
+}
+
+QWidget *openExpenses()
+{
+    return OpenIncomeExpenseWindow(QStringLiteral("Expenses"));
+}
+
 EntryWindow::EntryWindow(QWidget *parent) : ScreenFrame(false, parent)
 {
     setPageTop(81);
@@ -96,19 +106,24 @@ HoverLabel *EntryWindow::linkToPage(const QString &caption, int number)
 
 HoverLabel *EntryWindow::linkToWindow(const QString &caption, std::function<QWidget *()> open)
 {
-    return addSideLink(caption, nullptr, [this, open] {
-        EntryMode = QStringLiteral("Open");
-        // The next window opens on this window's statement; narrowing drops
-        // a row being typed.
-        try {
-            narrowToOwnStatement();
-        } catch (const EngineError &e) {
-            dialogs().error(e.text());
-            return;
-        }
-        if (open())
-            close();
-    });
+    return addSideLink(caption, nullptr, [this, open] { leaveTo(open); });
+}
+
+bool EntryWindow::leaveTo(const std::function<QWidget *()> &open)
+{
+    EntryMode = QStringLiteral("Open");
+    // The next window opens on this window's statement; narrowing drops a
+    // row being typed.
+    try {
+        narrowToOwnStatement();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+        return false;
+    }
+    if (!open())
+        return false;
+    close();
+    return true;
 }
 
 HoverLabel *EntryWindow::heading(const QString &caption)
@@ -116,6 +131,15 @@ HoverLabel *EntryWindow::heading(const QString &caption)
     HoverLabel *title = addSideLink(caption);
     title->setFocusPolicy(Qt::NoFocus);  // a title over its links: nothing to press
     return title;
+}
+
+void EntryWindow::showEvent(QShowEvent *event)
+{
+    ScreenFrame::showEvent(event);
+    if (!m_opened) {
+        m_opened = true;
+        firstShown();
+    }
 }
 
 void EntryWindow::leave()
@@ -137,26 +161,15 @@ void EntryWindow::menuAction(Entry e)
     ScreenFrame::menuAction(e);
     if (m_closed)
         return;
+    if (editing) {
+        // The page narrows to the statement (the window's) itself.
+        page->resumeEditing(pending == RecordState::Insert, row);
+        return;
+    }
     try {
         narrowToOwnStatement();
         if (!page)
             return;
-        if (editing) {
-            t->setIndexName(page->description().order);
-            page->grid->refresh();
-            if (pending == RecordState::Insert) {
-                t->append();
-                return;
-            }
-            if (t->bookmarkValid(row)) {
-                t->gotoBookmark(row);
-                t->edit();
-                page->grid->syncFromCursor();
-                return;
-            }
-            // The row being edited is gone: what was typed must not land on another.
-            EntryMode = QStringLiteral("Open");
-        }
         page->pageShown();
         page->applyState();
     } catch (const EngineError &err) {

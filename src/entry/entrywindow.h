@@ -34,6 +34,10 @@ protected:
     HoverLabel *linkToPage(const QString &caption, int number);
     // A link to another window: opens it, closes this window when it opened.
     HoverLabel *linkToWindow(const QString &caption, std::function<QWidget *()> open);
+    // What such a link does: the next window opens on this window's
+    // statement, and this one closes; false, with the engine's message shown,
+    // when the other did not open.
+    bool leaveTo(const std::function<QWidget *()> &open);
     HoverLabel *heading(const QString &caption);
     // The window opens on this page: refilter, and its recalculation unless
     // the page is to show the total the statement row holds.
@@ -43,8 +47,12 @@ protected:
     // calls it alone.
     void takeCurrentStatement();
 
+    // Runs once, the first time the window shows: the window opens its page.
+    virtual void firstShown() {}
+    void showEvent(QShowEvent *event) override;
     void leave() override;
     void closeEvent(QCloseEvent *event) override;
+    bool isClosed() const { return m_closed; }
     // Menu entries clear the shared filters; a window that stays takes its
     // own statement back, with a row being typed still in edit.
     void menuAction(Entry e) override;
@@ -55,10 +63,14 @@ private:
     void showEntryPage(int number, bool recalculate);
     std::vector<EntryPage *> m_pages;
     QString m_clientId, m_statementId;
+    bool m_opened = false;
     bool m_closed = false;
 };
 
 // "Personal Information" and the section links that every entry window has.
 QWidget *openPersonalInformation();
+// The income and expenditures window on its Income or Expenses page.
+QWidget *openIncome();
+QWidget *openExpenses();
 
 }  // namespace nettora

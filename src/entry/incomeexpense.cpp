@@ -19,7 +19,7 @@ constexpr int kEditorRight = 508;  // the list's right edge
 
 struct Kind {
     int number;
-    const char *name, *title, *table, *typeHeading, *word, *total, *hintName;
+    const char *name, *title, *table, *typeHeading, *deleteOpening, *total, *hintName;
     QStringList types;
     QStringList typeHint, descriptionHint, amountHint;
     void (*recalc)();
@@ -35,24 +35,16 @@ PageSpec page(const Kind &k)
     p.table = QString::fromLatin1(k.table);
     // The browse index the filters choose; the page sets no order of its own.
     p.order = QStringLiteral("PRIMARY");
-    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-    p.columns = {{QStringLiteral("Type"), QString::fromLatin1(k.typeHeading), 200, left},
-                 {QStringLiteral("Description"), QStringLiteral("Description"), 150, left},
-                 {QStringLiteral("Amount"), QStringLiteral("Amount"), 100, Qt::AlignRight | Qt::AlignVCenter, money}};
+    p.columns = {text("Type", k.typeHeading, 200), text("Description", "Description", 150),
+                 amount("Amount", "Amount", 100)};
     EditorSpec type = ed(d + QLatin1Char('1'), "* Type:", "Type", EditorKind::Choice, k.typeHint);
     type.items = QStringList{QString()} + k.types;
     p.editors = {type, ed(d + QLatin1Char('2'), "* Description:", "Description", EditorKind::Text, k.descriptionHint),
                  ed(d + QLatin1Char('3'), "* Amount:", "Amount", EditorKind::Money, k.amountHint)};
     p.focusEditor = d + QLatin1Char('1');
-    p.checks = {{d + QLatin1Char('1'), QStringLiteral("Please enter one of the items provided for \"Type\"."),
-                 k.types},
-                {d + QLatin1Char('2'), QStringLiteral("Please enter \"Description\".")},
-                {d + QLatin1Char('3'), QStringLiteral("Please enter \"Amount\".")}};
-    const QString opening = QStringLiteral("You have selected to DELETE the %1 ").arg(QLatin1String(k.word));
-    p.deleteQuestion = [opening](Table *t) {
-        return opening + QLatin1Char('"') + t->asString("Description")
-               + QStringLiteral("\".\n\r\n\rDo you wish to continue?");
-    };
+    p.checks = {oneOf(d + QLatin1Char('1'), "Type", k.types), required(d + QLatin1Char('2'), "Description"),
+                required(d + QLatin1Char('3'), "Amount")};
+    p.deleteQuestion = deleteQuestion(k.deleteOpening);
     p.totalField = QString::fromLatin1(k.total);
     p.recalc = k.recalc;
     p.hintName = QString::fromLatin1(k.hintName);
@@ -72,7 +64,7 @@ std::vector<PageSpec> incomeExpensePages()
                       "Annual Income",
                       "Incomes",
                       "Type of Income",
-                      "income",
+                      "You have selected to DELETE the income ",
                       "IncomeTotal",
                       "lbldef_inc",
                       {"Bonuses and Commissions", "Dividends and Interest Income", "Net Real Estate Income",
@@ -88,7 +80,7 @@ std::vector<PageSpec> incomeExpensePages()
                         "Annual Expenses",
                         "Expenditure",
                         "Type of Expense",
-                        "expense",
+                        "You have selected to DELETE the expense ",
                         "ExpenseTotal",
                         "lbldef_exp",
                         {"Alimony, Child Support, etc.", "Auto, Life and Health Insurance Premium",
@@ -148,12 +140,8 @@ void TfrmIncomeAndExpense::switchToPage(int number)
     p->pageShown();
 }
 
-void TfrmIncomeAndExpense::showEvent(QShowEvent *event)
+void TfrmIncomeAndExpense::firstShown()
 {
-    EntryWindow::showEvent(event);
-    if (m_opened)
-        return;
-    m_opened = true;
     try {
         takeCurrentStatement();
         narrowToOwnStatement();

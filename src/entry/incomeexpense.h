@@ -17,10 +17,7 @@ public:
     void switchToPage(int number);
 
 protected:
-    void showEvent(QShowEvent *event) override;
-
-private:
-    bool m_opened = false;
+    void firstShown() override;
 };
 
 // The two page descriptions, income then expenses (also for tests).

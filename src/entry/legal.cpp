@@ -8,9 +8,7 @@
 #include "data/db_functions.h"
 #include "data/globals.h"
 
-#include <QAbstractItemView>
 #include <QCloseEvent>
-#include <QCompleter>
 #include <QLabel>
 
 namespace nettora {
@@ -73,10 +71,8 @@ TfrmLegal::TfrmLegal(QWidget *parent) : EntryWindow(parent)
     linkAway(QStringLiteral("   Personal Information"), openPersonalInformation)->setObjectName(QStringLiteral("s1"));
     linkAway(QStringLiteral("   Assets"), OpenAssetsWindow)->setObjectName(QStringLiteral("s2"));
     linkAway(QStringLiteral("   Liabilities"), OpenLiabilitiesWindow)->setObjectName(QStringLiteral("s3"));
-    linkAway(QStringLiteral("   Income"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Income")); })
-        ->setObjectName(QStringLiteral("s8"));
-    linkAway(QStringLiteral("   Expenses"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Expenses")); })
-        ->setObjectName(QStringLiteral("s9"));
+    linkAway(QStringLiteral("   Income"), openIncome)->setObjectName(QStringLiteral("s8"));
+    linkAway(QStringLiteral("   Expenses"), openExpenses)->setObjectName(QStringLiteral("s9"));
     heading(QStringLiteral("   Legal"))->setObjectName(QStringLiteral("s4"));
     addSideLink(QStringLiteral("     - Legal 1"), tsLegal1, [this] { openLegalPage(1); })
         ->setObjectName(QStringLiteral("s5"));
@@ -173,6 +169,17 @@ void TfrmLegal::openRow()
     legal->setAsString("StatementId", statementId());
 }
 
+bool TfrmLegal::reopenRow()
+{
+    try {
+        openRow();
+    } catch (const EngineError &e) {
+        dialogs().error(e.text());
+        return false;
+    }
+    return true;
+}
+
 bool TfrmLegal::saveRow()
 {
     if (!rowOpen())
@@ -207,9 +214,7 @@ void TfrmLegal::answerChanged(const Question &q)
     if (m_loading)
         return;
     if (yes) {
-        // A proposal list still open under the answer would keep the keys.
-        if (q.answer->completer() && q.answer->completer()->popup())
-            q.answer->completer()->popup()->hide();
+        pageparts::hideProposals(q.answer);
         q.explanation->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -219,19 +224,11 @@ void TfrmLegal::answerChanged(const Question &q)
         dm1->tblLegal->setAsString(q.explanationField, QString());
 }
 
-void TfrmLegal::showEvent(QShowEvent *event)
+void TfrmLegal::firstShown()
 {
-    EntryWindow::showEvent(event);
-    if (m_opened)
-        return;
-    m_opened = true;
     takeCurrentStatement();
-    try {
-        openRow();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
+    if (!reopenRow())
         return;
-    }
     loadRow();
     openPage(tsLegal1);
 }
@@ -243,12 +240,8 @@ void TfrmLegal::openLegalPage(int number)
     // changes since.
     if (rowOpen() && !saveRow())
         return;
-    try {
-        openRow();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
+    if (!reopenRow())
         return;
-    }
     loadRow();
     openPage(number == 1 ? tsLegal1 : tsLegal2);
     answer(number == 1 ? QStringLiteral("d1_1") : QStringLiteral("d2_1"))->setFocus(Qt::OtherFocusReason);
@@ -278,21 +271,6 @@ void TfrmLegal::b2CancelClick()
     ResetSubMenuFont();
 }
 
-bool TfrmLegal::leaveTo(const std::function<QWidget *()> &open)
-{
-    EntryMode = QStringLiteral("Open");
-    try {
-        narrowToOwnStatement();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-        return false;
-    }
-    if (!open())
-        return false;
-    close();
-    return true;
-}
-
 HoverLabel *TfrmLegal::linkAway(const QString &caption, std::function<QWidget *()> open)
 {
     return addSideLink(caption, nullptr, [this, open] {
@@ -301,13 +279,8 @@ HoverLabel *TfrmLegal::linkAway(const QString &caption, std::function<QWidget *(
         const bool wasOpen = rowOpen();
         if (!saveRow())
             return;
-        if (!leaveTo(open) && wasOpen) {
-            try {
-                openRow();
-            } catch (const EngineError &e) {
-                dialogs().error(e.text());
-            }
-        }
+        if (!leaveTo(open) && wasOpen)
+            reopenRow();
     });
 }
 
@@ -323,23 +296,18 @@ void TfrmLegal::menuAction(Entry e)
     if (leaves && !saveRow())
         return;
     EntryWindow::menuAction(e);
-    if (m_closed || !wasOpen)
+    if (isClosed() || !wasOpen)
         return;
-    try {
-        openRow();
-    } catch (const EngineError &err) {
-        dialogs().error(err.text());
-    }
+    reopenRow();
 }
 
 void TfrmLegal::closeEvent(QCloseEvent *event)
 {
     // However the window goes, typed answers are not dropped silently.
-    if (!m_closed && dm1 && !saveRow()) {
+    if (!isClosed() && dm1 && !saveRow()) {
         event->ignore();
         return;
     }
-    m_closed = true;
     EntryWindow::closeEvent(event);
 }
 

@@ -34,7 +34,7 @@ public:
     void b2CancelClick();
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    void firstShown() override;
     void closeEvent(QCloseEvent *event) override;
     void menuAction(Entry e) override;
 
@@ -54,14 +54,13 @@ private:
     // Writes the editors into the open row and posts it; false (with the
     // engine's message shown) when it could not be stored.
     bool saveRow();
+    // openRow, with the engine's refusal shown; false when it refused.
+    bool reopenRow();
     void loadRow();
-    bool leaveTo(const std::function<QWidget *()> &open);
 
     std::vector<Question> m_questions;
     FieldBinder m_binder;
-    bool m_opened = false;
     bool m_loading = false;
-    bool m_closed = false;
 };
 
 }  // namespace nettora

@@ -12,19 +12,6 @@ namespace {
 
 using namespace pageparts;
 
-// The row's Description between the marks: "You have selected to DELETE the
-// auto liability "Loan"." (the Bank page quotes with apostrophes, its
-// opening words ending in the first one).
-std::function<QString(Table *)> question(const char *opening, const char *closing = "\"")
-{
-    const QString o = QString::fromLatin1(opening);
-    const QString open = o.endsWith(QLatin1Char('\'')) ? QString() : QStringLiteral("\"");
-    const QString close = QString::fromLatin1(closing);
-    return [o, open, close](Table *t) {
-        return o + open + t->asString("Description") + close + QStringLiteral(".\n\r\n\rDo you wish to continue?");
-    };
-}
-
 // The Mortgages page explains its boxes with the Real Estate page's words.
 QStringList realEstateHint(const QString &field)
 {
@@ -85,7 +72,7 @@ std::vector<PageSpec> liabilityPages()
     };
     autos.focusEditor = QStringLiteral("d4_1");
     autos.checks = {required("d4_1", "Description"), required("d4_2", "Loan Balance")};
-    autos.deleteQuestion = question("You have selected to DELETE the auto liability ");
+    autos.deleteQuestion = deleteQuestion("You have selected to DELETE the auto liability ");
     pages.push_back(autos);
 
     PageSpec bank = page(5, "tsBank", "Liabilities - Bank", "Bank", "Description", "BankLiability", RecalcBankNotes);
@@ -104,7 +91,7 @@ std::vector<PageSpec> liabilityPages()
     };
     bank.focusEditor = QStringLiteral("d5_1");
     bank.checks = {required("d5_1", "Description"), required("d5_2", "Bank"), required("d5_3", "Amount")};
-    bank.deleteQuestion = question("You have selected to DELETE the liability '", "'");
+    bank.deleteQuestion = deleteQuestion("You have selected to DELETE the liability ", "Description", QLatin1Char('\''));
     bank.okName = QStringLiteral("b5Ok");
     pages.push_back(bank);
 
@@ -124,7 +111,7 @@ std::vector<PageSpec> liabilityPages()
     };
     cards.focusEditor = QStringLiteral("d1_1");
     cards.checks = {required("d1_1", "Card Name"), required("d1_2", "Card Balance")};
-    cards.deleteQuestion = question("You have selected to DELETE the account ");
+    cards.deleteQuestion = deleteQuestion("You have selected to DELETE the account ");
     pages.push_back(cards);
 
     // The properties of the assets window's Real Estate page, seen for their
@@ -154,7 +141,7 @@ std::vector<PageSpec> liabilityPages()
                         required("d3_3", "Year Acquired"), required("d3_4", "Percent Owned"),
                         required("d3_5", "Percent Liability"), required("d3_8", "Current Balance")};
     // Deleting the mortgage deletes the property, market value and all.
-    mortgages.deleteQuestion = question("You have selected to DELETE the real estate asset ");
+    mortgages.deleteQuestion = deleteQuestion("You have selected to DELETE the real estate asset ");
     pages.push_back(mortgages);
 
     PageSpec taxes = page(6, "tsTaxes", "Liabilities - Taxes", "Taxes", "Description", "TaxLiability", RecalcTaxes);
@@ -169,7 +156,7 @@ std::vector<PageSpec> liabilityPages()
     };
     taxes.focusEditor = QStringLiteral("d6_1");
     taxes.checks = {required("d6_1", "Type of Tax"), required("d6_2", "Description"), required("d6_3", "Amount")};
-    taxes.deleteQuestion = question("You have selected to DELETE the tax liability ");
+    taxes.deleteQuestion = deleteQuestion("You have selected to DELETE the tax liability ");
     pages.push_back(taxes);
 
     PageSpec other = page(8, "tsOther", "Liabilities - Other", "Other", "Description", "OtherLiability", RecalcOtherLiabilities);
@@ -186,7 +173,7 @@ std::vector<PageSpec> liabilityPages()
     other.focusEditor = QStringLiteral("d8_1");
     other.checks = {required("d8_1", "Description"), required("d8_2", "Monthly Payment"),
                     required("d8_3", "Amount Owed")};
-    other.deleteQuestion = question("You have selected to DELETE the liability ");
+    other.deleteQuestion = deleteQuestion("You have selected to DELETE the liability ");
     pages.push_back(other);
 
     PageSpec contingent = page(2, "tsContingent", "Liabilities - Contingent", "Contingent", "Description", "ContingentLiability",
@@ -216,7 +203,7 @@ std::vector<PageSpec> liabilityPages()
     };
     contingent.focusEditor = QStringLiteral("d2_1");
     contingent.checks = {oneOf("d2_1", "Type", kinds), required("d2_2", "To Whom"), required("d2_3", "Amount")};
-    contingent.deleteQuestion = question("You have selected to DELETE the liability ");
+    contingent.deleteQuestion = deleteQuestion("You have selected to DELETE the liability ");
     pages.push_back(contingent);
     return pages;
 }
@@ -237,23 +224,17 @@ TfrmLiabilities::TfrmLiabilities(QWidget *parent) : EntryWindow(parent)
                  {"s9", "     - Contingent", 2}};
     for (const auto &l : links)
         linkToPage(QString::fromLatin1(l.caption), l.page)->setObjectName(QString::fromLatin1(l.name));
-    linkToWindow(QStringLiteral("   Income"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Income")); })
-        ->setObjectName(QStringLiteral("s14"));
-    linkToWindow(QStringLiteral("   Expenses"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Expenses")); })
-        ->setObjectName(QStringLiteral("s15"));
+    linkToWindow(QStringLiteral("   Income"), openIncome)->setObjectName(QStringLiteral("s14"));
+    linkToWindow(QStringLiteral("   Expenses"), openExpenses)->setObjectName(QStringLiteral("s15"));
     linkToWindow(QStringLiteral("   Legal"), OpenLegalWindow)->setObjectName(QStringLiteral("s12"));
     linkToWindow(QStringLiteral("   Notes"), OpenNotesWindow)->setObjectName(QStringLiteral("s13"));
 }
 
-void TfrmLiabilities::showEvent(QShowEvent *event)
+void TfrmLiabilities::firstShown()
 {
-    EntryWindow::showEvent(event);
-    if (!m_opened) {
-        m_opened = true;
-        // The Autos page shows the total the statement row holds; only its
-        // side link recomputes it.
-        openFirst(4, false);
-    }
+    // The Autos page shows the total the statement row holds; only its
+    // side link recomputes it.
+    openFirst(4, false);
 }
 
 }  // namespace nettora

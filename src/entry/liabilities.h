@@ -13,10 +13,7 @@ public:
     explicit TfrmLiabilities(QWidget *parent = nullptr);
 
 protected:
-    void showEvent(QShowEvent *event) override;
-
-private:
-    bool m_opened = false;
+    void firstShown() override;
 };
 
 // The seven page descriptions, in the order of the side links (also for tests).

@@ -1,6 +1,7 @@
 #include "entry/notes.h"
 
 #include "kit/btn_functions.h"
+#include "entry/page_parts.h"
 
 namespace nettora {
 
@@ -12,25 +13,14 @@ PageSpec notesPage()
     p.title = QStringLiteral("Notes");
     p.table = QStringLiteral("Notes");
     p.order = QStringLiteral("DESCRIPTION");
-    p.columns = {{QStringLiteral("Description"), QStringLiteral("Description"), 350, Qt::AlignLeft | Qt::AlignVCenter}};
-    EditorSpec description;
-    description.name = QStringLiteral("d2_1");
-    description.caption = QStringLiteral("* Note Description:");
-    description.field = QStringLiteral("Description");
-    EditorSpec details;
-    details.name = QStringLiteral("d2_2");
-    details.caption = QStringLiteral("* Note:");
-    details.field = QStringLiteral("Details");
-    details.kind = EditorKind::Memo;
-    p.editors = {description, details};
+    p.columns = {pageparts::text("Description", "Description", 350)};
+    p.editors = {pageparts::ed(QStringLiteral("d2_1"), "* Note Description:", "Description"),
+                 pageparts::ed(QStringLiteral("d2_2"), "* Note:", "Details", EditorKind::Memo)};
     p.focusEditor = QStringLiteral("d2_1");
     // A text of nothing but line breaks is a text: only an empty one is refused.
-    p.checks = {{QStringLiteral("d2_1"), QStringLiteral("Please enter \"Note Description\".")},
-                {QStringLiteral("d2_2"), QStringLiteral("Please enter \"Note Details\".")}};
-    p.deleteQuestion = [](Table *t) {
-        return QStringLiteral("You have selected to DELETE the note \"") + t->asString("Description")
-               + QStringLiteral("\".\n\r\n\rDo you wish to continue?");
-    };
+    p.checks = {pageparts::required(QStringLiteral("d2_1"), "Note Description"),
+                pageparts::required(QStringLiteral("d2_2"), "Note Details")};
+    p.deleteQuestion = pageparts::deleteQuestion("You have selected to DELETE the note ");
     return p;
 }
 
@@ -41,10 +31,8 @@ TfrmNotes::TfrmNotes(QWidget *parent) : EntryWindow(parent)
     linkToWindow(QStringLiteral("   Personal Information"), openPersonalInformation)->setObjectName(QStringLiteral("s1"));
     linkToWindow(QStringLiteral("   Assets"), OpenAssetsWindow)->setObjectName(QStringLiteral("s2"));
     linkToWindow(QStringLiteral("   Liabilities"), OpenLiabilitiesWindow)->setObjectName(QStringLiteral("s3"));
-    linkToWindow(QStringLiteral("   Income"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Income")); })
-        ->setObjectName(QStringLiteral("s6"));
-    linkToWindow(QStringLiteral("   Expenses"), [] { return OpenIncomeExpenseWindow(QStringLiteral("Expenses")); })
-        ->setObjectName(QStringLiteral("s5"));
+    linkToWindow(QStringLiteral("   Income"), openIncome)->setObjectName(QStringLiteral("s6"));
+    linkToWindow(QStringLiteral("   Expenses"), openExpenses)->setObjectName(QStringLiteral("s5"));
     linkToWindow(QStringLiteral("   Legal"), OpenLegalWindow)->setObjectName(QStringLiteral("s4"));
     // The heading of this window, lit while its page shows; a click does nothing.
     HoverLabel *own = addSideLink(QStringLiteral("   Notes"), notes);
@@ -52,13 +40,9 @@ TfrmNotes::TfrmNotes(QWidget *parent) : EntryWindow(parent)
     own->setFocusPolicy(Qt::NoFocus);
 }
 
-void TfrmNotes::showEvent(QShowEvent *event)
+void TfrmNotes::firstShown()
 {
-    EntryWindow::showEvent(event);
-    if (!m_opened) {
-        m_opened = true;
-        openFirst(2);
-    }
+    openFirst(2);
 }
 
 }  // namespace nettora

@@ -13,10 +13,7 @@ public:
     explicit TfrmNotes(QWidget *parent = nullptr);
 
 protected:
-    void showEvent(QShowEvent *event) override;
-
-private:
-    bool m_opened = false;
+    void firstShown() override;
 };
 
 // The notes page description (also for tests).

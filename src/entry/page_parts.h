@@ -6,6 +6,9 @@
 #include "entry/amounts.h"
 #include "entry/entrypage.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCompleter>
 #include <QFont>
 #include <QLabel>
 
@@ -50,16 +53,36 @@ inline EditorSpec choice(const char *name, const char *caption, const char *fiel
     return e;
 }
 
-inline CheckSpec required(const char *editor, const char *what)
+inline CheckSpec required(const QString &editor, const char *what)
 {
-    return {QString::fromLatin1(editor), QStringLiteral("Please enter \"%1\".").arg(QLatin1String(what))};
+    return {editor, QStringLiteral("Please enter \"%1\".").arg(QLatin1String(what))};
 }
 
-inline CheckSpec oneOf(const char *editor, const char *what, QStringList accepted, bool allowEmpty = false)
+inline CheckSpec oneOf(const QString &editor, const char *what, QStringList accepted, bool allowEmpty = false)
 {
-    return {QString::fromLatin1(editor),
+    return {editor,
             QStringLiteral("Please enter one of the items provided for \"%1\".").arg(QLatin1String(what)),
             std::move(accepted), allowEmpty};
+}
+
+// The delete question about the current row: "You have selected to DELETE
+// the account "Savings"." The Bank page quotes with apostrophes.
+inline std::function<QString(Table *)> deleteQuestion(const char *opening, const char *field = "Description",
+                                                      QChar quote = QLatin1Char('"'))
+{
+    const QString o = QString::fromLatin1(opening);
+    const QString f = QString::fromLatin1(field);
+    return [o, f, quote](Table *t) {
+        return o + quote + t->asString(f) + quote + QStringLiteral(".\n\r\n\rDo you wish to continue?");
+    };
+}
+
+// A proposal list still open under a choice box would keep the keys when
+// the focus moves on.
+inline void hideProposals(QComboBox *box)
+{
+    if (box && box->completer() && box->completer()->popup())
+        box->completer()->popup()->hide();
 }
 
 // The pages' text face: Arial (Liberation Sans stands in for it).

@@ -69,8 +69,6 @@ protected:
         Table *s = dm1->tblNettora;
         return s->asFloat(QString::fromLatin1(field));
     }
-
-    qint64 other = 0;
 };
 
 TEST_F(Assets, OpensOnCashWithItsTotalEvenWithoutRows)

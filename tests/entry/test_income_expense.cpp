@@ -1,7 +1,7 @@
 // The income and expenditures window as real widgets on a real data file:
 // both entry pages, the page the opener chooses, the monthly amount derived
 // on every save, and totals recomputed on opening but not on a page switch.
-#include "support/testsupport.h"
+#include "entry/statement_fixture.h"
 
 #include "kit/btn_functions.h"
 #include "app/windows.h"
@@ -30,23 +30,18 @@ const char *const kExpenseTypes[] = {"Alimony, Child Support, etc.", "Auto, Life
 
 }  // namespace
 
-class IncomeExpense : public DataDirTest {
+class IncomeExpense : public StatementTest {
 protected:
-    void SetUp() override
+    void addStatements() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        client = addClient("Ann", "Able");
         statement = addStatement(client);
         other = addStatement(client, "06/30/2025", "Half");
-        FilterByClientOnly = QStringLiteral("No");
-        FilterStatementTables(QString::number(client), QString::number(statement));
     }
     void TearDown() override
     {
         closeScreenWindows();
         registerAllWindows();  // back to the real preview if a test replaced it
-        DataDirTest::TearDown();
+        StatementTest::TearDown();
     }
     // Opens the window as every side link does, through the shared opener.
     TfrmIncomeAndExpense *open(const QString &page)
@@ -76,7 +71,6 @@ protected:
         return out;
     }
 
-    qint64 client = 0, statement = 0, other = 0;
 };
 
 // Each OK reports the first unmet check and focuses its editor; once all are

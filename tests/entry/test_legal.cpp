@@ -1,7 +1,7 @@
 // The legal questionnaire as real widgets on a real data directory: the one
 // legal row of a statement, the explanations that go with "Yes", and what
 // OK, Cancel and leaving the window do with the answers.
-#include "support/testsupport.h"
+#include "entry/statement_fixture.h"
 
 #include "app/windows.h"
 #include "data/db_functions.h"
@@ -46,27 +46,16 @@ void choose(QComboBox *box, const char *item)
 
 }  // namespace
 
-class Legal : public DataDirTest {
+class Legal : public StatementTest {
 protected:
-    void SetUp() override
+    void addStatements() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        client = addClient("Ann", "Able");
         other = addStatement(client, "06/30/2025", "Half");
         statement = addStatement(client);
-        seedRows();
-        FilterStatementTables(QString::number(client), QString::number(statement));
     }
-    void TearDown() override
-    {
-        closeScreenWindows();
-        DataDirTest::TearDown();
-    }
-    virtual void seedRows() {}
     TfrmLegal *open()
     {
-        FilterStatementTables(QString::number(client), QString::number(statement));
+        narrow();
         auto *w = qobject_cast<TfrmLegal *>(OpenLegalWindow());
         QApplication::processEvents();
         return w;
@@ -87,7 +76,6 @@ protected:
         return nullptr;
     }
 
-    qint64 client = 0, statement = 0, other = 0;
 };
 
 TEST_F(Legal, TheStatementsOneRowFromFirstOpeningToNotes)

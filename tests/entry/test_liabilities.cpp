@@ -1,5 +1,5 @@
 // The liabilities window, as real widgets on a real data directory.
-#include "support/testsupport.h"
+#include "entry/statement_fixture.h"
 
 #include "kit/btn_functions.h"
 #include "app/windows.h"
@@ -45,27 +45,16 @@ W *shownWindow()
 
 }  // namespace
 
-class Liabilities : public DataDirTest {
+class Liabilities : public StatementTest {
 protected:
     void SetUp() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        client = addClient("Ann", "Able");
-        statement = addStatement(client);
-        seedRows();
-        FilterStatementTables(QString::number(client), QString::number(statement));
+        StatementTest::SetUp();
         storeTotal("AutoLiability", 999);  // stale: no row says so
         window = new TfrmLiabilities;
         window->show();
         QApplication::processEvents();
     }
-    void TearDown() override
-    {
-        closeScreenWindows();
-        DataDirTest::TearDown();
-    }
-    virtual void seedRows() {}
 
     void storeTotal(const char *field, double value)
     {
@@ -81,7 +70,6 @@ protected:
     }
     double stored(const char *field) { return dm1->tblNettora->asFloat(QString::fromLatin1(field)); }
 
-    qint64 client = 0, statement = 0;
     QPointer<TfrmLiabilities> window;
 };
 

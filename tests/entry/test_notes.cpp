@@ -1,6 +1,6 @@
 // The notes window as real widgets on a real data directory: the list of the
 // statement's notes, the two checks, a text of several lines, the keys.
-#include "support/testsupport.h"
+#include "entry/statement_fixture.h"
 
 #include "app/windows.h"
 #include "data/db_functions.h"
@@ -16,28 +16,26 @@
 using namespace nettora;
 using namespace nettora::test;
 
-class Notes : public DataDirTest {
+class Notes : public StatementTest {
 protected:
-    void SetUp() override
+    void addStatements() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        client = addClient("Ann", "Able");
         other = addStatement(client, "06/30/2025", "Half");
         statement = addStatement(client);
+    }
+    void seedRows() override
+    {
         addRow(dm1->tblNotes, client, statement, {{"Description", "Car"}, {"Details", "Sold in May"}});
         addRow(dm1->tblNotes, client, other, {{"Description", "Boat"}, {"Details", "Other statement"}});
-        FilterStatementTables(QString::number(client), QString::number(statement));
+    }
+    void SetUp() override
+    {
+        StatementTest::SetUp();
         window = qobject_cast<TfrmNotes *>(OpenNotesWindow());
         QApplication::processEvents();
         ASSERT_NE(window, nullptr);
         page = window->page(2);
         ASSERT_NE(page, nullptr);
-    }
-    void TearDown() override
-    {
-        closeScreenWindows();
-        DataDirTest::TearDown();
     }
     QPlainTextEdit *memo() const { return qobject_cast<QPlainTextEdit *>(page->editor("d2_2")); }
     int ownNotes(const QString &where)
@@ -46,7 +44,6 @@ protected:
                          QStringLiteral("ClientId = '%1' AND StatementId = '%2' AND %3").arg(client).arg(statement).arg(where));
     }
 
-    qint64 client = 0, statement = 0, other = 0;
     QPointer<TfrmNotes> window;
     EntryPage *page = nullptr;
 };

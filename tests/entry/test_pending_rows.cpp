@@ -2,7 +2,7 @@
 // being typed, and still: whichever way the user leaves it with a row half
 // typed, that row is not stored, now or by whatever runs next; a window that
 // stays keeps the row as typed.
-#include "support/testsupport.h"
+#include "entry/statement_fixture.h"
 
 #include "kit/btn_functions.h"
 #include "app/windows.h"
@@ -10,6 +10,7 @@
 #include "data/db_functions.h"
 #include "data/globals.h"
 #include "entry/entrywindow.h"
+#include "entry/page_parts.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -36,19 +37,11 @@ public:
         taxes.order = QStringLiteral("DESCRIPTION");
         taxes.columns = {{QStringLiteral("Description"), QStringLiteral("Description"), 350},
                          {QStringLiteral("Amount"), QStringLiteral("Amount"), 100}};
-        EditorSpec description;
-        description.name = QStringLiteral("d1_1");
-        description.caption = QStringLiteral("* Description:");
-        description.field = QStringLiteral("Description");
-        EditorSpec amount;
-        amount.name = QStringLiteral("d1_2");
-        amount.caption = QStringLiteral("* Amount:");
-        amount.field = QStringLiteral("Amount");
-        amount.kind = EditorKind::Money;
-        taxes.editors = {description, amount};
+        taxes.editors = {pageparts::ed(QStringLiteral("d1_1"), "* Description:", "Description"),
+                         pageparts::ed(QStringLiteral("d1_2"), "* Amount:", "Amount", EditorKind::Money)};
         taxes.focusEditor = QStringLiteral("d1_1");
-        taxes.checks = {{QStringLiteral("d1_1"), QStringLiteral("Please enter \"Description\".")},
-                        {QStringLiteral("d1_2"), QStringLiteral("Please enter \"Amount\".")}};
+        taxes.checks = {pageparts::required(QStringLiteral("d1_1"), "Description"),
+                        pageparts::required(QStringLiteral("d1_2"), "Amount")};
         taxes.deleteQuestion = [](Table *t) { return t->asString("Description"); };
         taxes.totalField = QStringLiteral("TaxLiability");
         taxes.recalc = RecalcTaxes;
@@ -62,17 +55,7 @@ public:
     }
 
 protected:
-    void showEvent(QShowEvent *event) override
-    {
-        EntryWindow::showEvent(event);
-        if (!m_opened) {
-            m_opened = true;
-            openFirst(1);
-        }
-    }
-
-private:
-    bool m_opened = false;
+    void firstShown() override { openFirst(1); }
 };
 
 struct WayOut {
@@ -119,24 +102,13 @@ std::string caseName(const ::testing::TestParamInfo<Case> &info)
 
 }  // namespace
 
-class PendingRows : public DataDirTest, public ::testing::WithParamInterface<Case> {
+class PendingRows : public StatementTest, public ::testing::WithParamInterface<Case> {
 protected:
-    void SetUp() override
+    void seedRows() override
     {
-        DataDirTest::SetUp();
-        registerAllWindows();
-        client = addClient("Ann", "Able");
-        statement = addStatement(client);
         addRow(dm1->tblTaxes, client, statement, {{"Description", "Property tax"}, {"Amount", "1200"}});
-        narrow();
-        RecalcTaxes();
     }
-    void TearDown() override
-    {
-        closeScreenWindows();
-        DataDirTest::TearDown();
-    }
-    void narrow() { FilterStatementTables(QString::number(client), QString::number(statement)); }
+    void statementMadeCurrent() override { RecalcTaxes(); }
     TaxesOnlyWindow *openWindow()
     {
         narrow();
@@ -172,7 +144,6 @@ protected:
                          QStringLiteral("ClientId = '%1' AND StatementId = '%2' AND %3").arg(client).arg(statement).arg(where));
     }
 
-    qint64 client = 0, statement = 0;
 };
 
 TEST_P(PendingRows, LeavingStoresNothingAndAWindowThatStaysKeepsTheRow)
