@@ -364,13 +364,13 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
         std::function<QWidget *()> open;
     } sections[] = {
         {&s1, "s1", "   Add Financial Statement", {}},
-        {&s2, "s2", "   Personal Information", [] { return OpenClientInformationWindow(); }},
-        {&s3, "s3", "   Assets", [] { return OpenAssetsWindow(); }},
-        {&s4, "s4", "   Liabilities", [] { return OpenLiabilitiesWindow(); }},
-        {&s5, "s5", "   Legal", [] { return OpenLegalWindow(); }},
-        {&s6, "s6", "   Notes", [] { return OpenNotesWindow(); }},
-        {&s7, "s7", "   Income", [] { return OpenIncomeExpenseWindow(QStringLiteral("Income")); }},
-        {&s8, "s8", "   Expenditures", [] { return OpenIncomeExpenseWindow(QStringLiteral("Expenses")); }},
+        {&s2, "s2", "   Personal Information", OpenClientInformationWindow},
+        {&s3, "s3", "   Assets", OpenAssetsWindow},
+        {&s4, "s4", "   Liabilities", OpenLiabilitiesWindow},
+        {&s5, "s5", "   Legal", OpenLegalWindow},
+        {&s6, "s6", "   Notes", OpenNotesWindow},
+        {&s7, "s7", "   Income", OpenIncomeWindow},
+        {&s8, "s8", "   Expenditures", OpenExpensesWindow},
     };
     for (const auto &s : sections) {
         HoverLabel *link = addSideLink(QString::fromLatin1(s.caption));

@@ -31,26 +31,26 @@ bool isYesNo(const QString &field)
 
 // The letterhead lines are composed from these; a change to any of them
 // composes them again, as the options window does when its page is saved.
-const QStringList &preparerSources()
+bool isPreparerSource(const QString &field)
 {
-    static const QStringList f = {QStringLiteral("FirstName"), QStringLiteral("MiddleInitial"),
-                                  QStringLiteral("LastName"),  QStringLiteral("Address"),
-                                  QStringLiteral("Address2"),  QStringLiteral("City"),
-                                  QStringLiteral("State"),     QStringLiteral("Zip"),
-                                  QStringLiteral("Fax")};
-    return f;
+    for (const ComposedPreparerField &c : composedPreparerFields())
+        if (c.sources.contains(field))
+            return true;
+    return false;
 }
 
+// "FirstName, MiddleInitial and LastName" for FullName; empty for a field
+// that is not composed.
 QString derivedFrom(const QString &field)
 {
-    if (field == QLatin1String("FullName"))
-        return QStringLiteral("FirstName, MiddleInitial and LastName");
-    if (field == QLatin1String("Address3"))
-        return QStringLiteral("Address and Address2");
-    if (field == QLatin1String("CityStateZip"))
-        return QStringLiteral("City, State and Zip");
-    if (field == QLatin1String("FaxNumber"))
-        return QStringLiteral("Fax");
+    for (const ComposedPreparerField &c : composedPreparerFields()) {
+        if (c.field != field)
+            continue;
+        if (c.sources.size() == 1)
+            return c.sources.first();
+        return c.sources.mid(0, c.sources.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
+               c.sources.last();
+    }
     return QString();
 }
 
@@ -122,7 +122,7 @@ void setUserOptions(const std::vector<UserAssignment> &assignments)
         u->edit();  // an empty user table gets its row here
         for (const UserAssignment &a : assignments) {
             u->setAsString(a.field, a.value);
-            derive = derive || preparerSources().contains(a.field);
+            derive = derive || isPreparerSource(a.field);
         }
         if (derive)
             DerivePreparerFields(u);

@@ -203,24 +203,12 @@ TfrmClientAdd::TfrmClientAdd(QWidget *parent) : ScreenFrame(false, parent)
         {&s5, "s5", "   Spouse's Information", [this] { clickClientPage(tsSpouseInfo); }},
         {&s6, "s6", "     - Employment", [this] { clickSpousePage(tsSpouseEmployment); }},
         {&s7, "s7", "     - Contacts", [this] { clickSpousePage(tsSpouseContacts); }},
-        {&s8, "s8", "   Assets", [this] { clickSection([] { return OpenAssetsWindow(); }); }},
-        {&s9, "s9", "   Liabilities", [this] { clickSection([] { return OpenLiabilitiesWindow(); }); }},
-        {&s12, "s12", "   Income",
-         [this] {
-             clickSection([] {
-                 IncomeExpensePage = QStringLiteral("Income");
-                 return OpenIncomeExpenseWindow(QStringLiteral("Income"));
-             });
-         }},
-        {&s13, "s13", "   Expenditures",
-         [this] {
-             clickSection([] {
-                 IncomeExpensePage = QStringLiteral("Expenses");
-                 return OpenIncomeExpenseWindow(QStringLiteral("Expenses"));
-             });
-         }},
-        {&s10, "s10", "   Legal", [this] { clickSection([] { return OpenLegalWindow(); }); }},
-        {&s11, "s11", "   Notes", [this] { clickSection([] { return OpenNotesWindow(); }); }},
+        {&s8, "s8", "   Assets", [this] { clickSection(OpenAssetsWindow); }},
+        {&s9, "s9", "   Liabilities", [this] { clickSection(OpenLiabilitiesWindow); }},
+        {&s12, "s12", "   Income", [this] { clickSection(OpenIncomeWindow); }},
+        {&s13, "s13", "   Expenditures", [this] { clickSection(OpenExpensesWindow); }},
+        {&s10, "s10", "   Legal", [this] { clickSection(OpenLegalWindow); }},
+        {&s11, "s11", "   Notes", [this] { clickSection(OpenNotesWindow); }},
     };
     // The page is opened by the link's own action, after the save of the
     // visible page has passed, so the frame is not told which page a link

@@ -18,6 +18,17 @@ QString PreparerName()
     return composedName(u->asString("FirstName"), u->asString("MiddleInitial"), u->asString("LastName"));
 }
 
+const std::vector<ComposedPreparerField> &composedPreparerFields()
+{
+    static const std::vector<ComposedPreparerField> fields = {
+        {QStringLiteral("FullName"), {QStringLiteral("FirstName"), QStringLiteral("MiddleInitial"), QStringLiteral("LastName")}},
+        {QStringLiteral("Address3"), {QStringLiteral("Address"), QStringLiteral("Address2")}},
+        {QStringLiteral("CityStateZip"), {QStringLiteral("City"), QStringLiteral("State"), QStringLiteral("Zip")}},
+        {QStringLiteral("FaxNumber"), {QStringLiteral("Fax")}},
+    };
+    return fields;
+}
+
 void DerivePreparerFields(Table *user)
 {
     const QString address = user->asString("Address");

@@ -3,6 +3,8 @@
 // window, printout and nettora-cli shows them.
 
 #include <QString>
+#include <QStringList>
+#include <vector>
 
 namespace nettora {
 
@@ -18,5 +20,12 @@ QString PreparerName();
 // FullName, Address3, CityStateZip and FaxNumber, from the row's own
 // preparer fields. The row must be in edit or insert state.
 void DerivePreparerFields(Table *user);
+
+// Each composed field with the fields it is composed from.
+struct ComposedPreparerField {
+    QString field;
+    QStringList sources;
+};
+const std::vector<ComposedPreparerField> &composedPreparerFields();
 
 }  // namespace nettora

@@ -78,11 +78,7 @@ QString moneyListText(double amount)
 
 QString totalText(double amount)
 {
-    bool negative = false;
-    const QString s = unsignedMoneyText(amount, 2, &negative);
-    if (s.isEmpty())
-        return s;
-    return (negative ? QStringLiteral("-$") : QStringLiteral("$")) + s;
+    return formatMoney(amount, 2);
 }
 
 }  // namespace nettora

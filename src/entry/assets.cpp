@@ -320,8 +320,8 @@ TfrmAssets::TfrmAssets(QWidget *parent) : EntryWindow(parent)
     linkToWindow(QStringLiteral("   Liabilities"), OpenLiabilitiesWindow)->setObjectName(QStringLiteral("s11"));
     linkToWindow(QStringLiteral("   Legal"), OpenLegalWindow)->setObjectName(QStringLiteral("s12"));
     linkToWindow(QStringLiteral("   Notes"), OpenNotesWindow)->setObjectName(QStringLiteral("s13"));
-    linkToWindow(QStringLiteral("   Income"), openIncome)->setObjectName(QStringLiteral("s14"));
-    linkToWindow(QStringLiteral("   Expenses"), openExpenses)->setObjectName(QStringLiteral("s15"));
+    linkToWindow(QStringLiteral("   Income"), OpenIncomeWindow)->setObjectName(QStringLiteral("s14"));
+    linkToWindow(QStringLiteral("   Expenses"), OpenExpensesWindow)->setObjectName(QStringLiteral("s15"));
 }
 
 void TfrmAssets::firstShown()

@@ -16,16 +16,6 @@ QWidget *openPersonalInformation()
     return OpenClientInformationWindow();
 }
 
-QWidget *openIncome()
-{
-    return OpenIncomeExpenseWindow(QStringLiteral("Income"));
-}
-
-QWidget *openExpenses()
-{
-    return OpenIncomeExpenseWindow(QStringLiteral("Expenses"));
-}
-
 EntryWindow::EntryWindow(QWidget *parent) : ScreenFrame(false, parent)
 {
     setPageTop(81);

@@ -69,8 +69,5 @@ private:
 
 // "Personal Information" and the section links that every entry window has.
 QWidget *openPersonalInformation();
-// The income and expenditures window on its Income or Expenses page.
-QWidget *openIncome();
-QWidget *openExpenses();
 
 }  // namespace nettora

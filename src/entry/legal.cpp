@@ -71,8 +71,8 @@ TfrmLegal::TfrmLegal(QWidget *parent) : EntryWindow(parent)
     linkAway(QStringLiteral("   Personal Information"), openPersonalInformation)->setObjectName(QStringLiteral("s1"));
     linkAway(QStringLiteral("   Assets"), OpenAssetsWindow)->setObjectName(QStringLiteral("s2"));
     linkAway(QStringLiteral("   Liabilities"), OpenLiabilitiesWindow)->setObjectName(QStringLiteral("s3"));
-    linkAway(QStringLiteral("   Income"), openIncome)->setObjectName(QStringLiteral("s8"));
-    linkAway(QStringLiteral("   Expenses"), openExpenses)->setObjectName(QStringLiteral("s9"));
+    linkAway(QStringLiteral("   Income"), OpenIncomeWindow)->setObjectName(QStringLiteral("s8"));
+    linkAway(QStringLiteral("   Expenses"), OpenExpensesWindow)->setObjectName(QStringLiteral("s9"));
     heading(QStringLiteral("   Legal"))->setObjectName(QStringLiteral("s4"));
     addSideLink(QStringLiteral("     - Legal 1"), tsLegal1, [this] { openLegalPage(1); })
         ->setObjectName(QStringLiteral("s5"));

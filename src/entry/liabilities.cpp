@@ -224,8 +224,8 @@ TfrmLiabilities::TfrmLiabilities(QWidget *parent) : EntryWindow(parent)
                  {"s9", "     - Contingent", 2}};
     for (const auto &l : links)
         linkToPage(QString::fromLatin1(l.caption), l.page)->setObjectName(QString::fromLatin1(l.name));
-    linkToWindow(QStringLiteral("   Income"), openIncome)->setObjectName(QStringLiteral("s14"));
-    linkToWindow(QStringLiteral("   Expenses"), openExpenses)->setObjectName(QStringLiteral("s15"));
+    linkToWindow(QStringLiteral("   Income"), OpenIncomeWindow)->setObjectName(QStringLiteral("s14"));
+    linkToWindow(QStringLiteral("   Expenses"), OpenExpensesWindow)->setObjectName(QStringLiteral("s15"));
     linkToWindow(QStringLiteral("   Legal"), OpenLegalWindow)->setObjectName(QStringLiteral("s12"));
     linkToWindow(QStringLiteral("   Notes"), OpenNotesWindow)->setObjectName(QStringLiteral("s13"));
 }

@@ -31,8 +31,8 @@ TfrmNotes::TfrmNotes(QWidget *parent) : EntryWindow(parent)
     linkToWindow(QStringLiteral("   Personal Information"), openPersonalInformation)->setObjectName(QStringLiteral("s1"));
     linkToWindow(QStringLiteral("   Assets"), OpenAssetsWindow)->setObjectName(QStringLiteral("s2"));
     linkToWindow(QStringLiteral("   Liabilities"), OpenLiabilitiesWindow)->setObjectName(QStringLiteral("s3"));
-    linkToWindow(QStringLiteral("   Income"), openIncome)->setObjectName(QStringLiteral("s6"));
-    linkToWindow(QStringLiteral("   Expenses"), openExpenses)->setObjectName(QStringLiteral("s5"));
+    linkToWindow(QStringLiteral("   Income"), OpenIncomeWindow)->setObjectName(QStringLiteral("s6"));
+    linkToWindow(QStringLiteral("   Expenses"), OpenExpensesWindow)->setObjectName(QStringLiteral("s5"));
     linkToWindow(QStringLiteral("   Legal"), OpenLegalWindow)->setObjectName(QStringLiteral("s4"));
     // The heading of this window, lit while its page shows; a click does nothing.
     HoverLabel *own = addSideLink(QStringLiteral("   Notes"), notes);

@@ -103,6 +103,9 @@ QWidget *OpenIncomeExpenseWindow(const QString &page)
     return openRegistered(QStringLiteral("TfrmIncomeAndExpense"));
 }
 
+QWidget *OpenIncomeWindow() { return OpenIncomeExpenseWindow(QStringLiteral("Income")); }
+QWidget *OpenExpensesWindow() { return OpenIncomeExpenseWindow(QStringLiteral("Expenses")); }
+
 QWidget *OpenBlankStatementWindow() { return openRegistered(QStringLiteral("TfrmPrintBlankStatement")); }
 QWidget *OpenStatementWorkspace() { return openRegistered(QStringLiteral("TfrmFSMain")); }
 

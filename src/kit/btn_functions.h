@@ -25,6 +25,9 @@ QWidget *OpenLegalWindow();
 QWidget *OpenNotesWindow();
 QWidget *OpenClientInformationWindow();
 QWidget *OpenIncomeExpenseWindow(const QString &page);
+// The same on its Income or its Expenses page.
+QWidget *OpenIncomeWindow();
+QWidget *OpenExpensesWindow();
 QWidget *OpenBlankStatementWindow();
 // The statement workspace for the client and mode just chosen.
 QWidget *OpenStatementWorkspace();

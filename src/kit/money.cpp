@@ -51,10 +51,10 @@ QString unsignedMoneyText(double amount, int minWholeDigits, bool *negative)
     return groupThousands(whole) + QLatin1Char('.') + cents;
 }
 
-QString formatMoney(double amount)
+QString formatMoney(double amount, int minWholeDigits)
 {
     bool negative = false;
-    const QString text = unsignedMoneyText(amount, 1, &negative);
+    const QString text = unsignedMoneyText(amount, minWholeDigits, &negative);
     if (text.isEmpty())
         return text;
     return (negative ? QStringLiteral("-$") : QStringLiteral("$")) + text;

@@ -8,7 +8,8 @@
 
 namespace nettora {
 
-QString formatMoney(double amount);
+// With at least minWholeDigits whole digits: "$05.00" for two.
+QString formatMoney(double amount, int minWholeDigits = 1);
 
 // |amount| rounded to cents without sign or dollar sign, "1,234.50", with at
 // least minWholeDigits whole digits; *negative tells whether the rounded
