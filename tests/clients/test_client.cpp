@@ -56,24 +56,7 @@ protected:
         QApplication::processEvents();
         return w;
     }
-    // Deleting one window may take others with it: hold them by guards.
-    void closeWindows()
-    {
-        QList<QPointer<QWidget>> windows;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<ScreenFrame *>(w) && w != home)
-                windows << w;
-        for (const auto &w : windows)
-            delete w.data();
-    }
-    template <class W>
-    W *visible()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *x = qobject_cast<W *>(w); x && x->isVisible())
-                return x;
-        return nullptr;
-    }
+    void closeWindows() { closeScreenWindows(home); }
     static void choose(DbGrid *list, const QString &fullName)
     {
         const int row = list->rowTexts().indexOf(fullName);
@@ -215,7 +198,7 @@ TEST_F(ClientWindow, RefusedOkMessages)
         EXPECT_EQ(w->dbClient->rowTexts(), (QStringList{"Jones Bob", "Smith Ann"})) << mode;
         for (Table *t : dm1->tables())
             EXPECT_TRUE(!t->filtered() || t == dm1->tblNotes) << t->tableName().toStdString();
-        EXPECT_EQ(visible<TfrmFSMain>(), nullptr);
+        EXPECT_EQ(shownWindow<TfrmFSMain>(), nullptr);
     }
 }
 
@@ -247,7 +230,7 @@ TEST_F(ClientWindow, OkReachesTheWorkspaceByMode)
         QApplication::processEvents();
         EXPECT_TRUE(w.isNull() || !w->isVisible()) << c.mode;
         EXPECT_EQ(SelectedClientId, QString::number(ann));
-        TfrmFSMain *fs = visible<TfrmFSMain>();
+        TfrmFSMain *fs = shownWindow<TfrmFSMain>();
         ASSERT_NE(fs, nullptr) << c.mode;
         EXPECT_EQ(fs->currentPage()->objectName(), c.page) << c.mode;
         if (c.heading) {
@@ -287,7 +270,7 @@ TEST_F(ClientWindow, DeletePageOkOpensTheWorkspaceOrSaysThereIsNothing)
     click(w->bOKDelete);
     EXPECT_TRUE(m_dialogs->shown().empty());
     EXPECT_EQ(ClientWindowMode, "Delete");
-    TfrmFSMain *fs = visible<TfrmFSMain>();
+    TfrmFSMain *fs = shownWindow<TfrmFSMain>();
     ASSERT_NE(fs, nullptr);
     EXPECT_EQ(fs->currentPage(), fs->tsSelect);
     EXPECT_EQ(fs->lblHeader->text(), "Select Financial Statement to Delete");

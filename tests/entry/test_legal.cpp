@@ -68,14 +68,6 @@ protected:
                          QStringLiteral("ClientId = '%1' AND StatementId = '%2'").arg(client).arg(statement)
                              + (where.isEmpty() ? QString() : QStringLiteral(" AND ") + where));
     }
-    static TfrmNotes *notesWindow()
-    {
-        for (QWidget *x : QApplication::topLevelWidgets())
-            if (auto *n = qobject_cast<TfrmNotes *>(x); n && n->isVisible())
-                return n;
-        return nullptr;
-    }
-
 };
 
 TEST_F(Legal, TheStatementsOneRowFromFirstOpeningToNotes)
@@ -120,7 +112,7 @@ TEST_F(Legal, TheStatementsOneRowFromFirstOpeningToNotes)
     EXPECT_TRUE(w.isNull() || !w->isVisible());
     EXPECT_EQ(countRows("Legal"), 1);
     EXPECT_EQ(ownRows("Judgement = 'No' AND Will = 'Yes'"), 1);
-    TfrmNotes *notes = notesWindow();
+    TfrmNotes *notes = shownWindow<TfrmNotes>();
     ASSERT_NE(notes, nullptr);
     EXPECT_EQ(notes->clientId(), QString::number(client));
     EXPECT_EQ(notes->statementId(), QString::number(statement));
@@ -144,7 +136,7 @@ TEST_F(Legal, TheStatementsOneRowFromFirstOpeningToNotes)
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
     EXPECT_EQ(countRows("Legal"), 1);
     EXPECT_EQ(ownRows("Will = 'Yes' AND WillExplanation = 'Bob Able'"), 1);
-    EXPECT_NE(notesWindow(), nullptr);
+    EXPECT_NE(shownWindow<TfrmNotes>(), nullptr);
 }
 
 TEST_F(Legal, SwitchingPagesSavesAndCancelDropsOnlyWhatWasNotSaved)

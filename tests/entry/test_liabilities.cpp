@@ -34,15 +34,6 @@ const char *linkOf(int page)
     return "";
 }
 
-template <class W>
-W *shownWindow()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *x = qobject_cast<W *>(w); x && x->isVisible())
-            return x;
-    return nullptr;
-}
-
 }  // namespace
 
 class Liabilities : public StatementTest {

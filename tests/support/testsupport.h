@@ -5,6 +5,7 @@
 #include "kit/dialogs.h"
 #include "data/datamodule.h"
 
+#include <QApplication>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
@@ -92,6 +93,16 @@ void type(QWidget *editor, const QString &text);
 // A row's field as the file holds it, read with plain SQL past every cursor;
 // "<no row>" when the table has no row with that Id.
 QString stored(const QString &table, qint64 id, const QString &field);
+
+// The first visible top-level window of type W, or null.
+template <class W>
+W *shownWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *x = qobject_cast<W *>(w); x && x->isVisible())
+            return x;
+    return nullptr;
+}
 
 // Deletes every top-level window built on ScreenFrame but keep. Deleting one
 // may take others with it, so they are held by guards.

@@ -19,16 +19,6 @@
 
 namespace nettora::test {
 
-// The first visible top-level window of type W, or null.
-template <class W>
-W *shownWindow()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *x = qobject_cast<W *>(w); x && x->isVisible())
-            return x;
-    return nullptr;
-}
-
 // The six documents of the workspace's print, e-mail and PDF pages, in
 // their order: each with its caption and shown, the first alone chosen.
 inline void expectDocumentChoices(const std::array<QRadioButton *, 6> &buttons)
