@@ -2,6 +2,7 @@
 // its choices and texts, the settings test, the link to the e-mail
 // settings, and the name of the attachment.
 #include "support/window_fixture.h"
+#include "reports/pdf_tools.h"
 
 #include "kit/btn_functions.h"
 #include "mail/email_sequence.h"
@@ -10,7 +11,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QPointer>
 #include <algorithm>
 
@@ -199,10 +199,9 @@ TEST_F(EmailPage, SendsTheStatementAndRemovesTheWorkingFile)
     EXPECT_TRUE(m.text.startsWith(QLatin1String("Attached is the financial statement for Ann/Bob Able.\r\n")));
     ASSERT_EQ(m.attachments.size(), 1u);
     EXPECT_EQ(m.attachments[0].fileName, "Ann_Bob Able.pdf");
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {m.attachments[0].path, QStringLiteral("-")});
-    ASSERT_TRUE(text.waitForFinished(60000));
-    EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(QLatin1String("Ann/Bob Able")));
+    const ToolRun text = runTool(QStringLiteral("pdftotext"), {m.attachments[0].path, QStringLiteral("-")});
+    ASSERT_NE(text.status, -1);
+    EXPECT_TRUE(text.out.contains(QLatin1String("Ann/Bob Able")));
     saveScreenshot(fs, "workspace_email_sent");
 
     click(fs->btnEmailTest);

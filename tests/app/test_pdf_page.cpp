@@ -1,6 +1,7 @@
 // The workspace's save-to-PDF page and its status page as real widgets over
 // a real data directory, the files read back with pdftotext.
 #include "support/window_fixture.h"
+#include "reports/pdf_tools.h"
 
 #include "backup/browseforfolder.h"
 #include "reports/engine/output.h"
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -20,24 +20,12 @@ using namespace nettora::test;
 
 namespace {
 
-// The text of each page of a PDF file.
-QStringList pdfPages(const QString &file)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
-    p.waitForFinished(60000);
-    QStringList out = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
-    if (!out.isEmpty() && out.last().trimmed().isEmpty())
-        out.removeLast();
-    return out;
-}
-
 QStringList pageTexts(const std::vector<reports::PreparedPage> &pages)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("pages.pdf"));
     reports::writePdf(file, pages);
-    return pdfPages(file);
+    return pdfTextPages(file);
 }
 
 // Every entry below root, as paths relative to it.
@@ -185,7 +173,7 @@ TEST_F(PdfPage, WritesTheFileShowingEachLineAsItsFormStarts)
     const QString file = QDir(folder).filePath("Smith 2024.pdf");
     EXPECT_EQ(entriesBelow(root.path()), QStringList({"out", "out/Smith 2024.pdf"}));
     EXPECT_EQ(QFile::permissions(file) & 0x0077, QFileDevice::Permissions());
-    const QStringList pages = pdfPages(file);
+    const QStringList pages = pdfTextPages(file);
     ASSERT_GE(pages.size(), 7);
     EXPECT_TRUE(pages[0].contains("Preparer's Information"));
     EXPECT_TRUE(pages[1].contains("Compilation Report"));
@@ -215,7 +203,7 @@ TEST_F(PdfPage, EachFilledChoiceWritesItsStyle)
         click(fs->*member);
         save(fs, "style", folder);
         EXPECT_TRUE(m_dialogs->shown().empty());
-        EXPECT_EQ(pdfPages(QDir(folder).filePath("style.pdf")), expected);
+        EXPECT_EQ(pdfTextPages(QDir(folder).filePath("style.pdf")), expected);
         EXPECT_FALSE(written.contains(expected)) << "each style its own forms";
         written << expected;
         fs->close();
@@ -238,7 +226,7 @@ TEST_F(PdfPage, EachBlankChoiceWritesItsElevenForms)
         click(fs->*member);
         save(fs, "blank", folder);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
-        EXPECT_EQ(pdfPages(QDir(folder).filePath("blank.pdf")), expected);
+        EXPECT_EQ(pdfTextPages(QDir(folder).filePath("blank.pdf")), expected);
         EXPECT_EQ(memo(fs).value(0), "Generating PDF File: blank.pdf");
         EXPECT_EQ(memo(fs).constLast(), "Process complete.  Click OK to Exit");
         fs->close();

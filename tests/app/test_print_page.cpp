@@ -1,13 +1,13 @@
 // The workspace's print page as real widgets over a real data directory:
 // its six choices, OK previewing the chosen document, Cancel going home.
 #include "support/window_fixture.h"
+#include "reports/pdf_tools.h"
 
 #include "reports/engine/output.h"
 #include "reports/engine/preview_window.h"
 #include "reports/print.h"
 
 #include <QPointer>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -61,12 +61,7 @@ QStringList PrintPage::pageTitles(const std::vector<reports::PreparedPage> &page
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("pages.pdf"));
     reports::writePdf(file, pages);
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
-    p.waitForFinished(60000);
-    QStringList out = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
-    if (!out.isEmpty() && out.last().trimmed().isEmpty())
-        out.removeLast();
+    const QStringList out = pdfTextPages(file);
     EXPECT_EQ(out.size(), int(pages.size()));
     return out;
 }

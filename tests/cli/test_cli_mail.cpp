@@ -3,6 +3,7 @@
 #include "cli/cli_commands.h"
 #include "support/smtp_server.h"
 #include "support/testsupport.h"
+#include "reports/pdf_tools.h"
 
 #include "data/engine.h"
 
@@ -21,16 +22,6 @@ struct MailRun {
     QStringList lines;  // standard output, line by line
     QString err;
 };
-
-QString tool(const QString &program, const QStringList &args, int *status = nullptr)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(60000);
-    if (status)
-        *status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 class CliMail : public DataDirTest {
 protected:
@@ -118,10 +109,8 @@ TEST_F(CliMail, SendsAStatementAndPrintsEveryStep)
                                             "\r\n\r\nPat Preparer\r\n214-555-0100\r\n"));
     ASSERT_EQ(mails[0].attachments.size(), 1u);
     EXPECT_EQ(mails[0].attachments[0].fileName, QStringLiteral("John Q. Smith.pdf"));
-    int status = -1;
-    tool(QStringLiteral("qpdf"), {QStringLiteral("--check"), mails[0].attachments[0].path}, &status);
-    EXPECT_EQ(status, 0);
-    const QString text = tool(QStringLiteral("pdftotext"), {mails[0].attachments[0].path, QStringLiteral("-")});
+    EXPECT_EQ(runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), mails[0].attachments[0].path}).status, 0);
+    const QString text = runTool(QStringLiteral("pdftotext"), {mails[0].attachments[0].path, QStringLiteral("-")}).out;
     EXPECT_TRUE(text.contains(QStringLiteral("12,500.55"))) << text.toStdString();
 }
 
@@ -137,9 +126,7 @@ TEST_F(CliMail, SendsABlankFormSet)
     ASSERT_EQ(mails[0].attachments.size(), 1u);
     EXPECT_EQ(mails[0].attachments[0].fileName,
               QStringLiteral("Personal Financial Statement - Contemporary - Blank.pdf"));
-    int status = -1;
-    tool(QStringLiteral("qpdf"), {QStringLiteral("--check"), mails[0].attachments[0].path}, &status);
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), mails[0].attachments[0].path}).status, 0);
     EXPECT_EQ(leftInTemp(), QStringList());
 }
 

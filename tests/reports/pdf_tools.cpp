@@ -37,6 +37,14 @@ QStringList pdfPages(const QString &file)
     return pages;
 }
 
+QStringList pdfTextPages(const QString &file)
+{
+    QStringList out = runTool(QStringLiteral("pdftotext"), {file, QStringLiteral("-")}).out.split(QLatin1Char('\f'));
+    if (!out.isEmpty() && out.last().trimmed().isEmpty())
+        out.removeLast();
+    return out;
+}
+
 QString pdfInfo(const QString &file)
 {
     return runTool(QStringLiteral("pdfinfo"), {file}).out;

@@ -20,6 +20,9 @@ ToolRun runTool(const QString &program, const QStringList &args);
 QString pdfText(const QString &file, int page = 0);
 // Text of every page, in order.
 QStringList pdfPages(const QString &file);
+// The same from one run without the layout mode, the pages split where the
+// text has its form feeds: how the text flows rather than where it stands.
+QStringList pdfTextPages(const QString &file);
 int pdfPageCount(const QString &file);
 QString pdfInfo(const QString &file);
 
