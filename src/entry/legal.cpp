@@ -7,6 +7,7 @@
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "data/globals.h"
+#include "data/legal_questions.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -18,25 +19,15 @@ namespace {
 using pageparts::arial;
 using pageparts::label;
 
-struct QuestionText {
+// The editors of each question, by page; the words are the shared ones.
+struct QuestionEditors {
     int page;
-    const char *answerName, *question, *field, *explanationCaption, *explanationName;
+    const char *answerName, *explanationName;
 };
 
-const QuestionText kQuestions[] = {
-    {1, "d1_1", "Do you have a will?", "Will", "Executor:", "d1_2"},
-    {1, "d1_3", "Are you presently involved in divorce proceedings?", "Divorce", "Explain:", "d1_4"},
-    {1, "d1_5", "Have you taken bankruptcy in the past 15 years?", "Bankruptcy", "Explain:", "d1_6"},
-    {1, "d1_7", "Are you a partner or officer in any other venture?", "Partner", "Explain:", "d1_8"},
-    {1, "d1_9", "Are you a defendant in any suit or legal action?", "Defendant", "Explain:", "d1_10"},
-    {2, "d2_1", "Do you have any judgements against you?", "Judgement", "Explain:", "d2_2"},
-    {2, "d2_3", "Have you executed any prenuptial or financial agreements with your spouse?", "Prenuptial",
-     "Explain:", "d2_4"},
-    {2, "d2_5", "Are any of your listed assets seperate property of your spouse?", "SpouseAssets", "Explain:", "d2_6"},
-    {2, "d2_7", "Are any of your listed assets held in estate, trust or any other name?", "EstateAssets", "Explain:",
-     "d2_8"},
-    {2, "d2_9", "Do any assets secure debts which have not been reported in the statement?", "DebtAssets",
-     "Explain:", "d2_10"},
+const QuestionEditors kEditors[legal::QuestionCount] = {
+    {1, "d1_1", "d1_2"}, {1, "d1_3", "d1_4"}, {1, "d1_5", "d1_6"}, {1, "d1_7", "d1_8"}, {1, "d1_9", "d1_10"},
+    {2, "d2_1", "d2_2"}, {2, "d2_3", "d2_4"}, {2, "d2_5", "d2_6"}, {2, "d2_7", "d2_8"}, {2, "d2_9", "d2_10"},
 };
 
 constexpr int kFirstQuestionTop = 34;
@@ -98,28 +89,30 @@ QWidget *TfrmLegal::buildPage(int number)
 
     Table *legal = dm1->tblLegal;
     int y = kFirstQuestionTop;
-    for (const QuestionText &t : kQuestions) {
+    for (int i = 0; i < legal::QuestionCount; ++i) {
+        const QuestionEditors &t = kEditors[i];
+        const legal::Question &lq = legal::Questions[i];
         if (t.page != number)
             continue;
-        label(page, QString::fromLatin1(t.question), QRect(8, y, 500, 16), arial(11, true))
+        label(page, QString::fromLatin1(lq.text), QRect(8, y, 500, 16), arial(11, true))
             ->setObjectName(QStringLiteral("lbl_") + QString::fromLatin1(t.answerName));
         auto *box = new QComboBox(page);
         box->addItems({QStringLiteral("No"), QStringLiteral("Yes")});
         setUpChoiceBox(box);
         box->setCurrentIndex(-1);
         box->setObjectName(QString::fromLatin1(t.answerName));
-        box->setAccessibleName(QString::fromLatin1(t.question));
+        box->setAccessibleName(QString::fromLatin1(lq.text));
         box->setFont(arial(12));
         box->setGeometry(8, y + 19, 64, 20);
-        const QString explanationField = QString::fromLatin1(t.field) + QStringLiteral("Explanation");
-        QLabel *caption = label(page, QString::fromLatin1(t.explanationCaption), QRect(84, y + 21, 60, 16), arial(11));
+        const QString explanationField = QString::fromLatin1(lq.explanationField);
+        QLabel *caption = label(page, QString::fromLatin1(lq.caption), QRect(84, y + 21, 60, 16), arial(11));
         caption->setObjectName(QStringLiteral("lbl_") + QString::fromLatin1(t.explanationName));
         auto *edit = new QLineEdit(page);
         edit->setObjectName(QString::fromLatin1(t.explanationName));
-        edit->setAccessibleName(QString::fromLatin1(t.explanationCaption).chopped(1));
+        edit->setAccessibleName(QString::fromLatin1(lq.caption).chopped(1));
         edit->setFont(arial(12));
         edit->setGeometry(146, y + 19, 362, 20);
-        m_binder.bind(box, legal, QString::fromLatin1(t.field));
+        m_binder.bind(box, legal, QString::fromLatin1(lq.answerField));
         m_binder.bind(edit, legal, explanationField);
         m_questions.push_back({box, caption, edit, explanationField});
         const Question q = m_questions.back();

@@ -51,17 +51,35 @@ std::vector<SequenceForm> statementSequence(Style style, Output output, const So
     return forms;
 }
 
+DocumentFooter statementFooter(const Sources &sources)
+{
+    DocumentFooter f;
+    Table *client = sources.client;
+    if (client && !client->isEmpty()) {
+        f.left = client->asString(QStringLiteral("FullName2")).trimmed();
+        const QString spouse = client->asString(QStringLiteral("SFullName2")).trimmed();
+        if (filingOf(client) == Filing::Joint && !spouse.isEmpty())
+            f.left += (f.left.isEmpty() ? QString() : QStringLiteral(" and ")) + spouse;
+    }
+    if (Table *st = sources.statement; st && !st->isEmpty())
+        f.centre = QStringLiteral("Statement date: ") + st->asString(QStringLiteral("Date")).trimmed();
+    return f;
+}
+
 namespace {
 
 // Previews the forms as one composite and returns when the preview is
 // closed. The reports are owned by this request: released, each once, when
 // the preview closes or a form fails to build.
-void previewSequence(const std::vector<SequenceForm> &sequence, const QString &compositeName, QWidget *parent)
+void previewSequence(const std::vector<SequenceForm> &sequence, const QString &compositeName,
+                     const DocumentFooter &footer, QWidget *parent)
 {
     std::vector<std::unique_ptr<Report>> forms;
     for (const SequenceForm &f : sequence)
         forms.push_back(f.build());
     CompositeReport composite(compositeName);
+    composite.footer = footer;
+    composite.numbered = true;
     composite.onAddReports = [&forms](CompositeReport &c) {
         for (const auto &f : forms)
             c.addReport(f.get());
@@ -73,14 +91,14 @@ void previewStatement(Style style, QWidget *parent)
 {
     const Sources sources = Sources::dataModule();
     previewSequence(statementSequence(style, Output::Paper, sources), compositeName(style, filingOf(sources.client)),
-                    parent);
+                    statementFooter(sources), parent);
 }
 
 }  // namespace
 
 void previewBlankSet(Style style, const QString &composite, QWidget *parent)
 {
-    previewSequence(blankSequence(style), composite, parent);
+    previewSequence(blankSequence(style), composite, DocumentFooter(), parent);
 }
 
 QString blankCompositeName(Style style)
@@ -119,17 +137,20 @@ std::vector<SequenceForm> blankSequence(Style style)
 
 namespace {
 
-std::vector<PreparedPage> prepareSequence(const std::vector<SequenceForm> &sequence,
+std::vector<PreparedPage> prepareSequence(const std::vector<SequenceForm> &sequence, const DocumentFooter &footer,
                                           const std::function<void(const QString &)> &progress)
 {
     std::vector<PreparedPage> pages;
+    const double reserve = footerHeight(footer);
     for (const SequenceForm &f : sequence) {
         if (progress)
             progress(f.progress);
         const std::unique_ptr<Report> form = f.build();
+        form->page.footerHeight = reserve;
         form->prepare();
         pages.insert(pages.end(), form->pages().begin(), form->pages().end());
     }
+    addFooters(pages, footer);
     return pages;
 }
 
@@ -137,12 +158,13 @@ std::vector<PreparedPage> prepareSequence(const std::vector<SequenceForm> &seque
 
 std::vector<PreparedPage> prepareBlankDocument(Style style, const std::function<void(const QString &)> &progress)
 {
-    return prepareSequence(blankSequence(style), progress);
+    return prepareSequence(blankSequence(style), DocumentFooter(), progress);
 }
 
 std::vector<PreparedPage> prepareDocument(Style style, const std::function<void(const QString &)> &progress)
 {
-    return prepareSequence(statementSequence(style, Output::Pdf, Sources::dataModule()), progress);
+    const Sources sources = Sources::dataModule();
+    return prepareSequence(statementSequence(style, Output::Pdf, sources), statementFooter(sources), progress);
 }
 
 }  // namespace nettora::reports

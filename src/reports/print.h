@@ -7,6 +7,7 @@
 // for one request and released with it, so changed options and data show in
 // the next one without any refresh.
 
+#include "reports/engine/footer.h"
 #include "reports/engine/report.h"
 #include "reports/forms/forms.h"
 
@@ -35,6 +36,9 @@ struct PrintOptions {
 // The forms of a filled statement in a style, in the order of the output,
 // with the options and the filing read from the sources now.
 std::vector<SequenceForm> statementSequence(Style style, Output output, const Sources &sources);
+// The footer of every page of a statement: the client's name (with the
+// spouse's, filing jointly) and the statement's date.
+DocumentFooter statementFooter(const Sources &sources);
 // The composite that previews a style and filing: qrcr1 (Standard single)
 // to qrcr6 (Professional joint).
 QString compositeName(Style style, Filing filing);

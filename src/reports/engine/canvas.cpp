@@ -96,18 +96,9 @@ QString fit(const QString &text, double w, const FontSpec &font)
         else
             hi = mid - 1;
     }
+    if (lo > 0 && lo < text.size() && text[lo].isLowSurrogate())
+        --lo;  // never half a character
     return text.left(lo);
-}
-
-QString elide(const QString &text, double w, const FontSpec &font)
-{
-    if (width(text, font) <= w)
-        return text;
-    const QString ellipsis(QChar(0x2026));
-    QString head = fit(text, w - width(ellipsis, font), font);
-    while (head.endsWith(QLatin1Char(' ')))
-        head.chop(1);
-    return head + ellipsis;
 }
 
 QStringList wrap(const QString &text, double w, const FontSpec &font)

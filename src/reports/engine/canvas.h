@@ -37,10 +37,14 @@ struct PageSetup {
     double width = 816;   // units
     double height = 1056;
     double margin = 48;
+    // Kept free at the foot of every page for the document's footer.
+    double footerHeight = 0;
     int widthTenthsMm = 2159;
     int heightTenthsMm = 2794;
     double printableWidth() const { return width - 2 * margin; }
     double printableHeight() const { return height - 2 * margin; }
+    // Where the bands may go: the printable area above the footer.
+    double bodyHeight() const { return printableHeight() - footerHeight; }
 };
 
 // Measurements in layout units, matching the drawn text (see above).
@@ -53,8 +57,6 @@ double lineHeight(const FontSpec &font);
 QStringList wrap(const QString &text, double width, const FontSpec &font);
 // The longest start of text that fits the width.
 QString fit(const QString &text, double width, const FontSpec &font);
-// The text, or the longest start of it followed by "…" that fits the width.
-QString elide(const QString &text, double width, const FontSpec &font);
 }  // namespace metrics
 
 // The report's base font family; Liberation Sans stands in for it.

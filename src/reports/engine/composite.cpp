@@ -10,12 +10,16 @@ void CompositeReport::prepare()
     m_pages.clear();
     if (onAddReports)
         onAddReports(*this);
+    const double reserve = numbered ? footerHeight(footer) : 0;
     for (Report *r : m_reports) {
+        r->page.footerHeight = reserve;
         r->prepare();
         m_pages.insert(m_pages.end(), r->pages().begin(), r->pages().end());
         // The composite holds the pages now (pictures share their data).
         r->releasePages();
     }
+    if (numbered)
+        addFooters(m_pages, footer);
 }
 
 void CompositeReport::preview(QWidget *parent)

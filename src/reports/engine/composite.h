@@ -3,6 +3,7 @@
 // the composite starts generating, prepared in one pass and shown or written
 // as one document.
 
+#include "reports/engine/footer.h"
 #include "reports/engine/report.h"
 
 #include <QString>
@@ -18,6 +19,11 @@ public:
     explicit CompositeReport(const QString &name = QString()) : m_name(name) {}
 
     QString name() const { return m_name; }
+
+    // The footer of every page, numbered over the whole document; none when
+    // numbered is false.
+    DocumentFooter footer;
+    bool numbered = false;
 
     // Asked for the reports each time the composite generates.
     std::function<void(CompositeReport &)> onAddReports;

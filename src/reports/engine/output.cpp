@@ -21,6 +21,8 @@ QPageSize pageSizeOf(const PreparedPage &page)
 void drawPage(QPainter &painter, const PreparedPage &page)
 {
     painter.drawPicture(QPointF(0, 0), page.picture);
+    if (!page.footer.isNull())
+        painter.drawPicture(QPointF(0, 0), page.footer);
 }
 
 void writePdf(QIODevice &device, const std::vector<PreparedPage> &pages, const QString &title)

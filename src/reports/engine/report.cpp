@@ -3,6 +3,8 @@
 #include "kit/money.h"
 #include "data/engine.h"
 
+#include <QDate>
+
 #include <algorithm>
 #include <map>
 #include <optional>
@@ -12,11 +14,6 @@ namespace nettora::reports {
 namespace {
 int g_liveReports = 0;
 constexpr double KEpsilon = 0.01;
-// Fields too wide for their boxes shrink in steps of half a point; text no
-// further than a size still easy to read.
-constexpr double KFontStep = 0.5;
-constexpr double KTextFloor = 6;
-constexpr double KSmallestFont = 1;
 }  // namespace
 
 // ---------------------------------------------------------------- bands
@@ -138,6 +135,35 @@ Control *Report::control(const QString &n) const
 
 // ---------------------------------------------------------------- layout
 
+namespace {
+
+// A figure wider than its box breaks after a thousands separator (or, with
+// none left, between digits), each part at the box's width, so that no digit
+// is lost and none is set smaller.
+QStringList wrapFigure(const QString &text, double width, const FontSpec &font)
+{
+    QStringList lines;
+    QString rest = text;
+    while (metrics::width(rest, font) > width + KEpsilon && rest.size() > 1) {
+        qsizetype cut = 0;
+        for (qsizetype i = 1; i < rest.size(); ++i) {
+            const bool separator = rest[i - 1] == QLatin1Char(',') || rest[i - 1] == QLatin1Char(' ');
+            if (metrics::width(rest.left(i), font) > width + KEpsilon)
+                break;
+            if (separator)
+                cut = i;
+        }
+        if (cut == 0)
+            cut = std::max<qsizetype>(1, metrics::fit(rest, width, font).size());
+        lines << rest.left(cut).trimmed();
+        rest = rest.mid(cut).trimmed();
+    }
+    lines << rest;
+    return lines;
+}
+
+}  // namespace
+
 // One preparation run: walks the bands in paper order and records the pages.
 class Layout {
 public:
@@ -147,7 +173,7 @@ public:
             switch (b->kind) {
             case BandKind::PageHeader: m_pageHeader = b.get(); break;
             case BandKind::PageFooter: m_pageFooter = b.get(); break;
-            case BandKind::Title: m_title = b.get(); break;
+            case BandKind::Title: m_titles.push_back(b.get()); break;
             case BandKind::Detail: m_detail = b.get(); break;
             case BandKind::Summary: m_summary = b.get(); break;
             case BandKind::SubDetail: m_subDetails.push_back(b.get()); break;
@@ -159,8 +185,7 @@ public:
     void run()
     {
         startPage();
-        if (m_title)
-            printBand(*m_title);
+        printInOrder(m_titles);
         if (Table *t = m_r.dataSet) {
             const Bookmark saved = t->isEmpty() ? 0 : t->bookmark();
             for (t->first(); !t->eof(); t->next())
@@ -181,7 +206,6 @@ private:
         QRectF rect;
         QString text;
         QStringList lines;
-        FontSpec font;           // the control's, or smaller to fit its box
         bool printable = false;  // as the band's hooks left it
     };
     struct Instance {
@@ -189,6 +213,23 @@ private:
         double height = 0;
         std::vector<Item> items;
     };
+
+    // Bands printed once, in order, each kept with the next when it asks.
+    void printInOrder(const std::vector<Band *> &bands)
+    {
+        std::vector<Instance> held;
+        for (Band *b : bands) {
+            std::optional<Instance> inst = evaluateIfPrinted(*b);
+            if (!inst)
+                continue;
+            held.push_back(std::move(*inst));
+            if (!b->keepWithNext) {
+                placeTogether(held);
+                held.clear();
+            }
+        }
+        placeTogether(held);
+    }
 
     void printRecord()
     {
@@ -209,7 +250,9 @@ private:
             return;
         // The group header goes onto a page only with the first row, and the
         // last row only with the footer, so neither stands alone at the foot
-        // or the head of a page. Rows in between break freely.
+        // or the head of a page. Rows in between break freely; a page the
+        // group continues on repeats its header.
+        m_group = &sub;
         std::vector<Instance> held;
         bool holdsRow = false;
         if (sub.groupHeader)
@@ -230,6 +273,8 @@ private:
             if (std::optional<Instance> footer = evaluateIfPrinted(*sub.groupFooter))
                 held.push_back(std::move(*footer));
         placeTogether(held);
+        m_group = nullptr;
+        m_groupOpen = false;
         if (saved && t->bookmarkValid(saved))
             t->gotoBookmark(saved);
     }
@@ -258,6 +303,8 @@ private:
     // one; a group taller than a page breaks where it must.
     void placeTogether(const std::vector<Instance> &group)
     {
+        if (group.empty())
+            return;
         double need = 0;
         for (const Instance &inst : group)
             need += inst.height;
@@ -266,15 +313,112 @@ private:
         for (const Instance &inst : group) {
             if (m_y + inst.height > m_limit + KEpsilon && m_hasBody)
                 newPage();
-            place(inst);
+            placeSplitting(inst);
         }
+    }
+
+    // A band taller than the rest of an otherwise empty page prints what fits
+    // and goes on at the top of the next.
+    void placeSplitting(Instance inst)
+    {
+        while (m_y + inst.height > m_limit + KEpsilon) {
+            const double room = m_limit - m_y;
+            auto [head, tail] = split(inst, room);
+            if (head.height <= KEpsilon && !m_hasBody) {
+                // Nothing breaks inside the room: print it whole rather than loop.
+                break;
+            }
+            if (head.height > KEpsilon)
+                place(head);
+            newPage();
+            inst = std::move(tail);
+        }
+        place(inst);
+    }
+
+    // Cuts an instance at height cut (band coordinates), moved up to the foot
+    // of a text line so that no line is torn: the head keeps what lies above,
+    // the tail what lies below, moved up to its top; frames and rules across
+    // the cut are drawn on both sides.
+    std::pair<Instance, Instance> split(const Instance &inst, double cut)
+    {
+        // A text line crossing the cut moves the cut up to its top.
+        double at = cut;
+        for (const Item &item : inst.items) {
+            if (!item.printable || item.lines.isEmpty())
+                continue;
+            const double lh = metrics::lineHeight(item.c->font);
+            for (qsizetype i = 0; i < item.lines.size(); ++i) {
+                const double top = item.rect.top() + double(i) * lh;
+                if (top < at - KEpsilon && top + lh > at + KEpsilon)
+                    at = top;
+            }
+        }
+        at = std::max(0.0, at);
+        Instance head{inst.band, at, {}}, tail{inst.band, inst.height - at, {}};
+        for (const Item &item : inst.items) {
+            const QRectF &r = item.rect;
+            if (!item.lines.isEmpty()) {
+                const double lh = metrics::lineHeight(item.c->font);
+                Item up = item, down = item;
+                up.lines.clear();
+                down.lines.clear();
+                for (qsizetype i = 0; i < item.lines.size(); ++i)
+                    (r.top() + double(i) * lh < at - KEpsilon ? up.lines : down.lines) << item.lines[i];
+                if (!up.lines.isEmpty())
+                    head.items.push_back(up);
+                if (!down.lines.isEmpty()) {
+                    const double first = r.top() + double(up.lines.size()) * lh;
+                    down.rect = QRectF(r.left(), first - at, r.width(), double(down.lines.size()) * lh);
+                    tail.items.push_back(down);
+                }
+                continue;
+            }
+            if (r.bottom() <= at + KEpsilon) {
+                head.items.push_back(item);
+            } else if (r.top() >= at - KEpsilon) {
+                Item down = item;
+                down.rect.translate(0, -at);
+                tail.items.push_back(down);
+            } else {
+                Item up = item, down = item;
+                up.rect.setBottom(at);
+                down.rect = QRectF(r.left(), 0, r.width(), r.bottom() - at);
+                head.items.push_back(up);
+                tail.items.push_back(down);
+            }
+        }
+        return {std::move(head), std::move(tail)};
     }
 
     void place(const Instance &inst)
     {
+        Band *b = inst.band;
+        if (b->frameGroup != m_frame.group) {
+            closeFrame();
+            if (b->frameGroup != 0)
+                m_frame = {b->frameGroup, b->frameWidth, m_y, m_y};
+        }
         draw(inst, m_y);
         m_y += inst.height;
         m_hasBody = true;
+        if (m_frame.group != 0)
+            m_frame.bottom = m_y;
+        if (m_group) {
+            if (b == m_group->groupHeader)
+                m_groupOpen = true;
+            else if (b == m_group->groupFooter)
+                m_groupOpen = false;
+        }
+    }
+
+    void closeFrame()
+    {
+        if (m_frame.group != 0 && m_frame.bottom > m_frame.top)
+            m_canvas->frame(QRectF(m_r.page.margin, m_r.page.margin + m_frame.top, m_r.page.printableWidth(),
+                                   m_frame.bottom - m_frame.top),
+                            m_frame.width);
+        m_frame = {};
     }
 
     // Whether a field shows a number (an amount, a share count, a year).
@@ -297,9 +441,14 @@ private:
         if (c.kind != Control::Kind::Field || !c.table || c.table->isEmpty())
             return QString();
         const int pos = c.table->fieldIndex(c.field);
+        const FieldType type = c.table->def().fields[size_t(pos)].type;
+        // A printed date shows its whole year.
+        if (type == FieldType::Date) {
+            const QDate d = QDate::fromString(c.table->value(pos).toString(), Qt::ISODate);
+            return d.isValid() ? d.toString(QStringLiteral("MM/dd/yyyy")) : c.table->asString(pos);
+        }
         const bool money = c.format == FieldFormat::Money
-                           || (c.format == FieldFormat::Auto
-                               && c.table->def().fields[size_t(pos)].type == FieldType::Currency);
+                           || (c.format == FieldFormat::Auto && type == FieldType::Currency);
         if (!money)
             return c.table->asString(pos);
         if (c.table->isNull(c.field))
@@ -307,50 +456,26 @@ private:
         return formatMoney(c.table->asFloat(pos));
     }
 
-    // A field's text that is wider than its box is set smaller, step by
-    // step: a figure until it fits, since a cut figure reads as another
-    // amount; other text down to a readable size, then cut with "…".
-    void fitField(Item &item)
-    {
-        const Control &c = *item.c;
-        const double available = item.rect.width();
-        double needed = metrics::width(item.text, item.font);
-        if (needed <= available + KEpsilon)
-            return;
-        const bool figure = showsFigure(c);
-        const double floor = figure ? KSmallestFont : std::min(KTextFloor, c.font.size);
-        while (needed > available + KEpsilon && item.font.size - KFontStep >= floor - KEpsilon) {
-            item.font.size -= KFontStep;
-            needed = metrics::width(item.text, item.font);
-        }
-        // Below a point a figure shrinks by its own overshoot.
-        while (figure && needed > available + KEpsilon && item.font.size > KSmallestFont / 4) {
-            item.font.size = std::max(KSmallestFont / 4, item.font.size * available / needed * 0.99);
-            needed = metrics::width(item.text, item.font);
-        }
-        if (needed <= available + KEpsilon)
-            return;
-        m_r.m_overflows.push_back({m_r.name(), c.name, item.text, needed, available});
-        item.text = metrics::elide(item.text, available, item.font);
-    }
-
-    Instance evaluate(Band &b)
+    Instance evaluate(Band &b, bool continued = false)
     {
         Instance inst;
         inst.band = &b;
         inst.height = b.height;
         for (const auto &owned : b.controls()) {
             Control &c = *owned;
-            Item item{&c, c.rect, QString(), {}, c.font, false};
+            Item item{&c, c.rect, QString(), {}, false};
             if (c.enabled) {
                 item.text = resolve(c);
                 if (c.onPrint)
                     c.onPrint(c, item.text);
+                if (continued && !b.continuedControl.isEmpty() && c.name == b.continuedControl)
+                    item.text += QStringLiteral(" (continued)");
             }
             inst.items.push_back(std::move(item));
         }
 
-        // Text layout once every hook has had its say.
+        // Text layout once every hook has had its say: every text keeps its
+        // size and takes as many lines as its box's width needs.
         struct Stretch {
             double bottom;
             double extra;
@@ -363,39 +488,33 @@ private:
                 continue;
             if (item.text.isEmpty())
                 continue;
-            if (!c.wordWrap) {
-                if (item.rect.width() <= 0)
-                    item.rect.setWidth(metrics::width(item.text, c.font));
-                else if (c.kind == Control::Kind::Field)
-                    fitField(item);
-                else if (const double needed = metrics::width(item.text, c.font);
-                         needed > item.rect.width() + KEpsilon) {
-                    m_r.m_overflows.push_back({m_r.name(), c.name.isEmpty() ? c.text : c.name, item.text, needed,
-                                               item.rect.width()});
-                    item.text = metrics::fit(item.text, item.rect.width(), c.font);
-                }
-                item.lines = QStringList{item.text};
-                continue;
-            }
-            item.lines = metrics::wrap(item.text, item.rect.width(), c.font);
-            const double lh = metrics::lineHeight(c.font);
-            const double needed = item.lines.size() * lh;
-            if (needed <= item.rect.height() + KEpsilon)
-                continue;
-            if (c.stretch) {
-                stretches.push_back({c.rect.bottom(), needed - item.rect.height()});
-                item.rect.setHeight(needed);
+            if (item.rect.width() <= 0) {
+                item.lines = item.text.split(QLatin1Char('\n'));
+                double w = 0;
+                for (const QString &line : std::as_const(item.lines))
+                    w = std::max(w, metrics::width(line, c.font));
+                item.rect.setWidth(w);
+            } else if (showsFigure(c)) {
+                item.lines = wrapFigure(item.text, item.rect.width(), c.font);
+            } else if (!item.text.contains(QLatin1Char('\n')) && !item.text.contains(QLatin1Char('\r'))
+                       && metrics::width(item.text, c.font) <= item.rect.width() + KEpsilon) {
+                item.lines = QStringList{item.text};  // as it stands, blanks and all
             } else {
-                m_r.m_overflows.push_back({m_r.name(), c.name, item.text, needed, item.rect.height()});
-                const qsizetype keep = std::max<qsizetype>(1, qsizetype(item.rect.height() / lh + KEpsilon));
-                item.lines = item.lines.mid(0, keep);
+                item.lines = metrics::wrap(item.text, item.rect.width(), c.font);
+            }
+            const double lh = metrics::lineHeight(c.font);
+            const double needed = double(item.lines.size()) * lh;
+            const double has = std::max(item.rect.height(), lh);
+            if (item.lines.size() > 1 && needed > has + KEpsilon) {
+                stretches.push_back({c.rect.bottom(), needed - has});
+                item.rect.setHeight(needed);
             }
         }
         if (stretches.empty())
             return inst;
 
-        // Stretching memos push what lies below them down and lengthen what
-        // spans across their foot (frames, column rules); memos whose feet
+        // Growing texts push what lies below them down and lengthen what
+        // spans across their foot (frames, column rules); texts whose feet
         // are level push by the most any of them needs.
         std::map<long, double> byBottom;
         for (const Stretch &s : stretches) {
@@ -442,16 +561,15 @@ private:
             switch (c.kind) {
             case Control::Kind::Label:
             case Control::Kind::Field: {
-                // A text set smaller keeps the baseline of its row.
                 const double ascent = metrics::ascent(c.font), lh = metrics::lineHeight(c.font);
                 for (qsizetype i = 0; i < item.lines.size(); ++i) {
                     const QString &line = item.lines[i];
                     double x = r.left();
                     if (c.align != Align::Left) {
-                        const double w = metrics::width(line, item.font);
+                        const double w = metrics::width(line, c.font);
                         x = c.align == Align::Right ? r.right() - w : r.center().x() - w / 2;
                     }
-                    canvas.text(x, r.top() + ascent + double(i) * lh, line, item.font, c.color);
+                    canvas.text(x, r.top() + ascent + double(i) * lh, line, c.font, c.color);
                 }
                 break;
             }
@@ -480,9 +598,9 @@ private:
         m_y = 0;
         m_hasBody = false;
         const PageSetup &p = m_r.page;
-        m_limit = p.printableHeight() - (m_pageFooter && m_pageFooter->enabled ? m_pageFooter->height : 0);
+        m_limit = p.bodyHeight() - (m_pageFooter && m_pageFooter->enabled ? m_pageFooter->height : 0);
         if (m_r.pageFrameWidth > 0)
-            m_canvas->frame(QRectF(p.margin, p.margin, p.printableWidth(), p.printableHeight()), m_r.pageFrameWidth);
+            m_canvas->frame(QRectF(p.margin, p.margin, p.printableWidth(), p.bodyHeight()), m_r.pageFrameWidth);
         if (m_pageHeader && m_pageHeader->enabled) {
             bool print = true;
             if (m_pageHeader->beforePrint)
@@ -493,20 +611,28 @@ private:
                 m_y = inst.height;
             }
         }
+        // A group that goes on here shows its title and headings again; they
+        // belong to the page's head, so a row still breaks after them.
+        if (m_group && m_groupOpen && m_group->groupHeader) {
+            const Instance inst = evaluate(*m_group->groupHeader, true);
+            draw(inst, m_y);
+            m_y += inst.height;
+        }
     }
 
     void finishPage()
     {
+        closeFrame();
         if (m_pageFooter && m_pageFooter->enabled) {
             bool print = true;
             if (m_pageFooter->beforePrint)
                 m_pageFooter->beforePrint(*m_pageFooter, print);
             if (print)
-                draw(evaluate(*m_pageFooter), m_r.page.printableHeight() - m_pageFooter->height);
+                draw(evaluate(*m_pageFooter), m_r.page.bodyHeight() - m_pageFooter->height);
         }
         m_canvas->end();
         m_canvas.reset();
-        m_r.m_pages.push_back({m_picture, QSize(m_r.page.widthTenthsMm, m_r.page.heightTenthsMm)});
+        m_r.m_pages.push_back({m_picture, QSize(m_r.page.widthTenthsMm, m_r.page.heightTenthsMm), QPicture()});
     }
 
     void newPage()
@@ -515,21 +641,30 @@ private:
         startPage();
     }
 
+    struct OpenFrame {
+        int group = 0;
+        double width = 1;
+        double top = 0;
+        double bottom = 0;
+    };
+
     Report &m_r;
-    Band *m_pageHeader = nullptr, *m_pageFooter = nullptr, *m_title = nullptr, *m_detail = nullptr,
-         *m_summary = nullptr;
+    Band *m_pageHeader = nullptr, *m_pageFooter = nullptr, *m_detail = nullptr, *m_summary = nullptr;
+    std::vector<Band *> m_titles;
     std::vector<Band *> m_subDetails;
     QPicture m_picture;
     std::unique_ptr<PageCanvas> m_canvas;
     double m_y = 0;
     double m_limit = 0;
     bool m_hasBody = false;
+    OpenFrame m_frame;
+    Band *m_group = nullptr;  // the sub-detail being printed
+    bool m_groupOpen = false;  // its header is on paper and its footer not yet
 };
 
 void Report::prepare()
 {
     m_pages.clear();
-    m_overflows.clear();
     bool print = true;
     if (beforePrint)
         beforePrint(*this, print);

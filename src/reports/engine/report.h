@@ -13,6 +13,12 @@
 // last row with the group footer, so that no header ends a page and no footer
 // starts one. Positions are in layout units (1/96 inch) from the top-left corner
 // of the band, inside the page margins.
+//
+// Nothing is cut or shrunk: a text wider than its control wraps onto further
+// lines in its own size (a figure breaks after a thousands separator) and the
+// band grows; a band taller than a whole page continues on the next one.
+// Title bands print once each, in order; a band kept with the next one goes
+// onto a new page with it rather than end a page alone.
 
 #include "reports/engine/canvas.h"
 
@@ -46,9 +52,7 @@ public:
 
     Kind kind;
     QString name;
-    // Band coordinates; a label of zero width sizes itself to its text. A
-    // field too wide for it prints in a smaller size: a number as small as it
-    // takes, other text down to 6 pt and then cut short with "…".
+    // Band coordinates; a label of zero width sizes itself to its text.
     QRectF rect;
     QString text;                                  // Label
     Table *table = nullptr;                        // Field
@@ -57,8 +61,8 @@ public:
     FontSpec font;
     Align align = Align::Left;
     QColor color = Qt::black;
-    bool wordWrap = false;  // several lines inside the rectangle
-    bool stretch = false;   // with wordWrap: the band grows to show every line
+    bool wordWrap = false;  // several lines inside the rectangle (every text wraps when it must)
+    bool stretch = false;   // kept for the forms' declarations: every text grows its band
     double penWidth = 1;    // lines and boxes
     PenStyle pen = PenStyle::Solid;
     QColor penColor = Qt::black;
@@ -112,6 +116,16 @@ public:
     // Runs before each printing of the band; print = false skips it.
     std::function<void(Band &, bool &print)> beforePrint;
 
+    // Goes onto a new page together with the band printed after it.
+    bool keepWithNext = false;
+    // Consecutive bands of one frame group are framed together on each page
+    // they occupy (across the printable width); 0: no frame.
+    int frameGroup = 0;
+    double frameWidth = 1;
+    // Group headers: printed again at the top of a page the group continues
+    // on, with " (continued)" after the text of this control.
+    QString continuedControl;
+
     Control &add(Control::Kind kind, QRectF rect);
     // A static text; width 0 sizes it to the text.
     Control &label(double x, double y, const QString &text, double size = 8, bool bold = false, double width = 0,
@@ -131,20 +145,14 @@ private:
     std::vector<std::unique_ptr<Control>> m_controls;
 };
 
-// A prepared page: its drawing and its paper size in tenths of a millimetre.
+// A prepared page: its drawing, the document's footer drawn over it (when
+// the document has one), and its paper size in tenths of a millimetre.
 struct PreparedPage {
     QPicture picture;
     QSize sizeTenthsMm;
+    QPicture footer;
 };
 
-// A text that did not fit its control (it was cut to fit).
-struct Overflow {
-    QString report;
-    QString control;
-    QString text;
-    double needed = 0;
-    double available = 0;
-};
 
 class Report {
 public:
@@ -183,14 +191,12 @@ public:
     const PreparedPage &preparedPage(int index) const { return m_pages[size_t(index)]; }
     const std::vector<PreparedPage> &pages() const { return m_pages; }
     void releasePages() { m_pages.clear(); }
-    const std::vector<Overflow> &overflows() const { return m_overflows; }
 
 private:
     friend class Layout;
     QString m_name;
     std::vector<std::unique_ptr<Band>> m_bands;
     std::vector<PreparedPage> m_pages;
-    std::vector<Overflow> m_overflows;
 };
 
 }  // namespace nettora::reports

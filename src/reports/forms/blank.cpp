@@ -151,7 +151,8 @@ constexpr double Left = 8, Right = 715, Gap = 6;
 double addBlock(Band &b, double y, const BlankBlock &block, Style style)
 {
     const FontSpec titleFont{style == Style::Contemporary ? 11.0 : 10.0, true};
-    const double titleSize = sizeToFit(block.title, Width - 12, titleFont);
+    // A title longer than the line wraps in its own size; its bar grows with it.
+    const double titleSize = titleFont.size;
     if (style == Style::Contemporary) {
         looks::blackBarHeading(b, y, block.title, titleSize).named(block.title);
         y += looks::BarHeight;
@@ -159,7 +160,7 @@ double addBlock(Band &b, double y, const BlankBlock &block, Style style)
         looks::insetBarHeading(b, y, block.title, titleSize).named(block.title);
         y += looks::BarHeight;
     } else {
-        b.label(0, y + 4, block.title, titleSize, true).named(block.title);
+        b.label(0, y + 4, block.title, titleSize, true, Width).named(block.title);
         y += 4 + lineHeight({titleSize, true});
         b.hline(0, Width, y + 2, 2);
         y += 4;

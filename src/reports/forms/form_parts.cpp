@@ -29,14 +29,6 @@ Control &labelOnBaseline(Band &b, double x, double top, const QString &text, con
     return b.label(x, y, text, font.size, font.bold);
 }
 
-double sizeToFit(const QString &text, double width, const FontSpec &font)
-{
-    double size = font.size;
-    while (size > 6 && metrics::width(text, {size, font.bold}) > width)
-        size -= 0.5;
-    return size;
-}
-
 void columnHeading(Band &b, double x, double top, double width, const QStringList &heading, Align align,
                    const std::function<void(Control &, QString &)> &hook)
 {
@@ -70,7 +62,8 @@ Control &bandFrame(Band &b, double top, double bottom)
 Control &barText(Band &b, double x, double y, const QString &text, double size, double height)
 {
     const FontSpec font{size, true};
-    return b.label(x, y + (height - metrics::lineHeight(font)) / 2, text, size, true);
+    // Wide enough for the line; a longer heading wraps and its bar grows.
+    return b.label(x, y + (height - metrics::lineHeight(font)) / 2, text, size, true, Width - x - 6);
 }
 
 Control &blackBarHeading(Band &b, double y, const QString &text, double size, double textX)

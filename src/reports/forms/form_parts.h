@@ -31,10 +31,6 @@ Control &amount(Band &b, double right, double top, Table *table, const QString &
 // A label whose baseline sits on the baseline of 8 pt text at top.
 Control &labelOnBaseline(Band &b, double x, double top, const QString &text, const FontSpec &font);
 
-// The largest size, in half points and no larger than the font's, at which
-// the text fits the width, going no smaller than 6 pt.
-double sizeToFit(const QString &text, double width, const FontSpec &font);
-
 // The height of a row of column headings: as many bold 8 pt lines as the
 // tallest heading has (at least one), and room above and below.
 template <class Columns>

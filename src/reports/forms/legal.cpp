@@ -1,41 +1,17 @@
 // Legal Information: the ten legal questions with their answers and
-// explanations, the contacts, the certification and the signature lines, in
-// one title band.
+// explanations, the contacts, the certification and the signature lines, as
+// a run of title bands that breaks onto a further page where it must.
 #include "reports/forms/form_parts.h"
 #include "reports/forms/forms.h"
 
 #include "data/engine.h"
+#include "data/legal_questions.h"
 
 namespace nettora::reports {
 
 using namespace parts;
 
 namespace {
-
-struct Question {
-    const char *standard;
-    const char *other;  // Contemporary and Professional, where it differs
-    const char *answer;
-    const char *caption;
-    const char *explanation;
-};
-
-const Question Questions[] = {
-    {"Do You have a will?", "Do you have a will?", "Will", "Executor:", "WillExplanation"},
-    {"Are you presently involved in divorce proceedings?", nullptr, "Divorce", "Explain:", "DivorceExplanation"},
-    {"Have you ever taken bankruptcy?", nullptr, "Bankruptcy", "Explain:", "BankruptcyExplanation"},
-    {"Are you a partner or officer in any other venture?", nullptr, "Partner", "Executor:", "PartnerExplanation"},
-    {"Are you a defendant in any suit or legal action?", nullptr, "Defendant", "Executor:", "DefendantExplanation"},
-    {"Do you have any judgements against you?", nullptr, "Judgement", "Explain:", "JudgementExplanation"},
-    {"Have you executed any prenuptial or financial agreements with your spouse?", nullptr, "Prenuptial", "Explain:",
-     "PrenuptialExplanation"},
-    {"Are any of your listed assets seperate property of your spouse?", nullptr, "SpouseAssets", "Explain:",
-     "SpouseAssetsExplanation"},
-    {"Are any of your listed assets held in estate, trust or any other name?", nullptr, "EstateAssets", "Explain:",
-     "EstateAssetsExplanation"},
-    {"Do any assets secure debts which have not been reported in the statement?", nullptr, "DebtAssets", "Explain:",
-     "DebtAssetsExplanation"},
-};
 
 // Broken exactly here, in every style.
 const char *const Certification[] = {
@@ -124,114 +100,148 @@ std::unique_ptr<Report> buildLegalInformation(const FormKind &kind, const Source
     const bool standardLook = kind.style == Style::Standard;
     const bool pro = kind.style == Style::Professional;
     auto r = std::make_unique<Report>(formName(PageKind::LegalInformation, kind));
-    Band &body = r->addBand(BandKind::Title, 0, QStringLiteral("Body"));
+    // The styled looks frame the whole body; the Standard one frames the
+    // questions and the contacts, each in its own heavy box. A frame closes
+    // at the foot of a page and opens again on the next.
+    constexpr int BodyFrame = 1, QuestionsFrame = 2, ContactsFrame = 3;
+    const auto framed = [&](Band &b, int standardGroup) {
+        b.frameGroup = standardLook ? standardGroup : BodyFrame;
+        b.frameWidth = standardLook ? BoxRule : looks::BandFrame;
+    };
 
     // The heading, and in the Professional style the client and date over it.
+    Band &heading = r->addBand(BandKind::Title, 0, QStringLiteral("Heading"));
     double y = 0;
     if (standardLook) {
-        body.box(QRectF(0, 0, Width, 30), BoxRule);
-        body.label(10, 8, QStringLiteral("Section 4 - Legal Information"), 10, true);
+        heading.box(QRectF(0, 0, Width, 30), BoxRule);
+        heading.label(10, 8, QStringLiteral("Section 4 - Legal Information"), 10, true);
         y = 38;
     } else if (pro) {
-        body.field(QRectF(29, 8, 400, lineHeight()), src.client, QStringLiteral("FullName2"));
-        body.field(QRectF(looks::InsetBarRight - 200, 8, 200, lineHeight()), src.statement, QStringLiteral("Date")).right();
+        // The date keeps clear of the frame, as the bar's text does.
+        constexpr double DateEnd = looks::InsetBarRight - 8;
+        heading.field(QRectF(29, 8, 400, lineHeight()), src.client, QStringLiteral("FullName2"));
+        heading.field(QRectF(DateEnd - 200, 8, 200, lineHeight()), src.statement, QStringLiteral("Date")).right();
         y = 8 + lineHeight() + 6;
-        looks::insetBarHeading(body, y, QStringLiteral("Legal Information"));
+        looks::insetBarHeading(heading, y, QStringLiteral("Legal Information"));
         y += looks::BarHeight + 4;
     } else {
-        y = looks::blackBar(body, 0, QStringLiteral("Legal Information")) + 4;
+        y = looks::blackBar(heading, 0, QStringLiteral("Legal Information")) + 4;
     }
+    heading.height = y;
+    if (!standardLook)
+        framed(heading, 0);
+    heading.keepWithNext = true;  // never alone at the foot of a page
 
-    const double questionsTop = y;
-    if (standardLook)
-        y += BoxRule;
-    for (int i = 0; i < 10; ++i) {
-        const Question &q = Questions[i];
-        const double top = y + i * QuestionHeight;
-        const char *text = !standardLook && q.other ? q.other : q.standard;
-        body.label(10, top + 5, QString::fromLatin1(text), Small.size, false, AnswerX - 16);
-        body.label(16, top + 19, QString::fromLatin1(q.caption), Small.size, false, 64).right().named(captionName(i));
+    // One band per question, so that long explanations move what follows
+    // onto a further page instead of off the paper.
+    for (int i = 0; i < legal::QuestionCount; ++i) {
+        const legal::Question &q = legal::Questions[i];
+        const double top = standardLook && i == 0 ? BoxRule : 0;  // clear of the box's heavy top
+        Band &band = r->addBand(BandKind::Title, top + QuestionHeight, QStringLiteral("Question%1").arg(i + 1));
+        framed(band, QuestionsFrame);
+        band.label(10, top + 5, QString::fromLatin1(q.text), Small.size, false, AnswerX - 16);
+        band.label(16, top + 19, QString::fromLatin1(q.caption), Small.size, false, 64).right().named(captionName(i));
         if (src.blank) {
-            looks::dotLeader(body, 84, Width - 10, top + 19);
+            looks::dotLeader(band, 84, Width - 10, top + 19);
         } else {
-            body.label(AnswerX, top + 5, QStringLiteral("X"), Small.size, false, 60).named(answerName(i));
-            body.field(QRectF(84, top + 19, Width - 84 - 10, lineHeight()), src.legal,
-                       QString::fromLatin1(q.explanation), Small.size)
+            band.label(AnswerX, top + 5, QString(), Small.size, false, 60).named(answerName(i));
+            band.field(QRectF(84, top + 19, Width - 84 - 10, lineHeight()), src.legal,
+                       QString::fromLatin1(q.explanationField), Small.size)
                 .wrapped();
         }
-        if (i < 9)
-            body.hline(BoxRule, Width - BoxRule, top + QuestionHeight, 1, PenStyle::Dotted);
-    }
-    y += 10 * QuestionHeight;
-    if (standardLook) {
-        y += BoxRule;
-        body.box(QRectF(0, questionsTop, Width, y - questionsTop), BoxRule);
+        if (i + 1 < legal::QuestionCount) {
+            band.hline(BoxRule, Width - BoxRule, top + QuestionHeight, 1, PenStyle::Dotted);
+        } else {
+            if (standardLook)
+                band.height += BoxRule;  // clear of the box's heavy foot
+            // The certification and the signatures stay with the last answer.
+            band.keepWithNext = true;
+        }
     }
 
-    y += 10;
+    if (standardLook) {
+        // A gap between the two heavy boxes, outside either frame.
+        Band &gap = r->addBand(BandKind::Title, 10, QStringLiteral("ContactsGap"));
+        gap.keepWithNext = true;
+    }
+    Band &contacts = r->addBand(BandKind::Title, 0, QStringLiteral("Contacts"));
+    contacts.keepWithNext = true;
+    y = standardLook ? 0 : 10;
+    if (!standardLook)
+        framed(contacts, 0);
     const double contactsTop = y;
     const double rowHeight = joint ? 16 : 17;
     const int rows = joint ? 8 : 4;
     const QString leftHeading = joint ? QStringLiteral("Contacts (Personal)") : QStringLiteral("Contacts");
     // Contacts headings: plain bold, white on a black bar, or on a grey bar.
     if (kind.style == Style::Contemporary)
-        body.fillBox(QRectF(0, y, Width, looks::BarHeight), Qt::black);
+        contacts.fillBox(QRectF(0, y, Width, looks::BarHeight), Qt::black);
     else if (pro)
-        looks::greyBar(body, y, looks::InsetBarLeft, looks::InsetBarRight);
+        looks::greyBar(contacts, y, looks::InsetBarLeft, looks::InsetBarRight);
     const QColor headingColor = kind.style == Style::Contemporary ? QColor(Qt::white) : QColor(Qt::black);
     if (standardLook) {
-        body.label(10, y + 6, leftHeading, 10, true);
+        contacts.label(10, y + 6, leftHeading, 10, true);
         if (joint)
-            body.label(370, y + 6, QStringLiteral("Contacts (Spouse)"), 10, true);
+            contacts.label(370, y + 6, QStringLiteral("Contacts (Spouse)"), 10, true);
     } else {
-        looks::barText(body, pro ? 29 : 10, y, leftHeading).colored(headingColor);
+        looks::barText(contacts, pro ? 29 : 10, y, leftHeading).colored(headingColor);
         if (joint)
-            looks::barText(body, 370, y, QStringLiteral("Contacts (Spouse)")).colored(headingColor);
+            looks::barText(contacts, 370, y, QStringLiteral("Contacts (Spouse)")).colored(headingColor);
     }
     if (joint) {
-        contactColumn(body, 10, 118, 352, y + 26, rowHeight, JointColumn, 8, src.client, QString(), src.blank);
-        contactColumn(body, 370, 478, 712, y + 26, rowHeight, JointColumn, 8, src.client, QStringLiteral("S"), src.blank);
+        contactColumn(contacts, 10, 118, 352, y + 26, rowHeight, JointColumn, 8, src.client, QString(), src.blank);
+        contactColumn(contacts, 370, 478, 712, y + 26, rowHeight, JointColumn, 8, src.client, QStringLiteral("S"),
+                      src.blank);
     } else {
-        contactColumn(body, 10, 118, 352, y + 26, rowHeight, SingleLeft, 4, src.client, QString(), src.blank);
-        contactColumn(body, 370, 478, 712, y + 26, rowHeight, SingleRight, 4, src.client, QString(), src.blank);
+        contactColumn(contacts, 10, 118, 352, y + 26, rowHeight, SingleLeft, 4, src.client, QString(), src.blank);
+        contactColumn(contacts, 370, 478, 712, y + 26, rowHeight, SingleRight, 4, src.client, QString(), src.blank);
     }
     y += 26 + rows * rowHeight + 6;
     if (standardLook) {
-        body.vline(360, contactsTop + 24, y - BoxRule - 2, 1, PenStyle::Dotted);
-        body.box(QRectF(0, contactsTop, Width, y - contactsTop), BoxRule);
+        contacts.vline(360, contactsTop + 24, y - BoxRule - 2, 1, PenStyle::Dotted);
+        framed(contacts, ContactsFrame);
     } else {
-        body.vline(360, contactsTop + looks::BarHeight + 4, y - 4, 1, PenStyle::Dotted);
+        contacts.vline(360, contactsTop + looks::BarHeight + 4, y - 4, 1, PenStyle::Dotted);
     }
+    contacts.height = y;
 
-    y += 14;
-    const FontSpec certification{7, false};
+    const FontSpec certificationFont{7, false};
     // Inside a band frame the text keeps clear of it.
     const double x0 = standardLook ? 0 : 6;
+    Band &certification = r->addBand(BandKind::Title, 0, QStringLiteral("Certification"));
+    certification.keepWithNext = true;
+    y = 14;
     for (const char *line : Certification) {
-        body.label(x0, y, QString::fromLatin1(line), certification.size, false, Width - 2 * x0);
-        y += lineHeight(certification);
+        certification.label(x0, y, QString::fromLatin1(line), certificationFont.size, false, Width - 2 * x0);
+        y += lineHeight(certificationFont);
     }
-
-    y += 30;
-    const bool proBlank = pro && src.blank;
-    y = signatureBlock(body, y, x0, proBlank);
-    if (joint)
-        y = signatureBlock(body, y + 30, x0, proBlank);
-    body.height = y + 4;
+    certification.height = y;
     if (!standardLook)
-        looks::bandFrame(body, 0, body.height);
+        framed(certification, 0);
+
+    const bool proBlank = pro && src.blank;
+    for (int signer = 0; signer < (joint ? 2 : 1); ++signer) {
+        Band &signature = r->addBand(BandKind::Title, 0, QStringLiteral("Signature%1").arg(signer + 1));
+        signature.height = signatureBlock(signature, 30, x0, proBlank) + 4;
+        if (!standardLook)
+            framed(signature, 0);
+        signature.keepWithNext = signer == 0 && joint;
+    }
 
     if (src.blank)  // no answers: the borrower writes them
         return r;
-    // Answers print as "Yes" or "No"; explanations only under a "Yes".
-    Table *legal = src.legal;
-    r->beforePrint = [legal](Report &rep, bool &) {
-        for (int i = 0; i < 10; ++i) {
-            const Question &q = Questions[i];
-            const bool yes = legal && !legal->isEmpty()
-                             && legal->asString(QString::fromLatin1(q.answer)) == QLatin1String("Yes");
-            rep.control(answerName(i))->text = yes ? QStringLiteral("Yes") : QStringLiteral("No");
-            for (Control *c : {rep.control(captionName(i)), rep.control(QString::fromLatin1(q.explanation))})
+    // Each answer states what was answered: "Yes", "No", or nothing; the
+    // explanation only under a "Yes".
+    Table *legalRow = src.legal;
+    r->beforePrint = [legalRow](Report &rep, bool &) {
+        for (int i = 0; i < legal::QuestionCount; ++i) {
+            const legal::Question &q = legal::Questions[i];
+            const QString stated = legalRow && !legalRow->isEmpty()
+                                       ? legal::statedAnswer(legalRow->asString(QString::fromLatin1(q.answerField)))
+                                       : QString();
+            rep.control(answerName(i))->text = stated;
+            const bool yes = stated == QLatin1String("Yes");
+            for (Control *c : {rep.control(captionName(i)), rep.control(QString::fromLatin1(q.explanationField))})
                 c->enabled = yes;
         }
     };

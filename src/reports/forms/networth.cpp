@@ -1,6 +1,7 @@
 // Net Worth Summary: preparer lines and title in the page header, then one
-// title band holding personal information, the statement of financial
-// condition and the annual income and expenditures.
+// title band per section (personal information, the spouse's, the statement
+// of financial condition, the annual income and expenditures), framed
+// together, so that a section grown by long values moves to a further page.
 #include "kit/vendor.h"
 #include "reports/forms/form_parts.h"
 #include "reports/forms/forms.h"
@@ -110,8 +111,11 @@ const AmountRow Expenditures[] = {
 
 // The column grid of the two-column sections: captions from 10 (left) and
 // 370 (right), amounts ending at 356 and 712, rules between the columns.
+// An amount column holds the largest amount a field may hold, with its sign,
+// currency sign and separators, in bold 8 pt.
 constexpr double LeftCaption = 10, LeftAmountEnd = 356, RightCaption = 370, RightAmountEnd = 712;
-constexpr double ColumnRules[] = {258, 362, 610};
+constexpr double AmountWidth = 128;
+constexpr double ColumnRules[] = {LeftAmountEnd - AmountWidth - 4, 362, RightAmountEnd - AmountWidth - 4};
 
 double personalSection(Band &b, double y, Table *client, const QString &prefix)
 {
@@ -149,7 +153,6 @@ std::vector<double> amountColumn(Band &b, double y, const AmountRow *rows, int c
                                  double amountEnd, Table *statement, bool addColon, Style style = Style::Standard,
                                  Words words = Words::FromContemporary, bool blank = false)
 {
-    constexpr double AmountWidth = 94;
     std::vector<double> ends(size_t(count), captionX);
     for (int i = 0; i < count; ++i) {
         const AmountRow &row = rows[i];
@@ -228,9 +231,9 @@ double columnHeadings(Band &b, double y, Style style, const QString &left, const
     if (style == Style::Contemporary)
         looks::greyBar(b, y, 0, Width, RowHeight);
     b.label(LeftCaption, y + TextInset, left, Small.size, true);
-    b.label(LeftAmountEnd - 94, y + TextInset, QStringLiteral("In Dollars"), Small.size, true, 94).right();
+    b.label(LeftAmountEnd - AmountWidth, y + TextInset, QStringLiteral("In Dollars"), Small.size, true, AmountWidth).right();
     b.label(RightCaption, y + TextInset, right, Small.size, true);
-    b.label(RightAmountEnd - 94, y + TextInset, QStringLiteral("In Dollars"), Small.size, true, 94).right();
+    b.label(RightAmountEnd - AmountWidth, y + TextInset, QStringLiteral("In Dollars"), Small.size, true, AmountWidth).right();
     return y + RowHeight;
 }
 
@@ -248,118 +251,146 @@ void styledRowMarks(Band &b, double top, int rows, Style style, const std::vecto
     for (int i = 0; i < rows; ++i) {
         const double rowTop = top + i * RowHeight + TextInset;
         if (leftEnds[size_t(i)] > LeftCaption)
-            looks::dotLeader(b, leftEnds[size_t(i)] + 3, LeftAmountEnd - 94, rowTop);
+            looks::dotLeader(b, leftEnds[size_t(i)] + 3, LeftAmountEnd - AmountWidth, rowTop);
         if (rightEnds[size_t(i)] > RightCaption)
-            looks::dotLeader(b, rightEnds[size_t(i)] + 3, RightAmountEnd - 94, rowTop);
+            looks::dotLeader(b, rightEnds[size_t(i)] + 3, RightAmountEnd - AmountWidth, rowTop);
     }
 }
 
-double standardBody(Band &body, bool joint, const Sources &src)
+// The body's sections, framed together on every page they occupy.
+constexpr int BodyFrame = 1;
+
+Band &section(Report &r, const QString &name, double frameWidth)
 {
-    double y = standard::sectionHeading(body, 0, QStringLiteral("Section 1a - Personal Information"));
+    Band &b = r.addBand(BandKind::Title, 0, name);
+    b.frameGroup = BodyFrame;
+    b.frameWidth = frameWidth;
+    return b;
+}
+
+void standardBody(Report &r, bool joint, const Sources &src)
+{
+    constexpr double Frame = 1.5;
+    Band &personal = section(r, QStringLiteral("Personal"), Frame);
+    double y = standard::sectionHeading(personal, 0, QStringLiteral("Section 1a - Personal Information"));
     // The statement date at the right end of the first heading.
-    body.label(560, 9, QStringLiteral("Date: "), Small.size, false, 94).right();
-    body.field(QRectF(656, 9, 58, lineHeight()), src.statement, QStringLiteral("Date"));
-    y = personalSection(body, y, src.client, QString());
+    const double dateLeft = 640;
+    personal.label(dateLeft - 40, 9, QStringLiteral("Date: "), Small.size, false, 40).right();
+    personal.field(QRectF(dateLeft, 9, Width - 4 - dateLeft, lineHeight()), src.statement, QStringLiteral("Date"));
+    personal.height = personalSection(personal, y, src.client, QString());
     if (joint) {
-        y = standard::sectionHeading(body, y, QStringLiteral("Section 1b - Spouse Information"));
-        y = personalSection(body, y, src.client, QStringLiteral("S"));
+        Band &spouse = section(r, QStringLiteral("Spouse"), Frame);
+        y = standard::sectionHeading(spouse, 0, QStringLiteral("Section 1b - Spouse Information"));
+        spouse.height = personalSection(spouse, y, src.client, QStringLiteral("S"));
     }
 
-    y = standard::sectionHeading(body, y, QStringLiteral("Section 2 - Statement of Financial Condition"));
+    Band &condition = section(r, QStringLiteral("Condition"), Frame);
+    y = standard::sectionHeading(condition, 0, QStringLiteral("Section 2 - Statement of Financial Condition"));
     const double columnsTop = y;
-    body.label(LeftCaption, y + TextInset, QStringLiteral("Assets"), Small.size, true);
-    body.label(LeftAmountEnd - 94, y + TextInset, QStringLiteral("In Dollars"), Small.size, true, 94).right();
-    body.label(RightCaption, y + TextInset, QStringLiteral("Liabilities"), Small.size, true);
-    body.label(RightAmountEnd - 94, y + TextInset, QStringLiteral("In Dollars"), Small.size, true, 94).right();
+    condition.label(LeftCaption, y + TextInset, QStringLiteral("Assets"), Small.size, true);
+    condition.label(LeftAmountEnd - AmountWidth, y + TextInset, QStringLiteral("In Dollars"), Small.size, true, AmountWidth)
+        .right();
+    condition.label(RightCaption, y + TextInset, QStringLiteral("Liabilities"), Small.size, true);
+    condition.label(RightAmountEnd - AmountWidth, y + TextInset, QStringLiteral("In Dollars"), Small.size, true, AmountWidth)
+        .right();
     y += RowHeight;
-    amountColumn(body, y, Assets, 11, LeftCaption, LeftAmountEnd, src.statement, false);
-    amountColumn(body, y, Liabilities, 11, RightCaption, RightAmountEnd, src.statement, false);
+    amountColumn(condition, y, Assets, 11, LeftCaption, LeftAmountEnd, src.statement, false);
+    amountColumn(condition, y, Liabilities, 11, RightCaption, RightAmountEnd, src.statement, false);
     // The notes after two liability captions.
     const double contingentTop = y + 7 * RowHeight + TextInset;
-    labelOnBaseline(body, RightCaption + metrics::width(QStringLiteral("Contingent Liabilities:"), Small) + 4,
+    labelOnBaseline(condition, RightCaption + metrics::width(QStringLiteral("Contingent Liabilities:"), Small) + 4,
                     contingentTop, QStringLiteral("(Does not affect Net Worth)"), {7, false});
-    body.label(RightCaption + metrics::width(QStringLiteral("Net Worth:"), SmallBold) + 4, y + 10 * RowHeight + TextInset,
-               QStringLiteral("(Total Assets - Total Liabilities)"), Small.size);
+    condition.label(RightCaption + metrics::width(QStringLiteral("Net Worth:"), SmallBold) + 4,
+                    y + 10 * RowHeight + TextInset, QStringLiteral("(Total Assets - Total Liabilities)"), Small.size);
     y += 11 * RowHeight;
-    rowRules(body, columnsTop, 12);
+    rowRules(condition, columnsTop, 12);
+    condition.height = y;
 
-    body.hline(0, Width, y + standard::HeadingRule / 2, standard::HeadingRule);
-    body.label(6, y + 6, QStringLiteral("Section 3 - Annual Income"), 10, true);
-    body.label(RightCaption, y + 6, QStringLiteral("Annual Expenditures"), 10, true);
-    body.hline(0, Width, y + standard::HeadingHeight - standard::HeadingRule / 2, standard::HeadingRule);
-    y += standard::HeadingHeight;
-    amountColumn(body, y, Income, 9, LeftCaption, LeftAmountEnd, src.statement, true);
-    amountColumn(body, y, Expenditures, 9, RightCaption, RightAmountEnd, src.statement, true);
-    rowRules(body, y, 9);
-    y += 9 * RowHeight;
-
-    body.box(QRectF(0, 0, Width, y), 1.5);
-    return y;
+    Band &income = section(r, QStringLiteral("Income"), Frame);
+    income.hline(0, Width, standard::HeadingRule / 2, standard::HeadingRule);
+    income.label(6, 6, QStringLiteral("Section 3 - Annual Income"), 10, true);
+    income.label(RightCaption, 6, QStringLiteral("Annual Expenditures"), 10, true);
+    income.hline(0, Width, standard::HeadingHeight - standard::HeadingRule / 2, standard::HeadingRule);
+    y = standard::HeadingHeight;
+    amountColumn(income, y, Income, 9, LeftCaption, LeftAmountEnd, src.statement, true);
+    amountColumn(income, y, Expenditures, 9, RightCaption, RightAmountEnd, src.statement, true);
+    rowRules(income, y, 9);
+    income.height = y + 9 * RowHeight;
 }
 
-double styledBody(Band &body, Style style, bool joint, const Sources &src)
+void styledBody(Report &r, Style style, bool joint, const Sources &src)
 {
     const bool pro = style == Style::Professional;
+    constexpr double Frame = looks::BandFrame;
     // The joint Contemporary form sets its headings larger.
     const double headingSize = style == Style::Contemporary && joint ? 12 : 10;
-    double y = 0;
     if (pro) {
-        y = proPersonalSection(body, 4, src.client, QString(), QStringLiteral("Personal Information"),
-                               QStringLiteral("Employment Information"));
-        if (joint)
-            y = proPersonalSection(body, y, src.client, QStringLiteral("S"), QStringLiteral("Spouse's Information"),
-                                   QStringLiteral("Spouse's Employment Information"));
+        Band &personal = section(r, QStringLiteral("Personal"), Frame);
+        personal.height = proPersonalSection(personal, 4, src.client, QString(), QStringLiteral("Personal Information"),
+                                             QStringLiteral("Employment Information"));
+        if (joint) {
+            Band &spouse = section(r, QStringLiteral("Spouse"), Frame);
+            spouse.height = proPersonalSection(spouse, 0, src.client, QStringLiteral("S"),
+                                               QStringLiteral("Spouse's Information"),
+                                               QStringLiteral("Spouse's Employment Information"));
+        }
     } else {
-        y = looks::blackBar(body, 0, QStringLiteral("Personal Information"), headingSize);
+        Band &personal = section(r, QStringLiteral("Personal"), Frame);
+        double y = looks::blackBar(personal, 0, QStringLiteral("Personal Information"), headingSize);
         // The statement date, white, at the right end of the first bar.
-        body.field(QRectF(Width - 6 - 150, (looks::BarHeight - lineHeight()) / 2, 150, lineHeight()), src.statement,
-                   QStringLiteral("Date"))
+        personal.field(QRectF(Width - 6 - 150, (looks::BarHeight - lineHeight()) / 2, 150, lineHeight()), src.statement,
+                       QStringLiteral("Date"))
             .right()
             .colored(Qt::white);
-        y = personalSection(body, y, src.client, QString());
+        personal.height = personalSection(personal, y, src.client, QString());
         if (joint) {
-            y = looks::blackBar(body, y, QStringLiteral("Spouse Information"), headingSize);
-            y = personalSection(body, y, src.client, QStringLiteral("S"));
+            Band &spouse = section(r, QStringLiteral("Spouse"), Frame);
+            y = looks::blackBar(spouse, 0, QStringLiteral("Spouse Information"), headingSize);
+            spouse.height = personalSection(spouse, y, src.client, QStringLiteral("S"));
         }
     }
 
-    y = styledHeading(body, y, style, QStringLiteral("Statement of Financial Condition (Balance Sheet)"), headingSize);
-    y = columnHeadings(body, y, style, QStringLiteral("Assets"), QStringLiteral("Liabilities"));
+    Band &condition = section(r, QStringLiteral("Condition"), Frame);
+    double y = styledHeading(condition, 0, style, QStringLiteral("Statement of Financial Condition (Balance Sheet)"),
+                             headingSize);
+    y = columnHeadings(condition, y, style, QStringLiteral("Assets"), QStringLiteral("Liabilities"));
     const std::vector<double> assetEnds =
-        amountColumn(body, y, Assets, 11, LeftCaption, LeftAmountEnd, src.statement, false, style,
+        amountColumn(condition, y, Assets, 11, LeftCaption, LeftAmountEnd, src.statement, false, style,
                      Words::FromContemporary, src.blank);
-    std::vector<double> liabilityEnds = amountColumn(body, y, Liabilities, 11, RightCaption, RightAmountEnd,
+    std::vector<double> liabilityEnds = amountColumn(condition, y, Liabilities, 11, RightCaption, RightAmountEnd,
                                                      src.statement, false, style, Words::FromContemporary, src.blank);
     // The notes after two liability captions; leaders start after them.
     double &contingentEnd = liabilityEnds[7];
     const double noteX = contingentEnd + 4;
-    labelOnBaseline(body, noteX, y + 7 * RowHeight + TextInset, QStringLiteral("(Does not affect Net Worth)"), {7, false});
+    labelOnBaseline(condition, noteX, y + 7 * RowHeight + TextInset, QStringLiteral("(Does not affect Net Worth)"),
+                    {7, false});
     contingentEnd = noteX + metrics::width(QStringLiteral("(Does not affect Net Worth)"), {7, false});
     const QString netWorthNote = QStringLiteral("(Total Assets - Total Liabilities)");
     double &netWorthEnd = liabilityEnds[10];
-    body.label(netWorthEnd + 4, y + 10 * RowHeight + TextInset, netWorthNote, Small.size);
+    condition.label(netWorthEnd + 4, y + 10 * RowHeight + TextInset, netWorthNote, Small.size);
     netWorthEnd += 4 + metrics::width(netWorthNote, Small);
-    styledRowMarks(body, y, 11, style, assetEnds, liabilityEnds);
-    y += 11 * RowHeight;
+    styledRowMarks(condition, y, 11, style, assetEnds, liabilityEnds);
+    condition.height = y + 11 * RowHeight;
 
-    y = styledHeading(body, y, style, QStringLiteral("Annual Income and Expenditures"), headingSize);
-    y = columnHeadings(body, y, style, QStringLiteral("Annual Income"), QStringLiteral("Annual Expenditures"));
-    const std::vector<double> incomeEnds = amountColumn(body, y, Income, 9, LeftCaption, LeftAmountEnd, src.statement,
-                                                        false, style, Words::FromProfessional, src.blank);
-    const std::vector<double> expenseEnds = amountColumn(body, y, Expenditures, 9, RightCaption, RightAmountEnd,
+    Band &income = section(r, QStringLiteral("Income"), Frame);
+    y = styledHeading(income, 0, style, QStringLiteral("Annual Income and Expenditures"), headingSize);
+    y = columnHeadings(income, y, style, QStringLiteral("Annual Income"), QStringLiteral("Annual Expenditures"));
+    const std::vector<double> incomeEnds = amountColumn(income, y, Income, 9, LeftCaption, LeftAmountEnd,
+                                                        src.statement, false, style, Words::FromProfessional, src.blank);
+    const std::vector<double> expenseEnds = amountColumn(income, y, Expenditures, 9, RightCaption, RightAmountEnd,
                                                          src.statement, false, style, Words::FromProfessional,
                                                          src.blank);
-    styledRowMarks(body, y, 9, style, incomeEnds, expenseEnds);
+    styledRowMarks(income, y, 9, style, incomeEnds, expenseEnds);
     y += 9 * RowHeight;
 
     if (pro && !joint) {
         y += 10;
-        body.label(0, y, vendor::ProductWebAddress, Small.size, true, Width).centered().named(QStringLiteral("WebAddress"));
+        income.label(0, y, vendor::ProductWebAddress, Small.size, true, Width)
+            .centered()
+            .named(QStringLiteral("WebAddress"));
         y += lineHeight(SmallBold) + 6;
     }
-    looks::bandFrame(body, 0, y);
-    return y;
+    income.height = y;
 }
 
 }  // namespace
@@ -392,8 +423,10 @@ std::unique_ptr<Report> buildNetWorthSummary(const FormKind &kind, const Sources
     if (kind.style != Style::Standard)
         looks::bandFrame(header, 0, header.height - 4);
 
-    Band &body = r->addBand(BandKind::Title, 0, QStringLiteral("Body"));
-    body.height = kind.style == Style::Standard ? standardBody(body, joint, src) : styledBody(body, kind.style, joint, src);
+    if (kind.style == Style::Standard)
+        standardBody(*r, joint, src);
+    else
+        styledBody(*r, kind.style, joint, src);
 
     // Preparer lines only when the user asked for them.
     Table *user = src.user;

@@ -67,24 +67,27 @@ struct Schedule {
 };
 
 constexpr double LastRight = 715;
+// A money column holds the largest amount a field may hold, with its sign,
+// currency sign and separators, in bold 8 pt.
+constexpr double MoneyWidth = 128;
 
 // The real estate amounts: the full figure first, then the owned (or owed)
 // share, headed as the entry windows head the shares.
 Column fullValue(const char *field, const char *total)
 {
-    return number({"Market", "Value"}, field, 585, 105, total);
+    return number({"Market", "Value"}, field, 585, MoneyWidth, total);
 }
 Column ownedValue(const char *field, const char *total)
 {
-    return number({"Asset", "Value"}, field, LastRight, 105, total);
+    return number({"Asset", "Value"}, field, LastRight, MoneyWidth, total);
 }
 Column fullBalance(const char *field, const char *total)
 {
-    return number({"Current", "Balance"}, field, 585, 105, total);
+    return number({"Current", "Balance"}, field, 585, MoneyWidth, total);
 }
 Column owedBalance(const char *field, const char *total)
 {
-    return number({"Mortgage", "Liability"}, field, LastRight, 105, total);
+    return number({"Mortgage", "Liability"}, field, LastRight, MoneyWidth, total);
 }
 
 std::vector<Schedule> assetSchedules(Style style)
@@ -94,7 +97,7 @@ std::vector<Schedule> assetSchedules(Style style)
          "Cash",
          {text({"Type of Account"}, "Type", 8, 110), text({"Registered in Name of"}, "RegisteredName", 122, 170),
           text({"Bank"}, "Bank", 296, 140), text({"Account Number"}, "AccountNumber", 440, 140),
-          number({"Current Balance"}, "Balance", LastRight, 120, "CashOnHand")},
+          number({"Current Balance"}, "Balance", LastRight, MoneyWidth, "CashOnHand")},
          "Total"},
         {{"Schedule B - Real Estate"},
          "RealEstate",
@@ -107,23 +110,23 @@ std::vector<Schedule> assetSchedules(Style style)
          "Investments",
          {number({"# Shares"}, "Shares", 62, 54), text({"Security"}, "Description", 72, 148),
           text({"Exchange"}, "Exchange", 224, 58), text({"Pledged"}, "Pledged", 286, 48),
-          text({"Registered in Name of"}, "RegisteredName", 338, 148),
-          number({"Purchase Price"}, "PurchasePrice", 595, 100, "InvestmentPurchasePrice"),
-          number({"Current Value"}, "MarketValue", LastRight, 110, "InvestmentTotals")},
+          text({"Registered in Name of"}, "RegisteredName", 338, 110),
+          number({"Purchase Price"}, "PurchasePrice", 585, MoneyWidth, "InvestmentPurchasePrice"),
+          number({"Current Value"}, "MarketValue", LastRight, MoneyWidth, "InvestmentTotals")},
          "Totals"},
         {{"Schedule D - Automobiles"},
          "Auto",
          {text({"Model"}, "Model", 8, 230), text({"Year"}, "Year", 242, 60),
-          number({"Monthly Payment"}, "MonthlyPayment", 475, 110, "AutoPaymentTotal"),
-          number({"Purchase Price"}, "PurchasePrice", 595, 110, "AutoPurchasePrice"),
-          number({"Current Value"}, "CurrentValue", LastRight, 110, "AutoTotal")},
+          number({"Monthly Payment"}, "MonthlyPayment", 455, MoneyWidth, "AutoPaymentTotal"),
+          number({"Purchase Price"}, "PurchasePrice", 585, MoneyWidth, "AutoPurchasePrice"),
+          number({"Current Value"}, "CurrentValue", LastRight, MoneyWidth, "AutoTotal")},
          "Totals"},
         {{"Schedule E - Cash Value of Life Insurance"},
          "LifeInsurance",
-         {text({"Company"}, "Company", 8, 112), text({"Insured"}, "Insured", 124, 100),
-          text({"Benificiary"}, "Beneficiary", 228, 100), text({"Pledged?"}, "Pledged", 332, 48),
-          text({"To Whom?"}, "PledgedTo", 384, 106), number({"Face Value"}, "FaceValue", 595, 100, "LifeFace"),
-          number({"Cash Value"}, "CashValue", LastRight, 110, "LifeCash")},
+         {text({"Company"}, "Company", 8, 96), text({"Insured"}, "Insured", 108, 88),
+          text({"Beneficiary"}, "Beneficiary", 200, 90), text({"Pledged?"}, "Pledged", 294, 52),
+          text({"To Whom?"}, "PledgedTo", 350, 103), number({"Face Value"}, "FaceValue", 585, MoneyWidth, "LifeFace"),
+          number({"Cash Value"}, "CashValue", LastRight, MoneyWidth, "LifeCash")},
          "Totals"},
         {{"Schedule F - Household and Personal Assets"},
          "PersonalAssets",
@@ -160,7 +163,7 @@ std::vector<Schedule> liabilitySchedules()
          "Bank",
          {text({"Bank"}, "Bank", 8, 200), text({"Description"}, "Description", 212, 200),
           text({"Registered in name of"}, "Registered", 416, 170),
-          number({"Amount"}, "Amount", LastRight, 120, "BankLiability")},
+          number({"Amount"}, "Amount", LastRight, MoneyWidth, "BankLiability")},
          "Total"},
         {{"Schedule J - Mortgages Payable"},
          "RealEstate",
@@ -174,13 +177,13 @@ std::vector<Schedule> liabilitySchedules()
         {{"Schedule K - Credit Card Liability"},
          "CreditCards",
          {text({"Card Name"}, "Description", 8, 220), text({"Member Since (Year)"}, "MemberSince", 232, 130),
-          number({"Card Limit"}, "CreditLimit", 595, 110, "CreditCardLimit"),
-          number({"Balance"}, "CurrentBalance", LastRight, 110, "CreditCardLiability")},
+          number({"Card Limit"}, "CreditLimit", 585, MoneyWidth, "CreditCardLimit"),
+          number({"Balance"}, "CurrentBalance", LastRight, MoneyWidth, "CreditCardLiability")},
          "Totals"},
         {{"Schedule L - Auto Liability"},
          "Auto2",
          {text({"Description"}, "Description", 8, 220), text({"Registered in the name of"}, "Registered", 232, 160),
-          text({"Lein Holder"}, "LienHolder", 396, 170),
+          text({"Lien Holder"}, "LienHolder", 396, 170),
           number({"Loan Balance"}, "LoanBalance", LastRight, 130, "AutoLiability")},
          "Total"},
         {{"Schedule M - Tax Liability"},
@@ -190,16 +193,16 @@ std::vector<Schedule> liabilitySchedules()
          "Total"},
         {{"Schedule N - All Other Liabilities"},
          "Other",
-         {text({"Description"}, "Description", 8, 400),
-          number({"Monthly Payment"}, "MonthlyPayment", 595, 120, "OtherLiabilityMonthlyPayment"),
-          number({"Amount"}, "Amount", LastRight, 110, "OtherLiability")},
+         {text({"Description"}, "Description", 8, 440),
+          number({"Monthly Payment"}, "MonthlyPayment", 585, MoneyWidth, "OtherLiabilityMonthlyPayment"),
+          number({"Amount"}, "Amount", LastRight, MoneyWidth, "OtherLiability")},
          "Totals"},
         {{"Schedule O - Contingent Liabilities (Not Included in Net Worth Calculation)"},
          "Contingent",
          {text({"Type"}, "Description", 8, 150), text({"To Whom"}, "ToWhom", 162, 150),
           text({"Maturity Date"}, "Maturity", 316, 80),
-          number({"Monthly Payment"}, "MonthlyPayment", 595, 120, "ContingentLiabilityMonthlyPayment"),
-          number({"Amount"}, "Amount", LastRight, 110, "ContingentLiability")},
+          number({"Monthly Payment"}, "MonthlyPayment", 585, MoneyWidth, "ContingentLiabilityMonthlyPayment"),
+          number({"Amount"}, "Amount", LastRight, MoneyWidth, "ContingentLiability")},
          "Totals"},
     };
 }
@@ -216,15 +219,15 @@ std::vector<Schedule> incomeSchedules(Style style)
     return {
         {heading("Annual Income"),
          "Incomes",
-         {text({"Type"}, "Type", 8, 222), text({"Description"}, "Description", 234, 236),
-          monthly(number({"Monthly (Average)"}, "MAmount", 585, 110, "MIncomeTotal")),
-          number({"Yearly"}, "Amount", LastRight, 110, "IncomeTotal")},
+         {text({"Type"}, "Type", 8, 222), text({"Description"}, "Description", 234, 218),
+          monthly(number({"Monthly (Average)"}, "MAmount", 585, MoneyWidth, "MIncomeTotal")),
+          number({"Yearly"}, "Amount", LastRight, MoneyWidth, "IncomeTotal")},
          "Totals"},
         {heading("Annual Expenditures"),
          "Expenditure",
-         {text({"Type"}, "Type", 8, 222), text({"Description"}, "Description", 234, 236),
-          monthly(number({"Monthly (Average)"}, "MAmount", 585, 110, "MExpenseTotal")),
-          number({"Yearly"}, "Amount", LastRight, 110, "ExpenseTotal")},
+         {text({"Type"}, "Type", 8, 222), text({"Description"}, "Description", 234, 218),
+          monthly(number({"Monthly (Average)"}, "MAmount", 585, MoneyWidth, "MExpenseTotal")),
+          number({"Yearly"}, "Amount", LastRight, MoneyWidth, "ExpenseTotal")},
          "Totals"},
     };
 }
@@ -238,18 +241,23 @@ std::function<void(Control &, QString &)> monthlyHook(Table *user)
     };
 }
 
+const QString TitleControl = QStringLiteral("ScheduleTitle");
+
 // The schedule's title from x, in the font given; labels that run on stand
-// side by side, a later one set smaller when the rest of the line is short.
+// side by side, a later one wrapping in the rest of the line. The last label
+// is the one a continued schedule marks " (continued)".
 double addTitle(Band &header, const Schedule &s, double x, double y, const FontSpec &font, const QColor &color)
 {
     double left = x;
-    for (const QString &part : s.title) {
-        const double size = s.titleRunsOn ? sizeToFit(part, Width - left, font) : font.size;
-        const double top = y + metrics::ascent(font) - metrics::ascent({size, true});  // on one baseline
-        Control &l = header.label(left, top, part, size, true, Width - left).colored(color);
+    for (qsizetype i = 0; i < s.title.size(); ++i) {
+        const QString &part = s.title[i];
+        Control &l = header.label(left, y, part, font.size, true, Width - left).colored(color);
+        if (i + 1 == s.title.size())
+            l.named(TitleControl);
         if (s.titleRunsOn) {
-            left += metrics::width(part + QLatin1Char(' '), {size, true});
-            l.rect.setWidth(metrics::width(part, {size, true}));
+            left += metrics::width(part + QLatin1Char(' '), font);
+            if (i + 1 < s.title.size())
+                l.rect.setWidth(metrics::width(part, font));
         } else {
             y += lineHeight(font);
         }
@@ -266,6 +274,7 @@ void addSchedule(Report &r, const Schedule &s, const Sources &src, Style style)
     // Contemporary look, between rules in the others.
     const bool barred = style == Style::Contemporary;
     Band &header = r.addGroupHeader(rows, 0);
+    header.continuedControl = TitleControl;
     double y;
     if (barred) {
         header.fillColor = Qt::black;
@@ -312,7 +321,12 @@ void addSchedule(Report &r, const Schedule &s, const Sources &src, Style style)
     for (const Column &c : s.columns) {
         if (c.total.isEmpty())
             continue;
-        footer.hline(c.x + 10, c.x + c.width, 3, 0.75);
+        Control &rule = footer.hline(c.x + 10, c.x + c.width, 3, 0.75);
+        if (c.monthly)  // no rule over a total left blank
+            rule.hook([user = src.user](Control &line, QString &) {
+                line.visible = !(user && !user->isEmpty()
+                                 && user->asString(QStringLiteral("PrintMonthlyIncome")) == QLatin1String("Y"));
+            });
         Control &t = footer.field(QRectF(c.x, 8, c.width, lineHeight(SmallBold)), src.statement, c.total, Small.size,
                                   true);
         t.right();
