@@ -148,7 +148,6 @@ QJsonObject statementClient(const StatementOptions &options)
                                          {"Amount", 7200}, {"MAmount", 600}})});
         schedules.insert(QStringLiteral("Legal"),
                          QJsonArray{row({{"Will", "Yes"}, {"WillExplanation", "Mary A. Smith"}, {"Divorce", "No"},
-                                         {"Bankruptcy", "yes"}, {"BankruptcyExplanation", "typed in lower case"},
                                          {"Partner", "Yes"}, {"Defendant", "No"}, {"DefendantExplanation", "left from before"},
                                          {"Judgement", "Yes"},
                                          {"JudgementExplanation", "A small-claims judgement from 2019, settled in full."}})});
@@ -168,6 +167,11 @@ void StatementTest::load(const QJsonObject &client)
     m_clientId = imported[0].clientId;
     m_statementId = imported[0].statementIds.at(0);
     FilterStatementTables(QString::number(m_clientId), QString::number(m_statementId));
+    // An answer stored in lower case, as files of older versions may hold:
+    // the import takes only "Yes" and "No".
+    if (client.value(QStringLiteral("statements")).toArray().at(0).toObject().value(QStringLiteral("schedules"))
+            .toObject().contains(QStringLiteral("Legal")))
+        setLegal({{"Bankruptcy", QStringLiteral("yes")}, {"BankruptcyExplanation", QStringLiteral("typed in lower case")}});
 }
 
 void StatementTest::setLegal(std::initializer_list<std::pair<const char *, QString>> fields)

@@ -49,14 +49,14 @@ const QStringList kCertification = {
 };
 
 const QStringList kQuestions = {
-    "Do You have a will?",
+    "Do you have a will?",
     "Are you presently involved in divorce proceedings?",
-    "Have you ever taken bankruptcy?",
+    "Have you taken bankruptcy in the past 15 years?",
     "Are you a partner or officer in any other venture?",
     "Are you a defendant in any suit or legal action?",
     "Do you have any judgements against you?",
     "Have you executed any prenuptial or financial agreements with your spouse?",
-    "Are any of your listed assets seperate property of your spouse?",
+    "Are any of your listed assets separate property of your spouse?",
     "Are any of your listed assets held in estate, trust or any other name?",
     "Do any assets secure debts which have not been reported in the statement?",
 };
@@ -273,12 +273,14 @@ TEST_F(FormsTest, LegalAnswersAreYesOrNoWithExplanationsOnlyForYes)
         ASSERT_NE(question, nullptr) << q.toStdString();
         answers << p.lineAt(question->baseline).mid(q.size() + 1);
     }
-    EXPECT_EQ(answers, (QStringList{"Yes", "No", "No", "Yes", "No", "Yes", "No", "No", "No", "No"}));
-    // "yes" in lower case is not "Yes"; a "No" hides an explanation that was
-    // typed before; a "Yes" without one still shows its caption.
+    // Only what was answered: "yes" in lower case and the questions never
+    // answered state nothing.
+    EXPECT_EQ(answers, (QStringList{"Yes", "No", "", "Yes", "No", "Yes", "", "", "", ""}));
+    // A "No" hides an explanation that was typed before; a "Yes" without one
+    // still shows its caption, the window's caption.
     const QStringList t = p.textList();
-    EXPECT_EQ(countOf(t, QStringLiteral("Executor:")), 2);
-    EXPECT_EQ(countOf(t, QStringLiteral("Explain:")), 1);
+    EXPECT_EQ(countOf(t, QStringLiteral("Executor:")), 1);
+    EXPECT_EQ(countOf(t, QStringLiteral("Explain:")), 2);
     EXPECT_TRUE(t.contains(QStringLiteral("Mary A. Smith")));
     EXPECT_TRUE(t.contains(QStringLiteral("A small-claims judgement from 2019, settled in full.")));
     EXPECT_FALSE(t.contains(QStringLiteral("typed in lower case")));
@@ -298,11 +300,11 @@ TEST_F(FormsTest, LegalAnswersAreYesOrNoWithExplanationsOnlyForYes)
     const CapturedPage longer = form(PageKind::LegalInformation).at(0);
     EXPECT_GT(longer.find(kQuestions[6])->baseline - longer.find(kQuestions[5])->baseline, gapBefore + 10);
 
-    // Without a legal row every answer is "No" and no explanation prints.
+    // Without a legal row nothing was answered: no answer and no explanation prints.
     for (m_dm->tblLegal->first(); !m_dm->tblLegal->isEmpty();)
         m_dm->tblLegal->remove();
     const QStringList none = texts(PageKind::LegalInformation);
-    EXPECT_EQ(countOf(none, QStringLiteral("No")), 10);
+    EXPECT_EQ(countOf(none, QStringLiteral("No")), 0);
     EXPECT_EQ(countOf(none, QStringLiteral("Yes")), 0);
     EXPECT_EQ(countOf(none, QStringLiteral("Executor:")) + countOf(none, QStringLiteral("Explain:")), 0);
 }
@@ -707,20 +709,22 @@ TEST_F(FormsTest, LongNameWrapsWholeInItsBoxAtTheFormsSize)
         const CapturedPage p = capture(r->preparedPage(0));
         const DrawnText *caption = p.find(QStringLiteral("Name: "));
         ASSERT_NE(caption, nullptr);
-        // The name's lines, from the caption's baseline down, inside the box.
+        // The name's lines, from the caption's baseline down to the next row,
+        // inside the box.
+        const DrawnText *address = p.find(QStringLiteral("Address: "));
+        ASSERT_NE(address, nullptr);
         QStringList lines;
         for (const DrawnText &t : p.texts)
-            if (t.baseline > caption->baseline - 0.25 && t.baseline < caption->baseline + 40 && t.x >= box.left() - 0.05
+            if (t.baseline > caption->baseline - 0.25 && t.baseline < address->baseline - 1 && t.x >= box.left() - 0.05
                 && t.x < box.right()) {
                 EXPECT_LE(t.right(), box.right() + 0.05) << t.text.toStdString();
                 EXPECT_NEAR(t.size, 8, 0.01);
                 lines << t.text;
             }
-        EXPECT_EQ(lines.join(QLatin1Char(' ')).remove(QLatin1Char(' ')), QString(fullName).remove(QLatin1Char(' ')));
+        EXPECT_GT(lines.size(), 1);
+        EXPECT_EQ(lines.join(QString()).remove(QLatin1Char(' ')), QString(fullName).remove(QLatin1Char(' ')));
         EXPECT_FALSE(lines.join(QString()).contains(QChar(0x2026)));
         // The row under the name moved down by the lines it took.
-        const DrawnText *address = p.find(QStringLiteral("Address: "));
-        ASSERT_NE(address, nullptr);
         EXPECT_GE(address->baseline - caption->baseline, 25 + (lines.size() - 1) * metrics::lineHeight({8, false}) - 0.05);
     }
 }
@@ -759,8 +763,9 @@ TEST_F(FormsTest, ScheduleFooterNeverStartsAPage)
         for (const DrawnText &t : p.texts)
             above += types.contains(t.text) && t.baseline < footer->baseline ? 1 : 0;
         EXPECT_GE(above, 1) << "the footer comes with at least the last row";
-        EXPECT_TRUE(types.contains(p.texts.at(1).text))
-            << "a row first under the title: " << p.texts.at(1).text.toStdString();
+        // A page the schedule goes on with opens with its repeated title.
+        if (i > 0)
+            EXPECT_EQ(p.texts.at(1).text, QStringLiteral("Schedule A - Deposit Relationships (continued)"));
     }
     EXPECT_EQ(footers, 1);
     EXPECT_EQ(rows, fill);

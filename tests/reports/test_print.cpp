@@ -359,12 +359,17 @@ TEST_F(PrintTest, ChangedOptionsShowInTheNextRequestAndOtherStylesTakeTheSamePat
                                         std::pair{PrintChoice::Professional, Style::Professional}}) {
         m_dialogs->clear();
         QStringList expected;
+        const DocumentFooter footer = statementFooter(Sources::dataModule());
+        std::vector<PreparedPage> pages;
         for (const SequenceForm &f : statementSequence(style, Output::Paper, Sources::dataModule())) {
             auto r = f.build();
+            r->page.footerHeight = footerHeight(footer);
             r->prepare();
-            for (const CapturedPage &p : captureAll(r->pages()))
-                expected << p.textList().join(QLatin1Char(' '));
+            pages.insert(pages.end(), r->pages().begin(), r->pages().end());
         }
+        addFooters(pages, footer);
+        for (const CapturedPage &p : captureAll(pages))
+            expected << p.textList().join(QLatin1Char(' '));
         const QStringList shown = previewed(choice);
         EXPECT_FALSE(shown.isEmpty());
         EXPECT_EQ(shown, expected);

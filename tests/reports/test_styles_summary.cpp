@@ -60,10 +60,13 @@ protected:
     }
 };
 
+// Each wanted text, as one text or wrapped over consecutive ones.
 void expectContainsAll(const QStringList &texts, const QStringList &wanted)
 {
+    const QString all = texts.join(QLatin1Char(' '));
     for (const QString &w : wanted)
-        EXPECT_TRUE(texts.contains(w)) << "missing \"" << w.toStdString() << "\"";
+        EXPECT_TRUE(texts.contains(w) || all.contains(w))
+            << "missing \"" << w.toStdString() << "\"";
 }
 
 // The filled rectangle under a text's baseline, or nullptr.
@@ -151,7 +154,8 @@ TEST_F(StyledSummaryTest, NetWorthSummaryOfEveryStyleShowsItsWordsFiguresAndLook
                          || (l.dotted && l.line.dy() == 0 && std::abs(l.line.y1() - caption->baseline) < 0.5
                              && std::min(l.line.x1(), l.line.x2()) > caption->right()
                              && std::max(l.line.x1(), l.line.x2()) <= amount->x);
-            EXPECT_EQ(leader, pro);
+            // The contingent row's note fills its line up to the amount column.
+            EXPECT_EQ(leader, pro && QByteArray(a.caption) != "Contingent Liabilities (O) ");
         }
         EXPECT_NEAR(p.find(QStringLiteral("Contingent Liabilities (O) "))->baseline,
                     p.find(QStringLiteral("Accounts and Notes Receivable (H)"))->baseline, 0.01);
@@ -270,12 +274,12 @@ TEST_F(StyledSummaryTest, LegalInformationOfEveryStyleAnswersYesOrNoWithExplanat
     const QStringList questions = {
         "Do you have a will?",
         "Are you presently involved in divorce proceedings?",
-        "Have you ever taken bankruptcy?",
+        "Have you taken bankruptcy in the past 15 years?",
         "Are you a partner or officer in any other venture?",
         "Are you a defendant in any suit or legal action?",
         "Do you have any judgements against you?",
         "Have you executed any prenuptial or financial agreements with your spouse?",
-        "Are any of your listed assets seperate property of your spouse?",
+        "Are any of your listed assets separate property of your spouse?",
         "Are any of your listed assets held in estate, trust or any other name?",
         "Do any assets secure debts which have not been reported in the statement?",
     };
@@ -291,11 +295,11 @@ TEST_F(StyledSummaryTest, LegalInformationOfEveryStyleAnswersYesOrNoWithExplanat
             ASSERT_NE(question, nullptr) << q.toStdString();
             answers << p.lineAt(question->baseline).mid(q.size() + 1);
         }
-        EXPECT_EQ(answers, (QStringList{"Yes", "No", "No", "Yes", "No", "Yes", "No", "No", "No", "No"}));
+        EXPECT_EQ(answers, (QStringList{"Yes", "No", "", "Yes", "No", "Yes", "", "", "", ""}));
         const QStringList t = p.textList();
         EXPECT_FALSE(t.contains(QStringLiteral("Do You have a will?")));
-        EXPECT_EQ(t.count(QStringLiteral("Executor:")), 2);
-        EXPECT_EQ(t.count(QStringLiteral("Explain:")), 1);
+        EXPECT_EQ(t.count(QStringLiteral("Executor:")), 1);
+        EXPECT_EQ(t.count(QStringLiteral("Explain:")), 2);
         EXPECT_TRUE(t.contains(QStringLiteral("A small-claims judgement from 2019, settled in full.")));
         EXPECT_FALSE(t.contains(QStringLiteral("typed in lower case")));
         EXPECT_FALSE(t.contains(QStringLiteral("left from before")));

@@ -9,8 +9,8 @@ namespace nettora::reports {
 namespace {
 
 const FontSpec FooterFont{7, false};
-constexpr double Gap = 6;       // between the body and the footer's rule
-constexpr double RuleGap = 3;   // between the rule and the text
+constexpr double Gap = 2;       // between the body and the footer's rule
+constexpr double RuleGap = 2;   // between the rule and the text
 // Column ends: the names, the date, the page number.
 constexpr double LeftWidth = 360, CentreLeft = 372, CentreWidth = 220;
 

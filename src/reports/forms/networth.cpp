@@ -211,7 +211,7 @@ double proPersonalSection(Band &b, double y, Table *client, const QString &prefi
                 prefix + QString::fromLatin1(line.right));
         y += ProLineHeight;
     }
-    return y + 4;
+    return y + 2;
 }
 
 // A section heading of the Contemporary (black bar) or Professional (inset
@@ -326,7 +326,7 @@ void styledBody(Report &r, Style style, bool joint, const Sources &src)
     const double headingSize = style == Style::Contemporary && joint ? 12 : 10;
     if (pro) {
         Band &personal = section(r, QStringLiteral("Personal"), Frame);
-        personal.height = proPersonalSection(personal, 4, src.client, QString(), QStringLiteral("Personal Information"),
+        personal.height = proPersonalSection(personal, 2, src.client, QString(), QStringLiteral("Personal Information"),
                                              QStringLiteral("Employment Information"));
         if (joint) {
             Band &spouse = section(r, QStringLiteral("Spouse"), Frame);
@@ -359,12 +359,15 @@ void styledBody(Report &r, Style style, bool joint, const Sources &src)
                      Words::FromContemporary, src.blank);
     std::vector<double> liabilityEnds = amountColumn(condition, y, Liabilities, 11, RightCaption, RightAmountEnd,
                                                      src.statement, false, style, Words::FromContemporary, src.blank);
-    // The notes after two liability captions; leaders start after them.
+    // The notes after two liability captions; leaders start after them. The
+    // note keeps clear of the amount column, on a further line if need be.
     double &contingentEnd = liabilityEnds[7];
     const double noteX = contingentEnd + 4;
-    labelOnBaseline(condition, noteX, y + 7 * RowHeight + TextInset, QStringLiteral("(Does not affect Net Worth)"),
-                    {7, false});
-    contingentEnd = noteX + metrics::width(QStringLiteral("(Does not affect Net Worth)"), {7, false});
+    const QString contingentNote = QStringLiteral("(Does not affect Net Worth)");
+    const FontSpec noteFont{7, false};
+    const double noteRoom = RightAmountEnd - AmountWidth - 4 - noteX;
+    labelOnBaseline(condition, noteX, y + 7 * RowHeight + TextInset, contingentNote, noteFont).rect.setWidth(noteRoom);
+    contingentEnd = noteX + metrics::width(metrics::wrap(contingentNote, noteRoom, noteFont).value(0), noteFont);
     const QString netWorthNote = QStringLiteral("(Total Assets - Total Liabilities)");
     double &netWorthEnd = liabilityEnds[10];
     condition.label(netWorthEnd + 4, y + 10 * RowHeight + TextInset, netWorthNote, Small.size);
