@@ -8,6 +8,7 @@
 #include "data/currency.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
+#include "data/legal_questions.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -104,6 +105,16 @@ QJsonArray arrayAt(const QJsonValue &v, const QString &place)
     return v.toArray();
 }
 
+bool isLegalAnswer(const TableDef &def, const QString &field)
+{
+    if (def.name != QLatin1String("Legal"))
+        return false;
+    for (const legal::Question &q : legal::Questions)
+        if (field == QLatin1String(q.answerField))
+            return true;
+    return false;
+}
+
 void onlyKeys(const QJsonObject &o, const QString &place, std::initializer_list<const char *> allowed)
 {
     for (auto it = o.begin(); it != o.end(); ++it) {
@@ -169,6 +180,9 @@ RowPlan readRow(const QJsonValue &v, const TableDef &def, const QString &place)
                 refuse(at, QStringLiteral("the text is longer than %1 character%2")
                                .arg(f.width)
                                .arg(f.width == 1 ? QString() : QStringLiteral("s")));
+            // A legal answer is signed on paper: it is "Yes", "No", or not given.
+            if (isLegalAnswer(def, f.name) && !s.isEmpty() && legal::statedAnswer(s).isEmpty())
+                refuse(at, QStringLiteral("\"%1\" is not an answer: \"Yes\", \"No\" or empty is expected").arg(shortened(s)));
             row.values.push_back({pos, s});
             break;
         }

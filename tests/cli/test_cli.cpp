@@ -281,6 +281,10 @@ TEST_F(CliTest, MalformedDocumentsChangeNothing)
          "clients[0].fields.MiddleInitial: the text is longer than 1 character"},
         {"invalid date", doc(R"({"statements": [{"schedules": {"Contingent": [{"Maturity": "02/30/25"}]}}]})"),
          R"(clients[0].statements[0].schedules.Contingent[0].Maturity: "02/30/25" is not a valid date (MM/dd/yy is expected))"},
+        {"legal answer in lower case", doc(R"({"statements": [{"schedules": {"Legal": [{"Will": "yes"}]}}]})"),
+         R"(clients[0].statements[0].schedules.Legal[0].Will: "yes" is not an answer: "Yes", "No" or empty is expected)"},
+        {"legal answer of another word", doc(R"({"statements": [{"schedules": {"Legal": [{"DebtAssets": "N"}]}}]})"),
+         R"(clients[0].statements[0].schedules.Legal[0].DebtAssets: "N" is not an answer: "Yes", "No" or empty is expected)"},
         {"amount out of range", doc(R"({"statements": [{"schedules": {"Cash": [{"Balance": 1e300}]}}]})"),
          "clients[0].statements[0].schedules.Cash[0].Balance: the number is out of range (-922337203685477 to "
          "922337203685477)"},

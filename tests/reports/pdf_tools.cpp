@@ -56,12 +56,13 @@ int pdfPageCount(const QString &file)
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
-std::vector<PdfWord> pdfWords(const QString &file, int page)
+std::vector<PdfWord> pdfWords(const QString &file, int page, bool raw)
 {
-    const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"),
-                                                              QString::number(page), QStringLiteral("-l"),
-                                                              QString::number(page), file, QStringLiteral("-")})
-                             .out;
+    QStringList args = {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                        QString::number(page), file, QStringLiteral("-")};
+    if (raw)
+        args.prepend(QStringLiteral("-raw"));
+    const QString html = runTool(QStringLiteral("pdftotext"), args).out;
     static const QRegularExpression word(QStringLiteral(
         "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
     std::vector<PdfWord> out;

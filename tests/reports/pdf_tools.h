@@ -30,7 +30,8 @@ struct PdfWord {
     QString text;
     double xMin, yMin, xMax, yMax;  // points from the top-left corner of the page
 };
-std::vector<PdfWord> pdfWords(const QString &file, int page);
+// raw: in the order the page draws them rather than in reading order.
+std::vector<PdfWord> pdfWords(const QString &file, int page, bool raw = false);
 
 // NETTORA_ARTIFACTS, else the build's artifacts folder.
 QString artifactsDir();

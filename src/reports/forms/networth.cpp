@@ -27,7 +27,7 @@ const std::vector<std::vector<CaptionField>> &personalRows()
     static const std::vector<std::vector<CaptionField>> rows = {
         {{4, "Name: ", "FullName2"},
          {212, "Dependants:", "Dependents"},
-         {301, "Birthdate: ", "Birthday"},
+         {306, "Birthdate: ", "Birthday"},
          {436, "Driver's Lic. #: ", "DriversLicenseandState"},
          {609, "SS#: ", "SSN"}},
         {{4, "Address: ", "Address"}, {302, "City: ", "City"}, {436, "State: ", "State"}, {512, "Zip: ", "Zip"}},
