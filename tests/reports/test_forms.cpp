@@ -512,6 +512,13 @@ TEST_F(FormsTest, MonthlyColumnIsBlankedByPrintMonthlyIncome)
             EXPECT_TRUE(t.contains(QString::fromLatin1(kept))) << kept;
         EXPECT_NEAR(p.find(QStringLiteral("$408,600.00"))->right(), 48 + 715, 0.05);
         EXPECT_EQ(countOf(t, QStringLiteral("Type")), 2);
+        // No total rule stands over a blank monthly column: only the yearly
+        // totals carry one (two schedules), or both columns do.
+        int totalRules = 0;
+        for (const DrawnLine &l : p.lines)
+            totalRules += !l.dotted && l.line.dy() == 0 && std::abs(l.width - 0.75) < 0.01
+                          && std::abs(l.line.length() - (128 - 10)) < 0.5;
+        EXPECT_EQ(totalRules, c.blank ? 2 : 4);
     }
 }
 
