@@ -323,6 +323,78 @@ TEST(ReportBands, StretchingMemoPushesWhatFollowsAndLengthensFrames)
     EXPECT_TRUE(ruleGrew);
 }
 
+TEST(ReportBands, TitleBandsKeepTogetherAndFramesCloseAtEachPageFoot)
+{
+    // Twelve framed blocks of 100 units after a title of 200: the first page
+    // takes seven; the last two are kept with the closing band, which pulls
+    // them onto the second page together.
+    Report r(QStringLiteral("Blocks"));
+    Band &title = r.addBand(BandKind::Title, 200);
+    title.label(0, 0, QStringLiteral("TITLE"), 10, true);
+    for (int i = 1; i <= 12; ++i) {
+        Band &b = r.addBand(BandKind::Title, 100, QStringLiteral("Block%1").arg(i));
+        b.label(10, 10, QStringLiteral("Block %1").arg(i), 8);
+        b.frameGroup = 1;
+        b.frameWidth = 3;
+        b.keepWithNext = i >= 11;
+    }
+    Band &closing = r.addBand(BandKind::Title, 150, QStringLiteral("Closing"));
+    closing.label(0, 10, QStringLiteral("Closing lines"), 8);
+    r.page.footerHeight = 20;
+    r.prepare();
+    const std::vector<CapturedPage> pages = captureAll(r.pages());
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_TRUE(pages[0].has(QStringLiteral("Block 7")));
+    EXPECT_FALSE(pages[0].has(QStringLiteral("Block 8")));
+    for (const char *t : {"Block 10", "Block 11", "Block 12", "Closing lines"})
+        EXPECT_TRUE(pages[1].has(QString::fromLatin1(t))) << t;
+    // One frame per page around the blocks that page holds, and nothing in the
+    // footer's room.
+    for (size_t p = 0; p < pages.size(); ++p) {
+        int frames = 0;
+        for (const DrawnRect &rect : pages[p].rects) {
+            frames += rect.penWidth > 2;
+            EXPECT_LE(rect.rect.bottom(), 48 + 960 - 20 + 0.01);
+        }
+        EXPECT_EQ(frames, 1);
+    }
+    const DrawnRect *first = nullptr;
+    for (const DrawnRect &rect : pages[0].rects)
+        first = rect.penWidth > 2 ? &rect : first;
+    ASSERT_NE(first, nullptr);
+    // The frame's outer edge is the blocks' extent (captured along the pen's middle).
+    EXPECT_NEAR(first->rect.top() - 1.5, 48 + 200, 0.05);
+    EXPECT_NEAR(first->rect.height() + 3, 700, 0.05);
+}
+
+TEST(ReportBands, ABandTallerThanAPageGoesOnOnTheNextBetweenItsLines)
+{
+    // A letter longer than a page: every line prints once, in order, inside
+    // the margins, none torn across the break.
+    QStringList paragraphs;
+    for (int i = 1; i <= 140; ++i)
+        paragraphs << QStringLiteral("Line %1 of the letter").arg(i, 3, 10, QLatin1Char('0'));
+    Report r(QStringLiteral("Letter"));
+    Band &b = r.addBand(BandKind::Title, 40);
+    b.label(0, 0, QStringLiteral("Letterhead"), 10, true);
+    b.label(0, 20, paragraphs.join(QLatin1Char('\n')), 11, false, 689, 20).wrapped();
+    b.box(QRectF(0, 18, 720, 22), 1);
+    r.prepare();
+    const std::vector<CapturedPage> pages = captureAll(r.pages());
+    ASSERT_GE(pages.size(), 2u);
+    QStringList lines;
+    for (const CapturedPage &p : pages)
+        for (const DrawnText &t : p.texts) {
+            EXPECT_LE(t.baseline, 48 + 960) << t.text.toStdString();
+            if (t.text.startsWith(QStringLiteral("Line ")))
+                lines << t.text;
+        }
+    EXPECT_EQ(lines, paragraphs);
+    for (const CapturedPage &p : pages)
+        for (const DrawnRect &rect : p.rects)
+            EXPECT_LE(rect.rect.bottom(), 48 + 960 + 0.01);
+}
+
 TEST(ReportText, LaidOutWidthsAreTheWidthsOnEveryOutput)
 {
     // Right and centred texts land where the layout put them only when the
