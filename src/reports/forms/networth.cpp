@@ -297,9 +297,12 @@ void standardBody(Report &r, bool joint, const Sources &src)
     amountColumn(condition, y, Assets, 11, LeftCaption, LeftAmountEnd, src.statement, false);
     amountColumn(condition, y, Liabilities, 11, RightCaption, RightAmountEnd, src.statement, false);
     // The notes after two liability captions.
+    // The contingent note keeps left of the amount column's rule, on a
+    // further line if need be.
     const double contingentTop = y + 7 * RowHeight + TextInset;
-    labelOnBaseline(condition, RightCaption + metrics::width(QStringLiteral("Contingent Liabilities:"), Small) + 4,
-                    contingentTop, QStringLiteral("(Does not affect Net Worth)"), {7, false});
+    const double noteX = RightCaption + metrics::width(QStringLiteral("Contingent Liabilities:"), Small) + 4;
+    labelOnBaseline(condition, noteX, contingentTop, QStringLiteral("(Does not affect Net Worth)"), {7, false})
+        .rect.setWidth(ColumnRules[2] - 4 - noteX);
     condition.label(RightCaption + metrics::width(QStringLiteral("Net Worth:"), SmallBold) + 4,
                     y + 10 * RowHeight + TextInset, QStringLiteral("(Total Assets - Total Liabilities)"), Small.size);
     y += 11 * RowHeight;
