@@ -241,8 +241,10 @@ int main(int argc, char **argv)
                     return reports::prepareDocument(c.style);
                 },
                 dir.path());
-            // Five statement pages and the two in front.
-            met = met && o.pages == 7 && o.ratio <= 1.5;
+            // Five statement forms and the two pages in front; the assets
+            // schedules of this statement run onto a second page, under
+            // their repeated title, above the footer every page keeps.
+            met = met && o.pages == 8 && o.ratio <= 1.5;
             worst = std::max(worst, o.ratio);
         }
         // The blank sets: eleven forms, no table read.
@@ -254,7 +256,7 @@ int main(int argc, char **argv)
             worst = std::max(worst, o.ratio);
         }
         std::printf("largest full / replay: %.2fx\n", worst);
-        printGoal(met, "7 pages per statement, 11 per blank set, full / replay at most 1.5x for each");
+        printGoal(met, "8 pages per statement, 11 per blank set, full / replay at most 1.5x for each");
         dm1 = nullptr;
     } catch (const std::exception &e) {
         std::printf("benchmark failed: %s\n", e.what());
