@@ -4,6 +4,7 @@
 #include "data/engine_error.h"
 #include "reports/engine/composite.h"
 #include "reports/engine/output.h"
+#include "reports/print.h"
 
 namespace nettora::reports {
 
@@ -15,6 +16,8 @@ void showStatementPreview(QWidget *parent)
         // Made for this request only, so changed data and options show next time.
         const std::vector<std::unique_ptr<Report>> forms = statementForms(kind, sources);
         CompositeReport composite(kind.filing == Filing::Joint ? QStringLiteral("qrcr2") : QStringLiteral("qrcr1"));
+        composite.footer = statementFooter(sources);
+        composite.numbered = true;
         composite.onAddReports = [&forms](CompositeReport &c) {
             for (const auto &f : forms)
                 c.addReport(f.get());
@@ -31,15 +34,18 @@ std::vector<PreparedPage> prepareStatement(Style style, const std::function<void
 {
     const Sources sources = Sources::dataModule();
     const FormKind kind{style, filingOf(sources.client)};
+    const DocumentFooter footer = statementFooter(sources);
     std::vector<PreparedPage> pages;
     for (PageKind page : {PageKind::NetWorthSummary, PageKind::LegalInformation, PageKind::Assets,
                           PageKind::Liabilities, PageKind::IncomeAndExpenses}) {
         if (progress)
             progress(progressLine(page));
         const std::unique_ptr<Report> form = buildForm(page, kind, sources);
+        form->page.footerHeight = footerHeight(footer);
         form->prepare();
         pages.insert(pages.end(), form->pages().begin(), form->pages().end());
     }
+    addFooters(pages, footer);
     return pages;
 }
 
