@@ -184,6 +184,14 @@ public:
     const std::vector<PreparedPage> &pages() const { return m_pages; }
     void releasePages() { m_pages.clear(); }
     const std::vector<Overflow> &overflows() const { return m_overflows; }
+    // A control whose text has characters no installed font can draw (they
+    // print as empty boxes); once per control and characters.
+    struct Undrawable {
+        QString report;
+        QString control;     // its name, the field's name for a field
+        QString characters;  // each once
+    };
+    const std::vector<Undrawable> &undrawables() const { return m_undrawables; }
 
 private:
     friend class Layout;
@@ -191,6 +199,7 @@ private:
     std::vector<std::unique_ptr<Band>> m_bands;
     std::vector<PreparedPage> m_pages;
     std::vector<Overflow> m_overflows;
+    std::vector<Undrawable> m_undrawables;
 };
 
 }  // namespace nettora::reports
