@@ -4,6 +4,7 @@
 #include "data/engine.h"
 #include "data/engine_error.h"
 #include "reports/engine/composite.h"
+#include "reports/engine/glyphs.h"
 #include "reports/engine/output.h"
 
 namespace nettora::reports {
@@ -66,6 +67,12 @@ void previewSequence(const std::vector<SequenceForm> &sequence, const QString &c
         for (const auto &f : forms)
             c.addReport(f.get());
     };
+    composite.onNotes = [&forms, &sequence] {
+        QStringList lines;
+        for (size_t i = 0; i < forms.size(); ++i)
+            lines += undrawableLines(*forms[i], sequence[i].progress);
+        return lines;
+    };
     composite.preview(parent);
 }
 
@@ -120,7 +127,8 @@ std::vector<SequenceForm> blankSequence(Style style)
 namespace {
 
 std::vector<PreparedPage> prepareSequence(const std::vector<SequenceForm> &sequence,
-                                          const std::function<void(const QString &)> &progress)
+                                          const std::function<void(const QString &)> &progress,
+                                          const std::function<void(const QString &)> &warning)
 {
     std::vector<PreparedPage> pages;
     for (const SequenceForm &f : sequence) {
@@ -129,20 +137,36 @@ std::vector<PreparedPage> prepareSequence(const std::vector<SequenceForm> &seque
         const std::unique_ptr<Report> form = f.build();
         form->prepare();
         pages.insert(pages.end(), form->pages().begin(), form->pages().end());
+        if (warning)
+            for (const QString &line : undrawableLines(*form, f.progress))
+                warning(line);
     }
     return pages;
 }
 
 }  // namespace
 
-std::vector<PreparedPage> prepareBlankDocument(Style style, const std::function<void(const QString &)> &progress)
+QStringList undrawableLines(const Report &form, const QString &progress)
 {
-    return prepareSequence(blankSequence(style), progress);
+    const QString creating = QStringLiteral("Creating ");
+    const QString title = progress.startsWith(creating) ? progress.mid(creating.size()) : form.name();
+    QStringList lines;
+    for (const Report::Undrawable &u : form.undrawables())
+        lines << QStringLiteral("Some characters of the field %1 (%2) cannot be printed: no installed font has %3.")
+                     .arg(u.control, title, codePoints(u.characters));
+    return lines;
 }
 
-std::vector<PreparedPage> prepareDocument(Style style, const std::function<void(const QString &)> &progress)
+std::vector<PreparedPage> prepareBlankDocument(Style style, const std::function<void(const QString &)> &progress,
+                                               const std::function<void(const QString &)> &warning)
 {
-    return prepareSequence(statementSequence(style, Output::Pdf, Sources::dataModule()), progress);
+    return prepareSequence(blankSequence(style), progress, warning);
+}
+
+std::vector<PreparedPage> prepareDocument(Style style, const std::function<void(const QString &)> &progress,
+                                          const std::function<void(const QString &)> &warning)
+{
+    return prepareSequence(statementSequence(style, Output::Pdf, Sources::dataModule()), progress, warning);
 }
 
 }  // namespace nettora::reports
