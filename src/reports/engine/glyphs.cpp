@@ -1,17 +1,53 @@
 #include "reports/engine/glyphs.h"
 
+#include "reports/engine/canvas.h"
+
 #include <QChar>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QHash>
 #include <QStringList>
-#include <bitset>
+#include <array>
+#include <atomic>
 #include <fontconfig/fontconfig.h>
+#include <mutex>
 #include <utility>
 
 namespace nettora::reports {
 
 namespace {
 
-// What the installed fonts cover. Most text is in the first plane, looked up
-// in a bit table; the rest asks the merged character set.
+bool neverDrawn(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        break;
+    }
+    // Variation selectors pick the look of the character before them.
+    return (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xE0100 && c <= 0xE01EF) || (c >= 0x180B && c <= 0x180F);
+}
+
+// Qt does not fall back to every installed font (here it finds none for
+// Thaana and draws filled boxes), so a character counts only when Qt also
+// finds a font for it from the report font.
+bool qtDraws(char32_t c)
+{
+    if (!QGuiApplication::instance())
+        return true;  // no font database to ask: fontconfig's word stands
+    QFont font(baseFontFamily());
+    font.setStyleHint(QFont::SansSerif);
+    return QFontMetricsF(font).inFontUcs4(uint(c));
+}
+
+// Fontconfig's answer is read once; each character is decided the first
+// time it is met and kept, so that the common case is one bit test.
 class Coverage {
 public:
     Coverage() : m_all(FcCharSetCreate())
@@ -31,50 +67,37 @@ public:
         }
         FcObjectSetDestroy(objects);
         FcPatternDestroy(pattern);
-
-        FcChar32 map[FC_CHARSET_MAP_SIZE];
-        FcChar32 next = 0;
-        for (FcChar32 base = FcCharSetFirstPage(m_all, map, &next); base != FC_CHARSET_DONE && base < 0x10000;
-             base = FcCharSetNextPage(m_all, map, &next))
-            for (int word = 0; word < FC_CHARSET_MAP_SIZE; ++word)
-                for (int bit = 0; bit < 32; ++bit)
-                    if (map[word] & (1u << bit))
-                        m_firstPlane.set(base + FcChar32(word) * 32 + FcChar32(bit));
     }
     ~Coverage() { FcCharSetDestroy(m_all); }
     Coverage(const Coverage &) = delete;
     Coverage &operator=(const Coverage &) = delete;
 
-    bool has(char32_t c) const
+    bool drawable(char32_t c)
     {
-        return c < 0x10000 ? m_firstPlane.test(c) : FcCharSetHasChar(m_all, FcChar32(c)) == FcTrue;
+        if (c < 0x10000 && (m_drawable[c / 64].load(std::memory_order_relaxed) >> (c % 64)) & 1)
+            return true;
+        const std::lock_guard lock(m_mutex);
+        if (const auto it = m_decided.constFind(c); it != m_decided.constEnd())
+            return it.value();
+        const bool yes = neverDrawn(c) || (FcCharSetHasChar(m_all, FcChar32(c)) && qtDraws(c));
+        if (yes && c < 0x10000)
+            m_drawable[c / 64].fetch_or(quint64(1) << (c % 64), std::memory_order_relaxed);
+        else
+            m_decided.insert(c, yes);
+        return yes;
     }
 
 private:
-    FcCharSet *m_all;
-    std::bitset<0x10000> m_firstPlane;
+    FcCharSet *m_all;  // every installed outline font but colour ones
+    std::array<std::atomic<quint64>, 0x10000 / 64> m_drawable{};
+    std::mutex m_mutex;
+    QHash<char32_t, bool> m_decided;  // the rest, decided once
 };
 
-const Coverage &coverage()
+Coverage &coverage()
 {
-    static const Coverage c;  // fonts installed while the program runs count from the next start
+    static Coverage c;  // fonts installed while the program runs count from the next start
     return c;
-}
-
-bool neverDrawn(char32_t c)
-{
-    switch (QChar::category(c)) {
-    case QChar::Other_Control:
-    case QChar::Other_Format:
-    case QChar::Separator_Space:
-    case QChar::Separator_Line:
-    case QChar::Separator_Paragraph:
-        return true;
-    default:
-        break;
-    }
-    // Variation selectors pick the look of the character before them.
-    return (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xE0100 && c <= 0xE01EF) || (c >= 0x180B && c <= 0x180F);
 }
 
 // The code point at i and how many units it takes; a lone surrogate stands
@@ -90,24 +113,18 @@ std::pair<char32_t, qsizetype> codePointAt(QStringView text, qsizetype i)
 
 bool isDrawable(char32_t c)
 {
-    return coverage().has(c) || neverDrawn(c);
+    return coverage().drawable(c);
 }
 
 QString undrawableCharacters(QStringView text)
 {
     QString out;
-    const Coverage &fonts = coverage();
+    Coverage &fonts = coverage();
     for (qsizetype i = 0; i < text.size();) {
-        // The common case, a character some font has, costs one bit test.
-        if (!text[i].isSurrogate() && fonts.has(text[i].unicode())) {
-            ++i;
-            continue;
-        }
         const auto [c, length] = codePointAt(text, i);
-        const QStringView character = text.mid(i, length);
+        if (!fonts.drawable(c) && !out.contains(text.mid(i, length)))
+            out += text.mid(i, length);
         i += length;
-        if (!isDrawable(c) && !out.contains(character))
-            out += character;
     }
     return out;
 }

@@ -4,9 +4,11 @@
 // alike; the report engine records the fields that hold one so that the
 // print, PDF and e-mail steps can say so.
 //
-// The answer comes from fontconfig: the union of the character sets of every
-// installed outline font, read once per process. Colour bitmap fonts (emoji)
-// are left out: their glyphs have no outlines and come out empty in a PDF.
+// A character is drawable when some installed outline font has it (from
+// fontconfig's character sets, read once per process) and Qt finds such a
+// font among the report font's fallbacks. Colour bitmap fonts (emoji) do not
+// count: their glyphs have no outlines and come out empty in a PDF. Each
+// character is decided once and kept.
 
 #include <QString>
 #include <QStringView>
