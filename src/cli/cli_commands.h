@@ -85,11 +85,13 @@ QStringList missingEmailSettings(const mail::EmailSettings &settings);
 // Sends a statement in a style (standard, contemporary, professional), or
 // the style's blank form set when statementId is empty, to one address with
 // the saved mail settings, as the e-mail page does; each status line goes
-// to status as it happens. True when the mail went out. Throws CliError,
-// before anything is sent, for incomplete settings, an empty address or an
-// unknown statement.
+// to status as it happens, and each field with characters no installed font
+// can draw to warning. True when the mail went out. Throws CliError, before
+// anything is sent, for incomplete settings, an empty address or an unknown
+// statement.
 bool mailStatement(std::optional<qint64> statementId, const QString &style, const QString &to,
-                   const std::function<void(const QString &line)> &status);
+                   const std::function<void(const QString &line)> &status,
+                   const std::function<void(const QString &text)> &warning = nullptr);
 // Backs the data file up into the folder, or restores it from the folder's
 // backup (see data/data_backup.h); the line for the user on success, a
 // CliError with what went wrong otherwise.

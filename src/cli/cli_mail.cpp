@@ -46,7 +46,8 @@ QStringList missingEmailSettings(const mail::EmailSettings &s)
 }
 
 bool mailStatement(std::optional<qint64> statementId, const QString &style, const QString &to,
-                   const std::function<void(const QString &line)> &status)
+                   const std::function<void(const QString &line)> &status,
+                   const std::function<void(const QString &text)> &warning)
 {
     if (!dm1)
         throw CliError(QStringLiteral("no data directory is open"));
@@ -71,7 +72,7 @@ bool mailStatement(std::optional<qint64> statementId, const QString &style, cons
             mail::GeneratedEmailSubject(fullName2, dm1->tblNettora->asString(QStringLiteral("Description")));
         email.message = mail::GeneratedEmailText(fullName2, signature);
         fileName = mail::PdfFileNameFor(fullName2);
-        makePdf = [id = *statementId, style] { return statementPdf(id, style); };
+        makePdf = [id = *statementId, style, &warning] { return statementPdf(id, style, warning); };
     } else {
         const QString caption = styleCaption(style);
         email.subject = QStringLiteral("Personal Financial Statement - %1 (blank)").arg(caption);
@@ -79,7 +80,7 @@ bool mailStatement(std::optional<qint64> statementId, const QString &style, cons
         lines[0] = QStringLiteral("Attached is a blank personal financial statement (%1) to fill in.").arg(caption);
         email.message = lines.join(QLatin1Char('\n'));
         fileName = QStringLiteral("Personal Financial Statement - %1 - Blank.pdf").arg(caption);
-        makePdf = [style] { return blankPdf(style); };
+        makePdf = [style, &warning] { return blankPdf(style, warning); };
     }
     return mail::SendPdfByEmail(
         settings, email, fileName,

@@ -72,20 +72,20 @@ bool isPdfStyle(const QString &style)
     return findStyle(style).has_value();
 }
 
-QByteArray statementPdf(qint64 statementId, const QString &style)
+QByteArray statementPdf(qint64 statementId, const QString &style, const Warning &warning)
 {
     if (!dm1)
         throw CliError(QStringLiteral("no data directory is open"));
     if (!isPdfStyle(style))
         throw CliError(QStringLiteral("the style %1 is not available").arg(style));
     selectStatement(statementId);
-    return pdfDocument([&style] { return reports::prepareDocument(styleNamed(style)); });
+    return pdfDocument([&style, &warning] { return reports::prepareDocument(styleNamed(style), nullptr, warning); });
 }
 
-QByteArray blankPdf(const QString &style)
+QByteArray blankPdf(const QString &style, const Warning &warning)
 {
     const reports::Style chosen = styleNamed(style);
-    return pdfDocument([chosen] { return reports::prepareBlankDocument(chosen); });
+    return pdfDocument([chosen, &warning] { return reports::prepareBlankDocument(chosen, nullptr, warning); });
 }
 
 }  // namespace nettora::cli

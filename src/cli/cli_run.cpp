@@ -273,6 +273,10 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         input = readInput(c.positional.value(0), in);
 
     StreamDialogs dialogs(err);
+    // The document is still made: the text is only told, on the error stream.
+    const Warning warn = [&err](const QString &text) {
+        err.write((QStringLiteral("nettora-cli: warning: ") + oneLine(text) + QLatin1Char('\n')).toUtf8());
+    };
     Tdm1 module;
     Tdm1 *const previous = dm1;
     dm1 = &module;
@@ -312,9 +316,9 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         const QString style = c.options.value(QStringLiteral("style"), QStringLiteral("standard"));
         if (c.options.contains(QStringLiteral("blank")))
             writeOutput(c.options.value(QStringLiteral("output")), out,
-                        [&] { return blankPdf(c.options.value(QStringLiteral("blank"))); });
+                        [&] { return blankPdf(c.options.value(QStringLiteral("blank")), warn); });
         else
-            writeOutput(c.options.value(QStringLiteral("output")), out, [&] { return statementPdf(*id, style); });
+            writeOutput(c.options.value(QStringLiteral("output")), out, [&] { return statementPdf(*id, style, warn); });
     } else if (c.name == QLatin1String("mail")) {
         const bool blank = c.options.contains(QStringLiteral("blank"));
         const QString style = blank ? c.options.value(QStringLiteral("blank"))
@@ -333,7 +337,8 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
                                             } catch (const StandardOutputError &e) {
                                                 outputError = e;
                                             }
-                                        });
+                                        },
+                                        warn);
         if (outputError)
             throw StandardOutputError{outputError->reason + (sent ? QStringLiteral(" (the mail was sent)")
                                                                   : QStringLiteral(" (the mail was not sent)"))};

@@ -53,8 +53,9 @@ void saveStatementPdf(Style style, const QString &folder, const QString &fileNam
                                .arg(QDir::toNativeSeparators(folder)));
     try {
         OutputFile out(path);
-        writePdf(out.device(), document == Document::BlankSet ? prepareBlankDocument(style, progress)
-                                                              : prepareDocument(style, progress));
+        // What cannot be drawn is said in line with the progress.
+        writePdf(out.device(), document == Document::BlankSet ? prepareBlankDocument(style, progress, progress)
+                                                              : prepareDocument(style, progress, progress));
         out.commit();
     } catch (const OutputFileError &e) {
         throw PdfSaveError(e.text());

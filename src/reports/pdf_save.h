@@ -34,7 +34,8 @@ QString pdfFolderProblem(const QString &folder);
 enum class Document { Statement, BlankSet };
 
 // Writes the document in style to folder/fileName, announcing the file and
-// each form through progress as it starts, and the success at the end.
+// each form through progress as it starts, each field that has characters
+// no installed font can draw, and the success at the end.
 // Throws PdfSaveError, ReportError or EngineError; nothing is left in the
 // folder then.
 void saveStatementPdf(Style style, const QString &folder, const QString &fileName,

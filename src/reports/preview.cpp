@@ -22,6 +22,15 @@ void showStatementPreview(QWidget *parent)
             for (const auto &f : forms)
                 c.addReport(f.get());
         };
+        composite.onNotes = [&forms] {
+            // The forms come in the order of the page kinds.
+            const PageKind pages[] = {PageKind::NetWorthSummary, PageKind::LegalInformation, PageKind::Assets,
+                                      PageKind::Liabilities, PageKind::IncomeAndExpenses};
+            QStringList lines;
+            for (size_t i = 0; i < forms.size() && i < std::size(pages); ++i)
+                lines += undrawableLines(*forms[i], progressLine(pages[i]));
+            return lines;
+        };
         composite.preview(parent);
     } catch (const EngineError &e) {
         dialogs().error(e.text());

@@ -4,6 +4,7 @@
 #include "data/engine.h"
 #include "data/engine_error.h"
 #include "reports/engine/composite.h"
+#include "reports/engine/glyphs.h"
 #include "reports/engine/output.h"
 
 namespace nettora::reports {
@@ -84,6 +85,12 @@ void previewSequence(const std::vector<SequenceForm> &sequence, const QString &c
         for (const auto &f : forms)
             c.addReport(f.get());
     };
+    composite.onNotes = [&forms, &sequence] {
+        QStringList lines;
+        for (size_t i = 0; i < forms.size(); ++i)
+            lines += undrawableLines(*forms[i], sequence[i].progress);
+        return lines;
+    };
     composite.preview(parent);
 }
 
@@ -138,7 +145,8 @@ std::vector<SequenceForm> blankSequence(Style style)
 namespace {
 
 std::vector<PreparedPage> prepareSequence(const std::vector<SequenceForm> &sequence, const DocumentFooter &footer,
-                                          const std::function<void(const QString &)> &progress)
+                                          const std::function<void(const QString &)> &progress,
+                                          const std::function<void(const QString &)> &warning)
 {
     std::vector<PreparedPage> pages;
     const double reserve = footerHeight(footer);
@@ -149,6 +157,9 @@ std::vector<PreparedPage> prepareSequence(const std::vector<SequenceForm> &seque
         form->page.footerHeight = reserve;
         form->prepare();
         pages.insert(pages.end(), form->pages().begin(), form->pages().end());
+        if (warning)
+            for (const QString &line : undrawableLines(*form, f.progress))
+                warning(line);
     }
     addFooters(pages, footer);
     return pages;
@@ -156,15 +167,29 @@ std::vector<PreparedPage> prepareSequence(const std::vector<SequenceForm> &seque
 
 }  // namespace
 
-std::vector<PreparedPage> prepareBlankDocument(Style style, const std::function<void(const QString &)> &progress)
+QStringList undrawableLines(const Report &form, const QString &progress)
 {
-    return prepareSequence(blankSequence(style), DocumentFooter(), progress);
+    const QString creating = QStringLiteral("Creating ");
+    const QString title = progress.startsWith(creating) ? progress.mid(creating.size()) : form.name();
+    QStringList lines;
+    for (const Report::Undrawable &u : form.undrawables())
+        lines << QStringLiteral("Some characters of the field %1 (%2) cannot be printed: no installed font has %3.")
+                     .arg(u.control, title, codePoints(u.characters));
+    return lines;
 }
 
-std::vector<PreparedPage> prepareDocument(Style style, const std::function<void(const QString &)> &progress)
+std::vector<PreparedPage> prepareBlankDocument(Style style, const std::function<void(const QString &)> &progress,
+                                               const std::function<void(const QString &)> &warning)
+{
+    return prepareSequence(blankSequence(style), DocumentFooter(), progress, warning);
+}
+
+std::vector<PreparedPage> prepareDocument(Style style, const std::function<void(const QString &)> &progress,
+                                          const std::function<void(const QString &)> &warning)
 {
     const Sources sources = Sources::dataModule();
-    return prepareSequence(statementSequence(style, Output::Pdf, sources), statementFooter(sources), progress);
+    return prepareSequence(statementSequence(style, Output::Pdf, sources), statementFooter(sources), progress,
+                           warning);
 }
 
 }  // namespace nettora::reports

@@ -12,6 +12,7 @@
 #include "reports/forms/forms.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -56,15 +57,26 @@ void previewBlankSet(Style style, const QString &composite, QWidget *parent);
 void printChoice(PrintChoice choice, QWidget *parent);
 
 // The document of a filled statement for a PDF file: each form prepared on
-// its own, announced through progress. Throws ReportError or EngineError.
+// its own, announced through progress; each field that holds characters no
+// installed font can draw is told to warning (see undrawableLines). Throws
+// ReportError or EngineError.
 std::vector<PreparedPage> prepareDocument(Style style,
-                                          const std::function<void(const QString &)> &progress = nullptr);
+                                          const std::function<void(const QString &)> &progress = nullptr,
+                                          const std::function<void(const QString &)> &warning = nullptr);
 
 // The eleven forms of a style's blank set, in print order.
 std::vector<SequenceForm> blankSequence(Style style);
 // The blank set of a style for a PDF file, each form prepared on its own and
-// announced through progress. Reads no table. Throws ReportError.
+// announced through progress, warnings as prepareDocument's. Reads no table.
+// Throws ReportError.
 std::vector<PreparedPage> prepareBlankDocument(Style style,
-                                               const std::function<void(const QString &)> &progress = nullptr);
+                                               const std::function<void(const QString &)> &progress = nullptr,
+                                               const std::function<void(const QString &)> &warning = nullptr);
+
+// One line for each field of a prepared form whose characters no installed
+// font can draw, naming the form by its progress line without "Creating ":
+// "Some characters of the field FullName2 (Net Worth Summary) cannot be
+// printed: no installed font has U+E000."
+QStringList undrawableLines(const Report &form, const QString &progress);
 
 }  // namespace nettora::reports

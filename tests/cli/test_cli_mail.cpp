@@ -130,6 +130,23 @@ TEST_F(CliMail, SendsABlankFormSet)
     EXPECT_EQ(leftInTemp(), QStringList());
 }
 
+TEST_F(CliMail, NamesAFieldNoInstalledFontCanDrawOnTheErrorStreamAndStillSends)
+{
+    const auto ids = cli::importDocument(R"({"format": "nettora", "version": 1, "clients": [
+        {"fields": {"FirstName": "Ann", "LastName": "Lee", "Employer": "Acme \uE000 Works"},
+         "statements": [{"fields": {"Date": "12/31/2025", "Description": "Annual"}}]}]})");
+    ASSERT_EQ(ids.size(), 1u);
+    const MailRun r = cli({QStringLiteral("mail"), QStringLiteral("--statement"),
+                           QString::number(ids[0].statementIds.at(0)), QStringLiteral("--to"),
+                           QStringLiteral("lender@bank.example")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, QStringLiteral("nettora-cli: warning: Some characters of the field Employer (Net Worth Summary) "
+                                    "cannot be printed: no installed font has U+E000.\n"));
+    EXPECT_EQ(r.lines.value(8), QStringLiteral("Email sent successfully..."));
+    EXPECT_EQ(r.lines.size(), 10);
+    EXPECT_EQ(m_server.messages().size(), 1u);
+}
+
 TEST_F(CliMail, AFailedStepGivesStatusOne)
 {
     m_server.stop();  // nothing listens at the saved server any more

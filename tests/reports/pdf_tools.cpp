@@ -50,6 +50,15 @@ QString pdfInfo(const QString &file)
     return runTool(QStringLiteral("pdfinfo"), {file}).out;
 }
 
+QString foldedText(const QString &text)
+{
+    QString out;
+    for (const QChar c : text.normalized(QString::NormalizationForm_KC))
+        if (!c.isSpace() && c.category() != QChar::Other_Format)
+            out += c;
+    return out;
+}
+
 int pdfPageCount(const QString &file)
 {
     const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(pdfInfo(file));

@@ -24,6 +24,12 @@ QStringList pdfPages(const QString &file);
 // text has its form feeds: how the text flows rather than where it stands.
 QStringList pdfTextPages(const QString &file);
 int pdfPageCount(const QString &file);
+// Extracted text made comparable with what was drawn: a PDF's text layer
+// gives Arabic letters in their presentation forms and some CJK characters
+// as the look-alike radicals of the same glyph, and a blank before some
+// vowel signs. Folds compatibility forms (NFKC) and drops blanks and
+// direction marks.
+QString foldedText(const QString &text);
 QString pdfInfo(const QString &file);
 
 struct PdfWord {

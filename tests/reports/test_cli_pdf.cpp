@@ -33,11 +33,12 @@ protected:
     }
 
     // Imports one client with its statement; returns the statement id.
-    QString import(const StatementOptions &options)
+    QString import(const StatementOptions &options) { return importClient(statementClient(options)); }
+    QString importClient(const QJsonObject &client)
     {
         const QJsonObject doc{{QStringLiteral("format"), QStringLiteral("nettora")},
                               {QStringLiteral("version"), 1},
-                              {QStringLiteral("clients"), QJsonArray{statementClient(options)}}};
+                              {QStringLiteral("clients"), QJsonArray{client}}};
         const CliRun r = cli({QStringLiteral("import"), QStringLiteral("-")}, QJsonDocument(doc).toJson());
         EXPECT_EQ(r.status, 0) << r.err.toStdString();
         const QStringList lines = r.out.split(QLatin1Char('\n'));
@@ -140,6 +141,36 @@ TEST_F(CliPdfTest, WritesTheStandardStatementBySingleOrJoint)
         EXPECT_FALSE(first.contains(QStringLiteral("Spouse Information")));
         EXPECT_TRUE(first.contains(QStringLiteral("Jim Q. Smith")));
         EXPECT_TRUE(pdfText(f.fileName(), 2).contains(QStringLiteral("Contacts")));
+    }
+}
+
+TEST_F(CliPdfTest, WarnsOfAFieldNoInstalledFontCanDrawAndStillWritesTheFile)
+{
+    const struct {
+        QString employer;
+        QString err;
+    } cases[] = {
+        {QStringLiteral("Acme Industries"), QString()},
+        {QStringLiteral("देवनागरी 中文银行 مرحبا"), QString()},
+        {QStringLiteral("Acme \uE000 Works"),
+         QStringLiteral("nettora-cli: warning: Some characters of the field Employer (Net Worth Summary) cannot be "
+                        "printed: no installed font has U+E000.\n")},
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.employer.toStdString());
+        QJsonObject client = statementClient({.joint = false});
+        QJsonObject fields = client.value(QStringLiteral("fields")).toObject();
+        fields.insert(QStringLiteral("FirstName"), QStringLiteral("Case%1").arg(++n));
+        fields.insert(QStringLiteral("Employer"), c.employer);
+        client.insert(QStringLiteral("fields"), fields);
+        const QString file = path(QStringLiteral("case%1.pdf").arg(n));
+        const CliRun r = cli({QStringLiteral("pdf"), QStringLiteral("--statement"), importClient(client),
+                              QStringLiteral("-o"), file});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, QString());
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_TRUE(pdfText(file, 1).contains(QStringLiteral("Case%1 Q. Smith").arg(n)));
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "data/db_functions.h"
 #include "reports/engine/composite.h"
+#include "reports/engine/glyphs.h"
 #include "reports/engine/output.h"
 #include "reports/engine/preview_window.h"
 #include "reports/engine/report.h"
@@ -430,6 +431,149 @@ TEST(ReportText, LaidOutWidthsAreTheWidthsOnEveryOutput)
     for (double x : rights)
         EXPECT_NEAR(x, 748 * 0.75, 0.3);
     EXPECT_GT(lastRight, 0);
+}
+
+TEST(ReportText, OtherScriptsPrintInInstalledFontsAndMeasureAsDrawn)
+{
+    // Liberation Sans has none of these but Greek: they are drawn in the
+    // installed font that has them, and must be measured in it too, or a
+    // right-aligned text misses its edge.
+    const struct {
+        QString text;
+        const char *font;  // one pdffonts lists; Arabic is in more than one
+    } cases[] = {
+        {QStringLiteral("देवनागरी"), "NotoSansDevanagari"},
+        {QStringLiteral("مرحبا بالعالم"), ""},
+        {QStringLiteral("中文银行"), "NotoSansCJK"},
+        {QStringLiteral("Ελληνικά"), "LiberationSans"},
+    };
+    Report r(QStringLiteral("Scripts"));
+    Band &b = r.addBand(BandKind::Title, 400);
+    for (size_t i = 0; i < std::size(cases); ++i)
+        b.label(100, 30 * double(i), cases[i].text, 10, false, 600).right();
+    r.prepare();
+    EXPECT_TRUE(r.undrawables().empty());
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("scripts.pdf"));
+    writePdf(file, r.pages());
+    const QString fonts = runTool(QStringLiteral("pdffonts"), {file}).out;
+    const QString text = foldedText(pdfText(file));
+    const std::vector<PdfWord> words = pdfWords(file, 1);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].text.toStdString());
+        EXPECT_TRUE(text.contains(foldedText(cases[i].text))) << text.toStdString();
+        EXPECT_TRUE(fonts.contains(QLatin1String(cases[i].font))) << fonts.toStdString();
+        // Rows are 22.5 points apart from the top margin at 36.
+        double right = 0;
+        for (const PdfWord &w : words)
+            if (int((w.yMin - 36) / 22.5) == int(i))
+                right = std::max(right, w.xMax);
+        EXPECT_NEAR(right, 748 * 0.75, 0.5);
+    }
+    for (const QString &line : fonts.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2))
+        EXPECT_TRUE(line.contains(QStringLiteral(" yes "))) << "embedded: " << line.toStdString();
+}
+
+TEST(ReportText, ATextIsReportedExactlyWhenItDoesNotPrintAsItself)
+{
+    // Samples of many scripts in a PDF file: what its text layer gives back
+    // printed as itself; anything else must have been reported. (Thaana,
+    // here, has an installed font that Qt does not fall back to: it prints
+    // as filled boxes.)
+    const QString samples[] = {
+        QStringLiteral("Ἀθῆναι Ελλάδα"), QStringLiteral("Москва"),      QStringLiteral("שלום"),
+        QStringLiteral("مرحبا"),          QStringLiteral("देवनागरी"),   QStringLiteral("বাংলা"),
+        QStringLiteral("ภาษาไทย"),        QStringLiteral("ქართული"),
+        QStringLiteral("Հայերեն"),        QStringLiteral("አማርኛ"),       QStringLiteral("한국어"),
+        QStringLiteral("日本語かな"),     QStringLiteral("ދިވެހި"),      QStringLiteral("ꦗꦮ"),
+        QStringLiteral("x\uE000y"),       QStringLiteral("\u0378z"),
+    };
+    Report r(QStringLiteral("Samples"));
+    Band &b = r.addBand(BandKind::Title, 900);
+    for (size_t i = 0; i < std::size(samples); ++i)
+        b.label(0, 20 * double(i), samples[i], 10).named(QStringLiteral("s%1").arg(i));
+    r.prepare();
+    QStringList reported;
+    for (const Report::Undrawable &u : r.undrawables())
+        reported << u.control;
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("samples.pdf"));
+    writePdf(file, r.pages());
+    const QString text = foldedText(pdfText(file));
+    int printed = 0;
+    for (size_t i = 0; i < std::size(samples); ++i) {
+        SCOPED_TRACE(samples[i].toStdString());
+        const bool asItself = text.contains(foldedText(samples[i]));
+        EXPECT_NE(asItself, reported.contains(QStringLiteral("s%1").arg(i)));
+        printed += asItself ? 1 : 0;
+    }
+    EXPECT_GE(printed, 12);
+}
+
+TEST(ReportText, TextIsCutOnlyBetweenWholeCharacters)
+{
+    // An emoji is two units and a consonant with its vowel sign two
+    // characters; half of one draws as a box or a stray sign. A room just
+    // short of two of them takes one.
+    const FontSpec f{10, false};
+    for (const QString &unit : {QStringLiteral("\U0001F600"), QStringLiteral("कि")}) {
+        SCOPED_TRACE(unit.toStdString());
+        const QString text = unit.repeated(5);
+        const double room = metrics::width(unit.repeated(2), f) - 0.2;
+        EXPECT_EQ(metrics::fit(text, room, f), unit);
+        EXPECT_EQ(metrics::wrap(text, room, f), QStringList(5, unit));
+    }
+}
+
+TEST(ReportText, CharactersNoInstalledFontHasAreFoundEachOnce)
+{
+    const QChar lone(0xDC00);
+    const struct {
+        QString text;
+        QString missing;
+    } cases[] = {
+        {QStringLiteral("John Q. Smith & Co., $1,234.50"), QString()},
+        {QStringLiteral("देवनागरी مرحبا 中文 Ελληνικά ♥"), QString()},
+        // Never drawn anyway: breaks, blanks, format characters, a variation selector.
+        {QStringLiteral("a\tb\r\nc\u00A0d\u3000e\u200Bf\u00ADg\u200Dh\u2028i\uFE0F"), QString()},
+        {QStringLiteral("x\uE000y\uE000z"), QStringLiteral("\uE000")},
+        {QStringLiteral("\U000F0001 and \u0378"), QStringLiteral("\U000F0001\u0378")},
+        // Only a colour emoji font has it, if any: its glyphs print empty.
+        {QStringLiteral("party \U0001F973"), QStringLiteral("\U0001F973")},
+        {QStringLiteral("half ") + lone, QString(lone)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(codePoints(c.text, 100).toStdString());
+        EXPECT_EQ(undrawableCharacters(c.text), c.missing);
+    }
+    EXPECT_EQ(codePoints(QStringLiteral("\U000F0001\u0378")), QStringLiteral("U+F0001, U+0378"));
+    EXPECT_EQ(codePoints(QStringLiteral("\uE000\uE001\uE002"), 2), QStringLiteral("U+E000, U+E001 and 1 more"));
+}
+
+TEST_F(EngineTest, ReportNamesEachControlWhoseTextHasCharactersNoFontHas)
+{
+    for (const char *type : {"Plain", "Odd \uE001", "Odd again \uE001", "Other \uE002"})
+        addRow(m_dm->tblCash, m_client, m_statement, {{"Type", QString::fromUtf8(type)}, {"Balance", "1"}});
+    Report r(QStringLiteral("Odd"));
+    r.addBand(BandKind::PageHeader, 20).label(0, 0, QStringLiteral("Head \uE000"), 8).named(QStringLiteral("head"));
+    Band &b = r.addBand(BandKind::Title, 20);
+    b.label(0, 0, QStringLiteral("Fine"), 8).named(QStringLiteral("fine"));
+    b.label(100, 0, QStringLiteral("Unnamed \uE003"), 8);
+    r.addSubDetail(cash(), 15, true).field(QRectF(0, 0, 300, 13), m_dm->tblCash, QStringLiteral("Type"));
+    r.addBand(BandKind::Summary, 900);  // a second page, so the page header prints twice
+    using U = Report::Undrawable;
+    const auto expected = std::vector<std::tuple<QString, QString, QString>>{
+        {"Odd", "head", "\uE000"}, {"Odd", "Unnamed \uE003", "\uE003"}, {"Odd", "Type", "\uE001"}, {"Odd", "Type", "\uE002"}};
+    for (int run = 0; run < 2; ++run) {
+        r.prepare();
+        ASSERT_EQ(r.pageCount(), 2);
+        std::vector<std::tuple<QString, QString, QString>> got;
+        for (const U &u : r.undrawables())
+            got.emplace_back(u.report, u.control, u.characters);
+        EXPECT_EQ(got, expected) << "run " << run;
+    }
 }
 
 TEST(ReportOutput, PdfPagesAreLetterWithTextInEmbeddedTrueTypeFonts)

@@ -10,6 +10,7 @@
 #include "data/engine.h"
 #include "reports/engine/output.h"
 #include "reports/engine/preview_window.h"
+#include "reports/pdf_save.h"
 #include "reports/print.h"
 
 #include <QApplication>
@@ -18,6 +19,8 @@
 #include <algorithm>
 #include <cmath>
 #include <QDir>
+#include <QJsonArray>
+#include <QLabel>
 #include <QTimer>
 
 using namespace nettora;
@@ -393,4 +396,46 @@ TEST_F(PrintTest, ChangedOptionsShowInTheNextRequestAndOtherStylesTakeTheSamePat
                                                                             : "qrcr9");
         EXPECT_TRUE(m_dialogs->shown().empty());
     }
+}
+
+TEST_F(PrintTest, NamesInAnyScriptPrintAsThemselvesAndAFieldNoFontCanDrawIsNamed)
+{
+    const QString names[] = {QStringLiteral("देवनागरी"), QStringLiteral("مرحبا"), QStringLiteral("中文银行")};
+    QJsonObject client = statementClient({.joint = false});
+    QJsonObject fields = client.value(QStringLiteral("fields")).toObject();
+    fields.insert(QStringLiteral("FirstName"), names[0]);
+    fields.insert(QStringLiteral("LastName"), names[1]);
+    fields.insert(QStringLiteral("Employer"), names[2]);
+    client.insert(QStringLiteral("fields"), fields);
+    load(client);
+    QStringList warnings;
+    const QString file = QDir(m_out.path()).filePath(QStringLiteral("scripts.pdf"));
+    writePdf(file, prepareDocument(Style::Standard, nullptr, [&warnings](const QString &l) { warnings << l; }));
+    EXPECT_EQ(warnings, QStringList());
+    const QString text = foldedText(pdfText(file, 1));
+    for (const QString &name : names)
+        EXPECT_TRUE(text.contains(foldedText(name))) << name.toStdString() << " in " << text.toStdString();
+
+    // U+E000 is in no installed font: the PDF (and so the e-mail) status
+    // says so after the form's line, and the preview under its pages.
+    setClient({{"Employer", QStringLiteral("Acme \uE000 Works")}});
+    const QString line = QStringLiteral("Some characters of the field Employer (Net Worth Summary) cannot be printed: "
+                                        "no installed font has U+E000.");
+    QStringList status;
+    saveStatementPdf(Style::Standard, m_out.path(), QStringLiteral("odd.pdf"),
+                     [&status](const QString &l) { status << l; });
+    const qsizetype at = status.indexOf(QStringLiteral("Creating Net Worth Summary"));
+    ASSERT_GE(at, 0) << status.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(status.value(at + 1), line);
+    EXPECT_EQ(status.count(line), 1);
+
+    QString notes;
+    QTimer::singleShot(0, [&notes] {
+        if (auto *w = qobject_cast<PreviewWindow *>(QApplication::activeModalWidget())) {
+            notes = w->lNotes->isVisible() ? w->lNotes->text() : QStringLiteral("(hidden)");
+            w->close();
+        }
+    });
+    printChoice(PrintChoice::Standard, nullptr);
+    EXPECT_EQ(notes, line);
 }

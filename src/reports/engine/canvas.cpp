@@ -3,8 +3,10 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QPen>
+#include <QTextBoundaryFinder>
 #include <QTransform>
 #include <cmath>
+#include <vector>
 
 namespace nettora::reports {
 
@@ -84,21 +86,35 @@ double lineHeight(const FontSpec &font)
     return (m.ascent() + m.descent()) / KTextScale;
 }
 
+namespace {
+// Where text may be cut: between whole characters as the reader sees them,
+// so that neither half of an emoji nor a vowel sign torn from its consonant
+// is drawn.
+std::vector<qsizetype> cuts(const QString &text)
+{
+    std::vector<qsizetype> out;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype at = finder.toNextBoundary(); at > 0; at = finder.toNextBoundary())
+        out.push_back(at);
+    return out;
+}
+}  // namespace
+
 QString fit(const QString &text, double w, const FontSpec &font)
 {
     if (width(text, font) <= w)
         return text;
-    qsizetype lo = 0, hi = text.size();
+    const std::vector<qsizetype> at = cuts(text);
+    // The most of the cuts that fit, none when the first character does not.
+    size_t lo = 0, hi = at.size();
     while (lo < hi) {
-        const qsizetype mid = (lo + hi + 1) / 2;
-        if (width(text.left(mid), font) <= w)
+        const size_t mid = (lo + hi + 1) / 2;
+        if (width(text.left(at[mid - 1]), font) <= w)
             lo = mid;
         else
             hi = mid - 1;
     }
-    if (lo > 0 && lo < text.size() && text[lo].isLowSurrogate())
-        --lo;  // never half a character
-    return text.left(lo);
+    return lo == 0 ? QString() : text.left(at[lo - 1]);
 }
 
 QStringList wrap(const QString &text, double w, const FontSpec &font)
@@ -130,10 +146,10 @@ QStringList wrap(const QString &text, double w, const FontSpec &font)
             if (!line.isEmpty())
                 out << line;
             line = word;
-            while (width(line, font) > w && line.size() > 1) {
+            while (width(line, font) > w && cuts(line).size() > 1) {
                 QString head = fit(line, w, font);
                 if (head.isEmpty())
-                    head = line.left(1);
+                    head = line.left(cuts(line).front());
                 out << head;
                 line = line.mid(head.size());
             }

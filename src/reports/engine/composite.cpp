@@ -26,6 +26,8 @@ void CompositeReport::preview(QWidget *parent)
 {
     prepare();
     PreviewWindow window(m_pages, parent);
+    if (onNotes)
+        window.setNotes(onNotes());
     window.exec();
 }
 

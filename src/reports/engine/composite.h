@@ -7,6 +7,7 @@
 #include "reports/engine/report.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -27,6 +28,9 @@ public:
 
     // Asked for the reports each time the composite generates.
     std::function<void(CompositeReport &)> onAddReports;
+    // Asked, once the reports are prepared, for lines the preview shows
+    // under the page (what could not be printed as it is).
+    std::function<QStringList()> onNotes;
     void addReport(Report *report) { m_reports.push_back(report); }
     const std::vector<Report *> &reports() const { return m_reports; }
 

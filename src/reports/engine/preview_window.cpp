@@ -145,10 +145,17 @@ PreviewWindow::PreviewWindow(std::vector<PreparedPage> pages, QWidget *parent)
     // A fitted zoom follows the room the page has.
     m_scroll->viewport()->installEventFilter(this);
 
+    lNotes = new QLabel(this);
+    lNotes->setObjectName(QStringLiteral("lNotes"));
+    lNotes->setWordWrap(true);
+    lNotes->setTextFormat(Qt::PlainText);
+    lNotes->hide();
+
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addLayout(tools);
     layout->addWidget(m_scroll, 1);
+    layout->addWidget(lNotes);
 
     connect(bFirst, &QToolButton::clicked, this, [this] { showPage(0); });
     connect(bPrior, &QToolButton::clicked, this, [this] { showPage(m_current - 1); });
@@ -170,6 +177,12 @@ PreviewWindow::PreviewWindow(std::vector<PreparedPage> pages, QWidget *parent)
 }
 
 PreviewWindow::~PreviewWindow() = default;
+
+void PreviewWindow::setNotes(const QStringList &lines)
+{
+    lNotes->setText(lines.join(QLatin1Char('\n')));
+    lNotes->setVisible(!lines.isEmpty());
+}
 
 void PreviewWindow::showPage(int index)
 {

@@ -35,9 +35,12 @@ public:
 
     // The printing step after the dialog, for a printer set up elsewhere.
     void printTo(QPrinter &printer);
+    // Lines under the page, such as the fields that cannot be printed as
+    // they are; none hides the line.
+    void setNotes(const QStringList &lines);
 
     QToolButton *bFirst, *bPrior, *bNext, *bLast;
-    QLabel *lPage;
+    QLabel *lPage, *lNotes;
     QComboBox *cbZoom;
     QPushButton *bPrint, *bClose;
 

@@ -1,5 +1,6 @@
 #include "reports/engine/report.h"
 
+#include "reports/engine/glyphs.h"
 #include "kit/money.h"
 #include "data/engine.h"
 
@@ -470,6 +471,16 @@ private:
                     c.onPrint(c, item.text);
                 if (continued && !b.continuedControl.isEmpty() && c.name == b.continuedControl)
                     item.text += QStringLiteral(" (continued)");
+                // A character no installed font has prints as an empty box:
+                // note the control, so that the output can say which one.
+                if (const QString missing = undrawableCharacters(item.text); !missing.isEmpty()) {
+                    const Report::Undrawable u{m_r.name(), c.name.isEmpty() ? c.text : c.name, missing};
+                    auto &noted = m_r.m_undrawables;
+                    if (std::none_of(noted.begin(), noted.end(), [&u](const Report::Undrawable &n) {
+                            return n.control == u.control && n.characters == u.characters;
+                        }))
+                        noted.push_back(u);
+                }
             }
             inst.items.push_back(std::move(item));
         }
@@ -665,6 +676,7 @@ private:
 void Report::prepare()
 {
     m_pages.clear();
+    m_undrawables.clear();
     bool print = true;
     if (beforePrint)
         beforePrint(*this, print);

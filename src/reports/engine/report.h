@@ -191,12 +191,21 @@ public:
     const PreparedPage &preparedPage(int index) const { return m_pages[size_t(index)]; }
     const std::vector<PreparedPage> &pages() const { return m_pages; }
     void releasePages() { m_pages.clear(); }
+    // A control whose text has characters no installed font can draw (they
+    // print as empty boxes); once per control and characters.
+    struct Undrawable {
+        QString report;
+        QString control;     // its name, the field's name for a field
+        QString characters;  // each once
+    };
+    const std::vector<Undrawable> &undrawables() const { return m_undrawables; }
 
 private:
     friend class Layout;
     QString m_name;
     std::vector<std::unique_ptr<Band>> m_bands;
     std::vector<PreparedPage> m_pages;
+    std::vector<Undrawable> m_undrawables;
 };
 
 }  // namespace nettora::reports
