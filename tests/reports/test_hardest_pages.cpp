@@ -83,8 +83,8 @@ protected:
         }
         // Names in other alphabets, as long as their fields allow.
         setClient({{"FirstName", QStringLiteral("Αλεξάνδρα-Ελευθερία")},
-                   {"LastName", QStringLiteral("शर्मा-वर्मा")},
-                   {"FullName2", QStringLiteral("Αλεξάνδρα-Ελευθερία Q. शर्मा-वर्मा")},
+                   {"LastName", QStringLiteral("देवनागरी")},
+                   {"FullName2", QStringLiteral("Αλεξάνδρα-Ελευθερία Q. देवनागरी")},
                    {"Employer", QStringLiteral("北京银行股份有限公司")},
                    {"SFirstName", joint ? QStringLiteral("Констанция") : QString()}});
         return printed;

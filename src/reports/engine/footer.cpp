@@ -11,6 +11,8 @@ namespace {
 const FontSpec FooterFont{7, false};
 constexpr double Gap = 2;       // between the body and the footer's rule
 constexpr double RuleGap = 2;   // between the rule and the text
+// Below the last line: the fonts other scripts fall back to reach deeper.
+constexpr double Foot = 3;
 // Column ends: the names, the date, the page number.
 constexpr double LeftWidth = 360, CentreLeft = 372, CentreWidth = 220;
 
@@ -30,7 +32,7 @@ double footerHeight(const DocumentFooter &footer, const PageSetup &)
 {
     const Lines l = linesOf(footer);
     const qsizetype lines = std::max<qsizetype>({1, l.left.size(), l.centre.size()});
-    return Gap + RuleGap + double(lines) * metrics::lineHeight(FooterFont);
+    return Gap + RuleGap + double(lines) * metrics::lineHeight(FooterFont) + Foot;
 }
 
 void addFooters(std::vector<PreparedPage> &pages, const DocumentFooter &footer, const PageSetup &page)

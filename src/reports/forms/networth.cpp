@@ -409,7 +409,7 @@ std::unique_ptr<Report> buildNetWorthSummary(const FormKind &kind, const Sources
     if (!joint && kind.style == Style::Standard)
         r->pageFrameWidth = 1.5;
 
-    Band &header = r->addBand(BandKind::PageHeader, 52, QStringLiteral("PageHeader"));
+    Band &header = r->addBand(BandKind::PageHeader, 50, QStringLiteral("PageHeader"));
     constexpr double Inset = 6;
     if (!src.blank) {
         for (int i = 0; i < 3; ++i) {
