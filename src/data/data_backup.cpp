@@ -389,9 +389,18 @@ QString checkOpen(const QString &file, CheckDepth depth)
                 return QStringLiteral("it is damaged (%1)").arg(error);
             if (report != QStringList{QStringLiteral("ok")})
                 return QStringLiteral("it is damaged (the check reports: %1)").arg(firstFinding(report));
-            const SchemaComparison tables = compareWithSchema([&](const QString &table) {
-                return error.isEmpty() ? columnNames(h.db, table, &error) : QStringList();
-            });
+            // An older file is upgraded when it is opened; a newer one is not ours to read.
+            const int version = query(h.db, QStringLiteral("PRAGMA user_version"), &error).value(0).toInt();
+            if (error.isEmpty() && version > dataVersion())
+                return QStringLiteral("it was written by a newer version of Nettora (data version %1; this program "
+                                      "knows up to %2)")
+                    .arg(version)
+                    .arg(dataVersion());
+            const SchemaComparison tables = compareWithSchema(
+                [&](const QString &table) {
+                    return error.isEmpty() ? columnNames(h.db, table, &error) : QStringList();
+                },
+                version);
             if (!error.isEmpty())
                 return QStringLiteral("it is damaged (%1)").arg(error);
             const QStringList &missing = tables.missing, &different = tables.different;

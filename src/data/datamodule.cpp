@@ -1,5 +1,10 @@
 #include "data/datamodule.h"
 
+#include "data/data_backup.h"
+#include "data/engine.h"
+#include "data/schema.h"
+
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -228,6 +233,7 @@ void Connection::provision()
         for (const QString &sql : schemaSql())
             fresh.exec(sql);
         fresh.exec(QStringLiteral("INSERT INTO \"User\" DEFAULT VALUES"));
+        fresh.exec(QStringLiteral("PRAGMA user_version = %1").arg(dataVersion()));
         fresh.commit();
         fresh.exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
         fresh.close();
@@ -335,11 +341,74 @@ void Tdm1::ConnectDb(const QString &dataDir)
     }
 }
 
+namespace {
+
+int dataFileVersion(Database &db)
+{
+    Statement st = db.prepare(QStringLiteral("PRAGMA user_version"));
+    return st.step() ? int(st.columnInt(0)) : 0;
+}
+
+void upgradeDataFile(Database &db, const QString &dataDir, const QString &file)
+{
+    const int version = dataFileVersion(db);
+    if (version > dataVersion())
+        throw EngineError(QStringLiteral("The data file \"%1\" was written by a newer version of Nettora (data version "
+                                         "%2; this program knows up to %3). Install the newer version to open it. "
+                                         "Nothing was changed.")
+                              .arg(file)
+                              .arg(version)
+                              .arg(dataVersion()));
+    if (version == dataVersion())
+        return;
+    // The file as it was stays in Replaced, a copy of its own (never a second
+    // name for the file about to change), before any step runs.
+    const QString replaced = QDir(dataDir).filePath(QLatin1String(ReplacedFolderName));
+    if (!QDir().mkpath(replaced))
+        throw EngineError(QStringLiteral("The data file needs an upgrade, but the folder \"%1\" for a copy of it "
+                                         "cannot be made. Nothing was changed.")
+                              .arg(replaced));
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString kept;
+    for (int n = 0; kept.isEmpty() || QFileInfo::exists(kept); ++n)
+        kept = QDir(replaced).filePath(n == 0 ? QStringLiteral("nettora-%1-version%2.db").arg(stamp).arg(version)
+                                              : QStringLiteral("nettora-%1-version%2-%3.db").arg(stamp).arg(version).arg(n));
+    const QString aside = kept + QStringLiteral(".part");
+    QFile::remove(aside);
+    if (!QFile::copy(file, aside)) {
+        QFile::remove(aside);
+        throw EngineError(QStringLiteral("The data file needs an upgrade, but a copy of it cannot be kept in \"%1\". "
+                                         "Nothing was changed.")
+                              .arg(replaced));
+    }
+    QFile::setPermissions(aside, QFile::ReadOwner | QFile::WriteOwner);
+    syncFile(aside);
+    replaceFile(aside, kept);
+    for (const UpgradeStep &step : upgradeSteps()) {
+        if (step.version <= version)
+            continue;
+        Transaction t(db);
+        // A file that already has the field (made by a program that wrote
+        // no version) only takes the number.
+        bool has = false;
+        Statement columns = db.prepare(QStringLiteral("PRAGMA table_info(\"%1\")").arg(step.table));
+        while (columns.step())
+            has = has || columns.columnText(1).compare(step.field, Qt::CaseInsensitive) == 0;
+        if (!has)
+            db.exec(step.sql);
+        db.exec(QStringLiteral("PRAGMA user_version = %1").arg(step.version));
+        t.commit();
+    }
+}
+
+}  // namespace
+
 void Tdm1::OpenNettoraTables()
 {
     Database &db = ACon1.database();
     if (!db.isOpen())
         db.open(ACon1.databaseFile(), QLatin1String(TablePassword));
+    upgradeDataFile(db, ACon1.connectPath(), ACon1.databaseFile());
     for (Table *t : m_order) {
         t->close();
         t->setExclusive(true);

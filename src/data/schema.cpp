@@ -109,7 +109,9 @@ TableDef userTable()
                         {"FullName", 80}, {"Address3", 150}, {"CityStateZip", 80}, {"FaxNumber", 40},
                         {"EmailName", 70}, {"EmailAddress", 100}, {"SMTPServer", 100}, {"SMTPUserName", 100},
                         {"SMTPPassword", 100}, {"EmailSubject", 200}, {"EmailContent", 0},
-                        {"Compilation", 1}, {"Preparer", 1}, {"PrintMonthlyIncome", 1}});
+                        {"Compilation", 1}, {"Preparer", 1}, {"PrintMonthlyIncome", 1},
+                        // The compilation letter's wording; empty: the standard one.
+                        {"CompilationText", 0}});
     return t;
 }
 
@@ -337,14 +339,38 @@ const QStringList &headlineTotals()
     return names;
 }
 
-SchemaComparison compareWithSchema(const std::function<QStringList(const QString &table)> &columnsOf)
+const std::vector<UpgradeStep> &upgradeSteps()
 {
+    static const std::vector<UpgradeStep> steps = {
+        {1, QStringLiteral("User"), QStringLiteral("CompilationText"),
+         QStringLiteral("ALTER TABLE \"User\" ADD COLUMN \"CompilationText\" TEXT")},
+    };
+    return steps;
+}
+
+int dataVersion()
+{
+    return upgradeSteps().empty() ? 0 : upgradeSteps().back().version;
+}
+
+SchemaComparison compareWithSchema(const std::function<QStringList(const QString &table)> &columnsOf, int version)
+{
+    if (version < 0)
+        version = dataVersion();
+    // Fields added by steps beyond the file's version are not there yet.
+    const auto addedLater = [version](const QString &table, const QString &field) {
+        for (const UpgradeStep &step : upgradeSteps())
+            if (step.version > version && step.table == table && step.field == field)
+                return true;
+        return false;
+    };
     SchemaComparison result;
     for (const TableDef &t : allTables()) {
         const QStringList names = columnsOf(t.name);
         QStringList expected;
         for (const FieldDef &f : t.fields)
-            expected << f.name;
+            if (!addedLater(t.name, f.name))
+                expected << f.name;
         if (names.isEmpty())
             result.missing << t.name;
         else if (names.join(QLatin1Char(',')).compare(expected.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)

@@ -1,0 +1,174 @@
+// The data file's version: a file made before versions were recorded is
+// upgraded when it opens, after a copy of it is kept; a file of a newer
+// program is refused and left as it is; a backup of either age is judged by
+// its own version.
+#include "support/testsupport.h"
+
+#include "data/data_backup.h"
+#include "data/engine.h"
+#include "data/schema.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+
+using namespace nettora;
+using namespace nettora::test;
+
+namespace {
+
+class DataVersion : public DataDirTest {
+protected:
+    QString dbFile() const { return dataDir() + "/nettora.db"; }
+
+    // Turns the closed data file into one of an older or newer program.
+    void rewrite(const QStringList &sql)
+    {
+        m_dm.reset();
+        Database db;
+        db.open(dbFile(), QLatin1String(Tdm1::TablePassword));
+        for (const QString &s : sql)
+            db.exec(s);
+        db.close();
+    }
+
+    static int versionOf(const QString &file)
+    {
+        Database db;
+        db.open(file, QLatin1String(Tdm1::TablePassword));
+        Statement st = db.prepare(QStringLiteral("PRAGMA user_version"));
+        return st.step() ? int(st.columnInt(0)) : -1;
+    }
+
+    static QStringList userColumns(const QString &file)
+    {
+        Database db;
+        db.open(file, QLatin1String(Tdm1::TablePassword));
+        Statement st = db.prepare(QStringLiteral("PRAGMA table_info(\"User\")"));
+        QStringList names;
+        while (st.step())
+            names << st.columnText(1);
+        return names;
+    }
+
+    static QByteArray digest(const QString &file)
+    {
+        QFile f(file);
+        f.open(QIODevice::ReadOnly);
+        return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    }
+
+    // The file as a program before data versions left it: no compilation
+    // text (the engine here has no DROP COLUMN: the table is made anew).
+    static QStringList olderSql()
+    {
+        QStringList columns;
+        for (const FieldDef &f : findTable(QStringLiteral("User"))->fields)
+            if (f.name != QLatin1String("CompilationText"))
+                columns << QLatin1Char('"') + f.name + QLatin1Char('"');
+        return {QStringLiteral("CREATE TABLE \"UserOld\" AS SELECT %1 FROM \"User\"").arg(columns.join(',')),
+                QStringLiteral("DROP TABLE \"User\""), QStringLiteral("ALTER TABLE \"UserOld\" RENAME TO \"User\""),
+                QStringLiteral("PRAGMA user_version = 0")};
+    }
+    const QStringList older = olderSql();
+};
+
+}  // namespace
+
+TEST_F(DataVersion, NewFilesHaveTheCurrentVersion)
+{
+    EXPECT_EQ(dataVersion(), 1);
+    m_dm.reset();
+    EXPECT_EQ(versionOf(dbFile()), dataVersion());
+    EXPECT_TRUE(userColumns(dbFile()).contains(QStringLiteral("CompilationText")));
+}
+
+TEST_F(DataVersion, AnOlderFileIsUpgradedAfterACopyOfItIsKept)
+{
+    const qint64 client = addClient("Old", "Timer");
+    setUser({{"Company", "Kelmor Accounting"}});
+    rewrite(older);
+    ASSERT_FALSE(userColumns(dbFile()).contains(QStringLiteral("CompilationText")));
+
+    restart();
+    // The data are as they were, and the new field is there to use.
+    dm1->tblClient->first();
+    EXPECT_EQ(dm1->tblClient->asString("Id"), QString::number(client));
+    EXPECT_EQ(dm1->tblClient->asString("LastName"), "Timer");
+    dm1->tblUser->first();
+    EXPECT_EQ(dm1->tblUser->asString("Company"), "Kelmor Accounting");
+    setUser({{"CompilationText", "Our letter"}});
+    m_dm.reset();
+    EXPECT_EQ(versionOf(dbFile()), dataVersion());
+
+    // The copy kept before the upgrade is the file as it was, and stays a
+    // file of its own.
+    const QStringList kept = QDir(dataDir() + "/Replaced").entryList({"*.db"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1) << kept.join(",").toStdString();
+    const QString copy = dataDir() + "/Replaced/" + kept[0];
+    EXPECT_EQ(versionOf(copy), 0);
+    EXPECT_FALSE(userColumns(copy).contains(QStringLiteral("CompilationText")));
+    EXPECT_EQ(QFile::permissions(copy) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+
+    // Opening again upgrades nothing and keeps no further copy.
+    restart();
+    m_dm.reset();
+    EXPECT_EQ(QDir(dataDir() + "/Replaced").entryList({"*.db"}, QDir::Files).size(), 1);
+}
+
+TEST_F(DataVersion, AFileOfANewerProgramIsRefusedAndLeftAsItIs)
+{
+    rewrite({QStringLiteral("PRAGMA user_version = %1").arg(dataVersion() + 1)});
+    const QByteArray before = digest(dbFile());
+    try {
+        restart();
+        FAIL() << "opened a file of a newer program";
+    } catch (const EngineError &e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("was written by a newer version of Nettora (data version 2; this "
+                                                     "program knows up to 1). Install the newer version to open it.")))
+            << e.text().toStdString();
+    }
+    m_dm.reset();
+    EXPECT_EQ(digest(dbFile()), before);
+    EXPECT_FALSE(QDir(dataDir() + "/Replaced").exists());
+}
+
+TEST_F(DataVersion, BackupsAreJudgedByTheirOwnVersion)
+{
+    m_dm.reset();
+    const QString oldCopy = dataDir() + "/old.db", newCopy = dataDir() + "/new.db";
+    QFile::copy(dbFile(), oldCopy);
+    QFile::copy(dbFile(), newCopy);
+    for (const auto &[file, sql] : {std::pair{oldCopy, older},
+                                    std::pair{newCopy, QStringList{QStringLiteral("PRAGMA user_version = 7")}}}) {
+        Database db;
+        db.open(file, QLatin1String(Tdm1::TablePassword));
+        for (const QString &s : sql)
+            db.exec(s);
+    }
+    EXPECT_EQ(dataFileProblem(oldCopy), QString());
+    EXPECT_EQ(dataFileProblem(newCopy),
+              "it was written by a newer version of Nettora (data version 7; this program knows up to 1)");
+    // A current file that lacks the field is not a file of ours.
+    {
+        Database db;
+        db.open(oldCopy, QLatin1String(Tdm1::TablePassword));
+        db.exec(QStringLiteral("PRAGMA user_version = 1"));
+    }
+    EXPECT_TRUE(dataFileProblem(oldCopy).startsWith("its tables do not have Nettora's fields"))
+        << dataFileProblem(oldCopy).toStdString();
+
+    // Restoring the older backup brings it back upgraded.
+    restart();
+    {
+        Database db;
+        db.open(oldCopy, QLatin1String(Tdm1::TablePassword));
+        db.exec(QStringLiteral("PRAGMA user_version = 0"));
+    }
+    const DataFileResult r = RestoreDataFile(oldCopy);
+    ASSERT_TRUE(r.ok) << r.text.toStdString();
+    dm1->tblUser->first();
+    EXPECT_EQ(dm1->tblUser->asString("CompilationText"), QString());
+    m_dm.reset();
+    EXPECT_EQ(versionOf(dbFile()), dataVersion());
+}
