@@ -15,14 +15,6 @@ namespace nettora {
 
 namespace {
 
-// The letter's three paragraphs as the compilation report prints them, with
-// placeholders where the names and the date go.
-QString sampleLetter()
-{
-    return reports::compilationParagraphs(QStringLiteral("(entity name)"), QStringLiteral("(period)"))
-        .join(QStringLiteral("\n\n"));
-}
-
 QCheckBox *checkBox(QWidget *page, const QString &text, const QString &objectName, int y)
 {
     auto *b = new QCheckBox(text, page);
@@ -82,8 +74,17 @@ TfrmOptionsPrint::TfrmOptionsPrint(QWidget *parent) : ScreenFrame(false, parent)
             y += 14;
         }
     }
-    mSample = readOnlyBox(tsCompilation, QStringLiteral("mSample"), 12, 86, pagetext::PageWidth - 24, 262);
-    mSample->setPlainText(sampleLetter());
+    // The letter's wording is the preparer's to keep current; the
+    // placeholders are filled when it prints.
+    mSample = readOnlyBox(tsCompilation, QStringLiteral("mSample"), 12, 86, pagetext::PageWidth - 24, 238);
+    mSample->setReadOnly(false);
+    mSample->setAccessibleName(QStringLiteral("Compilation letter"));
+    pagetext::line(tsCompilation,
+                   QStringLiteral("[Today], [Names], [Statement Date] and [Preparer] are filled in when the letter prints."),
+                   12, 330);
+    bStandardWording = pagetext::button(tsCompilation, QStringLiteral("Restore the standard wording"),
+                                        QStringLiteral("bStandardWording"), 12, kButtonsTop);
+    bStandardWording->setFixedWidth(200);
     cbCompilation = checkBox(tsCompilation, QStringLiteral("Print Compilation Report with Financial Statement"),
                              QStringLiteral("cbCompilation"), 358);
     std::tie(TeButton10, TeButton9) = okCancel(tsCompilation, QStringLiteral("TeButton10"), QStringLiteral("TeButton9"));
@@ -144,6 +145,8 @@ TfrmOptionsPrint::TfrmOptionsPrint(QWidget *parent) : ScreenFrame(false, parent)
     s3->setObjectName(QStringLiteral("s3"));
 
     connect(TeButton10, &QPushButton::clicked, this, [this] { saveOption(cbCompilation, "Compilation"); });
+    connect(bStandardWording, &QPushButton::clicked, this,
+            [this] { mSample->setPlainText(reports::standardCompilationText()); });
     connect(TeButton8, &QPushButton::clicked, this, [this] { saveOption(cbPreparer, "Preparer"); });
     connect(TeButton2, &QPushButton::clicked, this, [this] { saveOption(cbMonthly, "PrintMonthlyIncome"); });
     for (QPushButton *b : {TeButton9, TeButton7, TeButton1})
@@ -162,6 +165,7 @@ TfrmOptionsPrint::TfrmOptionsPrint(QWidget *parent) : ScreenFrame(false, parent)
 
 void TfrmOptionsPrint::enterPage(QWidget *page)
 {
+    keepOrDropLetter();
     Table *u = dm1->tblUser;
     u->cancel();
     u->first();
@@ -174,8 +178,11 @@ void TfrmOptionsPrint::loadPage(QWidget *page)
 {
     Table *u = dm1->tblUser;
     const auto on = [u](const char *field) { return u->asString(QString::fromLatin1(field)) == QLatin1String("Y"); };
-    if (page == tsCompilation)
+    if (page == tsCompilation) {
         cbCompilation->setChecked(on("Compilation"));
+        m_loadedLetter = reports::compilationTextOf(u);
+        mSample->setPlainText(m_loadedLetter);
+    }
     else if (page == tsPreparer)
         loadPreparer();
     else
@@ -212,6 +219,13 @@ void TfrmOptionsPrint::saveOption(QCheckBox *box, const char *field)
             u->edit();
         }
         u->setAsString(QString::fromLatin1(field), box->isChecked() ? QStringLiteral("Y") : QStringLiteral("N"));
+        if (box == cbCompilation) {
+            // The standard wording is stored as none, so it stays current.
+            const QString letter = mSample->toPlainText();
+            u->setAsString(QStringLiteral("CompilationText"),
+                           letter == reports::standardCompilationText() ? QString() : letter);
+            m_loadedLetter = letter;
+        }
         u->post();
     } catch (const EngineError &e) {
         u->cancel();
@@ -220,8 +234,27 @@ void TfrmOptionsPrint::saveOption(QCheckBox *box, const char *field)
     ResetSubMenuFont();
 }
 
+bool TfrmOptionsPrint::letterChanged() const
+{
+    return mSample->toPlainText() != m_loadedLetter;
+}
+
+void TfrmOptionsPrint::keepOrDropLetter()
+{
+    if (!letterChanged())
+        return;
+    if (dialogs().warning(QStringLiteral("The compilation letter was changed. Save the changes?"))) {
+        const bool shown = pcMain->isVisible();
+        saveOption(cbCompilation, "Compilation");
+        pcMain->setVisible(shown);
+    } else
+        mSample->setPlainText(m_loadedLetter);
+}
+
 void TfrmOptionsPrint::cancel()
 {
+    if (sender() == TeButton9)
+        mSample->setPlainText(m_loadedLetter);  // Cancel of the letter's own page drops it, as asked
     pcMain->setVisible(false);
     m_editing = false;
     dm1->tblUser->cancel();
@@ -230,6 +263,9 @@ void TfrmOptionsPrint::cancel()
 
 void TfrmOptionsPrint::closeEvent(QCloseEvent *event)
 {
+    // A letter typed and not yet saved is never dropped unasked.
+    if (dm1)
+        keepOrDropLetter();
     // Nothing is typed into the row here (the boxes are written only by OK):
     // leaving drops the edit a side link started rather than leave it open
     // for whatever window posts the user row next.

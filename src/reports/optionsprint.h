@@ -21,7 +21,8 @@ public:
     QWidget *tsCompilation, *tsPreparer, *tsMonthly;
     HoverLabel *s1, *s2, *s3;
     QCheckBox *cbCompilation, *cbPreparer, *cbMonthly;
-    QPlainTextEdit *mSample;             // the letter as it will read, with placeholders
+    QPlainTextEdit *mSample;             // the letter's wording, with placeholders, edited here
+    QPushButton *bStandardWording;       // puts the standard wording back into the editor
     QLabel *lName, *lFirm, *lPhone;      // the preparer as the preparer page prints them
     QPlainTextEdit *mAddress;
     QPushButton *TeButton10, *TeButton9;  // OK, Cancel of the compilation page
@@ -39,6 +40,10 @@ private:
     // OK: the page's box as "Y" or "N" into its field, then the row posted.
     void saveOption(QCheckBox *box, const char *field);
     void cancel();
+    bool letterChanged() const;
+    // Asks whether a changed letter is saved before the page is left.
+    void keepOrDropLetter();
+    QString m_loadedLetter;  // the wording as stored when the page loaded
     // The user row is in edit because a side link put it there.
     bool m_editing = false;
 };

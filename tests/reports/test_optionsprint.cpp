@@ -4,6 +4,7 @@
 #include "kit/btn_functions.h"
 #include "app/windows.h"
 #include "data/db_functions.h"
+#include "reports/forms/forms.h"
 #include "reports/optionsprint.h"
 #include "settings/options.h"
 
@@ -127,13 +128,19 @@ TEST_F(OptionsPrint, OpensOnTheCompilationPageWithItsExactTexts)
     };
     for (const auto &l : labels)
         EXPECT_TRUE(hasLabel(l.page, QString::fromLatin1(l.text))) << l.text;
-    // The sample letter carries placeholders where the names and the date go.
+    // The letter's wording, placeholders where the date, the names and the
+    // preparer go, ready to edit.
     const QString sample = w->mSample->toPlainText();
-    EXPECT_TRUE(sample.startsWith(QStringLiteral("We have compiled the statement of financial condition and "
-                                                 "supplementary schedules for (entity name) as of (period), ")))
+    EXPECT_FALSE(w->mSample->isReadOnly());
+    EXPECT_EQ(sample, reports::standardCompilationText());
+    EXPECT_TRUE(sample.contains(QStringLiteral("We have compiled the statement of financial condition and "
+                                               "supplementary schedules for [Names] as of [Statement Date], ")))
         << sample.toStdString();
     EXPECT_TRUE(sample.contains(QStringLiteral("for  Accounting and Review Services")));
-    EXPECT_TRUE(sample.endsWith(QStringLiteral("not designed for those who are not informed about such differences.")));
+    EXPECT_TRUE(sample.contains(QStringLiteral("American Institute of Certified Public Accountants.")));
+    EXPECT_TRUE(sample.contains(QStringLiteral("not designed for those who are not informed about such differences.")));
+    EXPECT_TRUE(hasLabel(w->tsCompilation, QStringLiteral("[Today], [Names], [Statement Date] and [Preparer] are "
+                                                          "filled in when the letter prints.")));
 
     for (const OptionPage &p : kPages) {
         click(w->*p.link);
@@ -278,4 +285,59 @@ TEST_F(OptionsPrint, OptionsOfTheFrameLeadsToTheOptionsWindowOnItsUserPage)
     EXPECT_EQ(printShown, 0);
     ASSERT_NE(options, nullptr);
     EXPECT_EQ(options->currentPage(), options->tsUser);
+}
+
+TEST_F(OptionsPrint, TheLetterIsThePreparersToEditRestoreAndNeverLoseUnasked)
+{
+    auto *w = open();
+    ASSERT_NE(w, nullptr);
+    const QString own = QStringLiteral("[Today]\n\nWe compiled the statement of [Names] as of [Statement Date].\n\n[Preparer]");
+
+    // OK stores the wording with the box; the letter prints it, filled in.
+    click(w->s1);
+    w->mSample->setPlainText(own);
+    click(w->TeButton10);
+    EXPECT_EQ(storedUser("CompilationText"), own);
+    setClient({{"FirstName", "Ann"}, {"LastName", "Lee"}});
+    setUser({{"FirstName", "Pat"}, {"LastName", "Kelmor"}});
+    addStatement(dm1->tblClient->asString("Id").toLongLong(), "06/30/2026");
+    dm1->tblNettora->first();
+    EXPECT_EQ(reports::compilationLetter(dm1->tblClient, dm1->tblNettora, dm1->tblUser, QDate(2026, 7, 1)),
+              "07/01/2026\n\nWe compiled the statement of Ann Lee as of 06/30/2026.\n\nPat Kelmor");
+
+    // Cancel drops an edit; "Restore the standard wording" puts the preset
+    // back, stored as none so that it stays the standard one.
+    click(w->s1);
+    EXPECT_EQ(w->mSample->toPlainText(), own);
+    w->mSample->setPlainText(QStringLiteral("dropped"));
+    click(w->TeButton9);
+    click(w->s1);
+    EXPECT_EQ(w->mSample->toPlainText(), own);
+    click(w->bStandardWording);
+    EXPECT_EQ(w->mSample->toPlainText(), reports::standardCompilationText());
+    EXPECT_EQ(storedUser("CompilationText"), own) << "only OK stores";
+    click(w->TeButton10);
+    EXPECT_EQ(storedUser("CompilationText"), QString());
+
+    // Leaving with a changed letter asks first: No drops it, Yes keeps it.
+    for (const bool keep : {false, true}) {
+        click(w->s1);
+        w->mSample->setPlainText(own);
+        m_dialogs->clear();
+        m_dialogs->answerWarnings({keep});
+        click(w->s3);
+        ASSERT_EQ(m_dialogs->shown().size(), 1u);
+        EXPECT_EQ(m_dialogs->shown()[0].text, "The compilation letter was changed. Save the changes?");
+        EXPECT_TRUE(w->pcMain->isVisible());
+        EXPECT_EQ(storedUser("CompilationText"), keep ? own : QString());
+        click(w->TeButton1);
+    }
+    click(w->s1);
+    w->mSample->setPlainText(QStringLiteral("typed before closing"));
+    m_dialogs->clear();
+    m_dialogs->answerWarnings({true});
+    w->close();
+    QApplication::processEvents();
+    EXPECT_EQ(m_dialogs->shown().size(), 1u);
+    EXPECT_EQ(storedUser("CompilationText"), "typed before closing");
 }

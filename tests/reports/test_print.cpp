@@ -265,7 +265,7 @@ TEST_F(PrintTest, SpouseNamePartsAloneDecideTheJointLetterAndASpouseLastNameKeep
                                 + QStringLiteral(" as of 12/31/2025, included in the accompanying prescribed form in "
                                                  "accordance with Statements on Standards for  Accounting and Review "
                                                  "Services issued by the American Institute of Certified Public "
-                                                 "Accounts."));
+                                                 "Accountants."));
         EXPECT_TRUE(lines[6].startsWith("Our compilation was limited to presenting in the form of financial condition"));
         EXPECT_TRUE(lines[6].endsWith("do not express an opinion or any other form of assurance on them."));
         EXPECT_TRUE(lines[9].contains("accounting principles.  Accordingly, these financial statements are not designed"));

@@ -47,7 +47,7 @@ QStringList compilationParagraphs(const QString &names, const QString &asOf)
                        + QStringLiteral("schedules for ") + names + QStringLiteral(" as of ") + asOf
                        + QStringLiteral(", included in the accompanying prescribed form in accordance with ")
                        + QStringLiteral("Statements on Standards for  Accounting and Review Services issued by ")
-                       + QStringLiteral("the American Institute of Certified Public Accounts.");
+                       + QStringLiteral("the American Institute of Certified Public Accountants.");
     const QString p2 = QStringLiteral("Our compilation was limited to presenting in the form of financial ")
                        + QStringLiteral("condition and supplementary schedules information that is the ")
                        + QStringLiteral("representation of the individual(s) whose statement of financial ")
@@ -62,6 +62,54 @@ QStringList compilationParagraphs(const QString &names, const QString &asOf)
     return {p1, p2, p3};
 }
 
+QString standardCompilationText()
+{
+    const QStringList paragraphs = compilationParagraphs(QLatin1String(CompilationNames), QLatin1String(CompilationDate));
+    QStringList lines{QLatin1String(CompilationToday), QString(), QString(), paragraphs[0], QString(), QString(),
+                      paragraphs[1], QString(), QString(), paragraphs[2], QString(), QString(),
+                      QStringLiteral("Sincerely,")};
+    for (int i = 0; i < 4; ++i)
+        lines << QString();
+    lines << QLatin1String(CompilationPreparer);
+    for (int i = 0; i < 4; ++i)
+        lines << QString();
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString compilationTextOf(Table *user)
+{
+    const QString stored = text(user, "CompilationText");
+    return stored.trimmed().isEmpty() ? standardCompilationText() : stored;
+}
+
+QString fillCompilationText(const QString &wording, const QString &names, const QString &asOf,
+                            const QString &preparer, const QDate &today)
+{
+    QString letter = wording;
+    // Each placeholder once, left to right, so a name that reads like a
+    // placeholder stays as typed.
+    const std::pair<const char *, QString> fills[] = {{CompilationToday, today.toString(QStringLiteral("MM/dd/yyyy"))},
+                                                      {CompilationNames, names},
+                                                      {CompilationDate, asOf},
+                                                      {CompilationPreparer, preparer}};
+    QString out;
+    for (qsizetype i = 0; i < letter.size();) {
+        bool filled = false;
+        for (const auto &[token, value] : fills) {
+            const QLatin1String t(token);
+            if (letter.mid(i, t.size()) == t) {
+                out += value;
+                i += t.size();
+                filled = true;
+                break;
+            }
+        }
+        if (!filled)
+            out += letter[i++];
+    }
+    return out;
+}
+
 QString compilationLetter(Table *client, Table *statement, Table *user, const QDate &today)
 {
     QString names = nameOf(client, QString());
@@ -70,18 +118,8 @@ QString compilationLetter(Table *client, Table *statement, Table *user, const QD
     const QString spouse = nameOf(client, QStringLiteral("S"));
     if (spouse != QLatin1String(" "))
         names += QStringLiteral(" and ") + spouse;
-
-    const QStringList paragraphs = compilationParagraphs(names, text(statement, "Date"));
-    const QString &p1 = paragraphs[0], &p2 = paragraphs[1], &p3 = paragraphs[2];
-
-    QStringList lines{today.toString(QStringLiteral("MM/dd/yyyy")), QString(), QString(), p1, QString(), QString(),
-                      p2, QString(), QString(), p3, QString(), QString(), QStringLiteral("Sincerely,")};
-    for (int i = 0; i < 4; ++i)
-        lines << QString();
-    lines << nameOf(user, QString());
-    for (int i = 0; i < 4; ++i)
-        lines << QString();
-    return lines.join(QLatin1Char('\n'));
+    return fillCompilationText(compilationTextOf(user), names, text(statement, "Date"), nameOf(user, QString()),
+                               today);
 }
 
 std::unique_ptr<Report> buildCompilationReport(const Sources &src)

@@ -67,6 +67,18 @@ std::unique_ptr<Report> buildPreparerPage(const Sources &sources);
 QString preparerCityLine(Table *user);
 // The letter's three paragraphs for the names and the statement's date.
 QStringList compilationParagraphs(const QString &names, const QString &asOf);
+// The wording of the compilation letter is the preparer's (the user row's
+// CompilationText; empty: the standard wording), with placeholders filled
+// when the letter prints.
+inline constexpr const char *CompilationToday = "[Today]";
+inline constexpr const char *CompilationNames = "[Names]";
+inline constexpr const char *CompilationDate = "[Statement Date]";
+inline constexpr const char *CompilationPreparer = "[Preparer]";
+QString standardCompilationText();
+// The wording the user row holds, or the standard one.
+QString compilationTextOf(Table *user);
+QString fillCompilationText(const QString &wording, const QString &names, const QString &asOf,
+                            const QString &preparer, const QDate &today);
 // The compilation report's letter, dated today, for the current client,
 // statement and preparer.
 QString compilationLetter(Table *client, Table *statement, Table *user, const QDate &today);
