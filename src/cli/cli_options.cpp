@@ -75,6 +75,32 @@ QStringList userOptions()
     return lines;
 }
 
+namespace {
+
+QString unescapedLetter(const QString &value)
+{
+    QString out;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == QLatin1Char('\\') && i + 1 < value.size()) {
+            const QChar next = value[i + 1];
+            if (next == QLatin1Char('n')) {
+                out += QLatin1Char('\n');
+                ++i;
+                continue;
+            }
+            if (next == QLatin1Char('\\')) {
+                out += QLatin1Char('\\');
+                ++i;
+                continue;
+            }
+        }
+        out += value[i];
+    }
+    return out;
+}
+
+}  // namespace
+
 std::vector<UserAssignment> parseUserAssignments(const QStringList &arguments)
 {
     const TableDef &def = userDef();
@@ -99,6 +125,9 @@ std::vector<UserAssignment> parseUserAssignments(const QStringList &arguments)
         for (const UserAssignment &earlier : out)
             if (earlier.field == u.field)
                 throw CliError(QStringLiteral("%1 is given more than once").arg(u.field));
+        // A letter has several lines: "\n" is a line break and "\\" a backslash.
+        if (u.field == QLatin1String("CompilationText"))
+            u.value = unescapedLetter(u.value);
         // The window's editors take these in capitals only.
         if (u.field == QLatin1String("MiddleInitial") || u.field == QLatin1String("State"))
             u.value = u.value.toUpper();

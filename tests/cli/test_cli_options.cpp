@@ -156,3 +156,17 @@ TEST_F(CliOptions, ARefusedAssignmentWritesNothing)
         EXPECT_EQ(storedRow(), before) << c.args.join(' ').toStdString();
     }
 }
+
+TEST_F(CliOptions, TheCompilationLetterTakesLineBreaksAndShowsThemEscaped)
+{
+    CliResult r = cli({QStringLiteral("CompilationText=[Today]\\n\\nWe compiled [Names]\\\\ as of [Statement Date]\\x")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(storedUser("CompilationText"), "[Today]\n\nWe compiled [Names]\\ as of [Statement Date]\\x");
+    r = cli({});
+    EXPECT_TRUE(r.out.contains("CompilationText\t[Today]\\x0a\\x0aWe compiled [Names]\\\\ as of [Statement Date]\\\\x\n"))
+        << r.out.toStdString();
+    // Empty: the standard wording again.
+    r = cli({QStringLiteral("CompilationText=")});
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(storedUser("CompilationText"), QString());
+}
