@@ -63,13 +63,18 @@ PlainFile plainFileKind(const QString &file)
     Database plain;
     try {
         plain.openPlain(file, true);
-        const SchemaComparison tables = compareWithSchema([&plain](const QString &table) {
-            Statement st = plain.prepare(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
-            QStringList names;
-            while (st.step())
-                names << st.columnText(1);
-            return names;
-        });
+        // Judged by its own version: an older file is upgraded once encrypted.
+        Statement version = plain.prepare(QStringLiteral("PRAGMA user_version"));
+        const int fileVersion = version.step() ? int(version.columnInt(0)) : 0;
+        const SchemaComparison tables = compareWithSchema(
+            [&plain](const QString &table) {
+                Statement st = plain.prepare(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
+                QStringList names;
+                while (st.step())
+                    names << st.columnText(1);
+                return names;
+            },
+            fileVersion);
         if (!tables.matches())
             return PlainFile::Foreign;
     } catch (const EngineError &) {
@@ -435,6 +440,13 @@ void Tdm1::EncryptNettoraTables()
         plain.exec(QStringLiteral("ATTACH DATABASE %1 AS encrypted KEY %2")
                        .arg(sqlLiteral(tmp), sqlLiteral(QLatin1String(TablePassword))));
         plain.exec(QStringLiteral("SELECT sqlcipher_export('encrypted')"));
+        // The export leaves the version behind; it goes with the data.
+        int fileVersion = 0;
+        {
+            Statement version = plain.prepare(QStringLiteral("PRAGMA main.user_version"));
+            fileVersion = version.step() ? int(version.columnInt(0)) : 0;
+        }
+        plain.exec(QStringLiteral("PRAGMA encrypted.user_version = %1").arg(fileVersion));
         plain.exec(QStringLiteral("DETACH DATABASE encrypted"));
         plain.close();
     }

@@ -366,11 +366,15 @@ SchemaComparison compareWithSchema(const std::function<QStringList(const QString
     };
     SchemaComparison result;
     for (const TableDef &t : allTables()) {
-        const QStringList names = columnsOf(t.name);
+        QStringList names = columnsOf(t.name);
         QStringList expected;
         for (const FieldDef &f : t.fields)
             if (!addedLater(t.name, f.name))
                 expected << f.name;
+        // A file that has a later field already (made by a program that wrote
+        // no version) is no less ours: its upgrade step finds it there.
+        if (!names.isEmpty())
+            names.removeIf([&](const QString &n) { return addedLater(t.name, n); });
         if (names.isEmpty())
             result.missing << t.name;
         else if (names.join(QLatin1Char(',')).compare(expected.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)

@@ -172,3 +172,33 @@ TEST_F(DataVersion, BackupsAreJudgedByTheirOwnVersion)
     m_dm.reset();
     EXPECT_EQ(versionOf(dbFile()), dataVersion());
 }
+
+TEST_F(DataVersion, APlainFileIsJudgedByItsVersionAndKeepsItWhenEncrypted)
+{
+    for (const bool old : {true, false}) {
+        SCOPED_TRACE(old ? "older plain file" : "current plain file");
+        m_dm.reset();
+        QFile::remove(dbFile());
+        QDir(dataDir() + "/Replaced").removeRecursively();
+        {
+            Database plain;
+            plain.openPlain(dbFile());
+            for (const QString &sql : schemaSql())
+                plain.exec(sql);
+            plain.exec("INSERT INTO \"User\" (\"User\") VALUES ('admin')");
+            plain.exec(QStringLiteral("PRAGMA user_version = %1").arg(dataVersion()));
+            if (old)
+                for (const QString &sql : olderSql())
+                    plain.exec(sql);
+        }
+        restart();
+        dm1->tblUser->first();
+        EXPECT_EQ(dm1->tblUser->asString("User"), "admin");
+        m_dm.reset();
+        EXPECT_EQ(versionOf(dbFile()), dataVersion());
+        EXPECT_TRUE(userColumns(dbFile()).contains(QStringLiteral("CompilationText")));
+        // Only the older file needed an upgrade, and a copy kept before it.
+        EXPECT_EQ(QDir(dataDir() + "/Replaced").entryList({"*.db"}, QDir::Files).size(), old ? 1 : 0);
+        restart();
+    }
+}
