@@ -52,6 +52,13 @@ void replaceFile(const QString &source, const QString &target)
     syncFile(QFileInfo(target).absolutePath());
 }
 
+// The version the data file records; 0 for files made before versions were.
+int dataFileVersion(Database &db)
+{
+    Statement st = db.prepare(QStringLiteral("PRAGMA user_version"));
+    return st.step() ? int(st.columnInt(0)) : 0;
+}
+
 enum class PlainFile { NotPlain, Foreign, Ours };
 
 // What a data file that would not open under the key is: not a plain
@@ -64,8 +71,7 @@ PlainFile plainFileKind(const QString &file)
     try {
         plain.openPlain(file, true);
         // Judged by its own version: an older file is upgraded once encrypted.
-        Statement version = plain.prepare(QStringLiteral("PRAGMA user_version"));
-        const int fileVersion = version.step() ? int(version.columnInt(0)) : 0;
+        const int fileVersion = dataFileVersion(plain);
         const SchemaComparison tables = compareWithSchema(
             [&plain](const QString &table) {
                 Statement st = plain.prepare(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
@@ -348,12 +354,6 @@ void Tdm1::ConnectDb(const QString &dataDir)
 
 namespace {
 
-int dataFileVersion(Database &db)
-{
-    Statement st = db.prepare(QStringLiteral("PRAGMA user_version"));
-    return st.step() ? int(st.columnInt(0)) : 0;
-}
-
 void upgradeDataFile(Database &db, const QString &dataDir, const QString &file)
 {
     const int version = dataFileVersion(db);
@@ -441,12 +441,7 @@ void Tdm1::EncryptNettoraTables()
                        .arg(sqlLiteral(tmp), sqlLiteral(QLatin1String(TablePassword))));
         plain.exec(QStringLiteral("SELECT sqlcipher_export('encrypted')"));
         // The export leaves the version behind; it goes with the data.
-        int fileVersion = 0;
-        {
-            Statement version = plain.prepare(QStringLiteral("PRAGMA main.user_version"));
-            fileVersion = version.step() ? int(version.columnInt(0)) : 0;
-        }
-        plain.exec(QStringLiteral("PRAGMA encrypted.user_version = %1").arg(fileVersion));
+        plain.exec(QStringLiteral("PRAGMA encrypted.user_version = %1").arg(dataFileVersion(plain)));
         plain.exec(QStringLiteral("DETACH DATABASE encrypted"));
         plain.close();
     }

@@ -45,6 +45,14 @@ std::vector<SequenceForm> statementSequence(Style style, Output output, const So
         if (options.compilation)
             forms.push_back(compilation);
     }
+    const std::vector<SequenceForm> pages = statementPages(kind, sources);
+    forms.insert(forms.end(), pages.begin(), pages.end());
+    return forms;
+}
+
+std::vector<SequenceForm> statementPages(const FormKind &kind, const Sources &sources)
+{
+    std::vector<SequenceForm> forms;
     for (PageKind page : {PageKind::NetWorthSummary, PageKind::LegalInformation, PageKind::Assets,
                           PageKind::Liabilities, PageKind::IncomeAndExpenses})
         forms.push_back({formName(page, kind), progressLine(page),
@@ -67,11 +75,6 @@ DocumentFooter statementFooter(const Sources &sources)
     return f;
 }
 
-namespace {
-
-// Previews the forms as one composite and returns when the preview is
-// closed. The reports are owned by this request: released, each once, when
-// the preview closes or a form fails to build.
 void previewSequence(const std::vector<SequenceForm> &sequence, const QString &compositeName,
                      const DocumentFooter &footer, QWidget *parent)
 {
@@ -93,6 +96,8 @@ void previewSequence(const std::vector<SequenceForm> &sequence, const QString &c
     };
     composite.preview(parent);
 }
+
+namespace {
 
 void previewStatement(Style style, QWidget *parent)
 {
@@ -142,8 +147,6 @@ std::vector<SequenceForm> blankSequence(Style style)
     return blankForms(style);
 }
 
-namespace {
-
 std::vector<PreparedPage> prepareSequence(const std::vector<SequenceForm> &sequence, const DocumentFooter &footer,
                                           const std::function<void(const QString &)> &progress,
                                           const std::function<void(const QString &)> &warning)
@@ -164,8 +167,6 @@ std::vector<PreparedPage> prepareSequence(const std::vector<SequenceForm> &seque
     addFooters(pages, footer);
     return pages;
 }
-
-}  // namespace
 
 QStringList undrawableLines(const Report &form, const QString &progress)
 {

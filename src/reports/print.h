@@ -37,6 +37,22 @@ struct PrintOptions {
 // The forms of a filled statement in a style, in the order of the output,
 // with the options and the filing read from the sources now.
 std::vector<SequenceForm> statementSequence(Style style, Output output, const Sources &sources);
+// The five forms of a filled statement, from the Net Worth Summary to the
+// income and expenses, announced by their progress lines.
+std::vector<SequenceForm> statementPages(const FormKind &kind, const Sources &sources);
+
+// Previews the forms as one composite, every page with the footer, and
+// returns when the preview is closed. The reports are owned by this request:
+// released, each once, when the preview closes or a form fails to build.
+void previewSequence(const std::vector<SequenceForm> &sequence, const QString &compositeName,
+                     const DocumentFooter &footer, QWidget *parent);
+// The forms prepared one after the other, each announced through progress,
+// every page with the footer, numbered over them all; warning receives what
+// a form could not draw.
+std::vector<PreparedPage> prepareSequence(const std::vector<SequenceForm> &sequence, const DocumentFooter &footer,
+                                          const std::function<void(const QString &)> &progress,
+                                          const std::function<void(const QString &)> &warning = nullptr);
+
 // The footer of every page of a statement: the client's name (with the
 // spouse's, filing jointly) and the statement's date.
 DocumentFooter statementFooter(const Sources &sources);

@@ -81,13 +81,4 @@ Filing filingOf(Table *client)
     return Filing::Single;
 }
 
-std::vector<std::unique_ptr<Report>> statementForms(const FormKind &kind, const Sources &sources)
-{
-    std::vector<std::unique_ptr<Report>> forms;
-    for (PageKind page : {PageKind::NetWorthSummary, PageKind::LegalInformation, PageKind::Assets,
-                          PageKind::Liabilities, PageKind::IncomeAndExpenses})
-        forms.push_back(buildForm(page, kind, sources));
-    return forms;
-}
-
 }  // namespace nettora::reports

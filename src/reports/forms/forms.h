@@ -83,8 +83,6 @@ QString fillCompilationText(const QString &wording, const QString &names, const 
 // statement and preparer.
 QString compilationLetter(Table *client, Table *statement, Table *user, const QDate &today);
 
-// The five forms of a filled statement of a style and filing type, in order.
-std::vector<std::unique_ptr<Report>> statementForms(const FormKind &kind, const Sources &sources);
 
 // One form of a document: its class name, the progress line announcing it
 // in PDF output, and how to build it.

@@ -232,11 +232,17 @@ std::vector<Schedule> incomeSchedules(Style style)
     };
 }
 
+// Whether the user asked for the monthly column to stay blank.
+bool monthlyLeftBlank(Table *user)
+{
+    return user && !user->isEmpty() && user->asString(QStringLiteral("PrintMonthlyIncome")) == QLatin1String("Y");
+}
+
 // Blanks the monthly figures when the user asked for it.
 std::function<void(Control &, QString &)> monthlyHook(Table *user)
 {
     return [user](Control &, QString &text) {
-        if (user && !user->isEmpty() && user->asString(QStringLiteral("PrintMonthlyIncome")) == QLatin1String("Y"))
+        if (monthlyLeftBlank(user))
             text.clear();
     };
 }
@@ -323,10 +329,7 @@ void addSchedule(Report &r, const Schedule &s, const Sources &src, Style style)
             continue;
         Control &rule = footer.hline(c.x + 10, c.x + c.width, 3, 0.75);
         if (c.monthly)  // no rule over a total left blank
-            rule.hook([user = src.user](Control &line, QString &) {
-                line.visible = !(user && !user->isEmpty()
-                                 && user->asString(QStringLiteral("PrintMonthlyIncome")) == QLatin1String("Y"));
-            });
+            rule.hook([user = src.user](Control &line, QString &) { line.visible = !monthlyLeftBlank(user); });
         Control &t = footer.field(QRectF(c.x, 8, c.width, lineHeight(SmallBold)), src.statement, c.total, Small.size,
                                   true);
         t.right();
