@@ -445,7 +445,7 @@ void TfrmFSMain::FormShow()
     m_clientId = clients->asString("Id");
     for (QLabel *name : m_nameLabels)
         name->setText(clients->asString("FullName2"));
-    setWindowTitle(PreparerDisplayName());
+    setWindowTitle(WindowCaption());
     pcMain->setVisible(true);
     if (dm1->tblNettora->asString("Date").isEmpty() && !modeIs("Delete")) {
         // The statement without a date is the one to complete.
@@ -933,6 +933,32 @@ void TfrmFSMain::restoreNarrowing(QWidget *page, qint64 bookmark)
         beginAddRow();  // the boxes keep what was typed
     dbClient->refresh();
     updatePanel();
+}
+
+std::optional<ScreenFrame::PendingInput> TfrmFSMain::pendingInput()
+{
+    QWidget *page = currentPage();
+    if (!dm1 || busy())
+        return std::nullopt;
+    if (page == tsAdd && m_binder.changed())
+        return PendingInput{QStringLiteral("Add Financial Statement"),
+                            [this] {
+                                TeButton20Click();
+                                return currentPage() != tsAdd;
+                            },
+                            [this] { TeButton19Click(); }};
+    if (page == tsUpdate && (!Rdate->text().isEmpty() || !rDescription->text().isEmpty()))
+        return PendingInput{QStringLiteral("Update Financial Statement"),
+                            [this] {
+                                TeButton2Click();
+                                return currentPage() != tsUpdate;
+                            },
+                            [this] {
+                                Rdate->clear();
+                                rDescription->clear();
+                                TeButton1Click();
+                            }};
+    return std::nullopt;
 }
 
 void TfrmFSMain::menuAction(Entry e)

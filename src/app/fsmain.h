@@ -120,6 +120,7 @@ public:
     bool sending() const { return busy(); }
 
 protected:
+    std::optional<PendingInput> pendingInput() override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void menuAction(Entry e) override;

@@ -70,7 +70,7 @@ void TfrmRestore::OKClick()
     const DataFileResult r = backupparts::run(this, [&] { return RestoreDataFile(folder); });
     if (r.ok) {
         // The restored data may name another preparer.
-        setWindowTitle(PreparerDisplayName());
+        setWindowTitle(WindowCaption());
         dialogs().information(QStringLiteral("Restore Successful.\n\n") + r.text);
     } else if (r.reopened) {
         dialogs().error(r.text);

@@ -58,7 +58,7 @@ QString oneLine(const QString &text)
 }
 
 // Messages the shared routines would show in a box go to the error stream;
-// a question is answered No, the answer that changes nothing.
+// a question is answered No (or Cancel), the answer that changes nothing.
 class StreamDialogs : public DialogService {
 public:
     explicit StreamDialogs(QIODevice &err) : m_err(err) { setDialogService(this); }
@@ -71,6 +71,11 @@ public:
     }
     void confirmation(const QString &text) override { say(text); }
     void information(const QString &text) override { say(text); }
+    SaveChoice saveChanges(const QString &text) override
+    {
+        say(text + QStringLiteral(" (answered Cancel)"));
+        return SaveChoice::Cancel;
+    }
 
 private:
     void say(const QString &text) { m_err.write((QStringLiteral("nettora-cli: ") + oneLine(text) + QLatin1Char('\n')).toUtf8()); }

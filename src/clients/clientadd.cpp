@@ -255,6 +255,7 @@ void TfrmClientAdd::buildPages()
     const auto person = [&](QWidget *page, const QString &title, const QString &p) {
         PageLayout b(page, m_pages[page].binder, c);
         m_pages[page].name = b.heading(title);
+        m_pages[page].title = title.trimmed();
         b.text(QStringLiteral("* First Name:"), p + "FirstName");
         // One character, as the field holds: the binding sets the limit.
         upperCaseAsTyped(b.text(QStringLiteral("Middle Initial:"), p + "MiddleInitial", 0, 30));
@@ -282,6 +283,7 @@ void TfrmClientAdd::buildPages()
     const auto employment = [&](QWidget *page, const QString &title, const QString &p) {
         PageLayout b(page, m_pages[page].binder, c);
         m_pages[page].name = b.heading(title);
+        m_pages[page].title = title;
         b.text(QStringLiteral("Employer:"), p + "Employer", 0, 300);
         b.text(QStringLiteral("Position:"), p + "Position");
         b.text(QStringLiteral("Years Employed:"), p + "YearsEmployed", 0, 50);
@@ -298,6 +300,7 @@ void TfrmClientAdd::buildPages()
     const auto contacts = [&](QWidget *page, const QString &title, const QString &p) {
         PageLayout b(page, m_pages[page].binder, c);
         m_pages[page].name = b.heading(title);
+        m_pages[page].title = title;
         const std::pair<const char *, const char *> rows[] = {
             {"Accountant:", "Accountant"}, {"Attorney:", "Attorney"}, {"Banker:", "Banker"},
             {"Investment Advisor:", "Advisor"}};
@@ -314,7 +317,8 @@ void TfrmClientAdd::buildPages()
     {
         QWidget *page = tsClientReporting;
         PageLayout b(page, m_pages[page].binder, dm1->tblNettora);
-        m_pages[page].name = b.heading(QStringLiteral("Personal Information - Reporting Date and Description"));
+        m_pages[page].title = QStringLiteral("Personal Information - Reporting Date and Description");
+        m_pages[page].name = b.heading(m_pages[page].title);
         b.gap(8);
         b.line(QStringLiteral("As of what date is the information reported in this statement. "));
         b.text(QStringLiteral("*Date: "), QStringLiteral("Date"), 0, 100);
@@ -351,7 +355,7 @@ void TfrmClientAdd::showEvent(QShowEvent *event)
 void TfrmClientAdd::FormShow()
 {
     FilterByClientOnly = QStringLiteral("No");
-    setWindowTitle(PreparerDisplayName());
+    setWindowTitle(WindowCaption());
     Table *c = dm1->tblClient;
     try {
         if (addMode()) {
@@ -482,7 +486,7 @@ bool TfrmClientAdd::personalChecks(const QString &p)
         message = QStringLiteral("Please enter \"Marital Status\".");
         focus = p + "MaritalStatus";
     }
-    if (c->asString(p + "Dependents").isEmpty()) {
+    if (c->asString(p + "Dependents").trimmed().isEmpty()) {
         message = QStringLiteral("Please enter the number of \"Dependants\".");
         focus = p + "Dependents";
     }
@@ -816,6 +820,19 @@ void TfrmClientAdd::clickSection(const std::function<QWidget *()> &open)
     // The section windows may not be part of this build yet.
     if (open())
         close();
+}
+
+std::optional<ScreenFrame::PendingInput> TfrmClientAdd::pendingInput()
+{
+    QWidget *page = currentPage();
+    if (!page || !dm1 || !m_pages.at(page).binder.changed())
+        return std::nullopt;
+    return PendingInput{m_pages.at(page).title,
+                        [this] {
+                            GetButtonFunction();
+                            return PageCheckFailed != QLatin1String("Y");
+                        },
+                        [this, page] { cancelPage(page); }};
 }
 
 void TfrmClientAdd::menuAction(Entry e)

@@ -53,6 +53,7 @@ public:
     static const QStringList &maritalStatusList();
 
 protected:
+    std::optional<PendingInput> pendingInput() override;
     void menuAction(Entry e) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -64,6 +65,7 @@ private:
         QPushButton *ok = nullptr;
         QPushButton *cancel = nullptr;
         QLabel *name = nullptr;
+        QString title;  // of the heading, to name the page in a question
         QString firstField;
     };
 

@@ -105,6 +105,12 @@ QString PreparerDisplayName()
     return company.isEmpty() ? PreparerName() : company;
 }
 
+QString WindowCaption()
+{
+    const QString name = PreparerDisplayName().trimmed();
+    return name.isEmpty() ? QStringLiteral("Nettora") : QStringLiteral("Nettora - ") + name;
+}
+
 void DeleteFilteredRows()
 {
     Transaction tx(dm1->db());

@@ -19,6 +19,9 @@ void ClearAllFilters();
 QString CurrentClientId();
 QString CurrentStatementId();
 QString PreparerDisplayName();
+// A window's title: "Nettora", then " - " and the preparer's display name
+// when there is one.
+QString WindowCaption();
 void DeleteFilteredRows();
 // The question the user answers before a client is deleted.
 QString ClientDeletionQuestion();

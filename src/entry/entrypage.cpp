@@ -164,6 +164,7 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
         }
         ed.widget->setObjectName(e.name);
         ed.widget->setAccessibleName(boxName(e.caption));
+        ed.caption->setBuddy(ed.widget);
         ed.widget->setFont(arial(12));
         const int height = e.kind == EditorKind::Memo ? kMemoHeight : 20;
         ed.widget->setGeometry(262, y, width, height);
@@ -257,7 +258,20 @@ void EntryPage::loadEditors()
             memo->setPlainText(text);
         }
     }
+    m_loadedTexts.clear();
+    for (const Editor &e : m_editors)
+        m_loadedTexts << editorText(e.desc.name);
     m_loading = false;
+}
+
+bool EntryPage::hasTypedChanges() const
+{
+    if (m_table->state() != RecordState::Edit && m_table->state() != RecordState::Insert)
+        return false;
+    for (size_t i = 0; i < m_editors.size(); ++i)
+        if (i >= size_t(m_loadedTexts.size()) || editorText(m_editors[i].desc.name) != m_loadedTexts[qsizetype(i)])
+            return true;
+    return false;
 }
 
 bool EntryPage::storeEditors()
@@ -397,6 +411,14 @@ QString EntryPage::checkErrors()
         bool ok = false;
         if (c.accepted.isEmpty()) {
             ok = !text.isEmpty();
+            // Blanks in a required figure are no figure: stored, they would
+            // count as nothing in every total.
+            const Editor *e = find(c.editor);
+            if (ok && e && isNumeric(e->desc.kind) && text.trimmed().isEmpty()) {
+                dialogs().error(QStringLiteral("'%1' is not a valid number in %2.").arg(text, boxName(e->desc.caption)));
+                e->widget->setFocus();
+                return QStringLiteral("Yes");
+            }
         } else {
             auto *box = qobject_cast<QComboBox *>(editor(c.editor));
             const bool itemChosen = box && box->currentIndex() >= 0 && box->itemText(box->currentIndex()) == text

@@ -96,6 +96,9 @@ public:
     // Leaves a row being added or edited unsaved: it never reaches the file
     // without its checks and keys.
     void discardPending();
+    // A row being added or edited whose editors hold something else than
+    // the row as it was loaded.
+    bool hasTypedChanges() const;
     // After the tables were narrowed again or a save was refused, the row
     // being added, or row `row` being edited, is in edit again with the
     // editors as typed; a row that is gone leaves the page in browse.
@@ -147,6 +150,8 @@ private:
     QString m_clientId, m_statementId;
     Table *m_table;
     std::vector<Editor> m_editors;
+    // The editors' texts as the row was loaded into them.
+    QStringList m_loadedTexts;
     bool m_loading = false;
 };
 

@@ -72,7 +72,7 @@ void EntryWindow::narrowToOwnStatement()
 
 void EntryWindow::takeCurrentStatement()
 {
-    setWindowTitle(PreparerDisplayName());
+    setWindowTitle(WindowCaption());
     m_clientId = CurrentClientId();
     m_statementId = CurrentStatementId();
     for (EntryPage *p : m_pages)
@@ -136,6 +136,20 @@ void EntryWindow::leave()
 {
     EntryMode = QStringLiteral("Open");
     ScreenFrame::leave();
+}
+
+std::optional<ScreenFrame::PendingInput> EntryWindow::pendingInput()
+{
+    EntryPage *p = activePage();
+    if (!p || !dm1 || !p->hasTypedChanges())
+        return std::nullopt;
+    return PendingInput{p->description().title,
+                        [p] {
+                            p->okClick();
+                            const RecordState s = p->table()->state();
+                            return s != RecordState::Edit && s != RecordState::Insert;
+                        },
+                        [p] { p->cancelClick(); }};
 }
 
 void EntryWindow::menuAction(Entry e)

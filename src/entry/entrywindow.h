@@ -51,6 +51,7 @@ protected:
     virtual void firstShown() {}
     void showEvent(QShowEvent *event) override;
     void leave() override;
+    std::optional<PendingInput> pendingInput() override;
     void closeEvent(QCloseEvent *event) override;
     bool isClosed() const { return m_closed; }
     // Menu entries clear the shared filters; a window that stays takes its

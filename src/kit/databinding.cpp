@@ -182,6 +182,14 @@ void FieldBinder::store(Table *only) const
                 b.table->setAsString(b.field, textOf(b.editor));
 }
 
+bool FieldBinder::changed() const
+{
+    for (const auto &b : m_bindings)
+        if (b.table->active() && textOf(b.editor) != b.table->asString(b.field))
+            return true;
+    return false;
+}
+
 QWidget *FieldBinder::editorOf(const QString &field) const
 {
     for (const auto &b : m_bindings)

@@ -59,6 +59,8 @@ public:
     void load() const;
     // Writes every bound editor of the given table (all tables when null).
     void store(Table *only = nullptr) const;
+    // Whether store() would write anything: an editor differs from its field.
+    bool changed() const;
     // The editor bound to a field, to give it the focus.
     QWidget *editorOf(const QString &field) const;
 

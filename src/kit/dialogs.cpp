@@ -50,4 +50,15 @@ void MessageBoxDialogs::information(const QString &text)
     QMessageBox::information(QApplication::activeWindow(), title(), text, QMessageBox::Ok);
 }
 
+SaveChoice MessageBoxDialogs::saveChanges(const QString &text)
+{
+    // Cancel is the safe answer to Escape and the window's close button.
+    switch (QMessageBox::question(QApplication::activeWindow(), title(), text,
+                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save)) {
+    case QMessageBox::Save: return SaveChoice::Save;
+    case QMessageBox::Discard: return SaveChoice::Discard;
+    default: return SaveChoice::Cancel;
+    }
+}
+
 }  // namespace nettora

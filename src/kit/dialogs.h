@@ -7,6 +7,9 @@
 
 namespace nettora {
 
+// The answers to "Save the changes to ...?".
+enum class SaveChoice { Save, Discard, Cancel };
+
 class DialogService {
 public:
     virtual ~DialogService() = default;
@@ -14,6 +17,7 @@ public:
     virtual bool warning(const QString &text) = 0;        // Yes (true) / No
     virtual void confirmation(const QString &text) = 0;  // OK
     virtual void information(const QString &text) = 0;   // OK
+    virtual SaveChoice saveChanges(const QString &text) = 0;  // Save / Discard / Cancel
 };
 
 // The service in use; message boxes unless another has been installed.
@@ -27,6 +31,7 @@ public:
     bool warning(const QString &text) override;
     void confirmation(const QString &text) override;
     void information(const QString &text) override;
+    SaveChoice saveChanges(const QString &text) override;
 };
 
 }  // namespace nettora

@@ -2,6 +2,7 @@
 
 #include "kit/artwork.h"
 #include "kit/btn_functions.h"
+#include "kit/dialogs.h"
 #include "kit/keyboard.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
@@ -157,8 +158,8 @@ ScreenFrame::ScreenFrame(bool home, QWidget *parent) : QWidget(parent), m_home(h
             OpenHelpFile();
     });
 
-    if (!home && dm1 && dm1->tblUser->active())
-        setWindowTitle(PreparerDisplayName());
+    setWindowTitle(!home && dm1 && dm1->tblUser->active() ? WindowCaption() : QStringLiteral("Nettora"));
+    m_focusRing = new FocusRing(this);
     mButtons();
 }
 
@@ -210,7 +211,7 @@ HoverLabel *ScreenFrame::addSideLink(const QString &caption, QWidget *page, std:
     }
     connect(l, &HoverLabel::hovered, this, [this, l] { hoverSideLink(l); });
     connect(l, &HoverLabel::clicked, this, [this, page, onClick] {
-        if (m_busy)
+        if (m_busy || !settlePendingInput())
             return;
         if (page)
             openPage(page);
@@ -359,13 +360,21 @@ void ScreenFrame::showEvent(QShowEvent *event)
     }
     orderTabs();
     nameControls(this);
-    // A window that gives the focus nowhere starts at its first control.
-    if (!focusWidget())
-        for (QWidget *w : contentStops())
-            if (w->isVisibleTo(this) && w->isEnabled()) {
+    // Every window comes up active, with a control to type into: one shown
+    // again (home after HOME) may remember a control that is gone.
+    activateWindow();
+    raise();
+    QWidget *focus = focusWidget();
+    if (!focus || !focus->isVisibleTo(this) || !focus->isEnabled()) {
+        std::vector<QWidget *> stops = contentStops();
+        const std::vector<QWidget *> chrome = chromeStops();
+        stops.insert(stops.end(), chrome.begin(), chrome.end());
+        for (QWidget *w : stops)
+            if (w->isVisibleTo(this) && w->isEnabled() && w != m_focusRing) {
                 w->setFocus(Qt::OtherFocusReason);
                 break;
             }
+    }
 }
 
 std::vector<QWidget *> ScreenFrame::chromeStops() const
@@ -432,7 +441,33 @@ void ScreenFrame::triggerEntry(Entry e)
 {
     if (isOwnEntry(e) || m_busy)
         return;
+    const bool comesBack = e == Entry::Help || e == Entry::About || e == Entry::Affiliate || e == Entry::CheckUpdate;
+    if (!comesBack && !settlePendingInput())
+        return;
     menuAction(e);
+}
+
+bool ScreenFrame::settlePendingInput()
+{
+    const std::optional<PendingInput> pending = pendingInput();
+    if (!pending)
+        return true;
+    switch (dialogs().saveChanges(QStringLiteral("Save the changes to %1?").arg(pending->what))) {
+    case SaveChoice::Save: return pending->save();
+    case SaveChoice::Discard: pending->discard(); return true;
+    case SaveChoice::Cancel: break;
+    }
+    return false;
+}
+
+bool ScreenFrame::event(QEvent *event)
+{
+    // Closing while busy is each window's own business (they refuse).
+    if (event->type() == QEvent::Close && !m_busy && isVisible() && !settlePendingInput()) {
+        event->ignore();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void ScreenFrame::setBusy(bool busy)

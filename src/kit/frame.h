@@ -4,11 +4,13 @@
 // and highlight rules on all of them. Windows derive from ScreenFrame, add
 // their side links and pages, and override menuAction for their deviations.
 
+#include "kit/focusring.h"
 #include "kit/hoverlabel.h"
 
 #include <QStackedWidget>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace nettora {
@@ -57,6 +59,23 @@ public:
     void setBusy(bool busy);
     bool busy() const { return m_busy; }
 
+    // Typed input not saved yet. Leaving the page or the window that holds
+    // it (side link, menu entry, HOME, EXIT, closing) asks "Save the changes
+    // to <what>?" first; the links that come back (help, about) keep it.
+    struct PendingInput {
+        QString what;
+        // The page's own save with its checks; false when they refused (the
+        // message was shown) and the user stays.
+        std::function<bool()> save;
+        std::function<void()> discard;
+    };
+    // Asks about the pending input, if there is any; true when the user may
+    // go on (saved, discarded or nothing to ask), false to stay.
+    bool settlePendingInput();
+
+    // The ring that shows which control holds the keyboard focus.
+    FocusRing *focusRing() const { return m_focusRing; }
+
     // Tab runs through the top links, the left menu, the side links and then
     // the controls of the pages, each top to bottom and left to right.
     void orderTabs();
@@ -66,6 +85,7 @@ public:
     static QFont sideLinkFont();
 
 protected:
+    virtual std::optional<PendingInput> pendingInput() { return std::nullopt; }
     virtual void menuAction(Entry e);
     // The entry that stands for this window itself; it has no action.
     virtual bool isOwnEntry(Entry) const { return false; }
@@ -81,6 +101,8 @@ protected:
     void makeOperable(HoverLabel *label, const QString &group, const QColor &mark);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // A close is settled here, before any window's own closeEvent runs.
+    bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     // Enter presses the focused button or the default one (OK), Escape the
     // visible Cancel.
@@ -100,6 +122,7 @@ private:
     std::vector<QWidget *> contentStops();
 
     bool m_home;
+    FocusRing *m_focusRing = nullptr;
     bool m_centred = false;
     bool m_busy = false;
     std::vector<HoverLabel *> m_sideLinks;

@@ -3,7 +3,12 @@
 #include "kit/hoverlabel.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QTextDocumentFragment>
 #include <algorithm>
 
@@ -139,7 +144,17 @@ QPushButton *cancelButton(QWidget *window)
 void nameControls(QWidget *root)
 {
     for (QWidget *w : root->findChildren<QWidget *>()) {
-        if (!takesTab(w) || !w->accessibleName().isEmpty() || ownedByControl(w, root))
+        if (!takesTab(w) || ownedByControl(w, root))
+            continue;
+        const bool editor = qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w)
+                            || qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QTextEdit *>(w)
+                            || qobject_cast<QAbstractSpinBox *>(w);
+        QLabel *caption = editor ? captionOf(w) : nullptr;
+        // The caption is tied to its box, so that a screen reader announces
+        // the box by its caption and not by the text in it.
+        if (caption && !caption->buddy())
+            caption->setBuddy(w);
+        if (!w->accessibleName().isEmpty())
             continue;
         QString name;
         if (auto *b = qobject_cast<QAbstractButton *>(w)) {
@@ -148,7 +163,7 @@ void nameControls(QWidget *root)
             name = symbol && !b->toolTip().isEmpty() ? b->toolTip() : text;
         } else if (auto *l = qobject_cast<QLabel *>(w)) {
             name = captionName(plainText(l));
-        } else if (QLabel *caption = captionOf(w)) {
+        } else if (caption || (caption = captionOf(w))) {
             name = captionName(plainText(caption));
         }
         if (!name.isEmpty())

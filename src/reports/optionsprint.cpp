@@ -158,14 +158,13 @@ TfrmOptionsPrint::TfrmOptionsPrint(QWidget *parent) : ScreenFrame(false, parent)
     Table *u = dm1->tblUser;
     if (u->state() == RecordState::Browse)
         u->first();
-    setWindowTitle(PreparerDisplayName());
+    setWindowTitle(WindowCaption());
     loadPage(tsCompilation);
     orderTabs();
 }
 
 void TfrmOptionsPrint::enterPage(QWidget *page)
 {
-    keepOrDropLetter();
     Table *u = dm1->tblUser;
     u->cancel();
     u->first();
@@ -234,21 +233,48 @@ void TfrmOptionsPrint::saveOption(QCheckBox *box, const char *field)
     ResetSubMenuFont();
 }
 
-bool TfrmOptionsPrint::letterChanged() const
+bool TfrmOptionsPrint::pageChanged(QWidget *page) const
 {
-    return mSample->toPlainText() != m_loadedLetter;
+    Table *u = dm1->tblUser;
+    const auto differs = [u](const QCheckBox *box, const char *field) {
+        return box->isChecked() != (u->asString(QString::fromLatin1(field)) == QLatin1String("Y"));
+    };
+    if (page == tsCompilation)
+        return mSample->toPlainText() != m_loadedLetter || differs(cbCompilation, "Compilation");
+    if (page == tsPreparer)
+        return differs(cbPreparer, "Preparer");
+    if (page == tsMonthly)
+        return differs(cbMonthly, "PrintMonthlyIncome");
+    return false;
 }
 
-void TfrmOptionsPrint::keepOrDropLetter()
+std::optional<ScreenFrame::PendingInput> TfrmOptionsPrint::pendingInput()
 {
-    if (!letterChanged())
-        return;
-    if (dialogs().warning(QStringLiteral("The compilation letter was changed. Save the changes?"))) {
-        const bool shown = pcMain->isVisible();
-        saveOption(cbCompilation, "Compilation");
-        pcMain->setVisible(shown);
-    } else
-        mSample->setPlainText(m_loadedLetter);
+    QWidget *page = currentPage();
+    if (!dm1 || !page || !pageChanged(page))
+        return std::nullopt;
+    const struct {
+        QWidget *page;
+        QCheckBox *box;
+        const char *field;
+        QString what;
+    } pages[] = {{tsCompilation, cbCompilation, "Compilation", QStringLiteral("Compilation Report")},
+                 {tsPreparer, cbPreparer, "Preparer", QStringLiteral("Preparer's Information")},
+                 {tsMonthly, cbMonthly, "PrintMonthlyIncome", QStringLiteral("Print Monthly Income")}};
+    for (const auto &p : pages) {
+        if (p.page != page)
+            continue;
+        return PendingInput{p.what,
+                            [this, p] {
+                                saveOption(p.box, p.field);
+                                return !pageChanged(p.page);
+                            },
+                            [this] {
+                                mSample->setPlainText(m_loadedLetter);
+                                cancel();
+                            }};
+    }
+    return std::nullopt;
 }
 
 void TfrmOptionsPrint::cancel()
@@ -263,9 +289,6 @@ void TfrmOptionsPrint::cancel()
 
 void TfrmOptionsPrint::closeEvent(QCloseEvent *event)
 {
-    // A letter typed and not yet saved is never dropped unasked.
-    if (dm1)
-        keepOrDropLetter();
     // Nothing is typed into the row here (the boxes are written only by OK):
     // leaving drops the edit a side link started rather than leave it open
     // for whatever window posts the user row next.

@@ -30,6 +30,7 @@ public:
     QPushButton *TeButton2, *TeButton1;   // OK, Cancel of the monthly page
 
 protected:
+    std::optional<PendingInput> pendingInput() override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -40,9 +41,8 @@ private:
     // OK: the page's box as "Y" or "N" into its field, then the row posted.
     void saveOption(QCheckBox *box, const char *field);
     void cancel();
-    bool letterChanged() const;
-    // Asks whether a changed letter is saved before the page is left.
-    void keepOrDropLetter();
+    // The open page shows something else than the row holds.
+    bool pageChanged(QWidget *page) const;
     QString m_loadedLetter;  // the wording as stored when the page loaded
     // The user row is in edit because a side link put it there.
     bool m_editing = false;

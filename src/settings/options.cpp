@@ -176,6 +176,23 @@ TfrmOptions::~TfrmOptions()
         dm1->tblUser->cancel();
 }
 
+std::optional<ScreenFrame::PendingInput> TfrmOptions::pendingInput()
+{
+    QWidget *page = currentPage();
+    if (!dm1 || (page != tsUser && page != tsEmail) || !m_binder.changed())
+        return std::nullopt;
+    const bool user = page == tsUser;
+    return PendingInput{user ? QStringLiteral("User Information") : QStringLiteral("Email Setup"),
+                        [this, user] {
+                            if (user)
+                                userOkClick();
+                            else
+                                emailOkClick();
+                            return !m_binder.changed();
+                        },
+                        [this] { cancelClick(); }};
+}
+
 void TfrmOptions::showEvent(QShowEvent *event)
 {
     ScreenFrame::showEvent(event);
@@ -224,7 +241,7 @@ void TfrmOptions::userOkClick()
         m_binder.store(u);
         DerivePreparerFields(u);
         u->post();
-        setWindowTitle(PreparerDisplayName());
+        setWindowTitle(WindowCaption());
     } catch (const EngineError &) {
         // Refused quietly; the editors go back to what is stored.
         u->cancel();

@@ -4,8 +4,8 @@
 // the e-mail settings. The third side link leads to the print options.
 //
 // The editors show the user row; what is typed reaches the row only through
-// OK (or "Test", which saves the e-mail settings first). Cancel, "Email
-// Setup", reopening the window and closing it discard what was typed, so
+// OK (or "Test", which saves the e-mail settings first). Leaving a page
+// with something typed asks first; Cancel and a discarded answer drop it, so
 // no half-typed value is ever left for another window's save of the row.
 
 #include "kit/databinding.h"
@@ -56,6 +56,7 @@ public:
     static void setTestMailer(TestMailer mailer);
 
 protected:
+    std::optional<PendingInput> pendingInput() override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 

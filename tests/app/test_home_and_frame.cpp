@@ -138,7 +138,7 @@ TEST_F(Shell, SideLinkHoverAndTheOpenPageHighlight)
     EXPECT_EQ(login->textColor(), QColor(Qt::white));
     moveOver(sec->imMain);
     EXPECT_TRUE(login->opaque());  // the open page keeps its highlight
-    EXPECT_EQ(sec->windowTitle(), " ");  // no preparer yet
+    EXPECT_EQ(sec->windowTitle(), "Nettora");  // no preparer yet
     saveScreenshot(sec, "security_change");
 }
 

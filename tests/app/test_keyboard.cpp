@@ -17,6 +17,8 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTest>
 
@@ -95,6 +97,22 @@ QStringList unnamed(QWidget *window)
         const QString name = w->accessibleName();
         if (name.isEmpty() || name.startsWith(QLatin1Char('*')) || name.endsWith(QLatin1Char(':')))
             wrong << describe(w) + QStringLiteral(" named \"") + name + QLatin1Char('"');
+        // A box is tied to its caption, which a screen reader reads as its
+        // name (a drop-down's own text is its value, not its name).
+        if (qobject_cast<QComboBox *>(w) || qobject_cast<QLineEdit *>(w)) {
+            QAccessibleInterface *access = QAccessible::queryAccessibleInterface(w);
+            bool labelled = false;
+            for (const auto &[label, relation] : access->relations(QAccessible::Label)) {
+                QString text = label->text(QAccessible::Name).trimmed();
+                while (text.startsWith(QLatin1Char('*')))
+                    text = text.mid(1).trimmed();
+                while (text.endsWith(QLatin1Char(':')))
+                    text = text.chopped(1).trimmed();
+                labelled = labelled || (relation & QAccessible::Label && text == name);
+            }
+            if (!labelled)
+                wrong << describe(w) + QStringLiteral(" has no caption tied to it");
+        }
         if (qobject_cast<HoverLabel *>(w)) {
             QAccessibleInterface *access = QAccessible::queryAccessibleInterface(w);
             QAccessibleActionInterface *actions = access ? access->actionInterface() : nullptr;
@@ -108,8 +126,22 @@ QStringList unnamed(QWidget *window)
     return wrong;
 }
 
+// The focus shows on every stop: the ring stands around the focused control.
+QString ringFault(QWidget *window, QWidget *now)
+{
+    auto *frame = qobject_cast<ScreenFrame *>(window);
+    if (!frame)
+        return {};
+    const QRect control(now->mapTo(window, QPoint()), now->size());
+    const QRect ring = frame->focusRing()->geometry();
+    if (frame->focusRing()->target() != now || !ring.contains(control) || ring.width() > control.width() + 8)
+        return QStringLiteral("no visible focus on ") + describe(now);
+    return {};
+}
+
 // Tab from the first control of a page runs through all of its enabled
-// controls top to bottom, and left to right on a line.
+// controls top to bottom, and left to right on a line, the focus visible
+// on each.
 QStringList tabOrderFaults(QWidget *window, QWidget *page)
 {
     std::vector<QWidget *> all = stops(page, true);
@@ -131,6 +163,8 @@ QStringList tabOrderFaults(QWidget *window, QWidget *page)
             break;
         if (now == visited.back())
             continue;  // Tab moved within the control (from link to link of a label)
+        if (const QString fault = ringFault(window, now); !fault.isEmpty())
+            faults << fault;
         const QPoint a = visited.back()->mapTo(page, QPoint()), b = now->mapTo(page, QPoint());
         const bool nextLine = b.y() > a.y() + 10;
         const bool sameLineRight = std::abs(b.y() - a.y()) <= 10 && b.x() > a.x();
@@ -344,6 +378,25 @@ TEST_F(Keyboard, TheLoginPageByKeyboard)
     EXPECT_EQ(LoginPending, "N");
     EXPECT_TRUE(home->isVisible());
     EXPECT_TRUE(guard.isNull() || !guard->isVisible());
+
+    // The home window comes up active with a control to work with, after
+    // the login and after HOME alike.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(home));
+    ASSERT_NE(focused(), nullptr);
+    EXPECT_TRUE(home->isAncestorOf(focused()));
+    EXPECT_EQ(home->focusRing()->target(), focused());
+    auto *options = static_cast<TfrmOptions *>(OpenOptionsWindow());
+    home->hide();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(options));
+    ASSERT_NE(focused(), nullptr);
+    EXPECT_TRUE(options->isAncestorOf(focused()));
+    EXPECT_EQ(options->windowTitle(), "Nettora");  // no preparer's name yet
+    click(options->mExit);
+    QApplication::processEvents();
+    ASSERT_TRUE(home->isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(home));
+    ASSERT_NE(focused(), nullptr);
+    EXPECT_TRUE(home->isAncestorOf(focused()));
 }
 
 TEST_F(Keyboard, ArrowsMoveWithinTheirGroupAndEnterOrSpaceActs)

@@ -50,27 +50,27 @@ TEST_F(Captions, EveryWindowShowsExactlyItsOwnCaption)
         QString caption;
     } cases[] = {
         {"home", [] { return new TfrmMain; }, "Nettora - Version 5.6.8.0"},
-        {"client", [] { return OpenClientWindow(QStringLiteral("Edit")); }, "Lee & Co."},
+        {"client", [] { return OpenClientWindow(QStringLiteral("Edit")); }, "Nettora - Lee & Co."},
         {"workspace",
          [&] {
              FilterStatementTables(QString::number(c), QString());
              return new TfrmFSMain;
          },
-         "Lee & Co."},
+         "Nettora - Lee & Co."},
         {"client information",
          [&] {
              FilterStatementTables(QString::number(c), QString::number(s));
              ClientWindowMode = QStringLiteral("Edit");
              return OpenClientInformationWindow();
          },
-         "Lee & Co."},
+         "Nettora - Lee & Co."},
         {"assets",
          [&] {
              FilterStatementTables(QString::number(c), QString::number(s));
              return OpenAssetsWindow();
          },
-         "Lee & Co."},
-        {"security", [] { return OpenSecurityWindow(); }, "Lee & Co."},
+         "Nettora - Lee & Co."},
+        {"security", [] { return OpenSecurityWindow(); }, "Nettora - Lee & Co."},
     };
     for (const auto &k : cases) {
         SCOPED_TRACE(k.window);

@@ -73,7 +73,7 @@ TEST_F(Workspace, NewStatementFromTheAddPageShowsZeroInEveryTotal)
     ASSERT_EQ(fs->currentPage(), fs->tsAdd);
     EXPECT_EQ(dm1->tblNettora->state(), RecordState::Insert);
     EXPECT_EQ(fs->focusWidget(), fs->DBEdit28);
-    EXPECT_EQ(fs->windowTitle(), PreparerDisplayName());
+    EXPECT_EQ(fs->windowTitle(), WindowCaption());
     saveScreenshot(fs, "workspace_add");
 
     type(fs->DBEdit28, "12/31/2025");

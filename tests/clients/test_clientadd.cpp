@@ -708,3 +708,57 @@ TEST_F(ClientAdd, BoxesStopAtTheirFieldWidthAndListsKeepTheTypedCase)
     type(w->editor("MiddleInitial"), QString::fromUtf8("\xC3\x9F"));
     EXPECT_EQ(w->lineEdit("MiddleInitial")->text(), QString::fromUtf8("\xC3\x9F"));
 }
+
+// A changed page is never dropped unasked: every way out of the window or
+// the page asks, and does what was answered.
+TEST_F(ClientAdd, LeavingAChangedPageAsksAndDoesWhatWasAnswered)
+{
+    Fields married = completePerson();
+    married.insert(married.end(), {{"SFirstName", "Jane"}, {"SLastName", "Smith"}, {"SMaritalStatus", "Married"},
+                                   {"SDependents", "2"}, {"SCity", "Austin"}});
+    const qint64 c = seedClient(married);
+    const qint64 s = addStatement(c, "12/31/2025", "Annual");
+    const struct {
+        const char *name;
+        std::function<void(TfrmClientAdd *)> take;
+        bool leavesWindow;
+    } ways[] = {
+        {"close button", [](TfrmClientAdd *w) { w->close(); }, true},
+        {"HOME", [](TfrmClientAdd *w) { click(w->mExit); }, true},
+        {"side link", [](TfrmClientAdd *w) { click(w->s4); }, false},
+    };
+    for (const auto &way : ways) {
+        for (const SaveChoice choice : {SaveChoice::Save, SaveChoice::Discard, SaveChoice::Cancel}) {
+            SCOPED_TRACE(std::string(way.name) + " " + std::to_string(int(choice)));
+            dm1->db().exec(QStringLiteral("UPDATE Client SET SCity = 'Austin' WHERE Id = %1").arg(c));
+            QPointer<TfrmClientAdd> w = openEdit(c, s);
+            w->show();
+            click(w->s5);
+            ASSERT_EQ(w->currentPage(), w->tsSpouseInfo);
+            type(w->editor("SCity"), "Houston");
+            m_dialogs->clear();
+            m_dialogs->answerSaveQuestions({choice});
+            way.take(w);
+            QApplication::processEvents();
+            ASSERT_FALSE(m_dialogs->shown().empty());
+            EXPECT_EQ(m_dialogs->shown()[0].text, "Save the changes to Spouse's Personal Information?");
+            EXPECT_EQ(stored("Client", c, "SCity"), choice == SaveChoice::Save ? "Houston" : "Austin");
+            const bool stays = choice == SaveChoice::Cancel || !way.leavesWindow;
+            ASSERT_EQ(!w.isNull() && w->isVisible(), stays);
+            if (choice == SaveChoice::Cancel) {
+                EXPECT_EQ(w->currentPage(), w->tsSpouseInfo);
+                EXPECT_EQ(w->lineEdit("SCity")->text(), "Houston");
+            } else if (!way.leavesWindow) {
+                EXPECT_EQ(w->currentPage(), w->tsPersonalContacts);
+            }
+            m_dialogs->clear();
+            if (!w.isNull()) {
+                if (choice == SaveChoice::Cancel)
+                    m_dialogs->answerSaveQuestions({SaveChoice::Discard});
+                w->close();
+                QApplication::processEvents();
+            }
+            delete w.data();
+        }
+    }
+}

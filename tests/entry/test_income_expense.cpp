@@ -199,7 +199,7 @@ TEST_F(IncomeExpense, OpensOnTheOpenersPageWithBothTotalsRecomputed)
         stale({{"IncomeTotal", 1}, {"ExpenseTotal", 2}, {"MOtherIncome", 3}, {"MRental_Exp", 4}});
         TfrmIncomeAndExpense *w = open(QString::fromLatin1(c.opener));
         EXPECT_EQ(IncomeExpensePage, c.opener);
-        EXPECT_EQ(w->windowTitle(), PreparerDisplayName());
+        EXPECT_EQ(w->windowTitle(), WindowCaption());
         EXPECT_DOUBLE_EQ(total("IncomeTotal"), 1200);
         EXPECT_DOUBLE_EQ(total("MOtherIncome"), 100);
         EXPECT_DOUBLE_EQ(total("ExpenseTotal"), 2400);

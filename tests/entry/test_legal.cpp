@@ -74,7 +74,7 @@ TEST_F(Legal, TheStatementsOneRowFromFirstOpeningToNotes)
 {
     QPointer<TfrmLegal> w = open();
     ASSERT_TRUE(w);
-    EXPECT_EQ(w->windowTitle(), PreparerDisplayName());
+    EXPECT_EQ(w->windowTitle(), WindowCaption());
     EXPECT_EQ(w->currentPage(), w->tsLegal1);
     EXPECT_EQ(w->focusWidget(), w->answer("d1_1"));
     // The first opening starts the row with the statement's keys; nothing is

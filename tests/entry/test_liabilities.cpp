@@ -81,7 +81,7 @@ TEST_F(LiabilitiesWithRows, OpensOnAutosWithTheStoredTotalAndItsLinkRecomputes)
     EXPECT_EQ(autos->lblTotal->text(), "Total: $999.00");
     EXPECT_DOUBLE_EQ(stored("AutoLiability"), 999);
     EXPECT_EQ(autos->grid->rowTexts(), QStringList{"2004 Accord\t$500.00"});
-    EXPECT_EQ(window->windowTitle(), PreparerDisplayName());
+    EXPECT_EQ(window->windowTitle(), WindowCaption());
     EXPECT_EQ(window->size(), QSize(752, 519));
     EXPECT_EQ(window->findChild<HoverLabel *>("s6")->backgroundColor(), ScreenFrame::Green);
     saveScreenshot(window, "liabilities_open");

@@ -50,7 +50,7 @@ protected:
 
 TEST_F(Notes, OpensInBrowseOnTheStatementsNotes)
 {
-    EXPECT_EQ(window->windowTitle(), PreparerDisplayName());
+    EXPECT_EQ(window->windowTitle(), WindowCaption());
     EXPECT_EQ(window->activePage(), page);
     EXPECT_EQ(page->lblTitle->text(), "Notes");
     EXPECT_EQ(page->lblTotal->text(), "");  // notes carry no amounts

@@ -1,7 +1,8 @@
-// A new data-entry window built on the entry page writes nothing about rows
-// being typed, and still: whichever way the user leaves it with a row half
-// typed, that row is not stored, now or by whatever runs next; a window that
-// stays keeps the row as typed.
+// Whichever way the user leaves an entry window with a row half typed, the
+// window asks "Save the changes to ...?" first: Save stores the row through
+// its checks, Discard drops it for good (nothing that runs next stores it),
+// Cancel stays with the row as typed. A link that comes back (about) asks
+// nothing and keeps the row as typed.
 #include "entry/statement_fixture.h"
 
 #include "kit/btn_functions.h"
@@ -84,20 +85,29 @@ const WayOut kWaysOut[] = {
 struct Case {
     int way;      // into kWaysOut
     bool adding;  // a new row, or the stored one edited
+    SaveChoice choice;
 };
 
 std::vector<Case> allCases()
 {
     std::vector<Case> out;
     for (int w = 0; w < int(std::size(kWaysOut)); ++w)
-        for (bool adding : {true, false})
-            out.push_back({w, adding});
+        for (bool adding : {true, false}) {
+            if (!kWaysOut[w].leaves) {
+                out.push_back({w, adding, SaveChoice::Cancel});  // nothing is asked
+                continue;
+            }
+            for (SaveChoice choice : {SaveChoice::Save, SaveChoice::Discard, SaveChoice::Cancel})
+                out.push_back({w, adding, choice});
+        }
     return out;
 }
 
 std::string caseName(const ::testing::TestParamInfo<Case> &info)
 {
-    return std::string(kWaysOut[info.param.way].name) + (info.param.adding ? "Adding" : "Editing");
+    const char *choices[] = {"Save", "Discard", "Cancel"};
+    return std::string(kWaysOut[info.param.way].name) + (info.param.adding ? "Adding" : "Editing")
+           + (kWaysOut[info.param.way].leaves ? choices[int(info.param.choice)] : "");
 }
 
 }  // namespace
@@ -146,7 +156,7 @@ protected:
 
 };
 
-TEST_P(PendingRows, LeavingStoresNothingAndAWindowThatStaysKeepsTheRow)
+TEST_P(PendingRows, LeavingAsksAndDoesWhatWasAnswered)
 {
     const Case c = GetParam();
     const WayOut &way = kWaysOut[c.way];
@@ -156,11 +166,18 @@ TEST_P(PendingRows, LeavingStoresNothingAndAWindowThatStaysKeepsTheRow)
     ASSERT_EQ(page->grid->rowTexts().size(), 1);
     typeRow(page, c.adding);
 
+    if (way.leaves)
+        m_dialogs->answerSaveQuestions({c.choice});
     way.take(w);
     QApplication::processEvents();
+    if (way.leaves) {
+        ASSERT_FALSE(m_dialogs->shown().empty());
+        EXPECT_EQ(m_dialogs->shown()[0].kind, "save");
+        EXPECT_EQ(m_dialogs->shown()[0].text, "Save the changes to Liabilities - Taxes?");
+    }
     m_dialogs->clear();
     const bool left = w.isNull() || !w->isVisible();
-    ASSERT_EQ(left, way.leaves);
+    ASSERT_EQ(left, way.leaves && c.choice != SaveChoice::Cancel);
 
     if (!left) {
         // The row is still being typed, as typed, and OK stores it with the
@@ -176,7 +193,14 @@ TEST_P(PendingRows, LeavingStoresNothingAndAWindowThatStaysKeepsTheRow)
         return;
     }
 
-    EXPECT_EQ(countRows("Taxes"), 1) << "a row was stored on the way out";
+    if (c.choice == SaveChoice::Save) {
+        EXPECT_EQ(countRows("Taxes"), c.adding ? 2 : 1);
+        EXPECT_EQ(ownRows("Description = 'Typed tax' AND Amount = 9990000"), 1);
+        EXPECT_DOUBLE_EQ(taxTotal(), c.adding ? 2199 : 999);
+        return;
+    }
+
+    EXPECT_EQ(countRows("Taxes"), 1) << "a discarded row was stored";
     EXPECT_EQ(ownRows("Description = 'Property tax' AND Amount = 12000000"), 1);
     EXPECT_DOUBLE_EQ(taxTotal(), 1200);
 
@@ -196,6 +220,38 @@ TEST_P(PendingRows, LeavingStoresNothingAndAWindowThatStaysKeepsTheRow)
     EXPECT_EQ(ownRows("Description = 'Property tax' AND Amount = 12000000"), 1);
     EXPECT_EQ(ownRows("Description = 'Water bill' AND Amount = 800000"), 1);
     EXPECT_DOUBLE_EQ(taxTotal(), 1280);
+}
+
+// A Save whose checks refuse shows the page's own message and stays, with
+// the row still as typed; nothing is stored.
+TEST_F(PendingRows, ASaveThatFailsItsChecksStays)
+{
+    QPointer<TaxesOnlyWindow> w = openWindow();
+    EntryPage *page = w->page(1);
+    click(page->bAdd);
+    type(page->editor("d1_1"), "Half typed");
+    m_dialogs->answerSaveQuestions({SaveChoice::Save});
+    click(w->mExit);
+    QApplication::processEvents();
+    EXPECT_EQ(m_dialogs->texts(), (QStringList{"Save the changes to Liabilities - Taxes?", "Please enter \"Amount\"."}));
+    ASSERT_FALSE(w.isNull());
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(EntryMode, "Closed");
+    EXPECT_EQ(page->editorText("d1_1"), "Half typed");
+    EXPECT_EQ(countRows("Taxes"), 1);
+}
+
+// Nothing typed, nothing asked: an untouched row in edit is let go.
+TEST_F(PendingRows, AnUntouchedRowAsksNothing)
+{
+    QPointer<TaxesOnlyWindow> w = openWindow();
+    EntryPage *page = w->page(1);
+    click(page->bAdd);
+    w->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+    EXPECT_TRUE(w.isNull() || !w->isVisible());
+    EXPECT_EQ(countRows("Taxes"), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWayOut, PendingRows, ::testing::ValuesIn(allCases()), caseName);

@@ -319,23 +319,30 @@ TEST_F(OptionsPrint, TheLetterIsThePreparersToEditRestoreAndNeverLoseUnasked)
     click(w->TeButton10);
     EXPECT_EQ(storedUser("CompilationText"), QString());
 
-    // Leaving with a changed letter asks first: No drops it, Yes keeps it.
+    // Leaving with a changed letter asks first: Discard drops it, Save keeps
+    // it, Cancel stays on the letter as typed.
     for (const bool keep : {false, true}) {
         click(w->s1);
         w->mSample->setPlainText(own);
         m_dialogs->clear();
-        m_dialogs->answerWarnings({keep});
+        m_dialogs->answerSaveQuestions({keep ? SaveChoice::Save : SaveChoice::Discard});
         click(w->s3);
         ASSERT_EQ(m_dialogs->shown().size(), 1u);
-        EXPECT_EQ(m_dialogs->shown()[0].text, "The compilation letter was changed. Save the changes?");
-        EXPECT_TRUE(w->pcMain->isVisible());
+        EXPECT_EQ(m_dialogs->shown()[0].text, "Save the changes to Compilation Report?");
+        EXPECT_EQ(w->currentPage(), w->tsMonthly);
         EXPECT_EQ(storedUser("CompilationText"), keep ? own : QString());
         click(w->TeButton1);
     }
     click(w->s1);
+    w->mSample->setPlainText(QStringLiteral("kept on the page"));
+    m_dialogs->answerSaveQuestions({SaveChoice::Cancel});
+    click(w->s3);
+    EXPECT_EQ(w->currentPage(), w->tsCompilation);
+    EXPECT_EQ(w->mSample->toPlainText(), "kept on the page");
+    EXPECT_EQ(storedUser("CompilationText"), own);
     w->mSample->setPlainText(QStringLiteral("typed before closing"));
     m_dialogs->clear();
-    m_dialogs->answerWarnings({true});
+    m_dialogs->answerSaveQuestions({SaveChoice::Save});
     w->close();
     QApplication::processEvents();
     EXPECT_EQ(m_dialogs->shown().size(), 1u);

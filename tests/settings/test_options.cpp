@@ -57,7 +57,7 @@ TEST_F(Options, OptionsOpensTheUserPageAndTheEmailLinkTheEmailPage)
     QPointer<TfrmOptions> w = open();
     ASSERT_TRUE(w);
     EXPECT_EQ(OptionsStartPage, "user");
-    EXPECT_EQ(w->windowTitle(), "Lee & Co.");
+    EXPECT_EQ(w->windowTitle(), "Nettora - Lee & Co.");
     EXPECT_EQ(w->currentPage(), w->tsUser);
     EXPECT_TRUE(w->pcMain->isVisible());
     EXPECT_EQ(w->focusWidget(), w->edFirstName);
@@ -148,7 +148,7 @@ TEST_F(Options, OkOnThePreparerPageStoresTheFieldsAndTheDerivedOnes)
         EXPECT_EQ(storedUser("CityStateZip"), c.cityStateZip);
         EXPECT_EQ(storedUser("FaxNumber"), c.faxNumber);
         EXPECT_EQ(dm1->tblUser->state(), RecordState::Browse);
-        EXPECT_EQ(w->windowTitle(), "Lee & Co.");
+        EXPECT_EQ(w->windowTitle(), "Nettora - Lee & Co.");
         EXPECT_TRUE(m_dialogs->shown().empty());
         w->close();
     }

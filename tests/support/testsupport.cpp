@@ -36,6 +36,18 @@ bool ScriptedDialogs::warning(const QString &text)
     return a;
 }
 
+SaveChoice ScriptedDialogs::saveChanges(const QString &text)
+{
+    m_shown.push_back({QStringLiteral("save"), text});
+    if (m_saveAnswers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return SaveChoice::Cancel;
+    }
+    const SaveChoice a = m_saveAnswers.front();
+    m_saveAnswers.pop_front();
+    return a;
+}
+
 void DataDirTest::SetUp()
 {
     resetProcessTexts();

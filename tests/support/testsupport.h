@@ -21,7 +21,7 @@ QT_END_NAMESPACE
 namespace nettora::test {
 
 struct ShownDialog {
-    QString kind;  // "error", "warning", "confirmation", "information"
+    QString kind;  // "error", "warning", "confirmation", "information", "save"
     QString text;
 };
 
@@ -31,6 +31,11 @@ public:
     ~ScriptedDialogs() override { setDialogService(nullptr); }
 
     void answerWarnings(std::initializer_list<bool> answers) { m_answers.insert(m_answers.end(), answers); }
+    // Answers to "Save the changes to ...?", in order; an unscripted one fails the test.
+    void answerSaveQuestions(std::initializer_list<SaveChoice> answers)
+    {
+        m_saveAnswers.insert(m_saveAnswers.end(), answers);
+    }
     const std::vector<ShownDialog> &shown() const { return m_shown; }
     QStringList texts() const;
     void clear() { m_shown.clear(); }
@@ -39,9 +44,11 @@ public:
     bool warning(const QString &text) override;
     void confirmation(const QString &text) override { m_shown.push_back({QStringLiteral("confirmation"), text}); }
     void information(const QString &text) override { m_shown.push_back({QStringLiteral("information"), text}); }
+    SaveChoice saveChanges(const QString &text) override;
 
 private:
     std::deque<bool> m_answers;
+    std::deque<SaveChoice> m_saveAnswers;
     std::vector<ShownDialog> m_shown;
 };
 
