@@ -837,6 +837,8 @@ std::optional<ScreenFrame::PendingInput> TfrmClientAdd::pendingInput()
 
 void TfrmClientAdd::menuAction(Entry e)
 {
+    // Typing was asked about before a leaving entry; every entry still
+    // saves the page first, and one that fails its checks keeps the window.
     GetButtonFunction();
     if (PageCheckFailed == QLatin1String("Y"))
         return;

@@ -1,8 +1,9 @@
 #pragma once
 // The client information window: a new client's personal page, or an
 // existing client's personal, spouse, employment and contact particulars and
-// the reporting date and description of the current statement. Every
-// navigation saves the visible page first and goes on only when it passed.
+// the reporting date and description of the current statement. Leaving a
+// changed page asks whether to save it; every navigation then saves the
+// visible page and goes on only when it passed.
 
 #include "kit/databinding.h"
 #include "kit/frame.h"

@@ -363,7 +363,6 @@ void ScreenFrame::showEvent(QShowEvent *event)
     // Every window comes up active, with a control to type into: one shown
     // again (home after HOME) may remember a control that is gone.
     activateWindow();
-    raise();
     QWidget *focus = focusWidget();
     if (!focus || !focus->isVisibleTo(this) || !focus->isEnabled()) {
         std::vector<QWidget *> stops = contentStops();

@@ -9,6 +9,7 @@
 #include "clients/client_fields.h"
 #include "clients/clientadd.h"
 #include "entry/assets.h"
+#include "entry/entrywindow.h"
 #include "reports/engine/preview_window.h"
 #include "settings/security.h"
 #include "settings/options.h"
@@ -587,6 +588,19 @@ TEST_F(Keyboard, EveryControlIsNamedAndTabbedInReadingOrder)
         p->cancelClick();
     }
     assets->close();
+    // Every other schedule window, whose drop-downs a screen reader must
+    // announce by their captions.
+    for (QWidget *(*open)() : {OpenLiabilitiesWindow, OpenIncomeWindow, OpenExpensesWindow, OpenNotesWindow}) {
+        FilterStatementTables(QString::number(ann), QString::number(statement));
+        auto *entry = static_cast<EntryWindow *>(open());
+        for (EntryPage *p : entry->pages()) {
+            entry->openEntryPage(p->description().number);
+            p->addClick();
+            check(p->objectName() + " adding", entry, p);
+            p->cancelClick();
+        }
+        entry->close();
+    }
 
     auto *security = static_cast<TfrmSecurity *>(OpenSecurityWindow());
     check("security change page", security, security->tsPassword);

@@ -126,7 +126,7 @@ TEST_F(Workspace, AddPageReportsTheFirstMissingItemAndKeepsTheRowPending)
     EXPECT_TRUE(fs->dbClient->rowTexts().isEmpty());
 }
 
-TEST_F(Workspace, APendingNewRowIsNeverPostedByLeaving)
+TEST_F(Workspace, APendingNewRowIsNeverPostedByLeavingWhenDiscarded)
 {
     addStatement(ann, "12/31/2024", "Annual");
     // Another add link, going home, and a menu window that may not exist.
@@ -144,8 +144,11 @@ TEST_F(Workspace, APendingNewRowIsNeverPostedByLeaving)
         ASSERT_EQ(fs->currentPage(), fs->tsAdd);
         type(fs->DBEdit28, "01/01/2030");
         type(fs->DBEdit29, "Typed");
+        m_dialogs->clear();
+        m_dialogs->answerSaveQuestions({SaveChoice::Discard});
         w.leave(fs);
         QApplication::processEvents();
+        EXPECT_EQ(m_dialogs->texts(), QStringList{"Save the changes to Add Financial Statement?"}) << w.how;
         EXPECT_EQ(countRows("Nettora"), 1) << w.how;
         closeScreenWindows(home);
         EXPECT_EQ(dm1->tblNettora->state(), RecordState::Browse) << w.how;

@@ -82,7 +82,7 @@ TEST_F(BackupWindows, ShowTheirTextsTheDefaultNameAndTheRealDataDirectory)
     TfrmBackup *b = openBackup();
     EXPECT_EQ(b->currentPage(), b->tsBackup);
     EXPECT_EQ(b->size(), QSize(752, 519));
-    EXPECT_EQ(b->windowTitle(), PreparerDisplayName());
+    EXPECT_EQ(b->windowTitle(), WindowCaption());
     EXPECT_EQ(b->dName->text(), defaultBackupFolderName(QDate::currentDate()));
     EXPECT_EQ(b->dLocation->text(), QString());
     const QString location = QStringLiteral("File Location:  ") + QDir::cleanPath(dataDir()) + QLatin1Char('/');

@@ -279,8 +279,10 @@ TEST_F(ClientAdd, PersonalInformationAgainInAddDiscardsTheTypedRow)
 {
     TfrmClientAdd *w = openAdd();
     fill(w, {{"FirstName", "Half"}, {"LastName", "Typed"}});
+    m_dialogs->answerSaveQuestions({SaveChoice::Discard});
     click(w->s1);
-    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Save the changes to Personal Information?"});
+    m_dialogs->clear();
     EXPECT_EQ(countRows("Client"), 0);
     EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
     EXPECT_EQ(w->lineEdit("FirstName")->text(), "");
@@ -298,15 +300,35 @@ TEST_F(ClientAdd, InAddEveryOtherLinkAsksForThePersonalInformation)
 {
     TfrmClientAdd *w = openAdd();
     fill(w, completePerson());
+    const QString question = QStringLiteral("Save the changes to Personal Information?");
+    const QString first = QStringLiteral("\"Personal Information\" must be entered before continuing.");
+    // Cancel stays with the typing; Discard drops it, and the link still
+    // needs the personal information first.
     for (HoverLabel *l : {w->s2, w->s3, w->s4, w->s5, w->s6, w->s7, w->s8, w->s9, w->s12, w->s13, w->s10, w->s11}) {
+        for (const SaveChoice choice : {SaveChoice::Cancel, SaveChoice::Discard}) {
+            m_dialogs->clear();
+            m_dialogs->answerSaveQuestions({choice});
+            click(l);
+            EXPECT_EQ(m_dialogs->texts(), (choice == SaveChoice::Cancel ? QStringList{question} : QStringList{question, first}))
+                << l->objectName().toStdString();
+            EXPECT_TRUE(w->isVisible());
+            EXPECT_EQ(countRows("Client"), 0);
+            if (choice == SaveChoice::Cancel) {
+                EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
+                EXPECT_EQ(w->lineEdit("FirstName")->text(), "John");
+            }
+        }
         m_dialogs->clear();
-        click(l);
-        EXPECT_EQ(m_dialogs->texts(), QStringList{"\"Personal Information\" must be entered before continuing."})
-            << l->objectName().toStdString();
-        EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
-        EXPECT_TRUE(w->isVisible());
+        click(w->s1);
+        fill(w, completePerson());
     }
-    EXPECT_EQ(countRows("Client"), 0);
+    // Save stores the new client and the link goes on.
+    m_dialogs->clear();
+    m_dialogs->answerSaveQuestions({SaveChoice::Save});
+    click(w->s3);
+    EXPECT_EQ(m_dialogs->texts(), QStringList{question});
+    EXPECT_EQ(countRows("Client"), 1);
+    EXPECT_EQ(w->currentPage(), w->tsPersonalEmployment);
 }
 
 TEST_F(ClientAdd, SpouseLinksNeedTheSpouseNames)
@@ -388,6 +410,7 @@ TEST_F(ClientAdd, EmploymentSaveWritesTheYearsSentence)
             if (!p.isEmpty()) {  // the spouse page first, so that its links open
                 fill(w, {{"SFirstName", "Jane"}, {"SLastName", "Smith"}, {"SMaritalStatus", "Married"},
                          {"SDependents", "2"}});
+                click(w->okButton(w->tsSpouseInfo));
                 click(w->s6);
             }
             ASSERT_EQ(w->currentPage(), p.isEmpty() ? w->tsPersonalEmployment : w->tsSpouseEmployment);
@@ -503,16 +526,19 @@ TEST_F(ClientAdd, SectionLinksNeedTheReportingDateAndSaveFirst)
     m_dialogs->clear();
     dm1->db().exec(QStringLiteral("UPDATE Nettora SET Date = '12/31/2025' WHERE Id = %1").arg(s));
     type(w->editor("Dependents"), "");
+    m_dialogs->answerSaveQuestions({SaveChoice::Save});
     click(w->s8);
-    EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter the number of \"Dependants\"."});
+    EXPECT_EQ(m_dialogs->texts(), (QStringList{"Save the changes to Personal Information?",
+                                               "Please enter the number of \"Dependants\"."}));
     EXPECT_TRUE(w->isVisible());
 
     // With the window not built, the page is saved and this window stays.
     withdraw("TfrmAssets");
     m_dialogs->clear();
     type(w->editor("Dependents"), "4");
+    m_dialogs->answerSaveQuestions({SaveChoice::Save});
     click(w->s8);
-    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Save the changes to Personal Information?"});
     EXPECT_EQ(stored("Client", c, "Dependents"), "4");
     EXPECT_TRUE(w->isVisible());
 
@@ -584,7 +610,7 @@ TEST_F(ClientAdd, PagesLinksAndLists)
     const qint64 c = seedClient(person);
     TfrmClientAdd *w = openEdit(c, addStatement(c, "12/31/2025", "Annual"));
     EXPECT_EQ(w->size(), QSize(752, 519));
-    EXPECT_EQ(w->windowTitle(), PreparerDisplayName());
+    EXPECT_EQ(w->windowTitle(), "Nettora");  // no preparer's name yet
 
     QStringList captions;
     for (HoverLabel *l : w->sideLinks())
@@ -632,6 +658,8 @@ TEST_F(ClientAdd, PagesLinksAndLists)
             // Upper case; one character, as the field holds one.
             fill(w, {{"SMaritalStatus", "Married"}, {"SDependents", "2"}, {"SMiddleInitial", "ab"}});
             EXPECT_EQ(w->lineEdit("SMiddleInitial")->text(), "A");
+            click(w->okButton(p.page));
+            click(p.link);
         } else {
             click(p.link);
         }

@@ -270,7 +270,7 @@ TEST_F(Assets, NumbersAcceptWhatIsTypedAndRefuseTheRest)
     EXPECT_EQ(p->lblTotal->text(), "Total: -$1,234.50");
 }
 
-TEST_F(Assets, AddWhileEditingIsRefusedAndAPageChangeDropsTheRow)
+TEST_F(Assets, AddWhileEditingIsRefusedAndAPageChangeDiscardsTheRowOnlyWhenAsked)
 {
     EntryPage *p = window->page(1);
     click(p->bAdd);
@@ -278,6 +278,7 @@ TEST_F(Assets, AddWhileEditingIsRefusedAndAPageChangeDropsTheRow)
     p->addClick();  // the button is hidden; the guard still holds
     EXPECT_EQ(m_dialogs->texts(),
               QStringList{"This action is disabled.\n\r\n\rClick on \"OK\" or \"Cancel\" to enable."});
+    m_dialogs->answerSaveQuestions({SaveChoice::Discard});
     open(2);
     EXPECT_EQ(EntryMode, "Open");
     EXPECT_EQ(countRows("Cash"), 0);

@@ -2,7 +2,9 @@
 // statement, followed by a save in that window. Two clients with a statement
 // and cash rows each: whatever the action did to the shared filters, the
 // saved row lands on the window's own statement and both statements keep
-// right totals. An action that leaves the window writes nothing anywhere.
+// right totals. An action that leaves a window with typing in it asks
+// first: what is discarded is written nowhere, what is saved lands on the
+// window's own client.
 #include "support/testsupport.h"
 
 #include "kit/btn_functions.h"
@@ -36,14 +38,16 @@ struct Action {
     // Leaves the window whatever this build holds; OPTIONS, BACKUP and
     // RESTORE leave it only when their window is part of the build.
     bool alwaysLeaves;
+    // Asks about unsaved typing first; the links that come back do not.
+    bool asks;
 };
 
 const Action kActions[] = {
-    {"OPTIONS", &ScreenFrame::mOptions, false},   {"SECURITY", &ScreenFrame::mSecurity, true},
-    {"CHECK", &ScreenFrame::mCheckUpdate1, false}, {"UPDATE", &ScreenFrame::mCheckUpdate2, false},
-    {"BACKUP", &ScreenFrame::mBackup, false},      {"RESTORE", &ScreenFrame::mRestore, false},
-    {"HOME", &ScreenFrame::mExit, true},           {"help", &ScreenFrame::mHelp, false},
-    {"about", &ScreenFrame::mAbout, false},        {"affiliate", &ScreenFrame::mAffiliate, false},
+    {"OPTIONS", &ScreenFrame::mOptions, false, true},   {"SECURITY", &ScreenFrame::mSecurity, true, true},
+    {"CHECK", &ScreenFrame::mCheckUpdate1, false, false}, {"UPDATE", &ScreenFrame::mCheckUpdate2, false, false},
+    {"BACKUP", &ScreenFrame::mBackup, false, true},      {"RESTORE", &ScreenFrame::mRestore, false, true},
+    {"HOME", &ScreenFrame::mExit, true, true},           {"help", &ScreenFrame::mHelp, false, false},
+    {"about", &ScreenFrame::mAbout, false, false},        {"affiliate", &ScreenFrame::mAffiliate, false, false},
 };
 
 struct Case {
@@ -226,11 +230,15 @@ TEST_P(FrameActions, TheNextSaveLandsOnTheWindowsOwnStatement)
         };
         if (c.moment != Moment::Resting)
             typeRow();
+        const bool asked = c.moment != Moment::Resting && action.asks;
+        if (asked)
+            m_dialogs->answerSaveQuestions({SaveChoice::Discard});
         run(w, action);
+        EXPECT_EQ(m_dialogs->texts().contains("Save the changes to Assets - Cash?"), asked);
         m_dialogs->clear();
         if (w.isNull() || !w->isVisible()) {
             EXPECT_TRUE(action.alwaysLeaves || anotherWindowShown(w)) << "left for nothing";
-            EXPECT_EQ(countRows("Cash"), 4) << "a row was stored on the way out";
+            EXPECT_EQ(countRows("Cash"), 4) << "a discarded row was stored on the way out";
             EXPECT_EQ(countRows("Cash", "Balance = 1000000 AND RegisteredName = 'Young savings'"), 1);
             expectTotals(350);
             return;
@@ -280,7 +288,10 @@ TEST_P(FrameActions, TheNextSaveLandsOnTheWindowsOwnStatement)
         ASSERT_EQ(workspace->currentPage(), workspace->tsAdd);
         type(workspace->DBEdit28, "03/31/2026");
         type(workspace->DBEdit29, "1st Quarter");
+        if (action.asks)
+            m_dialogs->answerSaveQuestions({SaveChoice::Discard});
         run(w, action);
+        EXPECT_EQ(m_dialogs->texts().contains("Save the changes to Add Financial Statement?"), action.asks);
         m_dialogs->clear();
         if (w.isNull() || !w->isVisible()) {
             EXPECT_TRUE(action.alwaysLeaves || anotherWindowShown(w)) << "left for nothing";
@@ -304,7 +315,12 @@ TEST_P(FrameActions, TheNextSaveLandsOnTheWindowsOwnStatement)
     ASSERT_NE(info, nullptr);
     ASSERT_EQ(info->currentPage(), info->tsClientPersonal);
     type(info->editor("City"), "Dallas");
+    // Saved, the typing lands on the window's own client wherever the
+    // action leads; kept, it is saved by the next link.
+    if (action.asks)
+        m_dialogs->answerSaveQuestions({SaveChoice::Save});
     run(w, action);
+    EXPECT_EQ(m_dialogs->texts().contains("Save the changes to Personal Information?"), action.asks);
     if (w.isNull() || !w->isVisible()) {
         EXPECT_TRUE(action.alwaysLeaves || anotherWindowShown(w)) << "left for nothing";
         // The page was saved before leaving, onto its own client.
@@ -314,9 +330,16 @@ TEST_P(FrameActions, TheNextSaveLandsOnTheWindowsOwnStatement)
         return;
     }
     EXPECT_FALSE(action.alwaysLeaves);
+    // A personal-information change, then the reporting description; the
+    // typing kept by the action is saved as the link leaves the page.
+    const bool stillTyped = stored("Client", young, "City") != QLatin1String("Dallas");
     m_dialogs->clear();
-    // A personal-information change, then the reporting description.
+    if (stillTyped)
+        m_dialogs->answerSaveQuestions({SaveChoice::Save});
     click(info->s1);
+    EXPECT_EQ(m_dialogs->texts(), stillTyped ? QStringList{"Save the changes to Personal Information?"} : QStringList());
+    EXPECT_EQ(stored("Client", young, "City"), "Dallas");
+    m_dialogs->clear();
     ASSERT_EQ(info->currentPage(), info->tsClientPersonal);
     EXPECT_EQ(info->lineEdit("FirstName")->text(), "Zed");
     type(info->editor("Address"), "12 Elm Street");

@@ -324,7 +324,7 @@ TEST_F(IncomeExpense, TypeListsAreExactAndCaseSensitive)
 
 // A row being typed is dropped, unsaved, when the user opens the other page,
 // the same page again, or another window.
-TEST_F(IncomeExpense, RowBeingTypedIsDroppedOnLeaving)
+TEST_F(IncomeExpense, RowBeingTypedIsDroppedOnLeavingWhenTheUserDiscardsIt)
 {
     const struct {
         const char *link;
@@ -332,6 +332,7 @@ TEST_F(IncomeExpense, RowBeingTypedIsDroppedOnLeaving)
     } cases[] = {{"s6", false}, {"s5", false}, {"s2", true}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.link);
+        m_dialogs->clear();
         QPointer<TfrmIncomeAndExpense> w = open(QStringLiteral("Income"));
         EntryPage *p = w->page(1);
         click(p->bAdd);
@@ -342,8 +343,10 @@ TEST_F(IncomeExpense, RowBeingTypedIsDroppedOnLeaving)
         EXPECT_EQ(m_dialogs->texts(),
                   QStringList{"This action is disabled.\n\r\n\rClick on \"OK\" or \"Cancel\" to enable."});
         m_dialogs->clear();
+        m_dialogs->answerSaveQuestions({SaveChoice::Discard});
         click(w->findChild<HoverLabel *>(c.link));
         QApplication::processEvents();
+        EXPECT_EQ(m_dialogs->texts(), QStringList{"Save the changes to Annual Income?"});
         EXPECT_EQ(EntryMode, "Open");
         EXPECT_EQ(countRows("Incomes"), 0);
         EXPECT_EQ(w.isNull() || !w->isVisible(), c.windowCloses);

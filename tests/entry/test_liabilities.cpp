@@ -414,18 +414,32 @@ TEST_F(Liabilities, MaturityTakesRealDatesOnly)
     EXPECT_EQ(countRows("Contingent"), 0);
 }
 
-TEST_F(Liabilities, ARowLeftHalfTypedIsDropped)
+TEST_F(Liabilities, ARowLeftHalfTypedIsAskedAbout)
 {
     EntryPage *autos = window->page(4);
     click(autos->bAdd);
     type(autos->editor("d4_1"), "Half typed");
     type(autos->editor("d4_2"), "10");
+    m_dialogs->answerSaveQuestions({SaveChoice::Discard});
     open(5);
+    ASSERT_EQ(m_dialogs->shown().size(), 1u);
+    EXPECT_EQ(m_dialogs->shown()[0].text, "Save the changes to " + autos->description().title + "?");
     EXPECT_EQ(EntryMode, "Open");
     EXPECT_EQ(countRows("Auto2"), 0);
     EntryPage *bank = window->page(5);
     click(bank->bAdd);
     type(bank->editor("d5_1"), "Half typed");
+    // Saved, the half-typed row meets its checks and the window stays.
+    m_dialogs->clear();
+    m_dialogs->answerSaveQuestions({SaveChoice::Save});
+    click(window->findChild<HoverLabel *>("s2"));
+    QApplication::processEvents();
+    ASSERT_EQ(m_dialogs->shown().size(), 2u);
+    EXPECT_EQ(m_dialogs->shown()[1].kind, "error");
+    EXPECT_EQ(shownWindow<TfrmAssets>(), nullptr);
+    EXPECT_EQ(EntryMode, "Closed");
+    EXPECT_EQ(bank->editorText("d5_1"), "Half typed");
+    click(bank->bCancel);
     click(window->findChild<HoverLabel *>("s2"));
     QApplication::processEvents();
     EXPECT_NE(shownWindow<TfrmAssets>(), nullptr);

@@ -161,15 +161,17 @@ TEST_F(Notes, EditStampsTheKeysAndDeleteAsksByName)
     EXPECT_TRUE(page->bAdd->isVisible());
 }
 
-TEST_F(Notes, ANoteBeingTypedIsDroppedWhenTheUserLeaves)
+TEST_F(Notes, ANoteBeingTypedIsDroppedWhenTheUserDiscardsIt)
 {
     click(page->bAdd);
     type(page->editor("d2_1"), "Unfinished");
     memo()->setFocus();
     QTest::keyClicks(memo(), "half a thought");
     saveScreenshot(window, "notes_adding");
+    m_dialogs->answerSaveQuestions({SaveChoice::Discard});
     click(window->findChild<HoverLabel *>("s2"));
     QApplication::processEvents();
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Save the changes to Notes?"});
     EXPECT_TRUE(window.isNull() || !window->isVisible());
     EXPECT_EQ(EntryMode, "Open");
     EXPECT_EQ(countRows("Notes"), 2);

@@ -192,7 +192,9 @@ TEST_F(Options, CancelAndEmailSetupDiscardWhatWasTypedEvenFromAnotherWindowsSave
     EXPECT_EQ(w->currentPage(), w->tsUser);
     EXPECT_EQ(w->focusWidget(), w->edFirstName);
     type(w->edFirstName, "Typed");
+    m_dialogs->answerSaveQuestions({SaveChoice::Discard});
     click(w->s2);
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Save the changes to User Information?"});
     EXPECT_EQ(w->currentPage(), w->tsEmail);
     EXPECT_EQ(w->focusWidget(), w->edEmailName);
     EXPECT_EQ(w->edFirstName->text(), "Ann");
@@ -203,6 +205,7 @@ TEST_F(Options, CancelAndEmailSetupDiscardWhatWasTypedEvenFromAnotherWindowsSave
     // Closing the window leaves no edit behind for another window's save.
     QPointer<TfrmOptions> again = open();
     type(again->edFirstName, "Typed");
+    m_dialogs->answerSaveQuestions({SaveChoice::Discard});
     again->close();
     EXPECT_EQ(u->state(), RecordState::Browse);
     EXPECT_EQ(storedUser("FirstName"), "Ann");
@@ -306,12 +309,18 @@ TEST_F(Options, PrintOptionsLinkAndOptionsEntryReplaceTheWindow)
 {
     QPointer<TfrmOptions> w = open();
     type(w->edFirstName, "Typed");
+    // Typing is asked about: Cancel stays, Save stores it on the way.
+    m_dialogs->answerSaveQuestions({SaveChoice::Cancel});
+    click(w->s3);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->edFirstName->text(), "Typed");
+    m_dialogs->answerSaveQuestions({SaveChoice::Save});
     click(w->s3);
     QApplication::processEvents();
     EXPECT_TRUE(w.isNull() || !w->isVisible());
     TfrmOptionsPrint *print = shownWindow<TfrmOptionsPrint>();
     ASSERT_NE(print, nullptr);
-    EXPECT_EQ(storedUser("FirstName"), "");
+    EXPECT_EQ(storedUser("FirstName"), "Typed");
     delete w;
 
     // OPTIONS on the options window: a fresh one on the user page.

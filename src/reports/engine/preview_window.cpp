@@ -121,7 +121,12 @@ PreviewWindow::PreviewWindow(std::vector<PreparedPage> pages, QWidget *parent)
     bNext->setToolTip(QStringLiteral("Next page"));
     bLast->setToolTip(QStringLiteral("Last page"));
     tools->addSpacing(16);
+    // A caption tied to the zoom, so that it is announced as "Zoom" and not
+    // by the zoom it shows.
+    auto *zoomCaption = new QLabel(QStringLiteral("Zoom:"), this);
+    tools->addWidget(zoomCaption);
     cbZoom = new QComboBox(this);
+    zoomCaption->setBuddy(cbZoom);
     cbZoom->setObjectName(QStringLiteral("cbZoom"));
     cbZoom->addItems({QStringLiteral("Whole Page"), QStringLiteral("Page Width"), QStringLiteral("50%"),
                       QStringLiteral("75%"), QStringLiteral("100%"), QStringLiteral("150%"), QStringLiteral("200%")});
