@@ -324,8 +324,9 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
             setUserOptions(assignments);
     } else if (c.name == QLatin1String("backup") || c.name == QLatin1String("restore")) {
         const QString folder = c.positional[0];
-        const QString line =
-            c.name == QLatin1String("backup") ? backupToFolder(folder, c.options.contains(QStringLiteral("replace"))) : restoreFromFolder(folder);
+        const QString line = c.name == QLatin1String("backup")
+                                 ? backupToFolder(folder, c.options.contains(QStringLiteral("replace")))
+                                 : restoreFromFolder(folder);
         writeLines(out, {line});
     } else if (c.name == QLatin1String("pdf")) {
         const QString style = c.options.value(QStringLiteral("style"), QStringLiteral("standard"));

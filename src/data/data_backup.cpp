@@ -12,8 +12,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QUrl>
 #include <QStringList>
+#include <QUrl>
 #include <algorithm>
 
 #include <sqlcipher/sqlite3.h>
@@ -509,7 +509,6 @@ DataFileResult BackupDataFile(const QString &folder, ExistingBackup existing)
             throw Failure{QStringLiteral("\"%1\" cannot be replaced: %2.").arg(target, bad)};
         if (existing == ExistingBackup::Refuse && hadEarlier) {
             result.existingBackupKept = true;
-            result.file = target;
             result.text = existingBackupSentence(dir.get(), folder) + QStringLiteral(" No backup was written.") + kept;
             return result;
         }

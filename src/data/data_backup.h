@@ -20,10 +20,9 @@
 // fails the kept file is put back. A data file that did not open at start
 // (damaged, under another key) is replaced the same way, its logs kept with
 // it: they belong to it and must never be read into the restored file. A
-// kill at any moment leaves either the
-// old or the new data file whole under its name; the temporary files a kill
-// leaves behind are named so that the start ignores them, and the next
-// restore or backup removes them.
+// kill at any moment leaves either the old or the new data file whole under
+// its name; the temporary files a kill leaves behind are named so that the
+// start ignores them, and the next restore or backup removes them.
 //
 // Folders are reached one name at a time from open folder handles, so paths
 // of any length work. Nothing here shows a message: results carry the

@@ -94,10 +94,10 @@ PlainFile plainFileKind(const QString &file)
 
 DataFileUnopenable foreignFile(const QString &file)
 {
-    return DataFileUnopenable(QStringLiteral("The data file \"%1\" is a database that does not hold Nettora's tables, so it "
-                                      "was left as it is. Move it out of the data directory or restore the data file "
-                                      "from a backup.")
-                           .arg(file));
+    return DataFileUnopenable(QStringLiteral("The data file \"%1\" is a database that does not hold Nettora's tables, "
+                                             "so it was left as it is. Move it out of the data directory or restore "
+                                             "the data file from a backup.")
+                                  .arg(file));
 }
 
 QString sqlLiteral(const QString &s)
@@ -227,9 +227,9 @@ void Connection::checkDataFile(bool provisionIfMissing)
     // An empty file is what a failed copy or a damaged drive leaves; the
     // engine would take it for a new database and write into it.
     if (st.st_size == 0)
-        throw DataFileUnopenable(QStringLiteral("The data file \"%1\" is empty. Restore it from a backup, or remove it to "
-                                         "start with a new, empty database. Nothing was changed.")
-                              .arg(file));
+        throw DataFileUnopenable(QStringLiteral("The data file \"%1\" is empty. Restore it from a backup, or remove "
+                                                "it to start with a new, empty database. Nothing was changed.")
+                                     .arg(file));
     // A file marked read-only is treated as such even by an account the
     // system would let write to it anyway.
     if (::access(path.constData(), W_OK) != 0 || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)

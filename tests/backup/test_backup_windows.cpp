@@ -113,7 +113,8 @@ TEST_F(BackupWindows, ShowTheirTextsTheDefaultNameAndTheRealDataDirectory)
     for (const char *t : {"Restore Nettora Files", "You are about to restore backup files into the directory below:",
                           "restore function.  ",
                           "If restoring from removable storage, please make sure that it is connected before clicking on \"OK\".",
-                          "Backup Files to be Restored", "Backup File to be Restored:"})
+                          "Backup Files to be Restored", "Backup File to be Restored:", "Kept Data Files",
+                          "The data each restore replaced, and the copies made before upgrades:"})
         EXPECT_TRUE(rtexts.contains(QString::fromUtf8(t))) << t;
     saveScreenshot(r, QStringLiteral("restore_window"));
 }
