@@ -128,7 +128,7 @@ int main(int argc, char **argv)
         const double c = plainCopy(dataFile, plainTarget, false);
         const double f = plainCopy(dataFile, plainTarget, true);
         backupSteps.begin();
-        const DataFileResult b = BackupDataFile(backupFolder);
+        const DataFileResult b = BackupDataFile(backupFolder, ExistingBackup::Replace);
         const double bt = backupSteps.end();
         restoreSteps.begin();
         const DataFileResult r = RestoreDataFile(backupFolder);

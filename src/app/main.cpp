@@ -4,6 +4,7 @@
 #include "kit/dialogs.h"
 #include "app/home.h"
 #include "app/windows.h"
+#include "backup/restore.h"
 #include "data/datamodule.h"
 
 #include <QApplication>
@@ -28,18 +29,22 @@ int main(int argc, char *argv[])
     if (quitWhenShownRequested())
         quitWhenFirstWindowShown();
 
+    registerAllWindows();
     // A data directory that cannot be used ends the run with the reason;
-    // nothing is shown that could not work.
+    // nothing is shown that could not work. A data file that does not open
+    // can be replaced by a backup or a kept file first, or the run ends.
     Tdm1 module;
     dm1 = &module;
     try {
         module.ConnectDb(resolveDataDirectory(args.value(dataDirOption)));
+    } catch (const DataFileUnopenable &e) {
+        if (!RestoreAtStart(e.text()))
+            return 1;
     } catch (const EngineError &e) {
         dialogs().error(e.text());
         return 1;
     }
 
-    registerAllWindows();
     // The home window stays hidden: its login check, once the loop runs,
     // brings up the login page, and a successful login shows the home window.
     TfrmMain home;

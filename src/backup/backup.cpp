@@ -85,7 +85,13 @@ void TfrmBackup::OKClick()
         return;
     }
     const QString folder = QDir(QDir::fromNativeSeparators(dLocation->text().trimmed())).filePath(name);
-    const DataFileResult r = backupparts::run(this, [&] { return BackupDataFile(folder); });
+    // A backup is never replaced unasked; No leaves it and writes nothing.
+    const QString existing = existingBackupIn(folder);
+    if (!existing.isEmpty()
+        && !dialogs().warning(existing + QStringLiteral("\nReplace it with a new backup of the data as it is now?")))
+        return;
+    const ExistingBackup rule = existing.isEmpty() ? ExistingBackup::Refuse : ExistingBackup::Replace;
+    const DataFileResult r = backupparts::run(this, [&] { return BackupDataFile(folder, rule); });
     if (r.ok)
         dialogs().information(QStringLiteral("Backup Successful."));
     else if (r.reopened)

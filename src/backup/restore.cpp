@@ -6,13 +6,48 @@
 #include "kit/dialogs.h"
 #include "kit/pagetext.h"
 #include "data/data_backup.h"
+#include "data/datamodule.h"
 #include "data/db_functions.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QHeaderView>
+#include <QLocale>
+#include <QPointer>
 
 namespace nettora {
 
-TfrmRestore::TfrmRestore(QWidget *parent) : ScreenFrame(false, parent)
+namespace {
+
+QString keptSize(qint64 bytes)
+{
+    // One way of writing sizes, whatever the desktop's language.
+    return QLocale(QLocale::English, QLocale::UnitedStates)
+        .formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+
+QTreeWidget *keptFileList(QWidget *page, int y)
+{
+    auto *list = new QTreeWidget(page);
+    list->setObjectName(QStringLiteral("keptFiles"));
+    list->setFont(pagetext::textFont());
+    list->setGeometry(24, y, pagetext::PageWidth - 36, 392 - 8 - y);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setHeaderLabels({QStringLiteral("Date"), QStringLiteral("Time"), QStringLiteral("Size"),
+                           QStringLiteral("Clients"), QStringLiteral("Statements"), QStringLiteral("Kept")});
+    const int widths[] = {74, 62, 66, 50, 70};
+    for (int i = 0; i < 5; ++i)
+        list->setColumnWidth(i, widths[i]);
+    list->header()->setStretchLastSection(true);
+    return list;
+}
+
+}  // namespace
+
+TfrmRestore::TfrmRestore(Occasion occasion, QWidget *parent) : ScreenFrame(false, parent), m_occasion(occasion)
 {
     setObjectName(QStringLiteral("TfrmRestore"));
     tsBackup = new QWidget;
@@ -37,6 +72,10 @@ TfrmRestore::TfrmRestore(QWidget *parent) : ScreenFrame(false, parent)
     pagetext::caption(p, QStringLiteral("Backup File to be Restored:"), 24, y + 70, 170);
     dLocation = backupparts::edit(p, QStringLiteral("dLocation"), 24, y + 88, 386);
     bBrowse = pagetext::button(p, QStringLiteral("Browse"), QStringLiteral("bBrowse"), 416, y + 87);
+    backupparts::section(p, QStringLiteral("Kept Data Files"), y + 120);
+    pagetext::line(p, QStringLiteral("The data each restore replaced, and the copies made before upgrades:"), 130,
+                   y + 120, pagetext::PageWidth - 142);
+    keptFiles = keptFileList(p, y + 138);
     bCancel = pagetext::button(p, QStringLiteral("Cancel"), QStringLiteral("bCancel"), 328, 392);
     bOK = pagetext::button(p, QStringLiteral("OK"), QStringLiteral("bOK"), 416, 392);
     bOK->setDefault(true);
@@ -46,15 +85,55 @@ TfrmRestore::TfrmRestore(QWidget *parent) : ScreenFrame(false, parent)
     connect(bBrowse, &QPushButton::clicked, this, &TfrmRestore::BrowseClick);
     connect(bOK, &QPushButton::clicked, this, &TfrmRestore::OKClick);
     connect(bCancel, &QPushButton::clicked, this, &TfrmRestore::CancelClick);
+    connect(keptFiles, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (const QList<QTreeWidgetItem *> chosen = keptFiles->selectedItems(); !chosen.isEmpty())
+            dLocation->setText(QDir::toNativeSeparators(chosen.first()->data(0, Qt::UserRole).toString()));
+    });
+    // A location typed by hand is no longer the chosen kept file.
+    connect(dLocation, &QLineEdit::textEdited, keptFiles, &QTreeWidget::clearSelection);
+
+    if (m_occasion == Occasion::AtStart) {
+        // Without data nothing else of the program can work.
+        setWindowTitle(QStringLiteral("Nettora"));
+        for (HoverLabel *l : {mOptions, mSecurity, mBackup, mExit})
+            l->setEnabled(false);
+        pagetext::line(p, QStringLiteral("The data file does not open. Cancel quits Nettora."), 12, 396, 300)
+            ->setObjectName(QStringLiteral("lAtStart"));
+    }
 
     openPage(tsBackup);
+    refreshKeptFiles();
     orderTabs();
+}
+
+void TfrmRestore::refreshKeptFiles()
+{
+    keptFiles->clear();
+    for (const KeptDataFile &k : keptDataFiles(dm1->ACon1.connectPath())) {
+        const bool opens = k.problem.isEmpty();
+        QString kept = k.upgradedFrom >= 0 ? QStringLiteral("before upgrade from version %1").arg(k.upgradedFrom)
+                                           : QStringLiteral("at a restore");
+        if (!opens)
+            kept = QStringLiteral("cannot be opened");
+        auto *item = new QTreeWidgetItem(
+            keptFiles, {k.kept.toString(QStringLiteral("MM/dd/yyyy")), k.kept.toString(QStringLiteral("HH:mm:ss")),
+                        keptSize(k.size), opens ? QString::number(k.clients) : QString(),
+                        opens ? QString::number(k.statements) : QString(), kept});
+        item->setData(0, Qt::UserRole, k.file);
+        for (int c = 2; c <= 4; ++c)
+            item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+        const QString tip = opens ? QDir::toNativeSeparators(k.file)
+                                  : QDir::toNativeSeparators(k.file) + QStringLiteral(": ") + k.problem;
+        for (int c = 0; c < item->columnCount(); ++c)
+            item->setToolTip(c, tip);
+    }
 }
 
 void TfrmRestore::BrowseClick()
 {
     dLocation->setText(QDir::toNativeSeparators(
         SelectFolder(QStringLiteral("Select Restore Directory Folder"), dLocation->text(), this)));
+    keptFiles->clearSelection();
 }
 
 void TfrmRestore::OKClick()
@@ -67,20 +146,50 @@ void TfrmRestore::OKClick()
     }
     if (!dialogs().warning(QStringLiteral("Are you sure that you want to restore the selected files?")))
         return;
+    QPointer<TfrmRestore> self(this);
     const DataFileResult r = backupparts::run(this, [&] { return RestoreDataFile(folder); });
     if (r.ok) {
         // The restored data may name another preparer.
-        setWindowTitle(WindowCaption());
+        if (m_occasion == Occasion::FromMenu)
+            setWindowTitle(WindowCaption());
         dialogs().information(QStringLiteral("Restore Successful.\n\n") + r.text);
     } else if (r.reopened) {
         dialogs().error(r.text);
     }
+    if (!self || !r.reopened)
+        return;
+    if (m_occasion == Occasion::AtStart && dm1->dataOpen()) {
+        close();  // the start goes on with the data back
+        return;
+    }
+    refreshKeptFiles();
 }
 
 void TfrmRestore::CancelClick()
 {
-    GoHome();
+    if (m_occasion == Occasion::FromMenu)
+        GoHome();
     close();
+}
+
+bool RestoreAtStart(const QString &why)
+{
+    if (!dialogs().warning(why
+                           + QStringLiteral("\n\nNettora can put a backup, or a data file it kept in the folder "
+                                            "\"Replaced\" of the data directory, in its place; the file that does not "
+                                            "open is kept there too.\n\nRestore now? Yes opens the restore window; No "
+                                            "quits Nettora.")))
+        return false;
+    // The window's close must not end the program: the start goes on after it.
+    const bool quitOnClose = QApplication::quitOnLastWindowClosed();
+    QApplication::setQuitOnLastWindowClosed(false);
+    QEventLoop loop;
+    auto *window = new TfrmRestore(TfrmRestore::Occasion::AtStart);
+    QObject::connect(window, &QObject::destroyed, &loop, &QEventLoop::quit);
+    window->show();
+    loop.exec();
+    QApplication::setQuitOnLastWindowClosed(quitOnClose);
+    return dm1->dataOpen();
 }
 
 }  // namespace nettora

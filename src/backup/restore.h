@@ -1,32 +1,53 @@
 #pragma once
-// The restore window: a backup's data file put in place of the working one
-// once it has been checked, the replaced file kept (see data/data_backup.h).
+// The restore window: a backup's data file, or a data file kept under
+// Replaced, put in place of the working one once it has been checked, the
+// replaced file kept (see data/data_backup.h). At start, when the data file
+// does not open, the same window is the way back, without the rest of the
+// program.
 
 #include "kit/frame.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 
 namespace nettora {
 
 class TfrmRestore : public ScreenFrame {
     Q_OBJECT
 public:
-    explicit TfrmRestore(QWidget *parent = nullptr);
+    // FromMenu: opened from the menu with the data open. AtStart: the data
+    // file did not open; only the restore itself (and help) is offered, and
+    // the window closes once the data is back.
+    enum class Occasion { FromMenu, AtStart };
+
+    explicit TfrmRestore(Occasion occasion = Occasion::FromMenu, QWidget *parent = nullptr);
 
     QWidget *tsBackup;
     HoverLabel *s1;
     QLabel *lLocation;
     QLineEdit *dLocation;
+    // The kept data files, newest first; choosing one puts its path in dLocation.
+    QTreeWidget *keptFiles;
     QPushButton *bBrowse, *bCancel, *bOK;
 
     void BrowseClick();
     void OKClick();
     void CancelClick();
+    // Reads the Replaced folder again.
+    void refreshKeptFiles();
 
 protected:
     bool isOwnEntry(Entry e) const override { return e == Entry::Restore; }
+
+private:
+    Occasion m_occasion;
 };
+
+// The start's way out of a data file that does not open (why says so): asks
+// whether to restore; Yes runs the restore window until it closes. True when
+// the data is open afterwards; false when the user chose to quit.
+bool RestoreAtStart(const QString &why);
 
 }  // namespace nettora

@@ -4,9 +4,11 @@
 
 namespace nettora::cli {
 
-QString backupToFolder(const QString &folder)
+QString backupToFolder(const QString &folder, bool replace)
 {
-    const DataFileResult r = BackupDataFile(folder);
+    const DataFileResult r = BackupDataFile(folder, replace ? ExistingBackup::Replace : ExistingBackup::Refuse);
+    if (r.existingBackupKept)
+        throw CliError(r.text + QStringLiteral(" Give --replace to replace it."));
     if (!r.ok)
         throw CliError(QStringLiteral("There was an error backing up the files. ") + r.text);
     return QStringLiteral("Backup Successful. The backup is \"%1\".").arg(r.file);

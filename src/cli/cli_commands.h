@@ -94,8 +94,9 @@ bool mailStatement(std::optional<qint64> statementId, const QString &style, cons
                    const std::function<void(const QString &text)> &warning = nullptr);
 // Backs the data file up into the folder, or restores it from the folder's
 // backup (see data/data_backup.h); the line for the user on success, a
-// CliError with what went wrong otherwise.
-QString backupToFolder(const QString &folder);
+// CliError with what went wrong otherwise. A backup already in the folder is
+// replaced only when asked.
+QString backupToFolder(const QString &folder, bool replace);
 QString restoreFromFolder(const QString &folder);
 
 // The program: arguments without the program name. Returns the exit status.

@@ -30,9 +30,11 @@ const char *const kUsage =
     "  mail --blank standard|contemporary|professional --to ADDRESS\n"
     "                               send the statement as a PDF by e-mail with the saved mail settings,\n"
     "                               printing each step's status line; status 1 when a step failed\n"
-    "  backup FOLDER                copy the data file into FOLDER as nettora.db, checked before it counts\n"
-    "  restore FOLDER|FILE          put the backup in FOLDER (or the data file FILE) in place of the data file;\n"
-    "                               the replaced file is kept in the data directory's Replaced folder\n"
+    "  backup [--replace] FOLDER    copy the data file into FOLDER as nettora.db, checked before it counts;\n"
+    "                               a backup already in FOLDER is replaced only with --replace\n"
+    "  restore FOLDER|FILE          put the backup in FOLDER (or the data file FILE) in place of the data file,\n"
+    "                               also one that does not open; the replaced file is kept in the data\n"
+    "                               directory's Replaced folder\n"
     "\n"
     "The data directory is DIR, else NETTORA_DATA_DIR, else the program's own.\n";
 
@@ -87,7 +89,7 @@ struct Command {
     std::optional<QString> dataDir;
     QString name;
     QStringList positional;
-    QHash<QString, QString> options;  // without the leading "--"
+    QHash<QString, QString> options;  // without the leading "--"; a flag's value is empty
     bool help = false;
 };
 
@@ -96,6 +98,7 @@ Command parse(const QStringList &args)
     static const QStringList valued = {QStringLiteral("data-dir"), QStringLiteral("client"), QStringLiteral("search"),
                                        QStringLiteral("statement"), QStringLiteral("style"), QStringLiteral("output"),
                                        QStringLiteral("blank"), QStringLiteral("to")};
+    static const QStringList flags = {QStringLiteral("replace")};
     Command c;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
@@ -116,8 +119,10 @@ Command parse(const QStringList &args)
                     throw UsageError{QStringLiteral("the option --%1 needs a value").arg(name)};
                 value = args[++i];
             }
-            if (!valued.contains(name))
+            if (!valued.contains(name) && !flags.contains(name))
                 throw UsageError{QStringLiteral("unknown option %1").arg(shortened(a))};
+            if (flags.contains(name) && eq >= 0)
+                throw UsageError{QStringLiteral("the option --%1 takes no value").arg(name)};
             if (name == QLatin1String("data-dir")) {
                 // An empty name would quietly mean the default directory.
                 if (value.isEmpty())
@@ -263,7 +268,10 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         if (c.options.value(QStringLiteral("to")).trimmed().isEmpty())
             throw UsageError{QStringLiteral("mail needs --to ADDRESS")};
     } else if (c.name == QLatin1String("backup") || c.name == QLatin1String("restore")) {
-        allowOptions(c, {});
+        if (c.name == QLatin1String("backup"))
+            allowOptions(c, {"replace"});
+        else
+            allowOptions(c, {});
         if (c.positional.size() != 1 || c.positional[0].isEmpty())
             throw UsageError{QStringLiteral("the command %1 needs one FOLDER").arg(c.name)};
     } else if (c.name == QLatin1String("options")) {
@@ -289,7 +297,13 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         Tdm1 *previous;
         ~Restore() { dm1 = previous; }
     } restore{previous};
-    module.ConnectDb(resolveDataDirectory(c.dataDir.value_or(QString())));
+    try {
+        module.ConnectDb(resolveDataDirectory(c.dataDir.value_or(QString())));
+    } catch (const DataFileUnopenable &) {
+        // A restore is the way out of a data file that does not open.
+        if (c.name != QLatin1String("restore"))
+            throw;
+    }
 
     if (c.name == QLatin1String("import")) {
         QByteArray report;
@@ -315,7 +329,9 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
             setUserOptions(assignments);
     } else if (c.name == QLatin1String("backup") || c.name == QLatin1String("restore")) {
         const QString folder = c.positional[0];
-        const QString line = c.name == QLatin1String("backup") ? backupToFolder(folder) : restoreFromFolder(folder);
+        const QString line = c.name == QLatin1String("backup")
+                                 ? backupToFolder(folder, c.options.contains(QStringLiteral("replace")))
+                                 : restoreFromFolder(folder);
         writeLines(out, {line});
     } else if (c.name == QLatin1String("pdf")) {
         const QString style = c.options.value(QStringLiteral("style"), QStringLiteral("standard"));

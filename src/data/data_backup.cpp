@@ -11,7 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringList>
+#include <QUrl>
+#include <algorithm>
 
 #include <sqlcipher/sqlite3.h>
 
@@ -438,7 +441,50 @@ QString dataFileProblem(const QString &file, CheckDepth depth)
 
 // -------------------------------------------------------------------- backup
 
-DataFileResult BackupDataFile(const QString &folder)
+namespace {
+
+QString existingBackupSentence(int dirFd, const QString &folder)
+{
+    struct stat st {};
+    if (::fstatat(dirFd, BackupFileName, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+        return QString();
+    const QDateTime written = QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec);
+    return QStringLiteral("The folder \"%1\" already holds a backup, written %2.")
+        .arg(QDir::cleanPath(folder), written.toString(QStringLiteral("MM/dd/yyyy HH:mm")));
+}
+
+// Renames only where the target name is free; drives whose file system has
+// no such rename take a plain one, the name having been free a moment ago.
+bool renameWithoutReplacing(int dirFd, const QString &from, const char *to, bool *taken)
+{
+    const QByteArray f = encoded(from);
+    if (::renameat2(dirFd, f.constData(), dirFd, to, RENAME_NOREPLACE) == 0)
+        return true;
+    *taken = errno == EEXIST;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    *taken = false;
+    return ::renameat(dirFd, f.constData(), dirFd, to) == 0;
+}
+
+}  // namespace
+
+QString existingBackupIn(const QString &folder)
+{
+    QString why;
+    const Fd dir = openFolder(folder, false, &why);
+    if (!dir.valid())
+        return QString();
+    // The data directory holds the data file, not a backup.
+    try {
+        if (sameObject(dir.get(), locateDataFile(dm1->ACon1.connectPath()).dir.get()))
+            return QString();
+    } catch (const Failure &) {
+    }
+    return existingBackupSentence(dir.get(), folder);
+}
+
+DataFileResult BackupDataFile(const QString &folder, ExistingBackup existing)
 {
     DataFileResult result;
     const QString target = QDir::cleanPath(QDir(folder).absoluteFilePath(QLatin1String(BackupFileName)));
@@ -461,6 +507,11 @@ DataFileResult BackupDataFile(const QString &folder)
         hadEarlier = ::fstatat(dir.get(), BackupFileName, &earlier, AT_SYMLINK_NOFOLLOW) == 0;
         if (const QString bad = notRegular(dir.get(), QLatin1String(BackupFileName)); !bad.isEmpty())
             throw Failure{QStringLiteral("\"%1\" cannot be replaced: %2.").arg(target, bad)};
+        if (existing == ExistingBackup::Refuse && hadEarlier) {
+            result.existingBackupKept = true;
+            result.text = existingBackupSentence(dir.get(), folder) + QStringLiteral(" No backup was written.") + kept;
+            return result;
+        }
         removeLeftovers(dir.get(), kBackupPrefix);
 
         closeMerged();
@@ -489,7 +540,15 @@ DataFileResult BackupDataFile(const QString &folder)
         runStep(DataFileStep::Rename);
         if (const QString bad = notRegular(dir.get(), QLatin1String(BackupFileName)); !bad.isEmpty())
             throw Failure{QStringLiteral("\"%1\" cannot be replaced: %2.").arg(target, bad)};
-        if (::renameat(dir.get(), encoded(temporary).constData(), dir.get(), BackupFileName) != 0)
+        bool taken = false;
+        const bool renamed = existing == ExistingBackup::Replace
+                                 ? ::renameat(dir.get(), encoded(temporary).constData(), dir.get(), BackupFileName) == 0
+                                 : renameWithoutReplacing(dir.get(), temporary, BackupFileName, &taken);
+        if (taken) {
+            result.existingBackupKept = true;
+            throw Failure{existingBackupSentence(dir.get(), folder)};
+        }
+        if (!renamed)
             throw Failure{QStringLiteral("The copy cannot be put in place (%1).").arg(errnoText(errno))};
         temporary.clear();
         syncFolder(dir.get());
@@ -535,28 +594,87 @@ QString keptName(int dirFd)
     }
 }
 
-// Keeps the data file under Replaced/: a second name for the same file where
-// the file system allows, else a flushed copy.
-void keepFile(const DataFileLocation &data, int replacedFd, const QString &name)
+// Keeps a file of one folder under a name in another: a second name for the
+// same file where the file system allows, else a flushed copy.
+void keepFileAt(int fromDir, const QString &fromName, const QString &fromPath, int toDir, const QString &toName)
 {
-    const QByteArray to = encoded(name);
-    if (::linkat(data.dir.get(), encoded(data.name).constData(), replacedFd, to.constData(), 0) != 0) {
-        Fd from(::openat(data.dir.get(), encoded(data.name).constData(), O_RDONLY | O_CLOEXEC));
+    const QByteArray to = encoded(toName);
+    if (::linkat(fromDir, encoded(fromName).constData(), toDir, to.constData(), 0) != 0) {
+        Fd from(::openat(fromDir, encoded(fromName).constData(), O_RDONLY | O_CLOEXEC));
         if (!from.valid())
-            throw Failure{QStringLiteral("\"%1\" cannot be read (%2).").arg(data.path, errnoText(errno))};
+            throw Failure{QStringLiteral("\"%1\" cannot be read (%2).").arg(fromPath, errnoText(errno))};
         QString temporary;
-        Fd copy = createTemporary(replacedFd, kRestorePrefix, &temporary);
+        Fd copy = createTemporary(toDir, kRestorePrefix, &temporary);
         try {
-            copyContents(from.get(), copy.get(), data.path);
+            copyContents(from.get(), copy.get(), fromPath);
             flushAndClose(copy);
-            if (::renameat(replacedFd, encoded(temporary).constData(), replacedFd, to.constData()) != 0)
+            if (::renameat(toDir, encoded(temporary).constData(), toDir, to.constData()) != 0)
                 throw Failure{QStringLiteral("The copy cannot be put in place (%1).").arg(errnoText(errno))};
         } catch (...) {
-            ::unlinkat(replacedFd, encoded(temporary).constData(), 0);
+            ::unlinkat(toDir, encoded(temporary).constData(), 0);
             throw;
         }
     }
-    syncFolder(replacedFd);
+    syncFolder(toDir);
+}
+
+// Keeps the data file under Replaced/.
+void keepFile(const DataFileLocation &data, int replacedFd, const QString &name)
+{
+    keepFileAt(data.dir.get(), data.name, data.path, replacedFd, name);
+}
+
+// Moves a file to another folder: renamed where both are on one drive,
+// else kept there and removed here.
+void moveFile(int fromDir, const QString &fromName, const QString &fromPath, int toDir, const QString &toName)
+{
+    if (::renameat(fromDir, encoded(fromName).constData(), toDir, encoded(toName).constData()) == 0)
+        return;
+    if (errno != EXDEV)
+        throw Failure{QStringLiteral("\"%1\" cannot be moved (%2).").arg(fromPath, errnoText(errno))};
+    keepFileAt(fromDir, fromName, fromPath, toDir, toName);
+    if (::unlinkat(fromDir, encoded(fromName).constData(), 0) != 0)
+        throw Failure{QStringLiteral("\"%1\" cannot be removed (%2).").arg(fromPath, errnoText(errno))};
+}
+
+const char *const kLogSuffixes[] = {"-wal", "-journal"};
+
+// The logs beside a data file that did not open belong to it: they go with
+// its kept copy, so that none is ever read into the file put in its place.
+// Returns the suffixes moved.
+QStringList moveLogsAside(const DataFileLocation &data, int replacedFd, const QString &keptFile)
+{
+    QStringList moved;
+    try {
+        for (const char *suffix : kLogSuffixes) {
+            const QString name = data.name + QLatin1String(suffix);
+            struct stat st {};
+            if (::fstatat(data.dir.get(), encoded(name).constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            moveFile(data.dir.get(), name, data.path + QLatin1String(suffix), replacedFd,
+                     keptFile + QLatin1String(suffix));
+            moved << QLatin1String(suffix);
+        }
+    } catch (const Failure &) {
+        for (const QString &suffix : moved)
+            moveFile(replacedFd, keptFile + suffix, keptFile + suffix, data.dir.get(), data.name + suffix);
+        throw;
+    }
+    // The shared-memory index holds no data and is made afresh.
+    ::unlinkat(data.dir.get(), encoded(data.name + QStringLiteral("-shm")).constData(), 0);
+    syncFolder(data.dir.get());
+    return moved;
+}
+
+// Best effort: the logs go back beside the data file they belong to.
+void moveLogsBack(const DataFileLocation &data, int replacedFd, const QString &keptFile, const QStringList &moved)
+{
+    for (const QString &suffix : moved) {
+        try {
+            moveFile(replacedFd, keptFile + suffix, keptFile + suffix, data.dir.get(), data.name + suffix);
+        } catch (const Failure &) {
+        }
+    }
 }
 
 // Puts the kept file back under the data file's name, in one step.
@@ -634,11 +752,21 @@ DataFileResult RestoreDataFile(const QString &folder)
             return refuse(QStringLiteral("it cannot be read (%1)").arg(errnoText(errno)));
     }
 
+    // The data in use, or a data file that did not open at start.
+    const bool wasOpen = dm1->dataOpen();
     DataFileLocation data;
     Fd replaced;
     QString temporary, keptFile;
+    QStringList logsMoved;
     bool closed = false;
     try {
+        if (!wasOpen) {
+            try {
+                dm1->ACon1.reserve();
+            } catch (const EngineError &e) {
+                throw Failure{e.text()};
+            }
+        }
         data = locateDataFile(dm1->ACon1.connectPath());
         struct stat a {}, b {};
         if (::fstat(from.get(), &a) == 0 && ::fstatat(data.dir.get(), encoded(data.name).constData(), &b, 0) == 0
@@ -659,16 +787,28 @@ DataFileResult RestoreDataFile(const QString &folder)
             return refuse(problem);
         }
 
-        closeMerged();
-        closed = true;
-        if (!logIsEmpty(data))
-            throw Failure{QStringLiteral("The data file's log could not be merged into it.")};
+        if (wasOpen) {
+            closeMerged();
+            closed = true;
+            if (!logIsEmpty(data))
+                throw Failure{QStringLiteral("The data file's log could not be merged into it.")};
+        } else {
+            // Whatever a failed start left open goes; nothing of it is kept.
+            CloseDatabase();
+        }
         replaced = openFolder(QDir(dm1->ACon1.connectPath()).filePath(QLatin1String(ReplacedFolderName)), true, &why);
         if (!replaced.valid())
             throw Failure{QStringLiteral("The folder for the replaced data cannot be created (%1).").arg(why)};
         keptFile = keptName(replaced.get());
-        keepFile(data, replaced.get(), keptFile);
-        result.file = QDir(QDir(dm1->ACon1.connectPath()).filePath(QLatin1String(ReplacedFolderName))).filePath(keptFile);
+        if (::faccessat(data.dir.get(), encoded(data.name).constData(), F_OK, AT_SYMLINK_NOFOLLOW) == 0)
+            keepFile(data, replaced.get(), keptFile);
+        else
+            keptFile.clear();  // nothing stood there to keep
+        if (!wasOpen && !keptFile.isEmpty())
+            logsMoved = moveLogsAside(data, replaced.get(), keptFile);
+        if (!keptFile.isEmpty())
+            result.file =
+                QDir(QDir(dm1->ACon1.connectPath()).filePath(QLatin1String(ReplacedFolderName))).filePath(keptFile);
 
         runStep(DataFileStep::Rename);
         if (::renameat(data.dir.get(), encoded(temporary).constData(), data.dir.get(), encoded(data.name).constData())
@@ -681,6 +821,7 @@ DataFileResult RestoreDataFile(const QString &folder)
             ::unlinkat(data.dir.get(), encoded(temporary).constData(), 0);
             removeSidecarsAt(data.dir.get(), temporary);
         }
+        moveLogsBack(data, replaced.get(), keptFile, logsMoved);
         // Nothing was replaced: the kept file is a needless copy.
         if (!keptFile.isEmpty() && replaced.valid())
             ::unlinkat(replaced.get(), encoded(keptFile).constData(), 0);
@@ -698,7 +839,11 @@ DataFileResult RestoreDataFile(const QString &folder)
     }
 
     if (const QString failed = reopen(); !failed.isEmpty()) {
-        if (putBack(data, replaced.get(), keptFile) && reopen().isEmpty()) {
+        const bool back = !keptFile.isEmpty() && putBack(data, replaced.get(), keptFile);
+        if (back)
+            moveLogsBack(data, replaced.get(), keptFile, logsMoved);
+        // Data that did not open before is as it was once it is back.
+        if (back && (!wasOpen || reopen().isEmpty())) {
             result.text = QStringLiteral("The restored data could not be opened (%1), so the data it replaced was put "
                                          "back. Nothing was changed.")
                               .arg(failed);
@@ -713,9 +858,91 @@ DataFileResult RestoreDataFile(const QString &folder)
         return result;
     }
     result.ok = true;
-    result.text = QStringLiteral("The data it replaced was kept as \"%1\"; restoring that file brings it back.")
-                      .arg(result.file);
+    if (wasOpen)
+        result.text = QStringLiteral("The data it replaced was kept as \"%1\"; restoring that file brings it back.")
+                          .arg(result.file);
+    else if (!result.file.isEmpty())
+        result.text = QStringLiteral("The data file it replaced, which did not open, was kept as \"%1\".")
+                          .arg(result.file);
     return result;
+}
+
+// ---------------------------------------------------------------- kept files
+
+namespace {
+
+// What a kept file holds, read without changing it or leaving anything
+// beside it: immutable, unless a log of its own stands beside it, whose
+// content counts too.
+void countKept(KeptDataFile &kept)
+{
+    const bool hasLog = QFileInfo::exists(kept.file + QStringLiteral("-wal"));
+    const bool hadIndex = QFileInfo::exists(kept.file + QStringLiteral("-shm"));
+    QUrl uri = QUrl::fromLocalFile(kept.file);
+    uri.setQuery(hasLog ? QStringLiteral("mode=ro") : QStringLiteral("immutable=1"));
+    QString error;
+    {
+        Handle h;
+        if (sqlite3_open_v2(uri.toEncoded().constData(), &h.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr)
+            != SQLITE_OK) {
+            error = QString::fromUtf8(sqlite3_errmsg(h.db));
+        } else {
+            QString key = QLatin1String(Tdm1::TablePassword);
+            key.replace(QLatin1Char('\''), QLatin1String("''"));
+            query(h.db, QStringLiteral("PRAGMA key = '%1'").arg(key), &error);
+            const QString clients = query(h.db, QStringLiteral("SELECT count(*) FROM \"Client\""), &error).value(0);
+            const QString statements = query(h.db, QStringLiteral("SELECT count(*) FROM \"Nettora\""), &error).value(0);
+            if (error.isEmpty()) {
+                kept.clients = clients.toInt();
+                kept.statements = statements.toInt();
+            }
+        }
+    }
+    if (!hadIndex)
+        QFile::remove(kept.file + QStringLiteral("-shm"));
+    if (!error.isEmpty())
+        kept.problem = kept.size == 0 ? QStringLiteral("it is empty")
+                                      : QStringLiteral("it cannot be read (%1): it is damaged, or it is not a Nettora "
+                                                       "data file")
+                                            .arg(error);
+}
+
+}  // namespace
+
+std::vector<KeptDataFile> keptDataFiles(const QString &dataDir)
+{
+    // Names as a restore or an upgrade gives them: nettora-YYYYMMDD-HHMMSS,
+    // "-versionN" for an upgrade's copy, "-N" for a later one in the same second.
+    static const QRegularExpression named(
+        QStringLiteral("^nettora-(\\d{8}-\\d{6})(?:-version(\\d+))?(?:-(\\d+))?\\.db$"));
+    std::vector<std::pair<KeptDataFile, int>> found;  // with the number within its second
+    const QDir dir(QDir(dataDir).filePath(QLatin1String(ReplacedFolderName)));
+    for (const QFileInfo &info : dir.entryInfoList({QStringLiteral("*.db")}, QDir::Files, QDir::Name)) {
+        if (info.isSymLink())
+            continue;
+        KeptDataFile k;
+        k.file = info.absoluteFilePath();
+        k.size = info.size();
+        k.kept = info.lastModified();
+        int sequence = 0;
+        if (const QRegularExpressionMatch m = named.match(info.fileName()); m.hasMatch()) {
+            const QDateTime when = QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
+            if (when.isValid())
+                k.kept = when;
+            if (m.capturedLength(2) > 0)
+                k.upgradedFrom = m.captured(2).toInt();
+            sequence = m.captured(3).toInt();
+        }
+        countKept(k);
+        found.emplace_back(std::move(k), sequence);
+    }
+    std::stable_sort(found.begin(), found.end(), [](const auto &a, const auto &b) {
+        return a.first.kept != b.first.kept ? a.first.kept > b.first.kept : a.second > b.second;
+    });
+    std::vector<KeptDataFile> kept;
+    for (auto &f : found)
+        kept.push_back(std::move(f.first));
+    return kept;
 }
 
 }  // namespace nettora

@@ -7,25 +7,31 @@
 // directory stays locked for this copy of the program), the file copied under
 // a temporary name into the backup folder, the database reopened, the copy
 // flushed, opened on its own under the key and checked (see CheckDepth), and
-// only then renamed to nettora.db, replacing an older backup in that folder.
-// The copy stays encrypted; the lock file and temporary files are never copied.
+// only then renamed to nettora.db. An older backup in that folder is replaced
+// only when the caller says so (the user was asked); otherwise the backup is
+// refused, also when one appears there while the copy is made. The copy
+// stays encrypted; the lock file and temporary files are never copied.
 //
 // A restore checks what it brings before it touches anything: the backup's
 // data file is copied under a temporary name into the data directory,
 // flushed and checked (key, integrity, this program's tables). Only then is
 // the database closed, the current file kept under Replaced/, the copy
 // renamed over the data file and the database reopened; when the reopen
-// fails the kept file is put back. A kill at any moment leaves either the
-// old or the new data file whole under its name; the temporary files a kill
-// leaves behind are named so that the start ignores them, and the next
-// restore or backup removes them.
+// fails the kept file is put back. A data file that did not open at start
+// (damaged, under another key) is replaced the same way, its logs kept with
+// it: they belong to it and must never be read into the restored file. A
+// kill at any moment leaves either the old or the new data file whole under
+// its name; the temporary files a kill leaves behind are named so that the
+// start ignores them, and the next restore or backup removes them.
 //
 // Folders are reached one name at a time from open folder handles, so paths
 // of any length work. Nothing here shows a message: results carry the
 // sentences for the caller.
 
+#include <QDateTime>
 #include <QString>
 #include <functional>
+#include <vector>
 
 namespace nettora {
 
@@ -61,13 +67,41 @@ struct DataFileResult {
     // False when the database could not be opened again afterwards: the
     // program cannot go on.
     bool reopened = true;
+    // A backup refused because the folder holds one that was to be kept.
+    bool existingBackupKept = false;
 };
 
-// Both work on dm1, which must be connected, and leave it connected. A
-// restore takes a folder holding a backup, or a data file itself (a file
-// kept under Replaced, say).
-DataFileResult BackupDataFile(const QString &folder);
+// What a backup does with a backup already in its folder.
+enum class ExistingBackup { Refuse, Replace };
+
+// The sentence saying that the folder already holds a backup and when it was
+// written, such as: The folder "/media/usb/b" already holds a backup, written
+// 12/08/2026 10:15. Empty text when it holds none.
+QString existingBackupIn(const QString &folder);
+
+// A backup works on dm1, which must be connected, and leaves it connected.
+// A restore takes a folder holding a backup, or a data file itself (a file
+// kept under Replaced, say). It works on dm1 connected, or on dm1 whose data
+// file did not open (DataFileUnopenable); either way the data is open after
+// a restore that succeeded.
+DataFileResult BackupDataFile(const QString &folder, ExistingBackup existing);
 DataFileResult RestoreDataFile(const QString &folder);
+
+// A data file kept under Replaced: set aside by a restore, or copied there
+// before an upgrade.
+struct KeptDataFile {
+    QString file;
+    QDateTime kept;         // when it was set aside
+    qint64 size = 0;
+    int upgradedFrom = -1;  // the data version it had when kept before an upgrade, else -1
+    // What it holds, read under the key without changing it; -1 when it
+    // cannot be opened, and problem says why.
+    int clients = -1;
+    int statements = -1;
+    QString problem;
+};
+// Every data file kept under the data directory's Replaced folder, newest first.
+std::vector<KeptDataFile> keptDataFiles(const QString &dataDir);
 
 // The name of the data file in a backup folder and of the folder that
 // keeps replaced data files in the data directory.

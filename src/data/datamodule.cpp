@@ -9,7 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 #include <filesystem>
+
+#include <sqlcipher/sqlite3.h>
 
 #include <cerrno>
 #include <cstring>
@@ -89,12 +92,12 @@ PlainFile plainFileKind(const QString &file)
     return PlainFile::Ours;
 }
 
-EngineError foreignFile(const QString &file)
+DataFileUnopenable foreignFile(const QString &file)
 {
-    return EngineError(QStringLiteral("The data file \"%1\" is a database that does not hold Nettora's tables, so it "
-                                      "was left as it is. Move it out of the data directory or restore the data file "
-                                      "from a backup.")
-                           .arg(file));
+    return DataFileUnopenable(QStringLiteral("The data file \"%1\" is a database that does not hold Nettora's tables, "
+                                             "so it was left as it is. Move it out of the data directory or restore "
+                                             "the data file from a backup.")
+                                  .arg(file));
 }
 
 QString sqlLiteral(const QString &s)
@@ -121,6 +124,13 @@ QString Connection::databaseFile() const
 
 void Connection::connect(bool provisionIfMissing)
 {
+    reserve();
+    checkDataFile(provisionIfMissing);
+    m_connected = true;
+}
+
+void Connection::reserve()
+{
     const QFileInfo dir(m_path);
     if (m_path.isEmpty() || !dir.exists() || !dir.isDir())
         throw EngineError(QStringLiteral("The data directory \"%1\" does not exist or is not a folder.").arg(m_path));
@@ -128,8 +138,6 @@ void Connection::connect(bool provisionIfMissing)
         throw EngineError(QStringLiteral("The data directory \"%1\" cannot be used: it is not readable and writable.")
                               .arg(m_path));
     takeLock();
-    checkDataFile(provisionIfMissing);
-    m_connected = true;
 }
 
 namespace {
@@ -219,9 +227,9 @@ void Connection::checkDataFile(bool provisionIfMissing)
     // An empty file is what a failed copy or a damaged drive leaves; the
     // engine would take it for a new database and write into it.
     if (st.st_size == 0)
-        throw EngineError(QStringLiteral("The data file \"%1\" is empty. Restore it from a backup, or remove it to "
-                                         "start with a new, empty database. Nothing was changed.")
-                              .arg(file));
+        throw DataFileUnopenable(QStringLiteral("The data file \"%1\" is empty. Restore it from a backup, or remove "
+                                                "it to start with a new, empty database. Nothing was changed.")
+                                     .arg(file));
     // A file marked read-only is treated as such even by an account the
     // system would let write to it anyway.
     if (::access(path.constData(), W_OK) != 0 || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
@@ -344,7 +352,15 @@ void Tdm1::ConnectDb(const QString &dataDir)
         // Only a plain file that holds this program's tables is encrypted;
         // anything else is reported and left exactly as it is.
         switch (plainFileKind(ACon1.databaseFile())) {
-        case PlainFile::NotPlain: throw openFailure;
+        case PlainFile::NotPlain:
+            // What the engine cannot read at all is the file's fault; other
+            // failures (a read-only drive, a newer version) keep their words.
+            if (openFailure.code() == SQLITE_NOTADB || openFailure.code() == SQLITE_CORRUPT)
+                throw DataFileUnopenable(QStringLiteral("The data file \"%1\" cannot be opened (%2): it is damaged, "
+                                                        "or it is not a Nettora data file.")
+                                             .arg(ACon1.databaseFile(), openFailure.text()),
+                                         openFailure.code());
+            throw openFailure;
         case PlainFile::Foreign: throw foreignFile(ACon1.databaseFile());
         case PlainFile::Ours: break;
         }
@@ -419,6 +435,12 @@ void Tdm1::OpenNettoraTables()
         t->setExclusive(true);
         t->open();
     }
+}
+
+bool Tdm1::dataOpen() const
+{
+    return ACon1.database().isOpen()
+           && std::all_of(m_order.begin(), m_order.end(), [](const Table *t) { return t->active(); });
 }
 
 void Tdm1::EncryptNettoraTables()

@@ -10,7 +10,9 @@
 // tables, the encryption pass rewrites the file encrypted under the table
 // password and opens it. Anything else in place of the data file (another
 // program's database, a dangling link, a folder, a read-only file) is
-// reported by name and left as it is.
+// reported by name and left as it is. A data file that stands there but does
+// not open as this program's data is reported as DataFileUnopenable, so that
+// the start can offer a restore in its place.
 
 #include "data/engine.h"
 
@@ -19,6 +21,15 @@
 #include <vector>
 
 namespace nettora {
+
+// The data file stands where it belongs but is no usable data: empty,
+// damaged, under another key, or another program's database. A restore can
+// put a backup in its place (data/data_backup.h); the directory stays
+// reserved for this copy of the program.
+class DataFileUnopenable : public EngineError {
+public:
+    using EngineError::EngineError;
+};
 
 // Fixed engine settings (display formats the program relies on).
 struct EngineSettings {
@@ -49,12 +60,15 @@ public:
     // (unless told not to: a reopen must find the file it closed).
     // Throws EngineError with a message naming the directory or the file.
     void connect(bool provisionIfMissing = true);
+    // Checks the directory and takes the lock, whatever the data file is.
+    void reserve();
     // Closes the database file; the directory stays reserved for this copy.
     void disconnect();
     bool connected() const { return m_connected; }
     void releaseLock();
 
     Database &database() { return m_db; }
+    const Database &database() const { return m_db; }
 
 private:
     void takeLock();
@@ -81,6 +95,8 @@ public:
     void ConnectDb(const QString &dataDir);
     void OpenNettoraTables();
     void EncryptNettoraTables();
+    // Connected with every table open: false after a failed start.
+    bool dataOpen() const;
 
     Database &db() { return ACon1.database(); }
     Table *table(const QString &name) const;  // by table or component name

@@ -9,14 +9,22 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace nettora;
 using namespace nettora::test;
 
 namespace {
+
+QByteArray bytesOf(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 QStringList clientNames()
 {
@@ -105,7 +113,8 @@ TEST_F(BackupWindows, ShowTheirTextsTheDefaultNameAndTheRealDataDirectory)
     for (const char *t : {"Restore Nettora Files", "You are about to restore backup files into the directory below:",
                           "restore function.  ",
                           "If restoring from removable storage, please make sure that it is connected before clicking on \"OK\".",
-                          "Backup Files to be Restored", "Backup File to be Restored:"})
+                          "Backup Files to be Restored", "Backup File to be Restored:", "Kept Data Files",
+                          "The data each restore replaced, and the copies made before upgrades:"})
         EXPECT_TRUE(rtexts.contains(QString::fromUtf8(t))) << t;
     saveScreenshot(r, QStringLiteral("restore_window"));
 }
@@ -206,11 +215,99 @@ TEST_F(BackupWindows, BackupThenRestoreBringsTheBackedUpDataBackAfterTheQuestion
     // The window and the data module go on working.
     addClient(QStringLiteral("Cy"), QStringLiteral("Cole"));
     EXPECT_EQ(clientNames(), (QStringList{"Able", "Cole"}));
+}
 
-    // A second backup the same day replaces the first without asking.
-    m_dialogs->clear();
+TEST_F(BackupWindows, ABackupAlreadyInTheFolderIsReplacedOnlyAfterYes)
+{
+    const QString folder = root.filePath(QStringLiteral("Nettora_Backup_12082026"));
+    const QString file = QDir(folder).filePath(QStringLiteral("nettora.db"));
     backUp(QStringLiteral("Nettora_Backup_12082026"));
-    EXPECT_EQ(m_dialogs->texts(), QStringList{"Backup Successful."});
+    ASSERT_EQ(m_dialogs->texts(), QStringList{"Backup Successful."});
+    const QByteArray first = bytesOf(file);
+    addClient(QStringLiteral("Bob"), QStringLiteral("Baker"));
+    const QString question = existingBackupIn(folder) + "\nReplace it with a new backup of the data as it is now?";
+    EXPECT_TRUE(question.startsWith("The folder \"" + folder + "\" already holds a backup, written "));
+
+    m_dialogs->clear();
+    m_dialogs->answerWarnings({false});
+    backUp(QStringLiteral("Nettora_Backup_12082026"));
+    EXPECT_EQ(m_dialogs->texts(), QStringList{question});
+    EXPECT_EQ(m_dialogs->shown()[0].kind, "warning");
+    EXPECT_EQ(bytesOf(file), first);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"nettora.db"});
+
+    m_dialogs->clear();
+    m_dialogs->answerWarnings({true});
+    backUp(QStringLiteral("Nettora_Backup_12082026"));
+    EXPECT_EQ(m_dialogs->texts(), (QStringList{question, "Backup Successful."}));
+    // The folder now holds the data with Baker.
+    addClient(QStringLiteral("Cy"), QStringLiteral("Cole"));
+    ASSERT_TRUE(RestoreDataFile(folder).ok);
+    EXPECT_EQ(clientNames(), (QStringList{"Able", "Baker"}));
+}
+
+TEST_F(BackupWindows, TheRestoreWindowListsTheKeptDataFilesAndRestoresTheChosenOne)
+{
+    backUp(QStringLiteral("b"));
+    addClient(QStringLiteral("Bob"), QStringLiteral("Baker"));
+    TfrmRestore *r = openRestore();
+    QTreeWidget *list = r->keptFiles;
+    const QTreeWidgetItem *header = list->headerItem();
+    QStringList headings;
+    for (int c = 0; c < header->columnCount(); ++c)
+        headings << header->text(c);
+    EXPECT_EQ(headings, (QStringList{"Date", "Time", "Size", "Clients", "Statements", "Kept"}));
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+
+    // The folder route, as before; the data it replaced is listed then.
+    type(r->dLocation, root.filePath(QStringLiteral("b")));
+    m_dialogs->answerWarnings({true});
+    click(r->bOK);
+    ASSERT_EQ(clientNames(), QStringList{"Able"});
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    const std::vector<KeptDataFile> kept = keptDataFiles(dataDir());
+    ASSERT_EQ(kept.size(), 1u);
+    const QTreeWidgetItem *row = list->topLevelItem(0);
+    QStringList cells;
+    for (int c = 0; c < row->columnCount(); ++c)
+        cells << row->text(c);
+    EXPECT_EQ(cells, (QStringList{kept[0].kept.toString("MM/dd/yyyy"), kept[0].kept.toString("HH:mm:ss"),
+                                  QLocale(QLocale::English, QLocale::UnitedStates)
+                                      .formattedDataSize(kept[0].size, 1, QLocale::DataSizeTraditionalFormat),
+                                  "2", "0", "at a restore"}));
+
+    // Choosing it puts its path in the box; OK restores it, keeping the
+    // data it replaces.
+    m_dialogs->clear();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
+    EXPECT_EQ(r->dLocation->text(), kept[0].file);
+    m_dialogs->answerWarnings({true});
+    click(r->bOK);
+    ASSERT_EQ(m_dialogs->shown().size(), 2u);
+    EXPECT_EQ(m_dialogs->shown()[0].text, "Are you sure that you want to restore the selected files?");
+    EXPECT_TRUE(m_dialogs->shown()[1].text.startsWith("Restore Successful.\n\nThe data it replaced was kept as \""))
+        << m_dialogs->shown()[1].text.toStdString();
+    EXPECT_EQ(clientNames(), (QStringList{"Able", "Baker"}));
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(3), "1");
+    EXPECT_EQ(list->topLevelItem(1)->text(3), "2");
+    EXPECT_TRUE(m_dialogs->shown()[1].text.contains(list->topLevelItem(0)->data(0, Qt::UserRole).toString()));
+
+    // A file that does not open is listed as such.
+    QFile junk(QDir(dataDir()).filePath(QStringLiteral("Replaced/nettora-20010101-000000.db")));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(4096, 'x'));
+    junk.close();
+    r->refreshKeptFiles();
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(list->topLevelItem(2)->text(5), "cannot be opened");
+    EXPECT_EQ(list->topLevelItem(2)->text(3), QString());
+    EXPECT_TRUE(list->topLevelItem(2)->toolTip(0).contains("it is damaged"));
+    // Typing a location by hand leaves no row chosen.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(1)).center());
+    type(r->dLocation, QStringLiteral("/elsewhere"));
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    saveScreenshot(r, QStringLiteral("restore_window_kept_files"));
 }
 
 TEST_F(BackupWindows, AFolderWithoutABackupIsRefusedSayingWhatIsWrong)
@@ -277,4 +374,115 @@ TEST_F(BackupWindows, LeftMenuOwnEntriesDoNothingAndCancelGoesHome)
     QApplication::processEvents();
     EXPECT_TRUE(home->isVisible());
     EXPECT_EQ(shownWindow<TfrmBackup>(), nullptr);
+}
+
+namespace {
+
+// A start whose data file does not open: the directory holds a backup's
+// worth of data in root/b and garbage in place of the data file.
+class RestoreAtStartTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        ASSERT_TRUE(root.isValid());
+        addClient(QStringLiteral("Ann"), QStringLiteral("Able"));
+        ASSERT_TRUE(BackupDataFile(root.filePath(QStringLiteral("b")), ExistingBackup::Refuse).ok);
+        m_dm.reset();
+        QFile f(QDir(dataDir()).filePath(QStringLiteral("nettora.db")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(garbage);
+        f.close();
+        m_dm = std::make_unique<Tdm1>();
+        dm1 = m_dm.get();
+        try {
+            m_dm->ConnectDb(dataDir());
+            FAIL() << "the garbage opened";
+        } catch (const DataFileUnopenable &e) {
+            why = e.text();
+        }
+    }
+    QString question() const
+    {
+        return why
+               + "\n\nNettora can put a backup, or a data file it kept in the folder \"Replaced\" of the data "
+                 "directory, in its place; the file that does not open is kept there too.\n\nRestore now? Yes opens "
+                 "the restore window; No quits Nettora.";
+    }
+
+    QTemporaryDir root;
+    QString why;
+    const QByteArray garbage = QByteArray(8192, 'x');
+};
+
+}  // namespace
+
+TEST_F(RestoreAtStartTest, NoQuitsAndChangesNothing)
+{
+    EXPECT_EQ(why, "The data file \"" + QDir(dataDir()).filePath("nettora.db")
+                       + "\" cannot be opened (file is encrypted or is not a database): it is damaged, or it is not a "
+                         "Nettora data file.");
+    m_dialogs->answerWarnings({false});
+    EXPECT_FALSE(RestoreAtStart(why));
+    EXPECT_EQ(m_dialogs->texts(), QStringList{question()});
+    EXPECT_EQ(shownWindow<TfrmRestore>(), nullptr);
+    EXPECT_EQ(bytesOf(QDir(dataDir()).filePath("nettora.db")), garbage);
+    EXPECT_FALSE(QDir(QDir(dataDir()).filePath("Replaced")).exists());
+}
+
+TEST_F(RestoreAtStartTest, TheRestoreWindowBringsTheDataBackAndKeepsTheFileThatDidNotOpen)
+{
+    m_dialogs->answerWarnings({true, true});
+    QStringList shownMenu;
+    QString title, cancelLine;
+    bool acted = false;
+    QTimer::singleShot(0, [&] {
+        TfrmRestore *w = shownWindow<TfrmRestore>();
+        if (!w)
+            return;
+        acted = true;
+        title = w->windowTitle();
+        for (HoverLabel *l : {w->mOptions, w->mSecurity, w->mCheckUpdate1, w->mBackup, w->mRestore, w->mExit, w->mHelp})
+            if (l->isVisible() && l->isEnabled())
+                shownMenu << l->text();
+        if (auto *l = w->findChild<QLabel *>(QStringLiteral("lAtStart")))
+            cancelLine = l->text();
+        saveScreenshot(w, QStringLiteral("restore_window_at_start"));
+        type(w->dLocation, root.filePath(QStringLiteral("b")));
+        click(w->bOK);
+    });
+    // Should the window stay, the test ends rather than wait forever.
+    QTimer::singleShot(30000, [] { closeScreenWindows(); });
+    EXPECT_TRUE(RestoreAtStart(why));
+    EXPECT_TRUE(acted);
+    EXPECT_EQ(title, "Nettora");
+    EXPECT_EQ(shownMenu, (QStringList{"CHECK", "RESTORE", "help"}));
+    EXPECT_EQ(cancelLine, "The data file does not open. Cancel quits Nettora.");
+    QApplication::processEvents();
+    EXPECT_EQ(shownWindow<TfrmRestore>(), nullptr);
+
+    EXPECT_TRUE(dm1->dataOpen());
+    EXPECT_EQ(clientNames(), QStringList{"Able"});
+    const std::vector<KeptDataFile> kept = keptDataFiles(dataDir());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(bytesOf(kept[0].file), garbage);
+    EXPECT_EQ(m_dialogs->texts(),
+              (QStringList{question(), "Are you sure that you want to restore the selected files?",
+                           "Restore Successful.\n\nThe data file it replaced, which did not open, was kept as \""
+                               + kept[0].file + "\"."}));
+    restart();
+    EXPECT_EQ(clientNames(), QStringList{"Able"});
+}
+
+TEST_F(RestoreAtStartTest, CancelEndsTheWindowWithoutData)
+{
+    m_dialogs->answerWarnings({true});
+    QTimer::singleShot(0, [] {
+        if (TfrmRestore *w = shownWindow<TfrmRestore>())
+            click(w->bCancel);
+    });
+    QTimer::singleShot(30000, [] { closeScreenWindows(); });
+    EXPECT_FALSE(RestoreAtStart(why));
+    EXPECT_FALSE(dm1->dataOpen());
+    EXPECT_EQ(bytesOf(QDir(dataDir()).filePath("nettora.db")), garbage);
 }

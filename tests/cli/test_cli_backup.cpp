@@ -6,9 +6,11 @@
 #include "support/testsupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -154,4 +156,82 @@ TEST_F(CliBackup, KilledRestoresLeaveTheOldOrTheNewData)
     const QStringList leftovers =
         QDir(m_data.path()).entryList({QStringLiteral(".nettora-*")}, QDir::Files | QDir::Hidden);
     EXPECT_EQ(leftovers, QStringList());
+}
+
+TEST_F(CliBackup, AFolderHoldingABackupIsReplacedOnlyWithReplace)
+{
+    ASSERT_EQ(cli({QStringLiteral("backup"), folder()}).status, 0);
+    QFile file(folder() + "/nettora.db");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray first = file.readAll();
+    file.close();
+    ASSERT_EQ(cli({QStringLiteral("import"), QStringLiteral("-")}, kSecond).status, 0);
+
+    const CliRun refused = cli({QStringLiteral("backup"), folder()});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, QString());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^nettora-cli: The folder \"%1\" already holds a backup, written "
+                                                  "\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d\\. No backup was written\\. The "
+                                                  "data is unchanged\\. Give --replace to replace it\\.\n$")
+                                       .arg(QRegularExpression::escape(folder())))
+                    .match(refused.err)
+                    .hasMatch())
+        << refused.err.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), first);
+    file.close();
+
+    const CliRun replaced = cli({QStringLiteral("backup"), QStringLiteral("--replace"), folder()});
+    EXPECT_EQ(replaced.status, 0) << replaced.err.toStdString();
+    EXPECT_EQ(replaced.out, "Backup Successful. The backup is \"" + folder() + "/nettora.db\".\n");
+    ASSERT_EQ(cli({QStringLiteral("import"), QStringLiteral("-")},
+                  R"({"format": "nettora", "version": 1, "clients": [{"fields": {"FirstName": "Cy", "LastName": "Cole"}}]})")
+                  .status,
+              0);
+    ASSERT_EQ(cli({QStringLiteral("restore"), folder()}).status, 0);
+    EXPECT_EQ(lastNames(), (QStringList{"Lee", "Ray"}));
+
+    const struct {
+        QStringList args;
+        const char *err;
+    } wrong[] = {
+        {{"restore", "--replace", folder()}, "the command restore has no option --replace"},
+        {{"list", "--replace"}, "the command list has no option --replace"},
+        {{"backup", "--replace=yes", folder()}, "the option --replace takes no value"},
+    };
+    for (const auto &w : wrong) {
+        SCOPED_TRACE(w.err);
+        const CliRun r = cli(w.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "nettora-cli: " + QString::fromLatin1(w.err) + " (see nettora-cli --help)\n");
+    }
+}
+
+TEST_F(CliBackup, RestoreBringsBackDataWhoseFileDoesNotOpen)
+{
+    ASSERT_EQ(cli({QStringLiteral("backup"), folder()}).status, 0);
+    const QString dataFile = m_data.filePath(QStringLiteral("nettora.db"));
+    const QByteArray garbage(8192, 'x');
+    {
+        QFile f(dataFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(garbage);
+    }
+    const CliRun list = cli({QStringLiteral("list")});
+    EXPECT_EQ(list.status, 1);
+    EXPECT_EQ(list.err, "nettora-cli: The data file \"" + dataFile
+                            + "\" cannot be opened (file is encrypted or is not a database): it is damaged, or it "
+                              "is not a Nettora data file.\n");
+
+    const CliRun r = cli({QStringLiteral("restore"), folder()});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    const QStringList kept = QDir(m_data.filePath(QStringLiteral("Replaced"))).entryList(QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    const QString keptFile = m_data.filePath(QStringLiteral("Replaced/") + kept[0]);
+    EXPECT_EQ(r.out, "Restore Successful. The data file it replaced, which did not open, was kept as \"" + keptFile
+                         + "\".\n");
+    QFile k(keptFile);
+    ASSERT_TRUE(k.open(QIODevice::ReadOnly));
+    EXPECT_EQ(k.readAll(), garbage);
+    EXPECT_EQ(lastNames(), QStringList{"Lee"});
 }

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <sqlcipher/sqlite3.h>
 
@@ -88,7 +89,8 @@ protected:
 TEST_F(DataBackupTest, BackupThenChangeThenRestoreGivesBackTheBackedUpDataAndKeepsTheReplaced)
 {
     const QString before = contents();
-    const DataFileResult b = BackupDataFile(folder(QStringLiteral("Nettora_Backup_12082026")));
+    const DataFileResult b =
+        BackupDataFile(folder(QStringLiteral("Nettora_Backup_12082026")), ExistingBackup::Refuse);
     ASSERT_TRUE(b.ok) << b.text.toStdString();
     // Only the data file, still encrypted; no lock or temporary file.
     EXPECT_EQ(filesIn(folder(QStringLiteral("Nettora_Backup_12082026"))), QStringList{QStringLiteral("nettora.db")});
@@ -126,23 +128,64 @@ TEST_F(DataBackupTest, BackupThenChangeThenRestoreGivesBackTheBackedUpDataAndKee
     EXPECT_EQ(contents(), changed);
 }
 
-TEST_F(DataBackupTest, ASecondBackupIntoTheSameFolderReplacesTheFirst)
+TEST_F(DataBackupTest, ASecondBackupIntoTheSameFolderReplacesTheFirstOnlyWhenToldTo)
 {
     const QString to = folder(QStringLiteral("b"));
-    ASSERT_TRUE(BackupDataFile(to).ok);
+    EXPECT_EQ(existingBackupIn(to), QString());
+    ASSERT_TRUE(BackupDataFile(to, ExistingBackup::Refuse).ok);
+    const QByteArray first = bytesOf(QDir(to).filePath(QStringLiteral("nettora.db")));
+    const QString existing = existingBackupIn(to);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^The folder \"%1\" already holds a backup, written "
+                                                  "\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d\\.$")
+                                       .arg(QRegularExpression::escape(to)))
+                    .match(existing)
+                    .hasMatch())
+        << existing.toStdString();
+    // The data file in the data directory is no backup.
+    EXPECT_EQ(existingBackupIn(dataDir()), QString());
+
     change();
     const QString changed = contents();
     writeBytes(QDir(to).filePath(QStringLiteral(".nettora-backup-left")), "half a copy");
-    const DataFileResult second = BackupDataFile(to);
+    const DataFileResult refused = BackupDataFile(to, ExistingBackup::Refuse);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.existingBackupKept);
+    EXPECT_TRUE(refused.reopened);
+    EXPECT_EQ(refused.text, existing + " No backup was written. The data is unchanged.");
+    EXPECT_EQ(bytesOf(QDir(to).filePath(QStringLiteral("nettora.db"))), first);
+    EXPECT_EQ(contents(), changed);
+
+    const DataFileResult second = BackupDataFile(to, ExistingBackup::Replace);
     ASSERT_TRUE(second.ok) << second.text.toStdString();
+    EXPECT_FALSE(second.existingBackupKept);
     EXPECT_EQ(filesIn(to), QStringList{QStringLiteral("nettora.db")});
     ASSERT_TRUE(RestoreDataFile(to).ok);
     EXPECT_EQ(contents(), changed);
 }
 
+// A backup that appears in the folder while the copy is made is not
+// replaced either.
+TEST_F(DataBackupTest, ABackupThatAppearsDuringTheCopyIsKept)
+{
+    const QString to = folder(QStringLiteral("b"));
+    const QString target = QDir(to).filePath(QStringLiteral("nettora.db"));
+    setDataFileStepHook([&](DataFileStep s) {
+        if (s == DataFileStep::Check)
+            writeBytes(target, "another backup");
+        return QString();
+    });
+    const DataFileResult r = BackupDataFile(to, ExistingBackup::Refuse);
+    setDataFileStepHook({});
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.existingBackupKept);
+    EXPECT_TRUE(r.text.startsWith(existingBackupIn(to))) << r.text.toStdString();
+    EXPECT_EQ(bytesOf(target), "another backup");
+    EXPECT_EQ(filesIn(to), QStringList{QStringLiteral("nettora.db")});
+}
+
 TEST_F(DataBackupTest, DamagedOrForeignBackupsAreRefusedAndNothingChanges)
 {
-    ASSERT_TRUE(BackupDataFile(folder(QStringLiteral("good"))).ok);
+    ASSERT_TRUE(BackupDataFile(folder(QStringLiteral("good")), ExistingBackup::Refuse).ok);
     const QByteArray good = bytesOf(folder(QStringLiteral("good/nettora.db")));
     ASSERT_GT(good.size(), 8192);
     const char *tables = "CREATE TABLE Client(Id INTEGER PRIMARY KEY, FirstName TEXT); INSERT INTO Client VALUES(1,'x');";
@@ -195,7 +238,7 @@ TEST_F(DataBackupTest, DamagedOrForeignBackupsAreRefusedAndNothingChanges)
 TEST_F(DataBackupTest, AFailedStepLeavesTheDataAndTheEarlierBackupAsBefore)
 {
     const QString to = folder(QStringLiteral("b"));
-    ASSERT_TRUE(BackupDataFile(to).ok);
+    ASSERT_TRUE(BackupDataFile(to, ExistingBackup::Refuse).ok);
     const QByteArray earlier = bytesOf(QDir(to).filePath(QStringLiteral("nettora.db")));
     change();
     const QString changed = contents();
@@ -208,7 +251,7 @@ TEST_F(DataBackupTest, AFailedStepLeavesTheDataAndTheEarlierBackupAsBefore)
             setDataFileStepHook([&](DataFileStep s) {
                 return s == step && failures++ == 0 ? QStringLiteral("Injected failure.") : QString();
             });
-            const DataFileResult r = restoring ? RestoreDataFile(to) : BackupDataFile(to);
+            const DataFileResult r = restoring ? RestoreDataFile(to) : BackupDataFile(to, ExistingBackup::Replace);
             setDataFileStepHook({});
             EXPECT_FALSE(r.ok);
             EXPECT_GE(failures, 1);  // the step was reached
@@ -235,7 +278,7 @@ TEST_F(DataBackupTest, PathsOfAnyLengthWork)
         deep += QStringLiteral("/folder_%1_of_a_long_chain_of_nested_backup_folders_abcdefghij").arg(i);
     ASSERT_GT(deep.size(), 700);
     const QString before = contents();
-    const DataFileResult b = BackupDataFile(deep);
+    const DataFileResult b = BackupDataFile(deep, ExistingBackup::Refuse);
     ASSERT_TRUE(b.ok) << b.text.toStdString();
     change();
     const DataFileResult r = RestoreDataFile(deep);
@@ -256,7 +299,7 @@ TEST_F(DataBackupTest, ALinkedDataFileStaysALink)
     ASSERT_TRUE(QFile::link(target, link));
     restart();
     const QString before = contents();
-    ASSERT_TRUE(BackupDataFile(folder(QStringLiteral("b"))).ok);
+    ASSERT_TRUE(BackupDataFile(folder(QStringLiteral("b")), ExistingBackup::Refuse).ok);
     change();
     const DataFileResult r = RestoreDataFile(folder(QStringLiteral("b")));
     ASSERT_TRUE(r.ok) << r.text.toStdString();
@@ -271,13 +314,103 @@ TEST_F(DataBackupTest, ALinkedDataFileStaysALink)
 TEST_F(DataBackupTest, TheDataDirectoryIsNoBackupFolder)
 {
     const QStringList filesBefore = filesIn(dataDir());
-    const DataFileResult b = BackupDataFile(dataDir());
+    const DataFileResult b = BackupDataFile(dataDir(), ExistingBackup::Refuse);
     EXPECT_FALSE(b.ok);
     EXPECT_TRUE(b.text.contains(QLatin1String("data directory itself")));
     const DataFileResult r = RestoreDataFile(dataDir());
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.text.contains(QLatin1String("Nothing was changed.")));
     EXPECT_EQ(filesIn(dataDir()), filesBefore);
+}
+
+// A data file that did not open at start is replaced by a restore; the logs
+// beside it go with it, so that none of their pages is read into the
+// restored data.
+TEST_F(DataBackupTest, ADataFileThatDoesNotOpenIsReplacedAndKeptWithItsLog)
+{
+    const QString before = contents();
+    ASSERT_TRUE(BackupDataFile(folder(QStringLiteral("b")), ExistingBackup::Refuse).ok);
+
+    // A real log of other data under the same key, as a crash leaves it.
+    QByteArray log;
+    {
+        QTemporaryDir other;
+        Tdm1 module;
+        dm1 = &module;
+        module.ConnectDb(other.path());
+        module.db().exec(QStringLiteral("INSERT INTO Client (FirstName, LastName) VALUES ('Wal', 'Only')"));
+        log = bytesOf(QDir(other.path()).filePath(QStringLiteral("nettora.db-wal")));
+        dm1 = m_dm.get();
+    }
+    ASSERT_FALSE(log.isEmpty());
+    m_dm.reset();
+    const QString dataFile = QDir(dataDir()).filePath(QStringLiteral("nettora.db"));
+    const QByteArray garbage(8192, 'x');
+    writeBytes(dataFile, garbage);
+    m_dm = std::make_unique<Tdm1>();
+    dm1 = m_dm.get();
+    EXPECT_THROW(m_dm->ConnectDb(dataDir()), DataFileUnopenable);
+    EXPECT_FALSE(m_dm->dataOpen());
+    writeBytes(dataFile + "-wal", log);
+
+    const DataFileResult r = RestoreDataFile(folder(QStringLiteral("b")));
+    ASSERT_TRUE(r.ok) << r.text.toStdString();
+    EXPECT_TRUE(m_dm->dataOpen());
+    EXPECT_EQ(contents(), before);
+    EXPECT_EQ(r.text, "The data file it replaced, which did not open, was kept as \"" + r.file + "\".");
+    EXPECT_EQ(bytesOf(r.file), garbage);
+    EXPECT_EQ(bytesOf(r.file + "-wal"), log);
+    restart();
+    EXPECT_EQ(contents(), before);
+}
+
+TEST_F(DataBackupTest, KeptDataFilesAreListedNewestFirstWithWhatTheyHold)
+{
+    ASSERT_TRUE(BackupDataFile(folder(QStringLiteral("b")), ExistingBackup::Refuse).ok);  // one client
+    change();                                                                            // two clients
+    const DataFileResult r = RestoreDataFile(folder(QStringLiteral("b")));
+    ASSERT_TRUE(r.ok) << r.text.toStdString();
+    const QString replaced = QDir(dataDir()).filePath(QStringLiteral("Replaced"));
+    ASSERT_TRUE(QFile::copy(folder(QStringLiteral("b/nettora.db")),
+                            QDir(replaced).filePath(QStringLiteral("nettora-20010203-040506-version0.db"))));
+    writeBytes(QDir(replaced).filePath(QStringLiteral("nettora-20020101-120000.db")), QByteArray(4096, 'x'));
+    writeBytes(QDir(replaced).filePath(QStringLiteral("nettora-20020101-120000-1.db")), QByteArray());
+    writeBytes(QDir(replaced).filePath(QStringLiteral(".nettora-restore-left")), "half a copy");
+    writeBytes(QDir(replaced).filePath(QStringLiteral("notes.txt")), "not data");
+    const QStringList filesBefore = filesIn(replaced);
+
+    const std::vector<KeptDataFile> kept = keptDataFiles(dataDir());
+    ASSERT_EQ(kept.size(), 4u);
+    EXPECT_EQ(kept[0].file, r.file);
+    EXPECT_EQ(kept[0].clients, 2);
+    EXPECT_EQ(kept[0].statements, 1);
+    EXPECT_EQ(kept[0].upgradedFrom, -1);
+    EXPECT_EQ(kept[0].problem, QString());
+    EXPECT_EQ(kept[0].size, QFileInfo(r.file).size());
+    const struct {
+        const char *name;
+        QDateTime when;
+        int upgradedFrom, clients;
+        const char *problem;
+    } rest[] = {
+        {"nettora-20020101-120000-1.db", QDateTime(QDate(2002, 1, 1), QTime(12, 0)), -1, -1, "it is empty"},
+        {"nettora-20020101-120000.db", QDateTime(QDate(2002, 1, 1), QTime(12, 0)), -1, -1, "it is damaged"},
+        {"nettora-20010203-040506-version0.db", QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)), 0, 1, ""},
+    };
+    for (size_t i = 0; i < std::size(rest); ++i) {
+        SCOPED_TRACE(rest[i].name);
+        const KeptDataFile &k = kept[i + 1];
+        EXPECT_EQ(k.file, QDir(replaced).filePath(QLatin1String(rest[i].name)));
+        EXPECT_EQ(k.kept, rest[i].when);
+        EXPECT_EQ(k.upgradedFrom, rest[i].upgradedFrom);
+        EXPECT_EQ(k.clients, rest[i].clients);
+        EXPECT_EQ(k.statements, rest[i].clients < 0 ? -1 : 1);
+        EXPECT_EQ(k.problem.isEmpty(), rest[i].clients >= 0);
+        EXPECT_TRUE(k.problem.contains(QLatin1String(rest[i].problem))) << k.problem.toStdString();
+    }
+    // Reading them leaves nothing beside them and changes none.
+    EXPECT_EQ(filesIn(replaced), filesBefore);
+    EXPECT_EQ(dataFileProblem(r.file), QString());
 }
 
 }  // namespace

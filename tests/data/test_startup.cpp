@@ -159,9 +159,12 @@ TEST_F(Startup, DamagedDataFileIsReportedAndLeftAlone)
     try {
         m.ConnectDb(dataDir());
         ADD_FAILURE() << "opened a damaged file";
-    } catch (const EngineError &e) {
-        EXPECT_TRUE(e.text().contains("not a database")) << e.text().toStdString();
+    } catch (const DataFileUnopenable &e) {
+        EXPECT_EQ(e.text(), "The data file \"" + dbFile()
+                                + "\" cannot be opened (file is encrypted or is not a database): it is damaged, or "
+                                  "it is not a Nettora data file.");
     }
+    EXPECT_FALSE(m.dataOpen());
     QFile g(dbFile());
     g.open(QIODevice::ReadOnly);
     EXPECT_EQ(g.readAll(), junk);
@@ -212,6 +215,7 @@ struct DirCase {
     bool seeded;  // a data file holding the client "Kept Safe" is there first
     std::function<void(const QString &dir, const QString &dbFile)> arrange;
     QString refusal;  // empty: the program starts and finds its data
+    bool restorable = false;  // refused as a data file a restore can replace
 };
 
 std::vector<DirCase> dirCases()
@@ -238,7 +242,7 @@ std::vector<DirCase> dirCases()
              other.exec("CREATE TABLE \"Notes\" (\"Title\" TEXT, \"Body\" TEXT)");
              other.exec("INSERT INTO \"Notes\" VALUES ('shopping', 'milk')");
          },
-         "does not hold Nettora's tables"},
+         "does not hold Nettora's tables", true},
         {"dangling link", false,
          [](const QString &dir, const QString &db) { ASSERT_TRUE(QFile::link(dir + "/unmounted/nettora.db", db)); },
          "is a link to"},
@@ -247,7 +251,8 @@ std::vector<DirCase> dirCases()
         {"named pipe in place of the file", false,
          [](const QString &, const QString &db) { ASSERT_EQ(::mkfifo(QFile::encodeName(db).constData(), 0600), 0); },
          "is not a regular file"},
-        {"empty data file", false, [](const QString &, const QString &db) { writeFile(db, QByteArray()); }, "is empty"},
+        {"empty data file", false, [](const QString &, const QString &db) { writeFile(db, QByteArray()); }, "is empty",
+         true},
         {"read-only data file", true,
          [](const QString &, const QString &db) {
              ASSERT_TRUE(QFile::setPermissions(db, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
@@ -289,6 +294,7 @@ TEST(DataDirectory, WhatStandsInPlaceOfTheDataFile)
         } catch (const EngineError &e) {
             EXPECT_FALSE(c.refusal.isEmpty()) << e.text().toStdString();
             EXPECT_TRUE(e.text().contains("\"" + db + "\"") && e.text().contains(c.refusal)) << e.text().toStdString();
+            EXPECT_EQ(dynamic_cast<const DataFileUnopenable *>(&e) != nullptr, c.restorable);
         }
         if (!c.refusal.isEmpty()) {
             EXPECT_EQ(describe(db), before);
