@@ -8,6 +8,7 @@
 #include "kit/pagetext.h"
 #include "calc/section_totals.h"
 #include "data/datamodule.h"
+#include "data/dates.h"
 #include "data/db_functions.h"
 #include "data/filter.h"
 #include "data/globals.h"
@@ -96,6 +97,13 @@ void fitCaption(QLabel *link)
          spacing -= 0.1)
         f.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
     link->setFont(f);
+}
+
+// A statement's date is kept as MM/dd/yyyy whatever form was typed, so
+// lists and printed pages show one form.
+QString statementDateRefusal(const QString &typed)
+{
+    return invalidDateMessage(typed, QStringLiteral("Statement Date"), QStringLiteral("12/31/2025"));
 }
 
 // The folder of the last PDF file, offered again while the program runs.
@@ -563,6 +571,13 @@ void TfrmFSMain::TeButton20Click()
             DBEdit28->setFocus();
             return;
         }
+        const QString date = fullDateText(statements->asString("Date"));
+        if (date.isEmpty()) {
+            dialogs().error(statementDateRefusal(statements->asString("Date")));
+            DBEdit28->setFocus();
+            return;
+        }
+        statements->setAsString("Date", date);
         if (statements->asString("Description").isEmpty()) {
             dialogs().error(QStringLiteral("Please enter a description."));
             DBEdit29->setFocus();
@@ -711,12 +726,18 @@ void TfrmFSMain::TeButton2Click()
         Rdate->setFocus();
         return;
     }
+    const QString date = fullDateText(Rdate->text());
+    if (date.isEmpty()) {
+        dialogs().error(statementDateRefusal(Rdate->text()));
+        Rdate->setFocus();
+        return;
+    }
     if (rDescription->text().isEmpty()) {
         dialogs().error(QStringLiteral("Please enter a description."));
         rDescription->setFocus();
         return;
     }
-    NewStatementDate = Rdate->text();
+    NewStatementDate = date;
     NewStatementDescription = rDescription->text();
     releaseRow();
     const QString source = dm1->tblNettora->asString("Id");

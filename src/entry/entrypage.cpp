@@ -8,6 +8,7 @@
 #include "kit/pagetext.h"
 #include "data/currency.h"
 #include "data/datamodule.h"
+#include "data/dates.h"
 #include "data/db_functions.h"
 #include "data/filter.h"
 #include "data/globals.h"
@@ -295,9 +296,7 @@ bool EntryPage::storeEditors()
                 }
             } else if (e.desc.kind == EditorKind::Date && !text.trimmed().isEmpty()
                        && dateTextToIso(text).isEmpty()) {
-                dialogs().error(QStringLiteral("'%1' is not a valid date in %2. Type it as month/day/year, "
-                                               "like 12/31/09.")
-                                    .arg(text, boxName(e.desc.caption)));
+                dialogs().error(invalidDateMessage(text, boxName(e.desc.caption), QStringLiteral("12/31/09")));
                 e.widget->setFocus();
                 return false;
             } else if (text != m_table->asString(e.desc.field)) {
