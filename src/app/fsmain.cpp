@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QStandardPaths>
 
@@ -108,6 +109,14 @@ QString statementDateRefusal(const QString &typed)
 
 // The folder of the last PDF file, offered again while the program runs.
 QString lastPdfFolder;
+
+// Before any PDF file: the documents folder, or home where there is none.
+QString startingPdfFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? QDir::toNativeSeparators(documents)
+                                                                : QDir::toNativeSeparators(QDir::homePath());
+}
 
 QWidget *newPage(const char *name)
 {
@@ -697,9 +706,7 @@ void TfrmFSMain::bOKClick()
             lClientPdf->setText(client);
             lstatementpdf->setText(statement);
             if (edDir->text().isEmpty())
-                edDir->setText(lastPdfFolder.isEmpty()
-                                   ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                                   : lastPdfFolder);
+                edDir->setText(lastPdfFolder.isEmpty() ? startingPdfFolder() : lastPdfFolder);
             openPage(tsPDF);
         } else if (modeIs("Email")) {
             openPage(tsEmail);
@@ -802,23 +809,37 @@ void TfrmFSMain::appendStatus(const QString &line)
 
 void TfrmFSMain::TeButton9Click()
 {
+    // What the user must change is refused here, on the page, with every
+    // choice kept and the focus where the change is to be made.
+    const auto refuse = [](QLineEdit *box, const QString &message) {
+        box->setFocus();
+        box->selectAll();
+        dialogs().error(message);
+    };
     if (const QString problem = reports::pdfNameProblem(edName->text()); !problem.isEmpty()) {
-        edName->setFocus();
-        dialogs().error(problem);
+        refuse(edName, problem);
         return;
     }
     if (edDir->text().isEmpty()) {
-        edDir->setFocus();
-        dialogs().error(QStringLiteral("Please enter a file directory to save the pdf document."));
+        refuse(edDir, QStringLiteral("Please enter a file directory to save the pdf document."));
+        return;
+    }
+    const QString folder = QDir::cleanPath(QDir::fromNativeSeparators(edDir->text()));
+    if (const QString problem = reports::pdfFolderProblem(folder); !problem.isEmpty()) {
+        refuse(edDir, problem);
+        return;
+    }
+    const QString fileName = edName->text() + QStringLiteral(".pdf");
+    if (const QString problem = reports::pdfFileProblem(folder, fileName); !problem.isEmpty()) {
+        refuse(edName, problem);
         return;
     }
     const std::optional<DocumentChoice> choice =
         checkedDocument({rbStandardp, rbContP, rbProP, rbStandP, rbContPDF, rbProPDF});
     if (!choice)
         return;
-    const QString folder = QDir::cleanPath(QDir::fromNativeSeparators(edDir->text()));
     PdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
-    PdfFileName = edName->text() + QStringLiteral(".pdf");
+    PdfFileName = fileName;
     lastPdfFolder = edDir->text();
     openPage(tsEstatus);
     const QString failure = pdfFailure([&] {
