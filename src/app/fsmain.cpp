@@ -209,8 +209,10 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     lblHeader = heading(tsSelect, QStringLiteral("Select Financial Statement"), 6);
     lblHeader->setObjectName(QStringLiteral("lblHeader"));
     lblClientName = nameInHeading(tsSelect, QStringLiteral("lblClientName"), 28, PageWidth - 24);
-    dbClient = new DbGrid(statements, {{QStringLiteral("Date"), QStringLiteral("Date"), 67},
-                                       {QStringLiteral("Description"), QStringLiteral("Description"), 0}},
+    dbClient = new DbGrid(statements,
+                          {{QStringLiteral("Date"), QStringLiteral("Date"), 67, Qt::AlignLeft | Qt::AlignVCenter, {},
+                            QStringLiteral("00/00/0000")},
+                           {QStringLiteral("Description"), QStringLiteral("Description"), 0}},
                           tsSelect);
     dbClient->setObjectName(QStringLiteral("dbClient"));
     dbClient->horizontalHeader()->hide();

@@ -170,11 +170,17 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
         ed.widget->setGeometry(262, y, width, height);
         if (!e.suffix.isEmpty()) {
             const int suffixWidth = QFontMetrics(arial(11)).horizontalAdvance(e.suffix) + 4;
-            ed.suffix = label(this, e.suffix, QRect(262 + width + 4, y + 2, suffixWidth, 16), arial(11));
+            ed.suffix = new HoverLabel(e.suffix, this);
+            ed.suffix->setFont(arial(11));
+            ed.suffix->setGeometry(262 + width + 4, y + 2, suffixWidth, 16);
+            ed.suffix->setObjectName(QStringLiteral("lbl_") + e.name + QStringLiteral("_note"));
         }
         if (!e.hint.isEmpty()) {
+            // The note after a box belongs to its caption and shows the same hint.
             const QStringList lines = e.hint;
-            connect(ed.caption, &HoverLabel::hovered, this, [this, lines] { showHint(lines); });
+            for (HoverLabel *l : {ed.caption, ed.suffix})
+                if (l)
+                    connect(l, &HoverLabel::hovered, this, [this, lines] { showHint(lines); });
         }
         m_editors.push_back(ed);
         y += std::max(kEditorStep, height + 2);
