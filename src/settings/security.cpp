@@ -176,7 +176,7 @@ TfrmSecurity::TfrmSecurity(QWidget *parent) : ScreenFrame(false, parent)
         d1_1->clear();
         d1_2->clear();
         d1_3->clear();
-        d1_1->setFocus();
+        currentPassword->setFocus();
     });
     s1->setObjectName(QStringLiteral("s1"));
 

@@ -217,6 +217,11 @@ TEST_F(Security, ChangingAsksForTheCurrentPasswordFirst)
     auto *s = static_cast<TfrmSecurity *>(OpenSecurityWindow());
     ASSERT_NE(s, nullptr);
     const QString before = storedPassword();
+    // The side link empties every box, the current password's too.
+    type(s->currentPassword, "First");
+    click(s->s1);
+    EXPECT_EQ(s->currentPassword->text(), "");
+    EXPECT_EQ(s->focusWidget(), s->currentPassword);
     const struct {
         const char *current, *message;
     } refusals[] = {
