@@ -8,6 +8,7 @@
 #include "kit/pagetext.h"
 #include "calc/section_totals.h"
 #include "data/datamodule.h"
+#include "data/dates.h"
 #include "data/db_functions.h"
 #include "data/filter.h"
 #include "data/globals.h"
@@ -19,6 +20,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QStandardPaths>
 
@@ -98,8 +100,23 @@ void fitCaption(QLabel *link)
     link->setFont(f);
 }
 
+// A statement's date is kept as MM/dd/yyyy whatever form was typed, so
+// lists and printed pages show one form.
+QString statementDateRefusal(const QString &typed)
+{
+    return invalidDateMessage(typed, QStringLiteral("Statement Date"), QStringLiteral("12/31/2025"));
+}
+
 // The folder of the last PDF file, offered again while the program runs.
 QString lastPdfFolder;
+
+// Before any PDF file: the documents folder, or home where there is none.
+QString startingPdfFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? QDir::toNativeSeparators(documents)
+                                                                : QDir::toNativeSeparators(QDir::homePath());
+}
 
 QWidget *newPage(const char *name)
 {
@@ -192,8 +209,10 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     lblHeader = heading(tsSelect, QStringLiteral("Select Financial Statement"), 6);
     lblHeader->setObjectName(QStringLiteral("lblHeader"));
     lblClientName = nameInHeading(tsSelect, QStringLiteral("lblClientName"), 28, PageWidth - 24);
-    dbClient = new DbGrid(statements, {{QStringLiteral("Date"), QStringLiteral("Date"), 67},
-                                       {QStringLiteral("Description"), QStringLiteral("Description"), 0}},
+    dbClient = new DbGrid(statements,
+                          {{QStringLiteral("Date"), QStringLiteral("Date"), 67, Qt::AlignLeft | Qt::AlignVCenter, {},
+                            QStringLiteral("00/00/0000")},
+                           {QStringLiteral("Description"), QStringLiteral("Description"), 0}},
                           tsSelect);
     dbClient->setObjectName(QStringLiteral("dbClient"));
     dbClient->horizontalHeader()->hide();
@@ -563,6 +582,13 @@ void TfrmFSMain::TeButton20Click()
             DBEdit28->setFocus();
             return;
         }
+        const QString date = fullDateText(statements->asString("Date"));
+        if (date.isEmpty()) {
+            dialogs().error(statementDateRefusal(statements->asString("Date")));
+            DBEdit28->setFocus();
+            return;
+        }
+        statements->setAsString("Date", date);
         if (statements->asString("Description").isEmpty()) {
             dialogs().error(QStringLiteral("Please enter a description."));
             DBEdit29->setFocus();
@@ -682,9 +708,7 @@ void TfrmFSMain::bOKClick()
             lClientPdf->setText(client);
             lstatementpdf->setText(statement);
             if (edDir->text().isEmpty())
-                edDir->setText(lastPdfFolder.isEmpty()
-                                   ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                                   : lastPdfFolder);
+                edDir->setText(lastPdfFolder.isEmpty() ? startingPdfFolder() : lastPdfFolder);
             openPage(tsPDF);
         } else if (modeIs("Email")) {
             openPage(tsEmail);
@@ -711,12 +735,18 @@ void TfrmFSMain::TeButton2Click()
         Rdate->setFocus();
         return;
     }
+    const QString date = fullDateText(Rdate->text());
+    if (date.isEmpty()) {
+        dialogs().error(statementDateRefusal(Rdate->text()));
+        Rdate->setFocus();
+        return;
+    }
     if (rDescription->text().isEmpty()) {
         dialogs().error(QStringLiteral("Please enter a description."));
         rDescription->setFocus();
         return;
     }
-    NewStatementDate = Rdate->text();
+    NewStatementDate = date;
     NewStatementDescription = rDescription->text();
     releaseRow();
     const QString source = dm1->tblNettora->asString("Id");
@@ -781,23 +811,37 @@ void TfrmFSMain::appendStatus(const QString &line)
 
 void TfrmFSMain::TeButton9Click()
 {
+    // What the user must change is refused here, on the page, with every
+    // choice kept and the focus where the change is to be made.
+    const auto refuse = [](QLineEdit *box, const QString &message) {
+        box->setFocus();
+        box->selectAll();
+        dialogs().error(message);
+    };
     if (const QString problem = reports::pdfNameProblem(edName->text()); !problem.isEmpty()) {
-        edName->setFocus();
-        dialogs().error(problem);
+        refuse(edName, problem);
         return;
     }
     if (edDir->text().isEmpty()) {
-        edDir->setFocus();
-        dialogs().error(QStringLiteral("Please enter a file directory to save the pdf document."));
+        refuse(edDir, QStringLiteral("Please enter a file directory to save the pdf document."));
+        return;
+    }
+    const QString folder = QDir::cleanPath(QDir::fromNativeSeparators(edDir->text()));
+    if (const QString problem = reports::pdfFolderProblem(folder); !problem.isEmpty()) {
+        refuse(edDir, problem);
+        return;
+    }
+    const QString fileName = edName->text() + QStringLiteral(".pdf");
+    if (const QString problem = reports::pdfFileProblem(folder, fileName); !problem.isEmpty()) {
+        refuse(edName, problem);
         return;
     }
     const std::optional<DocumentChoice> choice =
         checkedDocument({rbStandardp, rbContP, rbProP, rbStandP, rbContPDF, rbProPDF});
     if (!choice)
         return;
-    const QString folder = QDir::cleanPath(QDir::fromNativeSeparators(edDir->text()));
     PdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
-    PdfFileName = edName->text() + QStringLiteral(".pdf");
+    PdfFileName = fileName;
     lastPdfFolder = edDir->text();
     openPage(tsEstatus);
     const QString failure = pdfFailure([&] {

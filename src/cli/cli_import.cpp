@@ -7,6 +7,7 @@
 #include "clients/client_fields.h"
 #include "data/currency.h"
 #include "data/datamodule.h"
+#include "data/dates.h"
 #include "data/db_functions.h"
 #include "data/legal_questions.h"
 
@@ -115,6 +116,11 @@ bool isLegalAnswer(const TableDef &def, const QString &field)
     return false;
 }
 
+bool isStatementDate(const TableDef &def, const QString &field)
+{
+    return def.name == QLatin1String("Nettora") && field == QLatin1String("Date");
+}
+
 void onlyKeys(const QJsonObject &o, const QString &place, std::initializer_list<const char *> allowed)
 {
     for (auto it = o.begin(); it != o.end(); ++it) {
@@ -183,6 +189,16 @@ RowPlan readRow(const QJsonValue &v, const TableDef &def, const QString &place)
             // A legal answer is signed on paper: it is "Yes", "No", or not given.
             if (isLegalAnswer(def, f.name) && !s.isEmpty() && legal::statedAnswer(s).isEmpty())
                 refuse(at, QStringLiteral("\"%1\" is not an answer: \"Yes\", \"No\" or empty is expected").arg(shortened(s)));
+            // A statement's date is a text field; it takes what the
+            // workspace takes and is kept in the same full form.
+            if (isStatementDate(def, f.name) && !s.isEmpty()) {
+                const QString date = fullDateText(s);
+                if (date.isEmpty())
+                    refuse(at, QStringLiteral("\"%1\" is not a valid date (month/day/year is expected, like 12/31/2025)")
+                                   .arg(shortened(s)));
+                row.values.push_back({pos, date});
+                break;
+            }
             row.values.push_back({pos, s});
             break;
         }

@@ -18,9 +18,9 @@ QString errnoText(int code)
     return qt_error_string(code);
 }
 
-// Why the file in the target's place may not be replaced, or an empty text.
-// A missing target is fine: the file is new.
-QString refusal(const QString &path)
+}  // namespace
+
+QString outputFileRefusal(const QString &path)
 {
     struct stat st {};
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
@@ -40,6 +40,8 @@ QString refusal(const QString &path)
     return QStringLiteral("it is not a regular file");
 }
 
+namespace {
+
 // The rename is only as durable as the folder's entry.
 void syncFolder(const QString &folder)
 {
@@ -56,7 +58,7 @@ OutputFile::OutputFile(const QString &path) : m_path(path)
 {
     if (path.isEmpty())
         fail(QStringLiteral("no file name is given"));
-    if (const QString why = refusal(path); !why.isEmpty())
+    if (const QString why = outputFileRefusal(path); !why.isEmpty())
         fail(why);
 
     // Beside the target, so that the rename stays within one file system.
@@ -98,7 +100,7 @@ void OutputFile::commit()
     if (::close(fd) != 0)
         fail(errnoText(errno));
     // Something may have taken the target's place while the file was written.
-    if (const QString why = refusal(m_path); !why.isEmpty())
+    if (const QString why = outputFileRefusal(m_path); !why.isEmpty())
         fail(why);
     if (::rename(QFile::encodeName(m_temporaryPath).constData(), QFile::encodeName(m_path).constData()) != 0)
         fail(errnoText(errno));

@@ -68,6 +68,11 @@ private:
     bool m_committed = false;
 };
 
+// Why an output file may not take the place of what is at path ("it is a
+// folder, not a regular file"), or an empty text. Nothing there is fine: the
+// file is new. OutputFile gives the same reason; a caller may ask first.
+QString outputFileRefusal(const QString &path);
+
 // The whole data as one output file.
 void writeOutputFile(const QString &path, const QByteArray &data);
 

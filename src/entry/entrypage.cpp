@@ -8,6 +8,7 @@
 #include "kit/pagetext.h"
 #include "data/currency.h"
 #include "data/datamodule.h"
+#include "data/dates.h"
 #include "data/db_functions.h"
 #include "data/filter.h"
 #include "data/globals.h"
@@ -170,11 +171,17 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
         ed.widget->setGeometry(262, y, width, height);
         if (!e.suffix.isEmpty()) {
             const int suffixWidth = QFontMetrics(arial(11)).horizontalAdvance(e.suffix) + 4;
-            ed.suffix = label(this, e.suffix, QRect(262 + width + 4, y + 2, suffixWidth, 16), arial(11));
+            ed.suffix = new HoverLabel(e.suffix, this);
+            ed.suffix->setFont(arial(11));
+            ed.suffix->setGeometry(262 + width + 4, y + 2, suffixWidth, 16);
+            ed.suffix->setObjectName(QStringLiteral("lbl_") + e.name + QStringLiteral("_note"));
         }
         if (!e.hint.isEmpty()) {
+            // The note after a box belongs to its caption and shows the same hint.
             const QStringList lines = e.hint;
-            connect(ed.caption, &HoverLabel::hovered, this, [this, lines] { showHint(lines); });
+            for (HoverLabel *l : {ed.caption, ed.suffix})
+                if (l)
+                    connect(l, &HoverLabel::hovered, this, [this, lines] { showHint(lines); });
         }
         m_editors.push_back(ed);
         y += std::max(kEditorStep, height + 2);
@@ -309,9 +316,7 @@ bool EntryPage::storeEditors()
                 }
             } else if (e.desc.kind == EditorKind::Date && !text.trimmed().isEmpty()
                        && dateTextToIso(text).isEmpty()) {
-                dialogs().error(QStringLiteral("'%1' is not a valid date in %2. Type it as month/day/year, "
-                                               "like 12/31/09.")
-                                    .arg(text, boxName(e.desc.caption)));
+                dialogs().error(invalidDateMessage(text, boxName(e.desc.caption), QStringLiteral("12/31/09")));
                 e.widget->setFocus();
                 return false;
             } else if (text != m_table->asString(e.desc.field)) {

@@ -134,7 +134,7 @@ private:
         EditorSpec desc;
         HoverLabel *caption;
         QWidget *widget;
-        QLabel *suffix;
+        HoverLabel *suffix;
     };
     void loadEditors();
     bool storeEditors();

@@ -3,6 +3,7 @@
 // columns, editors, the two checks the pages share with their messages, and
 // the pages' text face and labels.
 
+#include "data/currency.h"
 #include "entry/amounts.h"
 #include "entry/entrypage.h"
 
@@ -28,9 +29,11 @@ inline GridColumn text(const char *field, const char *title, int width)
     return {QString::fromLatin1(field), QString::fromLatin1(title), width, kLeft};
 }
 
+// An amount column shows every amount its field holds in full: it is at
+// least as wide as the longest, the largest negative one.
 inline GridColumn amount(const char *field, const char *title, int width)
 {
-    return {QString::fromLatin1(field), QString::fromLatin1(title), width, kRight, money};
+    return {QString::fromLatin1(field), QString::fromLatin1(title), width, kRight, money, moneyListText(-MaxCurrency)};
 }
 
 inline EditorSpec ed(const QString &name, const char *caption, const char *field, EditorKind kind = EditorKind::Text,

@@ -169,10 +169,25 @@ QString helpFilePath()
 
 void OpenHelpFile()
 {
-    const QString file = helpFilePath();
-    if (!QFileInfo::exists(file) || !ShellOpen(file))
-        dialogs().error(QStringLiteral("Your version of windows does not support the help file. Please contact us and "
-                                       "we will send you one by e-mail."));
+    OpenManual(helpFilePath());
+}
+
+bool OpenManual(const QString &file)
+{
+    const QString shown = QDir::toNativeSeparators(file);
+    if (!QFileInfo(file).isFile()) {
+        dialogs().error(QStringLiteral("The manual could not be found. It belongs at \"%1\".").arg(shown));
+        return false;
+    }
+    // The shell hands a file to the desktop as a file: URL, which opens in
+    // the default browser.
+    if (!ShellOpen(QFileInfo(file).absoluteFilePath())) {
+        dialogs().error(QStringLiteral("The manual could not be opened in your web browser. Open the file \"%1\" "
+                                       "in a web browser to read it.")
+                            .arg(shown));
+        return false;
+    }
+    return true;
 }
 
 void ShowAboutWindow()

@@ -51,8 +51,14 @@ void OpenAffiliatePage();
 // action is disabled and returns "Closed".
 QString CheckEntryMode();
 
-// Where the user manual is, next to the program.
+// Where the user manual (an HTML page) is: in help/ beside the program, one
+// folder up (as the build lays it out), or in share/nettora/help of an
+// installation. The first of these when none holds it.
 QString helpFilePath();
+// Shows the manual file in the default browser; when it is missing or the
+// desktop cannot show it, tells the user where it is. OpenHelpFile shows
+// the one helpFilePath finds.
+bool OpenManual(const QString &file);
 
 // Windows built in other units register how they are made, so that the
 // openers need not know every window class. A modal window (TfrmAbout) is

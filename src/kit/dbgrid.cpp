@@ -1,9 +1,15 @@
 #include "kit/dbgrid.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMetaMethod>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QToolTip>
+
+#include <algorithm>
 
 namespace nettora {
 
@@ -33,10 +39,13 @@ QVariant TableModel::data(const QModelIndex &index, int role) const
     const GridColumn &c = m_columns[size_t(index.column())];
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(c.alignment);
-    if (role != Qt::DisplayRole)
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return QVariant();
-    const QString text = m_table->asStringAt(index.row(), m_fieldPos[size_t(index.column())]);
-    return c.format ? c.format(text) : text;
+    const QString stored = m_table->asStringAt(index.row(), m_fieldPos[size_t(index.column())]);
+    const QString text = c.format ? c.format(stored) : stored;
+    if (role == Qt::ToolTipRole && text.isEmpty())
+        return QVariant();
+    return text;
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -67,12 +76,10 @@ DbGrid::DbGrid(Table *table, std::vector<GridColumn> columns, QWidget *parent)
     // Tab leaves the list for the next control; the arrows move the row.
     setTabKeyNavigation(false);
     const auto &cols = m_model->columns();
-    for (int i = 0; i < int(cols.size()); ++i) {
-        if (cols[size_t(i)].width > 0)
-            setColumnWidth(i, cols[size_t(i)].width);
-        else
+    for (int i = 0; i < int(cols.size()); ++i)
+        if (cols[size_t(i)].width <= 0)
             horizontalHeader()->setSectionResizeMode(i, QHeaderView::Stretch);
-    }
+    fitColumns();
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { onCurrentChanged(current); });
     QStringList titles;
@@ -100,6 +107,103 @@ void DbGrid::mouseDoubleClickEvent(QMouseEvent *event)
     QTableView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
         Q_EMIT rowOpened();
+}
+
+int DbGrid::cellWidthFor(const QString &text) const
+{
+    // As the style sizes a cell for its text, and the grid line besides.
+    QStyleOptionViewItem option;
+    option.initFrom(this);
+    option.font = font();
+    option.fontMetrics = fontMetrics();
+    option.features = QStyleOptionViewItem::HasDisplay;
+    option.text = text;
+    option.textElideMode = Qt::ElideNone;
+    const QSize size = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this);
+    return size.width() + (showGrid() ? 1 : 0);
+}
+
+void DbGrid::fitColumns()
+{
+    const auto &cols = m_model->columns();
+    const QFontMetrics fm = fontMetrics();
+    QChar widestDigit = QLatin1Char('0');
+    for (char d = '1'; d <= '9'; ++d)
+        if (fm.horizontalAdvance(QLatin1Char(d)) > fm.horizontalAdvance(widestDigit))
+            widestDigit = QLatin1Char(d);
+
+    std::vector<int> widths;
+    int total = 0;
+    bool stretches = false;
+    for (const GridColumn &c : cols) {
+        int w = std::max(c.width, 0);
+        if (!c.widest.isEmpty()) {
+            QString shape = c.widest;
+            for (QChar &ch : shape)
+                if (ch.isDigit())
+                    ch = widestDigit;
+            w = std::max(w, cellWidthFor(shape));
+        }
+        stretches = stretches || c.width <= 0;
+        widths.push_back(w);
+        total += w;
+    }
+
+    // The room the wider columns took comes from the columns without a
+    // widest text, in proportion to what each can spare above its heading;
+    // what still does not fit scrolls sideways.
+    const int room = viewport()->width();
+    if (!stretches && room > 0 && total > room) {
+        const QHeaderView *header = horizontalHeader();
+        const int headerMargin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        std::vector<int> spare(cols.size(), 0);
+        int slack = 0;
+        for (size_t i = 0; i < cols.size(); ++i) {
+            if (!cols[i].widest.isEmpty())
+                continue;
+            const int floor = std::max(header->fontMetrics().horizontalAdvance(cols[i].title) + headerMargin,
+                                       4 * fm.averageCharWidth());
+            spare[i] = std::max(0, widths[i] - floor);
+            slack += spare[i];
+        }
+        const int excess = std::min(total - room, slack);
+        int taken = 0;
+        for (size_t i = 0; i < cols.size() && slack > 0; ++i) {
+            const int cut = std::min(spare[i], int((qint64(excess) * spare[i] + slack - 1) / slack));
+            const int give = std::min(cut, excess - taken);
+            widths[i] -= give;
+            taken += give;
+        }
+    }
+    for (int i = 0; i < int(cols.size()); ++i)
+        if (cols[size_t(i)].width > 0 || !cols[size_t(i)].widest.isEmpty())
+            setColumnWidth(i, widths[size_t(i)]);
+}
+
+bool DbGrid::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::Resize) {
+        const bool handled = QTableView::viewportEvent(event);
+        fitColumns();
+        return handled;
+    }
+    if (event->type() == QEvent::ToolTip) {
+        // Only a shortened text needs its tooltip.
+        const QModelIndex index = indexAt(static_cast<QHelpEvent *>(event)->pos());
+        if (index.isValid() && cellWidthFor(index.data().toString()) <= columnWidth(index.column())) {
+            QToolTip::hideText();
+            event->ignore();
+            return true;
+        }
+    }
+    return QTableView::viewportEvent(event);
+}
+
+void DbGrid::changeEvent(QEvent *event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitColumns();
 }
 
 void DbGrid::refresh()

@@ -19,6 +19,11 @@ struct GridColumn {
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     // Optional display form of the field's text (money, for instance).
     std::function<QString(const QString &)> format = {};
+    // A text the column must always show whole, such as the largest amount
+    // its field holds; each digit in it stands for any digit. The column is
+    // widened to it in the list's font, and the columns without one give up
+    // the room down to their heading.
+    QString widest = {};
 };
 
 class TableModel : public QAbstractTableModel {
@@ -41,6 +46,8 @@ private:
     std::vector<int> m_fieldPos;
 };
 
+// A list's texts are shortened with "…" where a column is too narrow; the
+// cell's tooltip then holds the whole text.
 class DbGrid : public QTableView {
     Q_OBJECT
 public:
@@ -56,6 +63,9 @@ public:
     // for anyone reading the list as a whole.
     QStringList rowTexts() const;
     void selectRow(int row);
+    // What a cell needs to show text whole in the list's font, margins
+    // included.
+    int cellWidthFor(const QString &text) const;
 
 Q_SIGNALS:
     // The user (or selectRow) moved the cursor to another row.
@@ -67,9 +77,13 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void onCurrentChanged(const QModelIndex &current);
+    // Sets the column widths for the room the list has now.
+    void fitColumns();
 
     TableModel *m_model;
     bool m_syncing = false;

@@ -35,6 +35,13 @@ QString pdfFolderProblem(const QString &folder)
     return QString();
 }
 
+QString pdfFileProblem(const QString &folder, const QString &fileName)
+{
+    const QString path = QDir(folder).filePath(fileName);
+    const QString why = outputFileRefusal(path);
+    return why.isEmpty() ? QString() : OutputFileError(QDir::toNativeSeparators(path), why).text();
+}
+
 void saveStatementPdf(Style style, const QString &folder, const QString &fileName,
                       const std::function<void(const QString &)> &progress, Document document)
 {

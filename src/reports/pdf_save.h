@@ -29,6 +29,9 @@ private:
 QString pdfNameProblem(const QString &name);
 // Why the folder cannot take the file, naming it, or an empty text.
 QString pdfFolderProblem(const QString &folder);
+// Why the file cannot be written under that name in the folder (a folder or
+// a link of that name is there, the name is too long), or an empty text.
+QString pdfFileProblem(const QString &folder, const QString &fileName);
 
 // The current statement, or the style's blank set (no table read).
 enum class Document { Statement, BlankSet };

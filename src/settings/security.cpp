@@ -156,6 +156,8 @@ TfrmSecurity::TfrmSecurity(QWidget *parent) : ScreenFrame(false, parent)
                  QStringLiteral("login information from accessing the program and sensitive data that is contained herein.  You can "),
                  QStringLiteral("change your login at any time. Be aware that passwords are case-sensitive, so note whether "),
                  QStringLiteral("or not you have your CAPS LOCK key on.")});
+        // Whoever finds the program left open must not take it over.
+        currentPassword = b.field(QStringLiteral("Current Password:"), QStringLiteral("currentPassword"), 12, true);
         d1_1 = b.field(QStringLiteral("Username:"), QStringLiteral("d1_1"), 12, false);
         d1_2 = b.field(QStringLiteral("New Password:"), QStringLiteral("d1_2"), 12, true);
         d1_3 = b.field(QStringLiteral("Confirm Password:"), QStringLiteral("d1_3"), 12, true);
@@ -170,10 +172,11 @@ TfrmSecurity::TfrmSecurity(QWidget *parent) : ScreenFrame(false, parent)
     addPage(tsLogin);
     addPage(tsFirstLogin);
     s1 = addSideLink(QStringLiteral("   Login"), tsPassword, [this] {
+        currentPassword->clear();
         d1_1->clear();
         d1_2->clear();
         d1_3->clear();
-        d1_1->setFocus();
+        currentPassword->setFocus();
     });
     s1->setObjectName(QStringLiteral("s1"));
 
@@ -201,9 +204,10 @@ void TfrmSecurity::openChangePage()
     // The stored password is a hash: the boxes start empty, the name filled.
     dm1->tblUser->first();
     d1_1->setText(dm1->tblUser->asString("User"));
+    currentPassword->clear();
     d1_2->clear();
     d1_3->clear();
-    d1_1->setFocus();
+    currentPassword->setFocus();
 }
 
 void TfrmSecurity::startLogin()
@@ -321,9 +325,30 @@ void TfrmSecurity::firstLoginOk()
     close();
 }
 
+bool TfrmSecurity::currentPasswordMatches()
+{
+    Table *u = dm1->tblUser;
+    u->first();
+    const QString stored = u->asString("Password");
+    if (stored.isEmpty())
+        return true;  // nothing to know yet
+    if (currentPassword->text().isEmpty()) {
+        dialogs().error(QStringLiteral("Please enter  \"Current Password\"."));
+        currentPassword->setFocus();
+        return false;
+    }
+    if (!verifyPassword(currentPassword->text(), stored)) {
+        dialogs().error(QStringLiteral("The current password is not correct."));
+        currentPassword->selectAll();
+        currentPassword->setFocus();
+        return false;
+    }
+    return true;
+}
+
 void TfrmSecurity::changeOk()
 {
-    if (!savePassword(d1_1, d1_2, d1_3))
+    if (!currentPasswordMatches() || !savePassword(d1_1, d1_2, d1_3))
         return;
     ShowHomeWindow();
     close();

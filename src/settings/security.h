@@ -23,7 +23,9 @@ public:
     QWidget *tsLogin, *tsFirstLogin, *tsPassword;
     QLineEdit *d3_1, *d3_2;        // login: user name, password
     QLineEdit *d4_1, *d4_u, *d4_2;  // first password: user name, new, confirmation
-    QLineEdit *d1_1, *d1_2, *d1_3;  // change: user name, new, confirmation
+    // change: the current password, then user name, new, confirmation
+    QLineEdit *currentPassword;
+    QLineEdit *d1_1, *d1_2, *d1_3;
     QPushButton *btnLoginOk, *btnLoginCancel, *btnLoginMore;
     QPushButton *btnFirstOk, *btnFirstCancel, *btnFirstMore;
     QPushButton *btnChangeOk, *btnChangeCancel, *btnChangeMore;
@@ -42,6 +44,9 @@ private:
     void openChangePage();
     // Checks the three boxes and saves; false when a check failed.
     bool savePassword(QLineEdit *user, QLineEdit *password, QLineEdit *confirmation);
+    // The change page's first check: the password stored is known. A
+    // failure is told and takes the focus.
+    bool currentPasswordMatches();
     void endProgram();
     void tellMeMore(bool support);
     bool m_ending = false;

@@ -6,8 +6,10 @@
 #include "settings/security.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 using namespace nettora;
@@ -201,8 +203,23 @@ TEST_F(Shell, UpdateCheckHelpAndAffiliateGoThroughTheShell)
     EXPECT_EQ(m_dialogs->texts(),
               (QStringList{"Check Update function failed \n\rPlease insure that you are connected to the internet.",
                            "Please check your connection to the internet.",
-                           "Your version of windows does not support the help file. Please contact us and we will "
-                           "send you one by e-mail."}));
+                           "The manual could not be opened in your web browser. Open the file \"" + opened[2]
+                               + "\" in a web browser to read it."}));
+}
+
+TEST_F(Shell, AMissingManualIsNamedWithWhereItBelongs)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("help/nettora_help.html");
+    EXPECT_FALSE(OpenManual(missing));
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"The manual could not be found. It belongs at \"" + missing + "\"."});
+    // A folder of that name is no manual either.
+    ASSERT_TRUE(QDir().mkpath(missing));
+    m_dialogs->clear();
+    EXPECT_FALSE(OpenManual(missing));
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_EQ(m_dialogs->texts().size(), 1);
 }
 
 TEST_F(Shell, CheckEntryMode)

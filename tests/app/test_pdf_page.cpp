@@ -79,7 +79,7 @@ protected:
 
 }  // namespace
 
-TEST_F(PdfPage, ShowsTheChoicesTheStepsAndTheDocumentsFolder)
+TEST_F(PdfPage, ShowsTheChoicesAndTheSteps)
 {
     TfrmFSMain *fs = openPdfPage();
     ASSERT_EQ(fs->currentPage(), fs->tsPDF);
@@ -97,20 +97,46 @@ TEST_F(PdfPage, ShowsTheChoicesTheStepsAndTheDocumentsFolder)
     EXPECT_EQ(fs->TeButton10->text(), "Browse");
     EXPECT_EQ(fs->TeButton9->text(), "OK");
     EXPECT_EQ(fs->bPdfCancel->text(), "Cancel");
-    EXPECT_EQ(fs->edDir->text(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     saveScreenshot(fs, "workspace_pdf_page");
 }
 
-TEST_F(PdfPage, RefusesMissingAndHostileNamesAndFoldersWritingNothing)
+TEST_F(PdfPage, StartsInTheDocumentsFolderOrElseHome)
+{
+    // Runs before any file is written: the last folder is offered after that.
+    QTemporaryDir homeDir;
+    ASSERT_TRUE(homeDir.isValid());
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(homeDir.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(homeDir.filePath(".config")));
+    const QString documents = homeDir.filePath("Documents");
+    TfrmFSMain *without = openPdfPage();
+    const QString withoutFolder = without->edDir->text();
+    without->close();
+    const bool made = QDir().mkpath(documents);
+    TfrmFSMain *with = openPdfPage();
+    const QString withFolder = with->edDir->text();
+    qputenv("HOME", oldHome);
+    if (oldConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(withoutFolder, homeDir.path());
+    EXPECT_EQ(withFolder, documents);
+}
+
+TEST_F(PdfPage, RefusesNamesAndFoldersOnThePageKeepingEveryChoice)
 {
     TfrmFSMain *fs = openPdfPage();
     const QString aFile = root.filePath(QStringLiteral("plain.txt"));
     QFile f(aFile);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
+    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("taken.pdf")));
+    const QString longName(300, QLatin1Char('n'));
     const struct {
         QString name, dir, message;
-        QLineEdit *focus;  // nullptr: the status page reports it
+        QLineEdit *focus;
     } cases[] = {
         {"", folder, "Please enter a name for the pdf document.", fs->edName},
         {"x", "", "Please enter a file directory to save the pdf document.", fs->edDir},
@@ -124,30 +150,42 @@ TEST_F(PdfPage, RefusesMissingAndHostileNamesAndFoldersWritingNothing)
          "The name of the pdf document cannot contain \"/\" or \"\\\"; choose the directory in step 3.", fs->edName},
         {"..", folder, "The name of the pdf document cannot contain \"..\".", fs->edName},
         {"a\tb", folder, "The name of the pdf document cannot contain control characters.", fs->edName},
-        {"x", root.filePath("missing"), "The directory \"" + root.filePath("missing") + "\" does not exist.", nullptr},
-        {"x", aFile, "The directory \"" + aFile + "\" does not exist.", nullptr},
+        {"x", root.filePath("missing"), "The directory \"" + root.filePath("missing") + "\" does not exist.", fs->edDir},
+        {"x", aFile, "The directory \"" + aFile + "\" does not exist.", fs->edDir},
+        {"taken", folder,
+         "Cannot write \"" + QDir(folder).filePath("taken.pdf") + "\": it is a folder, not a regular file.", fs->edName},
+        {longName, folder,
+         "Cannot write \"" + QDir(folder).filePath(longName + ".pdf") + "\": File name too long.", fs->edName},
     };
     const QStringList before = entriesBelow(root.path());
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.name.toStdString() + " in " + c.dir.toStdString());
+        SCOPED_TRACE(c.name.left(20).toStdString() + " in " + c.dir.toStdString());
         m_dialogs->clear();
-        fs->mEmail->clear();
-        fs->openPage(fs->tsPDF);
+        // Choices other than the first ones, to see that they stay.
+        click(fs->rbProPDF);
+        fs->cbOpen->setChecked(false);
         save(fs, c.name, c.dir);
         ASSERT_EQ(m_dialogs->shown().size(), 1u);
         EXPECT_EQ(m_dialogs->shown()[0].kind, "error");
         EXPECT_EQ(m_dialogs->shown()[0].text, c.message);
-        if (c.focus) {
-            EXPECT_EQ(fs->currentPage(), fs->tsPDF);
-            EXPECT_TRUE(c.focus->hasFocus());
-            EXPECT_TRUE(fs->mEmail->toPlainText().isEmpty());
-        } else {
-            EXPECT_EQ(fs->currentPage(), fs->tsEstatus);
-            EXPECT_EQ(memo(fs).last(), "x.pdf was not created.");
-        }
+        EXPECT_EQ(fs->currentPage(), fs->tsPDF);
+        EXPECT_TRUE(c.focus->hasFocus());
+        EXPECT_EQ(fs->edName->text(), c.name);
+        EXPECT_EQ(fs->edDir->text(), c.dir);
+        EXPECT_TRUE(fs->rbProPDF->isChecked());
+        EXPECT_FALSE(fs->cbOpen->isChecked());
+        EXPECT_TRUE(fs->mEmail->toPlainText().isEmpty());
         EXPECT_EQ(entriesBelow(root.path()), before);
         EXPECT_TRUE(opened.isEmpty());
     }
+    // Once corrected, the same page writes the file with the choices made.
+    m_dialogs->clear();
+    save(fs, "fixed", folder);
+    EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join('|').toStdString();
+    EXPECT_EQ(memo(fs).value(0), "Generating PDF File: fixed.pdf");
+    EXPECT_EQ(pdfTextPages(QDir(folder).filePath("fixed.pdf")),
+              pageTexts(reports::prepareBlankDocument(reports::Style::Professional)));
+    EXPECT_TRUE(opened.isEmpty());
 }
 
 TEST_F(PdfPage, WritesTheFileShowingEachLineAsItsFormStarts)

@@ -153,7 +153,7 @@ TEST_F(Screens, PasswordBoxesMaskWithStars)
         const char *shown;
     } cases[] = {
         {s->d3_2, "*****"}, {s->d4_u, "*****"}, {s->d4_2, "*****"}, {s->d1_2, "*****"},
-        {s->d1_3, "*****"}, {s->d3_1, "Ab3x!"}, {s->d4_1, "Ab3x!"}, {s->d1_1, "Ab3x!"},
+        {s->d1_3, "*****"}, {s->currentPassword, "*****"}, {s->d3_1, "Ab3x!"}, {s->d4_1, "Ab3x!"}, {s->d1_1, "Ab3x!"},
     };
     for (const auto &c : cases) {
         c.box->setText(QStringLiteral("Ab3x!"));

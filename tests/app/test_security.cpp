@@ -172,10 +172,13 @@ TEST_F(Security, ChangePageOpensWithTheNameAndSavesANewHash)
     EXPECT_FALSE(home->isVisible());
     EXPECT_EQ(s->currentPage(), s->tsPassword);
     EXPECT_EQ(s->d1_1->text(), "Admin");
+    EXPECT_EQ(s->currentPassword->text(), "");
     EXPECT_EQ(s->d1_2->text(), "");
     EXPECT_EQ(s->d1_3->text(), "");
+    EXPECT_EQ(s->focusWidget(), s->currentPassword);
     EXPECT_TRUE(s->mOptions->isEnabled());
 
+    type(s->currentPassword, "First");
     click(s->btnChangeOk);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter  \"New Password\"."});
     m_dialogs->clear();
@@ -205,4 +208,67 @@ TEST_F(Security, LaterStartsAskForTheLogin)
     restart();
     TfrmSecurity *again = start();
     EXPECT_EQ(again->currentPage(), again->tsLogin);
+}
+
+TEST_F(Security, ChangingAsksForTheCurrentPasswordFirst)
+{
+    storeCredentials("Admin", hashPassword("First"));
+    makeHome();
+    auto *s = static_cast<TfrmSecurity *>(OpenSecurityWindow());
+    ASSERT_NE(s, nullptr);
+    const QString before = storedPassword();
+    // The side link empties every box, the current password's too.
+    type(s->currentPassword, "First");
+    click(s->s1);
+    EXPECT_EQ(s->currentPassword->text(), "");
+    EXPECT_EQ(s->focusWidget(), s->currentPassword);
+    const struct {
+        const char *current, *message;
+    } refusals[] = {
+        {"", "Please enter  \"Current Password\"."},
+        {"first", "The current password is not correct."},
+        {"First ", "The current password is not correct."},
+        {"Second", "The current password is not correct."},
+    };
+    for (const auto &r : refusals) {
+        SCOPED_TRACE(r.current);
+        m_dialogs->clear();
+        type(s->currentPassword, r.current);
+        type(s->d1_1, "Boss");
+        type(s->d1_2, "Second");
+        type(s->d1_3, "Second");
+        click(s->btnChangeOk);
+        EXPECT_EQ(m_dialogs->texts(), QStringList{r.message});
+        EXPECT_EQ(s->focusWidget(), s->currentPassword);
+        EXPECT_EQ(s->currentPage(), s->tsPassword);
+        EXPECT_EQ(storedPassword(), before);
+        dm1->tblUser->first();
+        EXPECT_EQ(dm1->tblUser->asString("User"), "Admin");
+    }
+    m_dialogs->clear();
+    type(s->currentPassword, "First");
+    click(s->btnChangeOk);
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Password successfully updated."});
+
+    // The next start lets in the new name and password only.
+    delete home;
+    home = nullptr;
+    resetProcessTexts();
+    restart();
+    TfrmSecurity *login = start();
+    ASSERT_EQ(login->currentPage(), login->tsLogin);
+    for (const auto &[user, password] : {std::pair{"Admin", "First"}, std::pair{"Boss", "First"}}) {
+        m_dialogs->clear();
+        type(login->d3_1, user);
+        type(login->d3_2, password);
+        click(login->btnLoginOk);
+        EXPECT_EQ(m_dialogs->texts(), QStringList{"Invalid Login."}) << user;
+    }
+    m_dialogs->clear();
+    type(login->d3_1, "Boss");
+    type(login->d3_2, "Second");
+    click(login->btnLoginOk);
+    EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join('|').toStdString();
+    EXPECT_EQ(LoginPending, "N");
+    EXPECT_TRUE(home->isVisible());
 }

@@ -126,6 +126,90 @@ TEST_F(Workspace, AddPageReportsTheFirstMissingItemAndKeepsTheRowPending)
     EXPECT_TRUE(fs->dbClient->rowTexts().isEmpty());
 }
 
+// What a statement's date may be, on the add page and on the roll-forward
+// page alike: stored month/day/year in full, or refused naming the box.
+namespace {
+const struct {
+    const char *typed, *stored;  // stored nullptr: refused
+} kStatementDates[] = {
+    {"06/31/2026", nullptr}, {"02/29/2025", nullptr},       {"13/01/2026", nullptr},
+    {"02/29/2024", "02/29/2024"}, {"1/2/26", "01/02/2026"}, {"12/31/49", "12/31/2049"},
+};
+
+QString dateRefusal(const char *typed)
+{
+    return QStringLiteral("'%1' is not a valid date in Statement Date. Type it as month/day/year, like 12/31/2025.")
+        .arg(QLatin1String(typed));
+}
+}  // namespace
+
+TEST_F(Workspace, NewStatementDatesAreRealDatesStoredInFull)
+{
+    // A date stored before is shown as it was typed then.
+    addStatement(ann, "1/5/09", "Old");
+    TfrmFSMain *fs = open("Add");
+    int rows = 1;
+    for (const auto &c : kStatementDates) {
+        SCOPED_TRACE(c.typed);
+        if (fs->currentPage() != fs->tsAdd)
+            click(fs->s1);
+        m_dialogs->clear();
+        type(fs->DBEdit28, c.typed);
+        type(fs->DBEdit29, c.typed);
+        click(fs->TeButton20);
+        if (!c.stored) {
+            EXPECT_EQ(m_dialogs->texts(), QStringList{dateRefusal(c.typed)});
+            EXPECT_EQ(m_dialogs->shown()[0].kind, "error");
+            EXPECT_EQ(fs->currentPage(), fs->tsAdd);
+            EXPECT_EQ(fs->focusWidget(), fs->DBEdit28);
+            EXPECT_EQ(dm1->tblNettora->state(), RecordState::Insert);
+            EXPECT_EQ(countRows("Nettora"), rows);
+            continue;
+        }
+        EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join('|').toStdString();
+        EXPECT_EQ(fs->currentPage(), fs->tsSelect);
+        EXPECT_EQ(countRows("Nettora", QStringLiteral("Date = '%1' AND Description = '%2'")
+                                           .arg(QLatin1String(c.stored), QLatin1String(c.typed))),
+                  1);
+        EXPECT_EQ(countRows("Nettora"), ++rows);
+    }
+    EXPECT_TRUE(fs->dbClient->rowTexts().contains("1/5/09\tOld"));
+}
+
+TEST_F(Workspace, RolledForwardDatesAreRealDatesStoredInFull)
+{
+    const qint64 source = addStatement(ann, "1/5/09", "Old");
+    TfrmFSMain *fs = open("Update");
+    int rows = 1;
+    for (const auto &c : kStatementDates) {
+        SCOPED_TRACE(c.typed);
+        if (fs->currentPage() != fs->tsUpdate) {
+            ClientWindowMode = "Update";
+            fs->dbClient->selectRow(fs->dbClient->rowTexts().indexOf("1/5/09\tOld"));
+            click(fs->bOK);
+            ASSERT_EQ(fs->currentPage(), fs->tsUpdate);
+        }
+        m_dialogs->clear();
+        type(fs->Rdate, c.typed);
+        type(fs->rDescription, c.typed);
+        click(fs->TeButton2);
+        if (!c.stored) {
+            EXPECT_EQ(m_dialogs->texts(), QStringList{dateRefusal(c.typed)});
+            EXPECT_EQ(fs->currentPage(), fs->tsUpdate);
+            EXPECT_EQ(fs->focusWidget(), fs->Rdate);
+            EXPECT_EQ(countRows("Nettora"), rows);
+            continue;
+        }
+        EXPECT_EQ(m_dialogs->texts(), QStringList{"The financial statement was successfully updated."});
+        EXPECT_EQ(fs->currentPage(), fs->tsSelect);
+        EXPECT_EQ(countRows("Nettora", QStringLiteral("Date = '%1' AND Description = '%2'")
+                                           .arg(QLatin1String(c.stored), QLatin1String(c.typed))),
+                  1);
+        EXPECT_EQ(countRows("Nettora"), ++rows);
+    }
+    EXPECT_EQ(stored("Nettora", source, "Date"), "1/5/09");
+}
+
 TEST_F(Workspace, APendingNewRowIsNeverPostedByLeavingWhenDiscarded)
 {
     addStatement(ann, "12/31/2024", "Annual");

@@ -226,6 +226,42 @@ TEST_F(CliTest, ImportThenExportRoundTrips)
     EXPECT_EQ(field(only[0].toObject()).value(QStringLiteral("FullName2")).toString(), QStringLiteral("Ann Lee"));
 }
 
+TEST_F(CliTest, ImportTakesRealStatementDatesAndKeepsThemInFull)
+{
+    const struct {
+        const char *typed, *stored;  // stored nullptr: the document is refused
+    } cases[] = {
+        {"06/31/2026", nullptr}, {"02/29/2025", nullptr},       {"13/01/2026", nullptr},
+        {"02/29/2024", "02/29/2024"}, {"1/2/26", "01/02/2026"},
+    };
+    int client = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        const QByteArray before = snapshot();
+        // A good client first, so that a partial write would show.
+        const QByteArray doc =
+            QStringLiteral(R"({"format": "nettora", "version": 1, "clients": [
+                {"fields": {"LastName": "Good%1"}, "statements": [{"fields": {"Date": "12/31/2025", "Description": "A"}}]},
+                {"fields": {"LastName": "Typed%1"}, "statements": [{"fields": {"Date": "%2", "Description": "B"}}]}]})")
+                .arg(client)
+                .arg(QLatin1String(c.typed))
+                .toUtf8();
+        const CliRun r = cli({QStringLiteral("import"), QStringLiteral("-")}, doc);
+        if (!c.stored) {
+            expectRefused(r, 1,
+                          QStringLiteral("clients[1].statements[0].fields.Date: \"%1\" is not a valid date "
+                                         "(month/day/year is expected, like 12/31/2025)")
+                              .arg(QLatin1String(c.typed)));
+            EXPECT_EQ(snapshot(), before);
+            continue;
+        }
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(cli({QStringLiteral("list")})
+                        .out.contains(QStringLiteral("\tTyped%1 \t%2\tB\t").arg(client).arg(QLatin1String(c.stored))));
+        ++client;
+    }
+}
+
 TEST_F(CliTest, MalformedDocumentsChangeNothing)
 {
     // Mary is in the database already.
@@ -466,8 +502,8 @@ TEST_F(CliTest, RecalcRewritesTheStatementTotals)
 {
     ASSERT_EQ(cli({QStringLiteral("import"), QStringLiteral("-")},
                   R"({"format": "nettora", "version": 1, "clients": [{"fields": {"LastName": "Lee"}, "statements": [
-                      {"fields": {"Date": "1"}, "schedules": {"Cash": [{"Balance": 100}]}},
-                      {"fields": {"Date": "2"}, "schedules": {"Cash": [{"Balance": 40}]}}]}]})")
+                      {"fields": {"Date": "01/01/2025"}, "schedules": {"Cash": [{"Balance": 100}]}},
+                      {"fields": {"Date": "02/01/2025"}, "schedules": {"Cash": [{"Balance": 40}]}}]}]})")
                   .status,
               0);
     {
@@ -481,12 +517,12 @@ TEST_F(CliTest, RecalcRewritesTheStatementTotals)
         cash->setAsFloat("Balance", 300);
         cash->post();
     }
-    EXPECT_EQ(cli({QStringLiteral("list")}).out, QStringLiteral("1\tLee \t1\t\t100.00\n2\tLee \t2\t\t40.00\n"));
+    EXPECT_EQ(cli({QStringLiteral("list")}).out, QStringLiteral("1\tLee \t01/01/2025\t\t100.00\n2\tLee \t02/01/2025\t\t40.00\n"));
 
     const CliRun r = cli({QStringLiteral("recalc"), QStringLiteral("--statement"), QStringLiteral("1")});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out + r.err, QString());
-    EXPECT_EQ(cli({QStringLiteral("list")}).out, QStringLiteral("1\tLee \t1\t\t300.00\n2\tLee \t2\t\t40.00\n"));
+    EXPECT_EQ(cli({QStringLiteral("list")}).out, QStringLiteral("1\tLee \t01/01/2025\t\t300.00\n2\tLee \t02/01/2025\t\t40.00\n"));
 
     const QByteArray before = snapshot();
     expectRefused(cli({QStringLiteral("recalc"), QStringLiteral("--statement"), QStringLiteral("99")}), 1,
@@ -624,9 +660,9 @@ TEST_F(CliTest, ListRoundsAsTheProgramShowsAndEscapesControlCharacters)
     for (size_t i = 0; i < std::size(amounts); ++i) {
         const QString description = QStringLiteral("s%1").arg(i);
         statements.append(QJsonObject{
-            {"fields", QJsonObject{{"Date", "1"}, {"Description", description}}},
+            {"fields", QJsonObject{{"Date", "01/01/2025"}, {"Description", description}}},
             {"schedules", QJsonObject{{"Cash", QJsonArray{QJsonObject{{"Balance", amounts[i].balance}}}}}}});
-        expected << QStringLiteral("%1\tLee Ann\t1\t%2\t%3").arg(i + 1).arg(description, amounts[i].shown);
+        expected << QStringLiteral("%1\tLee Ann\t01/01/2025\t%2\t%3").arg(i + 1).arg(description, amounts[i].shown);
     }
     const QJsonObject doc{
         {"format", "nettora"},
@@ -636,9 +672,20 @@ TEST_F(CliTest, ListRoundsAsTheProgramShowsAndEscapesControlCharacters)
                     QJsonObject{{"fields", QJsonObject{{"FirstName", QStringLiteral(u"\u009b2J")},
                                                        {"LastName", QStringLiteral(u"Zed\u001b]0;owned\u0007")}}},
                                 {"statements", QJsonArray{QJsonObject{{"fields", QJsonObject{
-                                    {"Date", QStringLiteral(u"\u001b[2J")},
+                                    {"Date", "01/01/2025"},
                                     {"Description", QStringLiteral(u"a\\b\u202ec\u007f\td")}}}}}}}}}};
     ASSERT_EQ(cli({QStringLiteral("import"), QStringLiteral("-")}, QJsonDocument(doc).toJson()).status, 0);
+    {
+        // The import takes only real dates; a row from elsewhere may hold anything.
+        Open open(dataDir());
+        Table *st = dm1->tblNettora;
+        st->setFilter(QStringLiteral("Id = %1").arg(std::size(amounts) + 1));
+        st->setFiltered(true);
+        st->first();
+        st->edit();
+        st->setAsString("Date", QStringLiteral(u"\u001b[2J"));
+        st->post();
+    }
     expected << QStringLiteral(u"%1\tZed\\x1b]0;owned\\x07 \\x9b2J\t\\x1b[2J\ta\\\\b\\u202ec\\x7f d\t0.00")
                     .arg(std::size(amounts) + 1);
 

@@ -4,6 +4,10 @@
 #include "kit/databinding.h"
 #include "kit/dbgrid.h"
 
+#include <QApplication>
+#include <QHelpEvent>
+#include <QToolTip>
+
 using namespace nettora;
 using namespace nettora::test;
 
@@ -68,4 +72,27 @@ TEST_F(Lists, BinderLoadsAndStoresTheRow)
     EXPECT_EQ(status.currentText(), "Widowed");
     EXPECT_EQ(b.editorOf("lastname"), &last);
     EXPECT_THROW(b.bind(&first, c, "NoSuchField"), EngineError);
+}
+
+TEST_F(Lists, OnlyAShortenedTextShowsItsTooltip)
+{
+    for (const char *n : {"Till", "Certificate of Deposit at the First National Bank"})
+        addRow(dm1->tblCash, 1, 1, {{"RegisteredName", QString::fromLatin1(n)}});
+    Table *t = dm1->tblCash;
+    t->setIndexName("RegisteredName");
+    t->first();
+    DbGrid grid(t, {{"RegisteredName", "Name", 120}});
+    grid.resize(200, 100);
+    grid.show();
+    grid.refresh();
+    QApplication::processEvents();
+    const auto tipOver = [&grid](int row) {
+        const QPoint at = grid.visualRect(grid.model()->index(row, 0)).center();
+        QHelpEvent help(QEvent::ToolTip, at, grid.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid.viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    ASSERT_EQ(grid.rowTexts(), (QStringList{"Certificate of Deposit at the First National Bank", "Till"}));
+    EXPECT_EQ(tipOver(1), QString());
+    EXPECT_EQ(tipOver(0), "Certificate of Deposit at the First National Bank");
 }
