@@ -4,6 +4,7 @@
 #include "kit/dialogs.h"
 #include "kit/pagetext.h"
 #include "clients/client_fields.h"
+#include "data/dates.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "data/filter.h"
@@ -689,8 +690,10 @@ void TfrmClientAdd::ReportingDate()
 {
     Table *c = dm1->tblClient;
     Table *st = dm1->tblNettora;
+    QString storedDate;
     try {
         beginEditing(st, false);
+        storedDate = st->asString("Date");
         m_pages.at(tsClientReporting).binder.store(st);
     } catch (const EngineError &e) {
         PageCheckFailed = QStringLiteral("Y");
@@ -703,6 +706,17 @@ void TfrmClientAdd::ReportingDate()
     if (date.isEmpty()) {
         refuse(QStringLiteral("Please enter the reporting date."), QStringLiteral("Date"));
         return;
+    }
+    // A date typed here is a real one, kept in full; one stored before in
+    // another form stays as it is until it is changed.
+    if (date != storedDate) {
+        const QString full = fullDateText(date);
+        if (full.isEmpty()) {
+            refuse(invalidDateMessage(date, QStringLiteral("Statement Date"), QStringLiteral("12/31/2025")),
+                   QStringLiteral("Date"));
+            return;
+        }
+        st->setAsString("Date", full);
     }
     if (description.isEmpty()) {
         refuse(QStringLiteral("Please enter a description."), QStringLiteral("Description"));

@@ -346,9 +346,39 @@ bool TfrmSecurity::currentPasswordMatches()
     return true;
 }
 
-void TfrmSecurity::changeOk()
+std::optional<ScreenFrame::PendingInput> TfrmSecurity::pendingInput()
+{
+    if (!dm1 || currentPage() != tsPassword)
+        return std::nullopt;
+    const bool changed = !d1_2->text().isEmpty() || !d1_3->text().isEmpty()
+                         || d1_1->text() != dm1->tblUser->asString("User");
+    if (!changed)
+        return std::nullopt;
+    return PendingInput{QStringLiteral("the user name and password"),
+                        [this] { return changeSaved(); },
+                        [this] {
+                            d1_1->setText(dm1->tblUser->asString("User"));
+                            currentPassword->clear();
+                            d1_2->clear();
+                            d1_3->clear();
+                        }};
+}
+
+bool TfrmSecurity::changeSaved()
 {
     if (!currentPasswordMatches() || !savePassword(d1_1, d1_2, d1_3))
+        return false;
+    // Saved: no password stays in the boxes, and nothing is left to ask about.
+    currentPassword->clear();
+    d1_2->clear();
+    d1_3->clear();
+    d1_1->setText(dm1->tblUser->asString("User"));
+    return true;
+}
+
+void TfrmSecurity::changeOk()
+{
+    if (!changeSaved())
         return;
     ShowHomeWindow();
     close();

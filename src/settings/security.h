@@ -37,6 +37,7 @@ public:
 
 protected:
     bool isOwnEntry(Entry e) const override { return e == Entry::Security; }
+    std::optional<PendingInput> pendingInput() override;
     void afterHoverReset() override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -47,6 +48,9 @@ private:
     // The change page's first check: the password stored is known. A
     // failure is told and takes the focus.
     bool currentPasswordMatches();
+    // The change page's checks and save; true when the new name and
+    // password are stored.
+    bool changeSaved();
     void endProgram();
     void tellMeMore(bool support);
     bool m_ending = false;

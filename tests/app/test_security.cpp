@@ -272,3 +272,49 @@ TEST_F(Security, ChangingAsksForTheCurrentPasswordFirst)
     EXPECT_EQ(LoginPending, "N");
     EXPECT_TRUE(home->isVisible());
 }
+
+// A new name or password typed and not saved is asked about on the way
+// out; Save goes through the same checks as OK.
+TEST_F(Security, LeavingTheChangePageWithTypingAsks)
+{
+    storeCredentials("Admin", hashPassword("First"));
+    makeHome();
+    const QString before = storedPassword();
+    const QString question = QStringLiteral("Save the changes to the user name and password?");
+    const struct {
+        SaveChoice choice;
+        const char *current;
+        QStringList shown;
+        bool leaves;
+        const char *user;
+    } cases[] = {
+        {SaveChoice::Cancel, "First", {question}, false, "Admin"},
+        {SaveChoice::Discard, "First", {question}, true, "Admin"},
+        {SaveChoice::Save, "Wrong", {question, "The current password is not correct."}, false, "Admin"},
+        {SaveChoice::Save, "First", {question, "Password successfully updated."}, true, "Boss"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.current + std::to_string(int(c.choice)));
+        QPointer<TfrmSecurity> s = static_cast<TfrmSecurity *>(OpenSecurityWindow());
+        ASSERT_FALSE(s.isNull());
+        type(s->currentPassword, c.current);
+        type(s->d1_1, "Boss");
+        type(s->d1_2, "Second");
+        type(s->d1_3, "Second");
+        m_dialogs->clear();
+        m_dialogs->answerSaveQuestions({c.choice});
+        click(s->mExit);
+        QApplication::processEvents();
+        EXPECT_EQ(m_dialogs->texts(), c.shown);
+        EXPECT_EQ(s.isNull() || !s->isVisible(), c.leaves);
+        dm1->tblUser->first();
+        EXPECT_EQ(dm1->tblUser->asString("User"), c.user);
+        EXPECT_EQ(storedPassword() == before, QLatin1String(c.user) == QLatin1String("Admin"));
+        if (!s.isNull() && s->isVisible()) {
+            m_dialogs->answerSaveQuestions({SaveChoice::Discard});
+            s->close();
+            QApplication::processEvents();
+        }
+        delete s.data();
+    }
+}

@@ -551,3 +551,34 @@ TEST_F(Workspace, CancelShowsTheHomeWindowAndClosesTheWorkspace)
     EXPECT_TRUE(home->isVisible());
     EXPECT_TRUE(fs.isNull() || !fs->isVisible());
 }
+
+// A roll-forward typed and not done is asked about on the way out: Cancel
+// stays with the boxes as typed, Save rolls it forward, Discard drops it.
+TEST_F(Workspace, LeavingATypedRollForwardAsks)
+{
+    addStatement(ann, "12/31/2024", "Annual");
+    const QString question = QStringLiteral("Save the changes to Update Financial Statement?");
+    for (const SaveChoice choice : {SaveChoice::Cancel, SaveChoice::Save, SaveChoice::Discard}) {
+        SCOPED_TRACE(int(choice));
+        const int before = countRows("Nettora");
+        QPointer<TfrmFSMain> fs = open("Update");
+        fs->bOKClick();
+        ASSERT_EQ(fs->currentPage(), fs->tsUpdate);
+        type(fs->Rdate, "12/31/2025");
+        type(fs->rDescription, "Annual");
+        m_dialogs->clear();
+        m_dialogs->answerSaveQuestions({choice});
+        click(fs->mExit);
+        QApplication::processEvents();
+        ASSERT_FALSE(m_dialogs->shown().empty());
+        EXPECT_EQ(m_dialogs->shown()[0].text, question);
+        EXPECT_EQ(countRows("Nettora"), before + (choice == SaveChoice::Save ? 1 : 0));
+        EXPECT_EQ(!fs.isNull() && fs->isVisible(), choice == SaveChoice::Cancel);
+        if (choice == SaveChoice::Cancel) {
+            EXPECT_EQ(fs->currentPage(), fs->tsUpdate);
+            EXPECT_EQ(fs->Rdate->text(), "12/31/2025");
+        }
+        closeScreenWindows(home);
+        m_dialogs->clear();
+    }
+}

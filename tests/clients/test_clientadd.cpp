@@ -458,6 +458,10 @@ TEST_F(ClientAdd, ReportingPageChecksThenWritesTheClientDescription)
         {"12/31/2025", "", "Please enter a description.", "Description"},
         {"", "", "Please enter the reporting date.", "Date"},
         {"", "Annual", "Please enter the reporting date.", "Date"},
+        {"06/31/2026", "Annual",
+         "'06/31/2026' is not a valid date in Statement Date. Type it as month/day/year, like 12/31/2025.", "Date"},
+        {"02/29/2025", "Annual",
+         "'02/29/2025' is not a valid date in Statement Date. Type it as month/day/year, like 12/31/2025.", "Date"},
     };
     for (const auto &r : refusals) {
         m_dialogs->clear();
@@ -470,13 +474,23 @@ TEST_F(ClientAdd, ReportingPageChecksThenWritesTheClientDescription)
         EXPECT_EQ(stored("Nettora", s, "Date"), "12/31/2025");
     }
     m_dialogs->clear();
-    fill(w, {{"Date", "06/30/2026"}, {"Description", "2nd Quarter"}});
+    fill(w, {{"Date", "6/30/26"}, {"Description", "2nd Quarter"}});
     click(w->okButton(w->tsClientReporting));
     EXPECT_TRUE(m_dialogs->shown().empty());
     EXPECT_EQ(w->currentPage(), nullptr);
     EXPECT_EQ(stored("Client", c, "ClientDescription"), "John Q. Smith - 2nd Quarter.");
     EXPECT_EQ(stored("Nettora", s, "Date"), "06/30/2026");
     EXPECT_EQ(stored("Nettora", s, "Description"), "2nd Quarter");
+
+    // A date stored before in another form is kept while it is not changed.
+    dm1->db().exec(QStringLiteral("UPDATE Nettora SET Date = '1/5/09' WHERE Id = %1").arg(s));
+    click(w->s2);
+    ASSERT_EQ(w->lineEdit("Date")->text(), "1/5/09");
+    fill(w, {{"Description", "Annual"}});
+    click(w->okButton(w->tsClientReporting));
+    EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(stored("Nettora", s, "Date"), "1/5/09");
+    EXPECT_EQ(stored("Nettora", s, "Description"), "Annual");
 }
 
 TEST_F(ClientAdd, CancelDropsThePendingEdit)
