@@ -107,8 +107,6 @@ QString statementDateRefusal(const QString &typed)
     return invalidDateMessage(typed, QStringLiteral("Statement Date"), QStringLiteral("12/31/2025"));
 }
 
-// The folder of the last PDF file, offered again while the program runs.
-QString lastPdfFolder;
 
 // Before any PDF file: the documents folder, or home where there is none.
 QString startingPdfFolder()
@@ -708,7 +706,7 @@ void TfrmFSMain::bOKClick()
             lClientPdf->setText(client);
             lstatementpdf->setText(statement);
             if (edDir->text().isEmpty())
-                edDir->setText(lastPdfFolder.isEmpty() ? startingPdfFolder() : lastPdfFolder);
+                edDir->setText(LastPdfFolder.isEmpty() ? startingPdfFolder() : LastPdfFolder);
             openPage(tsPDF);
         } else if (modeIs("Email")) {
             openPage(tsEmail);
@@ -842,7 +840,7 @@ void TfrmFSMain::TeButton9Click()
         return;
     PdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
     PdfFileName = fileName;
-    lastPdfFolder = edDir->text();
+    LastPdfFolder = edDir->text();
     openPage(tsEstatus);
     const QString failure = pdfFailure([&] {
         reports::saveStatementPdf(choice->style, folder, PdfFileName, [this](const QString &l) { appendStatus(l); },

@@ -16,12 +16,14 @@ QString OptionsStartPage;
 QString SelectedClientId;
 QString PdfFolder;
 QString PdfFileName;
+QString LastPdfFolder;
 
 void resetProcessTexts()
 {
     for (QString *s : {&ClientWindowMode, &LoginPending, &FilterByClientOnly, &NewStatementDate,
                        &NewStatementDescription, &SourceClientId, &SourceStatementId, &NewStatementId, &EntryMode,
-                       &IncomeExpensePage, &OptionsStartPage, &SelectedClientId, &PdfFolder, &PdfFileName})
+                       &IncomeExpensePage, &OptionsStartPage, &SelectedClientId, &PdfFolder, &PdfFileName,
+                       &LastPdfFolder})
         s->clear();
 }
 

@@ -20,6 +20,8 @@ extern QString OptionsStartPage;        // "user" / "email"
 extern QString SelectedClientId;
 extern QString PdfFolder;
 extern QString PdfFileName;
+// The folder of the last PDF file, offered again while the program runs.
+extern QString LastPdfFolder;
 
 // Back to the state at process start (tests run many "processes" in one).
 void resetProcessTexts();
