@@ -290,6 +290,14 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
     const Warning warn = [&err](const QString &text) {
         err.write((QStringLiteral("nettora-cli: warning: ") + oneLine(text) + QLatin1Char('\n')).toUtf8());
     };
+    // A blank form reads no table: it touches no data directory, so one is
+    // neither made nor locked for it.
+    if (c.name == QLatin1String("pdf") && c.options.contains(QStringLiteral("blank"))) {
+        writeOutput(c.options.value(QStringLiteral("output")), out,
+                    [&] { return blankPdf(c.options.value(QStringLiteral("blank")), warn); });
+        return Ok;
+    }
+
     Tdm1 module;
     Tdm1 *const previous = dm1;
     dm1 = &module;
@@ -335,11 +343,7 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         writeLines(out, {line});
     } else if (c.name == QLatin1String("pdf")) {
         const QString style = c.options.value(QStringLiteral("style"), QStringLiteral("standard"));
-        if (c.options.contains(QStringLiteral("blank")))
-            writeOutput(c.options.value(QStringLiteral("output")), out,
-                        [&] { return blankPdf(c.options.value(QStringLiteral("blank")), warn); });
-        else
-            writeOutput(c.options.value(QStringLiteral("output")), out, [&] { return statementPdf(*id, style, warn); });
+        writeOutput(c.options.value(QStringLiteral("output")), out, [&] { return statementPdf(*id, style, warn); });
     } else if (c.name == QLatin1String("mail")) {
         const bool blank = c.options.contains(QStringLiteral("blank"));
         const QString style = blank ? c.options.value(QStringLiteral("blank"))

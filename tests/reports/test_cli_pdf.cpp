@@ -250,3 +250,23 @@ TEST_F(CliPdfTest, HonoursTheUserTableAndPutsThePreparerPageFirst)
         EXPECT_NE(pages.mid(2), standard.mid(2));
     }
 }
+
+// A blank form reads no table: an empty data directory stays empty, and a
+// missing one is not made.
+TEST_F(CliPdfTest, ABlankFormTouchesNoDataDirectory)
+{
+    for (const char *style : {"standard", "professional"}) {
+        SCOPED_TRACE(style);
+        m_data = path(QStringLiteral("data-") + QLatin1String(style));
+        const bool exists = QLatin1String(style) == QLatin1String("standard");
+        if (exists)
+            ASSERT_TRUE(QDir().mkpath(m_data));
+        const QString file = path(QStringLiteral("blank-") + QLatin1String(style) + QStringLiteral(".pdf"));
+        const CliRun r = cli({QStringLiteral("pdf"), QStringLiteral("--blank"), QLatin1String(style), QStringLiteral("-o"), file});
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_FALSE(pdfPages(file).isEmpty());
+        EXPECT_EQ(QDir(m_data).exists(), exists);
+        if (exists)
+            EXPECT_TRUE(QDir(m_data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    }
+}
