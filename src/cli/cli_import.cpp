@@ -393,19 +393,45 @@ private:
     qsizetype m_at = 0;
 };
 
+// Where a raw control character (NUL among them) stands inside a string,
+// which JSON does not allow and the parser lets through; -1 for none.
+qsizetype rawControlInString(const QByteArray &json)
+{
+    bool inString = false, escaped = false;
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const auto c = static_cast<unsigned char>(json.at(i));
+        if (!inString) {
+            inString = c == '"';
+            continue;
+        }
+        if (escaped)
+            escaped = false;
+        else if (c == '\\')
+            escaped = true;
+        else if (c == '"')
+            inString = false;
+        if (c < 0x20)
+            return i;
+    }
+    return -1;
+}
+
+[[noreturn]] void notJson(const QByteArray &json, qsizetype offset, const QString &why)
+{
+    const QByteArray before = json.left(offset);
+    const int line = int(before.count('\n')) + 1;
+    const int column = int(offset - (before.lastIndexOf('\n') + 1)) + 1;
+    throw CliError(QStringLiteral("not a JSON document: %1 at line %2, column %3").arg(why).arg(line).arg(column));
+}
+
 std::vector<ClientPlan> readDocument(const QByteArray &json)
 {
     QJsonParseError err;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &err);
-    if (err.error != QJsonParseError::NoError) {
-        const QByteArray before = json.left(err.offset);
-        const int line = int(before.count('\n')) + 1;
-        const int column = int(err.offset - (before.lastIndexOf('\n') + 1)) + 1;
-        throw CliError(QStringLiteral("not a JSON document: %1 at line %2, column %3")
-                           .arg(err.errorString())
-                           .arg(line)
-                           .arg(column));
-    }
+    if (err.error != QJsonParseError::NoError)
+        notJson(json, err.offset, err.errorString());
+    if (const qsizetype at = rawControlInString(json); at >= 0)
+        notJson(json, at, QStringLiteral("a raw control character inside a string"));
     if (!doc.isObject())
         throw CliError(QStringLiteral("the document must be a JSON object"));
     DuplicateKeyScan(json).run();

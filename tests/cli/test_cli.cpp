@@ -289,6 +289,15 @@ TEST_F(CliTest, MalformedDocumentsChangeNothing)
         {"not JSON", "{\"format\": \"nettora\",\n  \"version\": 1,, }",
          "not a JSON document: unterminated object at line 2, column 17"},
         {"not an object", "[1, 2]", "the document must be a JSON object"},
+        {"a raw NUL inside a string",
+         QByteArray(R"({"format": "nettora", "version": 1, "clients": [{"fields": {"FirstName": "A)") + QByteArray(1, '\0')
+             + QByteArray(R"(", "LastName": "B"}}]})"),
+         "not a JSON document: a raw control character inside a string at line 1, column 76"},
+        {"a raw tab inside a string",
+         QByteArray(R"({"format": "nettora", "version": 1, "clients": [{"fields": {"FirstName": "A)") + QByteArray(1, '\t')
+             + QByteArray(R"(", "LastName": "B"}}]})"),
+         "not a JSON document: a raw control character inside a string at line 1, column 76"},
+
         {"wrong format tag", R"({"format": "other", "version": 1, "clients": []})", R"(format: "nettora" is expected)"},
         {"wrong version", R"({"format": "nettora", "version": 2, "clients": []})", "version: 1 is expected"},
         {"unknown top-level key", R"({"format": "nettora", "version": 1, "clients": [], "extra": 1})",
