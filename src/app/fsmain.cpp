@@ -100,13 +100,6 @@ void fitCaption(QLabel *link)
     link->setFont(f);
 }
 
-// A statement's date is kept as MM/dd/yyyy whatever form was typed, so
-// lists and printed pages show one form.
-QString statementDateRefusal(const QString &typed)
-{
-    return invalidDateMessage(typed, QStringLiteral("Statement Date"), QStringLiteral("12/31/2025"));
-}
-
 
 // Before any PDF file: the documents folder, or home where there is none.
 QString startingPdfFolder()

@@ -712,8 +712,7 @@ void TfrmClientAdd::ReportingDate()
     if (date != storedDate) {
         const QString full = fullDateText(date);
         if (full.isEmpty()) {
-            refuse(invalidDateMessage(date, QStringLiteral("Statement Date"), QStringLiteral("12/31/2025")),
-                   QStringLiteral("Date"));
+            refuse(statementDateRefusal(date), QStringLiteral("Date"));
             return;
         }
         st->setAsString("Date", full);

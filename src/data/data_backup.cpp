@@ -642,6 +642,8 @@ const char *const kLogSuffixes[] = {"-wal", "-journal"};
 // The logs beside a data file that did not open belong to it: they go with
 // its kept copy, so that none is ever read into the file put in its place.
 // Returns the suffixes moved.
+void moveLogsBack(const DataFileLocation &data, int replacedFd, const QString &keptFile, const QStringList &moved);
+
 QStringList moveLogsAside(const DataFileLocation &data, int replacedFd, const QString &keptFile)
 {
     QStringList moved;
@@ -656,8 +658,7 @@ QStringList moveLogsAside(const DataFileLocation &data, int replacedFd, const QS
             moved << QLatin1String(suffix);
         }
     } catch (const Failure &) {
-        for (const QString &suffix : moved)
-            moveFile(replacedFd, keptFile + suffix, keptFile + suffix, data.dir.get(), data.name + suffix);
+        moveLogsBack(data, replacedFd, keptFile, moved);
         throw;
     }
     // The shared-memory index holds no data and is made afresh.

@@ -25,4 +25,9 @@ QString invalidDateMessage(const QString &typed, const QString &box, const QStri
         .arg(typed, box, example);
 }
 
+QString statementDateRefusal(const QString &typed)
+{
+    return invalidDateMessage(typed, QStringLiteral("Statement Date"), QStringLiteral("12/31/2025"));
+}
+
 }  // namespace nettora

@@ -15,5 +15,7 @@ QString fullDateText(const QString &typed);
 // "'06/31/2026' is not a valid date in Statement Date. Type it as
 // month/day/year, like 12/31/2025."
 QString invalidDateMessage(const QString &typed, const QString &box, const QString &example);
+// The refusal of a typed statement date, wherever a statement's date is typed.
+QString statementDateRefusal(const QString &typed);
 
 }  // namespace nettora

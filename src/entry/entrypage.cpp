@@ -76,6 +76,11 @@ QString boxName(const QString &caption)
     return name;
 }
 
+QString notANumber(const QString &text, const QString &caption)
+{
+    return QStringLiteral("'%1' is not a valid number in %2.").arg(text, boxName(caption));
+}
+
 }  // namespace
 
 EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(std::move(page))
@@ -294,8 +299,7 @@ bool EntryPage::storeEditors()
                 }
                 double v = 0;
                 if (!parseAmount(text, &v)) {
-                    dialogs().error(QStringLiteral("'%1' is not a valid number in %2.")
-                                        .arg(text, boxName(e.desc.caption)));
+                    dialogs().error(notANumber(text, e.desc.caption));
                     e.widget->setFocus();
                     return false;
                 }
@@ -420,7 +424,7 @@ QString EntryPage::checkErrors()
             // count as nothing in every total.
             const Editor *e = find(c.editor);
             if (ok && e && isNumeric(e->desc.kind) && text.trimmed().isEmpty()) {
-                dialogs().error(QStringLiteral("'%1' is not a valid number in %2.").arg(text, boxName(e->desc.caption)));
+                dialogs().error(notANumber(text, e->desc.caption));
                 e->widget->setFocus();
                 return QStringLiteral("Yes");
             }

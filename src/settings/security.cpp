@@ -203,11 +203,16 @@ void TfrmSecurity::openChangePage()
     openPage(tsPassword);
     // The stored password is a hash: the boxes start empty, the name filled.
     dm1->tblUser->first();
+    clearChangeBoxes();
+    currentPassword->setFocus();
+}
+
+void TfrmSecurity::clearChangeBoxes()
+{
     d1_1->setText(dm1->tblUser->asString("User"));
     currentPassword->clear();
     d1_2->clear();
     d1_3->clear();
-    currentPassword->setFocus();
 }
 
 void TfrmSecurity::startLogin()
@@ -356,12 +361,7 @@ std::optional<ScreenFrame::PendingInput> TfrmSecurity::pendingInput()
         return std::nullopt;
     return PendingInput{QStringLiteral("the user name and password"),
                         [this] { return changeSaved(); },
-                        [this] {
-                            d1_1->setText(dm1->tblUser->asString("User"));
-                            currentPassword->clear();
-                            d1_2->clear();
-                            d1_3->clear();
-                        }};
+                        [this] { clearChangeBoxes(); }};
 }
 
 bool TfrmSecurity::changeSaved()
@@ -369,10 +369,7 @@ bool TfrmSecurity::changeSaved()
     if (!currentPasswordMatches() || !savePassword(d1_1, d1_2, d1_3))
         return false;
     // Saved: no password stays in the boxes, and nothing is left to ask about.
-    currentPassword->clear();
-    d1_2->clear();
-    d1_3->clear();
-    d1_1->setText(dm1->tblUser->asString("User"));
+    clearChangeBoxes();
     return true;
 }
 

@@ -51,6 +51,8 @@ private:
     // The change page's checks and save; true when the new name and
     // password are stored.
     bool changeSaved();
+    // The change page's boxes as the page opens: the stored name, no passwords.
+    void clearChangeBoxes();
     void endProgram();
     void tellMeMore(bool support);
     bool m_ending = false;

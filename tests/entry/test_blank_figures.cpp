@@ -72,24 +72,24 @@ TEST_F(BlankFigures, EveryRequiredFigureOfBlanksIsRefusedAndNothingStored)
         for (EntryPage *page : w->pages()) {
             w->openEntryPage(page->description().number);
             for (const CheckSpec &check : page->description().checks) {
-                const auto spec = std::find_if(page->description().editors.begin(), page->description().editors.end(),
+                const auto box = std::find_if(page->description().editors.begin(), page->description().editors.end(),
                                                [&](const EditorSpec &e) { return e.name == check.editor; });
-                if (spec == page->description().editors.end() || !isFigure(spec->kind) || !check.accepted.isEmpty())
+                if (box == page->description().editors.end() || !isFigure(box->kind) || !check.accepted.isEmpty())
                     continue;
-                SCOPED_TRACE(page->description().title.toStdString() + " / " + spec->caption.toStdString());
+                SCOPED_TRACE(page->description().title.toStdString() + " / " + box->caption.toStdString());
                 const int before = countRows(page->description().table);
                 click(page->bAdd);
                 fillAll(page);
-                qobject_cast<QLineEdit *>(page->editor(spec->name))->setText(QStringLiteral("   "));
+                qobject_cast<QLineEdit *>(page->editor(box->name))->setText(QStringLiteral("   "));
                 m_dialogs->clear();
                 click(page->bOK);
                 EXPECT_EQ(m_dialogs->texts(),
-                          QStringList{QStringLiteral("'   ' is not a valid number in %1.").arg(boxOf(spec->caption))});
+                          QStringList{QStringLiteral("'   ' is not a valid number in %1.").arg(boxOf(box->caption))});
                 EXPECT_EQ(countRows(page->description().table), before);
                 EXPECT_EQ(QApplication::focusWidget() ? QApplication::focusWidget() : w->focusWidget(),
-                          page->editor(spec->name));
+                          page->editor(box->name));
                 click(page->bCancel);
-                covered << boxOf(spec->caption);
+                covered << boxOf(box->caption);
             }
         }
         w->close();
