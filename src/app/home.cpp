@@ -108,7 +108,7 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
     }
 
     // A tile reached with the keyboard describes itself as a pointed one does.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
         // A tile hands the focus between its own two pictures as it lights
         // up and down: that is no move of the user's.
         auto tileOf = [this](QWidget *w) -> const Tile * {
@@ -136,6 +136,7 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
 
 TfrmMain::~TfrmMain()
 {
+    disconnect(m_focusWatch);
     if (frmMain == this)
         frmMain = nullptr;
 }

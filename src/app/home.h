@@ -50,6 +50,10 @@ private:
 
     std::vector<Tile> m_tiles;
     bool m_focusMoved = false;  // the user moved the focus within this window
+    // The watch on the application's focus; it reads the tiles, so it ends
+    // before they go (the window's own close, as it is destroyed, moves the
+    // focus once more).
+    QMetaObject::Connection m_focusWatch;
 };
 
 // The home window of the run; it lives until the program ends.

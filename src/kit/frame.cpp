@@ -168,6 +168,9 @@ ScreenFrame::~ScreenFrame()
     // Children lose the focus while this frame is half gone: no hover resets then.
     for (HoverLabel *l : findChildren<HoverLabel *>())
         disconnect(l, &HoverLabel::focusLeft, this, nullptr);
+    // Nor does the ring follow a focus moving inside a half-gone frame.
+    delete m_focusRing;
+    m_focusRing = nullptr;
 }
 
 void ScreenFrame::makeOperable(HoverLabel *label, const QString &group, const QColor &mark)

@@ -32,7 +32,10 @@ protected:
     {
         std::pair<QString, int> seen{QString(), 0};
         const int before = reports::Report::liveCount();
-        QTimer::singleShot(0, [&] {
+        // The timer is this call's: when no preview came, it must not fire
+        // later, into a call that has returned.
+        QObject scope;
+        QTimer::singleShot(0, &scope, [&] {
             if (auto *p = qobject_cast<reports::PreviewWindow *>(QApplication::activeModalWidget())) {
                 seen = {p->windowTitle(), int(p->pages().size())};
                 p->close();
