@@ -38,8 +38,13 @@ bool isStorageFailure(int code)
 
 struct FieldValue {
     int pos;
-    QVariant value;  // QString for text and date fields, double for numbers
+    QVariant value;  // QString for text, date and amount fields, double for other numbers
 };
+
+// The text of each number of the document by its place ("clients[0].fields.X"):
+// the parser hands numbers over as doubles, which near a trillion cannot
+// hold an amount's fourth decimal.
+using NumberLiterals = QHash<QString, QByteArray>;
 
 struct RowPlan {
     QString place;
@@ -136,7 +141,7 @@ void onlyKeys(const QJsonObject &o, const QString &place, std::initializer_list<
     }
 }
 
-RowPlan readRow(const QJsonValue &v, const TableDef &def, const QString &place)
+RowPlan readRow(const QJsonValue &v, const TableDef &def, const QString &place, const NumberLiterals &numbers)
 {
     RowPlan row{place, {}};
     const QJsonObject o = objectAt(v, place);
@@ -162,10 +167,20 @@ RowPlan readRow(const QJsonValue &v, const TableDef &def, const QString &place)
                 refuse(at, QStringLiteral("a number is expected"));
             const double d = value.toDouble();
             const ValueRange range = valueRange(f);
-            if (!range.contains(d))
+            const auto outOfRange = [&] {
                 refuse(at, QStringLiteral("the number is out of range (%1 to %2)")
                                .arg(QString::number(range.min, 'f', 0), QString::number(range.max, 'f', 0)));
-            row.values.push_back({pos, d});
+            };
+            if (!range.contains(d))
+                outOfRange();
+            if (f.type == FieldType::Currency) {
+                const auto units = currencyUnits(QString::fromLatin1(numbers.value(at, QByteArray::number(d, 'g', 17))));
+                if (!units)
+                    outOfRange();
+                row.values.push_back({pos, currencyText(*units)});
+            } else {
+                row.values.push_back({pos, d});
+            }
             break;
         }
         case FieldType::Date: {
@@ -182,7 +197,10 @@ RowPlan readRow(const QJsonValue &v, const TableDef &def, const QString &place)
             if (!value.isString())
                 refuse(at, QStringLiteral("a string is expected"));
             const QString s = value.toString();
-            if (f.width > 0 && s.size() > f.width)
+            const qsizetype length = fieldChars(s);
+            if (length < 0)
+                refuse(at, QStringLiteral("the text is not valid Unicode: it holds a lone surrogate"));
+            if (f.width > 0 && length > f.width)
                 refuse(at, QStringLiteral("the text is longer than %1 character%2")
                                .arg(f.width)
                                .arg(f.width == 1 ? QString() : QStringLiteral("s")));
@@ -210,18 +228,12 @@ RowPlan readRow(const QJsonValue &v, const TableDef &def, const QString &place)
 }
 
 // The income window derives a row's monthly amount from the annual one on
-// every save; a document's own monthly amount is not taken.
-void deriveMonthlyAmount(RowPlan &row, const TableDef &def)
+// every save; a document's own monthly amount is not taken (it is derived
+// again once the annual amount is stored).
+void dropMonthlyAmount(RowPlan &row, const TableDef &def)
 {
-    const int annual = def.fieldIndex(QStringLiteral("Amount"));
     const int monthly = def.fieldIndex(QStringLiteral("MAmount"));
     std::erase_if(row.values, [monthly](const FieldValue &fv) { return fv.pos == monthly; });
-    const auto given = std::find_if(row.values.begin(), row.values.end(),
-                                    [annual](const FieldValue &fv) { return fv.pos == annual; });
-    if (given == row.values.end())
-        return;  // no annual amount, no monthly one
-    const double amount = given->value.toDouble();
-    row.values.push_back({monthly, amount / 12});
 }
 
 bool hasMonthlyAmount(const TableDef &def)
@@ -229,7 +241,7 @@ bool hasMonthlyAmount(const TableDef &def)
     return def.name == QLatin1String("Incomes") || def.name == QLatin1String("Expenditure");
 }
 
-StatementPlan readStatement(const QJsonValue &v, const QString &place)
+StatementPlan readStatement(const QJsonValue &v, const QString &place, const NumberLiterals &numbers)
 {
     const QJsonObject o = objectAt(v, place);
     onlyKeys(o, place, {"fields", "schedules"});
@@ -237,7 +249,7 @@ StatementPlan readStatement(const QJsonValue &v, const QString &place)
     st.place = place;
     const TableDef &def = *findTable(QStringLiteral("Nettora"));
     st.row = readRow(o.value(QStringLiteral("fields")).isUndefined() ? QJsonObject() : o.value(QStringLiteral("fields")),
-                     def, child(place, QStringLiteral("fields")));
+                     def, child(place, QStringLiteral("fields")), numbers);
     const int descPos = def.fieldIndex(QStringLiteral("Description"));
     for (const FieldValue &fv : st.row.values)
         if (fv.pos == descPos)
@@ -260,16 +272,16 @@ StatementPlan readStatement(const QJsonValue &v, const QString &place)
         ScheduleRows rows{t, {}};
         const QJsonArray a = arrayAt(it.value(), tablePlace);
         for (qsizetype i = 0; i < a.size(); ++i) {
-            rows.rows.push_back(readRow(a.at(i), *t, item(tablePlace, i)));
+            rows.rows.push_back(readRow(a.at(i), *t, item(tablePlace, i), numbers));
             if (hasMonthlyAmount(*t))
-                deriveMonthlyAmount(rows.rows.back(), *t);
+                dropMonthlyAmount(rows.rows.back(), *t);
         }
         st.schedules.push_back(std::move(rows));
     }
     return st;
 }
 
-ClientPlan readClient(const QJsonValue &v, const QString &place)
+ClientPlan readClient(const QJsonValue &v, const QString &place, const NumberLiterals &numbers)
 {
     const QJsonObject o = objectAt(v, place);
     onlyKeys(o, place, {"fields", "statements"});
@@ -277,7 +289,8 @@ ClientPlan readClient(const QJsonValue &v, const QString &place)
     c.place = place;
     const TableDef &def = *findTable(QStringLiteral("Client"));
     const QJsonValue fields = o.value(QStringLiteral("fields"));
-    const RowPlan row = readRow(fields.isUndefined() ? QJsonObject() : fields, def, child(place, QStringLiteral("fields")));
+    const RowPlan row =
+        readRow(fields.isUndefined() ? QJsonObject() : fields, def, child(place, QStringLiteral("fields")), numbers);
     for (const FieldValue &fv : row.values)
         c.texts.insert(def.fields[size_t(fv.pos)].name, fv.value.toString());
 
@@ -286,23 +299,25 @@ ClientPlan readClient(const QJsonValue &v, const QString &place)
         const QString statementsPlace = child(place, QStringLiteral("statements"));
         const QJsonArray a = arrayAt(sv, statementsPlace);
         for (qsizetype i = 0; i < a.size(); ++i)
-            c.statements.push_back(readStatement(a.at(i), item(statementsPlace, i)));
+            c.statements.push_back(readStatement(a.at(i), item(statementsPlace, i), numbers));
     }
     return c;
 }
 
 // The parser keeps the last of two equal keys of an object without a word
 // (a second "clients" silently replaced the first), so the text is scanned
-// for them on its own. It runs on a text the parser has accepted.
-class DuplicateKeyScan {
+// for them on its own; the same walk keeps each number's own text. It runs
+// on a text the parser has accepted.
+class DocumentScan {
 public:
-    explicit DuplicateKeyScan(const QByteArray &json) : m_text(json)
+    explicit DocumentScan(const QByteArray &json) : m_text(json)
     {
         if (m_text.startsWith("\xEF\xBB\xBF"))
             m_at = 3;
     }
 
     void run() { value(QString()); }
+    const NumberLiterals &numbers() const { return m_numbers; }
 
 private:
     char next()
@@ -319,9 +334,12 @@ private:
         case '{': object(place); break;
         case '[': array(place); break;
         case '"': string(); break;
-        default:  // a number, true, false or null
+        default: {  // a number, true, false or null
+            const qsizetype start = m_at;
             while (m_at < m_text.size() && !QByteArrayView(",]} \t\n\r").contains(m_text[m_at]))
                 ++m_at;
+            m_numbers.insert(place, m_text.mid(start, m_at - start));
+        }
         }
     }
 
@@ -391,6 +409,7 @@ private:
 
     const QByteArray &m_text;
     qsizetype m_at = 0;
+    NumberLiterals m_numbers;
 };
 
 // Where a raw control character (NUL among them) stands inside a string,
@@ -434,7 +453,8 @@ std::vector<ClientPlan> readDocument(const QByteArray &json)
         notJson(json, at, QStringLiteral("a raw control character inside a string"));
     if (!doc.isObject())
         throw CliError(QStringLiteral("the document must be a JSON object"));
-    DuplicateKeyScan(json).run();
+    DocumentScan scan(json);
+    scan.run();
     const QJsonObject root = doc.object();
     onlyKeys(root, QString(), {"format", "version", "clients"});
     if (root.value(QStringLiteral("format")) != QJsonValue(QStringLiteral("nettora")))
@@ -448,7 +468,12 @@ std::vector<ClientPlan> readDocument(const QByteArray &json)
     // The client table refuses a repeated name; said here with both places.
     QHash<QString, QString> names;
     for (qsizetype i = 0; i < clients.size(); ++i) {
-        ClientPlan c = readClient(clients.at(i), item(QStringLiteral("clients"), i));
+        ClientPlan c = readClient(clients.at(i), item(QStringLiteral("clients"), i), scan.numbers());
+        // The client window saves no one without both names; neither does the import.
+        for (const char *name : {"FirstName", "LastName"})
+            if (c.texts.value(QLatin1String(name)).trimmed().isEmpty())
+                refuse(child(child(c.place, QStringLiteral("fields")), QLatin1String(name)),
+                       QStringLiteral("a client needs a first and a last name"));
         const QString key = c.texts.value(QStringLiteral("FirstName")) + QChar(0) + c.texts.value(QStringLiteral("MiddleInitial"))
                             + QChar(0) + c.texts.value(QStringLiteral("LastName"));
         if (names.contains(key))
@@ -583,6 +608,8 @@ std::vector<ImportedClient> importDocument(const QByteArray &json)
                         t->setAsString(QStringLiteral("ClientId"), clientKey);
                         t->setAsString(QStringLiteral("StatementId"), statementKey);
                         writeValues(t, r);
+                        if (hasMonthlyAmount(*rows.def))
+                            DeriveMonthlyAmount(t);
                         t->post();
                     }
                 }

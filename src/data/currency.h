@@ -31,6 +31,16 @@ ValueRange valueRange(const FieldDef &field);
 // amount is not finite or lies outside +/-MaxCurrency.
 std::optional<qint64> currencyUnits(double amount);
 
+// The stored count of an amount written as decimal text ("-1234.5678",
+// "1e3"), taken from the digits themselves rather than through a double, which
+// near a trillion no longer tells one ten-thousandth from the next. Digits
+// past the fourth decimal round half away from zero. Nothing when the text is
+// not a plain decimal number or lies outside +/-MaxCurrency.
+std::optional<qint64> currencyUnits(QStringView text);
+
+// A stored count as the shortest exact decimal text: "-1234.5", "7".
+QString currencyText(qint64 units);
+
 // Cents of an amount as shown everywhere: the amount is first taken to its
 // stored four decimals, then rounded half away from zero (91235.415 gives
 // 9123542, -0.005 gives -1). The amount must be in range.

@@ -1,5 +1,6 @@
 #include "data/db_functions.h"
 
+#include "data/currency.h"
 #include "data/datamodule.h"
 #include "data/globals.h"
 #include "data/preparer.h"
@@ -120,6 +121,21 @@ void DeleteFilteredRows()
             t->remove();
     }
     tx.commit();
+}
+
+void DeriveMonthlyAmount(Table *row)
+{
+    const int annual = row->def().fieldIndex(QStringLiteral("Amount"));
+    const int monthly = row->def().fieldIndex(QStringLiteral("MAmount"));
+    if (row->isNull(QStringLiteral("Amount"))) {
+        row->setAsString(monthly, QString());
+        return;
+    }
+    // In whole ten-thousandths, half away from zero, so that no double
+    // decides a tie or loses a digit of a large amount.
+    const qint64 units = row->value(annual).toLongLong();
+    const qint64 twelfth = units >= 0 ? (units + 6) / 12 : -((-units + 6) / 12);
+    row->setAsString(monthly, currencyText(twelfth));
 }
 
 void DeleteStatement(const QString &clientId, const QString &statementId)

@@ -13,6 +13,8 @@
 
 namespace nettora {
 
+class Table;
+
 void SetBrowseIndexes();
 void FilterStatementTables(const QString &clientId, const QString &statementId);
 void ClearAllFilters();
@@ -39,6 +41,11 @@ bool ShellOpen(const QString &target);
 // Replaces the desktop shell behind ShellOpen (tests record what would have
 // been opened); an empty handler goes back to the desktop.
 void setShellHandler(std::function<bool(const QString &)> handler);
+
+// An income or expenditure row's monthly amount, from its annual amount as
+// stored: a twelfth of it to the field's four decimals, or empty with it.
+// Every writer of those rows (the window, the import) derives it here.
+void DeriveMonthlyAmount(Table *row);
 
 // Deletes one statement and every schedule row of it (the workspace's
 // deletion): FilterStatementTables, then DeleteFilteredRows, in one

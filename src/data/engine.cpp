@@ -52,20 +52,6 @@ QString quoteLiteral(const QString &s)
     return QLatin1Char('\'') + t + QLatin1Char('\'');
 }
 
-QString currencyText(qint64 stored)
-{
-    const bool negative = stored < 0;
-    const quint64 a = negative ? quint64(-(stored + 1)) + 1 : quint64(stored);
-    QString s = QString::number(a / 10000);
-    if (const quint64 frac = a % 10000) {
-        QString f = QStringLiteral("%1").arg(frac, 4, 10, QLatin1Char('0'));
-        while (f.endsWith(QLatin1Char('0')))
-            f.chop(1);
-        s += QLatin1Char('.') + f;
-    }
-    return negative ? QLatin1Char('-') + s : s;
-}
-
 QString floatText(double d)
 {
     if (d == 0)
@@ -1137,6 +1123,13 @@ void Table::setAsString(int pos, const QString &value)
         if (!parseNumber(trimmed, d))
             throw EngineError(QStringLiteral("'%1' is not a valid number for the field %2.").arg(value, f.name));
         checkNumber(pos, d, trimmed);
+        // An amount is kept from its digits: through a double, 999999999999.9999
+        // would come back a ten-thousandth off.
+        if (f.type == FieldType::Currency)
+            if (const auto units = currencyUnits(QStringView(trimmed))) {
+                setStored(pos, *units);
+                return;
+            }
         setAsFloat(pos, d);
         return;
     }

@@ -49,7 +49,7 @@ PageSpec page(const Kind &k)
     p.recalc = k.recalc;
     p.hintName = QString::fromLatin1(k.hintName);
     // The monthly amount no editor shows, kept to every digit the field holds.
-    p.beforePost = [](Table *t) { t->setAsFloat("MAmount", t->asFloat("Amount") / 12); };
+    p.beforePost = [](Table *t) { DeriveMonthlyAmount(t); };
     if (k.number == 1)
         p.okName = QStringLiteral("B1OK");
     return p;

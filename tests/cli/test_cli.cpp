@@ -205,7 +205,7 @@ TEST_F(CliTest, ImportThenExportRoundTrips)
     EXPECT_DOUBLE_EQ(home.value(QStringLiteral("TMarketValue")).toDouble(), 150000);  // written by the recalculation
     EXPECT_DOUBLE_EQ(home.value(QStringLiteral("YearAcquired")).toDouble(), 2001);
     EXPECT_EQ(schedules.value(QStringLiteral("Contingent")).toArray()[0].toObject().value(QStringLiteral("Maturity")),
-              QJsonValue(QStringLiteral("06/30/27")));
+              QJsonValue(QStringLiteral("06/30/2027")));  // the year in full
     EXPECT_EQ(schedules.value(QStringLiteral("Notes")).toArray()[0].toObject().value(QStringLiteral("Details")),
               QJsonValue(QStringLiteral("Line one\nLine \"two\"\tünïcödé €")));
     EXPECT_FALSE(schedules.contains(QStringLiteral("Bank")));  // empty schedules are left out
@@ -241,8 +241,8 @@ TEST_F(CliTest, ImportTakesRealStatementDatesAndKeepsThemInFull)
         // A good client first, so that a partial write would show.
         const QByteArray doc =
             QStringLiteral(R"({"format": "nettora", "version": 1, "clients": [
-                {"fields": {"LastName": "Good%1"}, "statements": [{"fields": {"Date": "12/31/2025", "Description": "A"}}]},
-                {"fields": {"LastName": "Typed%1"}, "statements": [{"fields": {"Date": "%2", "Description": "B"}}]}]})")
+                {"fields": {"FirstName": "Pat", "LastName": "Good%1"}, "statements": [{"fields": {"Date": "12/31/2025", "Description": "A"}}]},
+                {"fields": {"FirstName": "Pat", "LastName": "Typed%1"}, "statements": [{"fields": {"Date": "%2", "Description": "B"}}]}]})")
                 .arg(client)
                 .arg(QLatin1String(c.typed))
                 .toUtf8();
@@ -257,7 +257,7 @@ TEST_F(CliTest, ImportTakesRealStatementDatesAndKeepsThemInFull)
         }
         ASSERT_EQ(r.status, 0) << r.err.toStdString();
         EXPECT_TRUE(cli({QStringLiteral("list")})
-                        .out.contains(QStringLiteral("\tTyped%1 \t%2\tB\t").arg(client).arg(QLatin1String(c.stored))));
+                        .out.contains(QStringLiteral("\tTyped%1 Pat\t%2\tB\t").arg(client).arg(QLatin1String(c.stored))));
         ++client;
     }
 }
@@ -312,16 +312,24 @@ TEST_F(CliTest, MalformedDocumentsChangeNothing)
         {"the client table is no schedule", doc(R"({"statements": [{"schedules": {"Client": []}}]})"),
          "clients[0].statements[0].schedules.Client: unknown schedule table"},
         {"string for a currency",
-         doc(R"({"fields": {"LastName": "Lee"}, "statements": [{}, {"schedules": {"Cash": [{}, {"Balance": 1},
+         doc(R"({"fields": {"FirstName": "Pat", "LastName": "Lee"}, "statements": [{}, {"schedules": {"Cash": [{}, {"Balance": 1},
               {"Balance": "12.50"}]}}]})"),
          "clients[0].statements[1].schedules.Cash[2].Balance: a number is expected"},
         {"boolean for a float", doc(R"({"statements": [{"schedules": {"Investments": [{"Shares": true}]}}]})"),
          "clients[0].statements[0].schedules.Investments[0].Shares: a number is expected"},
-        {"number for a text", doc(R"({"fields": {"LastName": 12}})"), "clients[0].fields.LastName: a string is expected"},
+        {"number for a text", doc(R"({"fields": {"FirstName": "Pat", "LastName": 12}})"), "clients[0].fields.LastName: a string is expected"},
         {"row not an object", doc(R"({"statements": [{"schedules": {"Bank": ["x"]}}]})"),
          "clients[0].statements[0].schedules.Bank[0]: an object is expected"},
-        {"text longer than the field", doc(good + R"(, {"fields": {"LastName": "ABCDEFGHIJKLMNOPQRSTUVWXYZABCDE"}})"),
+        {"text longer than the field", doc(good + R"(, {"fields": {"FirstName": "Pat", "LastName": "ABCDEFGHIJKLMNOPQRSTUVWXYZABCDE"}})"),
          "clients[1].fields.LastName: the text is longer than 30 characters"},
+        {"text with a lone surrogate", doc(good + R"(, {"fields": {"FirstName": "Pat", "LastName": "a\ud800b"}})"),
+         "clients[1].fields.LastName: the text is not valid Unicode: it holds a lone surrogate"},
+        {"client without a last name", doc(good + R"(, {"fields": {"FirstName": "Bo"}})"),
+         "clients[1].fields.LastName: a client needs a first and a last name"},
+        {"client with a blank first name", doc(good + R"(, {"fields": {"FirstName": "  ", "LastName": "Bo"}})"),
+         "clients[1].fields.FirstName: a client needs a first and a last name"},
+        {"client without any field", doc(good + R"(, {})"),
+         "clients[1].fields.FirstName: a client needs a first and a last name"},
         {"one-letter field", doc(R"({"fields": {"MiddleInitial": "QR"}})"),
          "clients[0].fields.MiddleInitial: the text is longer than 1 character"},
         {"invalid date", doc(R"({"statements": [{"schedules": {"Contingent": [{"Maturity": "02/30/25"}]}}]})"),
@@ -340,7 +348,7 @@ TEST_F(CliTest, MalformedDocumentsChangeNothing)
         {"percentage out of range",
          doc(good + R"(, {"statements": [{"schedules": {"RealEstate": [{"PercentOwned": 50}, {"PercentOwned": 1000}]}}]})"),
          "clients[1].statements[0].schedules.RealEstate[1].PercentOwned: the number is out of range (-99 to 999)"},
-        {"second clients key", R"({"format": "nettora", "version": 1, "clients": [{"fields": {"LastName": "Lee"}}],
+        {"second clients key", R"({"format": "nettora", "version": 1, "clients": [{"fields": {"FirstName": "Pat", "LastName": "Lee"}}],
                                    "clients": []})",
          R"(duplicate key "clients")"},
         {"repeated field", doc(good + R"(, {"fields": {"FirstName": "Bo", "LastName": "Lee", "FirstName": "Cy"}})"),
@@ -351,7 +359,7 @@ TEST_F(CliTest, MalformedDocumentsChangeNothing)
               {"Balance": 2, "Type": "x", "Balance": 3}]}}]})"),
          R"(clients[1].statements[0].schedules.Cash[1]: duplicate key "Balance")"},
         {"repeated key inside a string-heavy document",
-         doc(R"({"fields": {"LastName": "a\"b:{c}[d],", "City": "\\"}, "statements": [], "statements": []})"),
+         doc(R"({"fields": {"FirstName": "Pat", "LastName": "a\"b:{c}[d],", "City": "\\"}, "statements": [], "statements": []})"),
          R"(clients[0]: duplicate key "statements")"},
         {"long unknown key",
          QByteArray(R"({"format": "nettora", "version": 1, "clients": [], ")") + QByteArray(5000, 'k') + "\": 1}",
@@ -375,10 +383,10 @@ TEST_F(CliTest, MalformedDocumentsChangeNothing)
         {"row Updated", doc(R"({"statements": [{"schedules": {"Notes": [{"Updated": "Y"}]}}]})"),
          "clients[0].statements[0].schedules.Notes[0].Updated: this field is assigned by the import and must not be "
          "given"},
-        {"field given twice", doc(R"({"fields": {"LastName": "Lee", "lastname": "Lea"}})"),
+        {"field given twice", doc(R"({"fields": {"FirstName": "Pat", "LastName": "Lee", "lastname": "Lea"}})"),
          "clients[0].fields.lastname: the field LastName is given twice"},
         {"same client twice in the document",
-         doc(good + R"(, {"fields": {"FirstName": "Bo"}}, {"fields": {"FirstName": "Ann", "LastName": "Lee"}})"),
+         doc(good + R"(, {"fields": {"FirstName": "Bo", "LastName": "Bo"}}, {"fields": {"FirstName": "Ann", "LastName": "Lee"}})"),
          "clients[2]: the same client as clients[0]"},
         {"client already in the database", doc(good + R"(, {"fields": {"FirstName": "Mary", "LastName": "Major"}})"),
          "clients[1]: the client Mary Major already exists"},
@@ -510,7 +518,7 @@ TEST_F(CliTest, ListsInClientOrderAndSearchesLiterally)
 TEST_F(CliTest, RecalcRewritesTheStatementTotals)
 {
     ASSERT_EQ(cli({QStringLiteral("import"), QStringLiteral("-")},
-                  R"({"format": "nettora", "version": 1, "clients": [{"fields": {"LastName": "Lee"}, "statements": [
+                  R"({"format": "nettora", "version": 1, "clients": [{"fields": {"FirstName": "Pat", "LastName": "Lee"}, "statements": [
                       {"fields": {"Date": "01/01/2025"}, "schedules": {"Cash": [{"Balance": 100}]}},
                       {"fields": {"Date": "02/01/2025"}, "schedules": {"Cash": [{"Balance": 40}]}}]}]})")
                   .status,
@@ -526,12 +534,12 @@ TEST_F(CliTest, RecalcRewritesTheStatementTotals)
         cash->setAsFloat("Balance", 300);
         cash->post();
     }
-    EXPECT_EQ(cli({QStringLiteral("list")}).out, QStringLiteral("1\tLee \t01/01/2025\t\t100.00\n2\tLee \t02/01/2025\t\t40.00\n"));
+    EXPECT_EQ(cli({QStringLiteral("list")}).out, QStringLiteral("1\tLee Pat\t01/01/2025\t\t100.00\n2\tLee Pat\t02/01/2025\t\t40.00\n"));
 
     const CliRun r = cli({QStringLiteral("recalc"), QStringLiteral("--statement"), QStringLiteral("1")});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out + r.err, QString());
-    EXPECT_EQ(cli({QStringLiteral("list")}).out, QStringLiteral("1\tLee \t01/01/2025\t\t300.00\n2\tLee \t02/01/2025\t\t40.00\n"));
+    EXPECT_EQ(cli({QStringLiteral("list")}).out, QStringLiteral("1\tLee Pat\t01/01/2025\t\t300.00\n2\tLee Pat\t02/01/2025\t\t40.00\n"));
 
     const QByteArray before = snapshot();
     expectRefused(cli({QStringLiteral("recalc"), QStringLiteral("--statement"), QStringLiteral("99")}), 1,
@@ -619,7 +627,7 @@ TEST_F(CliTest, ImportDerivesWhatTheWindowsDerive)
 {
     Open open(dataDir());
     // The document's own monthly amounts and shares are stale or wrong.
-    cli::importDocument(R"json({"format": "nettora", "version": 1, "clients": [{"fields": {"LastName": "Lee"}, "statements": [
+    cli::importDocument(R"json({"format": "nettora", "version": 1, "clients": [{"fields": {"FirstName": "Pat", "LastName": "Lee"}, "statements": [
         {"schedules": {
           "Incomes": [{"Type": "Salaries and Wages (Individual)", "Amount": 60000, "MAmount": 1},
                       {"Type": "All Other Income", "Amount": 1000},
@@ -707,7 +715,7 @@ TEST_F(CliTest, ListRoundsAsTheProgramShowsAndEscapesControlCharacters)
 TEST_F(CliTest, FailedWritesToStandardOutputEndInAnError)
 {
     ASSERT_EQ(cli({QStringLiteral("import"), QStringLiteral("-")}, kRoundTripDoc).status, 0);
-    const QByteArray another = R"({"format": "nettora", "version": 1, "clients": [{"fields": {"LastName": "Other"}}]})";
+    const QByteArray another = R"({"format": "nettora", "version": 1, "clients": [{"fields": {"FirstName": "Pat", "LastName": "Other"}}]})";
     const QString full = QStringLiteral("cannot write to standard output: No space left on device");
     const QString closed = QStringLiteral("cannot write to standard output: Bad file descriptor");
     const struct {
@@ -733,7 +741,7 @@ TEST_F(CliTest, FailedWritesToStandardOutputEndInAnError)
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err, QStringLiteral("nettora-cli: ") + c.message + QLatin1Char('\n'));
     }
-    EXPECT_TRUE(cli({QStringLiteral("list")}).out.contains(QStringLiteral("\tOther \t")));
+    EXPECT_TRUE(cli({QStringLiteral("list")}).out.contains(QStringLiteral("\tOther Pat\t")));
 }
 
 namespace {
@@ -929,7 +937,7 @@ TEST_F(CliTest, AFullDiskLeavesTheDataAndTheFilesAsTheyWere)
         {"format", "nettora"},
         {"version", 1},
         {"clients", QJsonArray{QJsonObject{
-                        {"fields", QJsonObject{{"LastName", "Big"}}},
+                        {"fields", QJsonObject{{"FirstName", "Pat"}, {"LastName", "Big"}}},
                         {"statements", QJsonArray{QJsonObject{{"schedules", QJsonObject{{"Notes", notes}}}}}}}}}};
     ASSERT_TRUE(dataDisk.leaveRoom(64 * 1024));
     expectRefused(onDisk({QStringLiteral("import"), QStringLiteral("-")}, QJsonDocument(big).toJson()), 1,
@@ -971,7 +979,7 @@ TEST_F(CliTest, ADataFileThatCannotGrowImportsNothing)
     dm1->db().exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages.columnInt(0) + 4));
     QByteArray doc = R"({"format": "nettora", "version": 1, "clients": [)";
     for (int i = 0; i < 300; ++i)
-        doc += (i ? "," : "") + QStringLiteral(R"({"fields": {"LastName": "L%1", "Address": "%2"}})")
+        doc += (i ? "," : "") + QStringLiteral(R"({"fields": {"FirstName": "Pat", "LastName": "L%1", "Address": "%2"}})")
                                     .arg(i)
                                     .arg(QString(60, QLatin1Char('a')))
                                     .toUtf8();
