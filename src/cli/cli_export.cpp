@@ -77,26 +77,34 @@ private:
     void quoted(const QString &text)
     {
         m_out += '"';
-        for (const QChar c : text) {
-            const char16_t u = c.unicode();
+        qsizetype run = 0;  // start of the characters not yet written
+        const auto flush = [&](qsizetype end) { m_out += QStringView(text).mid(run, end - run).toUtf8(); };
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t u = text[i].unicode();
+            const char *escape = nullptr;
             switch (u) {
-            case '"': m_out += "\\\""; break;
-            case '\\': m_out += "\\\\"; break;
-            case '\b': m_out += "\\b"; break;
-            case '\f': m_out += "\\f"; break;
-            case '\n': m_out += "\\n"; break;
-            case '\r': m_out += "\\r"; break;
-            case '\t': m_out += "\\t"; break;
+            case '"': escape = "\\\""; break;
+            case '\\': escape = "\\\\"; break;
+            case '\b': escape = "\\b"; break;
+            case '\f': escape = "\\f"; break;
+            case '\n': escape = "\\n"; break;
+            case '\r': escape = "\\r"; break;
+            case '\t': escape = "\\t"; break;
             default:
                 // Controls, the line separators that end a line in some
-                // readers, and the byte order mark that some readers drop at
-                // the start of a text, all travel as escapes.
-                if (u < 0x20 || u == 0x7F || u == 0x2028 || u == 0x2029 || u == 0xFEFF)
-                    m_out += QStringLiteral("\\u%1").arg(uint(u), 4, 16, QLatin1Char('0')).toLatin1();
-                else
-                    m_out += QString(c).toUtf8();
+                // readers, and the byte order mark that decoders drop at the
+                // start of a text, all travel as escapes.
+                if (!(u < 0x20 || u == 0x7F || u == 0x2028 || u == 0x2029 || u == 0xFEFF))
+                    continue;
             }
+            flush(i);
+            run = i + 1;
+            if (escape)
+                m_out += escape;
+            else
+                m_out += QStringLiteral("\\u%1").arg(uint(u), 4, 16, QLatin1Char('0')).toLatin1();
         }
+        flush(text.size());
         m_out += '"';
     }
 

@@ -443,14 +443,44 @@ qsizetype rawControlInString(const QByteArray &json)
     throw CliError(QStringLiteral("not a JSON document: %1 at line %2, column %3").arg(why).arg(line).arg(column));
 }
 
+// The text with every U+FEFF inside a string written as an escape: the
+// parser decodes strings with a decoder that drops one at a string's start,
+// where it is a character of the value.
+QByteArray escapedByteOrderMarks(const QByteArray &json)
+{
+    static const QByteArray mark("\xEF\xBB\xBF");
+    QByteArray out;
+    bool inString = false, escaped = false;
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const char c = json.at(i);
+        if (inString && !escaped && c == mark.at(0) && json.mid(i, 3) == mark) {
+            out += "\\ufeff";
+            i += 2;
+            continue;
+        }
+        out += c;
+        if (!inString)
+            inString = c == '"';
+        else if (escaped)
+            escaped = false;
+        else if (c == '\\')
+            escaped = true;
+        else if (c == '"')
+            inString = false;
+    }
+    return out;
+}
+
 std::vector<ClientPlan> readDocument(const QByteArray &json)
 {
     QJsonParseError err;
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &err);
+    QJsonDocument doc = QJsonDocument::fromJson(json, &err);
     if (err.error != QJsonParseError::NoError)
         notJson(json, err.offset, err.errorString());
     if (const qsizetype at = rawControlInString(json); at >= 0)
         notJson(json, at, QStringLiteral("a raw control character inside a string"));
+    if (json.indexOf("\xEF\xBB\xBF", json.startsWith("\xEF\xBB\xBF") ? 3 : 0) >= 0)
+        doc = QJsonDocument::fromJson(escapedByteOrderMarks(json));
     if (!doc.isObject())
         throw CliError(QStringLiteral("the document must be a JSON object"));
     DocumentScan scan(json);

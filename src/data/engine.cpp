@@ -5,6 +5,7 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <QByteArray>
+#include <QStringDecoder>
 #include <algorithm>
 #include <cmath>
 
@@ -72,6 +73,14 @@ QString amountText(double v)
 }
 
 }  // namespace
+
+QString storedText(QByteArrayView utf8)
+{
+    // QString::fromUtf8 drops a byte order mark at the start, which is a
+    // character of the text here.
+    QStringDecoder decode(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decode(utf8);
+}
 
 qsizetype fieldChars(const QString &text)
 {
@@ -158,7 +167,7 @@ double Statement::columnDouble(int col) const { return sqlite3_column_double(m_s
 QString Statement::columnText(int col) const
 {
     const auto *t = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, col));
-    return t ? QString::fromUtf8(t, sqlite3_column_bytes(m_stmt, col)) : QString();
+    return t ? storedText(QByteArrayView(t, sqlite3_column_bytes(m_stmt, col))) : QString();
 }
 
 QVariant Statement::column(int col) const

@@ -34,6 +34,8 @@ class Table;
 // Characters of a text as a field counts them (code points: an emoji is
 // one), or -1 when the text holds a lone surrogate, which no field takes.
 qsizetype fieldChars(const QString &text);
+// Text as the engine stored it, every character kept (a leading U+FEFF too).
+QString storedText(QByteArrayView utf8);
 
 // A prepared statement borrowed from the database's cache; reset on release.
 class Statement {
