@@ -2,6 +2,7 @@
 
 #include "data/data_backup.h"
 #include "data/engine.h"
+#include "data/failure_cause.h"
 #include "data/schema.h"
 
 #include <QDateTime>
@@ -15,7 +16,6 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -51,7 +51,7 @@ void replaceFile(const QString &source, const QString &target)
     std::error_code ec;
     std::filesystem::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData(), ec);
     if (ec)
-        throw EngineError(QStringLiteral("Could not replace \"%1\": %2").arg(target, QString::fromStdString(ec.message())));
+        throw EngineError(QStringLiteral("Could not replace \"%1\": %2").arg(target, systemCause(ec.value())));
     syncFile(QFileInfo(target).absolutePath());
 }
 
@@ -183,7 +183,7 @@ void Connection::takeLock()
                                       .arg(m_path));
             throw EngineError(QStringLiteral("The data directory \"%1\" cannot be used: its lock file cannot be "
                                              "locked (%2).")
-                                  .arg(m_path, QString::fromLocal8Bit(std::strerror(err))));
+                                  .arg(m_path, systemCause(err)));
         }
         if (sameFile(fd, path)) {
             m_lockFd = fd;
@@ -205,8 +205,7 @@ void Connection::checkDataFile(bool provisionIfMissing)
     if (::lstat(path.constData(), &st) != 0) {
         const int err = errno;
         if (err != ENOENT)
-            throw EngineError(QStringLiteral("The data file \"%1\" cannot be examined: %2.")
-                                  .arg(file, QString::fromLocal8Bit(std::strerror(err))));
+            throw EngineError(QStringLiteral("The data file \"%1\" cannot be examined: %2.").arg(file, systemCause(err)));
         if (!provisionIfMissing)
             throw EngineError(QStringLiteral("The data file \"%1\" is missing.").arg(file));
         provision();
@@ -217,7 +216,7 @@ void Connection::checkDataFile(bool provisionIfMissing)
         if (::stat(path.constData(), &st) != 0)
             throw EngineError(QStringLiteral("The data file \"%1\" is a link to \"%2\", which cannot be reached (%3). "
                                              "Is the drive that holds it connected? Nothing was changed.")
-                                  .arg(file, target, QString::fromLocal8Bit(std::strerror(errno))));
+                                  .arg(file, target, systemCause(errno)));
     }
     if (S_ISDIR(st.st_mode))
         throw EngineError(
