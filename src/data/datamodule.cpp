@@ -100,6 +100,12 @@ DataFileUnopenable foreignFile(const QString &file)
                                   .arg(file));
 }
 
+// The data directory stands but cannot be used, for the reason given.
+EngineError unusableDirectory(const QString &dir, const QString &why)
+{
+    return EngineError(QStringLiteral("The data directory \"%1\" cannot be used: %2.").arg(dir, why));
+}
+
 QString sqlLiteral(const QString &s)
 {
     QString t = s;
@@ -131,9 +137,23 @@ void Connection::connect(bool provisionIfMissing)
 
 void Connection::reserve()
 {
+    const auto missing = [this] {
+        return EngineError(QStringLiteral("The data directory \"%1\" does not exist or is not a folder.").arg(m_path));
+    };
+    struct stat st {};
+    if (m_path.isEmpty())
+        throw missing();
+    // Only a name that is not there is reported as missing; a path the
+    // system refuses (too long, not searchable) is reported with its reason.
+    if (::stat(QFile::encodeName(m_path).constData(), &st) != 0) {
+        const int err = errno;
+        if (err == ENOENT || err == ENOTDIR)
+            throw missing();
+        throw unusableDirectory(m_path, systemCause(err));
+    }
+    if (!S_ISDIR(st.st_mode))
+        throw missing();
     const QFileInfo dir(m_path);
-    if (m_path.isEmpty() || !dir.exists() || !dir.isDir())
-        throw EngineError(QStringLiteral("The data directory \"%1\" does not exist or is not a folder.").arg(m_path));
     if (!dir.isReadable() || !dir.isWritable())
         throw EngineError(QStringLiteral("The data directory \"%1\" cannot be used: it is not readable and writable.")
                               .arg(m_path));
@@ -155,7 +175,8 @@ bool sameFile(int fd, const QByteArray &path)
 
 void Connection::takeLock()
 {
-    const QByteArray path = QFile::encodeName(QDir(m_path).filePath(QLatin1String(LockFileName)));
+    const QString lockFile = QDir(m_path).filePath(QLatin1String(LockFileName));
+    const QByteArray path = QFile::encodeName(lockFile);
     if (m_lockFd >= 0) {
         if (sameFile(m_lockFd, path))
             return;
@@ -169,7 +190,7 @@ void Connection::takeLock()
         if (fd < 0 && (errno == EACCES || errno == EROFS))
             fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // locking needs no write access
         if (fd < 0)
-            break;
+            throw lockRefusal(lockFile, errno);
         int rc;
         do {
             rc = ::flock(fd, LOCK_EX | LOCK_NB);
@@ -193,6 +214,24 @@ void Connection::takeLock()
     }
     throw EngineError(QStringLiteral("The data directory \"%1\" cannot be used: its lock file cannot be written.")
                           .arg(m_path));
+}
+
+EngineError Connection::lockRefusal(const QString &lockFile, int err) const
+{
+    // A path too long for the lock file is too long for the data file too.
+    if (err == ENAMETOOLONG)
+        return unusableDirectory(m_path, systemCause(err));
+    struct stat st {};
+    if (::lstat(QFile::encodeName(lockFile).constData(), &st) == 0) {
+        // Never followed: a link could make the lock stand anywhere.
+        if (S_ISLNK(st.st_mode))
+            return unusableDirectory(m_path,
+                                     QStringLiteral("its lock file \"%1\" is a symbolic link, not a file").arg(lockFile));
+        if (S_ISDIR(st.st_mode))
+            return unusableDirectory(m_path, QStringLiteral("its lock file \"%1\" is a folder, not a file").arg(lockFile));
+    }
+    return EngineError(QStringLiteral("The data directory \"%1\" cannot be used: its lock file cannot be written (%2).")
+                           .arg(m_path, systemCause(err)));
 }
 
 void Connection::checkDataFile(bool provisionIfMissing)
