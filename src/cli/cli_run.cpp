@@ -346,7 +346,7 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         const QString line = c.name == QLatin1String("backup")
                                  ? backupToFolder(folder, c.options.contains(QStringLiteral("replace")))
                                  : restoreFromFolder(folder);
-        writeLines(out, {line});
+        writeLines(out, {printable(line)});
     } else if (c.name == QLatin1String("pdf")) {
         const QString style = c.options.value(QStringLiteral("style"), QStringLiteral("standard"));
         writeOutput(c.options.value(QStringLiteral("output")), out, [&] { return statementPdf(*id, style, warn); });

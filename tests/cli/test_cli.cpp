@@ -678,7 +678,7 @@ TEST_F(CliTest, ListRoundsAsTheProgramShowsAndEscapesControlCharacters)
         {"version", 1},
         {"clients",
          QJsonArray{QJsonObject{{"fields", QJsonObject{{"FirstName", "Ann"}, {"LastName", "Lee"}}}, {"statements", statements}},
-                    QJsonObject{{"fields", QJsonObject{{"FirstName", QStringLiteral(u"\u009b2J")},
+                    QJsonObject{{"fields", QJsonObject{{"FirstName", QStringLiteral(u"\u009b2J\u2028\u200fx")},
                                                        {"LastName", QStringLiteral(u"Zed\u001b]0;owned\u0007")}}},
                                 {"statements", QJsonArray{QJsonObject{{"fields", QJsonObject{
                                     {"Date", "01/01/2025"},
@@ -695,7 +695,7 @@ TEST_F(CliTest, ListRoundsAsTheProgramShowsAndEscapesControlCharacters)
         st->setAsString("Date", QStringLiteral(u"\u001b[2J"));
         st->post();
     }
-    expected << QStringLiteral(u"%1\tZed\\x1b]0;owned\\x07 \\x9b2J\t\\x1b[2J\ta\\\\b\\u202ec\\x7f d\t0.00")
+    expected << QStringLiteral(u"%1\tZed\\x1b]0;owned\\x07 \\x9b2J\\u2028\\u200fx\t\\x1b[2J\ta\\\\b\\u202ec\\x7f d\t0.00")
                     .arg(std::size(amounts) + 1);
 
     const CliRun listed = cli({QStringLiteral("list")});
