@@ -655,7 +655,7 @@ std::vector<ImportedClient> importDocument(const QByteArray &json)
         // Leaving the scope rolls the transaction back, which also drops
         // every cursor's pending row.
         if (isStorageFailure(e.code()))
-            throw CliError(QStringLiteral("the data could not be written (%1); nothing was imported").arg(e.text()));
+            throw CliError(QStringLiteral("the data could not be written: %1; nothing was imported").arg(e.text()));
         refuse(place, e.text());
     }
     return result;

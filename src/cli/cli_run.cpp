@@ -4,6 +4,7 @@
 
 #include "kit/dialogs.h"
 #include "data/datamodule.h"
+#include "data/failure_cause.h"
 #include "data/output_file.h"
 
 #include <QFile>
@@ -197,10 +198,17 @@ QByteArray readInput(const QString &file, QIODevice &in)
     return f.readAll();
 }
 
+// Why standard output took not all it was given, a full disk in plain words.
+QString outputFailure(const QIODevice &out)
+{
+    const auto *file = qobject_cast<const QFileDevice *>(&out);
+    return file ? deviceCause(*file) : out.errorString();
+}
+
 void writeStandardOutput(QIODevice &out, const QByteArray &data)
 {
     if (out.write(data) != data.size())
-        throw StandardOutputError{out.errorString()};
+        throw StandardOutputError{outputFailure(out)};
 }
 
 // Each line with its line break, in one write.
@@ -218,7 +226,7 @@ void flushStandardOutput(QIODevice &out)
 {
     auto *file = qobject_cast<QFileDevice *>(&out);
     if (file && (!file->flush() || file->error() != QFileDevice::NoError))
-        throw StandardOutputError{file->errorString()};
+        throw StandardOutputError{outputFailure(*file)};
 }
 
 // FILE, or standard output for "-". The target is checked before the data is
@@ -231,9 +239,7 @@ void writeOutput(const QString &file, QIODevice &out, MakeData make)
         return;
     }
     OutputFile target(file);
-    const QByteArray data = make();
-    if (target.device().write(data) != data.size())
-        throw OutputFileError(file, target.device().errorString());
+    target.write(make());
     target.commit();
 }
 
@@ -340,7 +346,7 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         const QString line = c.name == QLatin1String("backup")
                                  ? backupToFolder(folder, c.options.contains(QStringLiteral("replace")))
                                  : restoreFromFolder(folder);
-        writeLines(out, {line});
+        writeLines(out, {printable(line)});
     } else if (c.name == QLatin1String("pdf")) {
         const QString style = c.options.value(QStringLiteral("style"), QStringLiteral("standard"));
         writeOutput(c.options.value(QStringLiteral("output")), out, [&] { return statementPdf(*id, style, warn); });

@@ -4,10 +4,12 @@ namespace nettora::cli {
 
 namespace {
 
-// Characters that reorder the text shown around them.
-bool isDirectionControl(char16_t c)
+// Characters that reorder the text shown around them (marks, embeddings,
+// overrides, isolates), or break it into lines as a line feed does.
+bool isLayoutControl(char16_t c)
 {
-    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+    return c == 0x061C || c == 0x200E || c == 0x200F || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E)
+           || (c >= 0x2066 && c <= 0x2069);
 }
 
 }  // namespace
@@ -22,7 +24,7 @@ QString printable(const QString &text)
             out += QStringLiteral("\\\\");
         else if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
             out += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
-        else if (isDirectionControl(u))
+        else if (isLayoutControl(u))
             out += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
         else
             out += c;

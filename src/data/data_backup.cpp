@@ -4,6 +4,7 @@
 #include "data/db_functions.h"
 #include "data/engine.h"
 #include "data/engine_error.h"
+#include "data/failure_cause.h"
 #include "data/schema.h"
 
 #include <QDateTime>
@@ -40,7 +41,7 @@ struct Failure {
 
 QString errnoText(int code)
 {
-    return qt_error_string(code);
+    return systemCause(code);
 }
 
 void runStep(DataFileStep step)
@@ -333,7 +334,7 @@ QStringList query(sqlite3 *db, const QString &sql, QString *error, int column = 
         while ((rc = sqlite3_step(st)) == SQLITE_ROW)
             rows << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, column)));
     if (rc != SQLITE_DONE)
-        *error = QString::fromUtf8(sqlite3_errmsg(db));
+        *error = engineCause(db, rc);
     sqlite3_finalize(st);
     return rows;
 }
@@ -372,8 +373,9 @@ QString checkOpen(const QString &file, CheckDepth depth)
 {
     {
         Handle h;
-        if (sqlite3_open_v2(file.toUtf8().constData(), &h.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-            return QStringLiteral("it cannot be opened (%1)").arg(QString::fromUtf8(sqlite3_errmsg(h.db)));
+        if (const int rc = sqlite3_open_v2(file.toUtf8().constData(), &h.db, SQLITE_OPEN_READWRITE, nullptr);
+            rc != SQLITE_OK)
+            return QStringLiteral("it cannot be opened (%1)").arg(engineCause(h.db, rc));
         registerEngineFunctions(h.db);
         QString error;
         QString key = QLatin1String(Tdm1::TablePassword);
@@ -884,9 +886,10 @@ void countKept(KeptDataFile &kept)
     QString error;
     {
         Handle h;
-        if (sqlite3_open_v2(uri.toEncoded().constData(), &h.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr)
-            != SQLITE_OK) {
-            error = QString::fromUtf8(sqlite3_errmsg(h.db));
+        if (const int rc = sqlite3_open_v2(uri.toEncoded().constData(), &h.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+                                           nullptr);
+            rc != SQLITE_OK) {
+            error = engineCause(h.db, rc);
         } else {
             QString key = QLatin1String(Tdm1::TablePassword);
             key.replace(QLatin1Char('\''), QLatin1String("''"));

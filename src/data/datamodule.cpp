@@ -2,6 +2,7 @@
 
 #include "data/data_backup.h"
 #include "data/engine.h"
+#include "data/failure_cause.h"
 #include "data/schema.h"
 
 #include <QDateTime>
@@ -15,7 +16,6 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -51,7 +51,7 @@ void replaceFile(const QString &source, const QString &target)
     std::error_code ec;
     std::filesystem::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData(), ec);
     if (ec)
-        throw EngineError(QStringLiteral("Could not replace \"%1\": %2").arg(target, QString::fromStdString(ec.message())));
+        throw EngineError(QStringLiteral("Could not replace \"%1\": %2").arg(target, systemCause(ec.value())));
     syncFile(QFileInfo(target).absolutePath());
 }
 
@@ -100,6 +100,12 @@ DataFileUnopenable foreignFile(const QString &file)
                                   .arg(file));
 }
 
+// The data directory stands but cannot be used, for the reason given.
+EngineError unusableDirectory(const QString &dir, const QString &why)
+{
+    return EngineError(QStringLiteral("The data directory \"%1\" cannot be used: %2.").arg(dir, why));
+}
+
 QString sqlLiteral(const QString &s)
 {
     QString t = s;
@@ -131,9 +137,23 @@ void Connection::connect(bool provisionIfMissing)
 
 void Connection::reserve()
 {
+    const auto missing = [this] {
+        return EngineError(QStringLiteral("The data directory \"%1\" does not exist or is not a folder.").arg(m_path));
+    };
+    struct stat st {};
+    if (m_path.isEmpty())
+        throw missing();
+    // Only a name that is not there is reported as missing; a path the
+    // system refuses (too long, not searchable) is reported with its reason.
+    if (::stat(QFile::encodeName(m_path).constData(), &st) != 0) {
+        const int err = errno;
+        if (err == ENOENT || err == ENOTDIR)
+            throw missing();
+        throw unusableDirectory(m_path, systemCause(err));
+    }
+    if (!S_ISDIR(st.st_mode))
+        throw missing();
     const QFileInfo dir(m_path);
-    if (m_path.isEmpty() || !dir.exists() || !dir.isDir())
-        throw EngineError(QStringLiteral("The data directory \"%1\" does not exist or is not a folder.").arg(m_path));
     if (!dir.isReadable() || !dir.isWritable())
         throw EngineError(QStringLiteral("The data directory \"%1\" cannot be used: it is not readable and writable.")
                               .arg(m_path));
@@ -155,7 +175,8 @@ bool sameFile(int fd, const QByteArray &path)
 
 void Connection::takeLock()
 {
-    const QByteArray path = QFile::encodeName(QDir(m_path).filePath(QLatin1String(LockFileName)));
+    const QString lockFile = QDir(m_path).filePath(QLatin1String(LockFileName));
+    const QByteArray path = QFile::encodeName(lockFile);
     if (m_lockFd >= 0) {
         if (sameFile(m_lockFd, path))
             return;
@@ -169,7 +190,7 @@ void Connection::takeLock()
         if (fd < 0 && (errno == EACCES || errno == EROFS))
             fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // locking needs no write access
         if (fd < 0)
-            break;
+            throw lockRefusal(lockFile, errno);
         int rc;
         do {
             rc = ::flock(fd, LOCK_EX | LOCK_NB);
@@ -183,7 +204,7 @@ void Connection::takeLock()
                                       .arg(m_path));
             throw EngineError(QStringLiteral("The data directory \"%1\" cannot be used: its lock file cannot be "
                                              "locked (%2).")
-                                  .arg(m_path, QString::fromLocal8Bit(std::strerror(err))));
+                                  .arg(m_path, systemCause(err)));
         }
         if (sameFile(fd, path)) {
             m_lockFd = fd;
@@ -193,6 +214,24 @@ void Connection::takeLock()
     }
     throw EngineError(QStringLiteral("The data directory \"%1\" cannot be used: its lock file cannot be written.")
                           .arg(m_path));
+}
+
+EngineError Connection::lockRefusal(const QString &lockFile, int err) const
+{
+    // A path too long for the lock file is too long for the data file too.
+    if (err == ENAMETOOLONG)
+        return unusableDirectory(m_path, systemCause(err));
+    struct stat st {};
+    if (::lstat(QFile::encodeName(lockFile).constData(), &st) == 0) {
+        // Never followed: a link could make the lock stand anywhere.
+        if (S_ISLNK(st.st_mode))
+            return unusableDirectory(m_path,
+                                     QStringLiteral("its lock file \"%1\" is a symbolic link, not a file").arg(lockFile));
+        if (S_ISDIR(st.st_mode))
+            return unusableDirectory(m_path, QStringLiteral("its lock file \"%1\" is a folder, not a file").arg(lockFile));
+    }
+    return EngineError(QStringLiteral("The data directory \"%1\" cannot be used: its lock file cannot be written (%2).")
+                           .arg(m_path, systemCause(err)));
 }
 
 void Connection::checkDataFile(bool provisionIfMissing)
@@ -205,8 +244,7 @@ void Connection::checkDataFile(bool provisionIfMissing)
     if (::lstat(path.constData(), &st) != 0) {
         const int err = errno;
         if (err != ENOENT)
-            throw EngineError(QStringLiteral("The data file \"%1\" cannot be examined: %2.")
-                                  .arg(file, QString::fromLocal8Bit(std::strerror(err))));
+            throw EngineError(QStringLiteral("The data file \"%1\" cannot be examined: %2.").arg(file, systemCause(err)));
         if (!provisionIfMissing)
             throw EngineError(QStringLiteral("The data file \"%1\" is missing.").arg(file));
         provision();
@@ -217,7 +255,7 @@ void Connection::checkDataFile(bool provisionIfMissing)
         if (::stat(path.constData(), &st) != 0)
             throw EngineError(QStringLiteral("The data file \"%1\" is a link to \"%2\", which cannot be reached (%3). "
                                              "Is the drive that holds it connected? Nothing was changed.")
-                                  .arg(file, target, QString::fromLocal8Bit(std::strerror(errno))));
+                                  .arg(file, target, systemCause(errno)));
     }
     if (S_ISDIR(st.st_mode))
         throw EngineError(

@@ -72,6 +72,8 @@ public:
 
 private:
     void takeLock();
+    // Why the lock file could not be opened (errno err), by what stands there.
+    EngineError lockRefusal(const QString &lockFile, int err) const;
     void checkDataFile(bool provisionIfMissing);
     void provision();
 

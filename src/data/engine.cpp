@@ -1,6 +1,7 @@
 #include "data/engine.h"
 
 #include "data/currency.h"
+#include "data/failure_cause.h"
 
 #include <sqlcipher/sqlite3.h>
 
@@ -130,7 +131,7 @@ void Statement::bind(int index, const QVariant &v)
         }
     }
     if (rc != SQLITE_OK)
-        throw EngineError(QString::fromUtf8(sqlite3_errmsg(m_db)), rc);
+        throw EngineError(engineCause(m_db, rc), rc);
 }
 
 void Statement::bindAll(const std::vector<QVariant> &values, int first)
@@ -150,7 +151,7 @@ bool Statement::step()
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    const QString msg = QString::fromUtf8(sqlite3_errmsg(m_db));
+    const QString msg = engineCause(m_db, rc);
     sqlite3_reset(m_stmt);
     throw EngineError(msg, rc);
 }
@@ -193,8 +194,7 @@ Database::~Database()
 
 void Database::fail(int rc) const
 {
-    const QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
-    throw EngineError(msg, rc);
+    throw EngineError(engineCause(m_db, rc), rc);
 }
 
 void Database::check(int rc) const
@@ -211,7 +211,7 @@ void Database::openHandle(const QString &file, bool readOnly)
         (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) | SQLITE_OPEN_NOMUTEX;
     const int rc = sqlite3_open_v2(file.toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString msg = engineCause(db, rc);
         sqlite3_close_v2(db);
         throw EngineError(msg, rc);
     }
@@ -295,7 +295,8 @@ void Database::exec(const QString &sql)
     if (sqlite3_total_changes(m_db) != changesBefore)
         touchAll();
     if (rc != SQLITE_OK) {
-        const QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString msg = engineCause(rc, sqlite3_system_errno(m_db),
+                                        err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errstr(rc)));
         sqlite3_free(err);
         throw EngineError(msg, rc);
     }

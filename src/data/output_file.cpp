@@ -1,5 +1,7 @@
 #include "data/output_file.h"
 
+#include "data/failure_cause.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +17,7 @@ namespace {
 
 QString errnoText(int code)
 {
-    return qt_error_string(code);
+    return systemCause(code);
 }
 
 }  // namespace
@@ -73,7 +75,7 @@ OutputFile::OutputFile(const QString &path) : m_path(path)
         fail(errnoText(errno));
     m_file = std::make_unique<QFile>();
     if (!m_file->open(m_fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
-        fail(m_file->errorString());
+        fail(deviceCause(*m_file));
 }
 
 OutputFile::~OutputFile()
@@ -91,7 +93,7 @@ void OutputFile::commit()
     if (!m_file || m_fd < 0)
         fail(QStringLiteral("the file is already closed"));
     if (!m_file->flush() || m_file->error() != QFileDevice::NoError)
-        fail(m_file->errorString());
+        fail(deviceCause(*m_file));
     m_file->close();
     if (::fsync(m_fd) != 0)
         fail(errnoText(errno));
@@ -128,11 +130,24 @@ void OutputFile::discard() noexcept
     }
 }
 
+void OutputFile::write(const QByteArray &data)
+{
+    if (!m_file)
+        fail(QStringLiteral("the file is already closed"));
+    // A disk that fills up takes part of a write without a word; only the
+    // next write tells why it stopped.
+    for (qint64 done = 0; done < data.size();) {
+        const qint64 n = m_file->write(data.constData() + done, data.size() - done);
+        if (n <= 0)
+            fail(deviceCause(*m_file));
+        done += n;
+    }
+}
+
 void writeOutputFile(const QString &path, const QByteArray &data)
 {
     OutputFile file(path);
-    if (file.device().write(data) != data.size())
-        throw OutputFileError(path, file.device().errorString());
+    file.write(data);
     file.commit();
 }
 

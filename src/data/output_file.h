@@ -51,6 +51,9 @@ public:
     QString temporaryPath() const { return m_temporaryPath; }
     // The temporary file opened for writing.
     QIODevice &device();
+    // Writes the whole of data to the temporary file; throws OutputFileError
+    // with the reason when it does not all go.
+    void write(const QByteArray &data);
 
     // Flushes and syncs the temporary file, checks the target again and
     // renames the file into place. Throws OutputFileError; the temporary

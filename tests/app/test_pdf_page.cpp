@@ -155,7 +155,9 @@ TEST_F(PdfPage, RefusesNamesAndFoldersOnThePageKeepingEveryChoice)
         {"taken", folder,
          "Cannot write \"" + QDir(folder).filePath("taken.pdf") + "\": it is a folder, not a regular file.", fs->edName},
         {longName, folder,
-         "Cannot write \"" + QDir(folder).filePath(longName + ".pdf") + "\": File name too long.", fs->edName},
+         "Cannot write \"" + QDir(folder).filePath(longName + ".pdf")
+             + "\": the path is longer than the system allows (File name too long).",
+         fs->edName},
     };
     const QStringList before = entriesBelow(root.path());
     for (const auto &c : cases) {

@@ -4,6 +4,7 @@
 
 #include "cli/cli_commands.h"
 #include "data/datamodule.h"
+#include "support/small_disk.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -17,9 +18,7 @@
 #include <iostream>
 
 #include <fcntl.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -28,6 +27,7 @@ using namespace nettora;
 namespace {
 
 using test::CliRun;
+using test::SmallDisk;
 
 QJsonObject parseObject(const QByteArray &json)
 {
@@ -686,7 +686,7 @@ TEST_F(CliTest, ListRoundsAsTheProgramShowsAndEscapesControlCharacters)
         {"version", 1},
         {"clients",
          QJsonArray{QJsonObject{{"fields", QJsonObject{{"FirstName", "Ann"}, {"LastName", "Lee"}}}, {"statements", statements}},
-                    QJsonObject{{"fields", QJsonObject{{"FirstName", QStringLiteral(u"\u009b2J")},
+                    QJsonObject{{"fields", QJsonObject{{"FirstName", QStringLiteral(u"\u009b2J\u2028\u200fx")},
                                                        {"LastName", QStringLiteral(u"Zed\u001b]0;owned\u0007")}}},
                                 {"statements", QJsonArray{QJsonObject{{"fields", QJsonObject{
                                     {"Date", "01/01/2025"},
@@ -703,7 +703,7 @@ TEST_F(CliTest, ListRoundsAsTheProgramShowsAndEscapesControlCharacters)
         st->setAsString("Date", QStringLiteral(u"\u001b[2J"));
         st->post();
     }
-    expected << QStringLiteral(u"%1\tZed\\x1b]0;owned\\x07 \\x9b2J\t\\x1b[2J\ta\\\\b\\u202ec\\x7f d\t0.00")
+    expected << QStringLiteral(u"%1\tZed\\x1b]0;owned\\x07 \\x9b2J\\u2028\\u200fx\t\\x1b[2J\ta\\\\b\\u202ec\\x7f d\t0.00")
                     .arg(std::size(amounts) + 1);
 
     const CliRun listed = cli({QStringLiteral("list")});
@@ -716,7 +716,8 @@ TEST_F(CliTest, FailedWritesToStandardOutputEndInAnError)
 {
     ASSERT_EQ(cli({QStringLiteral("import"), QStringLiteral("-")}, kRoundTripDoc).status, 0);
     const QByteArray another = R"({"format": "nettora", "version": 1, "clients": [{"fields": {"FirstName": "Pat", "LastName": "Other"}}]})";
-    const QString full = QStringLiteral("cannot write to standard output: No space left on device");
+    const QString full =
+        QStringLiteral("cannot write to standard output: the disk is full (No space left on device)");
     const QString closed = QStringLiteral("cannot write to standard output: Bad file descriptor");
     const struct {
         const char *redirection;
@@ -866,46 +867,6 @@ TEST_F(CliTest, OutputFilesReplaceOnlyRegularFilesAndAreTheOwnersAlone)
     EXPECT_TRUE(toStdout.out.startsWith(QLatin1Char('{')));
 }
 
-namespace {
-
-// A small file system of its own, for a disk that fills up; unmounted when
-// the object goes.
-class SmallDisk {
-public:
-    explicit SmallDisk(const QString &path) : m_path(path)
-    {
-        QDir().mkpath(path);
-        m_mounted = ::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", 0, "size=4m,mode=0700") == 0;
-    }
-    ~SmallDisk()
-    {
-        if (m_mounted)
-            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-
-    // Shrinks the disk to what it holds plus the given room.
-    bool leaveRoom(qint64 bytes)
-    {
-        struct statvfs st {};
-        if (::statvfs(QFile::encodeName(m_path).constData(), &st) != 0)
-            return false;
-        const qint64 used = qint64(st.f_blocks - st.f_bfree) * qint64(st.f_frsize);
-        return resize(used + bytes);
-    }
-    bool resize(qint64 bytes)
-    {
-        const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0700";
-        return ::mount("tmpfs", QFile::encodeName(m_path).constData(), "tmpfs", MS_REMOUNT, options.constData()) == 0;
-    }
-
-private:
-    QString m_path;
-    bool m_mounted = false;
-};
-
-}  // namespace
-
 TEST_F(CliTest, AFullDiskLeavesTheDataAndTheFilesAsTheyWere)
 {
     // The data and the output files on file systems of their own.
@@ -941,7 +902,7 @@ TEST_F(CliTest, AFullDiskLeavesTheDataAndTheFilesAsTheyWere)
                         {"statements", QJsonArray{QJsonObject{{"schedules", QJsonObject{{"Notes", notes}}}}}}}}}};
     ASSERT_TRUE(dataDisk.leaveRoom(64 * 1024));
     expectRefused(onDisk({QStringLiteral("import"), QStringLiteral("-")}, QJsonDocument(big).toJson()), 1,
-                  "the data could not be written (database or disk is full); nothing was imported");
+                  "the data could not be written: the disk is full (database or disk is full); nothing was imported");
     ASSERT_TRUE(dataDisk.resize(16 * 1024 * 1024));
     EXPECT_EQ(onDisk({QStringLiteral("list")}).out, listed.out);
 
@@ -962,7 +923,8 @@ TEST_F(CliTest, AFullDiskLeavesTheDataAndTheFilesAsTheyWere)
     };
     for (const auto &w : writes) {
         SCOPED_TRACE(w.args.join(' ').toStdString());
-        expectRefused(onDisk(w.args), 1, QStringLiteral("cannot write \"%1\": No space left on device").arg(w.target));
+        expectRefused(onDisk(w.args), 1,
+                      QStringLiteral("cannot write \"%1\": the disk is full (No space left on device)").arg(w.target));
     }
     EXPECT_EQ(contentOf(old), oldJson);
     EXPECT_EQ(contentOf(pdf), oldPdf);
@@ -988,7 +950,8 @@ TEST_F(CliTest, ADataFileThatCannotGrowImportsNothing)
         cli::importDocument(doc);
         ADD_FAILURE() << "the import went through";
     } catch (const cli::CliError &e) {
-        EXPECT_EQ(e.text(), QStringLiteral("the data could not be written (database or disk is full); nothing was imported"));
+        EXPECT_EQ(e.text(), QStringLiteral("the data could not be written: the disk is full (database or disk is "
+                                           "full); nothing was imported"));
     }
     Statement count = dm1->db().prepare(QStringLiteral("SELECT count(*) FROM Client"));
     ASSERT_TRUE(count.step());

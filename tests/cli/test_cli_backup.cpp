@@ -94,6 +94,14 @@ TEST_F(CliBackup, BackupThenChangeThenRestore)
     EXPECT_EQ(lastNames(), QStringList{"Lee"});
 }
 
+// The result line names the folder as given, escaped as every printed text.
+TEST_F(CliBackup, TheResultLineShowsTheFolderEscaped)
+{
+    const CliRun b = cli({QStringLiteral("backup"), m_scratch.filePath(QStringLiteral(u"two\u2028lines\u202e"))});
+    EXPECT_EQ(b.status, 0) << b.err.toStdString();
+    EXPECT_EQ(b.out, "Backup Successful. The backup is \"" + m_scratch.path() + "/two\\u2028lines\\u202e/nettora.db\".\n");
+}
+
 TEST_F(CliBackup, RefusedWhileTheDataDirectoryIsInUseAndWithoutAFolder)
 {
     ASSERT_EQ(cli({QStringLiteral("backup"), folder()}).status, 0);

@@ -11,7 +11,12 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include <climits>
+#include <cstring>
+
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace nettora;
@@ -309,6 +314,100 @@ TEST(DataDirectory, WhatStandsInPlaceOfTheDataFile)
             EXPECT_NE(header(db), QByteArray("SQLite format 3\0", 16));
         }
         QFile::setPermissions(db, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+}
+
+// A directory that cannot be used is refused with the reason in plain
+// words, never as missing when it is not, and nothing is made in it.
+TEST_F(Startup, UnusableDirectoriesAreRefusedWithTheirCause)
+{
+    m_dm.reset();
+    const QString base = dataDir();
+    // Every name fits, the whole path does not.
+    QString tooLong = base;
+    while (tooLong.size() < PATH_MAX)
+        tooLong += QLatin1Char('/') + QString(200, QLatin1Char('d'));
+    // The folder fits, its lock file's path does not.
+    QString nearlyTooLong = base;
+    const qsizetype longest = PATH_MAX - 8;
+    while (nearlyTooLong.size() + 203 < longest)
+        nearlyTooLong += QLatin1Char('/') + QString(200, QLatin1Char('n'));
+    nearlyTooLong += QLatin1Char('/') + QString(longest - nearlyTooLong.size() - 1, QLatin1Char('n'));
+    const auto folder = [&base](const char *name) {
+        const QString dir = base + QLatin1Char('/') + QLatin1String(name);
+        EXPECT_TRUE(QDir().mkpath(dir));
+        return dir;
+    };
+    const auto lockOf = [](const QString &dir) { return dir + QStringLiteral("/nettora.lock"); };
+    const QString tooLongWords = QStringLiteral(
+        "The data directory \"%1\" cannot be used: the path is longer than the system allows (File name too long).");
+    const struct {
+        const char *label;
+        std::function<QString()> arrange;  // the directory
+        QString message;                   // %1: the directory
+    } cases[] = {
+        {"path longer than the system allows", [&] { return tooLong; }, tooLongWords},
+        {"name longer than the system allows", [&] { return base + QLatin1Char('/') + QString(NAME_MAX + 1, QLatin1Char('x')); },
+         tooLongWords},
+        {"lock file's path longer than the system allows",
+         [&] {
+             EXPECT_TRUE(QDir().mkpath(nearlyTooLong));
+             return nearlyTooLong;
+         },
+         tooLongWords},
+        {"lock file a symbolic link",
+         [&] {
+             const QString dir = folder("link");
+             writeFile(dir + "/elsewhere", QByteArray());
+             EXPECT_TRUE(QFile::link(dir + "/elsewhere", lockOf(dir)));
+             return dir;
+         },
+         QStringLiteral("The data directory \"%1\" cannot be used: its lock file \"%1/nettora.lock\" is a symbolic "
+                        "link, not a file.")},
+        {"lock file a dangling link",
+         [&] {
+             const QString dir = folder("dangling");
+             EXPECT_TRUE(QFile::link(dir + "/gone", lockOf(dir)));
+             return dir;
+         },
+         QStringLiteral("The data directory \"%1\" cannot be used: its lock file \"%1/nettora.lock\" is a symbolic "
+                        "link, not a file.")},
+        {"lock file a folder",
+         [&] {
+             const QString dir = folder("folder");
+             EXPECT_TRUE(QDir().mkdir(lockOf(dir)));
+             return dir;
+         },
+         QStringLiteral("The data directory \"%1\" cannot be used: its lock file \"%1/nettora.lock\" is a folder, "
+                        "not a file.")},
+        {"lock file a socket",
+         [&] {
+             const QString dir = folder("socket");
+             const QByteArray name = QFile::encodeName(lockOf(dir));
+             sockaddr_un address {};
+             address.sun_family = AF_UNIX;
+             EXPECT_LT(size_t(name.size()), sizeof address.sun_path);
+             std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+             EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+             ::close(fd);
+             return dir;
+         },
+         QStringLiteral("The data directory \"%1\" cannot be used: its lock file cannot be written (No such device or "
+                        "address).")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        const QString dir = c.arrange();
+        const QStringList before = QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+        Tdm1 m;
+        try {
+            m.ConnectDb(dir);
+            ADD_FAILURE() << "connected";
+        } catch (const EngineError &e) {
+            EXPECT_EQ(e.text(), c.message.arg(dir));
+        }
+        EXPECT_EQ(QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), before);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "reports/engine/output.h"
 
+#include "data/failure_cause.h"
+
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -54,10 +56,10 @@ void writePdf(const QString &fileName, const std::vector<PreparedPage> &pages, c
 {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
-        throw ReportError(QStringLiteral("cannot write \"%1\": %2").arg(fileName, file.errorString()));
+        throw ReportError(QStringLiteral("cannot write \"%1\": %2").arg(fileName, deviceCause(file)));
     writePdf(file, pages, title);
     if (!file.commit())
-        throw ReportError(QStringLiteral("cannot write \"%1\": %2").arg(fileName, file.errorString()));
+        throw ReportError(QStringLiteral("cannot write \"%1\": %2").arg(fileName, deviceCause(file)));
 }
 
 void printPages(QPrinter &printer, const std::vector<PreparedPage> &pages)
