@@ -83,7 +83,7 @@ DateBoxes buildDatePage(QWidget *page, const QString &title, QLabel **name, cons
     caption(page, QStringLiteral("*Statement Description: "), 12, 156, 145);
     auto *description = new QLineEdit(page);
     description->setGeometry(160, 153, 220, 22);
-    description->setMaxLength(30);
+    limitToWidth(description, 30);  // the statement Description field, counted in characters
     line(page, QStringLiteral("* Required Fields."), 12, 196, 200);
     return {date, description};
 }

@@ -2,6 +2,7 @@
 
 #include "kit/btn_functions.h"
 #include "kit/dialogs.h"
+#include "kit/databinding.h"
 #include "kit/pagetext.h"
 #include "kit/vendor.h"
 #include "data/datamodule.h"
@@ -56,7 +57,7 @@ public:
         e->setObjectName(objectName);
         e->setGeometry(165, m_y, 180, 22);
         if (maxLength > 0)
-            e->setMaxLength(maxLength);
+            limitToWidth(e, maxLength);  // in characters, as the fields count them
         if (secret)
             pagetext::maskWithStars(e);
         m_y += 28;

@@ -112,7 +112,12 @@ TEST_F(Security, LoginEdgeCases)
     TfrmSecurity *s = start();
     EXPECT_EQ(s->currentPage(), s->tsLogin);
     EXPECT_EQ(s->focusWidget(), s->d3_1);
-    EXPECT_EQ(s->d3_2->maxLength(), 12);
+    // Twelve characters at most, counted as the fields count them: twelve emoji fit.
+    ASSERT_NE(s->d3_2->validator(), nullptr);
+    int at = 0;
+    QString twelve = QString::fromUtf8("\xF0\x9F\x98\x80").repeated(12), thirteen = QStringLiteral("abcdefghijklm");
+    EXPECT_EQ(s->d3_2->validator()->validate(twelve, at), QValidator::Acceptable);
+    EXPECT_EQ(s->d3_2->validator()->validate(thirteen, at), QValidator::Invalid);
     saveScreenshot(s, "security_login");
     for (const auto &r : refusals) {
         m_dialogs->clear();

@@ -10,6 +10,8 @@
 #include "data/filter.h"
 #include "data/schema.h"
 
+#include <QApplication>
+#include <QInputMethodEvent>
 #include <QPointer>
 
 using namespace nettora;
@@ -174,6 +176,32 @@ TEST_F(Workspace, NewStatementDatesAreRealDatesStoredInFull)
         EXPECT_EQ(countRows("Nettora"), ++rows);
     }
     EXPECT_TRUE(fs->dbClient->rowTexts().contains("1/5/09\tOld"));
+}
+
+TEST_F(Workspace, DescriptionsHoldThirtyCharactersWhateverTheirScript)
+{
+    addStatement(ann, "1/5/09", "Old");
+    TfrmFSMain *fs = open("Update");
+    fs->dbClient->selectRow(fs->dbClient->rowTexts().indexOf("1/5/09\tOld"));
+    click(fs->bOK);
+    ASSERT_EQ(fs->currentPage(), fs->tsUpdate);
+    const QString thirty = QString::fromUtf8("\xF0\x9F\x98\x80").repeated(30);
+    for (QLineEdit *description : {fs->DBEdit29, fs->rDescription}) {
+        SCOPED_TRACE(description->objectName().toStdString());
+        // Typed through the input method, as emoji are; each is one character.
+        description->clear();
+        for (const QString &text : {thirty, QStringLiteral("x")}) {
+            QInputMethodEvent e;
+            e.setCommitString(text);
+            QApplication::sendEvent(description, &e);
+        }
+        EXPECT_EQ(description->text(), thirty);  // the one more is refused
+    }
+    type(fs->Rdate, QStringLiteral("12/31/2025"));
+    m_dialogs->clear();
+    click(fs->TeButton2);
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"The financial statement was successfully updated."});
+    EXPECT_EQ(countRows("Nettora", QStringLiteral("Description = '%1'").arg(thirty)), 1);
 }
 
 TEST_F(Workspace, RolledForwardDatesAreRealDatesStoredInFull)
