@@ -1,5 +1,6 @@
 #include "mail/email_sequence.h"
 
+#include "mail/mail_address.h"
 #include "mail/smtp_engine.h"
 
 #include "data/datamodule.h"
@@ -54,6 +55,12 @@ bool runEngine(const EmailSettings &settings, const QString &recipient, const QS
 {
     SmtpEngine engine;
     bool failed = false;
+    // The engine takes the sender's name and address as one text, in which
+    // a second address smuggled into the address ("pat@x>, <e@y") would
+    // pass for part of the name; here the two are still apart.
+    const QString senderAddress = settings.emailAddress.trimmed();
+    const bool senderRefused = !senderAddress.isEmpty() && !IsOneEmailAddress(senderAddress);
+    QString refusal;
     const auto step = [&](int rc, const QString &success) {
         if (rc >= 0) {
             status(success);
@@ -61,20 +68,26 @@ bool runEngine(const EmailSettings &settings, const QString &recipient, const QS
         }
         failed = true;
         status(engineErrorText(rc));
-        const QString detail = engine.lastFailureDetail();
+        const QString detail = refusal.isEmpty() ? engine.lastFailureDetail() : refusal;
         if (!detail.isEmpty())
             status(detail);
         engine.seeClose(0);
         engine.seeRelease();
+    };
+    // A step the sequence refuses itself, with the engine's code for it.
+    const auto refuseSender = [&] {
+        refusal = NotOneEmailAddressText(senderAddress);
+        return int(BadCharacterCode);
     };
     step(engine.seeAttach(1), QStringLiteral("Email engine successfully started..."));
     engine.seeIntegerParam(0, ParamAuthenticate, 1);
     engine.seeStringParam(0, ParamUserName, settings.smtpUserName);
     engine.seeStringParam(0, ParamPassword, settings.smtpPassword);
     const QString sender = settings.emailName + QLatin1Char('<') + settings.emailAddress + QLatin1Char('>');
-    step(engine.seeSmtpConnect(0, settings.smtpServer, sender, QString()),
+    step(senderRefused ? refuseSender() : engine.seeSmtpConnect(0, settings.smtpServer, sender, QString()),
          QStringLiteral("Connection to email sever successful..."));
-    step(engine.seeSendEmail(0, recipient, QString(), QString(), subject, message, attachment),
+    step(senderRefused ? refuseSender()
+                       : engine.seeSendEmail(0, recipient, QString(), QString(), subject, message, attachment),
          QStringLiteral("Email sent successfully..."));
     if (failed) {
         status(texts.failureClosing);

@@ -1,5 +1,6 @@
 #include "mail/smtp_engine.h"
 
+#include "mail/mail_address.h"
 #include "mail/mime_message.h"
 
 #include <QFile>
@@ -225,7 +226,9 @@ QString scrub(QString text, const QString &password)
     return text;
 }
 
-// One address of an address list, the brackets taken off.
+// One address of an address list, the brackets taken off. Anything but
+// exactly one address is refused; the old codes still name the plain
+// mistakes (no "@", two of them, a stray ">").
 Failure checkAddress(const QString &typed, QString &address)
 {
     // A line break first of all: it is how headers get smuggled in.
@@ -239,23 +242,21 @@ Failure checkAddress(const QString &typed, QString &address)
     }
     if (a.isEmpty())
         return {EmptyAddress, QString()};
-    const QString notOne = QStringLiteral("\"%1\" is not one e-mail address.");
-    for (QChar c : a) {
-        if (c == QLatin1Char('>'))
-            return {UnexpectedGreaterThan, QString()};
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.isSpace() ||
-            QStringLiteral("<,;:\"()[]\\").contains(c))
-            return {BadCharacter, notOne.arg(a)};
+    if (IsOneEmailAddress(a)) {
+        address = a;
+        return {};
     }
+    if (a.contains(QLatin1Char('>')))
+        return {UnexpectedGreaterThan, NotOneEmailAddressText(a)};
+    for (QChar c : a)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.isSpace() || QStringLiteral("<,;:\"()[]\\").contains(c))
+            return {BadCharacter, NotOneEmailAddressText(a)};
     const qsizetype ats = a.count(QLatin1Char('@'));
     if (ats == 0)
         return {MissingAt, QString()};
     if (ats > 1)
         return {TooManyAts, QString()};
-    if (a.startsWith(QLatin1Char('@')) || a.endsWith(QLatin1Char('@')) || a.endsWith(QLatin1Char('.')))
-        return {BadCharacter, notOne.arg(a)};
-    address = a;
-    return {};
+    return {BadCharacter, NotOneEmailAddressText(a)};
 }
 
 // "<a>", "<a>,<b>" or "<a>;<b>"; an empty list is no address.
@@ -273,16 +274,27 @@ Failure checkAddressList(const QString &list, QStringList &addresses)
     return {};
 }
 
-// "Name<address>", "<address>" or "address".
+// "Name<address>", "<address>" or "address". The name may hold a "<" of
+// its own, and so may a quoted local part: the address starts at the last
+// "<" after which one address follows. (The text cannot tell a name from a
+// second address smuggled in after the first; the caller that has the two
+// apart checks the address on its own.)
 Failure checkSender(const QString &from, QString &name, QString &address)
 {
     if (from.trimmed().isEmpty())
         return {MissingFrom, QString()};
     if (from.contains(QLatin1Char('\r')) || from.contains(QLatin1Char('\n')))
         return {BadCharacter, QStringLiteral("The sender's name or address holds a line break.")};
-    const qsizetype open = from.lastIndexOf(QLatin1Char('<'));
-    name = open > 0 ? from.left(open).trimmed() : QString();
-    const QString part = open >= 0 ? from.mid(open) : from;
+    const QString trimmed = from.trimmed();
+    qsizetype open = trimmed.lastIndexOf(QLatin1Char('<'));
+    for (qsizetype at = open; at >= 0; at = at > 0 ? trimmed.lastIndexOf(QLatin1Char('<'), at - 1) : -1) {
+        if (trimmed.endsWith(QLatin1Char('>')) && IsOneEmailAddress(trimmed.mid(at + 1, trimmed.size() - at - 2))) {
+            open = at;
+            break;
+        }
+    }
+    name = open > 0 ? trimmed.left(open).trimmed() : QString();
+    const QString part = open >= 0 ? trimmed.mid(open) : trimmed;
     if (part == QLatin1String("<>"))
         return {MissingFrom, QString()};
     for (QChar c : name)

@@ -198,6 +198,19 @@ TEST_F(CliMail, RefusesBeforeSending)
          {QStringLiteral("--to"), QStringLiteral("a@b.example")},
          2,
          "nettora-cli: mail needs --statement ID or --blank STYLE (see nettora-cli --help)\n"},
+        {{},
+         {QStringLiteral("--statement"), id, QStringLiteral("--to"), QStringLiteral("lender@bank.example>, <spy@evil.example")},
+         1,
+         "nettora-cli: \"lender@bank.example>, <spy@evil.example\" is not one e-mail address.\n"},
+        {{},
+         {QStringLiteral("--blank"), QStringLiteral("standard"), QStringLiteral("--to"),
+          QStringLiteral("Lender <lender@bank.example>")},
+         1,
+         "nettora-cli: \"Lender <lender@bank.example>\" is not one e-mail address.\n"},
+        {{},
+         {QStringLiteral("--blank"), QStringLiteral("standard"), QStringLiteral("--to"), QStringLiteral("lender@@bank")},
+         1,
+         "nettora-cli: \"lender@@bank\" is not one e-mail address.\n"},
     };
     for (const auto &row : rows) {
         setUser(row.user);

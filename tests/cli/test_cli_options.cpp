@@ -112,6 +112,9 @@ TEST_F(CliOptions, AcceptedAssignmentsAreStoredWithTheLetterheadLinesComposed)
         {{"Compilation=Y", "Preparer=N", "PrintMonthlyIncome=Y"},
          {{"Compilation", "Y"}, {"Preparer", "N"}, {"PrintMonthlyIncome", "Y"}}},
         {{"Compilation=N"}, {{"Compilation", "N"}}},
+        {{"EmailAddress= ann@lee.example "}, {{"EmailAddress", "ann@lee.example"}}},
+        {{"EmailAddress=\"ann lee\"@[192.0.2.1]"}, {{"EmailAddress", "\"ann lee\"@[192.0.2.1]"}}},
+        {{"EmailAddress="}, {{"EmailAddress", ""}}},
     };
     for (const auto &c : cases) {
         seed();
@@ -144,6 +147,11 @@ TEST_F(CliOptions, ARefusedAssignmentWritesNothing)
         {{"Company"}, "\"Company\" is not FIELD=VALUE"},
         {{"=x"}, "\"=x\" is not FIELD=VALUE"},
         {{"Company=a", "company=b"}, "Company is given more than once"},
+        {{"Company=New", "EmailAddress=pat@x>, <e@y"}, "\"pat@x>, <e@y\" is not one e-mail address."},
+        {{"EmailAddress=Ann Lee <ann@lee.example>"}, "\"Ann Lee <ann@lee.example>\" is not one e-mail address."},
+        {{"EmailAddress=ann@lee.example, bob@lee.example"},
+         "\"ann@lee.example, bob@lee.example\" is not one e-mail address."},
+        {{"emailaddress=ann@@lee.example"}, "\"ann@@lee.example\" is not one e-mail address."},
     };
     for (const auto &c : cases) {
         seed();

@@ -179,4 +179,29 @@ TEST(SmtpEngine, NamesBeyondAsciiAndAwkwardTextArriveIntact)
     EXPECT_FALSE(m.raw.contains(dir.path().toUtf8()));
 }
 
+TEST(SmtpEngine, TheSendersAddressIsTheLastOneAddressInAngleBrackets)
+{
+    SmtpServer server(SmtpServer::Mode::Plain);
+    ASSERT_TRUE(server.start());
+    mail::SmtpEngine engine;
+    ASSERT_EQ(engine.seeAttach(1), 0);
+    // A "<" in the name, or in a quoted local part, is no address of its own.
+    for (const QString &from : {QStringLiteral("Pat <CPA><pat@preparer.example>"),
+                                QStringLiteral("Pat<\"pat<cpa>\"@preparer.example>")}) {
+        EXPECT_EQ(engine.seeSmtpConnect(0, server.address(), from, QString()), 0) << from.toStdString();
+        EXPECT_EQ(engine.seeSendEmail(0, QStringLiteral("<lender@bank.example>"), {}, {}, QStringLiteral("S"),
+                                      QStringLiteral("T"), QString()),
+                  0)
+            << engine.lastFailureDetail().toStdString();
+    }
+    EXPECT_EQ(engine.seeSmtpConnect(0, server.address(), QStringLiteral("Pat<pat smith@preparer.example>"), QString()),
+              -32);
+    EXPECT_EQ(engine.lastFailureDetail(), QStringLiteral("\"pat smith@preparer.example\" is not one e-mail address."));
+    const auto mails = server.messages();
+    ASSERT_EQ(mails.size(), 2u);
+    EXPECT_EQ(mails[0].envelopeFrom, QStringLiteral("pat@preparer.example"));
+    EXPECT_EQ(mails[0].from, QStringLiteral("\"Pat <CPA>\" <pat@preparer.example>"));
+    EXPECT_EQ(mails[1].envelopeFrom, QStringLiteral("\"pat<cpa>\"@preparer.example"));
+}
+
 }  // namespace
