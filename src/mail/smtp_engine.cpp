@@ -12,6 +12,7 @@
 #include <arpa/inet.h>
 #include <curl/curl.h>
 
+#include <chrono>
 #include <cstring>
 #include <mutex>
 
@@ -329,6 +330,36 @@ size_t readUpload(char *buffer, size_t size, size_t count, void *user)
 
 size_t discard(char *, size_t size, size_t count, void *) { return size * count; }
 
+// The server's silence, measured from the last sign of it: a reply line,
+// the TLS handshake, or part of the message taken off our hands. libcurl
+// bounds each reply on its own, but after a timeout it says QUIT and waits
+// for the answer as long again; the watch ends that wait too, so that a
+// silent server holds a session no longer than the limit.
+struct SilenceWatch {
+    std::chrono::steady_clock::time_point lastSign = std::chrono::steady_clock::now();
+    std::chrono::seconds limit;
+    bool broken = false;  // the limit passed and the watch ended the session
+};
+
+int noteSign(CURL *, curl_infotype type, char *, size_t, void *user)
+{
+    // What we send ourselves (commands, QUIT above all) is no sign of the
+    // server.
+    if (type == CURLINFO_HEADER_IN || type == CURLINFO_DATA_IN || type == CURLINFO_SSL_DATA_IN ||
+        type == CURLINFO_DATA_OUT)
+        static_cast<SilenceWatch *>(user)->lastSign = std::chrono::steady_clock::now();
+    return 0;
+}
+
+int checkSilence(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    auto *watch = static_cast<SilenceWatch *>(user);
+    if (std::chrono::steady_clock::now() - watch->lastSign < watch->limit)
+        return 0;
+    watch->broken = true;
+    return 1;
+}
+
 struct CurlHandle {
     CURL *h = curl_easy_init();
     curl_slist *recipients = nullptr;
@@ -402,6 +433,16 @@ Failure SmtpEngine::Impl::session(const Server &s, const QString &senderAddress,
     curl_easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(options.transferTimeoutSeconds));
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, long(options.transferTimeoutSeconds));
+    SilenceWatch watch{.limit = std::chrono::seconds(options.transferTimeoutSeconds)};
+    curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);  // the debug callback sees the traffic, and says nothing
+    curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, noteSign);
+    curl_easy_setopt(h, CURLOPT_DEBUGDATA, &watch);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, checkSilence);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &watch);
+    // Closed when the session ends, while the watch still runs: a connection
+    // kept for reuse would say its QUIT at cleanup, unwatched.
+    curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
     // Encryption: always for other hosts (so no credential and no statement
     // ever travels in clear); a loopback server may be plain.
     curl_easy_setopt(h, CURLOPT_USE_SSL, long(s.loopback ? CURLUSESSL_TRY : CURLUSESSL_ALL));
@@ -439,7 +480,8 @@ Failure SmtpEngine::Impl::session(const Server &s, const QString &senderAddress,
     const CURLcode rc = curl_easy_perform(h);
     if (rc == CURLE_OK)
         return {};
-    return curlFailure(rc, h, s, errorBuffer);
+    return curlFailure(watch.broken && rc == CURLE_ABORTED_BY_CALLBACK ? CURLE_OPERATION_TIMEDOUT : rc, h, s,
+                       errorBuffer);
 }
 
 Failure SmtpEngine::Impl::curlFailure(CURLcode rc, CURL *h, const Server &s, const char *errorBuffer) const

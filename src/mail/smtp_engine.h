@@ -36,6 +36,8 @@ QString engineErrorText(int code);
 struct TransportOptions {
     QString extraCaFile;           // empty: the system store only
     int connectTimeoutSeconds = 30;
+    // The longest the server may stay silent in a session, whatever it is
+    // waited for (a reply, the end of the message, the answer to QUIT).
     int transferTimeoutSeconds = 30;
     // Name resolution fixed ahead ("host:port:address"), so that a test can
     // reach its loopback server under a name that is not loopback.

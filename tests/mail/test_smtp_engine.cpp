@@ -2,6 +2,7 @@
 // server settings it understands, and the MIME it writes.
 #include "mail_fixture.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -202,6 +203,29 @@ TEST(SmtpEngine, TheSendersAddressIsTheLastOneAddressInAngleBrackets)
     EXPECT_EQ(mails[0].envelopeFrom, QStringLiteral("pat@preparer.example"));
     EXPECT_EQ(mails[0].from, QStringLiteral("\"Pat <CPA>\" <pat@preparer.example>"));
     EXPECT_EQ(mails[1].envelopeFrom, QStringLiteral("\"pat<cpa>\"@preparer.example"));
+}
+
+// A server that takes the message and then says nothing more holds the send
+// for the limit once: not once more for the goodbye after it.
+TEST(SmtpEngine, AServerSilentAfterTheMessageIsLeftAfterTheLimit)
+{
+    SmtpServer server(SmtpServer::Mode::StallAfterData);
+    ASSERT_TRUE(server.start());
+    mail::TransportOptions options;
+    options.connectTimeoutSeconds = options.transferTimeoutSeconds = 10;
+    TransportScope scope(options);
+    mail::SmtpEngine engine;
+    ASSERT_EQ(engine.seeAttach(1), 0);
+    ASSERT_EQ(engine.seeSmtpConnect(0, server.address(), QStringLiteral("Pat<pat@preparer.example>"), QString()), 0);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(engine.seeSendEmail(0, QStringLiteral("<lender@bank.example>"), {}, {}, QStringLiteral("S"),
+                                  QStringLiteral("T"), QString()),
+              -8);
+    EXPECT_LT(clock.elapsed(), 18000);
+    EXPECT_EQ(engine.lastFailureDetail(),
+              QStringLiteral("The server %1 did not answer in time.").arg(server.address()));
+    EXPECT_EQ(server.heldMessages(), 1);
 }
 
 }  // namespace

@@ -73,6 +73,14 @@ QStringList strings(const QJsonValue &v)
 
 }  // namespace
 
+int SmtpServer::heldMessages() const
+{
+    return m_dir ? int(QDir(QDir(m_dir->path()).filePath(QStringLiteral("mail")))
+                           .entryList({QStringLiteral("*.held")}, QDir::Files)
+                           .size())
+                 : 0;
+}
+
 QString smtpServerScript() { return QStringLiteral(NETTORA_SMTP_SERVER_SCRIPT); }
 
 SmtpServer::SmtpServer(Mode mode) : m_mode(mode) {}
@@ -96,6 +104,9 @@ bool SmtpServer::start(QString *error)
         break;
     case Mode::Silent:
         args << QStringLiteral("silent");
+        break;
+    case Mode::StallAfterData:
+        args << QStringLiteral("stall");
         break;
     case Mode::StartTlsAuth:
         if (!makeCertificates(dir, error))
