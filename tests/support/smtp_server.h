@@ -83,4 +83,7 @@ private:
 // The script beside this fixture.
 QString smtpServerScript();
 
+// A message as the server's reader sees it (the envelope fields empty).
+ReceivedMail parsedMessage(const QByteArray &raw);
+
 }  // namespace nettora::test
