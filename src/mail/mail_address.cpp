@@ -63,7 +63,7 @@ public:
         }
     }
 
-    bool addrSpec() { return localPart() && take('@') && domain() && m_at == m_c.size(); }
+    bool wholeAddress() { return localPart() && take('@') && domain() && m_at == m_c.size(); }
 
 private:
     bool atEnd() const { return m_at >= m_c.size(); }
@@ -131,7 +131,7 @@ private:
 
 bool IsOneEmailAddress(const QString &text)
 {
-    return Reader(text).addrSpec();
+    return Reader(text).wholeAddress();
 }
 
 QString NotOneEmailAddressText(const QString &text)

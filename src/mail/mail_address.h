@@ -1,7 +1,7 @@
 #pragma once
 // What counts as one e-mail address wherever one is typed: the sender in the
 // options, the recipient of a statement. Exactly one mailbox as RFC 5322
-// writes it (addr-spec): a dot-atom or a quoted local part, "@", a dot-atom
+// writes it: a dot-atom or a quoted local part, "@", a dot-atom
 // domain or a domain literal such as [192.0.2.1]. No display name, no angle
 // brackets, no comments, no blanks around it. Letters beyond ASCII may stand
 // where RFC 6532 lets them (atoms and quoted text).

@@ -9,7 +9,7 @@ using namespace nettora;
 
 namespace {
 
-TEST(EmailAddress, IsExactlyOneAddrSpec)
+TEST(EmailAddress, IsExactlyOneMailbox)
 {
     const struct {
         QString text;
