@@ -13,6 +13,7 @@
 #include "data/filter.h"
 #include "data/globals.h"
 #include "mail/email_sequence.h"
+#include "mail/mail_address.h"
 #include "reports/pdf_save.h"
 #include "reports/print.h"
 
@@ -874,8 +875,12 @@ QString TfrmFSMain::CheckEmailVars()
     for (const char *field : {"EmailName", "EmailAddress", "SMTPServer", "SMTPPassword"})
         if (u->asString(QString::fromLatin1(field)).isEmpty())
             return QStringLiteral("No");
-    if (edEmailAddress->text().isEmpty()) {
-        dialogs().error(QStringLiteral("Please enter Email Address."));
+    // Blanks around the address are no part of it.
+    const QString to = edEmailAddress->text().trimmed();
+    if (to != edEmailAddress->text())
+        edEmailAddress->setText(to);
+    if (to.isEmpty() || !mail::IsOneEmailAddress(to)) {
+        dialogs().error(to.isEmpty() ? QStringLiteral("Please enter Email Address.") : mail::NotOneEmailAddressText(to));
         edEmailAddress->setFocus();
         return QStringLiteral("No");
     }

@@ -71,7 +71,8 @@ struct UserAssignment {
 };
 // FIELD=VALUE arguments checked without the data: a known field that may be
 // set (not the login, not a composed letterhead line), "Y" or "N" for the
-// print options, each field once. Throws CliError for the first refused one.
+// print options, one e-mail address (or nothing) for EmailAddress, each
+// field once. Throws CliError for the first refused one.
 std::vector<UserAssignment> parseUserAssignments(const QStringList &arguments);
 
 // Sets the fields in the user row in one transaction and composes the
@@ -87,8 +88,8 @@ QStringList missingEmailSettings(const mail::EmailSettings &settings);
 // the saved mail settings, as the e-mail page does; each status line goes
 // to status as it happens, and each field with characters no installed font
 // can draw to warning. True when the mail went out. Throws CliError, before
-// anything is sent, for incomplete settings, an empty address or an unknown
-// statement.
+// anything is sent, for incomplete settings, an empty address, text that is
+// not one address (see mail/mail_address.h) or an unknown statement.
 bool mailStatement(std::optional<qint64> statementId, const QString &style, const QString &to,
                    const std::function<void(const QString &line)> &status,
                    const std::function<void(const QString &text)> &warning = nullptr);

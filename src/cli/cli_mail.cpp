@@ -2,10 +2,12 @@
 // saved mail settings, through the same request as the e-mail page.
 #include "cli/cli_commands.h"
 #include "cli/cli_pdf.h"
+#include "cli/cli_text.h"
 
 #include "data/datamodule.h"
 #include "data/engine.h"
 #include "mail/email_sequence.h"
+#include "mail/mail_address.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,12 +59,16 @@ bool mailStatement(std::optional<qint64> statementId, const QString &style, cons
     if (const QStringList missing = missingEmailSettings(settings); !missing.isEmpty())
         throw CliError(QStringLiteral("the mail settings are incomplete, set %1 with nettora-cli options")
                            .arg(missing.join(QStringLiteral(", "))));
-    if (to.isEmpty())
+    // Blanks around the address are no part of it.
+    const QString address = to.trimmed();
+    if (address.isEmpty())
         throw CliError(QStringLiteral("Please enter Email Address."));
+    if (!mail::IsOneEmailAddress(address))
+        throw CliError(mail::NotOneEmailAddressText(shortened(address)));
 
     const mail::Signature signature = mail::ReadSignature();
     mail::OutgoingEmail email;
-    email.to = to;
+    email.to = address;
     QString fileName;
     std::function<QByteArray()> makePdf;
     if (statementId) {

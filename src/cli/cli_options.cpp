@@ -5,6 +5,7 @@
 #include "data/engine.h"
 #include "data/preparer.h"
 #include "data/schema.h"
+#include "mail/mail_address.h"
 
 namespace nettora::cli {
 
@@ -122,6 +123,13 @@ std::vector<UserAssignment> parseUserAssignments(const QStringList &arguments)
             throw CliError(QStringLiteral("%1 is composed from %2 and is not set by itself").arg(u.field, sources));
         if (isYesNo(u.field) && value != QLatin1String("Y") && value != QLatin1String("N"))
             throw CliError(QStringLiteral("%1 must be Y or N, not \"%2\"").arg(u.field, shortened(value)));
+        // The sender of every mail: a second address smuggled in here would
+        // go out with each statement. Blanks around it are no part of it.
+        if (u.field == QLatin1String("EmailAddress")) {
+            u.value = value.trimmed();
+            if (!u.value.isEmpty() && !mail::IsOneEmailAddress(u.value))
+                throw CliError(mail::NotOneEmailAddressText(shortened(u.value)));
+        }
         for (const UserAssignment &earlier : out)
             if (earlier.field == u.field)
                 throw CliError(QStringLiteral("%1 is given more than once").arg(u.field));

@@ -27,6 +27,9 @@ const char *const kUsage =
     "  pdf --blank standard|contemporary|professional -o FILE\n"
     "                               write the statement as a PDF document (FILE or - for standard output)\n"
     "  options [FIELD=VALUE ...]    show the user settings, one FIELD<TAB>VALUE line each, or set some of them\n"
+    "  options --stdin FIELD [FIELD=VALUE ...]\n"
+    "                               the same, FIELD's value read as one line from standard input\n"
+    "                               (so that a password never shows on the command line)\n"
     "  mail --statement ID [--style standard|contemporary|professional] --to ADDRESS\n"
     "  mail --blank standard|contemporary|professional --to ADDRESS\n"
     "                               send the statement as a PDF by e-mail with the saved mail settings,\n"
@@ -98,7 +101,7 @@ Command parse(const QStringList &args)
 {
     static const QStringList valued = {QStringLiteral("data-dir"), QStringLiteral("client"), QStringLiteral("search"),
                                        QStringLiteral("statement"), QStringLiteral("style"), QStringLiteral("output"),
-                                       QStringLiteral("blank"), QStringLiteral("to")};
+                                       QStringLiteral("blank"), QStringLiteral("to"), QStringLiteral("stdin")};
     static const QStringList flags = {QStringLiteral("replace")};
     Command c;
     for (int i = 0; i < args.size(); ++i) {
@@ -205,6 +208,20 @@ QString outputFailure(const QIODevice &out)
     return file ? deviceCause(*file) : out.errorString();
 }
 
+// One line of standard input: its line break (LF or CRLF) taken off, nothing
+// more allowed after it.
+QString readValueLine(QIODevice &in, const QString &field)
+{
+    QByteArray line = in.readAll();
+    if (line.isEmpty())
+        throw CliError(QStringLiteral("--stdin %1: standard input holds no line").arg(shortened(field)));
+    if (line.endsWith('\n'))
+        line.chop(line.endsWith("\r\n") ? 2 : 1);
+    if (line.contains('\n'))
+        throw CliError(QStringLiteral("--stdin %1: standard input holds more than one line").arg(shortened(field)));
+    return QString::fromUtf8(line);
+}
+
 void writeStandardOutput(QIODevice &out, const QByteArray &data)
 {
     if (out.write(data) != data.size())
@@ -281,8 +298,16 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         if (c.positional.size() != 1 || c.positional[0].isEmpty())
             throw UsageError{QStringLiteral("the command %1 needs one FOLDER").arg(c.name)};
     } else if (c.name == QLatin1String("options")) {
-        allowOptions(c, {});
+        allowOptions(c, {"stdin"});
         assignments = parseUserAssignments(c.positional);
+        if (c.options.contains(QStringLiteral("stdin"))) {
+            const QString field = c.options.value(QStringLiteral("stdin"));
+            if (field.isEmpty())
+                throw UsageError{QStringLiteral("--stdin needs a field name")};
+            // Checked as if it had been typed FIELD=VALUE, with the others.
+            assignments = parseUserAssignments(c.positional + QStringList{field + QLatin1Char('=') +
+                                                                          readValueLine(in, field)});
+        }
     } else if (c.name.isEmpty()) {
         throw UsageError{QStringLiteral("no command given")};
     } else {

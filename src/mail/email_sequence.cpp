@@ -1,5 +1,6 @@
 #include "mail/email_sequence.h"
 
+#include "mail/mail_address.h"
 #include "mail/smtp_engine.h"
 
 #include "data/datamodule.h"
@@ -10,12 +11,24 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <stdexcept>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 
 namespace nettora::mail {
 
@@ -54,6 +67,12 @@ bool runEngine(const EmailSettings &settings, const QString &recipient, const QS
 {
     SmtpEngine engine;
     bool failed = false;
+    // The engine takes the sender's name and address as one text, in which
+    // a second address smuggled into the address ("pat@x>, <e@y") would
+    // pass for part of the name; here the two are still apart.
+    const QString senderAddress = settings.emailAddress.trimmed();
+    const bool senderRefused = !senderAddress.isEmpty() && !IsOneEmailAddress(senderAddress);
+    QString refusal;
     const auto step = [&](int rc, const QString &success) {
         if (rc >= 0) {
             status(success);
@@ -61,20 +80,26 @@ bool runEngine(const EmailSettings &settings, const QString &recipient, const QS
         }
         failed = true;
         status(engineErrorText(rc));
-        const QString detail = engine.lastFailureDetail();
+        const QString detail = refusal.isEmpty() ? engine.lastFailureDetail() : refusal;
         if (!detail.isEmpty())
             status(detail);
         engine.seeClose(0);
         engine.seeRelease();
+    };
+    // A step the sequence refuses itself, with the engine's code for it.
+    const auto refuseSender = [&] {
+        refusal = NotOneEmailAddressText(senderAddress);
+        return int(BadCharacterCode);
     };
     step(engine.seeAttach(1), QStringLiteral("Email engine successfully started..."));
     engine.seeIntegerParam(0, ParamAuthenticate, 1);
     engine.seeStringParam(0, ParamUserName, settings.smtpUserName);
     engine.seeStringParam(0, ParamPassword, settings.smtpPassword);
     const QString sender = settings.emailName + QLatin1Char('<') + settings.emailAddress + QLatin1Char('>');
-    step(engine.seeSmtpConnect(0, settings.smtpServer, sender, QString()),
+    step(senderRefused ? refuseSender() : engine.seeSmtpConnect(0, settings.smtpServer, sender, QString()),
          QStringLiteral("Connection to email sever successful..."));
-    step(engine.seeSendEmail(0, recipient, QString(), QString(), subject, message, attachment),
+    step(senderRefused ? refuseSender()
+                       : engine.seeSendEmail(0, recipient, QString(), QString(), subject, message, attachment),
          QStringLiteral("Email sent successfully..."));
     if (failed) {
         status(texts.failureClosing);
@@ -98,6 +123,85 @@ void echoSettings(const QString &recipient, const EmailSettings &settings, const
     // The same nine stars whatever the password, so not even its length shows.
     status(kPasswordEcho);
 }
+
+// The folder of the send under way, for a signal handler to remove: a fixed
+// buffer, written before it is marked in use.
+char g_liveFolder[4096];
+volatile std::sig_atomic_t g_liveFolderSet = 0;
+
+// Async-signal-safe: the folder's files, then the folder. Removing entries
+// while the folder is read may skip some, so it is read again until empty.
+void removeFolderFromHandler(const char *path)
+{
+    const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+        alignas(dirent64) char buffer[4096];
+        for (int pass = 0; pass < 4; ++pass) {
+            bool removed = false;
+            ::lseek(fd, 0, SEEK_SET);
+            for (ssize_t n; (n = ::getdents64(fd, buffer, sizeof buffer)) > 0;) {
+                for (ssize_t at = 0; at < n;) {
+                    const auto *entry = reinterpret_cast<const dirent64 *>(buffer + at);
+                    if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                        removed = ::unlinkat(fd, entry->d_name, 0) == 0 || removed;
+                    at += entry->d_reclen;
+                }
+            }
+            if (!removed)
+                break;
+        }
+        ::close(fd);
+    }
+    ::rmdir(path);
+}
+
+extern "C" void endOnSignal(int signalNumber)
+{
+    if (g_liveFolderSet)
+        removeFolderFromHandler(g_liveFolder);
+    ::_exit(128 + signalNumber);
+}
+
+// While it lives, SIGINT, SIGTERM and SIGHUP remove the folder and end the
+// program with 128 + the signal's number, as the default action would have
+// ended it, only not leaving the statement behind. A signal the program
+// ignores (nohup) stays ignored.
+class RemovedOnSignal {
+public:
+    explicit RemovedOnSignal(const QString &folder)
+    {
+        const QByteArray path = QFile::encodeName(folder);
+        if (path.size() >= qsizetype(sizeof g_liveFolder))
+            return;  // not expected under a temporary folder; the next send's sweep takes it
+        std::memcpy(g_liveFolder, path.constData(), size_t(path.size()) + 1);
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        g_liveFolderSet = 1;
+        struct sigaction action = {};
+        action.sa_handler = endOnSignal;
+        sigemptyset(&action.sa_mask);
+        for (const int s : kSignals)
+            sigaddset(&action.sa_mask, s);
+        for (size_t i = 0; i < std::size(kSignals); ++i) {
+            struct sigaction old = {};
+            m_installed[i] = ::sigaction(kSignals[i], nullptr, &old) == 0 && old.sa_handler != SIG_IGN &&
+                             ::sigaction(kSignals[i], &action, &m_previous[i]) == 0;
+        }
+    }
+    ~RemovedOnSignal()
+    {
+        for (size_t i = 0; i < std::size(kSignals); ++i)
+            if (m_installed[i])
+                ::sigaction(kSignals[i], &m_previous[i], nullptr);
+        g_liveFolderSet = 0;
+    }
+    RemovedOnSignal(const RemovedOnSignal &) = delete;
+    RemovedOnSignal &operator=(const RemovedOnSignal &) = delete;
+
+private:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction m_previous[std::size(kSignals)] = {};
+    bool m_installed[std::size(kSignals)] = {};
+};
 
 }  // namespace
 
@@ -215,20 +319,49 @@ QString PdfFileNameFor(const QString &clientFullName2)
     return PlainFileName(clientFullName2) + QStringLiteral(".pdf");
 }
 
+void RemoveAbandonedWorkFolders()
+{
+    static const QRegularExpression name(QStringLiteral("^nettora-mail-([0-9]+)-"));
+    const QDir temp(QDir::tempPath());
+    const QFileInfoList entries = temp.entryInfoList({QStringLiteral("nettora-mail-*")},
+                                                     QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    for (const QFileInfo &entry : entries) {
+        const QRegularExpressionMatch m = name.match(entry.fileName());
+        bool ok = false;
+        const qint64 pid = m.hasMatch() ? m.captured(1).toLongLong(&ok) : 0;
+        if (!ok || pid <= 0 || pid > std::numeric_limits<pid_t>::max() || entry.isSymLink() ||
+            entry.ownerId() != ::getuid())
+            continue;
+        // Only a process that no longer exists: EPERM means it lives under
+        // another user.
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        QDir(entry.filePath()).removeRecursively();
+    }
+}
+
 bool SendPdfByEmail(const EmailSettings &settings, OutgoingEmail email, const QString &fileName,
                     const std::function<void(const QString &folder, const QString &fileName,
                                              const StatusSink &status)> &makePdf,
                     const StatusSink &status)
 {
+    // A run that was killed outright left its statement behind; this is the
+    // first chance to take it away.
+    RemoveAbandonedWorkFolders();
     // A folder of our own for each send: nobody else can read the statement
-    // while it waits, and removing the folder leaves nothing behind.
-    QTemporaryDir folder(QDir(QDir::tempPath()).filePath(QStringLiteral("nettora-mail-XXXXXX")));
+    // while it waits, and removing the folder leaves nothing behind. Its
+    // name carries our process id, so that a later send can tell when it
+    // was abandoned.
+    QTemporaryDir folder(QDir(QDir::tempPath())
+                             .filePath(QStringLiteral("nettora-mail-%1-XXXXXX").arg(qint64(::getpid()))));
     if (!folder.isValid())
         throw std::runtime_error(
             QStringLiteral("Cannot create a working folder for the e-mail: %1").arg(folder.errorString()).toStdString());
     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString name = PlainFileName(fileName);
     email.attachment = QDir(folder.path()).filePath(name);
+    // Ended by a signal meanwhile, the program takes the folder with it.
+    const RemovedOnSignal guard(folder.path());
     try {
         makePdf(folder.path(), name, status);
         const bool sent = RunOffWindowThread(

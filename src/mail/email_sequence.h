@@ -52,14 +52,22 @@ QString PlainFileName(const QString &name);
 QString PdfFileNameFor(const QString &clientFullName2);
 
 // The whole send request of a statement or blank set: a fresh private
-// working folder (0700, under the system's temporary place), makePdf writes
-// fileName into it (on the calling thread, its progress through status;
-// it throws on failure), the sequence runs off the window thread, and the
-// folder is removed afterwards whatever happened (a throw from makePdf is
-// passed on after the removal). True when the mail went out.
+// working folder (0700, under the system's temporary place, named
+// "nettora-mail-PID-XXXXXX"), makePdf writes fileName into it (on the
+// calling thread, its progress through status; it throws on failure), the
+// sequence runs off the window thread, and the folder is removed afterwards
+// whatever happened (a throw from makePdf is passed on after the removal).
+// While it runs, SIGINT, SIGTERM and SIGHUP remove the folder and end the
+// process with status 128 + the signal's number. True when the mail went
+// out.
 bool SendPdfByEmail(const EmailSettings &settings, OutgoingEmail email, const QString &fileName,
                     const std::function<void(const QString &folder, const QString &fileName,
                                              const StatusSink &status)> &makePdf,
                     const StatusSink &status);
+
+// Removes the working folders of this user whose process no longer exists
+// (one killed outright, or crashed); a folder of a live process stays.
+// Every send does this first.
+void RemoveAbandonedWorkFolders();
 
 }  // namespace nettora::mail

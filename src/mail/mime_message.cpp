@@ -29,11 +29,12 @@ QByteArray base64Lines(const QByteArray &data)
 }
 
 // A display name as a phrase: atoms as they are, otherwise quoted, and
-// encoded words when it holds more than ASCII.
+// encoded words when it holds more than ASCII (or text a reader would take
+// for encoded words).
 QByteArray phrase(const QString &name)
 {
-    if (!plainAscii(name))
-        return encodedHeaderText(name);
+    if (!plainAscii(name) || name.contains(QLatin1String("=?")))
+        return encodedWords(name);
     static const QString specials = QStringLiteral("()<>[]:;@\\,.\"");
     bool quote = false;
     for (QChar c : name)
@@ -43,6 +44,13 @@ QByteArray phrase(const QString &name)
     QString q = name;
     q.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
     return '"' + q.toLatin1() + '"';
+}
+
+// A mailbox header: the name, when there is one, before the address.
+QByteArray mailboxHeader(const char *header, const QString &name, const QString &address)
+{
+    const QByteArray mailbox = '<' + address.toUtf8() + '>';
+    return foldedLine(QByteArray(header) + ": " + (name.isEmpty() ? mailbox : phrase(name) + ' ' + mailbox), nullptr) + "\r\n";
 }
 
 QByteArray quotedParameter(const QString &value)
@@ -95,9 +103,13 @@ QByteArray boundary()
 QByteArray messageId(const QString &fromAddress)
 {
     const QString domain = fromAddress.mid(fromAddress.lastIndexOf(QLatin1Char('@')) + 1);
+    // A domain literal ([192.0.2.1]) stands as it is; a name goes in its
+    // ASCII form.
+    QByteArray right = domain.startsWith(QLatin1Char('[')) ? domain.toLatin1() : QUrl::toAce(domain);
+    if (right.isEmpty())
+        right = "localhost";
     const quint64 a = QRandomGenerator::global()->generate64(), b = QRandomGenerator::global()->generate64();
-    return '<' + QByteArray::number(a, 36) + '.' + QByteArray::number(b, 36) + '@' +
-           QUrl::toAce(domain) + '>';
+    return '<' + QByteArray::number(a, 36) + '.' + QByteArray::number(b, 36) + '@' + right + '>';
 }
 
 QByteArray rfc2822Date()
@@ -132,52 +144,93 @@ QString crlfLines(const QString &text)
     return out;
 }
 
-QByteArray encodedHeaderText(const QString &text)
+QByteArray encodedWords(const QString &text)
 {
-    if (plainAscii(text))
-        return text.toLatin1();
-    // Encoded words of at most 39 bytes of text each (64 characters
-    // encoded, so a header line stays short), never splitting a character.
-    QByteArray out;
+    // Words of at most 39 bytes of text each: 64 characters encoded, so
+    // that one fits on a line after any header's name. A character is
+    // never split between two words.
+    QByteArrayList words;
     QByteArray chunk;
-    const auto flush = [&] {
-        if (chunk.isEmpty())
-            return;
-        if (!out.isEmpty())
-            out += "\r\n ";
-        out += "=?UTF-8?B?" + chunk.toBase64() + "?=";
-        chunk.clear();
-    };
     for (qsizetype i = 0; i < text.size(); ++i) {
-        qsizetype n = 1;
-        if (text[i].isHighSurrogate() && i + 1 < text.size())
-            n = 2;
+        const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         const QByteArray piece = text.mid(i, n).toUtf8();
-        if (chunk.size() + piece.size() > 39)
-            flush();
+        if (chunk.size() + piece.size() > 39) {
+            words << chunk;
+            chunk.clear();
+        }
         chunk += piece;
         i += n - 1;
     }
-    flush();
+    if (!chunk.isEmpty() || words.isEmpty())
+        words << chunk;
+    for (QByteArray &w : words)
+        w = "=?UTF-8?B?" + w.toBase64() + "?=";
+    return words.join(' ');
+}
+
+QByteArray foldedLine(const QByteArray &line, bool *fits)
+{
+    // Pieces that each start with their blanks; a fold goes before a
+    // piece, never before one that is only blanks (a line of blanks alone
+    // is no line).
+    constexpr qsizetype kWidth = 78;
+    QByteArray out;
+    qsizetype lineStart = 0;
+    bool allFit = true;
+    qsizetype i = 0;
+    while (i < line.size()) {
+        qsizetype end = i;
+        while (end < line.size() && (line[end] == ' ' || line[end] == '\t'))
+            ++end;
+        const bool onlyBlanks = end == line.size();
+        while (end < line.size() && line[end] != ' ' && line[end] != '\t')
+            ++end;
+        const QByteArray piece = line.mid(i, end - i);
+        if (i > 0 && !onlyBlanks && out.size() - lineStart + piece.size() > kWidth) {
+            allFit = allFit && out.size() - lineStart <= kWidth;
+            out += "\r\n";
+            lineStart = out.size();
+        }
+        out += piece;
+        i = end;
+    }
+    allFit = allFit && out.size() - lineStart <= kWidth;
+    if (fits)
+        *fits = allFit;
     return out;
 }
+
+namespace {
+
+QByteArray unstructuredHeader(const char *header, const QString &text)
+{
+    const QByteArray name = QByteArray(header) + ": ";
+    if (plainAscii(text) && !text.contains(QLatin1String("=?"))) {
+        bool fits = false;
+        const QByteArray folded = foldedLine(name + text.toLatin1(), &fits);
+        if (fits)
+            return folded + "\r\n";
+    }
+    // A word too long for a line, or more than ASCII: encoded words, which
+    // fold between them.
+    return foldedLine(name + encodedWords(text), nullptr) + "\r\n";
+}
+
+}  // namespace
 
 QByteArray MimeMessage::toBytes() const
 {
     QByteArray head;
     head += "Date: " + rfc2822Date() + "\r\n";
-    QByteArray name;
-    if (!fromName.isEmpty())
-        name = phrase(fromName) + (plainAscii(fromName) ? " " : "\r\n ");
-    head += "From: " + name + '<' + fromAddress.toUtf8() + ">\r\n";
-    head += "To: <" + to.toUtf8() + ">\r\n";
+    head += mailboxHeader("From", fromName, fromAddress);
+    head += mailboxHeader("To", toName, to);
     if (!cc.isEmpty()) {
         QByteArrayList list;
         for (const QString &c : cc)
             list << '<' + c.toUtf8() + '>';
         head += "Cc: " + list.join(",\r\n ") + "\r\n";
     }
-    head += "Subject: " + encodedHeaderText(subject) + "\r\n";
+    head += unstructuredHeader("Subject", subject);
     head += "Message-ID: " + messageId(fromAddress) + "\r\n";
     head += "MIME-Version: 1.0\r\n";
 

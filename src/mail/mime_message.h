@@ -1,6 +1,8 @@
 #pragma once
 // One outgoing message as it goes on the wire: headers, a UTF-8 text part
-// and at most one attachment, every line ended by CRLF.
+// and at most one attachment, every line ended by CRLF. Header lines are
+// folded to at most 78 characters (an address too long for that aside);
+// names and a subject beyond ASCII go as encoded words.
 
 #include <QByteArray>
 #include <QString>
@@ -10,7 +12,7 @@ namespace nettora::mail {
 
 struct MimeMessage {
     QString fromName, fromAddress;
-    QString to;
+    QString toName, to;
     QStringList cc;
     QString subject;
     QString text;             // line breaks in any convention
@@ -22,7 +24,11 @@ struct MimeMessage {
 
 // The text with every line break (CRLF, LF CR, LF, CR) made CRLF.
 QString crlfLines(const QString &text);
-// A header value as RFC 2047 encoded words when it is not plain ASCII.
-QByteArray encodedHeaderText(const QString &text);
+// The text as RFC 2047 encoded words (UTF-8, base64), each at most 64
+// characters long, separated by blanks.
+QByteArray encodedWords(const QString &text);
+// One header line folded at blanks (RFC 5322) so that no line passes 78
+// characters where it can; fits tells whether every line does.
+QByteArray foldedLine(const QByteArray &line, bool *fits = nullptr);
 
 }  // namespace nettora::mail

@@ -1,5 +1,6 @@
 #include "mail/smtp_engine.h"
 
+#include "mail/mail_address.h"
 #include "mail/mime_message.h"
 
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <arpa/inet.h>
 #include <curl/curl.h>
 
+#include <chrono>
 #include <cstring>
 #include <mutex>
 
@@ -225,7 +227,9 @@ QString scrub(QString text, const QString &password)
     return text;
 }
 
-// One address of an address list, the brackets taken off.
+// One address of an address list, the brackets taken off. Anything but
+// exactly one address is refused; the old codes still name the plain
+// mistakes (no "@", two of them, a stray ">").
 Failure checkAddress(const QString &typed, QString &address)
 {
     // A line break first of all: it is how headers get smuggled in.
@@ -239,23 +243,21 @@ Failure checkAddress(const QString &typed, QString &address)
     }
     if (a.isEmpty())
         return {EmptyAddress, QString()};
-    const QString notOne = QStringLiteral("\"%1\" is not one e-mail address.");
-    for (QChar c : a) {
-        if (c == QLatin1Char('>'))
-            return {UnexpectedGreaterThan, QString()};
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.isSpace() ||
-            QStringLiteral("<,;:\"()[]\\").contains(c))
-            return {BadCharacter, notOne.arg(a)};
+    if (IsOneEmailAddress(a)) {
+        address = a;
+        return {};
     }
+    if (a.contains(QLatin1Char('>')))
+        return {UnexpectedGreaterThan, NotOneEmailAddressText(a)};
+    for (QChar c : a)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.isSpace() || QStringLiteral("<,;:\"()[]\\").contains(c))
+            return {BadCharacter, NotOneEmailAddressText(a)};
     const qsizetype ats = a.count(QLatin1Char('@'));
     if (ats == 0)
         return {MissingAt, QString()};
     if (ats > 1)
         return {TooManyAts, QString()};
-    if (a.startsWith(QLatin1Char('@')) || a.endsWith(QLatin1Char('@')) || a.endsWith(QLatin1Char('.')))
-        return {BadCharacter, notOne.arg(a)};
-    address = a;
-    return {};
+    return {BadCharacter, NotOneEmailAddressText(a)};
 }
 
 // "<a>", "<a>,<b>" or "<a>;<b>"; an empty list is no address.
@@ -273,16 +275,27 @@ Failure checkAddressList(const QString &list, QStringList &addresses)
     return {};
 }
 
-// "Name<address>", "<address>" or "address".
+// "Name<address>", "<address>" or "address". The name may hold a "<" of
+// its own, and so may a quoted local part: the address starts at the last
+// "<" after which one address follows. (The text cannot tell a name from a
+// second address smuggled in after the first; the caller that has the two
+// apart checks the address on its own.)
 Failure checkSender(const QString &from, QString &name, QString &address)
 {
     if (from.trimmed().isEmpty())
         return {MissingFrom, QString()};
     if (from.contains(QLatin1Char('\r')) || from.contains(QLatin1Char('\n')))
         return {BadCharacter, QStringLiteral("The sender's name or address holds a line break.")};
-    const qsizetype open = from.lastIndexOf(QLatin1Char('<'));
-    name = open > 0 ? from.left(open).trimmed() : QString();
-    const QString part = open >= 0 ? from.mid(open) : from;
+    const QString trimmed = from.trimmed();
+    qsizetype open = trimmed.lastIndexOf(QLatin1Char('<'));
+    for (qsizetype at = open; at >= 0; at = at > 0 ? trimmed.lastIndexOf(QLatin1Char('<'), at - 1) : -1) {
+        if (trimmed.endsWith(QLatin1Char('>')) && IsOneEmailAddress(trimmed.mid(at + 1, trimmed.size() - at - 2))) {
+            open = at;
+            break;
+        }
+    }
+    name = open > 0 ? trimmed.left(open).trimmed() : QString();
+    const QString part = open >= 0 ? trimmed.mid(open) : trimmed;
     if (part == QLatin1String("<>"))
         return {MissingFrom, QString()};
     for (QChar c : name)
@@ -316,6 +329,36 @@ size_t readUpload(char *buffer, size_t size, size_t count, void *user)
 }
 
 size_t discard(char *, size_t size, size_t count, void *) { return size * count; }
+
+// The server's silence, measured from the last sign of it: a reply line,
+// the TLS handshake, or part of the message taken off our hands. libcurl
+// bounds each reply on its own, but after a timeout it says QUIT and waits
+// for the answer as long again; the watch ends that wait too, so that a
+// silent server holds a session no longer than the limit.
+struct SilenceWatch {
+    std::chrono::steady_clock::time_point lastSign = std::chrono::steady_clock::now();
+    std::chrono::seconds limit;
+    bool broken = false;  // the limit passed and the watch ended the session
+};
+
+int noteSign(CURL *, curl_infotype type, char *, size_t, void *user)
+{
+    // What we send ourselves (commands, QUIT above all) is no sign of the
+    // server.
+    if (type == CURLINFO_HEADER_IN || type == CURLINFO_DATA_IN || type == CURLINFO_SSL_DATA_IN ||
+        type == CURLINFO_DATA_OUT)
+        static_cast<SilenceWatch *>(user)->lastSign = std::chrono::steady_clock::now();
+    return 0;
+}
+
+int checkSilence(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    auto *watch = static_cast<SilenceWatch *>(user);
+    if (std::chrono::steady_clock::now() - watch->lastSign < watch->limit)
+        return 0;
+    watch->broken = true;
+    return 1;
+}
 
 struct CurlHandle {
     CURL *h = curl_easy_init();
@@ -390,6 +433,16 @@ Failure SmtpEngine::Impl::session(const Server &s, const QString &senderAddress,
     curl_easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(options.transferTimeoutSeconds));
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, long(options.transferTimeoutSeconds));
+    SilenceWatch watch{.limit = std::chrono::seconds(options.transferTimeoutSeconds)};
+    curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);  // the debug callback sees the traffic, and says nothing
+    curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, noteSign);
+    curl_easy_setopt(h, CURLOPT_DEBUGDATA, &watch);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, checkSilence);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &watch);
+    // Closed when the session ends, while the watch still runs: a connection
+    // kept for reuse would say its QUIT at cleanup, unwatched.
+    curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
     // Encryption: always for other hosts (so no credential and no statement
     // ever travels in clear); a loopback server may be plain.
     curl_easy_setopt(h, CURLOPT_USE_SSL, long(s.loopback ? CURLUSESSL_TRY : CURLUSESSL_ALL));
@@ -427,7 +480,8 @@ Failure SmtpEngine::Impl::session(const Server &s, const QString &senderAddress,
     const CURLcode rc = curl_easy_perform(h);
     if (rc == CURLE_OK)
         return {};
-    return curlFailure(rc, h, s, errorBuffer);
+    return curlFailure(watch.broken && rc == CURLE_ABORTED_BY_CALLBACK ? CURLE_OPERATION_TIMEDOUT : rc, h, s,
+                       errorBuffer);
 }
 
 Failure SmtpEngine::Impl::curlFailure(CURLcode rc, CURL *h, const Server &s, const char *errorBuffer) const

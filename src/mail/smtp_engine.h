@@ -23,6 +23,9 @@ namespace nettora::mail {
 // The parameters the sequence sets: 29 = 1 turns authentication on, 58 is
 // the user name, 57 the password.
 enum : int { ParamAuthenticate = 29, ParamPassword = 57, ParamUserName = 58 };
+// The code of "-32: Bad character in email address.", for a caller that
+// refuses an address itself.
+enum : int { BadCharacterCode = -32 };
 
 // The listed text for a negative code ("-36: Error attempting to
 // connect."), "Unresolved error." for any other.
@@ -33,6 +36,8 @@ QString engineErrorText(int code);
 struct TransportOptions {
     QString extraCaFile;           // empty: the system store only
     int connectTimeoutSeconds = 30;
+    // The longest the server may stay silent in a session, whatever it is
+    // waited for (a reply, the end of the message, the answer to QUIT).
     int transferTimeoutSeconds = 30;
     // Name resolution fixed ahead ("host:port:address"), so that a test can
     // reach its loopback server under a name that is not loopback.

@@ -8,6 +8,7 @@
 #include "data/engine_error.h"
 #include "data/globals.h"
 #include "data/preparer.h"
+#include "mail/mail_address.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -232,8 +233,24 @@ void TfrmOptions::emailSetupClick()
     }
 }
 
+bool TfrmOptions::senderAddressAccepted()
+{
+    const QString typed = edEmailAddress->text().trimmed();
+    if (typed != edEmailAddress->text())
+        edEmailAddress->setText(typed);  // blanks around an address are no part of it
+    if (typed.isEmpty() || mail::IsOneEmailAddress(typed))
+        return true;
+    // Either page's OK stores both: the refusal is shown where it is mended.
+    openPage(tsEmail);
+    edEmailAddress->setFocus();
+    dialogs().error(mail::NotOneEmailAddressText(typed));
+    return false;
+}
+
 void TfrmOptions::userOkClick()
 {
+    if (!senderAddressAccepted())
+        return;
     Table *u = dm1->tblUser;
     pcMain->setVisible(false);
     try {
@@ -252,6 +269,8 @@ void TfrmOptions::userOkClick()
 
 void TfrmOptions::emailOkClick()
 {
+    if (!senderAddressAccepted())
+        return;
     Table *u = dm1->tblUser;
     pcMain->setVisible(false);
     try {
@@ -281,6 +300,8 @@ void TfrmOptions::cancelClick()
 
 void TfrmOptions::testClick()
 {
+    if (!senderAddressAccepted())
+        return;
     Table *u = dm1->tblUser;
     try {
         beginEdit();

@@ -66,6 +66,9 @@ private:
     // Puts the row into edit unless it is already there.
     void beginEdit();
     void emailSetupClick();
+    // The sender's address typed on the e-mail page is one address, or
+    // nothing; otherwise the refusal is shown at it and nothing is stored.
+    bool senderAddressAccepted();
     void appendStatus(const QString &line);
 
     FieldBinder m_binder;

@@ -83,6 +83,13 @@ TEST_F(EmailPage, CheckEmailVarsIsSilentOnMissingSettingsAndAsksForTheRecipient)
         {"SMTPUserName", "bank@lender.example", "Yes", nullptr},
         {nullptr, "", "No", "Please enter Email Address."},
         {nullptr, "bank@lender.example", "Yes", nullptr},
+        {nullptr, "  bank@lender.example ", "Yes", nullptr},
+        {nullptr, "bank@lender.example>, <spy@evil.example", "No",
+         "\"bank@lender.example>, <spy@evil.example\" is not one e-mail address."},
+        {nullptr, "Bank <bank@lender.example>", "No", "\"Bank <bank@lender.example>\" is not one e-mail address."},
+        {nullptr, "bank@lender.example; spy@evil.example", "No",
+         "\"bank@lender.example; spy@evil.example\" is not one e-mail address."},
+        {nullptr, "bank lender@example", "No", "\"bank lender@example\" is not one e-mail address."},
     };
     for (const auto &c : cases) {
         setUser({{"EmailName", "Pat Lee"}, {"EmailAddress", "pat@lee.example"}, {"SMTPServer", "127.0.0.1:1"},
@@ -94,6 +101,8 @@ TEST_F(EmailPage, CheckEmailVarsIsSilentOnMissingSettingsAndAsksForTheRecipient)
         m_dialogs->clear();
         const std::string what = std::string(c.emptyField ? c.emptyField : "-") + " / " + c.to;
         EXPECT_EQ(fs->CheckEmailVars(), c.answer) << what;
+        // What is sent is the address without the blanks around it.
+        EXPECT_EQ(fs->edEmailAddress->text(), QString::fromLatin1(c.to).trimmed()) << what;
         if (c.message) {
             EXPECT_EQ(m_dialogs->texts(), QStringList{c.message}) << what;
             EXPECT_EQ(m_dialogs->shown().front().kind, "error");

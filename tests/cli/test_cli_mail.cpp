@@ -7,10 +7,15 @@
 
 #include "data/engine.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+#include <signal.h>
 
 using namespace nettora;
 using namespace nettora::test;
@@ -65,6 +70,26 @@ protected:
         }
         restart();
         return r;
+    }
+
+    // The program started with the test's temporary place and the usual
+    // ending of SIGINT, SIGTERM and SIGHUP, whatever the test runner set.
+    void startCli(QProcess &p, const QStringList &args)
+    {
+        m_dm.reset();
+        dm1 = nullptr;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("NETTORA_DATA_DIR"));
+        env.insert(QStringLiteral("TMPDIR"), m_temp.path());
+        p.setProcessEnvironment(env);
+        p.setChildProcessModifier([] {
+            sigset_t none;
+            sigemptyset(&none);
+            ::sigprocmask(SIG_SETMASK, &none, nullptr);
+            for (const int s : {SIGINT, SIGTERM, SIGHUP})
+                ::signal(s, SIG_DFL);
+        });
+        p.start(QStringLiteral(NETTORA_CLI_PATH), QStringList{QStringLiteral("--data-dir"), dataDir()} + args);
     }
 
     // What the program left in its temporary place, but Qt's own runtime
@@ -198,6 +223,19 @@ TEST_F(CliMail, RefusesBeforeSending)
          {QStringLiteral("--to"), QStringLiteral("a@b.example")},
          2,
          "nettora-cli: mail needs --statement ID or --blank STYLE (see nettora-cli --help)\n"},
+        {{},
+         {QStringLiteral("--statement"), id, QStringLiteral("--to"), QStringLiteral("lender@bank.example>, <spy@evil.example")},
+         1,
+         "nettora-cli: \"lender@bank.example>, <spy@evil.example\" is not one e-mail address.\n"},
+        {{},
+         {QStringLiteral("--blank"), QStringLiteral("standard"), QStringLiteral("--to"),
+          QStringLiteral("Lender <lender@bank.example>")},
+         1,
+         "nettora-cli: \"Lender <lender@bank.example>\" is not one e-mail address.\n"},
+        {{},
+         {QStringLiteral("--blank"), QStringLiteral("standard"), QStringLiteral("--to"), QStringLiteral("lender@@bank")},
+         1,
+         "nettora-cli: \"lender@@bank\" is not one e-mail address.\n"},
     };
     for (const auto &row : rows) {
         setUser(row.user);
@@ -211,6 +249,68 @@ TEST_F(CliMail, RefusesBeforeSending)
     }
     EXPECT_TRUE(m_server.messages().empty());
     EXPECT_TRUE(m_server.authAttempts().isEmpty());
+}
+
+TEST_F(CliMail, ASignalWhileTheServerHoldsTheSendRemovesTheWorkingFolder)
+{
+    SmtpServer stalling(SmtpServer::Mode::StallAfterData);
+    ASSERT_TRUE(stalling.start());
+    setUser({{"SMTPServer", stalling.address()}});
+    int held = 0;
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signalNumber);
+        QProcess p;
+        startCli(p, {QStringLiteral("mail"), QStringLiteral("--statement"), QString::number(m_statement),
+                     QStringLiteral("--to"), QStringLiteral("lender@bank.example")});
+        ASSERT_TRUE(p.waitForStarted());
+        // The server has the whole message and answers no more: the program
+        // waits, its statement in the working folder.
+        ++held;
+        for (int i = 0; i < 600 && stalling.heldMessages() < held && p.state() == QProcess::Running; ++i)
+            QThread::msleep(100);
+        ASSERT_EQ(stalling.heldMessages(), held) << p.readAllStandardError().toStdString();
+        const QStringList during = leftInTemp();
+        ASSERT_EQ(during.size(), 1) << during.join(' ').toStdString();
+        EXPECT_TRUE(during[0].startsWith(QStringLiteral("nettora-mail-%1-").arg(p.processId())))
+            << during[0].toStdString();
+        EXPECT_TRUE(QFile::exists(QDir(m_temp.path()).filePath(during[0] + QStringLiteral("/John Q. Smith.pdf"))));
+
+        ASSERT_EQ(::kill(pid_t(p.processId()), signalNumber), 0);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 128 + signalNumber);
+        EXPECT_EQ(leftInTemp(), QStringList());
+        EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput())
+                        .endsWith(QStringLiteral("Connection to email sever successful...\n")));
+        restart();
+    }
+}
+
+TEST_F(CliMail, AFolderLeftByAProcessThatIsGoneIsRemovedAtTheNextSendAndALiveOnesStays)
+{
+    QProcess gone;
+    gone.start(QStringLiteral("/bin/true"));
+    ASSERT_TRUE(gone.waitForStarted());
+    const qint64 deadPid = gone.processId();
+    ASSERT_TRUE(gone.waitForFinished());
+    const QString dead = QStringLiteral("nettora-mail-%1-Ab12Cd").arg(deadPid);
+    const QString live = QStringLiteral("nettora-mail-%1-Ef34Gh").arg(QCoreApplication::applicationPid());
+    // Another program's folder of a like name, and one without a process id.
+    const QString others[] = {QStringLiteral("nettora-mail-report"), QStringLiteral("nettora-mailbox-%1-x").arg(deadPid)};
+    for (const QString &name : QStringList{dead, live} + QStringList(std::begin(others), std::end(others))) {
+        ASSERT_TRUE(QDir(m_temp.path()).mkdir(name));
+        QFile pdf(QDir(m_temp.path()).filePath(name + QStringLiteral("/John Q. Smith.pdf")));
+        ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
+        pdf.write("%PDF-1.4\n");
+    }
+    const MailRun r = cli({QStringLiteral("mail"), QStringLiteral("--statement"), QString::number(m_statement),
+                           QStringLiteral("--to"), QStringLiteral("lender@bank.example")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    QStringList expected = {live, others[0], others[1]};
+    expected.sort();
+    QStringList left = leftInTemp();
+    left.sort();
+    EXPECT_EQ(left, expected);
 }
 
 }  // namespace

@@ -20,11 +20,12 @@ struct CliResult {
 
 class CliOptions : public DataDirTest {
 protected:
-    CliResult cli(const QStringList &args)
+    CliResult cli(const QStringList &args, const QByteArray &input = {})
     {
         m_dm.reset();  // one program at a time holds the data directory
         dm1 = nullptr;
         QBuffer in, out, err;
+        in.setData(input);
         in.open(QIODevice::ReadOnly);
         out.open(QIODevice::WriteOnly);
         err.open(QIODevice::WriteOnly);
@@ -112,6 +113,9 @@ TEST_F(CliOptions, AcceptedAssignmentsAreStoredWithTheLetterheadLinesComposed)
         {{"Compilation=Y", "Preparer=N", "PrintMonthlyIncome=Y"},
          {{"Compilation", "Y"}, {"Preparer", "N"}, {"PrintMonthlyIncome", "Y"}}},
         {{"Compilation=N"}, {{"Compilation", "N"}}},
+        {{"EmailAddress= ann@lee.example "}, {{"EmailAddress", "ann@lee.example"}}},
+        {{"EmailAddress=\"ann lee\"@[192.0.2.1]"}, {{"EmailAddress", "\"ann lee\"@[192.0.2.1]"}}},
+        {{"EmailAddress="}, {{"EmailAddress", ""}}},
     };
     for (const auto &c : cases) {
         seed();
@@ -144,6 +148,11 @@ TEST_F(CliOptions, ARefusedAssignmentWritesNothing)
         {{"Company"}, "\"Company\" is not FIELD=VALUE"},
         {{"=x"}, "\"=x\" is not FIELD=VALUE"},
         {{"Company=a", "company=b"}, "Company is given more than once"},
+        {{"Company=New", "EmailAddress=pat@x>, <e@y"}, "\"pat@x>, <e@y\" is not one e-mail address."},
+        {{"EmailAddress=Ann Lee <ann@lee.example>"}, "\"Ann Lee <ann@lee.example>\" is not one e-mail address."},
+        {{"EmailAddress=ann@lee.example, bob@lee.example"},
+         "\"ann@lee.example, bob@lee.example\" is not one e-mail address."},
+        {{"emailaddress=ann@@lee.example"}, "\"ann@@lee.example\" is not one e-mail address."},
     };
     for (const auto &c : cases) {
         seed();
@@ -169,4 +178,66 @@ TEST_F(CliOptions, TheCompilationLetterTakesLineBreaksAndShowsThemEscaped)
     r = cli({QStringLiteral("CompilationText=")});
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(storedUser("CompilationText"), QString());
+}
+
+TEST_F(CliOptions, StdinGivesOneFieldItsValueWhichIsNeverShown)
+{
+    const struct {
+        QStringList args;
+        QByteArray input;
+        std::vector<std::pair<const char *, const char *>> stored;
+    } cases[] = {
+        {{"--stdin", "SMTPPassword"}, "new s3cret=x\n", {{"SMTPPassword", "new s3cret=x"}}},
+        {{"--stdin", "smtppassword"}, "no-line-break", {{"SMTPPassword", "no-line-break"}}},
+        {{"--stdin", "SMTPPassword"}, "from-windows\r\n", {{"SMTPPassword", "from-windows"}}},
+        {{"--stdin", "SMTPPassword"}, "\n", {{"SMTPPassword", ""}}},
+        // The other arguments are what they always are.
+        {{"EmailName=Ann", "--stdin", "SMTPPassword", "City=Waco"},
+         "p\xc3\xa4ss\n",
+         {{"SMTPPassword", "p\xc3\xa4ss"}, {"EmailName", "Ann"}, {"CityStateZip", "Waco TX. 75001"}}},
+        {{"--stdin=CompilationText"}, "[Today]\\nWe compiled\n", {{"CompilationText", "[Today]\nWe compiled"}}},
+    };
+    for (const auto &c : cases) {
+        seed();
+        const CliResult r = cli(c.args, c.input);
+        const std::string what = c.args.join(' ').toStdString();
+        EXPECT_EQ(r.status, 0) << what << ": " << r.err.toStdString();
+        EXPECT_EQ(r.out, QString()) << what;
+        EXPECT_EQ(r.err, QString()) << what;
+        for (const auto &[field, value] : c.stored)
+            EXPECT_EQ(storedUser(field), QString::fromUtf8(value)) << what << ": " << field;
+    }
+    // Listed afterwards, the password is still only "set".
+    const CliResult list = cli({});
+    EXPECT_TRUE(list.out.contains(QStringLiteral("SMTPPassword\tset\n")));
+    EXPECT_FALSE(list.out.contains(QStringLiteral("p\u00e4ss")));
+
+    const struct {
+        QStringList args;
+        QByteArray input;
+        int status;
+        const char *message;
+    } refused[] = {
+        {{"--stdin", "SMTPPassword"}, "", 1, "--stdin SMTPPassword: standard input holds no line"},
+        {{"--stdin", "SMTPPassword"}, "first-secret\nsecond\n", 1,
+         "--stdin SMTPPassword: standard input holds more than one line"},
+        {{"--stdin", "SMTPPassword", "SMTPPassword=x"}, "secret-typed\n", 1, "SMTPPassword is given more than once"},
+        {{"--stdin", "SMTPPasword"}, "secret-typed\n", 1, "the user table has no field \"SMTPPasword\""},
+        {{"--stdin", "Password"}, "secret-typed\n", 1,
+         "Password belongs to the login, which only the program's security window sets"},
+        {{"--stdin", "EmailAddress"}, "pat@x>, <e@y\n", 1, "\"pat@x>, <e@y\" is not one e-mail address."},
+        {{"--stdin"}, "secret-typed\n", 2, "the option --stdin needs a value (see nettora-cli --help)"},
+        {{"--stdin="}, "secret-typed\n", 2, "--stdin needs a field name (see nettora-cli --help)"},
+    };
+    for (const auto &c : refused) {
+        seed();
+        const QStringList before = storedRow();
+        const CliResult r = cli(c.args, c.input);
+        const std::string what = c.args.join(' ').toStdString();
+        EXPECT_EQ(r.status, c.status) << what;
+        EXPECT_EQ(r.out, QString()) << what;
+        EXPECT_EQ(r.err, QStringLiteral("nettora-cli: ") + QString::fromLatin1(c.message) + QLatin1Char('\n')) << what;
+        EXPECT_FALSE(r.err.contains(QStringLiteral("secret"))) << what;
+        EXPECT_EQ(storedRow(), before) << what;
+    }
 }

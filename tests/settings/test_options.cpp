@@ -271,6 +271,66 @@ TEST_F(Options, TestSavesTheSettingsAndNamesTheFirstMissingOneAtItsEditor)
     EXPECT_EQ(sends, 0);
 }
 
+TEST_F(Options, ASenderThatIsNotOneAddressIsStoredByNoButton)
+{
+    int sends = 0;
+    TfrmOptions::setTestMailer([&sends](const auto &) {
+        ++sends;
+        return true;
+    });
+    setUser({{"EmailAddress", "old@lee.example"}});
+    for (const char *typed : {"ann@lee.example>, <spy@evil.example", "Ann Lee <ann@lee.example>", "ann@"}) {
+        TfrmOptions *w = qobject_cast<TfrmOptions *>(OpenEmailSetupWindow());
+        ASSERT_NE(w, nullptr);
+        fillEmailSettings(w);
+        w->edEmailAddress->setText(QString::fromLatin1(typed));
+        for (QPushButton *button : {w->btnEmailOk, w->btnTest}) {
+            const std::string what = std::string(typed) + " / " + button->objectName().toStdString();
+            m_dialogs->clear();
+            click(button);
+            EXPECT_EQ(m_dialogs->texts(),
+                      QStringList{QStringLiteral("\"%1\" is not one e-mail address.").arg(QLatin1String(typed))})
+                << what;
+            EXPECT_EQ(w->currentPage(), w->tsEmail) << what;
+            EXPECT_TRUE(w->pcMain->isVisible()) << what;
+            EXPECT_EQ(w->focusWidget(), w->edEmailAddress) << what;
+            EXPECT_EQ(storedUser("EmailAddress"), "old@lee.example") << what;
+            EXPECT_EQ(storedUser("EmailName"), "") << what;
+        }
+        click(w->btnEmailCancel);
+        w->close();
+    }
+    EXPECT_EQ(sends, 0);
+
+    // The preparer page's OK stores both pages: an address stored before it
+    // was checked is shown to be mended first.
+    setUser({{"EmailAddress", "old@lee.example, spy@evil.example"}});
+    QPointer<TfrmOptions> user = open();
+    ASSERT_TRUE(user);
+    type(user->edFirstName, "Ann");
+    m_dialogs->clear();
+    click(user->btnUserOk);
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"\"old@lee.example, spy@evil.example\" is not one e-mail address."});
+    EXPECT_EQ(user->currentPage(), user->tsEmail);
+    EXPECT_EQ(user->focusWidget(), user->edEmailAddress);
+    EXPECT_EQ(storedUser("FirstName"), "");
+    type(user->edEmailAddress, "ann@lee.example");
+    click(user->btnEmailOk);
+    EXPECT_EQ(storedUser("FirstName"), "Ann");
+    EXPECT_EQ(storedUser("EmailAddress"), "ann@lee.example");
+    user->close();
+
+    // Blanks around one address are dropped.
+    TfrmOptions *w = qobject_cast<TfrmOptions *>(OpenEmailSetupWindow());
+    ASSERT_NE(w, nullptr);
+    fillEmailSettings(w);
+    w->edEmailAddress->setText(QStringLiteral("  \"ann lee\"@lee.example "));
+    m_dialogs->clear();
+    click(w->btnEmailOk);
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(storedUser("EmailAddress"), "\"ann lee\"@lee.example");
+}
+
 TEST_F(Options, TestShowsTheResultsPageWithItsOkHiddenWhileTheMessageGoes)
 {
     QStringList seen;

@@ -71,7 +71,58 @@ QStringList strings(const QJsonValue &v)
     return out;
 }
 
+// What Python's MIME reader makes of the message in file, its
+// attachments saved under parts.
+void parseInto(ReceivedMail &m, const QString &file, const QString &parts)
+{
+    QDir().mkpath(parts);
+    QProcess p;
+    p.start(kPython, {smtpServerScript(), QStringLiteral("parse"), file, parts});
+    if (p.waitForFinished(30000) && p.exitCode() == 0) {
+        const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        m.from = o.value(QStringLiteral("from")).toString();
+        m.to = o.value(QStringLiteral("to")).toString();
+        m.subject = o.value(QStringLiteral("subject")).toString();
+        m.mimeVersion = o.value(QStringLiteral("mimeVersion")).toString();
+        m.textCharset = o.value(QStringLiteral("textCharset")).toString();
+        m.text = o.value(QStringLiteral("text")).toString();
+        m.defects = strings(o.value(QStringLiteral("defects")));
+        for (const QJsonValue &a : o.value(QStringLiteral("attachments")).toArray()) {
+            const QJsonObject x = a.toObject();
+            m.attachments.push_back({x.value(QStringLiteral("filename")).toString(),
+                                     x.value(QStringLiteral("contentType")).toString(),
+                                     x.value(QStringLiteral("encoding")).toString(),
+                                     x.value(QStringLiteral("path")).toString()});
+        }
+    } else {
+        m.defects << QStringLiteral("the reader failed: ") + QString::fromLocal8Bit(p.readAllStandardError());
+    }
+}
+
 }  // namespace
+
+ReceivedMail parsedMessage(const QByteArray &raw)
+{
+    ReceivedMail m;
+    m.raw = raw;
+    QTemporaryDir dir;
+    QFile file(QDir(dir.path()).filePath(QStringLiteral("message.eml")));
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly) || file.write(raw) != raw.size()) {
+        m.defects << QStringLiteral("the message could not be written for the reader");
+        return m;
+    }
+    file.close();
+    parseInto(m, file.fileName(), QDir(dir.path()).filePath(QStringLiteral("parts")));
+    return m;
+}
+
+int SmtpServer::heldMessages() const
+{
+    return m_dir ? int(QDir(QDir(m_dir->path()).filePath(QStringLiteral("mail")))
+                           .entryList({QStringLiteral("*.held")}, QDir::Files)
+                           .size())
+                 : 0;
+}
 
 QString smtpServerScript() { return QStringLiteral(NETTORA_SMTP_SERVER_SCRIPT); }
 
@@ -96,6 +147,9 @@ bool SmtpServer::start(QString *error)
         break;
     case Mode::Silent:
         args << QStringLiteral("silent");
+        break;
+    case Mode::StallAfterData:
+        args << QStringLiteral("stall");
         break;
     case Mode::StartTlsAuth:
         if (!makeCertificates(dir, error))
@@ -176,30 +230,7 @@ std::vector<ReceivedMail> SmtpServer::messages() const
         m.tls = e.value(QStringLiteral("tls")).toBool();
         m.authenticated = e.value(QStringLiteral("authenticated")).toBool();
         m.raw = content.readAll();
-
-        const QString parts = base + QStringLiteral("-parts");
-        QDir().mkpath(parts);
-        QProcess p;
-        p.start(kPython, {smtpServerScript(), QStringLiteral("parse"), base + QStringLiteral(".eml"), parts});
-        if (p.waitForFinished(30000) && p.exitCode() == 0) {
-            const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-            m.from = o.value(QStringLiteral("from")).toString();
-            m.to = o.value(QStringLiteral("to")).toString();
-            m.subject = o.value(QStringLiteral("subject")).toString();
-            m.mimeVersion = o.value(QStringLiteral("mimeVersion")).toString();
-            m.textCharset = o.value(QStringLiteral("textCharset")).toString();
-            m.text = o.value(QStringLiteral("text")).toString();
-            m.defects = strings(o.value(QStringLiteral("defects")));
-            for (const QJsonValue &a : o.value(QStringLiteral("attachments")).toArray()) {
-                const QJsonObject x = a.toObject();
-                m.attachments.push_back({x.value(QStringLiteral("filename")).toString(),
-                                         x.value(QStringLiteral("contentType")).toString(),
-                                         x.value(QStringLiteral("encoding")).toString(),
-                                         x.value(QStringLiteral("path")).toString()});
-            }
-        } else {
-            m.defects << QStringLiteral("the reader failed: ") + QString::fromLocal8Bit(p.readAllStandardError());
-        }
+        parseInto(m, base + QStringLiteral(".eml"), base + QStringLiteral("-parts"));
         out.push_back(std::move(m));
     }
     return out;

@@ -10,6 +10,9 @@
 //                authority made for this server alone; caFile()), then a
 //                login as User / Password.
 //   Silent       accepts connections and never answers.
+//   StallAfterData
+//                plain, no login; takes the whole message after DATA and
+//                then never answers again (heldMessages() counts them).
 //
 // A recipient "refuse@..." is refused with 550.
 
@@ -44,7 +47,7 @@ struct ReceivedMail {
 
 class SmtpServer {
 public:
-    enum class Mode { Plain, StartTlsAuth, Silent };
+    enum class Mode { Plain, StartTlsAuth, Silent, StallAfterData };
     static constexpr const char *User = "preparer@example.test";
     static constexpr const char *Password = "Pa55-w0rd:secret";
     static constexpr const char *TlsHostName = "mail.example.test";
@@ -67,6 +70,8 @@ public:
     std::vector<ReceivedMail> messages() const;
     // "user<TAB>tls|plain<TAB>ok|refused" per login attempt, in order.
     QStringList authAttempts() const;
+    // Messages the StallAfterData server took and left unanswered.
+    int heldMessages() const;
 
 private:
     Mode m_mode;
@@ -77,5 +82,8 @@ private:
 
 // The script beside this fixture.
 QString smtpServerScript();
+
+// A message as the server's reader sees it (the envelope fields empty).
+ReceivedMail parsedMessage(const QByteArray &raw);
 
 }  // namespace nettora::test

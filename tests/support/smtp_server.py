@@ -1,6 +1,6 @@
 """A loopback SMTP server for the tests, and a reader for what it received.
 
-Serve:  smtp_server.py serve --mode plain|starttls|silent --dir DIR
+Serve:  smtp_server.py serve --mode plain|starttls|silent|stall --dir DIR
                        [--cert FILE --key FILE] [--user U --password P]
   Listens on 127.0.0.1 at a free port and prints "PORT n" when ready; runs
   until its standard input closes. Each message is written to DIR as
@@ -12,6 +12,9 @@ Serve:  smtp_server.py serve --mode plain|starttls|silent --dir DIR
          offers its credentials in clear is caught doing so).
   starttls: STARTTLS required before anything else, login required.
   silent: accepts connections and never says a word.
+  stall: plain SMTP without login that takes the whole message after DATA
+         and then never answers again (NOOP, MAIL and RCPT are answered);
+         each message so held is written to DIR as NNNN.held.
 
 Parse:  smtp_server.py parse FILE OUTDIR
   Prints the message as JSON (headers decoded, text, attachments saved
@@ -125,6 +128,56 @@ def silent(args):
     listener.close()
 
 
+def stall(args):
+    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(16)
+    lock = threading.Lock()
+    counter = [0]
+
+    def session(conn):
+        with conn:
+            reader = conn.makefile("rb")
+            conn.sendall(b"220 stall.test ESMTP\r\n")
+            for line in reader:
+                verb = line.strip().split(b" ")[0].upper()
+                if verb == b"EHLO":
+                    conn.sendall(b"250-stall.test\r\n250 8BITMIME\r\n")
+                elif verb == b"QUIT":
+                    conn.sendall(b"221 Bye\r\n")
+                    return
+                elif verb == b"DATA":
+                    conn.sendall(b"354 End data with <CR><LF>.<CR><LF>\r\n")
+                    content = b""
+                    for data in reader:
+                        if data == b".\r\n":
+                            break
+                        content += data
+                    with lock:
+                        counter[0] += 1
+                        n = counter[0]
+                    write_atomic(os.path.join(args.dir, "%04d.held" % n), content)
+                    # Held: whatever comes now (QUIT above all) goes unanswered.
+                    for _ in reader:
+                        pass
+                    return
+                else:
+                    conn.sendall(b"250 OK\r\n")
+
+    def accept():
+        while True:
+            try:
+                conn, _ = listener.accept()
+            except OSError:
+                return
+            threading.Thread(target=session, args=(conn,), daemon=True).start()
+
+    threading.Thread(target=accept, daemon=True).start()
+    print("PORT %d" % listener.getsockname()[1], flush=True)
+    sys.stdin.read()
+    listener.close()
+
+
 def parse(args):
     with open(args.file, "rb") as f:
         msg = email.message_from_binary_file(f, policy=email.policy.default)
@@ -163,7 +216,7 @@ def main():
     parser = argparse.ArgumentParser()
     sub = parser.add_subparsers(dest="command", required=True)
     s = sub.add_parser("serve")
-    s.add_argument("--mode", choices=["plain", "starttls", "silent"], required=True)
+    s.add_argument("--mode", choices=["plain", "starttls", "silent", "stall"], required=True)
     s.add_argument("--dir", default=".")
     s.add_argument("--cert")
     s.add_argument("--key")
@@ -177,6 +230,8 @@ def main():
         parse(args)
     elif args.mode == "silent":
         silent(args)
+    elif args.mode == "stall":
+        stall(args)
     else:
         serve(args)
 
