@@ -13,7 +13,7 @@
 #include "data/filter.h"
 #include "data/globals.h"
 #include "mail/email_sequence.h"
-#include "mail/mail_address.h"
+#include "data/mail_address.h"
 #include "reports/pdf_save.h"
 #include "reports/print.h"
 

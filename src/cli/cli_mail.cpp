@@ -7,7 +7,7 @@
 #include "data/datamodule.h"
 #include "data/engine.h"
 #include "mail/email_sequence.h"
-#include "mail/mail_address.h"
+#include "data/mail_address.h"
 
 #include <QDir>
 #include <QFile>

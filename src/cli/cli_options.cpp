@@ -5,7 +5,7 @@
 #include "data/engine.h"
 #include "data/preparer.h"
 #include "data/schema.h"
-#include "mail/mail_address.h"
+#include "data/mail_address.h"
 
 namespace nettora::cli {
 

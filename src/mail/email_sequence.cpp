@@ -1,6 +1,6 @@
 #include "mail/email_sequence.h"
 
-#include "mail/mail_address.h"
+#include "data/mail_address.h"
 #include "mail/smtp_engine.h"
 
 #include "data/datamodule.h"

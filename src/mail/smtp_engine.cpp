@@ -1,6 +1,6 @@
 #include "mail/smtp_engine.h"
 
-#include "mail/mail_address.h"
+#include "data/mail_address.h"
 #include "mail/mime_message.h"
 
 #include <QFile>

@@ -8,7 +8,7 @@
 #include "data/engine_error.h"
 #include "data/globals.h"
 #include "data/preparer.h"
-#include "mail/mail_address.h"
+#include "data/mail_address.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 // What passes for one e-mail address, and what does not: mailbox lists,
 // display names and brackets where only the address belongs, blanks,
 // broken quoting and the like.
-#include "mail/mail_address.h"
+#include "data/mail_address.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "mail/mail_address.h"
+#include "data/mail_address.h"
 
 #include <QList>
 
