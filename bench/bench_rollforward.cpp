@@ -141,15 +141,13 @@ RunTimes rollForward(DataSet &d, int run)
     double s = nowMs();
     FilterStatementTables(d.clientId, d.statementId);
     t.filter = nowMs() - s;
-    NewStatementDate = QStringLiteral("12/31/25");
-    NewStatementDescription = QStringLiteral("Rolled forward %1").arg(run);
     s = nowMs();
-    CopyStatement();
+    const qint64 newId = CopyStatement(QStringLiteral("12/31/25"), QStringLiteral("Rolled forward %1").arg(run));
     t.copy = nowMs() - s;
 
     // Check the copy, then take it out again so the next run sees the same file.
     Database &db = d.dm->db();
-    const QString copyId = NewStatementId;
+    const QString copyId = QString::number(newId);
     int copied = 0;
     for (const Schedule &sc : Schedules)
         copied += int(scalar(db, QStringLiteral("SELECT count(*) FROM %1 WHERE StatementId = '%2'")

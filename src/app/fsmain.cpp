@@ -674,7 +674,6 @@ void TfrmFSMain::bOKClick()
         }
         if (statementId.isEmpty() || modeIs("Add"))
             return;
-        FilterByClientOnly = QStringLiteral("No");
         if (modeIs("Update")) {
             narrowToStatement(statementId);
             showUpdatePage();
@@ -738,12 +737,11 @@ void TfrmFSMain::TeButton2Click()
         rDescription->setFocus();
         return;
     }
-    NewStatementDate = date;
-    NewStatementDescription = rDescription->text();
+    const QString description = rDescription->text();
     releaseRow();
     const QString source = dm1->tblNettora->asString("Id");
     try {
-        CopyStatement();
+        CopyStatement(date, description);
     } catch (const EngineError &e) {
         dialogs().error(e.text());
         // The copy was undone as a whole; the page stays on its statement.
@@ -956,7 +954,6 @@ void TfrmFSMain::restoreNarrowing(QWidget *page, qint64 bookmark)
     if (m_clientId.isEmpty())
         return;
     const QString one = page == tsSelect || page == tsAdd ? QString() : m_narrowedStatement;
-    FilterByClientOnly = QStringLiteral("No");
     FilterStatementTables(m_clientId, one);
     Table *statements = dm1->tblNettora;
     if (one.isEmpty()) {

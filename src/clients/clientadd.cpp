@@ -355,7 +355,6 @@ void TfrmClientAdd::showEvent(QShowEvent *event)
 
 void TfrmClientAdd::FormShow()
 {
-    FilterByClientOnly = QStringLiteral("No");
     setWindowTitle(WindowCaption());
     Table *c = dm1->tblClient;
     try {
@@ -877,7 +876,6 @@ void TfrmClientAdd::takeOwnStatement(bool always)
     if (!always && c->filtered() && st->filtered() && c->asString("Id") == m_clientId
         && st->asString("Id") == m_statementId)
         return;
-    FilterByClientOnly = QStringLiteral("No");
     FilterStatementTables(m_clientId, m_statementId);
 }
 

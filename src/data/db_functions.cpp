@@ -62,7 +62,7 @@ void FilterStatementTables(const QString &clientId, const QString &statementId)
     dm1->tblClient->first();
 
     QString scheduleFilter;
-    if (!statementId.isEmpty() && FilterByClientOnly != QLatin1String("Yes")) {
+    if (!statementId.isEmpty()) {
         const QString s = checkedKey(statementId, "statement");
         dm1->tblNettora->setFilter(QStringLiteral("ClientId = %1 and id = %2").arg(filterText(c), s));
         scheduleFilter = QStringLiteral("ClientId = %1 and Statementid = %2").arg(filterText(c), filterText(s));
@@ -78,7 +78,6 @@ void FilterStatementTables(const QString &clientId, const QString &statementId)
         t->setFiltered(true);
         t->first();
     }
-    FilterByClientOnly = QStringLiteral("No");
 }
 
 void ClearAllFilters()
@@ -141,7 +140,6 @@ void DeriveMonthlyAmount(Table *row)
 void DeleteStatement(const QString &clientId, const QString &statementId)
 {
     Transaction tx(dm1->db());
-    FilterByClientOnly = QStringLiteral("No");
     FilterStatementTables(clientId, statementId);
     DeleteFilteredRows();
     tx.commit();
@@ -190,7 +188,7 @@ bool DeleteClientWithStatements()
     return true;
 }
 
-void CopyStatement()
+qint64 CopyStatement(const QString &date, const QString &description)
 {
     Database &db = dm1->db();
     Table *st = dm1->tblNettora;
@@ -199,8 +197,7 @@ void CopyStatement()
         throw EngineError(QStringLiteral("There is no statement to roll forward."));
 
     Transaction tx(db);
-    SourceClientId = st->asString("ClientId");
-    SourceStatementId = sourceId;
+    const QString clientId = st->asString("ClientId");
     std::vector<QVariant> source;
     for (int i = 0; i < st->fieldCount(); ++i)
         source.push_back(st->value(i));
@@ -221,15 +218,15 @@ void CopyStatement()
     const int descriptionField = st->fieldIndex(QStringLiteral("Description"));
     for (int i = 1; i < st->fieldCount(); ++i) {
         if (i == dateField)
-            st->setAsString(i, NewStatementDate);
+            st->setAsString(i, date);
         else if (i == descriptionField)
-            st->setAsString(i, NewStatementDescription);
+            st->setAsString(i, description);
         else
             st->setValue(i, source[size_t(i)]);
     }
     st->post();
-    NewStatementId = st->asString("Id");
-    st->setFilter(QStringLiteral("ClientId = ") + filterText(SourceClientId));
+    const QString newId = st->asString("Id");
+    st->setFilter(QStringLiteral("ClientId = ") + filterText(clientId));
     st->setFiltered(true);
 
     // Each schedule: mark every source row as it is copied, so it leaves the
@@ -238,7 +235,7 @@ void CopyStatement()
     // marker index finds them), so the cost follows the statement's size,
     // not the database's.
     const QString sourceFilter = QStringLiteral("ClientID = %1 and StatementId = %2 and Updated = NULL")
-                                     .arg(filterText(SourceClientId), filterText(SourceStatementId));
+                                     .arg(filterText(clientId), filterText(sourceId));
     for (Table *t : scheduleTables()) {
         const int statementField = t->fieldIndex(QStringLiteral("StatementId"));
         const int markerField = t->fieldIndex(QStringLiteral("Updated"));
@@ -256,7 +253,7 @@ void CopyStatement()
             t->append();
             for (int i = 0; i < t->fieldCount(); ++i) {
                 if (i == statementField)
-                    t->setAsString(i, NewStatementId);
+                    t->setAsString(i, newId);
                 else if (i != markerField)
                     t->setValue(i, row[size_t(i)]);
             }
@@ -266,6 +263,7 @@ void CopyStatement()
         db.exec(QStringLiteral("UPDATE \"%1\" SET \"Updated\" = NULL WHERE \"Updated\" IS NOT NULL").arg(t->tableName()));
     }
     tx.commit();
+    return newId.toLongLong();
 }
 
 bool CloseDatabase(QString *error)

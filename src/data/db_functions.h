@@ -31,7 +31,10 @@ QString ClientDeletionQuestion();
 // its id (the caller has asked ClientDeletionQuestion). False when no client
 // is current. Every filter is off afterwards.
 bool DeleteClientWithStatements();
-void CopyStatement();
+// Rolls the current statement forward: a copy under the new date and
+// description with every schedule row, in one transaction. Returns the new
+// statement's id; the statement cursor is left narrowed to the client.
+qint64 CopyStatement(const QString &date, const QString &description);
 // Both give "Error:  Directory is Invalid" in *error when they fail; after a
 // failed reopen the caller ends the program.
 bool CloseDatabase(QString *error = nullptr);

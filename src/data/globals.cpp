@@ -4,12 +4,6 @@ namespace nettora {
 
 QString ClientWindowMode;
 QString LoginPending;
-QString FilterByClientOnly;
-QString NewStatementDate;
-QString NewStatementDescription;
-QString SourceClientId;
-QString SourceStatementId;
-QString NewStatementId;
 QString EntryMode;
 QString IncomeExpensePage;
 QString OptionsStartPage;
@@ -20,10 +14,8 @@ QString LastPdfFolder;
 
 void resetProcessTexts()
 {
-    for (QString *s : {&ClientWindowMode, &LoginPending, &FilterByClientOnly, &NewStatementDate,
-                       &NewStatementDescription, &SourceClientId, &SourceStatementId, &NewStatementId, &EntryMode,
-                       &IncomeExpensePage, &OptionsStartPage, &SelectedClientId, &PdfFolder, &PdfFileName,
-                       &LastPdfFolder})
+    for (QString *s : {&ClientWindowMode, &LoginPending, &EntryMode, &IncomeExpensePage, &OptionsStartPage,
+                       &SelectedClientId, &PdfFolder, &PdfFileName, &LastPdfFolder})
         s->clear();
 }
 

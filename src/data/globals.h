@@ -8,12 +8,6 @@ namespace nettora {
 
 extern QString ClientWindowMode;        // "Add", "Edit", "Update", "Delete", "Print", "Email", "PDF"
 extern QString LoginPending;            // "", "Y", "N"
-extern QString FilterByClientOnly;      // "Yes" / "No"
-extern QString NewStatementDate;
-extern QString NewStatementDescription;
-extern QString SourceClientId;
-extern QString SourceStatementId;
-extern QString NewStatementId;
 extern QString EntryMode;               // "Open" / "Closed"
 extern QString IncomeExpensePage;       // "Income" / "Expenses"
 extern QString OptionsStartPage;        // "user" / "email"

@@ -454,7 +454,6 @@ void EntryPage::narrowToStatement()
 {
     if (m_clientId.isEmpty())
         return;  // a page outside a window follows the shared filters
-    FilterByClientOnly = QStringLiteral("No");
     FilterStatementTables(m_clientId, m_statementId);
 }
 

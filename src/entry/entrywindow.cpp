@@ -66,7 +66,6 @@ void EntryWindow::showEntryPage(int number, bool recalculate)
 
 void EntryWindow::narrowToOwnStatement()
 {
-    FilterByClientOnly = QStringLiteral("No");
     FilterStatementTables(m_clientId, m_statementId);
 }
 

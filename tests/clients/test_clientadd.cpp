@@ -140,7 +140,6 @@ TEST_F(ClientAdd, SavingANewClientStoresItWithItsFirstStatementAndMakesBothCurre
     addStatement(other);
 
     TfrmClientAdd *w = openAdd();
-    EXPECT_EQ(FilterByClientOnly, "No");
     EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
     EXPECT_EQ(w->focusWidget(), w->editor("FirstName"));
     fill(w, completePerson());

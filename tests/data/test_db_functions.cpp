@@ -70,17 +70,12 @@ TEST_F(Routines, FilterStatementTablesNarrowsToOneStatementOrTheWholeClient)
     EXPECT_EQ(CurrentClientId(), id(c1));
     EXPECT_EQ(dm1->tblCash->recordCount(), 3);
     EXPECT_EQ(dm1->tblCash->asString("RegisteredName"), "Brokerage");  // browse index
-    EXPECT_EQ(FilterByClientOnly, "No");
 
     FilterStatementTables(id(c1), QString());
     EXPECT_EQ(dm1->tblNettora->recordCount(), 2);
     EXPECT_EQ(CurrentStatementId(), id(s2));  // newest first
     EXPECT_EQ(dm1->tblCash->recordCount(), 4);
 
-    FilterByClientOnly = "Yes";
-    FilterStatementTables(id(c1), id(s1));
-    EXPECT_EQ(dm1->tblNettora->recordCount(), 2);
-    EXPECT_EQ(FilterByClientOnly, "No");
 
     EXPECT_THROW(FilterStatementTables("1 or Id = 2", QString()), EngineError);
     EXPECT_THROW(FilterStatementTables(id(c1), "1 and ClientId = \"2\""), EngineError);
@@ -124,13 +119,7 @@ TEST_F(Routines, RollForwardCopiesTheStatementAndItsRowsLeavingTheSourceAlone)
     seed();
     const QString before = dump();
     FilterStatementTables(id(c1), id(s1));
-    NewStatementDate = "03/31/2026";
-    NewStatementDescription = "1st Quarter";
-    CopyStatement();
-
-    EXPECT_EQ(SourceClientId, id(c1));
-    EXPECT_EQ(SourceStatementId, id(s1));
-    const QString n = NewStatementId;
+    const QString n = QString::number(CopyStatement("03/31/2026", "1st Quarter"));
     EXPECT_EQ(n, "4");
     EXPECT_EQ(marked(), 0);
 
@@ -169,10 +158,8 @@ TEST_F(Routines, FailedRollForwardLeavesTheDatabaseAsItWas)
     const QString before = dump();
     failOn("BEFORE INSERT", "Notes");  // after the cash rows were copied
     FilterStatementTables(id(c1), id(s1));
-    NewStatementDate = "03/31/2026";
-    NewStatementDescription = "Q1";
     try {
-        CopyStatement();
+        CopyStatement("03/31/2026", "Q1");
         ADD_FAILURE() << "no failure";
     } catch (const EngineError &e) {
         EXPECT_TRUE(e.text().contains("injected failure"));
