@@ -350,18 +350,6 @@ Tdm1::Tdm1()
     m_scheduleOrder = {tblNettora, tblCash, tblInvestments, tblLegal, tblRealEstate, tblAuto, tblLifeInsurance,
                        tblPersonalAssets, tblBusinessAssets, tblOtherAssets, tblBank, tblCreditCards, tblTaxes,
                        tblOther, tblContingent, tblIncomes, tblExpenditure, tblAuto2, tblNotes};
-
-    std::pair<DataSource *, Table *> sources[] = {
-        {&dsNettora, tblNettora}, {&dsPersonal, tblNettora}, {&dsCash, tblCash},
-        {&dsInvestments, tblInvestments}, {&dsLegal, tblLegal}, {&dsRealEstate, tblRealEstate},
-        {&dsAuto, tblAuto}, {&dsLifeInsurance, tblLifeInsurance}, {&dsPersonalAssets, tblPersonalAssets},
-        {&dsBusinessAssets, tblBusinessAssets}, {&dsOtherAssets, tblOtherAssets}, {&dsBank, tblBank},
-        {&dsCreditCards, tblCreditCards}, {&dsTaxes, tblTaxes}, {&dsOther, tblOther},
-        {&dsContingent, tblContingent}, {&dsSummary, tblSummary}, {&dsIncomes, tblIncomes},
-        {&dsExpenditure, tblExpenditure}, {&dsAuto2, tblAuto2}, {&dsUser, tblUser}, {&dsClient, tblClient},
-        {&dsNotes, tblNotes}};
-    for (auto &[ds, t] : sources)
-        ds->DataSet = t;
 }
 
 Tdm1::~Tdm1()

@@ -31,19 +31,6 @@ public:
     using EngineError::EngineError;
 };
 
-// Fixed engine settings (display formats the program relies on).
-struct EngineSettings {
-    QString dateFormat = QStringLiteral("MM/dd/yy");
-    int displayDecimals = 2;
-    bool showDeleted = true;
-    int cachedCursors = 25;
-};
-
-// A data source: what data-bound controls and report bands attach to.
-struct DataSource {
-    Table *DataSet = nullptr;
-};
-
 // The connection to the data directory.
 class Connection {
 public:
@@ -108,7 +95,6 @@ public:
     // routines treat them.
     const std::vector<Table *> &statementAndSchedules() const { return m_scheduleOrder; }
 
-    EngineSettings AdsSettings1;
     Connection ACon1;
 
     Table *tblNettora = nullptr, *tblCash = nullptr, *tblInvestments = nullptr, *tblLegal = nullptr,
@@ -117,10 +103,6 @@ public:
           *tblBank = nullptr, *tblCreditCards = nullptr, *tblTaxes = nullptr, *tblOther = nullptr,
           *tblContingent = nullptr, *tblSummary = nullptr, *tblIncomes = nullptr, *tblExpenditure = nullptr,
           *tblAuto2 = nullptr, *tblUser = nullptr, *tblClient = nullptr, *tblNotes = nullptr;
-
-    DataSource dsNettora, dsPersonal, dsCash, dsInvestments, dsLegal, dsRealEstate, dsAuto, dsLifeInsurance,
-        dsPersonalAssets, dsBusinessAssets, dsOtherAssets, dsBank, dsCreditCards, dsTaxes, dsOther, dsContingent,
-        dsSummary, dsIncomes, dsExpenditure, dsAuto2, dsUser, dsClient, dsNotes;
 
 private:
     std::vector<std::unique_ptr<Table>> m_owned;

@@ -67,7 +67,6 @@ TEST_F(Startup, EmptyDirectoryIsProvisionedWithEveryTableAndOneUserRow)
     EXPECT_EQ(dm1->tblUser->recordCount(), 1);
     dm1->tblUser->first();
     EXPECT_EQ(dm1->tblUser->asString("Password"), "");
-    EXPECT_EQ(dm1->dsPersonal.DataSet, dm1->tblNettora);
     EXPECT_FALSE(QFile::exists(dbFile() + ".new"));
     EXPECT_EQ(QFile::permissions(dbFile()) & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
               QFile::Permissions());
