@@ -10,6 +10,7 @@
 #include <QRectF>
 #include <QString>
 #include <QStringList>
+#include <utility>
 #include <vector>
 
 namespace nettora::test {
@@ -21,6 +22,8 @@ struct DrawnText {
     double width = 0;     // as the output lays it out
     double size = 0;      // points
     bool bold = false;
+    bool italic = false;
+    QString family;       // as the font database resolved it
     QColor color;
     double right() const { return x + width; }
 };
@@ -37,10 +40,19 @@ struct DrawnRect {
     QColor fill;          // invalid: no fill
 };
 
+struct DrawnPicture {
+    QRectF rect;
+};
+
 struct CapturedPage {
     std::vector<DrawnText> texts;
     std::vector<DrawnLine> lines;
     std::vector<DrawnRect> rects;
+    std::vector<DrawnPicture> pictures;
+
+    // Everything in drawing order: the kind and the index in its list.
+    enum class Kind { Text, Line, Rect, Picture };
+    std::vector<std::pair<Kind, size_t>> order;
 
     QStringList textList() const;
     // The first text equal to t, or nullptr.
@@ -52,5 +64,11 @@ struct CapturedPage {
 
 CapturedPage capture(const reports::PreparedPage &page);
 std::vector<CapturedPage> captureAll(const std::vector<reports::PreparedPage> &pages);
+
+// The pages as text, one line per drawn item in drawing order, each page
+// under a header line: the kind, the rectangle in layout units (two
+// decimals), then the pen, fill, font and text as they apply. Equal drawings
+// give equal text, so a layout change shows as a changed line.
+QString dumpPages(const std::vector<reports::PreparedPage> &pages);
 
 }  // namespace nettora::test

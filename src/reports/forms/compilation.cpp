@@ -147,8 +147,9 @@ std::unique_ptr<Report> buildCompilationReport(const Sources &src)
     // Written when the page prints, so it carries the day of printing and
     // the names as they are now.
     Table *client = src.client, *statement = src.statement, *user = src.user;
-    letter.onPrint = [client, statement, user](Control &, QString &t) {
-        t = compilationLetter(client, statement, user, QDate::currentDate());
+    const QDate fixed = src.today;
+    letter.onPrint = [client, statement, user, fixed](Control &, QString &t) {
+        t = compilationLetter(client, statement, user, fixed.isValid() ? fixed : QDate::currentDate());
     };
     b.height = LetterTop + letter.rect.height();
     return r;

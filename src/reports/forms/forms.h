@@ -37,6 +37,8 @@ struct Sources {
     Table *legal = nullptr;
     Table *schedule(const QString &tableName) const;  // e.g. "Cash"; null without a data module
     bool blank = false;
+    // The day the compilation letter is dated; invalid: the day it prints.
+    QDate today;
 
     // The data module's tables as they are filtered now.
     static Sources dataModule();
