@@ -25,7 +25,7 @@ using namespace nettora::bench;
 
 namespace {
 
-constexpr int ClientCount = 100000;
+constexpr int DefaultClientCount = 100000;
 constexpr int ScreenRows = 25;
 constexpr int Repetitions = 21;
 
@@ -122,25 +122,23 @@ std::vector<qint64> handRowIds(Database &db, const QString &prefix)
     return ids;
 }
 
-}  // namespace
-
-int main(int argc, char **argv)
+// One data file of `clientCount` clients, measured as described at the top.
+// Returns false when the two searches disagree or the engine fails.
+bool measure(int clientCount)
 {
-    QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     if (!dir.isValid()) {
         std::fprintf(stderr, "no scratch directory\n");
-        return 1;
+        return false;
     }
     try {
         const double t0 = nowMs();
         {
             auto dm = connect(dir.path());
             NameGenerator names;
-            insertClients(dm->db(), ClientCount, names);
+            insertClients(dm->db(), clientCount, names);
         }
-        std::printf("set-up: %d clients in %.0f ms\n", ClientCount, nowMs() - t0);
-
+        std::printf("\n=== %d clients ===\nset-up: %d clients in %.0f ms\n", clientCount, clientCount, nowMs() - t0);
         // Measure on a fresh start, as the program would search.
         auto dm = connect(dir.path());
         Database &db = dm->db();
@@ -164,7 +162,7 @@ int main(int argc, char **argv)
         for (const QString &p : prefixes) {
             if (cursorRowIds(c, p) != handRowIds(db, p)) {
                 std::fprintf(stderr, "cursor and hand query disagree for prefix %s\n", p.toUtf8().constData());
-                return 1;
+                return false;
             }
         }
 
@@ -235,7 +233,31 @@ int main(int argc, char **argv)
         printGoal(ratioWalk <= 2.0 && worstWalk < 5.0, "walk: cursor <= 2x hand query and every search < 5 ms");
     } catch (const EngineError &e) {
         std::fprintf(stderr, "engine error: %s\n", e.text().toUtf8().constData());
-        return 1;
+        return false;
     }
+    return true;
+}
+
+}  // namespace
+
+// bench_client_search [CLIENTS]: measures 100,000 clients, and CLIENTS as
+// well when given (say 1000000), so the two sizes can be read side by side.
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    std::vector<int> sizes{DefaultClientCount};
+    if (argc > 1) {
+        bool ok = false;
+        const int n = QString::fromLocal8Bit(argv[1]).toInt(&ok);
+        if (!ok || n < 1) {
+            std::fprintf(stderr, "usage: bench_client_search [CLIENTS]\n");
+            return 2;
+        }
+        if (n != DefaultClientCount)
+            sizes.push_back(n);
+    }
+    for (int n : sizes)
+        if (!measure(n))
+            return 1;
     return 0;
 }
