@@ -176,11 +176,7 @@ QString pdfFailure(Work &&work)
 {
     try {
         work();
-    } catch (const reports::PdfSaveError &e) {
-        return e.text();
-    } catch (const reports::ReportError &e) {
-        return e.text();
-    } catch (const EngineError &e) {
+    } catch (const Error &e) {
         return e.text();
     } catch (const std::exception &e) {
         return QString::fromStdString(e.what());

@@ -14,6 +14,8 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include "data/error.h"
+
 #include <stdexcept>
 #include <vector>
 
@@ -28,13 +30,9 @@ namespace nettora::cli {
 // A refusal with a one-line message for the user; for a malformed document
 // the message starts with the place in it, e.g.
 // "clients[0].statements[1].schedules.Cash[2].Balance: a number is expected".
-class CliError : public std::runtime_error {
+class CliError : public Error {
 public:
-    explicit CliError(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) {}
-    const QString &text() const { return m_text; }
-
-private:
-    QString m_text;
+    explicit CliError(const QString &text) : Error(text) {}
 };
 
 struct ImportedClient {

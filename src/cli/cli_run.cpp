@@ -428,9 +428,7 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
         return fail(QStringLiteral("cannot write to standard output: ") + e.reason, Failed);
     } catch (const OutputFileError &e) {
         return fail(QStringLiteral("cannot write \"%1\": %2").arg(e.path(), e.reason()), Failed);
-    } catch (const CliError &e) {
-        return fail(e.text(), Failed);
-    } catch (const EngineError &e) {
+    } catch (const Error &e) {
         return fail(e.text(), Failed);
     } catch (const std::exception &e) {
         return fail(QString::fromLocal8Bit(e.what()), Failed);

@@ -12,6 +12,8 @@
 #include <QByteArray>
 #include <QString>
 #include <memory>
+#include "data/error.h"
+
 #include <stdexcept>
 
 class QFile;
@@ -19,15 +21,14 @@ class QIODevice;
 
 namespace nettora {
 
-class OutputFileError : public std::runtime_error {
+// text() is the sentence for a message box: Cannot write "PATH": REASON.
+class OutputFileError : public Error {
 public:
     OutputFileError(const QString &path, const QString &reason)
-        : std::runtime_error(reason.toStdString()), m_path(path), m_reason(reason) {}
+        : Error(QStringLiteral("Cannot write \"%1\": %2.").arg(path, reason)), m_path(path), m_reason(reason) {}
     const QString &path() const { return m_path; }
     // Why, without the path: "it is a folder, not a regular file".
     const QString &reason() const { return m_reason; }
-    // A sentence for a message box.
-    QString text() const { return QStringLiteral("Cannot write \"%1\": %2.").arg(m_path, m_reason); }
 
 private:
     QString m_path;

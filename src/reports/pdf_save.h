@@ -10,18 +10,16 @@
 
 #include <QString>
 #include <functional>
+#include "data/error.h"
+
 #include <stdexcept>
 
 namespace nettora::reports {
 
 // A request that cannot be carried out, with a sentence for the error box.
-class PdfSaveError : public std::runtime_error {
+class PdfSaveError : public Error {
 public:
-    explicit PdfSaveError(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) {}
-    const QString &text() const { return m_text; }
-
-private:
-    QString m_text;
+    explicit PdfSaveError(const QString &text) : Error(text) {}
 };
 
 // Why the typed file name (without ".pdf") cannot be used, or an empty text

@@ -4,6 +4,8 @@
 #include "reports/engine/report.h"
 
 #include <QString>
+#include "data/error.h"
+
 #include <stdexcept>
 #include <vector>
 
@@ -14,13 +16,9 @@ class QPrinter;
 namespace nettora::reports {
 
 // A failure of an output, with a one-line text for the user.
-class ReportError : public std::runtime_error {
+class ReportError : public Error {
 public:
-    explicit ReportError(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) {}
-    const QString &text() const { return m_text; }
-
-private:
-    QString m_text;
+    explicit ReportError(const QString &text) : Error(text) {}
 };
 
 // One PDF page per prepared page, of the page's size, text as text in the
