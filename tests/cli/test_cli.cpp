@@ -4,11 +4,13 @@
 
 #include "cli/cli_commands.h"
 #include "data/datamodule.h"
+#include "data/schema.h"
 #include "support/small_disk.h"
 #include "support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -956,4 +958,32 @@ TEST_F(CliTest, ADataFileThatCannotGrowImportsNothing)
     Statement count = dm1->db().prepare(QStringLiteral("SELECT count(*) FROM Client"));
     ASSERT_TRUE(count.step());
     EXPECT_EQ(count.columnInt(0), 0);
+}
+
+TEST_F(CliTest, InfoTellsTheDataFileAndWhatItHolds)
+{
+    const auto info = [this](int clients, int statements) {
+        return QStringLiteral("Data directory: %1\nData version: %2\nFile size: %3 bytes\nClients: %4\n"
+                              "Statements: %5\n")
+            .arg(dataDir())
+            .arg(dataVersion())
+            .arg(QFileInfo(file(QStringLiteral("nettora.db"))).size())
+            .arg(clients)
+            .arg(statements);
+    };
+    const CliRun empty = cli({QStringLiteral("info")});
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.err, QString());
+    EXPECT_EQ(empty.out, info(0, 0));
+
+    const CliRun imported = cli({QStringLiteral("import"), QStringLiteral("-")}, kRoundTripDoc);
+    ASSERT_EQ(imported.status, 0) << imported.err.toStdString();
+    const CliRun full = cli({QStringLiteral("info")});
+    EXPECT_EQ(full.status, 0);
+    EXPECT_EQ(full.out, info(int(imported.out.count(QStringLiteral("client\t"))),
+                             int(imported.out.count(QStringLiteral("statement\t")))));
+    EXPECT_NE(full.out, info(0, 0));
+
+    expectRefused(cli({QStringLiteral("info"), QStringLiteral("x")}), 2,
+                  QStringLiteral("the command info takes no file (see nettora-cli --help)"));
 }
