@@ -987,3 +987,43 @@ TEST_F(CliTest, InfoTellsTheDataFileAndWhatItHolds)
     expectRefused(cli({QStringLiteral("info"), QStringLiteral("x")}), 2,
                   QStringLiteral("the command info takes no file (see nettora-cli --help)"));
 }
+
+TEST_F(CliTest, InfoOnAnOlderOrNewerDataFile)
+{
+    ASSERT_EQ(cli({QStringLiteral("info")}).status, 0);
+    const QString db = file(QStringLiteral("nettora.db"));
+    const struct {
+        int version;
+        int status;
+        QString out, err;
+    } cases[] = {
+        {0, 0, QStringLiteral("Data version: %1").arg(dataVersion()), QString()},
+        {dataVersion() + 1, 1, QString(),
+         QStringLiteral("nettora-cli: The data file \"%1\" was written by a newer version of Nettora (data version %2; "
+                        "this program knows up to %3). Install the newer version to open it. Nothing was changed.\n")
+             .arg(db)
+             .arg(dataVersion() + 1)
+             .arg(dataVersion())},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.version);
+        {
+            Database d;
+            d.open(db, QLatin1String(Tdm1::TablePassword));
+            d.exec(QStringLiteral("PRAGMA user_version = %1").arg(c.version));
+        }
+        QFile before(db);
+        ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+        const QByteArray bytes = before.readAll();
+        const CliRun r = cli({QStringLiteral("info")});
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.out.split(QLatin1Char('\n')).value(1), c.out);
+        // Brought up with a copy kept first, or refused and left untouched.
+        QFile after(db);
+        ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+        EXPECT_EQ(after.readAll() == bytes, c.status != 0);
+        EXPECT_EQ(QDir(file(QStringLiteral("Replaced"))).entryList({QStringLiteral("*version0.db")}, QDir::Files).size(),
+                  1);
+    }
+}
