@@ -55,6 +55,10 @@ QByteArray exportDocument(std::optional<qint64> clientId = std::nullopt);
 // keeps the clients whose last name starts with it (any letter case).
 QStringList listStatements(const QString &search = QString());
 
+// "Key: value" lines about the open data: its directory, the data file's
+// version and size in bytes, and how many clients and statements it holds.
+QStringList dataInformation();
+
 // Runs every recalculation of one statement.
 void recalcStatement(qint64 statementId);
 

@@ -22,6 +22,8 @@ const char *const kUsage =
     "  import FILE                  add the clients and statements of a document (FILE or - for standard input)\n"
     "  export [--client ID] FILE    write every client, or one, as a document (FILE or - for standard output)\n"
     "  list [--search TEXT]         one line per statement: id, client, date, description, net worth\n"
+    "  info                         the data directory, the data file's version and size, the numbers of\n"
+    "                               clients and statements\n"
     "  recalc --statement ID        run every recalculation of one statement\n"
     "  pdf --statement ID [--style standard|contemporary|professional] -o FILE\n"
     "  pdf --blank standard|contemporary|professional -o FILE\n"
@@ -275,6 +277,8 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
             id = idOption(c, QStringLiteral("client"));
     } else if (c.name == QLatin1String("list")) {
         allowOnly(c, {"search"}, 0);
+    } else if (c.name == QLatin1String("info")) {
+        allowOnly(c, {}, 0);
     } else if (c.name == QLatin1String("recalc")) {
         allowOnly(c, {"statement"}, 0);
         if (!c.options.contains(QStringLiteral("statement")))
@@ -361,6 +365,8 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         writeOutput(c.positional.value(0), out, [&] { return exportDocument(id); });
     } else if (c.name == QLatin1String("list")) {
         writeLines(out, listStatements(c.options.value(QStringLiteral("search"))));
+    } else if (c.name == QLatin1String("info")) {
+        writeLines(out, dataInformation());
     } else if (c.name == QLatin1String("options")) {
         if (assignments.empty())
             writeLines(out, userOptions());

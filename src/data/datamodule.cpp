@@ -4,6 +4,7 @@
 #include "data/engine.h"
 #include "data/failure_cause.h"
 #include "data/schema.h"
+#include "data/schema_upgrade.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -431,20 +432,16 @@ void upgradeDataFile(Database &db, const QString &dataDir, const QString &file)
     QFile::setPermissions(aside, QFile::ReadOwner | QFile::WriteOwner);
     syncFile(aside);
     replaceFile(aside, kept);
-    for (const UpgradeStep &step : upgradeSteps()) {
-        if (step.version <= version)
-            continue;
-        Transaction t(db);
-        // A file that already has the field (made by a program that wrote
-        // no version) only takes the number.
-        bool has = false;
-        Statement columns = db.prepare(QStringLiteral("PRAGMA table_info(\"%1\")").arg(step.table));
-        while (columns.step())
-            has = has || columns.columnText(1).compare(step.field, Qt::CaseInsensitive) == 0;
-        if (!has)
-            db.exec(step.sql);
-        db.exec(QStringLiteral("PRAGMA user_version = %1").arg(step.version));
-        t.commit();
+    try {
+        runUpgradeSteps(db, version);
+    } catch (const EngineError &e) {
+        // The failed step's transaction rolled back: the file is at the
+        // version of the last step that went through.
+        throw EngineError(QStringLiteral("The data file \"%1\" could not be upgraded to data version %2: %3. It was "
+                                         "left at data version %4; the copy kept before the upgrade is \"%5\".")
+                              .arg(file, QString::number(dataVersion()), e.text(),
+                                   QString::number(dataFileVersion(db)), kept),
+                          e.code());
     }
 }
 

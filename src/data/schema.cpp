@@ -339,20 +339,6 @@ const QStringList &headlineTotals()
     return names;
 }
 
-const std::vector<UpgradeStep> &upgradeSteps()
-{
-    static const std::vector<UpgradeStep> steps = {
-        {1, QStringLiteral("User"), QStringLiteral("CompilationText"),
-         QStringLiteral("ALTER TABLE \"User\" ADD COLUMN \"CompilationText\" TEXT")},
-    };
-    return steps;
-}
-
-int dataVersion()
-{
-    return upgradeSteps().empty() ? 0 : upgradeSteps().back().version;
-}
-
 SchemaComparison compareWithSchema(const std::function<QStringList(const QString &table)> &columnsOf, int version)
 {
     if (version < 0)

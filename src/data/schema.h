@@ -4,6 +4,8 @@
 // everything else in the program uses the table, field and index names given
 // here.
 
+#include "data/schema_upgrade.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -71,20 +73,6 @@ struct SchemaComparison {
 // version lacks the fields its upgrade steps add.
 SchemaComparison compareWithSchema(const std::function<QStringList(const QString &table)> &columnsOf,
                                    int version = -1);
-
-// The data file records the version of its tables in PRAGMA user_version:
-// 0 for files made before versions were recorded. Each upgrade step brings a
-// file from the version before it to its own, in one transaction, when the
-// file is opened.
-struct UpgradeStep {
-    int version;       // the version the step brings the file to
-    QString table;
-    QString field;     // the field it adds
-    QString sql;       // what it runs
-};
-const std::vector<UpgradeStep> &upgradeSteps();
-// The version this program writes and reads.
-int dataVersion();
 
 // The 21 totals shown on the net worth panel, in panel order.
 const QStringList &headlineTotals();

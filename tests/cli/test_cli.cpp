@@ -4,11 +4,13 @@
 
 #include "cli/cli_commands.h"
 #include "data/datamodule.h"
+#include "data/schema.h"
 #include "support/small_disk.h"
 #include "support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -956,4 +958,72 @@ TEST_F(CliTest, ADataFileThatCannotGrowImportsNothing)
     Statement count = dm1->db().prepare(QStringLiteral("SELECT count(*) FROM Client"));
     ASSERT_TRUE(count.step());
     EXPECT_EQ(count.columnInt(0), 0);
+}
+
+TEST_F(CliTest, InfoTellsTheDataFileAndWhatItHolds)
+{
+    const auto info = [this](int clients, int statements) {
+        return QStringLiteral("Data directory: %1\nData version: %2\nFile size: %3 bytes\nClients: %4\n"
+                              "Statements: %5\n")
+            .arg(dataDir())
+            .arg(dataVersion())
+            .arg(QFileInfo(file(QStringLiteral("nettora.db"))).size())
+            .arg(clients)
+            .arg(statements);
+    };
+    const CliRun empty = cli({QStringLiteral("info")});
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.err, QString());
+    EXPECT_EQ(empty.out, info(0, 0));
+
+    const CliRun imported = cli({QStringLiteral("import"), QStringLiteral("-")}, kRoundTripDoc);
+    ASSERT_EQ(imported.status, 0) << imported.err.toStdString();
+    const CliRun full = cli({QStringLiteral("info")});
+    EXPECT_EQ(full.status, 0);
+    EXPECT_EQ(full.out, info(int(imported.out.count(QStringLiteral("client\t"))),
+                             int(imported.out.count(QStringLiteral("statement\t")))));
+    EXPECT_NE(full.out, info(0, 0));
+
+    expectRefused(cli({QStringLiteral("info"), QStringLiteral("x")}), 2,
+                  QStringLiteral("the command info takes no file (see nettora-cli --help)"));
+}
+
+TEST_F(CliTest, InfoOnAnOlderOrNewerDataFile)
+{
+    ASSERT_EQ(cli({QStringLiteral("info")}).status, 0);
+    const QString db = file(QStringLiteral("nettora.db"));
+    const struct {
+        int version;
+        int status;
+        QString out, err;
+    } cases[] = {
+        {0, 0, QStringLiteral("Data version: %1").arg(dataVersion()), QString()},
+        {dataVersion() + 1, 1, QString(),
+         QStringLiteral("nettora-cli: The data file \"%1\" was written by a newer version of Nettora (data version %2; "
+                        "this program knows up to %3). Install the newer version to open it. Nothing was changed.\n")
+             .arg(db)
+             .arg(dataVersion() + 1)
+             .arg(dataVersion())},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.version);
+        {
+            Database d;
+            d.open(db, QLatin1String(Tdm1::TablePassword));
+            d.exec(QStringLiteral("PRAGMA user_version = %1").arg(c.version));
+        }
+        QFile before(db);
+        ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+        const QByteArray bytes = before.readAll();
+        const CliRun r = cli({QStringLiteral("info")});
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.out.split(QLatin1Char('\n')).value(1), c.out);
+        // Brought up with a copy kept first, or refused and left untouched.
+        QFile after(db);
+        ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+        EXPECT_EQ(after.readAll() == bytes, c.status != 0);
+        EXPECT_EQ(QDir(file(QStringLiteral("Replaced"))).entryList({QStringLiteral("*version0.db")}, QDir::Files).size(),
+                  1);
+    }
 }

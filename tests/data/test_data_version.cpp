@@ -7,6 +7,7 @@
 #include "data/data_backup.h"
 #include "data/engine.h"
 #include "data/schema.h"
+#include "data/schema_upgrade.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -201,4 +202,39 @@ TEST_F(DataVersion, APlainFileIsJudgedByItsVersionAndKeepsItWhenEncrypted)
         EXPECT_EQ(QDir(dataDir() + "/Replaced").entryList({"*.db"}, QDir::Files).size(), old ? 1 : 0);
         restart();
     }
+}
+
+TEST_F(DataVersion, AStepThatFailsLeavesTheFileAsItWas)
+{
+    addClient("Old", "Timer");
+    rewrite(older);
+    const QByteArray before = digest(dbFile());
+    setUpgradeStepHook([](int version) { return version == 1 ? QStringLiteral("the disk is on fire") : QString(); });
+    struct ClearHook {
+        ~ClearHook() { setUpgradeStepHook(nullptr); }
+    } clear;
+    QString message;
+    try {
+        restart();
+    } catch (const EngineError &e) {
+        message = e.text();
+    }
+    m_dm.reset();
+    const QStringList kept = QDir(dataDir() + "/Replaced").entryList({"*.db"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(message, QStringLiteral("The data file \"%1\" could not be upgraded to data version 1: the disk is on "
+                                      "fire. It was left at data version 0; the copy kept before the upgrade is "
+                                      "\"%2\".")
+                           .arg(dbFile(), dataDir() + "/Replaced/" + kept[0]));
+    EXPECT_EQ(versionOf(dbFile()), 0);
+    EXPECT_FALSE(userColumns(dbFile()).contains(QStringLiteral("CompilationText")));
+    EXPECT_EQ(digest(dataDir() + "/Replaced/" + kept[0]), before);
+
+    // Once the step goes through, the data are there at the newest version.
+    setUpgradeStepHook(nullptr);
+    restart();
+    dm1->tblClient->first();
+    EXPECT_EQ(dm1->tblClient->asString("LastName"), "Timer");
+    m_dm.reset();
+    EXPECT_EQ(versionOf(dbFile()), dataVersion());
 }
