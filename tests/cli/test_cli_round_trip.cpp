@@ -375,6 +375,18 @@ void expectClientKept(const ClientModel &client, const cli::ImportedClient &impo
     }
 }
 
+// The import's result; a refusal fails the test with the document beside it
+// (and an empty result, which the caller's size check then stops at).
+std::vector<cli::ImportedClient> importOrSay(const QByteArray &document)
+{
+    try {
+        return cli::importDocument(document);
+    } catch (const cli::CliError &e) {
+        ADD_FAILURE() << e.text().toStdString() << "\n" << document.toStdString();
+        return {};
+    }
+}
+
 class Store {
 public:
     Store()
@@ -410,12 +422,7 @@ TEST(ExportImportRoundTrip, RandomDocumentsComeBackAsTheyWentIn)
         const QByteArray document = documentJson(clients);
 
         first.use();
-        std::vector<cli::ImportedClient> imported;
-        try {
-            imported = cli::importDocument(document);
-        } catch (const cli::CliError &e) {
-            FAIL() << e.text().toStdString() << "\n" << document.toStdString();
-        }
+        const std::vector<cli::ImportedClient> imported = importOrSay(document);
         ASSERT_EQ(imported.size(), clients.size());
         for (size_t c = 0; c < clients.size(); ++c) {
             expectClientKept(clients[c], imported[c]);
@@ -423,12 +430,7 @@ TEST(ExportImportRoundTrip, RandomDocumentsComeBackAsTheyWentIn)
             // Exported, imported elsewhere and exported again: the same text.
             const QByteArray once = cli::exportDocument(imported[c].clientId);
             second.use();
-            std::vector<cli::ImportedClient> again;
-            try {
-                again = cli::importDocument(once);
-            } catch (const cli::CliError &e) {
-                FAIL() << e.text().toStdString() << "\n" << once.toStdString();
-            }
+            const std::vector<cli::ImportedClient> again = importOrSay(once);
             ASSERT_EQ(again.size(), 1u);
             expectClientKept(clients[c], again[0]);  // the export said everything the document said
             EXPECT_EQ(cli::exportDocument(again[0].clientId), once);
