@@ -11,7 +11,7 @@
 #include "bench_util.h"
 
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -11,7 +11,7 @@
 #include "data/dates.h"
 #include "data/db_functions.h"
 #include "data/filter.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "mail/email_sequence.h"
 #include "data/mail_address.h"
 #include "reports/pdf_save.h"
@@ -33,7 +33,7 @@ namespace nettora {
 
 namespace {
 
-bool modeIs(const char *mode) { return ClientWindowMode == QLatin1String(mode); }
+bool modeIs(ClientMode mode) { return appState().clientMode == mode; }
 
 // The net worth panel: caption, statement field, and whether it is a total.
 const struct {
@@ -454,7 +454,7 @@ void TfrmFSMain::FormShow()
         name->setText(clients->asString("FullName2"));
     setWindowTitle(WindowCaption());
     pcMain->setVisible(true);
-    if (dm1->tblNettora->asString("Date").isEmpty() && !modeIs("Delete")) {
+    if (dm1->tblNettora->asString("Date").isEmpty() && !modeIs(ClientMode::Delete)) {
         // The statement without a date is the one to complete.
         m_addOnExisting = true;
         showAddPage();
@@ -468,17 +468,17 @@ void TfrmFSMain::openForMode()
     try {
         if (!m_formShown)
             FormShow();
-        if (modeIs("Add")) {
+        if (modeIs(ClientMode::Add)) {
             m_addOnExisting = false;
             showAddPage();
-        } else if (modeIs("Edit")) {
+        } else if (modeIs(ClientMode::Edit)) {
             showSelectPage();
             Table *statements = dm1->tblNettora;
             statements->first();
             statements->edit();
             dbClient->syncFromCursor();
             updatePanel();
-        } else if (!modeIs("Delete")) {
+        } else if (!modeIs(ClientMode::Delete)) {
             showSelectPage();
         }
     } catch (const EngineError &e) {
@@ -495,7 +495,7 @@ void TfrmFSMain::releaseRow()
 
 void TfrmFSMain::applyModeState()
 {
-    const bool add = modeIs("Add");
+    const bool add = modeIs(ClientMode::Add);
     for (HoverLabel *s : {s1, s2, s3, s4, s5, s6, s7, s8})
         s->setVisible(add);
     bOK->setVisible(!add);
@@ -513,8 +513,8 @@ void TfrmFSMain::showSelectPage()
     Table *statements = dm1->tblNettora;
     statements->setIndexName(QStringLiteral("DATEDESCRIPTION"));
     statements->first();
-    lblHeader->setText(modeIs("Add") ? QStringLiteral("Select Financial Statement")
-                                     : QStringLiteral("Select Financial Statement to ") + ClientWindowMode);
+    lblHeader->setText(modeIs(ClientMode::Add) ? QStringLiteral("Select Financial Statement")
+                                     : QStringLiteral("Select Financial Statement to ") + modeWord(appState().clientMode));
     openPage(tsSelect);
     dbClient->refresh();
     updatePanel();
@@ -609,8 +609,8 @@ void TfrmFSMain::openSection(HoverLabel *link)
     for (const auto &[section, open] : m_sections) {
         if (section != link)
             continue;
-        const QString mode = ClientWindowMode;
-        ClientWindowMode = QStringLiteral("Edit");
+        const ClientMode mode = appState().clientMode;
+        appState().clientMode = ClientMode::Edit;
         releaseRow();
         if (open()) {
             close();
@@ -618,7 +618,7 @@ void TfrmFSMain::openSection(HoverLabel *link)
         }
         // Nothing opened (that window is not part of this build): the
         // workspace carries on as it was.
-        ClientWindowMode = mode;
+        appState().clientMode = mode;
     }
 }
 
@@ -647,7 +647,7 @@ void TfrmFSMain::bOKClick()
     const QString statementId = statements->asString("Id");
     const qint64 selected = statements->bookmark();
     try {
-        if (modeIs("Delete")) {
+        if (modeIs(ClientMode::Delete)) {
             if (statementId.isEmpty()) {
                 dialogs().error(QStringLiteral("There is no financial statement available to \"Delete\""));
                 return;
@@ -668,15 +668,15 @@ void TfrmFSMain::bOKClick()
             showSelectPage();
             return;
         }
-        if (statementId.isEmpty() || modeIs("Add"))
+        if (statementId.isEmpty() || modeIs(ClientMode::Add))
             return;
-        if (modeIs("Update")) {
+        if (modeIs(ClientMode::Update)) {
             narrowToStatement(statementId);
             showUpdatePage();
             return;
         }
         FilterStatementTables(clientId, statementId);
-        if (modeIs("Edit")) {
+        if (modeIs(ClientMode::Edit)) {
             if (OpenClientInformationWindow()) {
                 close();
                 return;
@@ -687,17 +687,17 @@ void TfrmFSMain::bOKClick()
         narrowToStatement(statementId);
         const QString client = QStringLiteral("Client: ") + dm1->tblClient->asString("FullName2");
         const QString statement = QStringLiteral("Statement: ") + statements->asString("Description");
-        if (modeIs("Print")) {
+        if (modeIs(ClientMode::Print)) {
             lClient->setText(client);
             lStatement->setText(statement);
             openPage(tsPrint);
-        } else if (modeIs("PDF")) {
+        } else if (modeIs(ClientMode::Pdf)) {
             lClientPdf->setText(client);
             lstatementpdf->setText(statement);
             if (edDir->text().isEmpty())
-                edDir->setText(LastPdfFolder.isEmpty() ? startingPdfFolder() : LastPdfFolder);
+                edDir->setText(appState().lastPdfFolder.isEmpty() ? startingPdfFolder() : appState().lastPdfFolder);
             openPage(tsPDF);
-        } else if (modeIs("Email")) {
+        } else if (modeIs(ClientMode::Email)) {
             openPage(tsEmail);
             tsEmailShow();
             LoadEmailText();
@@ -746,7 +746,7 @@ void TfrmFSMain::TeButton2Click()
         return;
     }
     m_narrowedStatement.clear();
-    ClientWindowMode = QStringLiteral("Edit");
+    appState().clientMode = ClientMode::Edit;
     dialogs().confirmation(QStringLiteral("The financial statement was successfully updated."));
     mButtons();
     showSelectPage();
@@ -826,21 +826,21 @@ void TfrmFSMain::TeButton9Click()
         checkedDocument({rbStandardp, rbContP, rbProP, rbStandP, rbContPDF, rbProPDF});
     if (!choice)
         return;
-    PdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
-    PdfFileName = fileName;
-    LastPdfFolder = edDir->text();
+    appState().pdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
+    appState().pdfFileName = fileName;
+    appState().lastPdfFolder = edDir->text();
     openPage(tsEstatus);
     const QString failure = pdfFailure([&] {
-        reports::saveStatementPdf(choice->style, folder, PdfFileName, [this](const QString &l) { appendStatus(l); },
+        reports::saveStatementPdf(choice->style, folder, appState().pdfFileName, [this](const QString &l) { appendStatus(l); },
                                   choice->document);
     });
     if (!failure.isEmpty()) {
         dialogs().error(failure);
-        appendStatus(PdfFileName + QStringLiteral(" was not created."));
+        appendStatus(appState().pdfFileName + QStringLiteral(" was not created."));
         return;
     }
     appendStatus(QStringLiteral("Process complete.  Click OK to Exit"));
-    if (cbOpen->isChecked() && !ShellOpen(QDir(folder).filePath(PdfFileName)))
+    if (cbOpen->isChecked() && !ShellOpen(QDir(folder).filePath(appState().pdfFileName)))
         dialogs().error(QStringLiteral("Error:  Please save the file again."));
 }
 
@@ -891,24 +891,24 @@ void TfrmFSMain::TeButton7Click()
         return;
     // The client's name is the attachment's name; it is only ever a file
     // name inside the working folder.
-    PdfFileName = mail::PdfFileNameFor(dm1->tblClient->asString("FullName2"));
+    appState().pdfFileName = mail::PdfFileNameFor(dm1->tblClient->asString("FullName2"));
     mail::OutgoingEmail email;
     email.to = edEmailAddress->text();
     email.subject = edSubject->text();
     email.message = reContent->toPlainText();
     const auto makePdf = [choice](const QString &folder, const QString &fileName, const mail::StatusSink &status) {
-        PdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
-        PdfFileName = fileName;
+        appState().pdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
+        appState().pdfFileName = fileName;
         reports::saveStatementPdf(choice->style, folder, fileName, status, choice->document);
     };
     const auto status = [this](const QString &line) { appendStatus(line); };
     openPage(tsEstatus);
     setSending(true);
     const QString failure =
-        pdfFailure([&] { mail::SendPdfByEmail(mail::ReadEmailSettings(), email, PdfFileName, makePdf, status); });
+        pdfFailure([&] { mail::SendPdfByEmail(mail::ReadEmailSettings(), email, appState().pdfFileName, makePdf, status); });
     setSending(false);
     if (!failure.isEmpty()) {
-        appendStatus(PdfFileName + QStringLiteral(" was not created."));
+        appendStatus(appState().pdfFileName + QStringLiteral(" was not created."));
         dialogs().error(failure);
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The statement workspace: the chosen client's statements with the net
-// worth figures of the selected one, and, by ClientWindowMode, adding a
+// worth figures of the selected one, and, by the client window mode, adding a
 // statement, rolling one forward, deleting one, opening a section window, or
 // going on to the print, e-mail or PDF page.
 //
@@ -30,8 +30,8 @@ public:
     explicit TfrmFSMain(QWidget *parent = nullptr);
     ~TfrmFSMain() override;
 
-    // The client window's part of the opening, by ClientWindowMode: "Add"
-    // adds a statement, "Edit" selects the first statement and puts it into
+    // The client window's part of the opening, by the client window mode: Add
+    // adds a statement, Edit selects the first statement and puts it into
     // edit, the others rest on the selection page.
     void openForMode();
 

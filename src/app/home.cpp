@@ -5,7 +5,7 @@
 #include "kit/dialogs.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "settings/security.h"
 
 #include <QApplication>
@@ -18,22 +18,24 @@ TfrmMain *frmMain = nullptr;
 namespace {
 
 struct TileText {
-    const char *name, *mode, *lbl1, *lbl2, *lbl3, *empty;
+    const char *name;
+    ClientMode mode;
+    const char *lbl1, *lbl2, *lbl3, *empty;
 };
 
 const TileText kTiles[] = {
-    {"add", "Add", "Add", "Generate a new financial statement.", "", ""},
-    {"edit", "Edit", "Edit", "Make changes to an existing financial", "statement.",
+    {"add", ClientMode::Add, "Add", "Generate a new financial statement.", "", ""},
+    {"edit", ClientMode::Edit, "Edit", "Make changes to an existing financial", "statement.",
      "No financial statements available to edit."},
-    {"update", "Update", "Update", "Generate a new financial statement", "from an existing one.",
+    {"update", ClientMode::Update, "Update", "Generate a new financial statement", "from an existing one.",
      "No financial statements available to update."},
-    {"delete", "Delete", "Delete", "Permanently delete a financial", "statement.",
+    {"delete", ClientMode::Delete, "Delete", "Permanently delete a financial", "statement.",
      "No financial statements available to delete."},
-    {"print", "Print", "Print", "Print a financial statement to", "paper or pdf.",
+    {"print", ClientMode::Print, "Print", "Print a financial statement to", "paper or pdf.",
      "No financial statements available to print."},
-    {"email", "Email", "Email", "Email a financial statement.", "",
+    {"email", ClientMode::Email, "Email", "Email a financial statement.", "",
      "There are no financial statements available to email."},
-    {"reports", "PDF", "PDF", "Convert statements to .PDF.", "",
+    {"reports", ClientMode::Pdf, "PDF", "Convert statements to .PDF.", "",
      "There are no financial statements available to convert to PDF."},
 };
 
@@ -85,7 +87,7 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
         for (const auto &l : layout)
             if (l.name == name)
                 rect = l.rect;
-        Tile tile{name, QString::fromLatin1(t.mode), new HoverLabel(QString(), this), new HoverLabel(QString(), this),
+        Tile tile{name, t.mode, new HoverLabel(QString(), this), new HoverLabel(QString(), this),
                   QString::fromLatin1(t.lbl1), QString::fromLatin1(t.lbl2), QString::fromLatin1(t.lbl3),
                   QString::fromLatin1(t.empty)};
         tile.idle->setObjectName(name + QStringLiteral("_down"));
@@ -244,12 +246,12 @@ void TfrmMain::clickTile(const QString &name)
 void TfrmMain::Timer1Timer()
 {
     Timer1.stop();
-    if (LoginPending == QLatin1String("N"))
+    if (appState().login == LoginState::Done)
         return;
     Table *user = dm1->tblUser;
     user->first();
     const bool hasPassword = !user->asString("Password").isEmpty();
-    LoginPending = QStringLiteral("Y");
+    appState().login = LoginState::Pending;
     hide();
     auto *security = static_cast<TfrmSecurity *>(OpenSecurityWindow());
     if (hasPassword)

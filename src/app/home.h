@@ -2,6 +2,7 @@
 // The home window: seven action tiles from which every piece of work starts,
 // the left menu with EXIT, and the one-shot login check after start-up.
 
+#include "kit/app_state.h"
 #include "kit/frame.h"
 
 #include <QTimer>
@@ -17,7 +18,7 @@ public:
 
     struct Tile {
         QString name;      // add, edit, ... reports
-        QString mode;      // the ClientWindowMode it sets
+        ClientMode mode;   // the client window mode it sets
         HoverLabel *idle;  // add_down ...
         HoverLabel *up;    // add_up ...
         QString lbl1, lbl2, lbl3;

@@ -6,7 +6,7 @@
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "data/filter.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 
 #include <QCloseEvent>
 #include <QSignalBlocker>
@@ -78,7 +78,7 @@ TfrmClient::TfrmClient(QWidget *parent) : ScreenFrame(false, parent)
     addPage(tsClient);
     addPage(tsDeleteSelect);
     s1 = addSideLink(QStringLiteral("   Add New Client"), nullptr, [this] {
-        ClientWindowMode = QStringLiteral("Add");
+        appState().clientMode = ClientMode::Add;
         if (OpenClientInformationWindow())
             close();
     });
@@ -103,18 +103,18 @@ TfrmClient::TfrmClient(QWidget *parent) : ScreenFrame(false, parent)
 
     clients->setIndexName(QStringLiteral("LF"));
     clients->first();
-    if (ClientWindowMode == QLatin1String("Delete")) {
+    if (appState().clientMode == ClientMode::Delete) {
         showDeletePage();
         s1->hide();
         s2->hide();
         return;
     }
     showClientPage();
-    const bool add = ClientWindowMode == QLatin1String("Add");
+    const bool add = appState().clientMode == ClientMode::Add;
     if (!add)
-        lblHeader->setText(QStringLiteral("Select Client to ") + ClientWindowMode);
+        lblHeader->setText(QStringLiteral("Select Client to ") + modeWord(appState().clientMode));
     s1->setVisible(add);
-    s2->setVisible(ClientWindowMode == QLatin1String("Print"));
+    s2->setVisible(appState().clientMode == ClientMode::Print);
     if (s2->isVisibleTo(this))
         s2->move(s1->pos());  // the only link stands at the top
 }
@@ -183,15 +183,15 @@ void TfrmClient::bOKClick()
         dialogs().error(kPickClient);
         return;
     }
-    SelectedClientId = clients->asString("Id");
-    const QString mode = ClientWindowMode;
-    if (mode == QLatin1String("Delete")) {
+    appState().selectedClientId = clients->asString("Id");
+    const ClientMode mode = appState().clientMode;
+    if (mode == ClientMode::Delete) {
         deleteChosenClient();
         return;
     }
     try {
-        FilterStatementTables(SelectedClientId, QString());
-        if (mode != QLatin1String("Add") && dm1->tblNettora->asString("ClientId").isEmpty()) {
+        FilterStatementTables(appState().selectedClientId, QString());
+        if (mode != ClientMode::Add && dm1->tblNettora->asString("ClientId").isEmpty()) {
             dialogs().error(kNoStatements);
             ClearAllFilters();
             refreshLists();
@@ -261,11 +261,11 @@ void TfrmClient::bOKDeleteClick()
 
 void TfrmClient::bDeleteClick()
 {
-    ClientWindowMode = QStringLiteral("Delete");
+    appState().clientMode = ClientMode::Delete;
     showClientPage();
     // The first-name search of the delete page does not carry over.
     applySearch();
-    lblHeader->setText(QStringLiteral("Select Client to ") + ClientWindowMode);
+    lblHeader->setText(QStringLiteral("Select Client to ") + modeWord(appState().clientMode));
 }
 
 void TfrmClient::openWorkspace()

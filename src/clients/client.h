@@ -2,7 +2,7 @@
 // The client window: the second step of every action started on the home
 // window. The user finds the client (a case-insensitive prefix search on the
 // last name, or on the first name on the delete page) and OK hands over, by
-// ClientWindowMode, to the statement workspace or to the client deletion.
+// the client window mode, to the statement workspace or to the client deletion.
 
 #include "kit/dbgrid.h"
 #include "kit/frame.h"

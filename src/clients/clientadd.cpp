@@ -8,7 +8,7 @@
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "data/filter.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -341,7 +341,7 @@ QWidget *TfrmClientAdd::editor(const QString &field) const
 
 bool TfrmClientAdd::addMode() const
 {
-    return ClientWindowMode == QLatin1String("Add");
+    return appState().clientMode == ClientMode::Add;
 }
 
 void TfrmClientAdd::showEvent(QShowEvent *event)
@@ -550,7 +550,7 @@ void TfrmClientAdd::UpdatePersonalInformation()
             }
             return;
         }
-        SelectedClientId = clientId;
+        appState().selectedClientId = clientId;
         m_clientId = clientId;
         m_statementId = statementId;
         try {
@@ -571,9 +571,9 @@ void TfrmClientAdd::UpdatePersonalInformation()
             reportPostFailure(e.text());
             return;
         }
-        SelectedClientId = id;
+        appState().selectedClientId = id;
     }
-    ClientWindowMode = QStringLiteral("Edit");
+    appState().clientMode = ClientMode::Edit;
     closePage();
 }
 
@@ -647,7 +647,7 @@ void TfrmClientAdd::postClientTail()
         id = QString::number(dm1->db().lastInsertRowId());
     // The id of the row just posted, not the last row of whatever the table
     // shows, is what becomes the selected client.
-    SelectedClientId = id;
+    appState().selectedClientId = id;
     try {
         c->setIndexName(QStringLiteral("LF"));
         c->setFilter(QStringLiteral("Id = ") + filterText(id));
@@ -656,7 +656,7 @@ void TfrmClientAdd::postClientTail()
     } catch (const EngineError &e) {
         dialogs().error(e.text());
     }
-    ClientWindowMode = QStringLiteral("Edit");
+    appState().clientMode = ClientMode::Edit;
     closePage();
 }
 

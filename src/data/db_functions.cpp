@@ -2,7 +2,6 @@
 
 #include "data/currency.h"
 #include "data/datamodule.h"
-#include "data/globals.h"
 #include "data/preparer.h"
 
 #include <QDesktopServices>

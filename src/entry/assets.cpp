@@ -2,7 +2,7 @@
 
 #include "kit/btn_functions.h"
 #include "calc/section_totals.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "entry/amounts.h"
 #include "entry/page_parts.h"
 

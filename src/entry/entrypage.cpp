@@ -11,7 +11,7 @@
 #include "data/dates.h"
 #include "data/db_functions.h"
 #include "data/filter.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "entry/amounts.h"
 
 #include <QEvent>
@@ -349,7 +349,7 @@ void EntryPage::refreshTotals()
 
 void EntryPage::applyState()
 {
-    const bool editing = EntryMode == QLatin1String("Closed");
+    const bool editing = appState().entry == EntryState::Closed;
     // The focus waits on the page while its buttons and editors change, so
     // that it does not wander off to the frame.
     const QWidget *focus = window()->focusWidget();
@@ -393,9 +393,9 @@ void EntryPage::discardPending()
 
 void EntryPage::addClick()
 {
-    if (CheckEntryMode() == QLatin1String("Closed"))
+    if (CheckEntryMode() == EntryState::Closed)
         return;
-    EntryMode = QStringLiteral("Closed");
+    appState().entry = EntryState::Closed;
     m_table->append();
     loadEditors();
     updatePledged(false);
@@ -404,10 +404,10 @@ void EntryPage::addClick()
 
 void EntryPage::editClick()
 {
-    if (CheckEntryMode() == QLatin1String("Closed"))
+    if (CheckEntryMode() == EntryState::Closed)
         return;
     m_table->edit();  // an empty list starts a new row
-    EntryMode = QStringLiteral("Closed");
+    appState().entry = EntryState::Closed;
     loadEditors();
     updatePledged(false);
     applyState();
@@ -476,7 +476,7 @@ void EntryPage::resumeEditing(bool adding, qint64 row)
             return;
         }
         // The row is not there to edit: what was typed must not land on another.
-        EntryMode = QStringLiteral("Open");
+        appState().entry = EntryState::Open;
         pageShown();
         applyState();
     } catch (const EngineError &e) {
@@ -512,7 +512,7 @@ void EntryPage::okClick()
         dialogs().error(e.text());
         return;
     }
-    EntryMode = QStringLiteral("Open");
+    appState().entry = EntryState::Open;
     // Narrowing chose the browse indexes; the list keeps its own order.
     m_table->setIndexName(m_spec.order);
     m_table->first();
@@ -524,7 +524,7 @@ void EntryPage::okClick()
 
 void EntryPage::cancelClick()
 {
-    EntryMode = QStringLiteral("Open");
+    appState().entry = EntryState::Open;
     discardPending();
     grid->refresh();
     loadEditors();
@@ -585,7 +585,7 @@ void EntryPage::updatePledged(bool fromUser)
         return;
     toWhom->widget->setVisible(yes);
     toWhom->caption->setVisible(yes);
-    if (!fromUser || EntryMode != QLatin1String("Closed"))
+    if (!fromUser || appState().entry != EntryState::Closed)
         return;
     if (yes) {
         pageparts::hideProposals(qobject_cast<QComboBox *>(editor(m_spec.pledged->pledged)));

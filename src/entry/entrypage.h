@@ -89,7 +89,7 @@ public:
     // the shared filters were left showing.
     void setStatement(const QString &clientId, const QString &statementId);
 
-    // Browse or edit state by EntryMode, then the total.
+    // Browse or edit state by the entry state, then the total.
     void applyState();
     // The page becomes active: list order, first row, editors, "To Whom".
     void pageShown();

@@ -4,7 +4,7 @@
 #include "kit/dialogs.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 
 #include <QCloseEvent>
 
@@ -12,7 +12,7 @@ namespace nettora {
 
 QWidget *openPersonalInformation()
 {
-    ClientWindowMode = QStringLiteral("Edit");
+    appState().clientMode = ClientMode::Edit;
     return OpenClientInformationWindow();
 }
 
@@ -55,7 +55,7 @@ void EntryWindow::showEntryPage(int number, bool recalculate)
         return;
     // Narrowing drops a row left half-typed on the page being left: it is
     // never saved without its checks and keys.
-    EntryMode = QStringLiteral("Open");
+    appState().entry = EntryState::Open;
     narrowToOwnStatement();
     if (recalculate && p->description().recalc)
         p->description().recalc();
@@ -100,7 +100,7 @@ HoverLabel *EntryWindow::linkToWindow(const QString &caption, std::function<QWid
 
 bool EntryWindow::leaveTo(const std::function<QWidget *()> &open)
 {
-    EntryMode = QStringLiteral("Open");
+    appState().entry = EntryState::Open;
     // The next window opens on this window's statement; narrowing drops a
     // row being typed.
     try {
@@ -133,7 +133,7 @@ void EntryWindow::showEvent(QShowEvent *event)
 
 void EntryWindow::leave()
 {
-    EntryMode = QStringLiteral("Open");
+    appState().entry = EntryState::Open;
     ScreenFrame::leave();
 }
 
@@ -183,7 +183,7 @@ void EntryWindow::menuAction(Entry e)
 void EntryWindow::closeEvent(QCloseEvent *event)
 {
     m_closed = true;
-    EntryMode = QStringLiteral("Open");
+    appState().entry = EntryState::Open;
     ScreenFrame::closeEvent(event);
 }
 

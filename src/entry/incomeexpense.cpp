@@ -4,7 +4,7 @@
 #include "kit/dialogs.h"
 #include "calc/section_totals.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "entry/amounts.h"
 #include "entry/page_parts.h"
 
@@ -130,7 +130,7 @@ void TfrmIncomeAndExpense::switchToPage(int number)
     EntryPage *p = page(number);
     if (!p)
         return;
-    EntryMode = QStringLiteral("Open");
+    appState().entry = EntryState::Open;
     // Without a refilter nothing else would drop a row left half-typed, on
     // this page or the other: it is never saved without its checks and keys.
     for (EntryPage *each : pages())
@@ -151,9 +151,9 @@ void TfrmIncomeAndExpense::firstShown()
         // The page still opens on the totals as stored.
         dialogs().error(e.text());
     }
-    if (IncomeExpensePage == QLatin1String("Income"))
+    if (appState().incomeExpensePage == IncomeExpensePage::Income)
         switchToPage(1);
-    else if (IncomeExpensePage == QLatin1String("Expenses"))
+    else if (appState().incomeExpensePage == IncomeExpensePage::Expenses)
         switchToPage(2);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The income and expenditures window: the statement's annual income items
 // and annual expense items, each page an entry page. The opener chooses the
-// page through IncomeExpensePage.
+// page through the application state.
 
 #include "entry/entrywindow.h"
 

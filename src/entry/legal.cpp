@@ -6,7 +6,7 @@
 #include "kit/pagetext.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "data/legal_questions.h"
 
 #include <QCloseEvent>

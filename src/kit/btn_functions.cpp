@@ -1,7 +1,7 @@
 #include "kit/btn_functions.h"
 
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "kit/dialogs.h"
 #include "kit/frame.h"
 #include "kit/vendor.h"
@@ -46,9 +46,9 @@ QWidget *openUnfiltered(const QString &className)
     return openRegistered(className);
 }
 
-QWidget *openOptionsOn(const char *page)
+QWidget *openOptionsOn(OptionsPage page)
 {
-    OptionsStartPage = QString::fromLatin1(page);
+    appState().optionsStartPage = page;
     return openUnfiltered(QStringLiteral("TfrmOptions"));
 }
 
@@ -78,14 +78,14 @@ void ShowStatementPreview(QWidget *parent)
         statementPreview()(parent);
 }
 
-QWidget *OpenClientWindow(const QString &mode)
+QWidget *OpenClientWindow(ClientMode mode)
 {
-    ClientWindowMode = mode;
+    appState().clientMode = mode;
     return openUnfiltered(QStringLiteral("TfrmClient"));
 }
 
-QWidget *OpenOptionsWindow() { return openOptionsOn("user"); }
-QWidget *OpenEmailSetupWindow() { return openOptionsOn("email"); }
+QWidget *OpenOptionsWindow() { return openOptionsOn(OptionsPage::User); }
+QWidget *OpenEmailSetupWindow() { return openOptionsOn(OptionsPage::Email); }
 QWidget *OpenPrintOptionsWindow() { return openRegistered(QStringLiteral("TfrmOptionsPrint")); }
 QWidget *OpenSecurityWindow() { return openUnfiltered(QStringLiteral("TfrmSecurity")); }
 QWidget *OpenBackupWindow() { return openUnfiltered(QStringLiteral("TfrmBackup")); }
@@ -97,14 +97,14 @@ QWidget *OpenLegalWindow() { return openRegistered(QStringLiteral("TfrmLegal"));
 QWidget *OpenNotesWindow() { return openRegistered(QStringLiteral("TfrmNotes")); }
 QWidget *OpenClientInformationWindow() { return openRegistered(QStringLiteral("TfrmClientAdd")); }
 
-QWidget *OpenIncomeExpenseWindow(const QString &page)
+QWidget *OpenIncomeExpenseWindow(IncomeExpensePage page)
 {
-    IncomeExpensePage = page;
+    appState().incomeExpensePage = page;
     return openRegistered(QStringLiteral("TfrmIncomeAndExpense"));
 }
 
-QWidget *OpenIncomeWindow() { return OpenIncomeExpenseWindow(QStringLiteral("Income")); }
-QWidget *OpenExpensesWindow() { return OpenIncomeExpenseWindow(QStringLiteral("Expenses")); }
+QWidget *OpenIncomeWindow() { return OpenIncomeExpenseWindow(IncomeExpensePage::Income); }
+QWidget *OpenExpensesWindow() { return OpenIncomeExpenseWindow(IncomeExpensePage::Expenses); }
 
 QWidget *OpenBlankStatementWindow() { return openRegistered(QStringLiteral("TfrmPrintBlankStatement")); }
 QWidget *OpenStatementWorkspace() { return openRegistered(QStringLiteral("TfrmFSMain")); }
@@ -207,12 +207,12 @@ void OpenAffiliatePage()
         dialogs().error(QStringLiteral("Please check your connection to the internet."));
 }
 
-QString CheckEntryMode()
+EntryState CheckEntryMode()
 {
-    if (EntryMode == QLatin1String("Open"))
-        return QStringLiteral("Open");
+    if (appState().entry == EntryState::Open)
+        return EntryState::Open;
     dialogs().error(QStringLiteral("This action is disabled.\n\r\n\rClick on \"OK\" or \"Cancel\" to enable."));
-    return QStringLiteral("Closed");
+    return EntryState::Closed;
 }
 
 }  // namespace nettora

@@ -4,13 +4,15 @@
 // not part of this build); the caller decides whether to close or hide
 // itself.
 
+#include "kit/app_state.h"
+
 #include <QString>
 #include <QWidget>
 #include <functional>
 
 namespace nettora {
 
-QWidget *OpenClientWindow(const QString &mode);
+QWidget *OpenClientWindow(ClientMode mode);
 QWidget *OpenOptionsWindow();
 // The options window on its e-mail settings (the e-mail page's link).
 QWidget *OpenEmailSetupWindow();
@@ -24,7 +26,7 @@ QWidget *OpenLiabilitiesWindow();
 QWidget *OpenLegalWindow();
 QWidget *OpenNotesWindow();
 QWidget *OpenClientInformationWindow();
-QWidget *OpenIncomeExpenseWindow(const QString &page);
+QWidget *OpenIncomeExpenseWindow(IncomeExpensePage page);
 // The same on its Income or its Expenses page.
 QWidget *OpenIncomeWindow();
 QWidget *OpenExpensesWindow();
@@ -47,9 +49,9 @@ void OpenHelpFile();
 void ShowAboutWindow();
 void OpenAffiliatePage();
 
-// "Open" while a data-entry page browses; otherwise tells the user why the
-// action is disabled and returns "Closed".
-QString CheckEntryMode();
+// Open while a data-entry page browses; otherwise tells the user why the
+// action is disabled and returns Closed.
+EntryState CheckEntryMode();
 
 // Where the user manual (an HTML page) is: in help/ beside the program, one
 // folder up (as the build lays it out), or in share/nettora/help of an

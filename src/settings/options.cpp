@@ -6,7 +6,7 @@
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "data/engine_error.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "data/preparer.h"
 #include "data/mail_address.h"
 
@@ -166,7 +166,7 @@ TfrmOptions::TfrmOptions(QWidget *parent) : ScreenFrame(false, parent)
     } catch (const EngineError &e) {
         dialogs().error(e.text());
     }
-    openPage(OptionsStartPage == QLatin1String("email") ? tsEmail : tsUser);
+    openPage(appState().optionsStartPage == OptionsPage::Email ? tsEmail : tsUser);
     orderTabs();
 }
 

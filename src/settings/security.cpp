@@ -7,7 +7,7 @@
 #include "kit/vendor.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "settings/password.h"
 
 #include <QCloseEvent>
@@ -195,7 +195,7 @@ TfrmSecurity::TfrmSecurity(QWidget *parent) : ScreenFrame(false, parent)
     connect(btnChangeMore, &QPushButton::clicked, this, [this] { tellMeMore(false); });
 
     openChangePage();
-    if (LoginPending == QLatin1String("Y"))
+    if (appState().login == LoginState::Pending)
         DisableAllButtons();
 }
 
@@ -244,7 +244,7 @@ void TfrmSecurity::DisableAllButtons()
 
 void TfrmSecurity::afterHoverReset()
 {
-    if (LoginPending == QLatin1String("Y") && s1)
+    if (appState().login == LoginState::Pending && s1)
         DisableAllButtons();
 }
 
@@ -282,7 +282,7 @@ void TfrmSecurity::loginOk()
             dialogs().error(e.text());
         }
     }
-    LoginPending = QStringLiteral("N");
+    appState().login = LoginState::Done;
     ShowHomeWindow();
     close();
 }
@@ -326,7 +326,7 @@ void TfrmSecurity::firstLoginOk()
 {
     if (!savePassword(d4_1, d4_u, d4_2))
         return;
-    LoginPending = QStringLiteral("N");
+    appState().login = LoginState::Done;
     ShowHomeWindow();
     close();
 }
@@ -393,7 +393,7 @@ void TfrmSecurity::endProgram()
 void TfrmSecurity::closeEvent(QCloseEvent *event)
 {
     // Leaving while the login is pending can only mean ending the program.
-    if (LoginPending == QLatin1String("Y") && !m_ending) {
+    if (appState().login == LoginState::Pending && !m_ending) {
         m_ending = true;
         if (ScreenFrame *home = homeWindow())
             home->close();

@@ -120,7 +120,7 @@ TEST_F(EmailPage, TheLinkOpensTheOptionsOnTheirEmailPage)
     click(fs->Label19);
     QApplication::processEvents();
     EXPECT_TRUE(fs.isNull() || !fs->isVisible());
-    EXPECT_EQ(OptionsStartPage, "email");
+    EXPECT_EQ(appState().optionsStartPage, OptionsPage::Email);
     TfrmOptions *options = shownWindow<TfrmOptions>();
     ASSERT_NE(options, nullptr);
     EXPECT_EQ(options->currentPage(), options->tsEmail);
@@ -171,7 +171,7 @@ TEST_F(EmailPage, SendsTheStatementAndRemovesTheWorkingFile)
     QObject::connect(fs->mEmail, &QPlainTextEdit::textChanged, fs, [&] {
         if (!fs->mEmail->toPlainText().endsWith(QLatin1String("Connection to email sever successful...")))
             return;
-        attachment = PdfFolder + PdfFileName;
+        attachment = appState().pdfFolder + appState().pdfFileName;
         const auto visibleWindows = [] {
             const QWidgetList windows = QApplication::topLevelWidgets();
             return std::count_if(windows.cbegin(), windows.cend(), [](QWidget *w) { return w->isVisible(); });
@@ -197,7 +197,7 @@ TEST_F(EmailPage, SendsTheStatementAndRemovesTheWorkingFile)
     EXPECT_EQ(server.authAttempts().size(), 2);
     ASSERT_FALSE(attachment.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(attachment));
-    EXPECT_FALSE(QFileInfo::exists(PdfFolder));
+    EXPECT_FALSE(QFileInfo::exists(appState().pdfFolder));
 
     const auto mails = server.messages();
     ASSERT_EQ(mails.size(), 1u);
@@ -242,8 +242,8 @@ TEST_F(EmailPage, AWrongServerGivesTheConnectAndSendErrorsAndStillRemovesTheFile
                            "Click on \"OK\" to exit this screen."}));
     EXPECT_FALSE(fs->mEmail->toPlainText().contains(QLatin1String("Secret-pw")));
     EXPECT_TRUE(m_dialogs->shown().empty());
-    EXPECT_FALSE(QFileInfo::exists(PdfFolder + PdfFileName));
-    EXPECT_FALSE(QFileInfo::exists(PdfFolder));
+    EXPECT_FALSE(QFileInfo::exists(appState().pdfFolder + appState().pdfFileName));
+    EXPECT_FALSE(QFileInfo::exists(appState().pdfFolder));
     EXPECT_TRUE(fs->btnEmailTest->isEnabled());
 }
 

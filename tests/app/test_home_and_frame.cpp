@@ -76,12 +76,12 @@ TEST_F(Shell, TilesOnAnEmptyClientTableSayWhy)
     h->hoverTile("add");
     click(h->findChild<HoverLabel *>("add_up"));
     EXPECT_TRUE(m_dialogs->shown().empty());
-    EXPECT_EQ(ClientWindowMode, "Add");
+    EXPECT_EQ(appState().clientMode, ClientMode::Add);
 
     addClient("Ann", "Able");
     h->clickTile("edit");
     EXPECT_TRUE(m_dialogs->shown().empty());
-    EXPECT_EQ(ClientWindowMode, "Edit");
+    EXPECT_EQ(appState().clientMode, ClientMode::Edit);
 }
 
 TEST_F(Shell, TileHoverShowsItsPictureAndTexts)
@@ -224,11 +224,11 @@ TEST_F(Shell, AMissingManualIsNamedWithWhereItBelongs)
 
 TEST_F(Shell, CheckEntryMode)
 {
-    EntryMode = "Open";
-    EXPECT_EQ(CheckEntryMode(), "Open");
+    appState().entry = EntryState::Open;
+    EXPECT_EQ(CheckEntryMode(), EntryState::Open);
     EXPECT_TRUE(m_dialogs->shown().empty());
-    EntryMode = "Closed";
-    EXPECT_EQ(CheckEntryMode(), "Closed");
+    appState().entry = EntryState::Closed;
+    EXPECT_EQ(CheckEntryMode(), EntryState::Closed);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"This action is disabled.\n\r\n\rClick on \"OK\" or \"Cancel\" to enable."});
 }
 

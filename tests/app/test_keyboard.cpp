@@ -219,7 +219,7 @@ protected:
     // A start with a password stored: the home window, then the login page.
     TfrmSecurity *startWithLogin()
     {
-        LoginPending.clear();
+        appState().login = LoginState::None;
         home = new TfrmMain;
         home->show();
         TfrmSecurity *s = nullptr;
@@ -251,7 +251,7 @@ TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
     EXPECT_EQ(h->lbl1->text(), "Edit");
     saveScreenshot(h, "keyboard_home_edit_tile");
     press(Qt::Key_Return);
-    EXPECT_EQ(ClientWindowMode, "Edit");
+    EXPECT_EQ(appState().clientMode, ClientMode::Edit);
     EXPECT_FALSE(h->isVisible());
 
     auto *client = shownWindow<TfrmClient>();
@@ -294,7 +294,7 @@ TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
     press(Qt::Key_Tab);
     EXPECT_EQ(focused(), cash->bAdd);
     press(Qt::Key_Return);
-    EXPECT_EQ(EntryMode, "Closed");
+    EXPECT_EQ(appState().entry, EntryState::Closed);
     EXPECT_EQ(focused(), cash->editor("d1_1"));
     typeHere("First Bank");
     press(Qt::Key_Tab);
@@ -316,7 +316,7 @@ TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
     typeHere("250");
     press(Qt::Key_Return);  // OK, the default button while a row is typed
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
-    EXPECT_EQ(EntryMode, "Open");
+    EXPECT_EQ(appState().entry, EntryState::Open);
     EXPECT_EQ(countRows("Cash", QStringLiteral("RegisteredName = 'First Bank' AND Type = 'Checking Account' "
                                                "AND StatementId = '%1'")
                                     .arg(statement)),
@@ -330,11 +330,11 @@ TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
     press(Qt::Key_Tab);
     EXPECT_EQ(focused(), cash->bEdit);
     press(Qt::Key_Space);
-    EXPECT_EQ(EntryMode, "Closed");
+    EXPECT_EQ(appState().entry, EntryState::Closed);
     EXPECT_EQ(focused(), cash->editor("d1_1"));
     typeHere(" Changed");
     press(Qt::Key_Escape);
-    EXPECT_EQ(EntryMode, "Open");
+    EXPECT_EQ(appState().entry, EntryState::Open);
     EXPECT_EQ(countRows("Cash", "RegisteredName = 'First Bank'"), 1);
     EXPECT_EQ(cash->editorText("d1_1"), "First Bank");
     EXPECT_EQ(focused(), cash->grid);
@@ -351,7 +351,7 @@ TEST_F(Keyboard, TheLoginPageByKeyboard)
     QApplication::processEvents();
     ASSERT_TRUE(leaving.isNull() || !leaving->isVisible());
     EXPECT_FALSE(home->isVisible());
-    EXPECT_EQ(LoginPending, "Y");
+    EXPECT_EQ(appState().login, LoginState::Pending);
     closeScreenWindows(home);
     delete home;
 
@@ -376,7 +376,7 @@ TEST_F(Keyboard, TheLoginPageByKeyboard)
     typeHere("Secret");
     QPointer<TfrmSecurity> guard(s);
     press(Qt::Key_Return);
-    EXPECT_EQ(LoginPending, "N");
+    EXPECT_EQ(appState().login, LoginState::Done);
     EXPECT_TRUE(home->isVisible());
     EXPECT_TRUE(guard.isNull() || !guard->isVisible());
 
@@ -460,7 +460,7 @@ TEST_F(Keyboard, EscapeAndEnterOnTheWorkspacePages)
 {
     seedAnn();
     makeHome();
-    ClientWindowMode = "Edit";
+    appState().clientMode = ClientMode::Edit;
     FilterStatementTables(QString::number(ann), QString());
     auto *w = static_cast<TfrmFSMain *>(OpenStatementWorkspace());
     makeActive(w);
@@ -474,7 +474,7 @@ TEST_F(Keyboard, EscapeAndEnterOnTheWorkspacePages)
 
     // In Add, Enter on the add page is its OK and Escape its Cancel.
     home->hide();
-    ClientWindowMode = "Add";
+    appState().clientMode = ClientMode::Add;
     FilterStatementTables(QString::number(ann), QString());
     w = static_cast<TfrmFSMain *>(OpenStatementWorkspace());
     makeActive(w);
@@ -508,7 +508,7 @@ TEST_F(Keyboard, DoubleClickOnAListRowOpensItAsEnterDoes)
         const QRect row = list->visualRect(list->tableModel()->index(0, 0));
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
     };
-    auto *client = static_cast<TfrmClient *>(OpenClientWindow(QStringLiteral("Edit")));
+    auto *client = static_cast<TfrmClient *>(OpenClientWindow(ClientMode::Edit));
     QPointer<TfrmClient> clientGuard(client);
     doubleClickFirstRow(client->dbClient);
     auto *workspace = shownWindow<TfrmFSMain>();
@@ -527,7 +527,7 @@ TEST_F(Keyboard, EveryControlIsNamedAndTabbedInReadingOrder)
 {
     seedAnn(true);
     storeCredentials("admin", "Secret");
-    LoginPending = "N";
+    appState().login = LoginState::Done;
     const auto check = [&](const QString &what, QWidget *window, QWidget *page) {
         makeActive(window);
         EXPECT_EQ(unnamed(window), QStringList()) << what.toStdString();
@@ -541,13 +541,13 @@ TEST_F(Keyboard, EveryControlIsNamedAndTabbedInReadingOrder)
     h->hide();
 
     for (const char *mode : {"Edit", "Delete"}) {
-        auto *c = static_cast<TfrmClient *>(OpenClientWindow(QString::fromLatin1(mode)));
+        auto *c = static_cast<TfrmClient *>(OpenClientWindow(clientModeNamed(QString::fromLatin1(mode))));
         check(QStringLiteral("client ") + mode, c, c->currentPage());
         c->close();
     }
 
     const auto workspace = [&](const char *mode) {
-        ClientWindowMode = QString::fromLatin1(mode);
+        appState().clientMode = clientModeNamed(QString::fromLatin1(mode));
         FilterStatementTables(QString::number(ann), QString());
         return static_cast<TfrmFSMain *>(OpenStatementWorkspace());
     };
@@ -566,7 +566,7 @@ TEST_F(Keyboard, EveryControlIsNamedAndTabbedInReadingOrder)
         w->close();
     }
 
-    ClientWindowMode = "Edit";
+    appState().clientMode = ClientMode::Edit;
     FilterStatementTables(QString::number(ann), QString::number(statement));
     auto *info = static_cast<TfrmClientAdd *>(OpenClientInformationWindow());
     for (HoverLabel *link : {info->s1, info->s2, info->s3, info->s4, info->s5, info->s6, info->s7}) {
@@ -610,7 +610,7 @@ TEST_F(Keyboard, EveryControlIsNamedAndTabbedInReadingOrder)
     check("security first password page", security, security->tsFirstLogin);
     security->close();
 
-    OptionsStartPage = "user";
+    appState().optionsStartPage = OptionsPage::User;
     auto *options = static_cast<TfrmOptions *>(OpenOptionsWindow());
     check("options user page", options, options->tsUser);
     click(options->s2);

@@ -219,8 +219,8 @@ TEST_F(PdfPage, WritesTheFileShowingEachLineAsItsFormStarts)
     EXPECT_TRUE(pages[1].contains("Compilation Report"));
     EXPECT_TRUE(pages[2].contains("PERSONAL FINANCIAL STATEMENT"));
     EXPECT_EQ(opened, QStringList{file});
-    EXPECT_EQ(PdfFileName, "Smith 2024.pdf");
-    EXPECT_EQ(PdfFolder, QDir::toNativeSeparators(folder + "/"));
+    EXPECT_EQ(appState().pdfFileName, "Smith 2024.pdf");
+    EXPECT_EQ(appState().pdfFolder, QDir::toNativeSeparators(folder + "/"));
 
     // The folder is offered again while the program runs.
     auto *again = openPdfPage();

@@ -64,7 +64,7 @@ protected:
     TfrmFSMain *workspace(const QString &mode)
     {
         ClearAllFilters();
-        ClientWindowMode = mode;
+        appState().clientMode = clientModeNamed(mode);
         FilterStatementTables(QString::number(client), QString());
         return qobject_cast<TfrmFSMain *>(OpenStatementWorkspace());
     }
@@ -73,7 +73,7 @@ protected:
     W *onStatement(QWidget *(*open)())
     {
         FilterStatementTables(QString::number(client), QString::number(statement));
-        ClientWindowMode = QStringLiteral("Edit");
+        appState().clientMode = ClientMode::Edit;
         auto *w = qobject_cast<W *>(open());
         QApplication::processEvents();
         return w;
@@ -109,7 +109,7 @@ TEST_F(Screens, HeadingsShortenLongClientNamesAtTheRight)
     headings.push_back({"screens_assets", assets->page(1)->lblClient, description, true});
 
     ClearAllFilters();
-    auto *clients = qobject_cast<TfrmClient *>(OpenClientWindow(QStringLiteral("Edit")));
+    auto *clients = qobject_cast<TfrmClient *>(OpenClientWindow(ClientMode::Edit));
     ASSERT_NE(clients, nullptr);
     QApplication::processEvents();
     headings.push_back({"screens_client", clients->lblClientName, fullName2, true});

@@ -39,7 +39,7 @@ protected:
 TEST_F(Security, NoPasswordStartsOnTheSetPasswordPageWithTheMenuDisabled)
 {
     TfrmSecurity *s = start();
-    EXPECT_EQ(LoginPending, "Y");
+    EXPECT_EQ(appState().login, LoginState::Pending);
     EXPECT_FALSE(home->isVisible());
     EXPECT_EQ(s->currentPage(), s->tsFirstLogin);
     EXPECT_EQ(s->focusWidget(), s->d4_1);
@@ -83,7 +83,7 @@ TEST_F(Security, FirstPasswordChecksInOrderThenStoresAHash)
     QTest::keyClick(s->d4_2, Qt::Key_Return);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Password successfully updated."});
     EXPECT_EQ(m_dialogs->shown()[0].kind, "information");
-    EXPECT_EQ(LoginPending, "N");
+    EXPECT_EQ(appState().login, LoginState::Done);
     EXPECT_TRUE(home->isVisible());
     QApplication::processEvents();
     EXPECT_TRUE(guard.isNull() || !guard->isVisible());
@@ -125,7 +125,7 @@ TEST_F(Security, LoginEdgeCases)
         type(s->d3_2, r.password);
         click(s->btnLoginOk);
         EXPECT_EQ(m_dialogs->texts(), QStringList{QString::fromUtf8(r.message)}) << r.user << "/" << r.password;
-        EXPECT_EQ(LoginPending, "Y");
+        EXPECT_EQ(appState().login, LoginState::Pending);
         EXPECT_FALSE(home->isVisible());
     }
     m_dialogs->clear();
@@ -133,7 +133,7 @@ TEST_F(Security, LoginEdgeCases)
     type(s->d3_2, "Secret1");
     click(s->btnLoginOk);
     EXPECT_TRUE(m_dialogs->shown().empty());
-    EXPECT_EQ(LoginPending, "N");
+    EXPECT_EQ(appState().login, LoginState::Done);
     EXPECT_TRUE(home->isVisible());
 }
 
@@ -148,7 +148,7 @@ TEST_F(Security, PlainTextPasswordFromAnOlderFileIsAcceptedOnceAndHashed)
     EXPECT_EQ(storedPassword(), "OldPass");
     type(s->d3_2, "OldPass");
     click(s->btnLoginOk);
-    EXPECT_EQ(LoginPending, "N");
+    EXPECT_EQ(appState().login, LoginState::Done);
     EXPECT_TRUE(isPasswordHash(storedPassword()));
     EXPECT_TRUE(verifyPassword("OldPass", storedPassword()));
 }
@@ -162,7 +162,7 @@ TEST_F(Security, CancelOnTheLoginEndsTheProgram)
     QApplication::processEvents();
     EXPECT_FALSE(home->isVisible());
     EXPECT_TRUE(guard.isNull() || !guard->isVisible());
-    EXPECT_EQ(LoginPending, "Y");
+    EXPECT_EQ(appState().login, LoginState::Pending);
 }
 
 TEST_F(Security, ChangePageOpensWithTheNameAndSavesANewHash)
@@ -197,7 +197,7 @@ TEST_F(Security, ChangePageOpensWithTheNameAndSavesANewHash)
     EXPECT_TRUE(verifyPassword("Second", storedPassword()));
     EXPECT_FALSE(verifyPassword("First", storedPassword()));
     EXPECT_TRUE(home->isVisible());
-    EXPECT_EQ(LoginPending, "N");
+    EXPECT_EQ(appState().login, LoginState::Done);
 }
 
 TEST_F(Security, LaterStartsAskForTheLogin)
@@ -209,7 +209,7 @@ TEST_F(Security, LaterStartsAskForTheLogin)
     click(s->btnFirstOk);
     delete home;
     home = nullptr;
-    resetProcessTexts();
+    resetAppState();
     restart();
     TfrmSecurity *again = start();
     EXPECT_EQ(again->currentPage(), again->tsLogin);
@@ -258,7 +258,7 @@ TEST_F(Security, ChangingAsksForTheCurrentPasswordFirst)
     // The next start lets in the new name and password only.
     delete home;
     home = nullptr;
-    resetProcessTexts();
+    resetAppState();
     restart();
     TfrmSecurity *login = start();
     ASSERT_EQ(login->currentPage(), login->tsLogin);
@@ -274,7 +274,7 @@ TEST_F(Security, ChangingAsksForTheCurrentPasswordFirst)
     type(login->d3_2, "Second");
     click(login->btnLoginOk);
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join('|').toStdString();
-    EXPECT_EQ(LoginPending, "N");
+    EXPECT_EQ(appState().login, LoginState::Done);
     EXPECT_TRUE(home->isVisible());
 }
 

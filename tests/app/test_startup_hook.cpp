@@ -5,7 +5,7 @@
 #include "app/application.h"
 #include "app/home.h"
 #include "app/windows.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "settings/password.h"
 #include "settings/security.h"
 
@@ -77,36 +77,36 @@ protected:
     {
         DataDirTest::SetUp();
         registerAllWindows();
-        m_savedLoginPending = LoginPending;
+        m_savedLogin = appState().login;
     }
     void TearDown() override
     {
         delete home;
         closeScreenWindows();
-        LoginPending = m_savedLoginPending;
+        appState().login = m_savedLogin;
         DataDirTest::TearDown();
     }
     TfrmMain *home = nullptr;
-    QString m_savedLoginPending;
+    LoginState m_savedLogin = LoginState::None;
 };
 
 TEST_F(StartupHook, EndsTheRunOnceTheFirstWindowTheUserMeetsIsPainted)
 {
     struct Case {
         const char *name;
-        const char *loginPending;
+        LoginState login;
         const char *password;     // stored in the user row; empty for none
         const char *firstWindow;  // class of the one window left on the screen
         const char *page;         // the security window's page, if any
     };
     const Case cases[] = {
-        {"login page", "", "secret", "nettora::TfrmSecurity", "tsLogin"},
-        {"first password page", "", "", "nettora::TfrmSecurity", "tsFirstLogin"},
-        {"login already done", "N", "secret", "nettora::TfrmMain", nullptr},
+        {"login page", LoginState::None, "secret", "nettora::TfrmSecurity", "tsLogin"},
+        {"first password page", LoginState::None, "", "nettora::TfrmSecurity", "tsFirstLogin"},
+        {"login already done", LoginState::Done, "secret", "nettora::TfrmMain", nullptr},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        LoginPending = QString::fromLatin1(c.loginPending);
+        appState().login = c.login;
         setUser({{"Password", *c.password ? hashPassword(QString::fromLatin1(c.password)) : QString()}});
 
         home = new TfrmMain;

@@ -8,7 +8,7 @@
 #include "app/home.h"
 #include "app/windows.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -42,7 +42,7 @@ TEST_F(Captions, EveryWindowShowsExactlyItsOwnCaption)
     setUser({{"Company", QStringLiteral("Lee & Co.")}});
     const qint64 c = addClient("Ann", "Able");
     const qint64 s = addStatement(c);
-    LoginPending = "N";
+    appState().login = LoginState::Done;
 
     const struct {
         const char *window;
@@ -50,7 +50,7 @@ TEST_F(Captions, EveryWindowShowsExactlyItsOwnCaption)
         QString caption;
     } cases[] = {
         {"home", [] { return new TfrmMain; }, "Nettora - Version 5.6.8.0"},
-        {"client", [] { return OpenClientWindow(QStringLiteral("Edit")); }, "Nettora - Lee & Co."},
+        {"client", [] { return OpenClientWindow(ClientMode::Edit); }, "Nettora - Lee & Co."},
         {"workspace",
          [&] {
              FilterStatementTables(QString::number(c), QString());
@@ -60,7 +60,7 @@ TEST_F(Captions, EveryWindowShowsExactlyItsOwnCaption)
         {"client information",
          [&] {
              FilterStatementTables(QString::number(c), QString::number(s));
-             ClientWindowMode = QStringLiteral("Edit");
+             appState().clientMode = ClientMode::Edit;
              return OpenClientInformationWindow();
          },
          "Nettora - Lee & Co."},

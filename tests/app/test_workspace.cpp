@@ -212,7 +212,7 @@ TEST_F(Workspace, RolledForwardDatesAreRealDatesStoredInFull)
     for (const auto &c : kStatementDates) {
         SCOPED_TRACE(c.typed);
         if (fs->currentPage() != fs->tsUpdate) {
-            ClientWindowMode = "Update";
+            appState().clientMode = ClientMode::Update;
             fs->dbClient->selectRow(fs->dbClient->rowTexts().indexOf("1/5/09\tOld"));
             click(fs->bOK);
             ASSERT_EQ(fs->currentPage(), fs->tsUpdate);
@@ -283,7 +283,7 @@ TEST_F(Workspace, OpensOnTheAddPageWhenThereIsNoDatedStatementExceptInDeleteMode
         if (c.undatedStatement)
             addStatement(ann, "", "Draft");
         ClearAllFilters();
-        ClientWindowMode = c.mode;
+        appState().clientMode = clientModeNamed(QString::fromLatin1(c.mode));
         FilterStatementTables(QString::number(ann), QString());
         auto *fs = new TfrmFSMain;
         fs->show();
@@ -296,7 +296,7 @@ TEST_F(Workspace, OpensOnTheAddPageWhenThereIsNoDatedStatementExceptInDeleteMode
 TEST_F(Workspace, AnUndatedStatementIsCompletedOnTheAddPage)
 {
     const qint64 s = addStatement(ann, "", "");
-    ClientWindowMode = "Update";
+    appState().clientMode = ClientMode::Update;
     FilterStatementTables(QString::number(ann), QString());
     auto *fs = new TfrmFSMain;
     fs->show();
@@ -378,7 +378,7 @@ TEST_F(Workspace, RollForwardCopiesTheStatementAndLeavesTheSourceAlone)
     ASSERT_EQ(m_dialogs->shown().size(), 1u);
     EXPECT_EQ(m_dialogs->shown()[0].kind, "confirmation");
     EXPECT_EQ(m_dialogs->shown()[0].text, "The financial statement was successfully updated.");
-    EXPECT_EQ(ClientWindowMode, "Edit");
+    EXPECT_EQ(appState().clientMode, ClientMode::Edit);
     EXPECT_EQ(fs->currentPage(), fs->tsSelect);
     EXPECT_EQ(fs->dbClient->rowTexts(), (QStringList{"12/31/2007\tAnnual", "12/31/2008\tAnnual 2008"}));
 
@@ -457,7 +457,7 @@ TEST_F(Workspace, SectionLinksNeedAReportingDate)
         click(link);
         EXPECT_EQ(m_dialogs->texts(), QStringList{message}) << link->text().toStdString();
         EXPECT_TRUE(fs->isVisible());
-        EXPECT_EQ(ClientWindowMode, "Add");
+        EXPECT_EQ(appState().clientMode, ClientMode::Add);
     }
     EXPECT_EQ(countRows("Nettora"), 2);
 
@@ -468,14 +468,14 @@ TEST_F(Workspace, SectionLinksNeedAReportingDate)
     click(fs->s6);
     EXPECT_TRUE(m_dialogs->shown().empty());
     EXPECT_TRUE(fs->isVisible());
-    EXPECT_EQ(ClientWindowMode, "Add");
+    EXPECT_EQ(appState().clientMode, ClientMode::Add);
     registerAllWindows();
 
     // One that opens takes over in Edit mode.
     QPointer<TfrmFSMain> guard(fs);
     click(fs->s2);
     QApplication::processEvents();
-    EXPECT_EQ(ClientWindowMode, "Edit");
+    EXPECT_EQ(appState().clientMode, ClientMode::Edit);
     EXPECT_TRUE(guard.isNull() || !guard->isVisible());
     QWidget *info = nullptr;
     for (QWidget *w : QApplication::topLevelWidgets())

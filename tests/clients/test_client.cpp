@@ -9,7 +9,7 @@
 #include "clients/client.h"
 #include "clients/client_fields.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -24,7 +24,7 @@ protected:
     {
         DataDirTest::SetUp();
         registerAllWindows();
-        LoginPending = "N";
+        appState().login = LoginState::Done;
         home = new TfrmMain;
     }
     void TearDown() override
@@ -51,7 +51,7 @@ protected:
     // The window as the home window's tile opens it.
     TfrmClient *open(const QString &mode)
     {
-        auto *w = qobject_cast<TfrmClient *>(OpenClientWindow(mode));
+        auto *w = qobject_cast<TfrmClient *>(OpenClientWindow(clientModeNamed(mode)));
         EXPECT_NE(w, nullptr);
         QApplication::processEvents();
         return w;
@@ -229,7 +229,7 @@ TEST_F(ClientWindow, OkReachesTheWorkspaceByMode)
         click(w->bOK);
         QApplication::processEvents();
         EXPECT_TRUE(w.isNull() || !w->isVisible()) << c.mode;
-        EXPECT_EQ(SelectedClientId, QString::number(ann));
+        EXPECT_EQ(appState().selectedClientId, QString::number(ann));
         TfrmFSMain *fs = shownWindow<TfrmFSMain>();
         ASSERT_NE(fs, nullptr) << c.mode;
         EXPECT_EQ(fs->currentPage()->objectName(), c.page) << c.mode;
@@ -269,7 +269,7 @@ TEST_F(ClientWindow, DeletePageOkOpensTheWorkspaceOrSaysThereIsNothing)
     choose(w->dbDeleteClient, "Smith Ann");
     click(w->bOKDelete);
     EXPECT_TRUE(m_dialogs->shown().empty());
-    EXPECT_EQ(ClientWindowMode, "Delete");
+    EXPECT_EQ(appState().clientMode, ClientMode::Delete);
     TfrmFSMain *fs = shownWindow<TfrmFSMain>();
     ASSERT_NE(fs, nullptr);
     EXPECT_EQ(fs->currentPage(), fs->tsSelect);
@@ -306,7 +306,7 @@ TEST_F(ClientWindow, DeleteButtonDeletesAClientWithEveryScheduleRow)
 
     TfrmClient *w = open("Delete");
     click(w->bDelete);
-    EXPECT_EQ(ClientWindowMode, "Delete");
+    EXPECT_EQ(appState().clientMode, ClientMode::Delete);
     EXPECT_EQ(w->currentPage(), w->tsClient);
     EXPECT_EQ(w->lblHeader->text(), "Select Client to Delete");
     saveScreenshot(w, "client_delete_client");
@@ -396,7 +396,7 @@ TEST_F(ClientWindow, SideLinksCancelAndOwnLeaving)
     QPointer<TfrmClient> w = open("Add");
     click(w->s1);
     QApplication::processEvents();
-    EXPECT_EQ(ClientWindowMode, "Add");
+    EXPECT_EQ(appState().clientMode, ClientMode::Add);
     EXPECT_TRUE(w.isNull() || !w->isVisible());
     QWidget *info = nullptr;
     for (QWidget *x : QApplication::topLevelWidgets())

@@ -7,7 +7,7 @@
 #include "app/windows.h"
 #include "clients/clientadd.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 
 #include <QApplication>
 #include <QDate>
@@ -59,7 +59,7 @@ protected:
 
     TfrmClientAdd *openAdd()
     {
-        ClientWindowMode = QStringLiteral("Add");
+        appState().clientMode = ClientMode::Add;
         auto *w = qobject_cast<TfrmClientAdd *>(OpenClientInformationWindow());
         EXPECT_NE(w, nullptr);
         return w;
@@ -68,7 +68,7 @@ protected:
     TfrmClientAdd *openEdit(qint64 client, qint64 statement)
     {
         FilterStatementTables(QString::number(client), QString::number(statement));
-        ClientWindowMode = QStringLiteral("Edit");
+        appState().clientMode = ClientMode::Edit;
         auto *w = qobject_cast<TfrmClientAdd *>(OpenClientInformationWindow());
         EXPECT_NE(w, nullptr);
         return w;
@@ -127,7 +127,7 @@ TEST_F(ClientAdd, PersonalPageReportsTheLastFailingCheck)
         EXPECT_EQ(w->focusWidget(), w->editor(c.focus)) << c.message;
         EXPECT_EQ(w->PageCheckFailed, "Y");
         EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
-        EXPECT_EQ(ClientWindowMode, "Add");
+        EXPECT_EQ(appState().clientMode, ClientMode::Add);
         EXPECT_EQ(countRows("Client"), 0);
         EXPECT_EQ(countRows("Nettora"), 0);
     }
@@ -151,7 +151,7 @@ TEST_F(ClientAdd, SavingANewClientStoresItWithItsFirstStatementAndMakesBothCurre
     ASSERT_EQ(countRows("Nettora"), 2);
     const qint64 id = other + 1;
     EXPECT_EQ(stored("Client", id, "FullName2"), "John Q. Smith");
-    EXPECT_EQ(SelectedClientId, QString::number(id));
+    EXPECT_EQ(appState().selectedClientId, QString::number(id));
     EXPECT_EQ(countRows("Nettora", QStringLiteral("ClientId = '%1'").arg(id)), 1);
     Statement st = dm1->db().prepare("SELECT Id, Date, ifnull(Description, '') FROM Nettora WHERE ClientId = ?");
     st.bind(1, QString::number(id));
@@ -160,7 +160,7 @@ TEST_F(ClientAdd, SavingANewClientStoresItWithItsFirstStatementAndMakesBothCurre
     EXPECT_EQ(st.columnText(1), QDate::currentDate().toString("MM/dd/yyyy"));
     EXPECT_EQ(st.columnText(2), "");
 
-    EXPECT_EQ(ClientWindowMode, "Edit");
+    EXPECT_EQ(appState().clientMode, ClientMode::Edit);
     EXPECT_EQ(w->currentPage(), nullptr);
     EXPECT_EQ(dm1->tblClient->recordCount(), 1);
     EXPECT_EQ(dm1->tblClient->asString("Id"), QString::number(id));
@@ -205,7 +205,7 @@ TEST_F(ClientAdd, DerivedFieldsAreWrittenOnSave)
         fill(w, c.typed);
         click(w->okButton(w->tsClientPersonal));
         ASSERT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
-        const qint64 id = SelectedClientId.toLongLong();
+        const qint64 id = appState().selectedClientId.toLongLong();
         for (const auto &[field, value] : c.expected)
             EXPECT_EQ(stored("Client", id, field), value) << field.toStdString();
         delete w;
@@ -225,7 +225,7 @@ TEST_F(ClientAdd, EditingThePersonalPageAlsoWritesTheClientDescription)
     EXPECT_TRUE(m_dialogs->shown().empty());
     EXPECT_EQ(stored("Client", c, "FullName2"), "Jon Q. Smith");
     EXPECT_EQ(stored("Client", c, "ClientDescription"), "Jon Q. Smith - Annual.");
-    EXPECT_EQ(SelectedClientId, QString::number(c));
+    EXPECT_EQ(appState().selectedClientId, QString::number(c));
     EXPECT_EQ(countRows("Client"), 1);
 }
 
@@ -239,7 +239,7 @@ TEST_F(ClientAdd, DuplicateClientIsRefusedAndNothingIsStored)
     EXPECT_EQ(w->PageCheckFailed, "Y");
     EXPECT_EQ(countRows("Client"), 1);
     EXPECT_EQ(countRows("Nettora"), 0);
-    EXPECT_EQ(ClientWindowMode, "Add");
+    EXPECT_EQ(appState().clientMode, ClientMode::Add);
     EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
 
     // The typed values stay; a corrected name goes through.
@@ -249,7 +249,7 @@ TEST_F(ClientAdd, DuplicateClientIsRefusedAndNothingIsStored)
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
     EXPECT_EQ(countRows("Client"), 2);
     EXPECT_EQ(countRows("Nettora"), 1);
-    EXPECT_EQ(stored("Client", SelectedClientId.toLongLong(), "FullName2"), "John R. Smith");
+    EXPECT_EQ(stored("Client", appState().selectedClientId.toLongLong(), "FullName2"), "John R. Smith");
 }
 
 TEST_F(ClientAdd, FailedStatementAppendShowsTheEngineTextAndStoresNoClient)
@@ -262,8 +262,8 @@ TEST_F(ClientAdd, FailedStatementAppendShowsTheEngineTextAndStoresNoClient)
     EXPECT_EQ(m_dialogs->texts(), QStringList{"injected"});
     EXPECT_EQ(countRows("Client"), 0);
     EXPECT_EQ(countRows("Nettora"), 0);
-    EXPECT_EQ(ClientWindowMode, "Add");
-    EXPECT_EQ(SelectedClientId, "");
+    EXPECT_EQ(appState().clientMode, ClientMode::Add);
+    EXPECT_EQ(appState().selectedClientId, "");
     EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
 
     dm1->db().exec("DROP TRIGGER refuse_statement");
@@ -386,7 +386,7 @@ TEST_F(ClientAdd, SpousePageChecksAndComposesTheSpouseFields)
     EXPECT_EQ(stored("Client", c, "SCityStateZip"), "TX  75001");
     EXPECT_EQ(stored("Client", c, "SMarriedDependants"), "Married with 2 dependants.");
     EXPECT_EQ(stored("Client", c, "ClientDescription"), "Kept.");  // never written by the spouse page
-    EXPECT_EQ(SelectedClientId, QString::number(c));
+    EXPECT_EQ(appState().selectedClientId, QString::number(c));
     EXPECT_EQ(dm1->tblClient->filter(), QString("Id = \"%1\"").arg(c));
 }
 
@@ -419,7 +419,7 @@ TEST_F(ClientAdd, EmploymentSaveWritesTheYearsSentence)
             EXPECT_EQ(stored("Client", c, p + "YearsEmployed2"), k.sentence) << p.toStdString() << k.years;
             EXPECT_EQ(stored("Client", c, p + "ECityStateZip"), "Plano, TX  75024");
             EXPECT_EQ(w->currentPage(), nullptr);
-            EXPECT_EQ(SelectedClientId, QString::number(c));
+            EXPECT_EQ(appState().selectedClientId, QString::number(c));
         }
     }
 }
@@ -559,7 +559,7 @@ TEST_F(ClientAdd, SectionLinksNeedTheReportingDateAndSaveFirst)
     QPointer<TfrmClientAdd> guard(w);
     click(w->s13);
     withdraw("TfrmIncomeAndExpense");
-    EXPECT_EQ(IncomeExpensePage, "Expenses");
+    EXPECT_EQ(appState().incomeExpensePage, IncomeExpensePage::Expenses);
     QApplication::processEvents();
     EXPECT_TRUE(guard.isNull() || !guard->isVisible());
 }
@@ -569,7 +569,7 @@ TEST_F(ClientAdd, SectionLinksWorkRightAfterANewClientIsSaved)
     TfrmClientAdd *w = openAdd();
     fill(w, completePerson());
     click(w->okButton(w->tsClientPersonal));
-    ASSERT_EQ(ClientWindowMode, "Edit");
+    ASSERT_EQ(appState().clientMode, ClientMode::Edit);
     standInFor("TfrmAssets");
     QPointer<TfrmClientAdd> guard(w);
     click(w->s8);

@@ -3,7 +3,7 @@
 #include "support/testsupport.h"
 
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 
 using namespace nettora;
 using namespace nettora::test;

@@ -6,7 +6,7 @@
 
 #include "app/windows.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 
 namespace nettora::test {
 

@@ -2,7 +2,7 @@
 #include "entry/assets_window_fixture.h"
 
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "entry/amounts.h"
 #include "entry/assets.h"
 
@@ -75,7 +75,7 @@ TEST_F(Assets, OpensOnCashWithItsTotalEvenWithoutRows)
 {
     EntryPage *cash = window->activePage();
     ASSERT_EQ(cash, window->page(1));
-    EXPECT_EQ(EntryMode, "Open");
+    EXPECT_EQ(appState().entry, EntryState::Open);
     EXPECT_EQ(cash->lblTitle->text(), "Assets - Cash");
     EXPECT_EQ(cash->lblTotal->text(), "Total: $00.00");
     EXPECT_EQ(dm1->tblNettora->asString("CashOnHand"), "0");  // the cash run filled the empty totals
@@ -127,7 +127,7 @@ TEST_F(Assets, ChecksRunInOrderOnEveryPage)
         SCOPED_TRACE(c.page);
         EntryPage *p = open(c.page);
         click(p->bAdd);
-        EXPECT_EQ(EntryMode, "Closed");
+        EXPECT_EQ(appState().entry, EntryState::Closed);
         EXPECT_EQ(p->focusWidget(), p->editor(p->description().focusEditor));
         for (size_t i = 0; i < c.steps.size(); ++i) {
             m_dialogs->clear();
@@ -140,7 +140,7 @@ TEST_F(Assets, ChecksRunInOrderOnEveryPage)
         m_dialogs->clear();
         click(p->bOK);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
-        EXPECT_EQ(EntryMode, "Open");
+        EXPECT_EQ(appState().entry, EntryState::Open);
         EXPECT_EQ(p->table()->recordCount(), 1);
         EXPECT_EQ(p->table()->asString("StatementId"), QString::number(statement));
         EXPECT_EQ(p->table()->asString("ClientId"), QString::number(client));
@@ -261,7 +261,7 @@ TEST_F(Assets, NumbersAcceptWhatIsTypedAndRefuseTheRest)
     type(p, "d1_5", "12abc");
     click(p->bOK);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"'12abc' is not a valid number in Current Balance."});
-    EXPECT_EQ(EntryMode, "Closed");
+    EXPECT_EQ(appState().entry, EntryState::Closed);
     EXPECT_EQ(p->focusWidget(), p->editor("d1_5"));
     EXPECT_EQ(countRows("Cash"), 0);
     type(p, "d1_5", "-$1,234.50");
@@ -280,7 +280,7 @@ TEST_F(Assets, AddWhileEditingIsRefusedAndAPageChangeDiscardsTheRowOnlyWhenAsked
               QStringList{"This action is disabled.\n\r\n\rClick on \"OK\" or \"Cancel\" to enable."});
     m_dialogs->answerSaveQuestions({SaveChoice::Discard});
     open(2);
-    EXPECT_EQ(EntryMode, "Open");
+    EXPECT_EQ(appState().entry, EntryState::Open);
     EXPECT_EQ(countRows("Cash"), 0);
     open(1);
     EXPECT_EQ(p->table()->recordCount(), 0);

@@ -5,7 +5,7 @@
 
 #include "data/currency.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "entry/amounts.h"
 #include "entry/assets.h"
 
@@ -131,7 +131,7 @@ TEST_F(Editors, AmountsOutsideTheirFieldAreRefusedNamingTheBox)
         click(p->bOK);
         EXPECT_EQ(m_dialogs->texts(), QStringList{c.message});
         EXPECT_EQ(p->focusWidget(), box);
-        EXPECT_EQ(EntryMode, "Closed");
+        EXPECT_EQ(appState().entry, EntryState::Closed);
         EXPECT_EQ(p->table()->state(), RecordState::Insert);
         EXPECT_EQ(countRows(p->description().table), rows);
 
@@ -140,7 +140,7 @@ TEST_F(Editors, AmountsOutsideTheirFieldAreRefusedNamingTheBox)
         QTest::keyClicks(box, QString::fromLatin1(c.bound));
         click(p->bOK);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
-        EXPECT_EQ(EntryMode, "Open");
+        EXPECT_EQ(appState().entry, EntryState::Open);
         EXPECT_EQ(countRows(p->description().table), rows + 1);
         if (c.deleteAfter) {
             m_dialogs->answerWarnings({true});
@@ -237,7 +237,7 @@ TEST_F(Editors, DropDownsKeepTheTypedCaseAndChecksTheWholeText)
         QTest::keyClicks(box, QString::fromLatin1(c.keys));
         click(p->bOK);
         EXPECT_EQ(m_dialogs->shown().empty(), c.passes) << m_dialogs->texts().join("|").toStdString();
-        EXPECT_EQ(EntryMode, c.passes ? "Open" : "Closed");
+        EXPECT_EQ(appState().entry, c.passes ? EntryState::Open : EntryState::Closed);
         if (c.passes) {  // stored as it stood in the box
             const QString field = fieldOf(p, c.editor);
             EXPECT_EQ(countRows(p->description().table, QStringLiteral("%1 = '%2'").arg(field, c.text)), 1);

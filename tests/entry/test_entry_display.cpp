@@ -3,7 +3,7 @@
 // in.
 #include "entry/assets_window_fixture.h"
 
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "entry/assets.h"
 
 #include <QTest>
@@ -47,7 +47,7 @@ TEST_F(EntryDisplay, TheListKeepsItsRowsWhileARowIsAdded)
     ASSERT_EQ(p->grid->selectionModel()->selectedRows().size(), 1);
 
     click(p->bAdd);
-    ASSERT_EQ(EntryMode, "Closed");
+    ASSERT_EQ(appState().entry, EntryState::Closed);
     EXPECT_EQ(p->grid->rowTexts(), rows);
     EXPECT_TRUE(p->grid->selectionModel()->selectedRows().isEmpty());
     saveScreenshot(window, "entry_cash_adding");
@@ -59,7 +59,7 @@ TEST_F(EntryDisplay, TheListKeepsItsRowsWhileARowIsAdded)
     // Editing marks the row being edited.
     p->grid->selectRow(1);
     click(p->bEdit);
-    ASSERT_EQ(EntryMode, "Closed");
+    ASSERT_EQ(appState().entry, EntryState::Closed);
     EXPECT_EQ(p->grid->rowTexts(), rows);
     ASSERT_EQ(p->grid->selectionModel()->selectedRows().size(), 1);
     EXPECT_EQ(p->grid->selectionModel()->selectedRows().first().row(), 1);
@@ -83,7 +83,7 @@ TEST_F(EntryDisplay, ARefusedNumberNamesItsBox)
     for (const auto &c : cases) {
         EntryPage *p = open(c.page);
         click(p->bAdd);
-        ASSERT_EQ(EntryMode, "Closed") << c.editor;
+        ASSERT_EQ(appState().entry, EntryState::Closed) << c.editor;
         // Only the number is wrong: every required box is filled for the checks.
         for (const CheckSpec &check : p->description().checks) {
             QWidget *w = p->editor(check.editor);

@@ -13,7 +13,7 @@
 #include "calc/section_totals.h"
 #include "clients/clientadd.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "entry/assets.h"
 
 #include <QApplication>
@@ -167,7 +167,7 @@ protected:
             // As the client window hands over in "Add": the client's
             // statements, a new one begun on the add page.
             FilterStatementTables(QString::number(young), QString());
-            ClientWindowMode = QStringLiteral("Add");
+            appState().clientMode = ClientMode::Add;
             auto *workspace = new TfrmFSMain;
             workspace->show();
             workspace->openForMode();
@@ -175,7 +175,7 @@ protected:
             return workspace;
         }
         FilterStatementTables(QString::number(young), QString::number(youngStatement));
-        ClientWindowMode = QStringLiteral("Edit");
+        appState().clientMode = ClientMode::Edit;
         QWidget *w = kind == Window::Assets ? OpenAssetsWindow() : OpenClientInformationWindow();
         QApplication::processEvents();
         return qobject_cast<ScreenFrame *>(w);
@@ -247,7 +247,7 @@ TEST_P(FrameActions, TheNextSaveLandsOnTheWindowsOwnStatement)
         ASSERT_EQ(assets->activePage(), cash);
         if (c.moment != Moment::Resting) {
             // The row being typed is still there, as typed.
-            EXPECT_EQ(EntryMode, "Closed");
+            EXPECT_EQ(appState().entry, EntryState::Closed);
             EXPECT_TRUE(cash->bOK->isVisible());
             EXPECT_EQ(cash->editorText("d1_1"), name);
             EXPECT_EQ(cash->editorText("d1_5"), editing ? "600" : "500");
@@ -256,7 +256,7 @@ TEST_P(FrameActions, TheNextSaveLandsOnTheWindowsOwnStatement)
         }
         click(cash->bOK);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
-        EXPECT_EQ(EntryMode, "Open");
+        EXPECT_EQ(appState().entry, EntryState::Open);
         const int youngRows = editing ? 2 : 3;
         EXPECT_EQ(cashRows(young, youngStatement), youngRows);
         EXPECT_EQ(cashRows(able, ableStatement), 2);

@@ -6,7 +6,7 @@
 #include "kit/btn_functions.h"
 #include "app/windows.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "entry/incomeexpense.h"
 
 #include <QApplication>
@@ -44,7 +44,7 @@ protected:
         StatementTest::TearDown();
     }
     // Opens the window as every side link does, through the shared opener.
-    TfrmIncomeAndExpense *open(const QString &page)
+    TfrmIncomeAndExpense *open(IncomeExpensePage page)
     {
         auto *w = qobject_cast<TfrmIncomeAndExpense *>(OpenIncomeExpenseWindow(page));
         EXPECT_NE(w, nullptr);
@@ -98,12 +98,12 @@ TEST_F(IncomeExpense, ChecksRunInOrderOnBothPages)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.opener);
-        TfrmIncomeAndExpense *w = open(QString::fromLatin1(c.opener));
+        TfrmIncomeAndExpense *w = open(c.opener == QLatin1String("Income") ? IncomeExpensePage::Income : IncomeExpensePage::Expenses);
         EntryPage *p = w->activePage();
         ASSERT_EQ(p, w->page(c.page));
         EXPECT_EQ(p->lblTitle->text(), c.title);
         click(p->bAdd);
-        EXPECT_EQ(EntryMode, "Closed");
+        EXPECT_EQ(appState().entry, EntryState::Closed);
         EXPECT_EQ(p->focusWidget(), p->editor(QStringLiteral("d%1_1").arg(c.page)));
         for (size_t i = 0; i < c.steps.size(); ++i) {
             m_dialogs->clear();
@@ -117,7 +117,7 @@ TEST_F(IncomeExpense, ChecksRunInOrderOnBothPages)
         m_dialogs->clear();
         click(p->bOK);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
-        EXPECT_EQ(EntryMode, "Open");
+        EXPECT_EQ(appState().entry, EntryState::Open);
         EXPECT_EQ(countRows(c.table), 1);
         EXPECT_EQ(p->table()->asString("ClientId"), QString::number(client));
         EXPECT_EQ(p->table()->asString("StatementId"), QString::number(statement));
@@ -154,7 +154,7 @@ TEST_F(IncomeExpense, MonthlyAmountFollowsTheYearlyOne)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.opener);
-        TfrmIncomeAndExpense *w = open(QString::fromLatin1(c.opener));
+        TfrmIncomeAndExpense *w = open(c.opener == QLatin1String("Income") ? IncomeExpensePage::Income : IncomeExpensePage::Expenses);
         EntryPage *p = w->page(c.page);
         const QString d = QStringLiteral("d%1_").arg(c.page);
         click(p->bAdd);
@@ -176,7 +176,7 @@ TEST_F(IncomeExpense, MonthlyAmountFollowsTheYearlyOne)
     EXPECT_DOUBLE_EQ(total("MMortgage_Exp"), 108.3333);  // the field keeps four decimals
 }
 
-// The opener's word picks the page; any other word shows none. Both totals
+// The opener's choice picks the page; none shows no page. Both totals
 // are recomputed as the window opens, whichever page shows.
 TEST_F(IncomeExpense, OpensOnTheOpenersPageWithBothTotalsRecomputed)
 {
@@ -184,21 +184,20 @@ TEST_F(IncomeExpense, OpensOnTheOpenersPageWithBothTotalsRecomputed)
     addRow(dm1->tblIncomes, client, other, {{"Type", "All Other Income"}, {"Amount", "7"}});  // another statement
     addRow(dm1->tblExpenditure, client, statement, {{"Type", "Rental Payment"}, {"Amount", "2400"}});
     const struct {
-        const char *opener;
+        IncomeExpensePage opener;
         int page;  // 0: none
         const char *totalText;
     } cases[] = {
-        {"Income", 1, "Total: $1,200.00"},
-        {"Expenses", 2, "Total: $2,400.00"},
-        {"income", 0, nullptr},
-        {"Expenditures", 0, nullptr},
+        {IncomeExpensePage::Income, 1, "Total: $1,200.00"},
+        {IncomeExpensePage::Expenses, 2, "Total: $2,400.00"},
+        {IncomeExpensePage::None, 0, nullptr},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.opener);
+        SCOPED_TRACE(c.page);
         FilterStatementTables(QString::number(client), QString::number(statement));
         stale({{"IncomeTotal", 1}, {"ExpenseTotal", 2}, {"MOtherIncome", 3}, {"MRental_Exp", 4}});
-        TfrmIncomeAndExpense *w = open(QString::fromLatin1(c.opener));
-        EXPECT_EQ(IncomeExpensePage, c.opener);
+        TfrmIncomeAndExpense *w = open(c.opener);
+        EXPECT_EQ(appState().incomeExpensePage, c.opener);
         EXPECT_EQ(w->windowTitle(), WindowCaption());
         EXPECT_DOUBLE_EQ(total("IncomeTotal"), 1200);
         EXPECT_DOUBLE_EQ(total("MOtherIncome"), 100);
@@ -209,7 +208,7 @@ TEST_F(IncomeExpense, OpensOnTheOpenersPageWithBothTotalsRecomputed)
             ASSERT_EQ(w->activePage(), w->page(c.page));
             EXPECT_EQ(w->activePage()->lblTotal->text(), c.totalText);
             EXPECT_EQ(w->activePage()->grid->rowTexts().size(), 1);
-            EXPECT_EQ(EntryMode, "Open");
+            EXPECT_EQ(appState().entry, EntryState::Open);
             EXPECT_TRUE(w->activePage()->bAdd->isVisible());
         }
         w->close();
@@ -224,7 +223,7 @@ TEST_F(IncomeExpense, PageSwitchRecomputesNothingSaveAndDeleteTheirOwnPage)
 {
     addRow(dm1->tblIncomes, client, statement, {{"Type", "Bonuses and Commissions"}, {"Description", "Q4"},
                                                  {"Amount", "300"}});
-    TfrmIncomeAndExpense *w = open(QStringLiteral("Income"));
+    TfrmIncomeAndExpense *w = open(IncomeExpensePage::Income);
     EntryPage *income = w->page(1), *expenses = w->page(2);
     stale({{"IncomeTotal", 11}, {"ExpenseTotal", 22}});
     addRow(dm1->tblExpenditure, client, statement, {{"Type", "Lease Obligation"}, {"Amount", "900"}});
@@ -278,7 +277,7 @@ TEST_F(IncomeExpense, PageSwitchRecomputesNothingSaveAndDeleteTheirOwnPage)
 // exactly as written, pass the check.
 TEST_F(IncomeExpense, TypeListsAreExactAndCaseSensitive)
 {
-    TfrmIncomeAndExpense *w = open(QStringLiteral("Income"));
+    TfrmIncomeAndExpense *w = open(IncomeExpensePage::Income);
     QStringList incomeTypes, expenseTypes;
     for (const char *t : kIncomeTypes)
         incomeTypes << QString::fromLatin1(t);
@@ -333,7 +332,7 @@ TEST_F(IncomeExpense, RowBeingTypedIsDroppedOnLeavingWhenTheUserDiscardsIt)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.link);
         m_dialogs->clear();
-        QPointer<TfrmIncomeAndExpense> w = open(QStringLiteral("Income"));
+        QPointer<TfrmIncomeAndExpense> w = open(IncomeExpensePage::Income);
         EntryPage *p = w->page(1);
         click(p->bAdd);
         enter(p, "d1_1", "All Other Income");
@@ -347,7 +346,7 @@ TEST_F(IncomeExpense, RowBeingTypedIsDroppedOnLeavingWhenTheUserDiscardsIt)
         click(w->findChild<HoverLabel *>(c.link));
         QApplication::processEvents();
         EXPECT_EQ(m_dialogs->texts(), QStringList{"Save the changes to Annual Income?"});
-        EXPECT_EQ(EntryMode, "Open");
+        EXPECT_EQ(appState().entry, EntryState::Open);
         EXPECT_EQ(countRows("Incomes"), 0);
         EXPECT_EQ(w.isNull() || !w->isVisible(), c.windowCloses);
         if (!c.windowCloses) {
@@ -366,7 +365,7 @@ TEST_F(IncomeExpense, RowBeingTypedIsDroppedOnLeavingWhenTheUserDiscardsIt)
 // closing this one, and Preview on either page playing the statement.
 TEST_F(IncomeExpense, SideLinksAndPreview)
 {
-    TfrmIncomeAndExpense *w = open(QStringLiteral("Expenses"));
+    TfrmIncomeAndExpense *w = open(IncomeExpensePage::Expenses);
     QStringList links;
     for (HoverLabel *l : w->sideLinks())
         links << l->objectName() + QLatin1Char('=') + l->text();
@@ -390,7 +389,7 @@ TEST_F(IncomeExpense, SideLinksAndPreview)
     QPointer<TfrmIncomeAndExpense> guard = w;
     click(w->findChild<HoverLabel *>("s1"));
     QApplication::processEvents();
-    EXPECT_EQ(ClientWindowMode, "Edit");
+    EXPECT_EQ(appState().clientMode, ClientMode::Edit);
     EXPECT_TRUE(guard.isNull() || !guard->isVisible());
     bool clientWindow = false;
     for (QWidget *top : QApplication::topLevelWidgets())

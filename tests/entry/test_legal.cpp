@@ -5,7 +5,7 @@
 
 #include "app/windows.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "entry/legal.h"
 #include "entry/notes.h"
 #include "kit/btn_functions.h"
@@ -116,7 +116,7 @@ TEST_F(Legal, TheStatementsOneRowFromFirstOpeningToNotes)
     ASSERT_NE(notes, nullptr);
     EXPECT_EQ(notes->clientId(), QString::number(client));
     EXPECT_EQ(notes->statementId(), QString::number(statement));
-    EXPECT_EQ(EntryMode, "Open");
+    EXPECT_EQ(appState().entry, EntryState::Open);
     EXPECT_TRUE(notes->page(2)->bAdd->isVisible());
 
     // Later openings edit that row: the saved "Yes" shows its explanation,

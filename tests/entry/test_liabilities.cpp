@@ -4,7 +4,7 @@
 #include "kit/btn_functions.h"
 #include "app/windows.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "entry/assets.h"
 #include "entry/liabilities.h"
 
@@ -76,7 +76,7 @@ TEST_F(LiabilitiesWithRows, OpensOnAutosWithTheStoredTotalAndItsLinkRecomputes)
 {
     ASSERT_EQ(window->activePage(), window->page(4));
     EntryPage *autos = window->page(4);
-    EXPECT_EQ(EntryMode, "Open");
+    EXPECT_EQ(appState().entry, EntryState::Open);
     EXPECT_EQ(autos->lblTitle->text(), "Liabilities - Autos");
     EXPECT_EQ(autos->lblTotal->text(), "Total: $999.00");
     EXPECT_DOUBLE_EQ(stored("AutoLiability"), 999);
@@ -175,7 +175,7 @@ TEST_F(Liabilities, ChecksRunInOrderOnEveryPage)
         SCOPED_TRACE(c.page);
         EntryPage *p = open(c.page);
         click(p->bAdd);
-        EXPECT_EQ(EntryMode, "Closed");
+        EXPECT_EQ(appState().entry, EntryState::Closed);
         EXPECT_EQ(p->focusWidget(), p->editor(p->description().focusEditor));
         for (size_t i = 0; i < c.steps.size(); ++i) {
             m_dialogs->clear();
@@ -188,7 +188,7 @@ TEST_F(Liabilities, ChecksRunInOrderOnEveryPage)
         m_dialogs->clear();
         click(p->bOK);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
-        EXPECT_EQ(EntryMode, "Open");
+        EXPECT_EQ(appState().entry, EntryState::Open);
         EXPECT_EQ(p->table()->recordCount(), 1);
         EXPECT_EQ(p->table()->asString("StatementId"), QString::number(statement));
         EXPECT_EQ(p->table()->asString("ClientId"), QString::number(client));
@@ -396,7 +396,7 @@ TEST_F(Liabilities, MaturityTakesRealDatesOnly)
         click(p->bOK);
         if (c.refusal) {
             EXPECT_EQ(m_dialogs->texts(), QStringList{QString::fromLatin1(c.refusal)});
-            EXPECT_EQ(EntryMode, "Closed");
+            EXPECT_EQ(appState().entry, EntryState::Closed);
             EXPECT_EQ(p->table()->state(), RecordState::Insert);
             EXPECT_EQ(p->focusWidget(), p->editor("d2_5"));
             EXPECT_EQ(p->editorText("d2_5"), c.typed);
@@ -424,7 +424,7 @@ TEST_F(Liabilities, ARowLeftHalfTypedIsAskedAbout)
     open(5);
     ASSERT_EQ(m_dialogs->shown().size(), 1u);
     EXPECT_EQ(m_dialogs->shown()[0].text, "Save the changes to " + autos->description().title + "?");
-    EXPECT_EQ(EntryMode, "Open");
+    EXPECT_EQ(appState().entry, EntryState::Open);
     EXPECT_EQ(countRows("Auto2"), 0);
     EntryPage *bank = window->page(5);
     click(bank->bAdd);
@@ -437,13 +437,13 @@ TEST_F(Liabilities, ARowLeftHalfTypedIsAskedAbout)
     ASSERT_EQ(m_dialogs->shown().size(), 2u);
     EXPECT_EQ(m_dialogs->shown()[1].kind, "error");
     EXPECT_EQ(shownWindow<TfrmAssets>(), nullptr);
-    EXPECT_EQ(EntryMode, "Closed");
+    EXPECT_EQ(appState().entry, EntryState::Closed);
     EXPECT_EQ(bank->editorText("d5_1"), "Half typed");
     click(bank->bCancel);
     click(window->findChild<HoverLabel *>("s2"));
     QApplication::processEvents();
     EXPECT_NE(shownWindow<TfrmAssets>(), nullptr);
-    EXPECT_EQ(EntryMode, "Open");
+    EXPECT_EQ(appState().entry, EntryState::Open);
     EXPECT_EQ(countRows("Bank"), 0);
 }
 

@@ -4,7 +4,7 @@
 
 #include "app/windows.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "entry/notes.h"
 #include "kit/btn_functions.h"
 
@@ -55,7 +55,7 @@ TEST_F(Notes, OpensInBrowseOnTheStatementsNotes)
     EXPECT_EQ(page->lblTitle->text(), "Notes");
     EXPECT_EQ(page->lblTotal->text(), "");  // notes carry no amounts
     EXPECT_EQ(page->grid->rowTexts(), QStringList{"Car"});
-    EXPECT_EQ(EntryMode, "Open");
+    EXPECT_EQ(appState().entry, EntryState::Open);
     for (QPushButton *b : {page->bAdd, page->bEdit, page->bDelete, page->bPreview})
         EXPECT_TRUE(b->isVisible()) << b->text().toStdString();
     EXPECT_FALSE(page->bOK->isVisible());
@@ -94,7 +94,7 @@ TEST_F(Notes, ChecksInOrderAndTextsOfSeveralLines)
         SCOPED_TRACE(c.description + std::string(" / ") + c.details.toStdString());
         m_dialogs->clear();
         click(page->bAdd);
-        ASSERT_EQ(EntryMode, "Closed");
+        ASSERT_EQ(appState().entry, EntryState::Closed);
         EXPECT_EQ(window->focusWidget(), page->editor("d2_1"));
         type(page->editor("d2_1"), QLatin1String(c.description));
         memo()->setFocus();
@@ -111,12 +111,12 @@ TEST_F(Notes, ChecksInOrderAndTextsOfSeveralLines)
         EXPECT_EQ(m_dialogs->texts(), c.messages);
         if (c.focus) {
             EXPECT_EQ(window->focusWidget(), page->editor(QLatin1String(c.focus)));
-            EXPECT_EQ(EntryMode, "Closed");
+            EXPECT_EQ(appState().entry, EntryState::Closed);
             click(page->bCancel);
             continue;
         }
         ++saved;
-        EXPECT_EQ(EntryMode, "Open");
+        EXPECT_EQ(appState().entry, EntryState::Open);
         // Stored with the statement's keys, the text whole, and listed at once.
         Statement st = dm1->db().prepare(QStringLiteral(
             "SELECT Details, ClientId, StatementId FROM Notes WHERE Description = ?"));
@@ -173,7 +173,7 @@ TEST_F(Notes, ANoteBeingTypedIsDroppedWhenTheUserDiscardsIt)
     QApplication::processEvents();
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Save the changes to Notes?"});
     EXPECT_TRUE(window.isNull() || !window->isVisible());
-    EXPECT_EQ(EntryMode, "Open");
+    EXPECT_EQ(appState().entry, EntryState::Open);
     EXPECT_EQ(countRows("Notes"), 2);
     EXPECT_EQ(countRows("Notes", "Description = 'Unfinished'"), 0);
 }

@@ -9,7 +9,7 @@
 #include "app/windows.h"
 #include "calc/section_totals.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "entry/entrywindow.h"
 #include "entry/page_parts.h"
 
@@ -144,7 +144,7 @@ protected:
         ASSERT_EQ(m_dialogs->texts(), QStringList{"'12abc' is not a valid number in Amount."});
         m_dialogs->clear();
         type(page->editor("d1_2"), "999");
-        ASSERT_EQ(EntryMode, "Closed");
+        ASSERT_EQ(appState().entry, EntryState::Closed);
         ASSERT_EQ(page->table()->asString("Description"), "Typed tax");
     }
     double taxTotal() { return stored("Nettora", statement, "TaxLiability").toDouble() / 10000; }
@@ -182,7 +182,7 @@ TEST_P(PendingRows, LeavingAsksAndDoesWhatWasAnswered)
     if (!left) {
         // The row is still being typed, as typed, and OK stores it with the
         // window's keys.
-        EXPECT_EQ(EntryMode, "Closed");
+        EXPECT_EQ(appState().entry, EntryState::Closed);
         EXPECT_EQ(page->editorText("d1_1"), "Typed tax");
         EXPECT_EQ(page->editorText("d1_2"), "999");
         click(page->bOK);
@@ -236,7 +236,7 @@ TEST_F(PendingRows, ASaveThatFailsItsChecksStays)
     EXPECT_EQ(m_dialogs->texts(), (QStringList{"Save the changes to Liabilities - Taxes?", "Please enter \"Amount\"."}));
     ASSERT_FALSE(w.isNull());
     EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(EntryMode, "Closed");
+    EXPECT_EQ(appState().entry, EntryState::Closed);
     EXPECT_EQ(page->editorText("d1_1"), "Half typed");
     EXPECT_EQ(countRows("Taxes"), 1);
 }

@@ -7,7 +7,7 @@
 
 #include "calc/section_totals.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 #include "entry/assets.h"
 
 using namespace nettora;
@@ -132,7 +132,7 @@ TEST_F(RefusedRecalculation, RowAndTotalsGoBackTogetherAndThePageStaysPut)
         EXPECT_EQ(errors(), QStringList{kRefusal});
         EXPECT_EQ(balances(), before);
         EXPECT_DOUBLE_EQ(storedCash(), 350);
-        EXPECT_EQ(EntryMode, c.editing ? "Closed" : "Open");
+        EXPECT_EQ(appState().entry, c.editing ? EntryState::Closed : EntryState::Open);
         EXPECT_EQ(cash->bOK->isVisible(), c.editing);
         EXPECT_EQ(cash->editorText("d1_1"), c.editorAfter);
         EXPECT_EQ(cash->editorText("d1_5"), c.balanceAfter);
@@ -153,7 +153,7 @@ TEST_F(RefusedRecalculation, RowAndTotalsGoBackTogetherAndThePageStaysPut)
             expected << row + keys();
         EXPECT_EQ(balances(), expected);
         EXPECT_DOUBLE_EQ(storedCash(), c.total);
-        EXPECT_EQ(EntryMode, "Open");
+        EXPECT_EQ(appState().entry, EntryState::Open);
         EXPECT_EQ(cash->lblTotal->text(),
                   QStringLiteral("Total: $%1.00").arg(QLocale(QLocale::English).toString(c.total, 'f', 0)));
     }

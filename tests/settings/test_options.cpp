@@ -56,7 +56,7 @@ TEST_F(Options, OptionsOpensTheUserPageAndTheEmailLinkTheEmailPage)
     setUser({{"Company", "Lee & Co."}, {"FirstName", "Ann"}, {"EmailName", "Ann Lee"}});
     QPointer<TfrmOptions> w = open();
     ASSERT_TRUE(w);
-    EXPECT_EQ(OptionsStartPage, "user");
+    EXPECT_EQ(appState().optionsStartPage, OptionsPage::User);
     EXPECT_EQ(w->windowTitle(), "Nettora - Lee & Co.");
     EXPECT_EQ(w->currentPage(), w->tsUser);
     EXPECT_TRUE(w->pcMain->isVisible());
@@ -107,7 +107,7 @@ TEST_F(Options, OptionsOpensTheUserPageAndTheEmailLinkTheEmailPage)
     auto *e = qobject_cast<TfrmOptions *>(OpenEmailSetupWindow());
     ASSERT_NE(e, nullptr);
     w->close();
-    EXPECT_EQ(OptionsStartPage, "email");
+    EXPECT_EQ(appState().optionsStartPage, OptionsPage::Email);
     EXPECT_EQ(e->currentPage(), e->tsEmail);
     EXPECT_EQ(e->focusWidget(), e->edEmailName);
     EXPECT_EQ(e->edEmailName->text(), "Ann Lee");
@@ -384,7 +384,7 @@ TEST_F(Options, PrintOptionsLinkAndOptionsEntryReplaceTheWindow)
     delete w;
 
     // OPTIONS on the options window: a fresh one on the user page.
-    OptionsStartPage = "email";
+    appState().optionsStartPage = OptionsPage::Email;
     QPointer<TfrmOptions> first = qobject_cast<TfrmOptions *>(OpenEmailSetupWindow());
     click(first->mOptions);
     QApplication::processEvents();

@@ -1,7 +1,7 @@
 #include "support/testsupport.h"
 
 #include "kit/frame.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -48,9 +48,19 @@ SaveChoice ScriptedDialogs::saveChanges(const QString &text)
     return a;
 }
 
+ClientMode clientModeNamed(const QString &word)
+{
+    for (ClientMode m : {ClientMode::Add, ClientMode::Edit, ClientMode::Update, ClientMode::Delete, ClientMode::Print,
+                         ClientMode::Email, ClientMode::Pdf})
+        if (modeWord(m) == word)
+            return m;
+    ADD_FAILURE() << "no client window mode " << word.toStdString();
+    return ClientMode::None;
+}
+
 void DataDirTest::SetUp()
 {
-    resetProcessTexts();
+    resetAppState();
     m_dir = std::make_unique<QTemporaryDir>();
     ASSERT_TRUE(m_dir->isValid());
     m_dialogs = std::make_unique<ScriptedDialogs>();
@@ -65,7 +75,7 @@ void DataDirTest::TearDown()
     dm1 = nullptr;
     m_dialogs.reset();
     m_dir.reset();
-    resetProcessTexts();
+    resetAppState();
 }
 
 void DataDirTest::restart()

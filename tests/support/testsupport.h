@@ -2,6 +2,7 @@
 // Shared test fixtures: a fresh data directory with a connected data module
 // per test, and a dialog service whose answers the test scripts.
 
+#include "kit/app_state.h"
 #include "kit/dialogs.h"
 #include "data/datamodule.h"
 
@@ -18,7 +19,18 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 inline void PrintTo(const QStringList &l, std::ostream *os) { *os << '[' << l.join(QStringLiteral("|")).toStdString() << ']'; }
 QT_END_NAMESPACE
 
+namespace nettora {
+inline void PrintTo(ClientMode m, std::ostream *os) { *os << modeWord(m).toStdString(); }
+inline void PrintTo(EntryState s, std::ostream *os)
+{
+    *os << (s == EntryState::Open ? "Open" : s == EntryState::Closed ? "Closed" : "None");
+}
+}  // namespace nettora
+
 namespace nettora::test {
+
+// The client window mode a test names by its heading word ("Add", "PDF").
+ClientMode clientModeNamed(const QString &word);
 
 struct ShownDialog {
     QString kind;  // "error", "warning", "confirmation", "information", "save"

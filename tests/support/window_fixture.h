@@ -9,7 +9,7 @@
 #include "app/home.h"
 #include "app/windows.h"
 #include "data/db_functions.h"
-#include "data/globals.h"
+#include "kit/app_state.h"
 
 #include <QApplication>
 #include <QRadioButton>
@@ -52,7 +52,7 @@ protected:
     // The home window after a login, not shown yet.
     TfrmMain *makeHome()
     {
-        LoginPending = "N";
+        appState().login = LoginState::Done;
         home = new TfrmMain;
         return home;
     }
@@ -72,7 +72,7 @@ protected:
     static TfrmFSMain *openWorkspace(qint64 client, const QString &mode)
     {
         ClearAllFilters();
-        ClientWindowMode = mode;
+        appState().clientMode = clientModeNamed(mode);
         FilterStatementTables(QString::number(client), QString());
         auto *fs = new TfrmFSMain;
         fs->show();
