@@ -1,5 +1,7 @@
 #include "kit/artwork.h"
 
+#include "kit/look.h"
+
 #include <QFontDatabase>
 #include <QHash>
 #include <QIconEngine>
@@ -15,16 +17,16 @@ namespace nettora::artwork {
 
 namespace {
 
-const QColor Green(154, 194, 1);
-const QColor GreenDeep(124, 160, 0);
-const QColor Orange(255, 149, 38);
-const QColor Ink(47, 53, 60);
-const QColor Slate(93, 103, 114);
-const QColor MutedText(128, 137, 147);
-const QColor Hairline(221, 225, 230);
-const QColor Panel(244, 246, 248);
-const QColor MenuTop(52, 58, 66);
-const QColor MenuBottom(34, 38, 44);
+using look::Green;
+using look::GreenDeep;
+using look::Orange;
+using look::Ink;
+using look::Slate;
+using look::MutedText;
+using look::Hairline;
+using look::Panel;
+using look::MenuTop;
+using look::MenuBottom;
 
 constexpr int BandHeight = 80;
 constexpr int MenuWidth = 100;

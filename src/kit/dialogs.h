@@ -3,7 +3,10 @@
 // can answer the questions and read the exact texts, while the program shows
 // real message boxes.
 
+#include "data/error.h"
+
 #include <QString>
+#include <utility>
 
 namespace nettora {
 
@@ -24,6 +27,21 @@ public:
 DialogService &dialogs();
 // Installs a service (not owned); nullptr goes back to message boxes.
 void setDialogService(DialogService *service);
+
+// Runs work; a failure it throws is shown as its error message box, and the
+// caller learns whether the work went through. Whatever the work had begun
+// to change is the work's own to undo before it throws.
+template <class Work>
+bool guarded(Work &&work)
+{
+    try {
+        std::forward<Work>(work)();
+        return true;
+    } catch (const Error &e) {
+        dialogs().error(e.text());
+        return false;
+    }
+}
 
 class MessageBoxDialogs : public DialogService {
 public:

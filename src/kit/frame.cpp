@@ -4,6 +4,7 @@
 #include "kit/btn_functions.h"
 #include "kit/dialogs.h"
 #include "kit/keyboard.h"
+#include "kit/look.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 
@@ -18,51 +19,12 @@
 
 namespace nettora {
 
-const QColor ScreenFrame::Green(154, 194, 1);
-const QColor ScreenFrame::Orange(255, 149, 38);
+const QColor ScreenFrame::Green = look::Green;
+const QColor ScreenFrame::Orange = look::Orange;
 
-namespace {
-constexpr int kSideLinkLeft = 106;
-constexpr int kSideLinkTop = 92;
-constexpr int kSideLinkStep = 18;
-}  // namespace
-
-QFont ScreenFrame::menuFont()
-{
-    // Every menu entry asks; listing the installed families once is enough.
-    static const QString family = [] {
-        const QStringList families = QFontDatabase::families();
-        for (const char *name : {"AvantGarde Bk BT", "URW Gothic", "Liberation Sans"})
-            if (families.contains(QLatin1String(name)))
-                return QString::fromLatin1(name);
-        return QString();
-    }();
-    QFont f;
-    if (family.isEmpty())
-        f.setStyleHint(QFont::SansSerif);
-    else
-        f.setFamily(family);
-    f.setPixelSize(13);
-    f.setBold(true);
-    return f;
-}
-
-QFont ScreenFrame::topLinkFont()
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(13);
-    f.setBold(true);
-    return f;
-}
-
-QFont ScreenFrame::sideLinkFont()
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(11);
-    return f;
-}
+QFont ScreenFrame::menuFont() { return look::menuFont(); }
+QFont ScreenFrame::topLinkFont() { return look::topLinkFont(); }
+QFont ScreenFrame::sideLinkFont() { return look::sideLinkFont(); }
 
 ScreenFrame::ScreenFrame(bool home, QWidget *parent) : QWidget(parent), m_home(home)
 {
@@ -203,7 +165,7 @@ HoverLabel *ScreenFrame::addSideLink(const QString &caption, QWidget *page, std:
 {
     auto *l = new HoverLabel(caption, this);
     l->setFont(sideLinkFont());
-    l->setGeometry(kSideLinkLeft, kSideLinkTop + int(m_sideLinks.size()) * kSideLinkStep, 127, 13);
+    l->setGeometry(look::SideLinkLeft, look::SideLinkTop + int(m_sideLinks.size()) * look::SideLinkStep, 127, 13);
     l->setCursor(Qt::PointingHandCursor);
     makeOperable(l, QStringLiteral("side"), Orange);
     l->show();

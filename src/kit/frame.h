@@ -6,6 +6,7 @@
 
 #include "kit/focusring.h"
 #include "kit/hoverlabel.h"
+#include "kit/look.h"
 
 #include <QStackedWidget>
 #include <QWidget>
@@ -22,8 +23,8 @@ public:
 
     static const QColor Green;   // #9AC201
     static const QColor Orange;  // #FF9526
-    static constexpr int Width = 752;
-    static constexpr int Height = 519;
+    static constexpr int Width = look::WindowWidth;
+    static constexpr int Height = look::WindowHeight;
 
     // A home frame has EXIT instead of HOME and keeps its border icons.
     explicit ScreenFrame(bool home = false, QWidget *parent = nullptr);

@@ -1,5 +1,7 @@
 #include "kit/hoverlabel.h"
 
+#include "kit/look.h"
+
 #include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -63,7 +65,7 @@ void HoverLabel::setColors(const QColor &text, const QColor &background)
     m_background = background;
     QPalette p = palette();
     p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(140, 146, 152));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, look::DisabledText);
     if (background.isValid())
         p.setColor(QPalette::Window, background);
     setPalette(p);

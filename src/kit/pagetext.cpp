@@ -1,5 +1,7 @@
 #include "kit/pagetext.h"
 
+#include "kit/look.h"
+
 #include <QApplication>
 #include <QHelpEvent>
 #include <QPainter>
@@ -12,15 +14,6 @@
 namespace nettora::pagetext {
 
 namespace {
-
-QFont arial(int pixels, bool bold)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
 
 void setTextColor(QLabel *l, const QColor &c)
 {
@@ -81,16 +74,13 @@ QString clientLine(const QString &clientDescription)
     return line;
 }
 
-QFont textFont()
-{
-    return arial(11, false);
-}
+QFont textFont() { return look::textFont(); }
 
 QLabel *heading(QWidget *page, const QString &text, int y)
 {
     auto *l = new QLabel(text, page);
-    l->setFont(arial(16, true));
-    setTextColor(l, QColor(0x3d, 0x46, 0x4d));
+    l->setFont(look::headingFont());
+    setTextColor(l, look::HeadingInk);
     l->setGeometry(12, y, PageWidth - 24, 22);
     return l;
 }
@@ -99,8 +89,8 @@ QLabel *nameInHeading(QWidget *page, const QString &objectName, int y, int width
 {
     auto *l = new ElidedLabel(page);
     l->setObjectName(objectName);
-    l->setFont(arial(12, true));
-    setTextColor(l, QColor(0x5a, 0x73, 0x00));
+    l->setFont(look::nameFont());
+    setTextColor(l, look::NameGreen);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     l->setGeometry(PageWidth - 12 - width, y, width, 22);
     return l;
@@ -117,7 +107,7 @@ QLabel *line(QWidget *page, const QString &text, int x, int y, int width)
 QLabel *caption(QWidget *page, const QString &text, int x, int y, int width)
 {
     auto *l = new QLabel(text, page);
-    l->setFont(arial(11, true));
+    l->setFont(look::arial(11, true));
     l->setGeometry(x, y, width, 16);
     return l;
 }

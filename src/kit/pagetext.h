@@ -3,6 +3,8 @@
 // heading, the client's name at the right of the heading line, lines of
 // text, captions and buttons, all in one look.
 
+#include "kit/look.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -30,8 +32,7 @@ protected:
 // dangling " - .".
 QString clientLine(const QString &clientDescription);
 
-// Page area width, to the right of the side links.
-inline constexpr int PageWidth = 516;
+inline constexpr int PageWidth = look::PageWidth;
 
 // The font of plain lines on a page.
 QFont textFont();
