@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test.
-#   scripts/test.sh             the normal build in build/
+#   scripts/test.sh             the normal build in build/, warnings as errors
 #   scripts/test.sh --sanitize  a build with AddressSanitizer and
 #                               UndefinedBehaviorSanitizer in build-sanitize/
 set -euo pipefail
@@ -18,6 +18,7 @@ if [[ "${1:-}" == "--sanitize" ]]; then
   ctest -j "$(nproc)" --output-on-failure --timeout 600
   exit
 fi
-"$here/build.sh"
+# A new warning fails the run, as a failing test would.
+"$here/build.sh" -DNETTORA_WERROR=ON
 cd "$here/../build"
 ctest -j "$(nproc)" --output-on-failure --timeout 300

@@ -355,7 +355,7 @@ TEST_F(ClientWindow, AfterTheDeletionQuestionTheListMatchesTheSearchBox)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.yes ? "Yes" : "No");
         closeWindows();
-        for (const QString &t : {"Client", "Nettora"})
+        for (const auto &t : {QStringLiteral("Client"), QStringLiteral("Nettora")})
             dm1->db().exec(QStringLiteral("DELETE FROM \"%1\"").arg(t));
         client("Ann", "Sayer");
         const qint64 bob = client("Bob", "Saylor");
@@ -380,8 +380,9 @@ TEST_F(ClientWindow, AfterTheDeletionQuestionTheListMatchesTheSearchBox)
         EXPECT_EQ(w->dbClient->rowTexts(), c.list);
         const QString current = dm1->tblClient->asString("FullName");
         EXPECT_TRUE(c.list.contains(current)) << current.toStdString();
-        if (!c.current.isEmpty())
+        if (!c.current.isEmpty()) {
             EXPECT_EQ(current, c.current);
+        }
         const int row = w->dbClient->currentIndex().row();
         ASSERT_GE(row, 0);
         EXPECT_EQ(c.list.value(row), current);

@@ -205,8 +205,9 @@ TEST_F(Routines, DeleteClientTakesEveryRowCarryingItsIdOrphansIncluded)
     EXPECT_EQ(countRows("Client"), 1);
     EXPECT_EQ(countRows("Nettora", QStringLiteral("ClientId = '%1'").arg(c1)), 0);
     for (const auto &t : allTables())
-        if (t.schedule)
+        if (t.schedule) {
             EXPECT_EQ(countRows(t.name, QStringLiteral("ClientId = '%1'").arg(c1)), 0) << t.name.toStdString();
+        }
     EXPECT_EQ(countRows("Cash", QStringLiteral("ClientId = '%1'").arg(c2)), 1);
     for (Table *t : dm1->tables())
         EXPECT_EQ(t->filtered(), t == dm1->tblNotes);
@@ -240,8 +241,9 @@ TEST_F(Routines, DeleteClientWithoutStatementsTakesItsScheduleRows)
 
     EXPECT_EQ(countRows("Client"), 1);
     for (const auto &t : allTables())
-        if (t.schedule)
+        if (t.schedule) {
             EXPECT_EQ(countRows(t.name, QStringLiteral("ClientId = '%1'").arg(c2)), 0) << t.name.toStdString();
+        }
     EXPECT_EQ(countRows("Cash", QStringLiteral("ClientId = '%1'").arg(c1)), 4);
     EXPECT_EQ(countRows("Nettora"), 2);
 }

@@ -28,8 +28,9 @@ TEST(Amounts, WhatAPreparerTypes)
     for (const auto &c : cases) {
         double v = 0;
         EXPECT_EQ(parseAmount(QString::fromLatin1(c.text), &v), c.ok) << c.text;
-        if (c.ok)
+        if (c.ok) {
             EXPECT_DOUBLE_EQ(v, c.value) << c.text;
+        }
     }
     EXPECT_EQ(totalText(0), "$00.00");
     EXPECT_EQ(totalText(1234.5), "$1,234.50");

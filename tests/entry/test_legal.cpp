@@ -264,8 +264,9 @@ TEST_F(Legal, PagesAreLaidOutCleanly)
         ASSERT_GE(shown.size(), 24u);
         for (QWidget *c : shown) {
             EXPECT_TRUE(page->rect().contains(c->geometry())) << c->objectName().toStdString();
-            if (auto *l = qobject_cast<QLabel *>(c); l && l->objectName() != "lblClient")
+            if (auto *l = qobject_cast<QLabel *>(c); l && l->objectName() != "lblClient") {
                 EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width()) << l->text().toStdString();
+            }
         }
         for (size_t i = 0; i < shown.size(); ++i)
             for (size_t j = i + 1; j < shown.size(); ++j)

@@ -94,8 +94,9 @@ TEST_P(BlankFormsTest, CliWritesTheElevenFormsFromAnEmptyDataDirectory)
     EXPECT_TRUE(pages[1].contains(QStringLiteral("Contacts (Spouse)")));
     EXPECT_EQ(pages[1].count(QStringLiteral("Signed")), 2);
     EXPECT_FALSE(pages[1].contains(QStringLiteral("No\n")));  // no answers on a blank form
-    if (c.style == Style::Professional)
+    if (c.style == Style::Professional) {
         EXPECT_EQ(pages[1].count(QStringLiteral("Date:_______________")), 2);
+    }
     // Numbered pages, so a set handed out loose can be put back in order.
     for (int i = 0; i < 11; ++i)
         EXPECT_TRUE(flat(pages[i]).contains(QStringLiteral("Page %1 of 11").arg(i + 1))) << i + 1;

@@ -259,14 +259,16 @@ TEST_F(CliPdfTest, ABlankFormTouchesNoDataDirectory)
         SCOPED_TRACE(style);
         m_data = path(QStringLiteral("data-") + QLatin1String(style));
         const bool exists = QLatin1String(style) == QLatin1String("standard");
-        if (exists)
+        if (exists) {
             ASSERT_TRUE(QDir().mkpath(m_data));
+        }
         const QString file = path(QStringLiteral("blank-") + QLatin1String(style) + QStringLiteral(".pdf"));
         const CliRun r = cli({QStringLiteral("pdf"), QStringLiteral("--blank"), QLatin1String(style), QStringLiteral("-o"), file});
         EXPECT_EQ(r.status, 0) << r.err.toStdString();
         EXPECT_FALSE(pdfPages(file).isEmpty());
         EXPECT_EQ(QDir(m_data).exists(), exists);
-        if (exists)
+        if (exists) {
             EXPECT_TRUE(QDir(m_data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+        }
     }
 }

@@ -773,8 +773,9 @@ TEST_F(FormsTest, ScheduleFooterNeverStartsAPage)
             above += types.contains(t.text) && t.baseline < footer->baseline ? 1 : 0;
         EXPECT_GE(above, 1) << "the footer comes with at least the last row";
         // A page the schedule goes on with opens with its repeated title.
-        if (i > 0)
+        if (i > 0) {
             EXPECT_EQ(p.texts.at(1).text, QStringLiteral("Schedule A - Deposit Relationships (continued)"));
+        }
     }
     EXPECT_EQ(footers, 1);
     EXPECT_EQ(rows, fill);

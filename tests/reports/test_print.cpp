@@ -319,8 +319,9 @@ TEST_F(PrintTest, CompilationReportAndPreparerPageOnPaper)
                 caption = &t;
         ASSERT_NE(caption, nullptr);
         EXPECT_NEAR(caption->right(), 48 + 310, 0.05);
-        if (i > 0)
+        if (i > 0) {
             EXPECT_NEAR(value->baseline - p.find(QString::fromLatin1(rows[i - 1].second))->baseline, 20, 0.05);
+        }
     }
 
     const std::vector<CapturedPage> compilation = captureAll([&] {
