@@ -10,6 +10,13 @@ namespace nettora {
 
 using engine_sql::quoteIdent;
 
+namespace {
+
+// The most rows one statement reads ahead of a walking cursor.
+constexpr int MaxRowsAhead = 256;
+
+}  // namespace
+
 Table::Table(Database &db, const TableDef &def) : m_db(db), m_def(def)
 {
     m_buffer.resize(def.fields.size());
@@ -54,6 +61,7 @@ void Table::open()
     m_goFirst = true;
     m_current = 0;
     m_bufferValid = false;
+    dropAhead();
 }
 
 void Table::close()
@@ -62,6 +70,7 @@ void Table::close()
     m_view.clear();
     m_viewValid = false;
     m_bufferValid = false;
+    dropAhead();
     m_current = 0;
     m_pos = -1;
     m_eof = m_bof = true;
@@ -143,6 +152,7 @@ void Table::buildView()
     m_viewValid = true;
     m_viewVersion = tableVersion();
     m_bufferValid = false;
+    dropAhead();
 
     const int size = int(m_view.size());
     if (size == 0) {
@@ -181,6 +191,7 @@ void Table::invalidate()
     }
     m_viewValid = false;
     m_bufferValid = false;
+    dropAhead();
 }
 
 void Table::first()
@@ -341,26 +352,112 @@ void Table::prepareBuffer()
     std::fill(m_wanted.begin(), m_wanted.end(), false);
     m_bufferRow = row;
     m_bufferValid = true;
-    if (wanted.size() > 1 && wanted.size() < m_loaded.size() / 2) {
-        QString key;
-        for (int i : wanted)
-            key += QString::number(i) + QLatin1Char(',');
-        auto it = m_fieldSetSql.find(key);
-        if (it == m_fieldSetSql.end()) {
-            QStringList cols;
-            for (int i : wanted)
-                cols << quoteIdent(m_def.fields[size_t(i)].name);
-            it = m_fieldSetSql.insert(key, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                               .arg(cols.join(QStringLiteral(", ")), quoteIdent(m_def.name)));
-        }
-        Statement st = m_db.prepareStatement(*it, false);
-        st.bind(1, row);
-        const bool found = st.step();
-        for (int c = 0; c < int(wanted.size()); ++c) {
-            m_buffer[size_t(wanted[size_t(c)])] = found ? st.column(c) : QVariant();
-            m_loaded[size_t(wanted[size_t(c)])] = true;
+    if (row == 0 || takeAhead(row, wanted))
+        return;
+    if (!wanted.empty() && wanted.size() < m_loaded.size() / 2) {
+        readAhead(wanted);
+        takeAhead(row, wanted);
+    }
+}
+
+void Table::readAhead(const std::vector<int> &fields)
+{
+    // A walk that goes on where the last batch ended (or, backwards, began)
+    // gets a batch twice the size; any other move starts again at one row,
+    // so that jumping about reads no more than before.
+    const int held = int(m_ahead.rows.size());
+    int count = 1;
+    bool backwards = false;
+    if (held > 0 && m_ahead.fields == fields) {
+        if (m_pos == m_ahead.start + held) {
+            count = std::min(held * 2, MaxRowsAhead);
+        } else if (m_pos == m_ahead.start - 1) {
+            count = std::min(held * 2, MaxRowsAhead);
+            backwards = true;
         }
     }
+    const int size = int(m_view.size());
+    int first = 0, end = 0;
+    if (m_pos >= 0 && m_pos < size && m_view[size_t(m_pos)] == m_bufferRow) {
+        first = backwards ? std::max(0, m_pos - count + 1) : m_pos;
+        end = backwards ? m_pos + 1 : std::min(size, m_pos + count);
+    }
+    m_ahead.fields = fields;
+    m_ahead.start = first;
+    m_ahead.rows.clear();
+    if (end > first)
+        m_ahead.rows.assign(m_view.begin() + first, m_view.begin() + end);
+    else
+        m_ahead.rows.push_back(m_bufferRow);
+    const int rows = int(m_ahead.rows.size());
+    m_ahead.values.assign(size_t(rows) * fields.size(), QVariant());
+
+    // Statements come in sizes of powers of two, the spare places bound to
+    // null, so a few statements serve every batch.
+    int places = 1;
+    while (places < rows)
+        places *= 2;
+    QString key;
+    for (int i : fields)
+        key += QString::number(i) + QLatin1Char(',');
+    key += QLatin1Char('x') + QString::number(places);
+    auto it = m_fieldSetSql.find(key);
+    if (it == m_fieldSetSql.end()) {
+        QStringList cols;
+        for (int i : fields)
+            cols << quoteIdent(m_def.fields[size_t(i)].name);
+        QString marks = QStringLiteral("?");
+        for (int i = 1; i < places; ++i)
+            marks += QStringLiteral(", ?");
+        it = m_fieldSetSql.insert(key, QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)")
+                                           .arg(cols.join(QStringLiteral(", ")), quoteIdent(m_def.name), marks));
+    }
+    // The engine answers in row id order; each answer goes to its place in the view.
+    std::vector<std::pair<qint64, int>> order;
+    order.reserve(size_t(rows));
+    for (int k = 0; k < rows; ++k)
+        order.emplace_back(m_ahead.rows[size_t(k)], k);
+    std::sort(order.begin(), order.end());
+    Statement st = m_db.prepareStatement(*it, false);
+    for (int k = 0; k < places; ++k)
+        st.bind(k + 1, k < rows ? QVariant(m_ahead.rows[size_t(k)]) : QVariant());
+    const size_t width = fields.size();
+    while (st.step()) {
+        const qint64 id = st.columnInt(0);
+        const auto at = std::lower_bound(order.begin(), order.end(), std::make_pair(id, 0));
+        if (at == order.end() || at->first != id)
+            continue;
+        for (size_t c = 0; c < width; ++c)
+            m_ahead.values[size_t(at->second) * width + c] = st.column(int(c) + 1);
+    }
+}
+
+bool Table::takeAhead(qint64 row, const std::vector<int> &wanted)
+{
+    const int held = int(m_ahead.rows.size());
+    if (held == 0 || !std::includes(m_ahead.fields.begin(), m_ahead.fields.end(), wanted.begin(), wanted.end()))
+        return false;
+    int k = m_pos - m_ahead.start;
+    if (k < 0 || k >= held || m_ahead.rows[size_t(k)] != row) {
+        const auto it = std::find(m_ahead.rows.begin(), m_ahead.rows.end(), row);
+        if (it == m_ahead.rows.end())
+            return false;
+        k = int(it - m_ahead.rows.begin());
+    }
+    const size_t width = m_ahead.fields.size();
+    for (size_t c = 0; c < width; ++c) {
+        const size_t pos = size_t(m_ahead.fields[c]);
+        m_buffer[pos] = m_ahead.values[size_t(k) * width + c];
+        m_loaded[pos] = true;
+    }
+    return true;
+}
+
+void Table::dropAhead()
+{
+    m_ahead.rows.clear();
+    m_ahead.values.clear();
+    m_ahead.fields.clear();
 }
 
 void Table::loadBuffer()

@@ -75,6 +75,7 @@ void Table::post()
         m_state = RecordState::Browse;
         std::fill(m_dirty.begin(), m_dirty.end(), false);
         m_bufferValid = false;
+        dropAhead();
         if (rowMatches(row)) {
             m_current = row;
             m_goFirst = false;
@@ -120,6 +121,7 @@ void Table::post()
     m_state = RecordState::Browse;
     std::fill(m_dirty.begin(), m_dirty.end(), false);
     m_bufferValid = false;
+    dropAhead();
 
     if (!viewWasCurrent) {
         m_viewValid = false;
@@ -182,6 +184,7 @@ void Table::remove()
     m_view.erase(m_view.begin() + m_pos);
     m_viewVersion = tableVersion();
     m_bufferValid = false;
+    dropAhead();
     const int size = int(m_view.size());
     if (size == 0) {
         m_pos = -1;
