@@ -1,6 +1,7 @@
 #include "data/datamodule.h"
 
 #include "data/data_backup.h"
+#include "data/durable_file.h"
 #include "data/engine.h"
 #include "data/failure_cause.h"
 #include "data/schema.h"
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <algorithm>
-#include <filesystem>
 
 #include <sqlcipher/sqlite3.h>
 
@@ -29,31 +29,12 @@ Tdm1 *dm1 = nullptr;
 
 namespace {
 
-void syncFile(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-void removeSidecars(const QString &dbFile)
-{
-    for (const char *suffix : {"-wal", "-shm", "-journal"})
-        QFile::remove(dbFile + QLatin1String(suffix));
-}
-
 // Replaces target by source in one step, so that a crash leaves one or the
 // other whole.
-void replaceFile(const QString &source, const QString &target)
+void replaceDataFile(const QString &source, const QString &target)
 {
-    syncFile(source);
-    std::error_code ec;
-    std::filesystem::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData(), ec);
-    if (ec)
-        throw EngineError(QStringLiteral("Could not replace \"%1\": %2").arg(target, systemCause(ec.value())));
-    syncFile(QFileInfo(target).absolutePath());
+    if (const int error = replaceFile(source, target))
+        throw EngineError(QStringLiteral("Could not replace \"%1\": %2").arg(target, systemCause(error)));
 }
 
 // The version the data file records; 0 for files made before versions were.
@@ -313,10 +294,10 @@ void Connection::provision()
                               .arg(databaseFile()));
     } else {
         // Drives without hard links: the name was free a moment ago.
-        replaceFile(tmp, databaseFile());
+        replaceDataFile(tmp, databaseFile());
         return;
     }
-    syncFile(m_path);
+    syncFolder(m_path);
 }
 
 void Connection::disconnect()
@@ -431,7 +412,7 @@ void upgradeDataFile(Database &db, const QString &dataDir, const QString &file)
     }
     QFile::setPermissions(aside, QFile::ReadOwner | QFile::WriteOwner);
     syncFile(aside);
-    replaceFile(aside, kept);
+    replaceDataFile(aside, kept);
     try {
         runUpgradeSteps(db, version);
     } catch (const EngineError &e) {
@@ -495,7 +476,7 @@ void Tdm1::EncryptNettoraTables()
     removeSidecars(file);
     removeSidecars(tmp);
     QFile::setPermissions(tmp, QFile::ReadOwner | QFile::WriteOwner);
-    replaceFile(tmp, file);
+    replaceDataFile(tmp, file);
     OpenNettoraTables();
 }
 

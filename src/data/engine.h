@@ -237,6 +237,10 @@ private:
     void buildView();
     void loadBuffer();       // every field of the current row
     void prepareBuffer();    // the buffer belongs to the current row
+    void readAhead(const std::vector<int> &fields);
+    // Fills the buffer when the row was read ahead with at least the fields wanted.
+    bool takeAhead(qint64 row, const std::vector<int> &wanted);
+    void dropAhead();
     quint64 tableVersion() const { return m_db.versionOfKey(m_versionKey); }
     qint64 currentRowId();
     bool rowMatches(qint64 rowid);
@@ -277,6 +281,17 @@ private:
     // or three of a row's many fields.
     std::vector<bool> m_loaded;
     std::vector<bool> m_wanted;  // fields read on the previous row: read together on the next
+    // Rows next to the current one in the view, read in one statement with
+    // the fields the previous row was read for: a list walking its rows pays
+    // a statement per batch, not per row. Batches grow while the walk goes on
+    // in one direction. Dropped with every write and every rebuilt view.
+    struct RowsAhead {
+        std::vector<int> fields;       // positions of the fields held
+        std::vector<qint64> rows;      // row ids, in view order
+        std::vector<QVariant> values;  // rows.size() x fields.size(), stored form
+        int start = 0;                 // view position of rows[0]
+    };
+    RowsAhead m_ahead;
     QHash<QString, QString> m_fieldSetSql;
     std::vector<QString> m_fieldSql;
     QString m_rowSql;

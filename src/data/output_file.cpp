@@ -1,5 +1,6 @@
 #include "data/output_file.h"
 
+#include "data/durable_file.h"
 #include "data/failure_cause.h"
 
 #include <QDir>
@@ -42,20 +43,6 @@ QString outputFileRefusal(const QString &path)
     return QStringLiteral("it is not a regular file");
 }
 
-namespace {
-
-// The rename is only as durable as the folder's entry.
-void syncFolder(const QString &folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);  // some file systems cannot sync a folder; the file itself is synced
-    ::close(fd);
-}
-
-}  // namespace
-
 OutputFile::OutputFile(const QString &path) : m_path(path)
 {
     if (path.isEmpty())
@@ -95,18 +82,17 @@ void OutputFile::commit()
     if (!m_file->flush() || m_file->error() != QFileDevice::NoError)
         fail(deviceCause(*m_file));
     m_file->close();
-    if (::fsync(m_fd) != 0)
-        fail(errnoText(errno));
     const int fd = m_fd;
     m_fd = -1;
-    if (::close(fd) != 0)
-        fail(errnoText(errno));
+    if (const int error = syncAndClose(fd))
+        fail(errnoText(error));
     // Something may have taken the target's place while the file was written.
     if (const QString why = outputFileRefusal(m_path); !why.isEmpty())
         fail(why);
-    if (::rename(QFile::encodeName(m_temporaryPath).constData(), QFile::encodeName(m_path).constData()) != 0)
-        fail(errnoText(errno));
+    if (const int error = renameReplacing(m_temporaryPath, m_path))
+        fail(errnoText(error));
     m_committed = true;
+    // The rename is only as durable as the folder's entry.
     syncFolder(QFileInfo(m_path).path());
 }
 

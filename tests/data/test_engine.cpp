@@ -339,6 +339,54 @@ TEST_F(Cursor, AnotherCursorsWritesAreSeen)
     EXPECT_EQ(cash()->asString("RegisteredName"), "b");
 }
 
+// A walking cursor reads the rows ahead of it in batches; every row must
+// still show what is stored, whichever way it walks and whoever wrote.
+TEST_F(Cursor, AWalkShowsEachRowAsStoredAfterWritesInEitherDirection)
+{
+    for (int i = 0; i < 40; ++i)
+        addCash(QStringLiteral("n%1").arg(i, 2, 10, QLatin1Char('0')), QString::number(i));
+    Table *t = cash();
+    t->setIndexName("registeredname");
+    const int name = t->fieldIndex("RegisteredName"), balance = t->fieldIndex("Balance");
+    // Read by position first: that read goes to the file, not the walk's rows.
+    const auto check = [&] {
+        const int at = t->recNo();
+        const QString stored = t->asStringAt(at, name) + "=" + t->asStringAt(at, balance);
+        EXPECT_EQ(t->asString("RegisteredName") + "=" + t->asString("Balance"), stored) << "row " << at;
+    };
+    t->first();
+    for (int i = 0; i < 5; ++i, t->next())
+        check();
+    Table other(dm1->db(), t->def());
+    other.open();
+    other.setIndexName("registeredname");
+    other.moveToRecNo(6);
+    other.edit();
+    other.setAsString("Balance", "99");
+    other.post();
+    dm1->db().exec(QStringLiteral("UPDATE \"Cash\" SET \"Balance\" = 880000 WHERE \"RegisteredName\" = 'n08'"));
+    for (; !t->eof(); t->next())
+        check();
+    t->moveToRecNo(6);
+    EXPECT_EQ(t->asFloat("Balance"), 99.0);
+    t->moveToRecNo(8);
+    EXPECT_EQ(t->asFloat("Balance"), 88.0);
+
+    for (t->last(); !t->bof(); t->prior()) {
+        check();
+        if (t->recNo() == 30) {
+            t->moveToRecNo(28);
+            t->edit();
+            t->setAsString("Balance", "77");
+            t->post();
+            t->moveToRecNo(30);
+        }
+    }
+    t->moveToRecNo(28);
+    EXPECT_EQ(t->asFloat("Balance"), 77.0);
+    EXPECT_EQ(t->recordCount(), 40);
+}
+
 // Plain SQL through the database changes what every cursor shows, without
 // the caller naming the tables it changed.
 TEST_F(Cursor, PlainSqlWritesAreSeenByTheCursors)

@@ -1,0 +1,50 @@
+#pragma once
+// What the backup, the restore and their checks share; not for callers,
+// who include data_backup.h.
+
+#include "data/data_backup.h"
+#include "data/durable_file.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace nettora::backup_detail {
+
+// A failure with the sentence for the user.
+struct Failure {
+    QString text;
+};
+
+QString errnoText(int code);
+// Runs the test hook for a step; throws Failure with the text it gives.
+void runStep(DataFileStep step);
+QByteArray encoded(const QString &name);
+
+UniqueFd openFolder(const QString &path, bool create, QString *why);
+bool sameObject(int a, int b);
+QString pathIn(int dirFd, const QString &name);
+void removeLeftovers(int dirFd, const QString &prefix);
+UniqueFd createTemporary(int dirFd, const QString &prefix, QString *name);
+void copyContents(int from, int to, const QString &source);
+void flushAndClose(UniqueFd &copy);
+
+// The data file the database uses: where a link stands under the data
+// file's name, the file it points to is the one swapped.
+struct DataFileLocation {
+    UniqueFd dir;
+    QString name;
+    QString path;  // for messages
+};
+
+DataFileLocation locateDataFile(const QString &dataDir);
+void closeMerged();
+bool logIsEmpty(const DataFileLocation &loc);
+QString reopen();
+QString notRegular(int dirFd, const QString &name);
+
+// Temporary files of an interrupted backup or restore start so; the start
+// ignores them and the next backup or restore removes them.
+inline const QString kBackupPrefix = QStringLiteral(".nettora-backup-");
+inline const QString kRestorePrefix = QStringLiteral(".nettora-restore-");
+
+}  // namespace nettora::backup_detail
