@@ -25,8 +25,8 @@ TfrmBackup::TfrmBackup(QWidget *parent) : ScreenFrame(false, parent)
     QWidget *p = tsBackup;
     pagetext::heading(p, QStringLiteral("Backup Nettora Files"), 6);
     pagetext::line(p, QStringLiteral("You are about to make a backup of your Nettora files."), 12, 34);
-    backupparts::section(p, QStringLiteral("Current Files"), 62);
-    lLocation = backupparts::dataLocation(p, 82);
+    pagetext::boldLine(p, QStringLiteral("Current Files"), 12, 62);
+    dataLocationLabel = backupparts::dataLocation(p, 82);
     int y = backupparts::lines(
         p,
         {"Securing your data in today’s world is a must!  Secure backups are an integral part of successful ",
@@ -38,53 +38,53 @@ TfrmBackup::TfrmBackup(QWidget *parent) : ScreenFrame(false, parent)
                    QStringLiteral("If backing up to removable storage, please make sure that it is connected before "
                                   "clicking on \"OK\"."),
                    12, y + 12);
-    backupparts::section(p, QStringLiteral("Backup Files"), y + 44);
+    pagetext::boldLine(p, QStringLiteral("Backup Files"), 12, y + 44);
     pagetext::caption(p, QStringLiteral("Folder Name:"), 24, y + 70, 80);
-    dName = backupparts::edit(p, QStringLiteral("dName"), 110, y + 66, 300);
+    folderNameBox = backupparts::edit(p, QStringLiteral("dName"), 110, y + 66, 300);
     pagetext::caption(p, QStringLiteral("Location:"), 24, y + 100, 80);
-    dLocation = backupparts::edit(p, QStringLiteral("dLocation"), 110, y + 96, 300);
-    bBrowse = pagetext::button(p, QStringLiteral("Browse"), QStringLiteral("bBrowse"), 416, y + 95);
-    bCancel = pagetext::button(p, QStringLiteral("Cancel"), QStringLiteral("bCancel"), 328, 392);
-    bOK = pagetext::button(p, QStringLiteral("OK"), QStringLiteral("bOK"), 416, 392);
-    bOK->setDefault(true);
+    locationBox = backupparts::edit(p, QStringLiteral("dLocation"), 110, y + 96, 300);
+    browseButton = pagetext::button(p, QStringLiteral("Browse"), QStringLiteral("bBrowse"), 416, y + 95);
+    cancelButton = pagetext::button(p, QStringLiteral("Cancel"), QStringLiteral("bCancel"), 328, 392);
+    okButton = pagetext::button(p, QStringLiteral("OK"), QStringLiteral("bOK"), 416, 392);
+    okButton->setDefault(true);
 
-    s1 = addSideLink(QStringLiteral("  Backup"), tsBackup);
-    s1->setObjectName(QStringLiteral("s1"));
-    connect(bBrowse, &QPushButton::clicked, this, &TfrmBackup::BrowseClick);
-    connect(bOK, &QPushButton::clicked, this, &TfrmBackup::OKClick);
-    connect(bCancel, &QPushButton::clicked, this, &TfrmBackup::CancelClick);
+    backupLink = addSideLink(QStringLiteral("  Backup"), tsBackup);
+    backupLink->setObjectName(QStringLiteral("s1"));
+    connect(browseButton, &QPushButton::clicked, this, &TfrmBackup::browseClick);
+    connect(okButton, &QPushButton::clicked, this, &TfrmBackup::okClick);
+    connect(cancelButton, &QPushButton::clicked, this, &TfrmBackup::cancelClick);
 
     openPage(tsBackup);
-    dName->setText(defaultBackupFolderName(QDate::currentDate()));
+    folderNameBox->setText(defaultBackupFolderName(QDate::currentDate()));
     orderTabs();
 }
 
-void TfrmBackup::BrowseClick()
+void TfrmBackup::browseClick()
 {
-    dLocation->setText(QDir::toNativeSeparators(
-        SelectFolder(QStringLiteral("Select Backup Directory Folder"), dLocation->text(), this)));
+    locationBox->setText(QDir::toNativeSeparators(
+        SelectFolder(QStringLiteral("Select Backup Directory Folder"), locationBox->text(), this)));
 }
 
-void TfrmBackup::OKClick()
+void TfrmBackup::okClick()
 {
-    const QString name = dName->text().trimmed();
+    const QString name = folderNameBox->text().trimmed();
     if (name.isEmpty()) {
         dialogs().error(QStringLiteral("Please enter a \"File Name\"."));
-        dName->setFocus();
+        folderNameBox->setFocus();
         return;
     }
-    if (dLocation->text().trimmed().isEmpty()) {
+    if (locationBox->text().trimmed().isEmpty()) {
         dialogs().error(QStringLiteral("Please enter a \"File Location\"."));
-        dLocation->setFocus();
+        locationBox->setFocus();
         return;
     }
     // One folder inside the location, never a way out of it.
     if (name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String("..")) {
         dialogs().error(QStringLiteral("The \"Folder Name\" must be the name of one folder, without \"/\"."));
-        dName->setFocus();
+        folderNameBox->setFocus();
         return;
     }
-    const QString folder = QDir(QDir::fromNativeSeparators(dLocation->text().trimmed())).filePath(name);
+    const QString folder = QDir(QDir::fromNativeSeparators(locationBox->text().trimmed())).filePath(name);
     // A backup is never replaced unasked; No leaves it and writes nothing.
     const QString existing = existingBackupIn(folder);
     if (!existing.isEmpty()
@@ -100,7 +100,7 @@ void TfrmBackup::OKClick()
                         + r.text);
 }
 
-void TfrmBackup::CancelClick()
+void TfrmBackup::cancelClick()
 {
     GoHome();
     close();

@@ -20,14 +20,14 @@ public:
     explicit TfrmBackup(QWidget *parent = nullptr);
 
     QWidget *tsBackup;
-    HoverLabel *s1;
-    QLabel *lLocation;
-    QLineEdit *dName, *dLocation;
-    QPushButton *bBrowse, *bCancel, *bOK;
+    HoverLabel *backupLink;
+    QLabel *dataLocationLabel;
+    QLineEdit *folderNameBox, *locationBox;
+    QPushButton *browseButton, *cancelButton, *okButton;
 
-    void BrowseClick();
-    void OKClick();
-    void CancelClick();
+    void browseClick();
+    void okClick();
+    void cancelClick();
 
 protected:
     bool isOwnEntry(Entry e) const override { return e == Entry::Backup; }

@@ -39,21 +39,10 @@ int lines(QWidget *page, std::initializer_list<const char *> texts, int y)
     return y;
 }
 
-QLabel *section(QWidget *page, const QString &text, int y)
-{
-    QLabel *l = pagetext::line(page, text, 12, y);
-    QFont f = l->font();
-    f.setBold(true);
-    l->setFont(f);
-    return l;
-}
-
 QLineEdit *edit(QWidget *page, const QString &objectName, int x, int y, int width)
 {
-    auto *e = new QLineEdit(page);
-    e->setObjectName(objectName);
+    QLineEdit *e = pagetext::editBox(page, objectName, QRect(x, y, width, 22));
     e->setFont(pagetext::textFont());
-    e->setGeometry(x, y, width, 22);
     return e;
 }
 

@@ -24,7 +24,6 @@ QString dataLocationText();
 
 // Lines of text one under the other from y; returns the next free line.
 int lines(QWidget *page, std::initializer_list<const char *> texts, int y);
-QLabel *section(QWidget *page, const QString &text, int y);
 QLineEdit *edit(QWidget *page, const QString &objectName, int x, int y, int width);
 
 // Runs the routine with the hourglass and the window messages let through

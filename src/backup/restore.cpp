@@ -55,8 +55,8 @@ TfrmRestore::TfrmRestore(Occasion occasion, QWidget *parent) : ScreenFrame(false
     QWidget *p = tsBackup;
     pagetext::heading(p, QStringLiteral("Restore Nettora Files"), 6);
     pagetext::line(p, QStringLiteral("You are about to restore backup files into the directory below:"), 12, 34);
-    backupparts::section(p, QStringLiteral("Current Files"), 62);
-    lLocation = backupparts::dataLocation(p, 82);
+    pagetext::boldLine(p, QStringLiteral("Current Files"), 12, 62);
+    dataLocationLabel = backupparts::dataLocation(p, 82);
     int y = backupparts::lines(
         p,
         {"The restore function will restore the selected backup files into the current working directory.  It is ",
@@ -68,29 +68,29 @@ TfrmRestore::TfrmRestore(Occasion occasion, QWidget *parent) : ScreenFrame(false
                    QStringLiteral("If restoring from removable storage, please make sure that it is connected before "
                                   "clicking on \"OK\"."),
                    12, y + 12);
-    backupparts::section(p, QStringLiteral("Backup Files to be Restored"), y + 44);
+    pagetext::boldLine(p, QStringLiteral("Backup Files to be Restored"), 12, y + 44);
     pagetext::caption(p, QStringLiteral("Backup File to be Restored:"), 24, y + 70, 170);
-    dLocation = backupparts::edit(p, QStringLiteral("dLocation"), 24, y + 88, 386);
-    bBrowse = pagetext::button(p, QStringLiteral("Browse"), QStringLiteral("bBrowse"), 416, y + 87);
-    backupparts::section(p, QStringLiteral("Kept Data Files"), y + 120);
+    locationBox = backupparts::edit(p, QStringLiteral("dLocation"), 24, y + 88, 386);
+    browseButton = pagetext::button(p, QStringLiteral("Browse"), QStringLiteral("bBrowse"), 416, y + 87);
+    pagetext::boldLine(p, QStringLiteral("Kept Data Files"), 12, y + 120);
     pagetext::line(p, QStringLiteral("The data each restore replaced, and the copies made before upgrades:"), 130,
                    y + 120, pagetext::PageWidth - 142);
     keptFiles = keptFileList(p, y + 138);
-    bCancel = pagetext::button(p, QStringLiteral("Cancel"), QStringLiteral("bCancel"), 328, 392);
-    bOK = pagetext::button(p, QStringLiteral("OK"), QStringLiteral("bOK"), 416, 392);
-    bOK->setDefault(true);
+    cancelButton = pagetext::button(p, QStringLiteral("Cancel"), QStringLiteral("bCancel"), 328, 392);
+    okButton = pagetext::button(p, QStringLiteral("OK"), QStringLiteral("bOK"), 416, 392);
+    okButton->setDefault(true);
 
-    s1 = addSideLink(QStringLiteral("  Restore"), tsBackup);
-    s1->setObjectName(QStringLiteral("s1"));
-    connect(bBrowse, &QPushButton::clicked, this, &TfrmRestore::BrowseClick);
-    connect(bOK, &QPushButton::clicked, this, &TfrmRestore::OKClick);
-    connect(bCancel, &QPushButton::clicked, this, &TfrmRestore::CancelClick);
+    restoreLink = addSideLink(QStringLiteral("  Restore"), tsBackup);
+    restoreLink->setObjectName(QStringLiteral("s1"));
+    connect(browseButton, &QPushButton::clicked, this, &TfrmRestore::browseClick);
+    connect(okButton, &QPushButton::clicked, this, &TfrmRestore::okClick);
+    connect(cancelButton, &QPushButton::clicked, this, &TfrmRestore::cancelClick);
     connect(keptFiles, &QTreeWidget::itemSelectionChanged, this, [this] {
         if (const QList<QTreeWidgetItem *> chosen = keptFiles->selectedItems(); !chosen.isEmpty())
-            dLocation->setText(QDir::toNativeSeparators(chosen.first()->data(0, Qt::UserRole).toString()));
+            locationBox->setText(QDir::toNativeSeparators(chosen.first()->data(0, Qt::UserRole).toString()));
     });
     // A location typed by hand is no longer the chosen kept file.
-    connect(dLocation, &QLineEdit::textEdited, keptFiles, &QTreeWidget::clearSelection);
+    connect(locationBox, &QLineEdit::textEdited, keptFiles, &QTreeWidget::clearSelection);
 
     if (m_occasion == Occasion::AtStart) {
         // Without data nothing else of the program can work.
@@ -129,19 +129,19 @@ void TfrmRestore::refreshKeptFiles()
     }
 }
 
-void TfrmRestore::BrowseClick()
+void TfrmRestore::browseClick()
 {
-    dLocation->setText(QDir::toNativeSeparators(
-        SelectFolder(QStringLiteral("Select Restore Directory Folder"), dLocation->text(), this)));
+    locationBox->setText(QDir::toNativeSeparators(
+        SelectFolder(QStringLiteral("Select Restore Directory Folder"), locationBox->text(), this)));
     keptFiles->clearSelection();
 }
 
-void TfrmRestore::OKClick()
+void TfrmRestore::okClick()
 {
-    const QString folder = QDir::fromNativeSeparators(dLocation->text().trimmed());
+    const QString folder = QDir::fromNativeSeparators(locationBox->text().trimmed());
     if (folder.isEmpty()) {
         dialogs().error(QStringLiteral("Please enter a \"File Location\"."));
-        dLocation->setFocus();
+        locationBox->setFocus();
         return;
     }
     if (!dialogs().warning(QStringLiteral("Are you sure that you want to restore the selected files?")))
@@ -165,7 +165,7 @@ void TfrmRestore::OKClick()
     refreshKeptFiles();
 }
 
-void TfrmRestore::CancelClick()
+void TfrmRestore::cancelClick()
 {
     if (m_occasion == Occasion::FromMenu)
         GoHome();

@@ -25,16 +25,16 @@ public:
     explicit TfrmRestore(Occasion occasion = Occasion::FromMenu, QWidget *parent = nullptr);
 
     QWidget *tsBackup;
-    HoverLabel *s1;
-    QLabel *lLocation;
-    QLineEdit *dLocation;
-    // The kept data files, newest first; choosing one puts its path in dLocation.
+    HoverLabel *restoreLink;
+    QLabel *dataLocationLabel;
+    QLineEdit *locationBox;
+    // The kept data files, newest first; choosing one puts its path in locationBox.
     QTreeWidget *keptFiles;
-    QPushButton *bBrowse, *bCancel, *bOK;
+    QPushButton *browseButton, *cancelButton, *okButton;
 
-    void BrowseClick();
-    void OKClick();
-    void CancelClick();
+    void browseClick();
+    void okClick();
+    void cancelClick();
     // Reads the Replaced folder again.
     void refreshKeptFiles();
 

@@ -21,20 +21,13 @@ namespace nettora {
 
 namespace {
 
-using pageparts::arial;
-using pageparts::label;
+using look::arial;
+using pagetext::button;
+using pagetext::label;
 
 constexpr int kEditorTop = 172;
 constexpr int kEditorStep = 22;
 constexpr int kMemoHeight = 145;
-
-QPushButton *button(QWidget *parent, const QString &text, const QString &name, const QRect &r)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setGeometry(r);
-    return b;
-}
 
 bool isNumeric(EditorKind k)
 {
@@ -90,16 +83,16 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
     m_table = dm1->table(m_spec.table);
     const QString n = QString::number(m_spec.number);
 
-    lblTitle = label(this, m_spec.title, QRect(8, 2, 300, 22), arial(15, true));
-    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    titleLabel = label(this, m_spec.title, QRect(8, 2, 300, 22), arial(15, true));
+    titleLabel->setObjectName(QStringLiteral("lblTitle"));
     // The client's line takes the room the title leaves, and a name too
     // long for it is shortened at the right, never cut at the left.
-    const int clientLeft = lblTitle->x() + QFontMetrics(lblTitle->font()).horizontalAdvance(m_spec.title) + 16;
-    lblClient = new pagetext::ElidedLabel(this);
-    lblClient->setFont(arial(11));
-    lblClient->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblClient->setGeometry(clientLeft, 4, 508 - clientLeft, 18);
-    lblClient->setObjectName(QStringLiteral("lblClient"));
+    const int clientLeft = titleLabel->x() + QFontMetrics(titleLabel->font()).horizontalAdvance(m_spec.title) + 16;
+    clientLabel = new pagetext::ElidedLabel(this);
+    clientLabel->setFont(arial(11));
+    clientLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    clientLabel->setGeometry(clientLeft, 4, 508 - clientLeft, 18);
+    clientLabel->setObjectName(QStringLiteral("lblClient"));
 
     grid = new DbGrid(m_table, m_spec.columns, this);
     grid->setObjectName(QStringLiteral("grid") + n);
@@ -111,24 +104,24 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
         updatePledged(false);
     });
 
-    lblTotal = label(this, QString(), QRect(258, 150, 250, 18), arial(12, true), Qt::AlignRight | Qt::AlignVCenter);
-    lblTotal->setObjectName(QStringLiteral("b%1Total").arg(n));
+    totalLabel = label(this, QString(), QRect(258, 150, 250, 18), arial(12, true), Qt::AlignRight | Qt::AlignVCenter);
+    totalLabel->setObjectName(QStringLiteral("b%1Total").arg(n));
 
-    bAdd = button(this, QStringLiteral("Add"), QStringLiteral("b%1Add").arg(n), QRect(8, 172, 80, 24));
-    bEdit = button(this, QStringLiteral("Edit"), QStringLiteral("b%1Edit").arg(n), QRect(8, 200, 80, 24));
-    bDelete = button(this, QStringLiteral("Delete"), QStringLiteral("b%1Delete").arg(n), QRect(8, 228, 80, 24));
-    bPreview = button(this, QStringLiteral("Preview"), QStringLiteral("b%1Preview").arg(n), QRect(8, 256, 80, 24));
-    bCancel = button(this, QStringLiteral("Cancel"), QStringLiteral("b%1Cancel").arg(n), QRect(348, 398, 76, 26));
-    bOK = button(this, QStringLiteral("OK"), m_spec.okName.isEmpty() ? QStringLiteral("b%1OK").arg(n) : m_spec.okName,
+    addButton = button(this, QStringLiteral("Add"), QStringLiteral("b%1Add").arg(n), QRect(8, 172, 80, 24));
+    editButton = button(this, QStringLiteral("Edit"), QStringLiteral("b%1Edit").arg(n), QRect(8, 200, 80, 24));
+    deleteButton = button(this, QStringLiteral("Delete"), QStringLiteral("b%1Delete").arg(n), QRect(8, 228, 80, 24));
+    previewButton = button(this, QStringLiteral("Preview"), QStringLiteral("b%1Preview").arg(n), QRect(8, 256, 80, 24));
+    cancelButton = button(this, QStringLiteral("Cancel"), QStringLiteral("b%1Cancel").arg(n), QRect(348, 398, 76, 26));
+    okButton = button(this, QStringLiteral("OK"), m_spec.okName.isEmpty() ? QStringLiteral("b%1OK").arg(n) : m_spec.okName,
                  QRect(432, 398, 76, 26));
     // Enter saves a row being added or edited; OK shows only then.
-    bOK->setDefault(true);
-    connect(bAdd, &QPushButton::clicked, this, &EntryPage::addClick);
-    connect(bEdit, &QPushButton::clicked, this, &EntryPage::editClick);
-    connect(bDelete, &QPushButton::clicked, this, &EntryPage::deleteClick);
-    connect(bPreview, &QPushButton::clicked, this, &EntryPage::previewClick);
-    connect(bCancel, &QPushButton::clicked, this, &EntryPage::cancelClick);
-    connect(bOK, &QPushButton::clicked, this, &EntryPage::okClick);
+    okButton->setDefault(true);
+    connect(addButton, &QPushButton::clicked, this, &EntryPage::addClick);
+    connect(editButton, &QPushButton::clicked, this, &EntryPage::editClick);
+    connect(deleteButton, &QPushButton::clicked, this, &EntryPage::deleteClick);
+    connect(previewButton, &QPushButton::clicked, this, &EntryPage::previewClick);
+    connect(cancelButton, &QPushButton::clicked, this, &EntryPage::cancelClick);
+    connect(okButton, &QPushButton::clicked, this, &EntryPage::okClick);
 
     int y = kEditorTop;
     for (const EditorSpec &e : m_spec.editors) {
@@ -339,12 +332,12 @@ void EntryPage::refreshTotals()
 {
     Table *st = dm1->tblNettora;
     if (m_spec.totalField.isEmpty())
-        lblTotal->clear();
+        totalLabel->clear();
     else
-        lblTotal->setText(QStringLiteral("Total: ") + totalText(st->asFloat(m_spec.totalField)));
+        totalLabel->setText(QStringLiteral("Total: ") + totalText(st->asFloat(m_spec.totalField)));
     for (size_t i = 0; i < m_spec.subTotals.size(); ++i)
         subTotalLabels[i]->setText(totalText(st->asFloat(m_spec.subTotals[i].second)));
-    lblClient->setText(pagetext::clientLine(dm1->tblClient->asString("ClientDescription")));
+    clientLabel->setText(pagetext::clientLine(dm1->tblClient->asString("ClientDescription")));
 }
 
 void EntryPage::applyState()
@@ -356,9 +349,9 @@ void EntryPage::applyState()
     const bool focusHere = focus && isAncestorOf(focus);
     if (focusHere)
         setFocus(Qt::OtherFocusReason);
-    for (QPushButton *b : {bAdd, bEdit, bDelete, bPreview})
+    for (QPushButton *b : {addButton, editButton, deleteButton, previewButton})
         b->setVisible(!editing);
-    for (QPushButton *b : {bCancel, bOK})
+    for (QPushButton *b : {cancelButton, okButton})
         b->setVisible(editing);
     for (const Editor &e : m_editors)
         e.widget->setEnabled(editing);
@@ -461,7 +454,7 @@ void EntryPage::resumeEditing(bool adding, qint64 row)
 {
     // A rollback or a narrowing dropped the pending edit; the editors still
     // hold what was typed, and the next OK stores it.
-    try {
+    guarded([&] {
         narrowToStatement();
         m_table->setIndexName(m_spec.order);
         grid->refresh();
@@ -479,9 +472,7 @@ void EntryPage::resumeEditing(bool adding, qint64 row)
         appState().entry = EntryState::Open;
         pageShown();
         applyState();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+    });
 }
 
 void EntryPage::okClick()
@@ -492,7 +483,7 @@ void EntryPage::okClick()
         return;
     const bool adding = m_table->state() == RecordState::Insert;
     const qint64 row = adding ? 0 : m_table->bookmark();
-    try {
+    const bool stored = guarded([&] {
         // The row and the totals it changes are stored together or not at
         // all: a recalculation that refuses leaves the file as it was.
         Transaction tx(dm1->db());
@@ -507,9 +498,9 @@ void EntryPage::okClick()
         if (m_spec.recalc)
             m_spec.recalc();
         tx.commit();
-    } catch (const EngineError &e) {
+    });
+    if (!stored) {
         resumeEditing(adding, row);
-        dialogs().error(e.text());
         return;
     }
     appState().entry = EntryState::Open;
@@ -536,7 +527,7 @@ void EntryPage::deleteClick()
 {
     const bool removing = !m_table->isEmpty() && dialogs().warning(m_spec.deleteQuestion(m_table));
     const qint64 row = removing ? m_table->bookmark() : 0;
-    try {
+    const bool done = guarded([&] {
         Transaction tx(dm1->db());
         if (removing) {
             try {
@@ -551,18 +542,16 @@ void EntryPage::deleteClick()
         tx.commit();
         m_table->setIndexName(m_spec.order);
         m_table->first();
-    } catch (const EngineError &e) {
+    });
+    if (!done) {
         // The deletion went back with the refused totals: the row stays,
         // and stays the current one.
-        dialogs().error(e.text());
-        try {
+        guarded([&] {
             narrowToStatement();
             m_table->setIndexName(m_spec.order);
             if (m_table->bookmarkValid(row))
                 m_table->gotoBookmark(row);
-        } catch (const EngineError &again) {
-            dialogs().error(again.text());
-        }
+        });
     }
     grid->refresh();
     loadEditors();

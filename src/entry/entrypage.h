@@ -117,9 +117,9 @@ public:
     QLabel *captionOf(const QString &editorName) const;
     QString editorText(const QString &name) const;
 
-    QLabel *lblTitle, *lblClient, *lblTotal;
+    QLabel *titleLabel, *clientLabel, *totalLabel;
     DbGrid *grid;
-    QPushButton *bAdd, *bEdit, *bDelete, *bPreview, *bCancel, *bOK;
+    QPushButton *addButton, *editButton, *deleteButton, *previewButton, *cancelButton, *okButton;
     QLabel *hint1, *hint2, *hint3;
     std::vector<QLabel *> subTotalLabels;
 

@@ -103,12 +103,8 @@ bool EntryWindow::leaveTo(const std::function<QWidget *()> &open)
     appState().entry = EntryState::Open;
     // The next window opens on this window's statement; narrowing drops a
     // row being typed.
-    try {
-        narrowToOwnStatement();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
+    if (!guarded([this] { narrowToOwnStatement(); }))
         return false;
-    }
     if (!open())
         return false;
     close();
@@ -169,15 +165,13 @@ void EntryWindow::menuAction(Entry e)
         page->resumeEditing(pending == RecordState::Insert, row);
         return;
     }
-    try {
+    guarded([&] {
         narrowToOwnStatement();
         if (!page)
             return;
         page->pageShown();
         page->applyState();
-    } catch (const EngineError &err) {
-        dialogs().error(err.text());
-    }
+    });
 }
 
 void EntryWindow::closeEvent(QCloseEvent *event)

@@ -100,7 +100,7 @@ TfrmIncomeAndExpense::TfrmIncomeAndExpense(QWidget *parent) : EntryWindow(parent
     setPageTop(88);
     for (PageSpec &p : incomeExpensePages())
         addEntryPage(std::move(p));
-    page(1)->bCancel->setObjectName(QStringLiteral("B1Cancel"));
+    page(1)->cancelButton->setObjectName(QStringLiteral("B1Cancel"));
     // The captions are short and the longest type is long: the editors start
     // nearer their captions so that "Installment Payment (Auto, Credit Card,
     // etc.)" shows whole in its box.
@@ -142,15 +142,13 @@ void TfrmIncomeAndExpense::switchToPage(int number)
 
 void TfrmIncomeAndExpense::firstShown()
 {
-    try {
+    // Refused, the page still opens on the totals as stored.
+    guarded([this] {
         takeCurrentStatement();
         narrowToOwnStatement();
         RecalcIncome();
         RecalcExpenditures();
-    } catch (const EngineError &e) {
-        // The page still opens on the totals as stored.
-        dialogs().error(e.text());
-    }
+    });
     if (appState().incomeExpensePage == IncomeExpensePage::Income)
         switchToPage(1);
     else if (appState().incomeExpensePage == IncomeExpensePage::Expenses)

@@ -16,8 +16,8 @@ namespace nettora {
 
 namespace {
 
-using pageparts::arial;
-using pageparts::label;
+using look::arial;
+using pagetext::label;
 
 // The editors of each question, by page; the words are the shared ones.
 struct QuestionEditors {
@@ -35,10 +35,7 @@ constexpr int kQuestionStep = 50;
 
 QPushButton *button(QWidget *parent, const QString &text, const QString &name, int x)
 {
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setGeometry(x, 398, 76, 26);
-    return b;
+    return pagetext::button(parent, text, name, x, 398, 76);
 }
 
 }  // namespace
@@ -46,18 +43,18 @@ QPushButton *button(QWidget *parent, const QString &text, const QString &name, i
 TfrmLegal::TfrmLegal(QWidget *parent) : EntryWindow(parent)
 {
     setObjectName(QStringLiteral("TfrmLegal"));
-    tsLegal1 = buildPage(1);
-    tsLegal2 = buildPage(2);
-    TeButton1 = button(tsLegal1, QStringLiteral("Cancel"), QStringLiteral("TeButton1"), 348);
-    TeButton2 = button(tsLegal1, QStringLiteral("OK"), QStringLiteral("TeButton2"), 432);
-    b2Cancel = button(tsLegal2, QStringLiteral("Cancel"), QStringLiteral("b2Cancel"), 348);
-    b2OK = button(tsLegal2, QStringLiteral("OK"), QStringLiteral("b2OK"), 432);
-    TeButton2->setDefault(true);
-    b2OK->setDefault(true);
-    connect(TeButton1, &QPushButton::clicked, this, &TfrmLegal::b2CancelClick);
-    connect(b2Cancel, &QPushButton::clicked, this, &TfrmLegal::b2CancelClick);
-    connect(TeButton2, &QPushButton::clicked, this, &TfrmLegal::TeButton2Click);
-    connect(b2OK, &QPushButton::clicked, this, &TfrmLegal::b2OKClick);
+    firstLegalPage = buildPage(1);
+    secondLegalPage = buildPage(2);
+    firstPageCancel = button(firstLegalPage, QStringLiteral("Cancel"), QStringLiteral("TeButton1"), 348);
+    firstPageOk = button(firstLegalPage, QStringLiteral("OK"), QStringLiteral("TeButton2"), 432);
+    secondPageCancel = button(secondLegalPage, QStringLiteral("Cancel"), QStringLiteral("b2Cancel"), 348);
+    secondPageOk = button(secondLegalPage, QStringLiteral("OK"), QStringLiteral("b2OK"), 432);
+    firstPageOk->setDefault(true);
+    secondPageOk->setDefault(true);
+    connect(firstPageCancel, &QPushButton::clicked, this, &TfrmLegal::cancelClick);
+    connect(secondPageCancel, &QPushButton::clicked, this, &TfrmLegal::cancelClick);
+    connect(firstPageOk, &QPushButton::clicked, this, &TfrmLegal::firstPageOkClick);
+    connect(secondPageOk, &QPushButton::clicked, this, &TfrmLegal::secondPageOkClick);
 
     linkAway(QStringLiteral("   Personal Information"), openPersonalInformation)->setObjectName(QStringLiteral("s1"));
     linkAway(QStringLiteral("   Assets"), OpenAssetsWindow)->setObjectName(QStringLiteral("s2"));
@@ -65,9 +62,9 @@ TfrmLegal::TfrmLegal(QWidget *parent) : EntryWindow(parent)
     linkAway(QStringLiteral("   Income"), OpenIncomeWindow)->setObjectName(QStringLiteral("s8"));
     linkAway(QStringLiteral("   Expenses"), OpenExpensesWindow)->setObjectName(QStringLiteral("s9"));
     heading(QStringLiteral("   Legal"))->setObjectName(QStringLiteral("s4"));
-    addSideLink(QStringLiteral("     - Legal 1"), tsLegal1, [this] { openLegalPage(1); })
+    addSideLink(QStringLiteral("     - Legal 1"), firstLegalPage, [this] { openLegalPage(1); })
         ->setObjectName(QStringLiteral("s5"));
-    addSideLink(QStringLiteral("     - Legal 2"), tsLegal2, [this] { openLegalPage(2); })
+    addSideLink(QStringLiteral("     - Legal 2"), secondLegalPage, [this] { openLegalPage(2); })
         ->setObjectName(QStringLiteral("s6"));
     linkAway(QStringLiteral("   Notes"), OpenNotesWindow)->setObjectName(QStringLiteral("s7"));
 }
@@ -164,27 +161,17 @@ void TfrmLegal::openRow()
 
 bool TfrmLegal::reopenRow()
 {
-    try {
-        openRow();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-        return false;
-    }
-    return true;
+    return guarded([this] { openRow(); });
 }
 
 bool TfrmLegal::saveRow()
 {
     if (!rowOpen())
         return true;
-    try {
+    return guarded([this] {
         m_binder.store(dm1->tblLegal);
         dm1->tblLegal->post();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-        return false;
-    }
-    return true;
+    });
 }
 
 void TfrmLegal::loadRow()
@@ -195,7 +182,7 @@ void TfrmLegal::loadRow()
         answerChanged(q);
     m_loading = false;
     const QString client = pagetext::clientLine(dm1->tblClient->asString("ClientDescription"));
-    for (QWidget *page : {tsLegal1, tsLegal2})
+    for (QWidget *page : {firstLegalPage, secondLegalPage})
         page->findChild<QLabel *>(QStringLiteral("lblClient"))->setText(client);
 }
 
@@ -223,7 +210,7 @@ void TfrmLegal::firstShown()
     if (!reopenRow())
         return;
     loadRow();
-    openPage(tsLegal1);
+    openPage(firstLegalPage);
 }
 
 void TfrmLegal::openLegalPage(int number)
@@ -236,18 +223,18 @@ void TfrmLegal::openLegalPage(int number)
     if (!reopenRow())
         return;
     loadRow();
-    openPage(number == 1 ? tsLegal1 : tsLegal2);
+    openPage(number == 1 ? firstLegalPage : secondLegalPage);
     answer(number == 1 ? QStringLiteral("d1_1") : QStringLiteral("d2_1"))->setFocus(Qt::OtherFocusReason);
 }
 
-void TfrmLegal::TeButton2Click()
+void TfrmLegal::firstPageOkClick()
 {
     if (!saveRow())
         return;
     openLegalPage(2);
 }
 
-void TfrmLegal::b2OKClick()
+void TfrmLegal::secondPageOkClick()
 {
     if (!saveRow())
         return;
@@ -255,7 +242,7 @@ void TfrmLegal::b2OKClick()
         openLegalPage(2);
 }
 
-void TfrmLegal::b2CancelClick()
+void TfrmLegal::cancelClick()
 {
     // A new row never saved goes with the changes: nothing is left behind.
     if (rowOpen())

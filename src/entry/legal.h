@@ -18,9 +18,9 @@ class TfrmLegal : public EntryWindow {
 public:
     explicit TfrmLegal(QWidget *parent = nullptr);
 
-    QWidget *tsLegal1, *tsLegal2;
-    QPushButton *TeButton1, *TeButton2;  // Cancel and OK of page 1
-    QPushButton *b2Cancel, *b2OK;        // and of page 2
+    QWidget *firstLegalPage, *secondLegalPage;
+    QPushButton *firstPageCancel, *firstPageOk;
+    QPushButton *secondPageCancel, *secondPageOk;
 
     // The answer box (d1_1 ...) and explanation box (d1_2 ...) by name.
     QComboBox *answer(const QString &name) const;
@@ -29,9 +29,9 @@ public:
 
     // What the side links "- Legal 1" and "- Legal 2" do.
     void openLegalPage(int number);
-    void TeButton2Click();
-    void b2OKClick();
-    void b2CancelClick();
+    void firstPageOkClick();
+    void secondPageOkClick();
+    void cancelClick();
 
 protected:
     void firstShown() override;

@@ -1,11 +1,12 @@
 #pragma once
 // The small builders the entry windows' pages are written with: list
-// columns, editors, the two checks the pages share with their messages, and
-// the pages' text face and labels.
+// columns, editors and the two checks the pages share with their messages.
 
 #include "data/currency.h"
 #include "entry/amounts.h"
 #include "entry/entrypage.h"
+#include "kit/look.h"
+#include "kit/pagetext.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -88,24 +89,8 @@ inline void hideProposals(QComboBox *box)
         box->completer()->popup()->hide();
 }
 
-// The pages' text face: Arial (Liberation Sans stands in for it).
-inline QFont arial(int px, bool bold = false)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(px);
-    f.setBold(bold);
-    return f;
-}
-
-inline QLabel *label(QWidget *parent, const QString &text, const QRect &r, const QFont &font,
-                     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
-{
-    auto *l = new QLabel(text, parent);
-    l->setFont(font);
-    l->setGeometry(r);
-    l->setAlignment(align);
-    return l;
-}
+// The pages' text face and labels are the program's.
+using look::arial;
+using pagetext::label;
 
 }  // namespace nettora::pageparts

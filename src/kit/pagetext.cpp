@@ -120,6 +120,61 @@ QPushButton *button(QWidget *page, const QString &text, const QString &objectNam
     return b;
 }
 
+QLabel *heading(QWidget *page, const QString &text, int y, int width)
+{
+    QLabel *l = heading(page, text, y);
+    l->resize(width, l->height());
+    return l;
+}
+
+QPushButton *button(QWidget *page, const QString &text, const QString &objectName, const QRect &geometry)
+{
+    QPushButton *b = button(page, text, objectName, geometry.x(), geometry.y(), geometry.width());
+    b->setGeometry(geometry);
+    return b;
+}
+
+QLabel *boldLine(QWidget *page, const QString &text, int x, int y, int width)
+{
+    QLabel *l = line(page, text, x, y, width);
+    l->setFont(look::arial(11, true));
+    return l;
+}
+
+QLineEdit *editBox(QWidget *page, const QString &objectName, const QRect &geometry)
+{
+    auto *e = new QLineEdit(page);
+    e->setObjectName(objectName);
+    e->setGeometry(geometry);
+    return e;
+}
+
+QLineEdit *captionedEdit(QWidget *page, const QString &captionText, const QRect &captionGeometry,
+                         const QString &objectName, const QRect &boxGeometry)
+{
+    caption(page, captionText, captionGeometry.x(), captionGeometry.y(), captionGeometry.width())
+        ->setGeometry(captionGeometry);
+    return editBox(page, objectName, boxGeometry);
+}
+
+QLabel *label(QWidget *page, const QString &text, const QRect &geometry, const QFont &font, Qt::Alignment align)
+{
+    auto *l = new QLabel(text, page);
+    l->setFont(font);
+    l->setGeometry(geometry);
+    l->setAlignment(align);
+    return l;
+}
+
+QCheckBox *checkBox(QWidget *page, const QString &text, const QString &objectName, int y)
+{
+    auto *b = new QCheckBox(text, page);
+    b->setObjectName(objectName);
+    b->setFont(look::arial(11, true));
+    b->setGeometry(12, y, PageWidth - 24, 20);
+    return b;
+}
+
 void maskWithStars(QLineEdit *edit)
 {
     // One style for every password box of the run, on the application's

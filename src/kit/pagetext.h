@@ -5,6 +5,7 @@
 
 #include "kit/look.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -44,6 +45,23 @@ QLabel *nameInHeading(QWidget *page, const QString &objectName, int y, int width
 QLabel *line(QWidget *page, const QString &text, int x, int y, int width = PageWidth - 24);
 QLabel *caption(QWidget *page, const QString &text, int x, int y, int width);
 QPushButton *button(QWidget *page, const QString &text, const QString &objectName, int x, int y, int width = 80);
+
+// A heading narrower than the page.
+QLabel *heading(QWidget *page, const QString &text, int y, int width);
+// A button of its own height.
+QPushButton *button(QWidget *page, const QString &text, const QString &objectName, const QRect &geometry);
+// A line in the bold face, as a section's title.
+QLabel *boldLine(QWidget *page, const QString &text, int x, int y, int width = PageWidth - 24);
+// An edit box in the desktop's own font.
+QLineEdit *editBox(QWidget *page, const QString &objectName, const QRect &geometry);
+// A caption (see caption()) with its edit box.
+QLineEdit *captionedEdit(QWidget *page, const QString &captionText, const QRect &captionGeometry,
+                         const QString &objectName, const QRect &boxGeometry);
+// A label of any face, where a page lays out its own text.
+QLabel *label(QWidget *page, const QString &text, const QRect &geometry, const QFont &font,
+              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
+// A check box in the bold face across the page.
+QCheckBox *checkBox(QWidget *page, const QString &text, const QString &objectName, int y);
 
 // A status page: its heading, the read-only memo mEmail where the steps of a
 // long task appear line by line, and its OK (btnEmailTest), the default.

@@ -2,6 +2,8 @@
 
 #include "kit/artwork.h"
 #include "kit/dialogs.h"
+#include "kit/look.h"
+#include "kit/pagetext.h"
 #include "reports/engine/output.h"
 #include "reports/print.h"
 
@@ -25,9 +27,7 @@ TfrmPrint_BlankStatement::TfrmPrint_BlankStatement(QWidget *parent) : QWidget(pa
     setWindowIcon(artwork::applicationIcon());
     setFixedSize(Width, Height);
 
-    QFont text(QStringLiteral("Arial"));
-    text.setStyleHint(QFont::SansSerif);
-    text.setPixelSize(13);
+    const QFont text = look::arial(13);
     auto *line1 = new QLabel(QStringLiteral("Select the style of Financial Statement"), this);
     auto *line2 = new QLabel(QStringLiteral("to be printed."), this);
     for (QLabel *l : {line1, line2})
@@ -53,19 +53,15 @@ TfrmPrint_BlankStatement::TfrmPrint_BlankStatement(QWidget *parent) : QWidget(pa
         y += 28;
     }
 
-    b2Cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    b2Cancel->setObjectName(QStringLiteral("b2Cancel"));
-    b2Cancel->setGeometry(Width - 196, Height - 42, 80, 26);
-    TeButton4 = new QPushButton(QStringLiteral("OK"), this);
-    TeButton4->setObjectName(QStringLiteral("TeButton4"));
-    TeButton4->setGeometry(Width - 104, Height - 42, 80, 26);
-    TeButton4->setDefault(true);
-    connect(TeButton4, &QPushButton::clicked, this, &TfrmPrint_BlankStatement::TeButton4Click);
-    connect(b2Cancel, &QPushButton::clicked, this, &TfrmPrint_BlankStatement::b2CancelClick);
+    cancelButton = pagetext::button(this, QStringLiteral("Cancel"), QStringLiteral("b2Cancel"), Width - 196, Height - 42);
+    okButton = pagetext::button(this, QStringLiteral("OK"), QStringLiteral("TeButton4"), Width - 104, Height - 42);
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &TfrmPrint_BlankStatement::okClick);
+    connect(cancelButton, &QPushButton::clicked, this, &TfrmPrint_BlankStatement::cancelClick);
     setTabOrder(rbStandard, rbContemporary);
     setTabOrder(rbContemporary, rbProfessional);
-    setTabOrder(rbProfessional, b2Cancel);
-    setTabOrder(b2Cancel, TeButton4);
+    setTabOrder(rbProfessional, cancelButton);
+    setTabOrder(cancelButton, okButton);
 }
 
 void TfrmPrint_BlankStatement::showEvent(QShowEvent *event)
@@ -75,12 +71,12 @@ void TfrmPrint_BlankStatement::showEvent(QShowEvent *event)
         move(s->availableGeometry().center() - QPoint(Width / 2, Height / 2));
 }
 
-void TfrmPrint_BlankStatement::TeButton4Click()
+void TfrmPrint_BlankStatement::okClick()
 {
     using reports::Style;
     // The window's own composites: qrcr1 Standard, qrcr2 Professional,
     // qrcr3 Contemporary. It stays open for further prints.
-    try {
+    guarded([this] {
         if (rbStandard->isChecked())
             reports::previewBlankSet(Style::Standard, QStringLiteral("qrcr1"), this);
         else if (rbContemporary->isChecked())
@@ -89,12 +85,10 @@ void TfrmPrint_BlankStatement::TeButton4Click()
             reports::previewBlankSet(Style::Professional, QStringLiteral("qrcr2"), this);
         else
             dialogs().information(QStringLiteral("Please select the type of Financial Statement to be printed."));
-    } catch (const reports::ReportError &e) {
-        dialogs().error(e.text());
-    }
+    });
 }
 
-void TfrmPrint_BlankStatement::b2CancelClick()
+void TfrmPrint_BlankStatement::cancelClick()
 {
     close();
 }

@@ -14,11 +14,11 @@ class TfrmPrint_BlankStatement : public QWidget {
 public:
     explicit TfrmPrint_BlankStatement(QWidget *parent = nullptr);
 
-    void TeButton4Click();  // OK
-    void b2CancelClick();
+    void okClick();
+    void cancelClick();
 
     QRadioButton *rbStandard, *rbContemporary, *rbProfessional;
-    QPushButton *TeButton4, *b2Cancel;
+    QPushButton *okButton, *cancelButton;
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -15,17 +15,6 @@ namespace nettora {
 
 namespace {
 
-QCheckBox *checkBox(QWidget *page, const QString &text, const QString &objectName, int y)
-{
-    auto *b = new QCheckBox(text, page);
-    b->setObjectName(objectName);
-    QFont f = pagetext::textFont();
-    f.setBold(true);
-    b->setFont(f);
-    b->setGeometry(12, y, pagetext::PageWidth - 24, 20);
-    return b;
-}
-
 QPlainTextEdit *readOnlyBox(QWidget *page, const QString &objectName, int x, int y, int width, int height)
 {
     auto *m = new QPlainTextEdit(page);
@@ -85,9 +74,9 @@ TfrmOptionsPrint::TfrmOptionsPrint(QWidget *parent) : ScreenFrame(false, parent)
     bStandardWording = pagetext::button(tsCompilation, QStringLiteral("Restore the standard wording"),
                                         QStringLiteral("bStandardWording"), 12, kButtonsTop);
     bStandardWording->setFixedWidth(200);
-    cbCompilation = checkBox(tsCompilation, QStringLiteral("Print Compilation Report with Financial Statement"),
+    cbCompilation = pagetext::checkBox(tsCompilation, QStringLiteral("Print Compilation Report with Financial Statement"),
                              QStringLiteral("cbCompilation"), 358);
-    std::tie(TeButton10, TeButton9) = okCancel(tsCompilation, QStringLiteral("TeButton10"), QStringLiteral("TeButton9"));
+    std::tie(compilationOk, compilationCancel) = okCancel(tsCompilation, QStringLiteral("TeButton10"), QStringLiteral("TeButton9"));
 
     tsPreparer = new QWidget;
     tsPreparer->setObjectName(QStringLiteral("tsPreparer"));
@@ -112,8 +101,8 @@ TfrmOptionsPrint::TfrmOptionsPrint(QWidget *parent) : ScreenFrame(false, parent)
         pagetext::caption(tsPreparer, QStringLiteral("Address:"), 24, y, 60);
         mAddress = readOnlyBox(tsPreparer, QStringLiteral("mAddress"), 90, y, 300, 60);
     }
-    cbPreparer = checkBox(tsPreparer, QStringLiteral("Print Preparer's Information "), QStringLiteral("cbPreparer"), 238);
-    std::tie(TeButton8, TeButton7) = okCancel(tsPreparer, QStringLiteral("TeButton8"), QStringLiteral("TeButton7"));
+    cbPreparer = pagetext::checkBox(tsPreparer, QStringLiteral("Print Preparer's Information "), QStringLiteral("cbPreparer"), 238);
+    std::tie(preparerOk, preparerCancel) = okCancel(tsPreparer, QStringLiteral("TeButton8"), QStringLiteral("TeButton7"));
 
     tsMonthly = new QWidget;
     tsMonthly->setObjectName(QStringLiteral("tsMonthly"));
@@ -133,23 +122,23 @@ TfrmOptionsPrint::TfrmOptionsPrint(QWidget *parent) : ScreenFrame(false, parent)
                               "allow the option of removing the monthly income from the financial statements."})
             put(t);
     }
-    cbMonthly = checkBox(tsMonthly, QStringLiteral("Do not print monthly income on financial statements"),
+    cbMonthly = pagetext::checkBox(tsMonthly, QStringLiteral("Do not print monthly income on financial statements"),
                          QStringLiteral("cbMonthly"), 226);
-    std::tie(TeButton2, TeButton1) = okCancel(tsMonthly, QStringLiteral("TeButton2"), QStringLiteral("TeButton1"));
+    std::tie(monthlyOk, monthlyCancel) = okCancel(tsMonthly, QStringLiteral("TeButton2"), QStringLiteral("TeButton1"));
 
-    s1 = addSideLink(QStringLiteral("   Compilation Report"), tsCompilation, [this] { enterPage(tsCompilation); });
-    s2 = addSideLink(QStringLiteral("   Preparer's Information"), tsPreparer, [this] { enterPage(tsPreparer); });
-    s3 = addSideLink(QStringLiteral("   Print Monthly Income"), tsMonthly, [this] { enterPage(tsMonthly); });
-    s1->setObjectName(QStringLiteral("s1"));
-    s2->setObjectName(QStringLiteral("s2"));
-    s3->setObjectName(QStringLiteral("s3"));
+    compilationLink = addSideLink(QStringLiteral("   Compilation Report"), tsCompilation, [this] { enterPage(tsCompilation); });
+    preparerLink = addSideLink(QStringLiteral("   Preparer's Information"), tsPreparer, [this] { enterPage(tsPreparer); });
+    monthlyLink = addSideLink(QStringLiteral("   Print Monthly Income"), tsMonthly, [this] { enterPage(tsMonthly); });
+    compilationLink->setObjectName(QStringLiteral("s1"));
+    preparerLink->setObjectName(QStringLiteral("s2"));
+    monthlyLink->setObjectName(QStringLiteral("s3"));
 
-    connect(TeButton10, &QPushButton::clicked, this, [this] { saveOption(cbCompilation, "Compilation"); });
+    connect(compilationOk, &QPushButton::clicked, this, [this] { saveOption(cbCompilation, "Compilation"); });
     connect(bStandardWording, &QPushButton::clicked, this,
             [this] { mSample->setPlainText(reports::standardCompilationText()); });
-    connect(TeButton8, &QPushButton::clicked, this, [this] { saveOption(cbPreparer, "Preparer"); });
-    connect(TeButton2, &QPushButton::clicked, this, [this] { saveOption(cbMonthly, "PrintMonthlyIncome"); });
-    for (QPushButton *b : {TeButton9, TeButton7, TeButton1})
+    connect(preparerOk, &QPushButton::clicked, this, [this] { saveOption(cbPreparer, "Preparer"); });
+    connect(monthlyOk, &QPushButton::clicked, this, [this] { saveOption(cbMonthly, "PrintMonthlyIncome"); });
+    for (QPushButton *b : {compilationCancel, preparerCancel, monthlyCancel})
         connect(b, &QPushButton::clicked, this, &TfrmOptionsPrint::cancel);
 
     // The window opens on the compilation page, showing what is stored; the
@@ -211,7 +200,7 @@ void TfrmOptionsPrint::saveOption(QCheckBox *box, const char *field)
     pcMain->setVisible(false);
     m_editing = false;
     Table *u = dm1->tblUser;
-    try {
+    const bool saved = guarded([&] {
         // On the page the window opens with, the row is not in edit yet.
         if (u->state() == RecordState::Browse) {
             u->first();
@@ -226,10 +215,9 @@ void TfrmOptionsPrint::saveOption(QCheckBox *box, const char *field)
             m_loadedLetter = letter;
         }
         u->post();
-    } catch (const EngineError &e) {
+    });
+    if (!saved)
         u->cancel();
-        dialogs().error(e.text());
-    }
     ResetSubMenuFont();
 }
 
@@ -279,7 +267,7 @@ std::optional<ScreenFrame::PendingInput> TfrmOptionsPrint::pendingInput()
 
 void TfrmOptionsPrint::cancel()
 {
-    if (sender() == TeButton9)
+    if (sender() == compilationCancel)
         mSample->setPlainText(m_loadedLetter);  // Cancel of the letter's own page drops it, as asked
     pcMain->setVisible(false);
     m_editing = false;

@@ -19,15 +19,15 @@ public:
     explicit TfrmOptionsPrint(QWidget *parent = nullptr);
 
     QWidget *tsCompilation, *tsPreparer, *tsMonthly;
-    HoverLabel *s1, *s2, *s3;
+    HoverLabel *compilationLink, *preparerLink, *monthlyLink;
     QCheckBox *cbCompilation, *cbPreparer, *cbMonthly;
     QPlainTextEdit *mSample;             // the letter's wording, with placeholders, edited here
     QPushButton *bStandardWording;       // puts the standard wording back into the editor
     QLabel *lName, *lFirm, *lPhone;      // the preparer as the preparer page prints them
     QPlainTextEdit *mAddress;
-    QPushButton *TeButton10, *TeButton9;  // OK, Cancel of the compilation page
-    QPushButton *TeButton8, *TeButton7;   // OK, Cancel of the preparer page
-    QPushButton *TeButton2, *TeButton1;   // OK, Cancel of the monthly page
+    QPushButton *compilationOk, *compilationCancel;
+    QPushButton *preparerOk, *preparerCancel;
+    QPushButton *monthlyOk, *monthlyCancel;
 
 protected:
     std::optional<PendingInput> pendingInput() override;

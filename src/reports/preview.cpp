@@ -9,18 +9,14 @@ namespace nettora::reports {
 
 void showStatementPreview(QWidget *parent)
 {
-    try {
+    guarded([parent] {
         const Sources sources = Sources::dataModule();
         const FormKind kind{Style::Standard, filingOf(sources.client)};
         // Made for this request only, so changed data and options show next time.
         previewSequence(statementPages(kind, sources),
                         kind.filing == Filing::Joint ? QStringLiteral("qrcr2") : QStringLiteral("qrcr1"),
                         statementFooter(sources), parent);
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    } catch (const ReportError &e) {
-        dialogs().error(e.text());
-    }
+    });
 }
 
 std::vector<PreparedPage> prepareStatement(Style style, const std::function<void(const QString &)> &progress)

@@ -125,7 +125,7 @@ QString blankCompositeName(Style style)
 
 void printChoice(PrintChoice choice, QWidget *parent)
 {
-    try {
+    guarded([choice, parent] {
         const auto blankSet = [parent](Style style) { previewBlankSet(style, blankCompositeName(style), parent); };
         switch (choice) {
         case PrintChoice::Standard: previewStatement(Style::Standard, parent); return;
@@ -135,11 +135,7 @@ void printChoice(PrintChoice choice, QWidget *parent)
         case PrintChoice::ContemporaryBlank: blankSet(Style::Contemporary); return;
         case PrintChoice::ProfessionalBlank: blankSet(Style::Professional); return;
         }
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    } catch (const ReportError &e) {
-        dialogs().error(e.text());
-    }
+    });
 }
 
 std::vector<SequenceForm> blankSequence(Style style)

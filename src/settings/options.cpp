@@ -38,10 +38,8 @@ constexpr int kEditorLeft = 140;
 // One caption and its editor, bound to a field of the user row.
 QLineEdit *field(QWidget *page, FieldBinder &binder, const QString &caption, const char *name, int y, int width)
 {
-    pagetext::caption(page, caption, 24, y + 4, kEditorLeft - 30);
-    auto *e = new QLineEdit(page);
-    e->setObjectName(QString::fromLatin1(name));
-    e->setGeometry(kEditorLeft, y, width, 22);
+    QLineEdit *e = pagetext::captionedEdit(page, caption, QRect(24, y + 4, kEditorLeft - 30, 16),
+                                           QString::fromLatin1(name), QRect(kEditorLeft, y, width, 22));
     binder.bind(e, dm1->tblUser, QString::fromLatin1(name));
     return e;
 }
@@ -94,11 +92,8 @@ TfrmOptions::TfrmOptions(QWidget *parent) : ScreenFrame(false, parent)
     tsEmail = newPage("tsEmail");
     {
         // The longest heading of the program: a size smaller, so it fits.
-        QLabel *h =
-            heading(tsEmail, QStringLiteral("Enter all information to insure that the email function works properly."), 6);
-        QFont f = h->font();
-        f.setPixelSize(14);
-        h->setFont(f);
+        heading(tsEmail, QStringLiteral("Enter all information to insure that the email function works properly."), 6)
+            ->setFont(look::arial(14, true));
     }
     line(tsEmail,
          QStringLiteral("This information can be found in the email client you are currently using to send and "
@@ -140,15 +135,15 @@ TfrmOptions::TfrmOptions(QWidget *parent) : ScreenFrame(false, parent)
     mEmail = status.memo;
     btnEmailTest = status.ok;
 
-    s1 = addSideLink(QStringLiteral("   User Information"), tsUser, [this] { edFirstName->setFocus(); });
-    s2 = addSideLink(QStringLiteral("   Email Setup"), tsEmail, [this] { emailSetupClick(); });
-    s3 = addSideLink(QStringLiteral("   Print Options"), nullptr, [this] {
+    userLink = addSideLink(QStringLiteral("   User Information"), tsUser, [this] { edFirstName->setFocus(); });
+    emailLink = addSideLink(QStringLiteral("   Email Setup"), tsEmail, [this] { emailSetupClick(); });
+    printOptionsLink = addSideLink(QStringLiteral("   Print Options"), nullptr, [this] {
         if (OpenPrintOptionsWindow())
             close();
     });
-    s1->setObjectName(QStringLiteral("s1"));
-    s2->setObjectName(QStringLiteral("s2"));
-    s3->setObjectName(QStringLiteral("s3"));
+    userLink->setObjectName(QStringLiteral("s1"));
+    emailLink->setObjectName(QStringLiteral("s2"));
+    printOptionsLink->setObjectName(QStringLiteral("s3"));
     addPage(tsEmailTest);
 
     connect(btnUserOk, &QPushButton::clicked, this, &TfrmOptions::userOkClick);
@@ -161,11 +156,7 @@ TfrmOptions::TfrmOptions(QWidget *parent) : ScreenFrame(false, parent)
         ResetSubMenuFont();
     });
 
-    try {
-        freshEdit();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+    guarded([this] { freshEdit(); });
     openPage(appState().optionsStartPage == OptionsPage::Email ? tsEmail : tsUser);
     orderTabs();
 }
@@ -224,13 +215,11 @@ void TfrmOptions::beginEdit()
 void TfrmOptions::emailSetupClick()
 {
     edEmailName->setFocus();
-    try {
+    guarded([this] {
         dm1->tblUser->cancel();
         QCoreApplication::processEvents();
         freshEdit();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+    });
 }
 
 bool TfrmOptions::senderAddressAccepted()
@@ -273,13 +262,12 @@ void TfrmOptions::emailOkClick()
         return;
     Table *u = dm1->tblUser;
     pcMain->setVisible(false);
-    try {
-        beginEdit();
-        m_binder.store(u);
-        u->post();
-    } catch (const EngineError &e) {
+    if (!guarded([&] {
+            beginEdit();
+            m_binder.store(u);
+            u->post();
+        })) {
         u->cancel();
-        dialogs().error(e.text());
         // What was typed stays on the page, to correct or save again.
         openPage(tsEmail);
         return;
@@ -290,11 +278,7 @@ void TfrmOptions::emailOkClick()
 void TfrmOptions::cancelClick()
 {
     pcMain->setVisible(false);
-    try {
-        freshEdit();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+    guarded([this] { freshEdit(); });
     ResetSubMenuFont();
 }
 
@@ -303,14 +287,13 @@ void TfrmOptions::testClick()
     if (!senderAddressAccepted())
         return;
     Table *u = dm1->tblUser;
-    try {
-        beginEdit();
-        m_binder.store(u);
-        u->post();
-        u->first();
-    } catch (const EngineError &e) {
+    if (!guarded([&] {
+            beginEdit();
+            m_binder.store(u);
+            u->post();
+            u->first();
+        })) {
         u->cancel();
-        dialogs().error(e.text());
         return;
     }
     const struct {

@@ -40,7 +40,7 @@ public:
     QPlainTextEdit *mEmail;
     QPushButton *btnEmailTest;
 
-    HoverLabel *s1, *s2, *s3;
+    HoverLabel *userLink, *emailLink, *printOptionsLink;
 
     void userOkClick();
     void emailOkClick();

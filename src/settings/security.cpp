@@ -25,37 +25,21 @@ public:
 
     void heading(const QString &text)
     {
-        auto *l = new QLabel(text, m_page);
-        QFont f(QStringLiteral("Arial"));
-        f.setPixelSize(16);
-        f.setBold(true);
-        l->setFont(f);
-        QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, QColor(0x3d, 0x46, 0x4d));
-        l->setPalette(p);
-        l->setGeometry(12, m_y, 480, 22);
+        pagetext::heading(m_page, text, m_y, 480);
         m_y += 28;
     }
     void lines(const QStringList &texts)
     {
         for (const QString &t : texts) {
-            auto *l = new QLabel(t, m_page);
-            l->setFont(textFont());
-            l->setGeometry(12, m_y, 500, 14);
+            pagetext::line(m_page, t, 12, m_y, 500);
             m_y += 14;
         }
         m_y += 12;
     }
     QLineEdit *field(const QString &caption, const QString &objectName, int maxLength, bool secret)
     {
-        auto *l = new QLabel(caption, m_page);
-        QFont f = textFont();
-        f.setBold(true);
-        l->setFont(f);
-        l->setGeometry(40, m_y + 3, 120, 16);
-        auto *e = new QLineEdit(m_page);
-        e->setObjectName(objectName);
-        e->setGeometry(165, m_y, 180, 22);
+        QLineEdit *e = pagetext::captionedEdit(m_page, caption, QRect(40, m_y + 3, 120, 16), objectName,
+                                               QRect(165, m_y, 180, 22));
         if (maxLength > 0)
             limitToWidth(e, maxLength);  // in characters, as the fields count them
         if (secret)
@@ -71,21 +55,11 @@ public:
         const char *captions[] = {"Tell Me More", "Cancel", "OK"};
         const char *names[] = {"More", "Cancel", "Ok"};
         const int widths[] = {110, 80, 80};
-        int x = 12;
-        for (int i = 0; i < 3; ++i) {
-            auto *b = new QPushButton(QString::fromLatin1(captions[i]), m_page);
-            b->setObjectName(prefix + QLatin1String(names[i]));
-            b->setGeometry(i == 0 ? x : 500 - (3 - i) * 88 + 8, 392, widths[i], 28);
-            out[size_t(i)] = b;
-        }
+        for (int i = 0; i < 3; ++i)
+            out[size_t(i)] = pagetext::button(m_page, QString::fromLatin1(captions[i]), prefix + QLatin1String(names[i]),
+                                              QRect(i == 0 ? 12 : 500 - (3 - i) * 88 + 8, 392, widths[i], 28));
         out[2]->setDefault(true);
         return out;
-    }
-    static QFont textFont()
-    {
-        QFont f(QStringLiteral("Arial"));
-        f.setPixelSize(11);
-        return f;
     }
 
 private:
@@ -114,8 +88,8 @@ TfrmSecurity::TfrmSecurity(QWidget *parent) : ScreenFrame(false, parent)
         b.lines({QStringLiteral("The Nettora Login feature is intended to prevent someone who does not know "),
                  QStringLiteral("the password from accessing the program and sensitive data that is contained herein. Be aware"),
                  QStringLiteral("that passwords are case-sensitive, so note whether or not you have your CAPS LOCK key on. ")});
-        d3_1 = b.field(QStringLiteral("Username:"), QStringLiteral("d3_1"), 0, false);
-        d3_2 = b.field(QStringLiteral("Password:"), QStringLiteral("d3_2"), 12, true);
+        loginUser = b.field(QStringLiteral("Username:"), QStringLiteral("d3_1"), 0, false);
+        loginPassword = b.field(QStringLiteral("Password:"), QStringLiteral("d3_2"), 12, true);
         b.gap(16);
         b.heading(QStringLiteral("Oops"));
         b.lines({QStringLiteral("Forget your password?  Not to worry our trained technicians can have you up and running within"),
@@ -137,9 +111,9 @@ TfrmSecurity::TfrmSecurity(QWidget *parent) : ScreenFrame(false, parent)
                  QStringLiteral("the password from accessing the program and sensitive data that is contained herein.  You can "),
                  QStringLiteral("change your password at any time. Be aware that passwords are case-sensitive, so note whether "),
                  QStringLiteral("or not you have the CAPS LOCK key on.")});
-        d4_1 = b.field(QStringLiteral("Username:"), QStringLiteral("d4_1"), 12, false);
-        d4_u = b.field(QStringLiteral("New Password:"), QStringLiteral("d4_u"), 12, true);
-        d4_2 = b.field(QStringLiteral("Confirm Password:"), QStringLiteral("d4_2"), 12, true);
+        firstUser = b.field(QStringLiteral("Username:"), QStringLiteral("d4_1"), 12, false);
+        firstPassword = b.field(QStringLiteral("New Password:"), QStringLiteral("d4_u"), 12, true);
+        firstConfirmation = b.field(QStringLiteral("Confirm Password:"), QStringLiteral("d4_2"), 12, true);
         b.heading(QStringLiteral("Identity Theft?"));
         b.lines(kIdentityTheft + QStringList{QStringLiteral("\"Tell Me More\".")});
         const auto buttons = b.buttons(QStringLiteral("btnFirst"));
@@ -159,9 +133,9 @@ TfrmSecurity::TfrmSecurity(QWidget *parent) : ScreenFrame(false, parent)
                  QStringLiteral("or not you have your CAPS LOCK key on.")});
         // Whoever finds the program left open must not take it over.
         currentPassword = b.field(QStringLiteral("Current Password:"), QStringLiteral("currentPassword"), 12, true);
-        d1_1 = b.field(QStringLiteral("Username:"), QStringLiteral("d1_1"), 12, false);
-        d1_2 = b.field(QStringLiteral("New Password:"), QStringLiteral("d1_2"), 12, true);
-        d1_3 = b.field(QStringLiteral("Confirm Password:"), QStringLiteral("d1_3"), 12, true);
+        newUser = b.field(QStringLiteral("Username:"), QStringLiteral("d1_1"), 12, false);
+        newPassword = b.field(QStringLiteral("New Password:"), QStringLiteral("d1_2"), 12, true);
+        newConfirmation = b.field(QStringLiteral("Confirm Password:"), QStringLiteral("d1_3"), 12, true);
         b.heading(QStringLiteral("Identity Theft?"));
         b.lines(kIdentityTheft + QStringList{QStringLiteral("the \"Tell Me More\" button below.")});
         const auto buttons = b.buttons(QStringLiteral("btnChange"));
@@ -172,14 +146,14 @@ TfrmSecurity::TfrmSecurity(QWidget *parent) : ScreenFrame(false, parent)
 
     addPage(tsLogin);
     addPage(tsFirstLogin);
-    s1 = addSideLink(QStringLiteral("   Login"), tsPassword, [this] {
+    loginLink = addSideLink(QStringLiteral("   Login"), tsPassword, [this] {
         currentPassword->clear();
-        d1_1->clear();
-        d1_2->clear();
-        d1_3->clear();
+        newUser->clear();
+        newPassword->clear();
+        newConfirmation->clear();
         currentPassword->setFocus();
     });
-    s1->setObjectName(QStringLiteral("s1"));
+    loginLink->setObjectName(QStringLiteral("s1"));
 
     connect(btnLoginOk, &QPushButton::clicked, this, &TfrmSecurity::loginOk);
     connect(btnFirstOk, &QPushButton::clicked, this, &TfrmSecurity::firstLoginOk);
@@ -210,27 +184,27 @@ void TfrmSecurity::openChangePage()
 
 void TfrmSecurity::clearChangeBoxes()
 {
-    d1_1->setText(dm1->tblUser->asString("User"));
+    newUser->setText(dm1->tblUser->asString("User"));
     currentPassword->clear();
-    d1_2->clear();
-    d1_3->clear();
+    newPassword->clear();
+    newConfirmation->clear();
 }
 
 void TfrmSecurity::startLogin()
 {
     openPage(tsLogin);
-    d3_1->clear();
-    d3_2->clear();
-    d3_1->setFocus();
+    loginUser->clear();
+    loginPassword->clear();
+    loginUser->setFocus();
 }
 
 void TfrmSecurity::startFirstLogin()
 {
     openPage(tsFirstLogin);
-    d4_1->clear();
-    d4_u->clear();
-    d4_2->clear();
-    d4_1->setFocus();
+    firstUser->clear();
+    firstPassword->clear();
+    firstConfirmation->clear();
+    firstUser->setFocus();
 }
 
 void TfrmSecurity::DisableAllButtons()
@@ -238,32 +212,32 @@ void TfrmSecurity::DisableAllButtons()
     for (HoverLabel *l : {mOptions, mSecurity, mCheckUpdate1, mCheckUpdate2, mBackup, mRestore, mExit, mHelp, mAbout,
                           mAffiliate})
         l->setEnabled(false);
-    s1->setEnabled(false);
-    s1->hide();
+    loginLink->setEnabled(false);
+    loginLink->hide();
 }
 
 void TfrmSecurity::afterHoverReset()
 {
-    if (appState().login == LoginState::Pending && s1)
+    if (appState().login == LoginState::Pending && loginLink)
         DisableAllButtons();
 }
 
 void TfrmSecurity::loginOk()
 {
-    const QString user = d3_1->text();
-    const QString password = d3_2->text();
+    const QString user = loginUser->text();
+    const QString password = loginPassword->text();
     Table *u = dm1->tblUser;
     u->first();
     const QString storedUser = u->asString("User");
     const QString storedPassword = u->asString("Password");
     if (user.isEmpty()) {
         dialogs().error(QStringLiteral("You must enter a \"Username\"."));
-        d3_1->setFocus();
+        loginUser->setFocus();
         return;
     }
     if (password.isEmpty()) {
         dialogs().error(QStringLiteral("You must enter a \"Password\"."));
-        d3_2->setFocus();
+        loginPassword->setFocus();
         return;
     }
     bool rehash = false;
@@ -273,14 +247,12 @@ void TfrmSecurity::loginOk()
     }
     if (rehash) {
         // A password kept as text from an older installation: keep its hash now.
-        try {
-            u->edit();
-            u->setAsString("Password", hashPassword(password));
-            u->post();
-        } catch (const EngineError &e) {
+        if (!guarded([&] {
+                u->edit();
+                u->setAsString("Password", hashPassword(password));
+                u->post();
+            }))
             u->cancel();
-            dialogs().error(e.text());
-        }
     }
     appState().login = LoginState::Done;
     ShowHomeWindow();
@@ -307,15 +279,14 @@ bool TfrmSecurity::savePassword(QLineEdit *user, QLineEdit *password, QLineEdit 
         return false;
     }
     Table *u = dm1->tblUser;
-    try {
-        u->first();
-        u->edit();  // an empty user table gets its first row here
-        u->setAsString("Password", hashPassword(password->text()));
-        u->setAsString("User", user->text());
-        u->post();
-    } catch (const EngineError &e) {
+    if (!guarded([&] {
+            u->first();
+            u->edit();  // an empty user table gets its first row here
+            u->setAsString("Password", hashPassword(password->text()));
+            u->setAsString("User", user->text());
+            u->post();
+        })) {
         u->cancel();
-        dialogs().error(e.text());
         return false;
     }
     dialogs().information(QStringLiteral("Password successfully updated."));
@@ -324,7 +295,7 @@ bool TfrmSecurity::savePassword(QLineEdit *user, QLineEdit *password, QLineEdit 
 
 void TfrmSecurity::firstLoginOk()
 {
-    if (!savePassword(d4_1, d4_u, d4_2))
+    if (!savePassword(firstUser, firstPassword, firstConfirmation))
         return;
     appState().login = LoginState::Done;
     ShowHomeWindow();
@@ -356,8 +327,8 @@ std::optional<ScreenFrame::PendingInput> TfrmSecurity::pendingInput()
 {
     if (!dm1 || currentPage() != tsPassword)
         return std::nullopt;
-    const bool changed = !d1_2->text().isEmpty() || !d1_3->text().isEmpty()
-                         || d1_1->text() != dm1->tblUser->asString("User");
+    const bool changed = !newPassword->text().isEmpty() || !newConfirmation->text().isEmpty()
+                         || newUser->text() != dm1->tblUser->asString("User");
     if (!changed)
         return std::nullopt;
     return PendingInput{QStringLiteral("the user name and password"),
@@ -367,7 +338,7 @@ std::optional<ScreenFrame::PendingInput> TfrmSecurity::pendingInput()
 
 bool TfrmSecurity::changeSaved()
 {
-    if (!currentPasswordMatches() || !savePassword(d1_1, d1_2, d1_3))
+    if (!currentPasswordMatches() || !savePassword(newUser, newPassword, newConfirmation))
         return false;
     // Saved: no password stays in the boxes, and nothing is left to ask about.
     clearChangeBoxes();

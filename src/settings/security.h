@@ -21,15 +21,15 @@ public:
     void DisableAllButtons();
 
     QWidget *tsLogin, *tsFirstLogin, *tsPassword;
-    QLineEdit *d3_1, *d3_2;        // login: user name, password
-    QLineEdit *d4_1, *d4_u, *d4_2;  // first password: user name, new, confirmation
-    // change: the current password, then user name, new, confirmation
+    QLineEdit *loginUser, *loginPassword;
+    QLineEdit *firstUser, *firstPassword, *firstConfirmation;
+    // The change page asks for the current password first.
     QLineEdit *currentPassword;
-    QLineEdit *d1_1, *d1_2, *d1_3;
+    QLineEdit *newUser, *newPassword, *newConfirmation;
     QPushButton *btnLoginOk, *btnLoginCancel, *btnLoginMore;
     QPushButton *btnFirstOk, *btnFirstCancel, *btnFirstMore;
     QPushButton *btnChangeOk, *btnChangeCancel, *btnChangeMore;
-    HoverLabel *s1;
+    HoverLabel *loginLink;
 
     void loginOk();
     void firstLoginOk();

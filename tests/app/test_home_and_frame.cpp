@@ -134,7 +134,7 @@ TEST_F(Shell, SideLinkHoverAndTheOpenPageHighlight)
 {
     loggedInHome();
     auto *sec = static_cast<TfrmSecurity *>(OpenSecurityWindow());
-    HoverLabel *login = sec->s1;
+    HoverLabel *login = sec->loginLink;
     EXPECT_EQ(login->text(), "   Login");
     EXPECT_EQ(login->backgroundColor(), ScreenFrame::Green);  // its page is open
     EXPECT_EQ(login->textColor(), QColor(Qt::white));

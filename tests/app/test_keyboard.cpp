@@ -292,7 +292,7 @@ TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
     EXPECT_EQ(assets->activePage(), cash);
     EXPECT_EQ(focused(), cash->grid);
     press(Qt::Key_Tab);
-    EXPECT_EQ(focused(), cash->bAdd);
+    EXPECT_EQ(focused(), cash->addButton);
     press(Qt::Key_Return);
     EXPECT_EQ(appState().entry, EntryState::Closed);
     EXPECT_EQ(focused(), cash->editor("d1_1"));
@@ -328,7 +328,7 @@ TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
     // Escape gives up an edit.
     press(Qt::Key_Tab);
     press(Qt::Key_Tab);
-    EXPECT_EQ(focused(), cash->bEdit);
+    EXPECT_EQ(focused(), cash->editButton);
     press(Qt::Key_Space);
     EXPECT_EQ(appState().entry, EntryState::Closed);
     EXPECT_EQ(focused(), cash->editor("d1_1"));
@@ -356,9 +356,9 @@ TEST_F(Keyboard, TheLoginPageByKeyboard)
     delete home;
 
     s = startWithLogin();
-    EXPECT_EQ(focused(), s->d3_1);
+    EXPECT_EQ(focused(), s->loginUser);
     // The disabled menu is skipped: Tab stays on the page.
-    const std::vector<QWidget *> cycle = {s->d3_2, s->btnLoginMore, s->btnLoginCancel, s->btnLoginOk, s->d3_1};
+    const std::vector<QWidget *> cycle = {s->loginPassword, s->btnLoginMore, s->btnLoginCancel, s->btnLoginOk, s->loginUser};
     for (QWidget *next : cycle) {
         press(Qt::Key_Tab);
         EXPECT_EQ(focused(), next) << describe(next).toStdString();
@@ -368,11 +368,11 @@ TEST_F(Keyboard, TheLoginPageByKeyboard)
     press(Qt::Key_Return);
     EXPECT_EQ(opened.size(), 1);
     EXPECT_TRUE(m_dialogs->shown().empty());
-    ASSERT_TRUE(tabTo(s->d3_1));
+    ASSERT_TRUE(tabTo(s->loginUser));
     typeHere("admin");
     press(Qt::Key_Return);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"You must enter a \"Password\"."});
-    EXPECT_EQ(focused(), s->d3_2);
+    EXPECT_EQ(focused(), s->loginPassword);
     typeHere("Secret");
     QPointer<TfrmSecurity> guard(s);
     press(Qt::Key_Return);
@@ -613,7 +613,7 @@ TEST_F(Keyboard, EveryControlIsNamedAndTabbedInReadingOrder)
     appState().optionsStartPage = OptionsPage::User;
     auto *options = static_cast<TfrmOptions *>(OpenOptionsWindow());
     check("options user page", options, options->tsUser);
-    click(options->s2);
+    click(options->emailLink);
     check("options e-mail page", options, options->tsEmail);
     options->close();
 

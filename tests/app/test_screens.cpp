@@ -106,7 +106,7 @@ TEST_F(Screens, HeadingsShortenLongClientNamesAtTheRight)
 
     auto *assets = onStatement<TfrmAssets>(OpenAssetsWindow);
     ASSERT_NE(assets, nullptr);
-    headings.push_back({"screens_assets", assets->page(1)->lblClient, description, true});
+    headings.push_back({"screens_assets", assets->page(1)->clientLabel, description, true});
 
     ClearAllFilters();
     auto *clients = qobject_cast<TfrmClient *>(OpenClientWindow(ClientMode::Edit));
@@ -152,8 +152,8 @@ TEST_F(Screens, PasswordBoxesMaskWithStars)
         QLineEdit *box;
         const char *shown;
     } cases[] = {
-        {s->d3_2, "*****"}, {s->d4_u, "*****"}, {s->d4_2, "*****"}, {s->d1_2, "*****"},
-        {s->d1_3, "*****"}, {s->currentPassword, "*****"}, {s->d3_1, "Ab3x!"}, {s->d4_1, "Ab3x!"}, {s->d1_1, "Ab3x!"},
+        {s->loginPassword, "*****"}, {s->firstPassword, "*****"}, {s->firstConfirmation, "*****"}, {s->newPassword, "*****"},
+        {s->newConfirmation, "*****"}, {s->currentPassword, "*****"}, {s->loginUser, "Ab3x!"}, {s->firstUser, "Ab3x!"}, {s->newUser, "Ab3x!"},
     };
     for (const auto &c : cases) {
         c.box->setText(QStringLiteral("Ab3x!"));

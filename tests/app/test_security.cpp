@@ -42,14 +42,14 @@ TEST_F(Security, NoPasswordStartsOnTheSetPasswordPageWithTheMenuDisabled)
     EXPECT_EQ(appState().login, LoginState::Pending);
     EXPECT_FALSE(home->isVisible());
     EXPECT_EQ(s->currentPage(), s->tsFirstLogin);
-    EXPECT_EQ(s->focusWidget(), s->d4_1);
+    EXPECT_EQ(s->focusWidget(), s->firstUser);
     for (HoverLabel *l : {s->mOptions, s->mSecurity, s->mCheckUpdate1, s->mBackup, s->mRestore, s->mExit, s->mHelp,
                           s->mAbout, s->mAffiliate})
         EXPECT_FALSE(l->isEnabled());
-    EXPECT_FALSE(s->s1->isVisible());
+    EXPECT_FALSE(s->loginLink->isVisible());
     moveOver(s->imMain);  // the hover reset keeps it so
     EXPECT_FALSE(s->mOptions->isEnabled());
-    EXPECT_FALSE(s->s1->isVisible());
+    EXPECT_FALSE(s->loginLink->isVisible());
     saveScreenshot(s, "security_first_login");
 }
 
@@ -60,16 +60,16 @@ TEST_F(Security, FirstPasswordChecksInOrderThenStoresAHash)
         const char *user, *password, *confirm, *message;
         QLineEdit *TfrmSecurity::*focus;
     } cases[] = {
-        {"", "", "", "Please enter  \"Username\".", &TfrmSecurity::d4_1},
-        {"admin", "", "x", "Please enter  \"New Password\".", &TfrmSecurity::d4_u},
-        {"admin", "Secret", "", "Please enter  \"Confirm Password\".", &TfrmSecurity::d4_2},
-        {"admin", "Secret", "secret", "\"New Password\" and \"Confirm Password\" do not match.", &TfrmSecurity::d4_u},
+        {"", "", "", "Please enter  \"Username\".", &TfrmSecurity::firstUser},
+        {"admin", "", "x", "Please enter  \"New Password\".", &TfrmSecurity::firstPassword},
+        {"admin", "Secret", "", "Please enter  \"Confirm Password\".", &TfrmSecurity::firstConfirmation},
+        {"admin", "Secret", "secret", "\"New Password\" and \"Confirm Password\" do not match.", &TfrmSecurity::firstPassword},
     };
     for (const auto &c : cases) {
         m_dialogs->clear();
-        type(s->d4_1, c.user);
-        type(s->d4_u, c.password);
-        type(s->d4_2, c.confirm);
+        type(s->firstUser, c.user);
+        type(s->firstPassword, c.password);
+        type(s->firstConfirmation, c.confirm);
         click(s->btnFirstOk);
         EXPECT_EQ(m_dialogs->texts(), QStringList{QString::fromUtf8(c.message)});
         EXPECT_EQ(s->focusWidget(), s->*c.focus) << c.message;
@@ -77,10 +77,10 @@ TEST_F(Security, FirstPasswordChecksInOrderThenStoresAHash)
     }
     m_dialogs->clear();
     QPointer<TfrmSecurity> guard(s);
-    type(s->d4_1, "admin");
-    type(s->d4_u, "Secret");
-    type(s->d4_2, "Secret");
-    QTest::keyClick(s->d4_2, Qt::Key_Return);
+    type(s->firstUser, "admin");
+    type(s->firstPassword, "Secret");
+    type(s->firstConfirmation, "Secret");
+    QTest::keyClick(s->firstConfirmation, Qt::Key_Return);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Password successfully updated."});
     EXPECT_EQ(m_dialogs->shown()[0].kind, "information");
     EXPECT_EQ(appState().login, LoginState::Done);
@@ -111,26 +111,26 @@ TEST_F(Security, LoginEdgeCases)
     };
     TfrmSecurity *s = start();
     EXPECT_EQ(s->currentPage(), s->tsLogin);
-    EXPECT_EQ(s->focusWidget(), s->d3_1);
+    EXPECT_EQ(s->focusWidget(), s->loginUser);
     // Twelve characters at most, counted as the fields count them: twelve emoji fit.
-    ASSERT_NE(s->d3_2->validator(), nullptr);
+    ASSERT_NE(s->loginPassword->validator(), nullptr);
     int at = 0;
     QString twelve = QString::fromUtf8("\xF0\x9F\x98\x80").repeated(12), thirteen = QStringLiteral("abcdefghijklm");
-    EXPECT_EQ(s->d3_2->validator()->validate(twelve, at), QValidator::Acceptable);
-    EXPECT_EQ(s->d3_2->validator()->validate(thirteen, at), QValidator::Invalid);
+    EXPECT_EQ(s->loginPassword->validator()->validate(twelve, at), QValidator::Acceptable);
+    EXPECT_EQ(s->loginPassword->validator()->validate(thirteen, at), QValidator::Invalid);
     saveScreenshot(s, "security_login");
     for (const auto &r : refusals) {
         m_dialogs->clear();
-        type(s->d3_1, r.user);
-        type(s->d3_2, r.password);
+        type(s->loginUser, r.user);
+        type(s->loginPassword, r.password);
         click(s->btnLoginOk);
         EXPECT_EQ(m_dialogs->texts(), QStringList{QString::fromUtf8(r.message)}) << r.user << "/" << r.password;
         EXPECT_EQ(appState().login, LoginState::Pending);
         EXPECT_FALSE(home->isVisible());
     }
     m_dialogs->clear();
-    type(s->d3_1, "Admin");
-    type(s->d3_2, "Secret1");
+    type(s->loginUser, "Admin");
+    type(s->loginPassword, "Secret1");
     click(s->btnLoginOk);
     EXPECT_TRUE(m_dialogs->shown().empty());
     EXPECT_EQ(appState().login, LoginState::Done);
@@ -141,12 +141,12 @@ TEST_F(Security, PlainTextPasswordFromAnOlderFileIsAcceptedOnceAndHashed)
 {
     storeCredentials("Admin", "OldPass");
     TfrmSecurity *s = start();
-    type(s->d3_1, "Admin");
-    type(s->d3_2, "oldpass");
+    type(s->loginUser, "Admin");
+    type(s->loginPassword, "oldpass");
     click(s->btnLoginOk);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Invalid Login."});
     EXPECT_EQ(storedPassword(), "OldPass");
-    type(s->d3_2, "OldPass");
+    type(s->loginPassword, "OldPass");
     click(s->btnLoginOk);
     EXPECT_EQ(appState().login, LoginState::Done);
     EXPECT_TRUE(isPasswordHash(storedPassword()));
@@ -176,10 +176,10 @@ TEST_F(Security, ChangePageOpensWithTheNameAndSavesANewHash)
     ASSERT_NE(s, nullptr);
     EXPECT_FALSE(home->isVisible());
     EXPECT_EQ(s->currentPage(), s->tsPassword);
-    EXPECT_EQ(s->d1_1->text(), "Admin");
+    EXPECT_EQ(s->newUser->text(), "Admin");
     EXPECT_EQ(s->currentPassword->text(), "");
-    EXPECT_EQ(s->d1_2->text(), "");
-    EXPECT_EQ(s->d1_3->text(), "");
+    EXPECT_EQ(s->newPassword->text(), "");
+    EXPECT_EQ(s->newConfirmation->text(), "");
     EXPECT_EQ(s->focusWidget(), s->currentPassword);
     EXPECT_TRUE(s->mOptions->isEnabled());
 
@@ -188,9 +188,9 @@ TEST_F(Security, ChangePageOpensWithTheNameAndSavesANewHash)
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter  \"New Password\"."});
     m_dialogs->clear();
     const QString before = storedPassword();
-    type(s->d1_1, "Boss");
-    type(s->d1_2, "Second");
-    type(s->d1_3, "Second");
+    type(s->newUser, "Boss");
+    type(s->newPassword, "Second");
+    type(s->newConfirmation, "Second");
     click(s->btnChangeOk);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Password successfully updated."});
     EXPECT_NE(storedPassword(), before);
@@ -203,9 +203,9 @@ TEST_F(Security, ChangePageOpensWithTheNameAndSavesANewHash)
 TEST_F(Security, LaterStartsAskForTheLogin)
 {
     TfrmSecurity *s = start();
-    type(s->d4_1, "admin");
-    type(s->d4_u, "pw");
-    type(s->d4_2, "pw");
+    type(s->firstUser, "admin");
+    type(s->firstPassword, "pw");
+    type(s->firstConfirmation, "pw");
     click(s->btnFirstOk);
     delete home;
     home = nullptr;
@@ -224,7 +224,7 @@ TEST_F(Security, ChangingAsksForTheCurrentPasswordFirst)
     const QString before = storedPassword();
     // The side link empties every box, the current password's too.
     type(s->currentPassword, "First");
-    click(s->s1);
+    click(s->loginLink);
     EXPECT_EQ(s->currentPassword->text(), "");
     EXPECT_EQ(s->focusWidget(), s->currentPassword);
     const struct {
@@ -239,9 +239,9 @@ TEST_F(Security, ChangingAsksForTheCurrentPasswordFirst)
         SCOPED_TRACE(r.current);
         m_dialogs->clear();
         type(s->currentPassword, r.current);
-        type(s->d1_1, "Boss");
-        type(s->d1_2, "Second");
-        type(s->d1_3, "Second");
+        type(s->newUser, "Boss");
+        type(s->newPassword, "Second");
+        type(s->newConfirmation, "Second");
         click(s->btnChangeOk);
         EXPECT_EQ(m_dialogs->texts(), QStringList{r.message});
         EXPECT_EQ(s->focusWidget(), s->currentPassword);
@@ -264,14 +264,14 @@ TEST_F(Security, ChangingAsksForTheCurrentPasswordFirst)
     ASSERT_EQ(login->currentPage(), login->tsLogin);
     for (const auto &[user, password] : {std::pair{"Admin", "First"}, std::pair{"Boss", "First"}}) {
         m_dialogs->clear();
-        type(login->d3_1, user);
-        type(login->d3_2, password);
+        type(login->loginUser, user);
+        type(login->loginPassword, password);
         click(login->btnLoginOk);
         EXPECT_EQ(m_dialogs->texts(), QStringList{"Invalid Login."}) << user;
     }
     m_dialogs->clear();
-    type(login->d3_1, "Boss");
-    type(login->d3_2, "Second");
+    type(login->loginUser, "Boss");
+    type(login->loginPassword, "Second");
     click(login->btnLoginOk);
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join('|').toStdString();
     EXPECT_EQ(appState().login, LoginState::Done);
@@ -303,9 +303,9 @@ TEST_F(Security, LeavingTheChangePageWithTypingAsks)
         QPointer<TfrmSecurity> s = static_cast<TfrmSecurity *>(OpenSecurityWindow());
         ASSERT_FALSE(s.isNull());
         type(s->currentPassword, c.current);
-        type(s->d1_1, "Boss");
-        type(s->d1_2, "Second");
-        type(s->d1_3, "Second");
+        type(s->newUser, "Boss");
+        type(s->newPassword, "Second");
+        type(s->newConfirmation, "Second");
         m_dialogs->clear();
         m_dialogs->answerSaveQuestions({c.choice});
         click(s->mExit);

@@ -71,9 +71,9 @@ protected:
     void backUp(const QString &name)
     {
         TfrmBackup *b = openBackup();
-        type(b->dName, name);
-        type(b->dLocation, root.path());
-        click(b->bOK);
+        type(b->folderNameBox, name);
+        type(b->locationBox, root.path());
+        click(b->okButton);
         b->close();
     }
 
@@ -91,11 +91,11 @@ TEST_F(BackupWindows, ShowTheirTextsTheDefaultNameAndTheRealDataDirectory)
     EXPECT_EQ(b->currentPage(), b->tsBackup);
     EXPECT_EQ(b->size(), QSize(752, 519));
     EXPECT_EQ(b->windowTitle(), WindowCaption());
-    EXPECT_EQ(b->dName->text(), defaultBackupFolderName(QDate::currentDate()));
-    EXPECT_EQ(b->dLocation->text(), QString());
+    EXPECT_EQ(b->folderNameBox->text(), defaultBackupFolderName(QDate::currentDate()));
+    EXPECT_EQ(b->locationBox->text(), QString());
     const QString location = QStringLiteral("File Location:  ") + QDir::cleanPath(dataDir()) + QLatin1Char('/');
-    EXPECT_EQ(b->lLocation->text(), location);
-    EXPECT_EQ(b->s1->text(), "  Backup");
+    EXPECT_EQ(b->dataLocationLabel->text(), location);
+    EXPECT_EQ(b->backupLink->text(), "  Backup");
     const QStringList texts = labelTexts(b->tsBackup);
     for (const char *t : {"Backup Nettora Files", "You are about to make a backup of your Nettora files.", "Current Files",
                           "Securing your data in today’s world is a must!  Secure backups are an integral part of successful ",
@@ -107,8 +107,8 @@ TEST_F(BackupWindows, ShowTheirTextsTheDefaultNameAndTheRealDataDirectory)
 
     TfrmRestore *r = openRestore();
     EXPECT_EQ(r->currentPage(), r->tsBackup);
-    EXPECT_EQ(r->lLocation->text(), location);
-    EXPECT_EQ(r->s1->text(), "  Restore");
+    EXPECT_EQ(r->dataLocationLabel->text(), location);
+    EXPECT_EQ(r->restoreLink->text(), "  Restore");
     const QStringList rtexts = labelTexts(r->tsBackup);
     for (const char *t : {"Restore Nettora Files", "You are about to restore backup files into the directory below:",
                           "restore function.  ",
@@ -130,27 +130,27 @@ TEST_F(BackupWindows, ALongDataDirectoryIsShortenedInTheMiddleWithTheWholePathIn
     m_dm->ConnectDb(deep);
     TfrmRestore *r = openRestore();
     const QString full = QStringLiteral("File Location:  ") + deep + QLatin1Char('/');
-    EXPECT_EQ(r->lLocation->toolTip(), full);
-    EXPECT_LE(r->lLocation->fontMetrics().horizontalAdvance(r->lLocation->text()), r->lLocation->width());
-    EXPECT_TRUE(r->lLocation->text().startsWith(QStringLiteral("File Location:  ")));
-    EXPECT_TRUE(r->lLocation->text().endsWith(QStringLiteral("_for_the_data/")));
-    EXPECT_TRUE(r->lLocation->text().contains(QChar(0x2026)));
+    EXPECT_EQ(r->dataLocationLabel->toolTip(), full);
+    EXPECT_LE(r->dataLocationLabel->fontMetrics().horizontalAdvance(r->dataLocationLabel->text()), r->dataLocationLabel->width());
+    EXPECT_TRUE(r->dataLocationLabel->text().startsWith(QStringLiteral("File Location:  ")));
+    EXPECT_TRUE(r->dataLocationLabel->text().endsWith(QStringLiteral("_for_the_data/")));
+    EXPECT_TRUE(r->dataLocationLabel->text().contains(QChar(0x2026)));
 }
 
 TEST_F(BackupWindows, BrowseUsesTheChooserAndACancelledChooserEmptiesTheLocation)
 {
     TfrmBackup *b = openBackup();
-    type(b->dLocation, QStringLiteral("/somewhere"));
+    type(b->locationBox, QStringLiteral("/somewhere"));
     chooserAnswer = root.path();
-    click(b->bBrowse);
-    EXPECT_EQ(b->dLocation->text(), root.path());
+    click(b->browseButton);
+    EXPECT_EQ(b->locationBox->text(), root.path());
     chooserAnswer.clear();
-    click(b->bBrowse);
-    EXPECT_EQ(b->dLocation->text(), QString());
+    click(b->browseButton);
+    EXPECT_EQ(b->locationBox->text(), QString());
     TfrmRestore *r = openRestore();
     chooserAnswer = root.path();
-    click(r->bBrowse);
-    EXPECT_EQ(r->dLocation->text(), root.path());
+    click(r->browseButton);
+    EXPECT_EQ(r->locationBox->text(), root.path());
     EXPECT_EQ(asked, (QStringList{"Select Backup Directory Folder|/somewhere", "Select Backup Directory Folder|" + root.path(),
                                   "Select Restore Directory Folder|"}));
 }
@@ -162,17 +162,17 @@ TEST_F(BackupWindows, MissingNameOrLocationIsAskedForInOrderAndNothingIsWritten)
         const char *name, *location, *message;
         QLineEdit *focus;
     } cases[] = {
-        {"", "", "Please enter a \"File Name\".", b->dName},
-        {"", "/x", "Please enter a \"File Name\".", b->dName},
-        {"n", "", "Please enter a \"File Location\".", b->dLocation},
-        {"a/b", "/x", "The \"Folder Name\" must be the name of one folder, without \"/\".", b->dName},
+        {"", "", "Please enter a \"File Name\".", b->folderNameBox},
+        {"", "/x", "Please enter a \"File Name\".", b->folderNameBox},
+        {"n", "", "Please enter a \"File Location\".", b->locationBox},
+        {"a/b", "/x", "The \"Folder Name\" must be the name of one folder, without \"/\".", b->folderNameBox},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.message);
         m_dialogs->clear();
-        type(b->dName, QString::fromLatin1(c.name));
-        type(b->dLocation, QString::fromLatin1(c.location));
-        click(b->bOK);
+        type(b->folderNameBox, QString::fromLatin1(c.name));
+        type(b->locationBox, QString::fromLatin1(c.location));
+        click(b->okButton);
         ASSERT_EQ(m_dialogs->shown().size(), 1u);
         EXPECT_EQ(m_dialogs->shown()[0].kind, "error");
         EXPECT_EQ(m_dialogs->shown()[0].text, c.message);
@@ -182,7 +182,7 @@ TEST_F(BackupWindows, MissingNameOrLocationIsAskedForInOrderAndNothingIsWritten)
 
     TfrmRestore *r = openRestore();
     m_dialogs->clear();
-    click(r->bOK);
+    click(r->okButton);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter a \"File Location\"."});
 }
 
@@ -196,16 +196,16 @@ TEST_F(BackupWindows, BackupThenRestoreBringsTheBackedUpDataBackAfterTheQuestion
 
     addClient(QStringLiteral("Bob"), QStringLiteral("Baker"));
     TfrmRestore *r = openRestore();
-    type(r->dLocation, root.filePath(QStringLiteral("Nettora_Backup_12082026")));
+    type(r->locationBox, root.filePath(QStringLiteral("Nettora_Backup_12082026")));
     m_dialogs->clear();
     m_dialogs->answerWarnings({false});
-    click(r->bOK);
+    click(r->okButton);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Are you sure that you want to restore the selected files?"});
     EXPECT_EQ(clientNames(), (QStringList{"Able", "Baker"}));
 
     m_dialogs->clear();
     m_dialogs->answerWarnings({true});
-    click(r->bOK);
+    click(r->okButton);
     ASSERT_EQ(m_dialogs->shown().size(), 2u);
     EXPECT_EQ(m_dialogs->shown()[1].kind, "information");
     const QString kept = QDir(dataDir()).filePath(QStringLiteral("Replaced/nettora-"));
@@ -260,9 +260,9 @@ TEST_F(BackupWindows, TheRestoreWindowListsTheKeptDataFilesAndRestoresTheChosenO
     EXPECT_EQ(list->topLevelItemCount(), 0);
 
     // The folder route, as before; the data it replaced is listed then.
-    type(r->dLocation, root.filePath(QStringLiteral("b")));
+    type(r->locationBox, root.filePath(QStringLiteral("b")));
     m_dialogs->answerWarnings({true});
-    click(r->bOK);
+    click(r->okButton);
     ASSERT_EQ(clientNames(), QStringList{"Able"});
     ASSERT_EQ(list->topLevelItemCount(), 1);
     const std::vector<KeptDataFile> kept = keptDataFiles(dataDir());
@@ -280,9 +280,9 @@ TEST_F(BackupWindows, TheRestoreWindowListsTheKeptDataFilesAndRestoresTheChosenO
     // data it replaces.
     m_dialogs->clear();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
-    EXPECT_EQ(r->dLocation->text(), kept[0].file);
+    EXPECT_EQ(r->locationBox->text(), kept[0].file);
     m_dialogs->answerWarnings({true});
-    click(r->bOK);
+    click(r->okButton);
     ASSERT_EQ(m_dialogs->shown().size(), 2u);
     EXPECT_EQ(m_dialogs->shown()[0].text, "Are you sure that you want to restore the selected files?");
     EXPECT_TRUE(m_dialogs->shown()[1].text.startsWith("Restore Successful.\n\nThe data it replaced was kept as \""))
@@ -305,7 +305,7 @@ TEST_F(BackupWindows, TheRestoreWindowListsTheKeptDataFilesAndRestoresTheChosenO
     EXPECT_TRUE(list->topLevelItem(2)->toolTip(0).contains("it is damaged"));
     // Typing a location by hand leaves no row chosen.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(1)).center());
-    type(r->dLocation, QStringLiteral("/elsewhere"));
+    type(r->locationBox, QStringLiteral("/elsewhere"));
     EXPECT_TRUE(list->selectedItems().isEmpty());
     saveScreenshot(r, QStringLiteral("restore_window_kept_files"));
 }
@@ -317,9 +317,9 @@ TEST_F(BackupWindows, AFolderWithoutABackupIsRefusedSayingWhatIsWrong)
     other.write("not data");
     other.close();
     TfrmRestore *r = openRestore();
-    type(r->dLocation, root.path());
+    type(r->locationBox, root.path());
     m_dialogs->answerWarnings({true});
-    click(r->bOK);
+    click(r->okButton);
     ASSERT_EQ(m_dialogs->shown().size(), 2u);
     EXPECT_EQ(m_dialogs->shown()[1].kind, "error");
     EXPECT_EQ(m_dialogs->shown()[1].text,
@@ -335,9 +335,9 @@ TEST_F(BackupWindows, AFailedReopenTellsTheUserAndEndsTheProgram)
     TfrmBackup *b = openBackup();
     home->hide();
     QPointer<TfrmBackup> guard(b);
-    type(b->dLocation, root.path());
+    type(b->locationBox, root.path());
     setDataFileStepHook([](DataFileStep s) { return s == DataFileStep::Reopen ? QStringLiteral("No disk.") : QString(); });
-    click(b->bOK);
+    click(b->okButton);
     setDataFileStepHook({});
     ASSERT_EQ(m_dialogs->shown().size(), 1u);
     EXPECT_TRUE(m_dialogs->shown()[0].text.startsWith("Error:  Directory is Invalid\n\r"));
@@ -370,7 +370,7 @@ TEST_F(BackupWindows, LeftMenuOwnEntriesDoNothingAndCancelGoesHome)
     ASSERT_NE(b2, nullptr);
 
     home->hide();
-    click(b2->bCancel);
+    click(b2->cancelButton);
     QApplication::processEvents();
     EXPECT_TRUE(home->isVisible());
     EXPECT_EQ(shownWindow<TfrmBackup>(), nullptr);
@@ -448,8 +448,8 @@ TEST_F(RestoreAtStartTest, TheRestoreWindowBringsTheDataBackAndKeepsTheFileThatD
         if (auto *l = w->findChild<QLabel *>(QStringLiteral("lAtStart")))
             cancelLine = l->text();
         saveScreenshot(w, QStringLiteral("restore_window_at_start"));
-        type(w->dLocation, root.filePath(QStringLiteral("b")));
-        click(w->bOK);
+        type(w->locationBox, root.filePath(QStringLiteral("b")));
+        click(w->okButton);
     });
     // Should the window stay, the test ends rather than wait forever.
     QTimer::singleShot(30000, [] { closeScreenWindows(); });
@@ -479,7 +479,7 @@ TEST_F(RestoreAtStartTest, CancelEndsTheWindowWithoutData)
     m_dialogs->answerWarnings({true});
     QTimer::singleShot(0, [] {
         if (TfrmRestore *w = shownWindow<TfrmRestore>())
-            click(w->bCancel);
+            click(w->cancelButton);
     });
     QTimer::singleShot(30000, [] { closeScreenWindows(); });
     EXPECT_FALSE(RestoreAtStart(why));

@@ -77,11 +77,11 @@ TEST_F(Assets, OpensOnCashWithItsTotalEvenWithoutRows)
     EntryPage *cash = window->activePage();
     ASSERT_EQ(cash, window->page(1));
     EXPECT_EQ(appState().entry, EntryState::Open);
-    EXPECT_EQ(cash->lblTitle->text(), "Assets - Cash");
-    EXPECT_EQ(cash->lblTotal->text(), "Total: $00.00");
+    EXPECT_EQ(cash->titleLabel->text(), "Assets - Cash");
+    EXPECT_EQ(cash->totalLabel->text(), "Total: $00.00");
     EXPECT_EQ(dm1->tblNettora->asString("CashOnHand"), "0");  // the cash run filled the empty totals
-    EXPECT_TRUE(cash->bAdd->isVisible());
-    EXPECT_FALSE(cash->bOK->isVisible());
+    EXPECT_TRUE(cash->addButton->isVisible());
+    EXPECT_FALSE(cash->okButton->isVisible());
     EXPECT_FALSE(cash->editor("d1_1")->isEnabled());
     EXPECT_EQ(window->findChild<HoverLabel *>("s3")->backgroundColor(), ScreenFrame::Green);
     EXPECT_EQ(window->size(), QSize(752, 519));
@@ -127,25 +127,25 @@ TEST_F(Assets, ChecksRunInOrderOnEveryPage)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.page);
         EntryPage *p = open(c.page);
-        click(p->bAdd);
+        click(p->addButton);
         EXPECT_EQ(appState().entry, EntryState::Closed);
         EXPECT_EQ(p->focusWidget(), p->editor(p->description().focusEditor));
         for (size_t i = 0; i < c.steps.size(); ++i) {
             m_dialogs->clear();
-            click(p->bOK);
+            click(p->okButton);
             EXPECT_EQ(m_dialogs->texts(), QStringList{QString::fromUtf8(c.messages[i])});
             EXPECT_EQ(p->focusWidget(), p->editor(c.steps[i].first));
             EXPECT_EQ(p->table()->state(), RecordState::Insert);
             type(p, c.steps[i].first, c.steps[i].second);
         }
         m_dialogs->clear();
-        click(p->bOK);
+        click(p->okButton);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
         EXPECT_EQ(appState().entry, EntryState::Open);
         EXPECT_EQ(p->table()->recordCount(), 1);
         EXPECT_EQ(p->table()->asString("StatementId"), QString::number(statement));
         EXPECT_EQ(p->table()->asString("ClientId"), QString::number(client));
-        EXPECT_NE(p->lblTotal->text(), "Total: $00.00");
+        EXPECT_NE(p->totalLabel->text(), "Total: $00.00");
         saveScreenshot(window, QStringLiteral("assets_page%1").arg(c.page));
     }
     EXPECT_DOUBLE_EQ(stored("CashOnHand"), 1250);
@@ -163,21 +163,21 @@ TEST_F(Assets, TypeOfAccountIsCaseSensitiveAndTheListItemKeepsItsBlank)
         bool accepted;
     } cases[] = {{"Cash on Hand", true}, {"cash on hand", false}, {"Savings", false}, {"Savings Account", true}};
     for (const auto &c : cases) {
-        click(p->bAdd);
+        click(p->addButton);
         type(p, "d1_1", "Acct");
         type(p, "d1_5", "10");
         type(p, "d1_2", c.typed);
         m_dialogs->clear();
-        click(p->bOK);
+        click(p->okButton);
         EXPECT_EQ(m_dialogs->shown().empty(), c.accepted) << c.typed;
         if (!c.accepted)
-            click(p->bCancel);
+            click(p->cancelButton);
     }
-    click(p->bAdd);
+    click(p->addButton);
     type(p, "d1_1", "Wallet");
     type(p, "d1_5", "10");
     choose(p, "d1_2", "Cash on Hand ");
-    click(p->bOK);
+    click(p->okButton);
     Table *t = dm1->tblCash;
     t->setFilter(QStringLiteral("RegisteredName = \"Wallet\""));
     t->setFiltered(true);
@@ -188,7 +188,7 @@ TEST_F(Assets, TypeOfAccountIsCaseSensitiveAndTheListItemKeepsItsBlank)
 TEST_F(Assets, PledgedShowsToWhomOnlyForYesAndForgetsItOtherwise)
 {
     EntryPage *p = window->page(1);
-    click(p->bAdd);
+    click(p->addButton);
     EXPECT_FALSE(p->editor("d1_7")->isVisible());
     choose(p, "d1_6", "Yes");
     EXPECT_TRUE(p->editor("d1_7")->isVisible());
@@ -202,7 +202,7 @@ TEST_F(Assets, PledgedShowsToWhomOnlyForYesAndForgetsItOtherwise)
     choose(p, "d1_2", "Checking Account");
     type(p, "d1_5", "1");
     choose(p, "d1_6", "No");
-    click(p->bOK);
+    click(p->okButton);
     EXPECT_EQ(dm1->tblCash->asString("PledgedTo"), "");
     EXPECT_EQ(dm1->tblCash->asString("Pledged"), "No");
 }
@@ -210,14 +210,14 @@ TEST_F(Assets, PledgedShowsToWhomOnlyForYesAndForgetsItOtherwise)
 TEST_F(Assets, EditReStampsKeysAndRewritesTheAutoDescription)
 {
     EntryPage *p = open(4);
-    click(p->bAdd);
+    click(p->addButton);
     type(p, "d4_1", "Accord");
     type(p, "d4_2", "2004");
     type(p, "d4_4", "$9,000.00");
-    click(p->bOK);
-    click(p->bEdit);
+    click(p->okButton);
+    click(p->editButton);
     type(p, "d4_1", "Civic");
-    click(p->bOK);
+    click(p->okButton);
     EXPECT_EQ(p->grid->rowTexts(), QStringList{"2004 Civic\t$9,000.00"});
     EXPECT_EQ(dm1->tblAuto->asString("StatementId"), QString::number(statement));
     EXPECT_EQ(countRows("Auto"), 1);
@@ -235,20 +235,20 @@ TEST_F(Assets, DeleteAsksByPageAndNoStillRecomputes)
     life = open(5);
     life->table()->first();
     m_dialogs->answerWarnings({false, true});
-    click(life->bDelete);
+    click(life->deleteButton);
     EXPECT_EQ(m_dialogs->texts(),
               QStringList{"You have selected to DELETE Ann's life insurance policy.\n\r\n\rDo you wish to continue?"});
-    EXPECT_EQ(life->lblTotal->text(), "Total: $2,500.00");
+    EXPECT_EQ(life->totalLabel->text(), "Total: $2,500.00");
     EXPECT_EQ(countRows("LifeInsurance"), 1);
-    click(life->bDelete);
+    click(life->deleteButton);
     EXPECT_EQ(countRows("LifeInsurance"), 0);
-    EXPECT_EQ(life->lblTotal->text(), "Total: $00.00");
+    EXPECT_EQ(life->totalLabel->text(), "Total: $00.00");
 
     addRow(dm1->tblCash, client, statement, {{"RegisteredName", "Savings"}, {"Balance", "10"}, {"Type", "Savings Account"}});
     EntryPage *cash = open(1);
     m_dialogs->clear();
     m_dialogs->answerWarnings({false});
-    click(cash->bDelete);
+    click(cash->deleteButton);
     EXPECT_EQ(m_dialogs->texts(),
               QStringList{"You have selected to DELETE the account \"Savings\".\n\r\n\rDo you wish to continue?"});
 }
@@ -256,25 +256,25 @@ TEST_F(Assets, DeleteAsksByPageAndNoStillRecomputes)
 TEST_F(Assets, NumbersAcceptWhatIsTypedAndRefuseTheRest)
 {
     EntryPage *p = window->page(1);
-    click(p->bAdd);
+    click(p->addButton);
     type(p, "d1_1", "Acct");
     choose(p, "d1_2", "Savings Account");
     type(p, "d1_5", "12abc");
-    click(p->bOK);
+    click(p->okButton);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"'12abc' is not a valid number in Current Balance."});
     EXPECT_EQ(appState().entry, EntryState::Closed);
     EXPECT_EQ(p->focusWidget(), p->editor("d1_5"));
     EXPECT_EQ(countRows("Cash"), 0);
     type(p, "d1_5", "-$1,234.50");
-    click(p->bOK);
+    click(p->okButton);
     EXPECT_DOUBLE_EQ(stored("CashOnHand"), -1234.5);
-    EXPECT_EQ(p->lblTotal->text(), "Total: -$1,234.50");
+    EXPECT_EQ(p->totalLabel->text(), "Total: -$1,234.50");
 }
 
 TEST_F(Assets, AddWhileEditingIsRefusedAndAPageChangeDiscardsTheRowOnlyWhenAsked)
 {
     EntryPage *p = window->page(1);
-    click(p->bAdd);
+    click(p->addButton);
     type(p, "d1_1", "Half typed");
     p->addClick();  // the button is hidden; the guard still holds
     EXPECT_EQ(m_dialogs->texts(),
@@ -307,7 +307,7 @@ TEST_F(Assets, OtherPageShowsItsThreeSubTotals)
     addRow(dm1->tblOtherAssets, client, statement, {{"Type", "All Other Assets"}, {"Value", "50"}});
     addRow(dm1->tblOtherAssets, client, other, {{"Type", "All Other Assets"}, {"Value", "7"}});  // another statement
     EntryPage *p = open(8);
-    EXPECT_EQ(p->lblTotal->text(), "Total: $150.00");
+    EXPECT_EQ(p->totalLabel->text(), "Total: $150.00");
     ASSERT_EQ(p->subTotalLabels.size(), 3u);
     EXPECT_EQ(p->subTotalLabels[0]->text(), "$100.00");
     EXPECT_EQ(p->subTotalLabels[1]->text(), "$00.00");

@@ -78,17 +78,17 @@ TEST_F(BlankFigures, EveryRequiredFigureOfBlanksIsRefusedAndNothingStored)
                     continue;
                 SCOPED_TRACE(page->description().title.toStdString() + " / " + box->caption.toStdString());
                 const int before = countRows(page->description().table);
-                click(page->bAdd);
+                click(page->addButton);
                 fillAll(page);
                 qobject_cast<QLineEdit *>(page->editor(box->name))->setText(QStringLiteral("   "));
                 m_dialogs->clear();
-                click(page->bOK);
+                click(page->okButton);
                 EXPECT_EQ(m_dialogs->texts(),
                           QStringList{QStringLiteral("'   ' is not a valid number in %1.").arg(boxOf(box->caption))});
                 EXPECT_EQ(countRows(page->description().table), before);
                 EXPECT_EQ(QApplication::focusWidget() ? QApplication::focusWidget() : w->focusWidget(),
                           page->editor(box->name));
-                click(page->bCancel);
+                click(page->cancelButton);
                 covered << boxOf(box->caption);
             }
         }

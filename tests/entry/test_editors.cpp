@@ -76,7 +76,7 @@ protected:
         click(window->findChild<HoverLabel *>(QStringLiteral("s%1").arg(n + 2)));
         EntryPage *p = window->page(n);
         EXPECT_EQ(window->activePage(), p);
-        click(p->bAdd);
+        click(p->addButton);
         for (const auto &[editor, value] : kValidRow.at(n))
             setText(p->editor(QString::fromLatin1(editor)), QString::fromUtf8(value));
         m_dialogs->clear();
@@ -128,7 +128,7 @@ TEST_F(Editors, AmountsOutsideTheirFieldAreRefusedNamingTheBox)
         QTest::keyClicks(box, QString::fromLatin1(c.typed));
         if (box->text() != QLatin1String(c.typed))
             box->setText(QString::fromLatin1(c.typed));
-        click(p->bOK);
+        click(p->okButton);
         EXPECT_EQ(m_dialogs->texts(), QStringList{c.message});
         EXPECT_EQ(p->focusWidget(), box);
         EXPECT_EQ(appState().entry, EntryState::Closed);
@@ -138,19 +138,19 @@ TEST_F(Editors, AmountsOutsideTheirFieldAreRefusedNamingTheBox)
         m_dialogs->clear();
         box->clear();
         QTest::keyClicks(box, QString::fromLatin1(c.bound));
-        click(p->bOK);
+        click(p->okButton);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
         EXPECT_EQ(appState().entry, EntryState::Open);
         EXPECT_EQ(countRows(p->description().table), rows + 1);
         if (c.deleteAfter) {
             m_dialogs->answerWarnings({true});
-            click(p->bDelete);
+            click(p->deleteButton);
             EXPECT_EQ(countRows(p->description().table), rows);
             m_dialogs->clear();
         }
     }
     EXPECT_DOUBLE_EQ(dm1->tblNettora->asFloat("CashOnHand"), -MaxCurrency);
-    EXPECT_EQ(window->page(1)->lblTotal->text(), "Total: -$922,337,203,685,477.00");
+    EXPECT_EQ(window->page(1)->totalLabel->text(), "Total: -$922,337,203,685,477.00");
     EXPECT_EQ(countRows("RealEstate", "PercentOwned = 999 AND PercentLiability = 50"), 1);
     EXPECT_EQ(countRows("RealEstate", "PercentLiability = -99"), 1);
     EXPECT_EQ(countRows("Investments", "Shares = 922337203685477"), 1);
@@ -188,7 +188,7 @@ TEST_F(Editors, TextBoxesStopAtTheirFieldWidth)
         QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(QChar(0xD83D)), Qt::NoModifier);
         box->insert(QString(QLatin1Char('y')).repeated(c.width - 1));  // what a paste does
         EXPECT_EQ(box->text(), "ab");
-        click(p->bCancel);
+        click(p->cancelButton);
     }
 
     // A full box is saved whole.
@@ -197,7 +197,7 @@ TEST_F(Editors, TextBoxesStopAtTheirFieldWidth)
     name->clear();
     for (int i = 0; i < 72; ++i)
         QTest::sendKeyEvent(QTest::Click, name, Qt::Key_unknown, QString::fromUtf8("\xC3\xA9"), Qt::NoModifier);
-    click(p->bOK);
+    click(p->okButton);
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
     EXPECT_EQ(dm1->tblCash->asString("RegisteredName"), QString::fromUtf8("\xC3\xA9").repeated(70));
 }
@@ -235,7 +235,7 @@ TEST_F(Editors, DropDownsKeepTheTypedCaseAndChecksTheWholeText)
         box->lineEdit()->clear();
         box->setFocus();
         QTest::keyClicks(box, QString::fromLatin1(c.keys));
-        click(p->bOK);
+        click(p->okButton);
         EXPECT_EQ(m_dialogs->shown().empty(), c.passes) << m_dialogs->texts().join("|").toStdString();
         EXPECT_EQ(appState().entry, c.passes ? EntryState::Open : EntryState::Closed);
         if (c.passes) {  // stored as it stood in the box
@@ -243,7 +243,7 @@ TEST_F(Editors, DropDownsKeepTheTypedCaseAndChecksTheWholeText)
             EXPECT_EQ(countRows(p->description().table, QStringLiteral("%1 = '%2'").arg(field, c.text)), 1);
         } else {
             EXPECT_EQ(p->editorText(QString::fromLatin1(c.editor)), QString::fromLatin1(c.text));
-            click(p->bCancel);
+            click(p->cancelButton);
         }
     }
 }
@@ -272,7 +272,7 @@ TEST_F(Editors, PledgedHandsOnToToWhomOnlyOnTheWholeYes)
         EXPECT_EQ(QApplication::focusWidget(), toWhom);
         EXPECT_EQ(p->editorText(QString::fromLatin1(c.toWhom)), "");
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("First Bank"));
-        click(p->bOK);
+        click(p->okButton);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
         EXPECT_EQ(p->table()->asString("Pledged"), "Yes");
         EXPECT_EQ(p->table()->asString("PledgedTo"), "First Bank");
@@ -289,6 +289,6 @@ TEST_F(Editors, ListAndTotalShowTheStoredAmountRounded)
     EntryPage *cash = window->page(1);
     click(window->findChild<HoverLabel *>(QStringLiteral("s3")));
     EXPECT_EQ(cash->grid->rowTexts(), QStringList{"Checking Account\tTill\t$91,235.42"});
-    EXPECT_EQ(cash->lblTotal->text(), "Total: $91,235.42");
+    EXPECT_EQ(cash->totalLabel->text(), "Total: $91,235.42");
     EXPECT_EQ(cash->editorText("d1_5"), "91,235.415");
 }

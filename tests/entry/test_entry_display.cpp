@@ -46,19 +46,19 @@ TEST_F(EntryDisplay, TheListKeepsItsRowsWhileARowIsAdded)
     ASSERT_EQ(p->grid->rowTexts(), rows);
     ASSERT_EQ(p->grid->selectionModel()->selectedRows().size(), 1);
 
-    click(p->bAdd);
+    click(p->addButton);
     ASSERT_EQ(appState().entry, EntryState::Closed);
     EXPECT_EQ(p->grid->rowTexts(), rows);
     EXPECT_TRUE(p->grid->selectionModel()->selectedRows().isEmpty());
     saveScreenshot(window, "entry_cash_adding");
 
-    click(p->bCancel);
+    click(p->cancelButton);
     EXPECT_EQ(p->grid->rowTexts(), rows);
     EXPECT_EQ(p->grid->selectionModel()->selectedRows().size(), 1);
 
     // Editing marks the row being edited.
     p->grid->selectRow(1);
-    click(p->bEdit);
+    click(p->editButton);
     ASSERT_EQ(appState().entry, EntryState::Closed);
     EXPECT_EQ(p->grid->rowTexts(), rows);
     ASSERT_EQ(p->grid->selectionModel()->selectedRows().size(), 1);
@@ -82,7 +82,7 @@ TEST_F(EntryDisplay, ARefusedNumberNamesItsBox)
     };
     for (const auto &c : cases) {
         EntryPage *p = open(c.page);
-        click(p->bAdd);
+        click(p->addButton);
         ASSERT_EQ(appState().entry, EntryState::Closed) << c.editor;
         // Only the number is wrong: every required box is filled for the checks.
         for (const CheckSpec &check : p->description().checks) {
@@ -94,10 +94,10 @@ TEST_F(EntryDisplay, ARefusedNumberNamesItsBox)
         }
         qobject_cast<QLineEdit *>(p->editor(QString::fromLatin1(c.editor)))->setText(QString::fromLatin1(c.typed));
         m_dialogs->clear();
-        click(p->bOK);
+        click(p->okButton);
         EXPECT_EQ(m_dialogs->texts(), QStringList{QString::fromLatin1(c.message)}) << c.editor;
         EXPECT_EQ(p->focusWidget(), p->editor(QString::fromLatin1(c.editor))) << c.editor;
-        click(p->bCancel);
+        click(p->cancelButton);
     }
 }
 
@@ -107,9 +107,9 @@ TEST_F(EntryDisplay, TheClientLineHasNoDanglingSeparator)
 {
     for (int n : {1, 3, 8}) {
         EntryPage *p = open(n);
-        EXPECT_EQ(p->lblClient->text(), "Ann Able") << n;
-        const int titleEnd = p->lblTitle->x() + p->lblTitle->fontMetrics().horizontalAdvance(p->lblTitle->text());
-        EXPECT_GT(p->lblClient->x(), titleEnd) << n;
-        EXPECT_LE(p->lblClient->geometry().right(), p->grid->geometry().right()) << n;
+        EXPECT_EQ(p->clientLabel->text(), "Ann Able") << n;
+        const int titleEnd = p->titleLabel->x() + p->titleLabel->fontMetrics().horizontalAdvance(p->titleLabel->text());
+        EXPECT_GT(p->clientLabel->x(), titleEnd) << n;
+        EXPECT_LE(p->clientLabel->geometry().right(), p->grid->geometry().right()) << n;
     }
 }

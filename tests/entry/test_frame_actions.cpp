@@ -219,11 +219,11 @@ TEST_P(FrameActions, TheNextSaveLandsOnTheWindowsOwnStatement)
                 for (int i = 0; i < rows.size(); ++i)
                     if (rows[i].contains(name))
                         cash->grid->selectRow(i);
-                click(cash->bEdit);
+                click(cash->editButton);
                 type(cash->editor("d1_5"), "600");
                 return;
             }
-            click(cash->bAdd);
+            click(cash->addButton);
             type(cash->editor("d1_1"), name);
             type(cash->editor("d1_2"), "Savings Account");
             type(cash->editor("d1_5"), "500");
@@ -248,13 +248,13 @@ TEST_P(FrameActions, TheNextSaveLandsOnTheWindowsOwnStatement)
         if (c.moment != Moment::Resting) {
             // The row being typed is still there, as typed.
             EXPECT_EQ(appState().entry, EntryState::Closed);
-            EXPECT_TRUE(cash->bOK->isVisible());
+            EXPECT_TRUE(cash->okButton->isVisible());
             EXPECT_EQ(cash->editorText("d1_1"), name);
             EXPECT_EQ(cash->editorText("d1_5"), editing ? "600" : "500");
         } else {
             typeRow();
         }
-        click(cash->bOK);
+        click(cash->okButton);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
         EXPECT_EQ(appState().entry, EntryState::Open);
         const int youngRows = editing ? 2 : 3;
@@ -267,7 +267,7 @@ TEST_P(FrameActions, TheNextSaveLandsOnTheWindowsOwnStatement)
                                         .arg(youngStatement)),
                   1);
         expectTotals(850);
-        EXPECT_EQ(cash->lblTotal->text(), "Total: $850.00");
+        EXPECT_EQ(cash->totalLabel->text(), "Total: $850.00");
         EXPECT_EQ(cash->grid->rowTexts().size(), youngRows);
         // Personal Information opens on the window's own client and statement.
         click(assets->findChild<HoverLabel *>(QStringLiteral("s1")));

@@ -101,13 +101,13 @@ TEST_F(IncomeExpense, ChecksRunInOrderOnBothPages)
         TfrmIncomeAndExpense *w = open(c.opener == QLatin1String("Income") ? IncomeExpensePage::Income : IncomeExpensePage::Expenses);
         EntryPage *p = w->activePage();
         ASSERT_EQ(p, w->page(c.page));
-        EXPECT_EQ(p->lblTitle->text(), c.title);
-        click(p->bAdd);
+        EXPECT_EQ(p->titleLabel->text(), c.title);
+        click(p->addButton);
         EXPECT_EQ(appState().entry, EntryState::Closed);
         EXPECT_EQ(p->focusWidget(), p->editor(QStringLiteral("d%1_1").arg(c.page)));
         for (size_t i = 0; i < c.steps.size(); ++i) {
             m_dialogs->clear();
-            click(p->bOK);
+            click(p->okButton);
             EXPECT_EQ(m_dialogs->texts(), QStringList{QString::fromUtf8(c.messages[i])});
             EXPECT_EQ(m_dialogs->shown().back().kind, "error");
             EXPECT_EQ(p->focusWidget(), p->editor(c.steps[i].first));
@@ -115,23 +115,23 @@ TEST_F(IncomeExpense, ChecksRunInOrderOnBothPages)
             enter(p, c.steps[i].first, c.steps[i].second);
         }
         m_dialogs->clear();
-        click(p->bOK);
+        click(p->okButton);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
         EXPECT_EQ(appState().entry, EntryState::Open);
         EXPECT_EQ(countRows(c.table), 1);
         EXPECT_EQ(p->table()->asString("ClientId"), QString::number(client));
         EXPECT_EQ(p->table()->asString("StatementId"), QString::number(statement));
         EXPECT_EQ(p->grid->rowTexts(), QStringList{c.listText});
-        EXPECT_EQ(p->lblTotal->text(), c.totalText);
+        EXPECT_EQ(p->totalLabel->text(), c.totalText);
         EXPECT_EQ(w->findChild<HoverLabel *>(QStringLiteral("s%1").arg(c.page + 4))->backgroundColor(),
                   ScreenFrame::Green);
         EXPECT_EQ(w->size(), QSize(752, 519));
         // The editors in edit state, the hint under the pointer: what the
         // user sees while typing.
-        click(p->bEdit);
+        click(p->editButton);
         hover(p->captionOf(QStringLiteral("d%1_1").arg(c.page)));
         saveScreenshot(w, QString::fromLatin1(c.shot));
-        click(p->bCancel);
+        click(p->cancelButton);
         w->close();
         QApplication::processEvents();
     }
@@ -157,16 +157,16 @@ TEST_F(IncomeExpense, MonthlyAmountFollowsTheYearlyOne)
         TfrmIncomeAndExpense *w = open(c.opener == QLatin1String("Income") ? IncomeExpensePage::Income : IncomeExpensePage::Expenses);
         EntryPage *p = w->page(c.page);
         const QString d = QStringLiteral("d%1_").arg(c.page);
-        click(p->bAdd);
+        click(p->addButton);
         enter(p, d + "1", c.type);
         enter(p, d + "2", "Monthly check");
         enter(p, d + "3", c.amount);
-        click(p->bOK);
+        click(p->okButton);
         ASSERT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
         EXPECT_EQ(p->table()->asString("MAmount"), c.monthly);
-        click(p->bEdit);
+        click(p->editButton);
         enter(p, d + "3", c.edited);
-        click(p->bOK);
+        click(p->okButton);
         EXPECT_EQ(p->table()->asString("MAmount"), c.editedMonthly);
         EXPECT_EQ(countRows(p->description().table), 1);
         w->close();
@@ -206,10 +206,10 @@ TEST_F(IncomeExpense, OpensOnTheOpenersPageWithBothTotalsRecomputed)
         EXPECT_EQ(w->pcMain->isVisible(), c.page != 0);
         if (c.page) {
             ASSERT_EQ(w->activePage(), w->page(c.page));
-            EXPECT_EQ(w->activePage()->lblTotal->text(), c.totalText);
+            EXPECT_EQ(w->activePage()->totalLabel->text(), c.totalText);
             EXPECT_EQ(w->activePage()->grid->rowTexts().size(), 1);
             EXPECT_EQ(appState().entry, EntryState::Open);
-            EXPECT_TRUE(w->activePage()->bAdd->isVisible());
+            EXPECT_TRUE(w->activePage()->addButton->isVisible());
         }
         w->close();
         QApplication::processEvents();
@@ -233,30 +233,30 @@ TEST_F(IncomeExpense, PageSwitchRecomputesNothingSaveAndDeleteTheirOwnPage)
 
     click(w->findChild<HoverLabel *>("s6"));
     EXPECT_EQ(w->activePage(), expenses);
-    EXPECT_EQ(expenses->lblTotal->text(), "Total: $22.00");
+    EXPECT_EQ(expenses->totalLabel->text(), "Total: $22.00");
     click(w->findChild<HoverLabel *>("s5"));
     EXPECT_EQ(w->activePage(), income);
-    EXPECT_EQ(income->lblTotal->text(), "Total: $11.00");
+    EXPECT_EQ(income->totalLabel->text(), "Total: $11.00");
     EXPECT_TRUE(income->grid->rowTexts().isEmpty());
     EXPECT_DOUBLE_EQ(total("IncomeTotal"), 11);
 
     click(w->findChild<HoverLabel *>("s6"));
-    click(expenses->bAdd);
+    click(expenses->addButton);
     enter(expenses, "d2_1", "Other Debt Service");
     enter(expenses, "d2_2", "Loan");
     enter(expenses, "d2_3", "100");
-    click(expenses->bOK);
-    EXPECT_EQ(expenses->lblTotal->text(), "Total: $1,000.00");
+    click(expenses->okButton);
+    EXPECT_EQ(expenses->totalLabel->text(), "Total: $1,000.00");
     EXPECT_DOUBLE_EQ(total("IncomeTotal"), 11);
 
     click(w->findChild<HoverLabel *>("s5"));
     income->table()->first();
     m_dialogs->clear();
     m_dialogs->answerWarnings({false});
-    click(income->bDelete);
+    click(income->deleteButton);
     EXPECT_EQ(m_dialogs->texts(),
               QStringList{"You have selected to DELETE the income \"Q4\".\n\r\n\rDo you wish to continue?"});
-    EXPECT_EQ(income->lblTotal->text(), "Total: $300.00");
+    EXPECT_EQ(income->totalLabel->text(), "Total: $300.00");
     EXPECT_DOUBLE_EQ(total("ExpenseTotal"), 1000);
     EXPECT_EQ(countRows("Incomes"), 1);
 
@@ -265,7 +265,7 @@ TEST_F(IncomeExpense, PageSwitchRecomputesNothingSaveAndDeleteTheirOwnPage)
     m_dialogs->clear();
     m_dialogs->answerWarnings({true});
     const QString doomed = expenses->table()->asString("Description");
-    click(expenses->bDelete);
+    click(expenses->deleteButton);
     EXPECT_EQ(m_dialogs->texts(), QStringList{QStringLiteral("You have selected to DELETE the expense \"%1\".\n\r\n\r"
                                                              "Do you wish to continue?")
                                                   .arg(doomed)});
@@ -302,19 +302,19 @@ TEST_F(IncomeExpense, TypeListsAreExactAndCaseSensitive)
         click(w->findChild<HoverLabel *>(QStringLiteral("s%1").arg(c.page + 4)));
         EntryPage *p = w->page(c.page);
         const QString d = QStringLiteral("d%1_").arg(c.page);
-        click(p->bAdd);
+        click(p->addButton);
         enter(p, d + "1", c.typed);
         enter(p, d + "2", "Item");
         enter(p, d + "3", "12");
         m_dialogs->clear();
-        click(p->bOK);
+        click(p->okButton);
         EXPECT_EQ(m_dialogs->shown().empty(), c.accepted) << m_dialogs->texts().join("|").toStdString();
         if (c.accepted) {
             EXPECT_EQ(p->table()->asString("Type"), c.typed);
         } else {
             EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter one of the items provided for \"Type\"."});
             EXPECT_EQ(p->focusWidget(), p->editor(d + "1"));
-            click(p->bCancel);
+            click(p->cancelButton);
         }
     }
     EXPECT_EQ(countRows("Incomes"), 1);
@@ -334,7 +334,7 @@ TEST_F(IncomeExpense, RowBeingTypedIsDroppedOnLeavingWhenTheUserDiscardsIt)
         m_dialogs->clear();
         QPointer<TfrmIncomeAndExpense> w = open(IncomeExpensePage::Income);
         EntryPage *p = w->page(1);
-        click(p->bAdd);
+        click(p->addButton);
         enter(p, "d1_1", "All Other Income");
         enter(p, "d1_2", "Half typed");
         enter(p, "d1_3", "5");
@@ -351,7 +351,7 @@ TEST_F(IncomeExpense, RowBeingTypedIsDroppedOnLeavingWhenTheUserDiscardsIt)
         EXPECT_EQ(w.isNull() || !w->isVisible(), c.windowCloses);
         if (!c.windowCloses) {
             EXPECT_EQ(p->table()->state(), RecordState::Browse);
-            EXPECT_TRUE(w->activePage()->bAdd->isVisible());
+            EXPECT_TRUE(w->activePage()->addButton->isVisible());
             click(w->findChild<HoverLabel *>("s5"));
             EXPECT_TRUE(p->grid->rowTexts().isEmpty());
             EXPECT_FALSE(p->editor("d1_1")->isEnabled());
@@ -371,8 +371,8 @@ TEST_F(IncomeExpense, SideLinksAndPreview)
         links << l->objectName() + QLatin1Char('=') + l->text();
     EXPECT_EQ(links, (QStringList{"s1=   Personal Information", "s2=   Assets", "s3=   Liabilities", "s5=   Income",
                                   "s6=   Expenses", "s4=   Legal", "s7=   Notes"}));
-    EXPECT_EQ(w->page(1)->findChild<QWidget *>("B1OK"), w->page(1)->bOK);
-    EXPECT_EQ(w->page(1)->findChild<QWidget *>("B1Cancel"), w->page(1)->bCancel);
+    EXPECT_EQ(w->page(1)->findChild<QWidget *>("B1OK"), w->page(1)->okButton);
+    EXPECT_EQ(w->page(1)->findChild<QWidget *>("B1Cancel"), w->page(1)->cancelButton);
     EXPECT_EQ(w->page(1)->hint1->objectName(), "lbldef_inc1");
     EXPECT_EQ(w->page(2)->hint3->objectName(), "lbldef_exp3");
 
@@ -381,9 +381,9 @@ TEST_F(IncomeExpense, SideLinksAndPreview)
         EXPECT_EQ(parent, w);
         ++previews;
     });
-    click(w->page(2)->bPreview);
+    click(w->page(2)->previewButton);
     click(w->findChild<HoverLabel *>("s5"));
-    click(w->page(1)->bPreview);
+    click(w->page(1)->previewButton);
     EXPECT_EQ(previews, 2);
 
     QPointer<TfrmIncomeAndExpense> guard = w;

@@ -75,7 +75,7 @@ TEST_F(Legal, TheStatementsOneRowFromFirstOpeningToNotes)
     QPointer<TfrmLegal> w = open();
     ASSERT_TRUE(w);
     EXPECT_EQ(w->windowTitle(), WindowCaption());
-    EXPECT_EQ(w->currentPage(), w->tsLegal1);
+    EXPECT_EQ(w->currentPage(), w->firstLegalPage);
     EXPECT_EQ(w->focusWidget(), w->answer("d1_1"));
     // The first opening starts the row with the statement's keys; nothing is
     // stored yet.
@@ -85,29 +85,29 @@ TEST_F(Legal, TheStatementsOneRowFromFirstOpeningToNotes)
     EXPECT_EQ(countRows("Legal"), 0);
 
     // Cancel on the new row leaves nothing behind, and only the side links.
-    click(w->TeButton1);
+    click(w->firstPageCancel);
     EXPECT_EQ(countRows("Legal"), 0);
     EXPECT_EQ(w->currentPage(), nullptr);
     EXPECT_EQ(dm1->tblLegal->state(), RecordState::Browse);
 
     // The page opened again starts the row again; OK stores it once.
     click(link(w, "s5"));
-    EXPECT_EQ(w->currentPage(), w->tsLegal1);
+    EXPECT_EQ(w->currentPage(), w->firstLegalPage);
     EXPECT_EQ(w->focusWidget(), w->answer("d1_1"));
     choose(w->answer("d1_1"), "Yes");
     type(w->explanation("d1_2"), "Bob Able");
     choose(w->answer("d1_3"), "No");
-    click(w->TeButton2);
+    click(w->firstPageOk);
     EXPECT_EQ(countRows("Legal"), 1);
     EXPECT_EQ(ownRows("Will = 'Yes' AND WillExplanation = 'Bob Able' AND Divorce = 'No'"), 1);
     // OK on page 1 leads to page 2 with the row in edit again.
-    EXPECT_EQ(w->currentPage(), w->tsLegal2);
+    EXPECT_EQ(w->currentPage(), w->secondLegalPage);
     EXPECT_EQ(w->focusWidget(), w->answer("d2_1"));
     EXPECT_EQ(dm1->tblLegal->state(), RecordState::Edit);
 
     // OK on page 2 saves and opens the notes of the same statement.
     choose(w->answer("d2_1"), "No");
-    click(w->b2OK);
+    click(w->secondPageOk);
     QApplication::processEvents();
     EXPECT_TRUE(w.isNull() || !w->isVisible());
     EXPECT_EQ(countRows("Legal"), 1);
@@ -117,7 +117,7 @@ TEST_F(Legal, TheStatementsOneRowFromFirstOpeningToNotes)
     EXPECT_EQ(notes->clientId(), QString::number(client));
     EXPECT_EQ(notes->statementId(), QString::number(statement));
     EXPECT_EQ(appState().entry, EntryState::Open);
-    EXPECT_TRUE(notes->page(2)->bAdd->isVisible());
+    EXPECT_TRUE(notes->page(2)->addButton->isVisible());
 
     // Later openings edit that row: the saved "Yes" shows its explanation,
     // other answers do not, and OK twice without changes adds nothing.
@@ -130,8 +130,8 @@ TEST_F(Legal, TheStatementsOneRowFromFirstOpeningToNotes)
     EXPECT_TRUE(w->explanationCaption("d1_2")->isVisible());
     EXPECT_FALSE(w->explanation("d1_4")->isVisibleTo(w));
     EXPECT_FALSE(w->explanation("d2_2")->isVisibleTo(w));
-    click(w->TeButton2);
-    click(w->b2OK);
+    click(w->firstPageOk);
+    click(w->secondPageOk);
     QApplication::processEvents();
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
     EXPECT_EQ(countRows("Legal"), 1);
@@ -144,14 +144,14 @@ TEST_F(Legal, SwitchingPagesSavesAndCancelDropsOnlyWhatWasNotSaved)
     TfrmLegal *w = open();
     choose(w->answer("d1_5"), "Yes");
     type(w->explanation("d1_6"), "2010");
-    click(w->TeButton2);
+    click(w->firstPageOk);
     // Page 2 typed and kept by switching back to page 1; the change made
     // there afterwards is what Cancel drops.
     choose(w->answer("d2_3"), "Yes");
     click(link(w, "s5"));
     EXPECT_EQ(ownRows("Prenuptial = 'Yes'"), 1);
     choose(w->answer("d1_5"), "No");
-    click(w->TeButton1);
+    click(w->firstPageCancel);
     EXPECT_EQ(countRows("Legal"), 1);
     EXPECT_EQ(ownRows("Bankruptcy = 'Yes' AND BankruptcyExplanation = '2010' AND Prenuptial = 'Yes'"), 1);
     // The next opening of a page shows what is stored.
@@ -192,7 +192,7 @@ TEST_F(Legal, AnExplanationLivesOnlyWithYes)
         EXPECT_FALSE(explanation->isVisible());
         EXPECT_EQ(explanation->text(), "");
     }
-    click(w->b2OK);
+    click(w->secondPageOk);
     for (const QuestionCase &q : kQuestions)
         EXPECT_EQ(ownRows(QStringLiteral("%1 = 'yes' AND ifnull(%2, '') = ''").arg(QLatin1String(q.answerField),
                                                                        QLatin1String(q.explanationField))),
@@ -235,7 +235,7 @@ TEST_F(Legal, LeavingSavesTheAnswers)
             // Switching to page 2 stored page 1; page 2 is still open as typed.
             EXPECT_EQ(ownRows("ifnull(DebtAssets, '') = ''"), 1);
             EXPECT_EQ(w->explanation("d2_10")->text(), "Car loan");
-            click(w->b2OK);
+            click(w->secondPageOk);
             QApplication::processEvents();
         }
         EXPECT_EQ(countRows("Legal"), 1);
@@ -252,7 +252,7 @@ TEST_F(Legal, PagesAreLaidOutCleanly)
     TfrmLegal *w = open();
     for (int n : {1, 2}) {
         click(link(w, n == 1 ? "s5" : "s6"));
-        QWidget *page = n == 1 ? w->tsLegal1 : w->tsLegal2;
+        QWidget *page = n == 1 ? w->firstLegalPage : w->secondLegalPage;
         for (const QuestionCase &q : kQuestions)
             if (q.page == n)
                 choose(w->answer(QLatin1String(q.answer)), "Yes");

@@ -77,8 +77,8 @@ TEST_F(LiabilitiesWithRows, OpensOnAutosWithTheStoredTotalAndItsLinkRecomputes)
     ASSERT_EQ(window->activePage(), window->page(4));
     EntryPage *autos = window->page(4);
     EXPECT_EQ(appState().entry, EntryState::Open);
-    EXPECT_EQ(autos->lblTitle->text(), "Liabilities - Autos");
-    EXPECT_EQ(autos->lblTotal->text(), "Total: $999.00");
+    EXPECT_EQ(autos->titleLabel->text(), "Liabilities - Autos");
+    EXPECT_EQ(autos->totalLabel->text(), "Total: $999.00");
     EXPECT_DOUBLE_EQ(stored("AutoLiability"), 999);
     EXPECT_EQ(autos->grid->rowTexts(), QStringList{"2004 Accord\t$500.00"});
     EXPECT_EQ(window->windowTitle(), WindowCaption());
@@ -86,7 +86,7 @@ TEST_F(LiabilitiesWithRows, OpensOnAutosWithTheStoredTotalAndItsLinkRecomputes)
     EXPECT_EQ(window->findChild<HoverLabel *>("s6")->backgroundColor(), ScreenFrame::Green);
     saveScreenshot(window, "liabilities_open");
     open(4);
-    EXPECT_EQ(autos->lblTotal->text(), "Total: $500.00");
+    EXPECT_EQ(autos->totalLabel->text(), "Total: $500.00");
     EXPECT_DOUBLE_EQ(stored("AutoLiability"), 500);
 }
 
@@ -127,7 +127,7 @@ TEST_F(Liabilities, PreviewPlaysTheStatement)
     registerStatementPreview([&](QWidget *parent) { shownFor = parent; });
     for (const auto &l : kPageLinks) {
         shownFor = nullptr;
-        click(open(l.page)->bPreview);
+        click(open(l.page)->previewButton);
         EXPECT_EQ(shownFor, window.data()) << l.page;
     }
 }
@@ -174,19 +174,19 @@ TEST_F(Liabilities, ChecksRunInOrderOnEveryPage)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.page);
         EntryPage *p = open(c.page);
-        click(p->bAdd);
+        click(p->addButton);
         EXPECT_EQ(appState().entry, EntryState::Closed);
         EXPECT_EQ(p->focusWidget(), p->editor(p->description().focusEditor));
         for (size_t i = 0; i < c.steps.size(); ++i) {
             m_dialogs->clear();
-            click(p->bOK);
+            click(p->okButton);
             EXPECT_EQ(m_dialogs->texts(), QStringList{QString::fromUtf8(c.messages[i])});
             EXPECT_EQ(p->focusWidget(), p->editor(c.steps[i].first));
             EXPECT_EQ(p->table()->state(), RecordState::Insert);
             type(p->editor(c.steps[i].first), QString::fromUtf8(c.steps[i].second));
         }
         m_dialogs->clear();
-        click(p->bOK);
+        click(p->okButton);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
         EXPECT_EQ(appState().entry, EntryState::Open);
         EXPECT_EQ(p->table()->recordCount(), 1);
@@ -218,7 +218,7 @@ TEST_F(Liabilities, DropDownsAcceptOnlyTheirItems)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed);
         EntryPage *p = open(c.page);
-        click(p->bAdd);
+        click(p->addButton);
         const std::pair<const char *, const char *> rest[] = {
             {"d2_2", "Bob"}, {"d2_3", "10"}, {"d3_1", "Lot"}, {"d3_3", "2000"}, {"d3_4", "50"}, {"d3_5", "50"},
             {"d3_8", "10"}};
@@ -227,7 +227,7 @@ TEST_F(Liabilities, DropDownsAcceptOnlyTheirItems)
                 type(p->editor(editor), value);
         type(p->editor(c.editor), c.typed);
         m_dialogs->clear();
-        click(p->bOK);
+        click(p->okButton);
         if (c.accepted) {
             EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
             EXPECT_EQ(countRows(c.page == 2 ? "Contingent" : "RealEstate",
@@ -238,7 +238,7 @@ TEST_F(Liabilities, DropDownsAcceptOnlyTheirItems)
                                                           ? "Please enter one of the items provided for \"Type\"."
                                                           : "Please enter one of the items provided for \"Property Type\"."});
             EXPECT_EQ(p->focusWidget(), p->editor(c.editor));
-            click(p->bCancel);
+            click(p->cancelButton);
         }
     }
 }
@@ -285,16 +285,16 @@ TEST_F(LiabilitiesToDelete, DeleteAsksByPage)
         storeTotal(c.totalField, 1);  // ...so make it stale again
         m_dialogs->clear();
         m_dialogs->answerWarnings({false, true});
-        click(p->bDelete);
+        click(p->deleteButton);
         EXPECT_EQ(m_dialogs->texts(),
                   QStringList{QString::fromUtf8(c.question) + QStringLiteral("\n\r\n\rDo you wish to continue?")});
         EXPECT_EQ(m_dialogs->shown().front().kind, "warning");
         EXPECT_EQ(countRows(c.table), 1);
         EXPECT_DOUBLE_EQ(stored(c.totalField), c.total);
-        click(p->bDelete);
+        click(p->deleteButton);
         EXPECT_EQ(countRows(c.table), 0);
         EXPECT_DOUBLE_EQ(stored(c.totalField), 0);
-        EXPECT_EQ(p->lblTotal->text(), "Total: $00.00");
+        EXPECT_EQ(p->totalLabel->text(), "Total: $00.00");
     }
     // The mortgage went with its property: the assets no longer hold it.
     EXPECT_DOUBLE_EQ(stored("RealEstateTotals"), 0);
@@ -307,7 +307,7 @@ TEST_F(LiabilitiesToDelete, DeleteAsksByPage)
 TEST_F(Liabilities, MortgagesAndRealEstateShareTheirProperties)
 {
     EntryPage *mortgages = open(3);
-    click(mortgages->bAdd);
+    click(mortgages->addButton);
     type(mortgages->editor("d3_1"), "Lake cabin");
     type(mortgages->editor("d3_2"), "Vacation");
     type(mortgages->editor("d3_3"), "2010");
@@ -315,7 +315,7 @@ TEST_F(Liabilities, MortgagesAndRealEstateShareTheirProperties)
     type(mortgages->editor("d3_5"), "100");
     type(mortgages->editor("d3_6"), "First Bank");
     type(mortgages->editor("d3_8"), "60000");
-    click(mortgages->bOK);
+    click(mortgages->okButton);
     ASSERT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
 
     click(window->findChild<HoverLabel *>("s2"));
@@ -327,14 +327,14 @@ TEST_F(Liabilities, MortgagesAndRealEstateShareTheirProperties)
     ASSERT_EQ(assets->activePage(), realEstate);
     EXPECT_EQ(realEstate->grid->rowTexts(), QStringList{"Vacation\tLake cabin\t\t$0.00"});
     EXPECT_EQ(realEstate->editorText("d3_6"), "First Bank");
-    click(realEstate->bEdit);
-    click(realEstate->bOK);
+    click(realEstate->editButton);
+    click(realEstate->okButton);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter \"Market Value\"."});
     type(realEstate->editor("d3_7"), "150000");
     m_dialogs->clear();
-    click(realEstate->bOK);
+    click(realEstate->okButton);
     ASSERT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
-    click(realEstate->bAdd);
+    click(realEstate->addButton);
     type(realEstate->editor("d3_1"), "Main St duplex");
     type(realEstate->editor("d3_2"), "Rental");
     type(realEstate->editor("d3_3"), "2015");
@@ -342,7 +342,7 @@ TEST_F(Liabilities, MortgagesAndRealEstateShareTheirProperties)
     type(realEstate->editor("d3_5"), "50");
     type(realEstate->editor("d3_7"), "300000");
     type(realEstate->editor("d3_8"), "100000");
-    click(realEstate->bOK);
+    click(realEstate->okButton);
     ASSERT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
     EXPECT_DOUBLE_EQ(stored("RealEstateTotals"), 150000 + 150000);
 
@@ -353,12 +353,12 @@ TEST_F(Liabilities, MortgagesAndRealEstateShareTheirProperties)
     mortgages = open(3);
     EXPECT_EQ(mortgages->grid->rowTexts(), (QStringList{"Rental\tMain St duplex\t$100,000.00\t$50,000.00",
                                                         "Vacation\tLake cabin\t$60,000.00\t$60,000.00"}));
-    EXPECT_EQ(mortgages->lblTotal->text(), "Total: $110,000.00");
+    EXPECT_EQ(mortgages->totalLabel->text(), "Total: $110,000.00");
 
     // Deleting the mortgage deletes the property.
     m_dialogs->clear();
     m_dialogs->answerWarnings({true});
-    click(mortgages->bDelete);
+    click(mortgages->deleteButton);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"You have selected to DELETE the real estate asset \"Main St duplex\"."
                                               "\n\r\n\rDo you wish to continue?"});
     EXPECT_EQ(countRows("RealEstate"), 1);
@@ -387,13 +387,13 @@ TEST_F(Liabilities, MaturityTakesRealDatesOnly)
     EntryPage *p = open(2);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed);
-        click(p->bAdd);
+        click(p->addButton);
         type(p->editor("d2_1"), "Guarantor");
         type(p->editor("d2_2"), "Bob");
         type(p->editor("d2_3"), "10");
         type(p->editor("d2_5"), QString::fromLatin1(c.typed));
         m_dialogs->clear();
-        click(p->bOK);
+        click(p->okButton);
         if (c.refusal) {
             EXPECT_EQ(m_dialogs->texts(), QStringList{QString::fromLatin1(c.refusal)});
             EXPECT_EQ(appState().entry, EntryState::Closed);
@@ -401,14 +401,14 @@ TEST_F(Liabilities, MaturityTakesRealDatesOnly)
             EXPECT_EQ(p->focusWidget(), p->editor("d2_5"));
             EXPECT_EQ(p->editorText("d2_5"), c.typed);
             EXPECT_EQ(countRows("Contingent"), 0);
-            click(p->bCancel);
+            click(p->cancelButton);
         } else {
             EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
             EXPECT_EQ(p->table()->asString("Maturity"), c.kept);
             EXPECT_EQ(p->editorText("d2_5"), c.kept);
             p->table()->first();
             m_dialogs->answerWarnings({true});
-            click(p->bDelete);
+            click(p->deleteButton);
         }
     }
     EXPECT_EQ(countRows("Contingent"), 0);
@@ -417,7 +417,7 @@ TEST_F(Liabilities, MaturityTakesRealDatesOnly)
 TEST_F(Liabilities, ARowLeftHalfTypedIsAskedAbout)
 {
     EntryPage *autos = window->page(4);
-    click(autos->bAdd);
+    click(autos->addButton);
     type(autos->editor("d4_1"), "Half typed");
     type(autos->editor("d4_2"), "10");
     m_dialogs->answerSaveQuestions({SaveChoice::Discard});
@@ -427,7 +427,7 @@ TEST_F(Liabilities, ARowLeftHalfTypedIsAskedAbout)
     EXPECT_EQ(appState().entry, EntryState::Open);
     EXPECT_EQ(countRows("Auto2"), 0);
     EntryPage *bank = window->page(5);
-    click(bank->bAdd);
+    click(bank->addButton);
     type(bank->editor("d5_1"), "Half typed");
     // Saved, the half-typed row meets its checks and the window stays.
     m_dialogs->clear();
@@ -439,7 +439,7 @@ TEST_F(Liabilities, ARowLeftHalfTypedIsAskedAbout)
     EXPECT_EQ(shownWindow<TfrmAssets>(), nullptr);
     EXPECT_EQ(appState().entry, EntryState::Closed);
     EXPECT_EQ(bank->editorText("d5_1"), "Half typed");
-    click(bank->bCancel);
+    click(bank->cancelButton);
     click(window->findChild<HoverLabel *>("s2"));
     QApplication::processEvents();
     EXPECT_NE(shownWindow<TfrmAssets>(), nullptr);
@@ -493,7 +493,7 @@ TEST_F(Liabilities, EveryCaptionFits)
 {
     for (const auto &l : kPageLinks) {
         EntryPage *p = open(l.page);
-        SCOPED_TRACE(p->lblTitle->text().toStdString());
+        SCOPED_TRACE(p->titleLabel->text().toStdString());
         QHeaderView *header = p->grid->horizontalHeader();
         const int margin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
         int used = p->grid->verticalHeader()->width();

@@ -52,14 +52,14 @@ TEST_F(Notes, OpensInBrowseOnTheStatementsNotes)
 {
     EXPECT_EQ(window->windowTitle(), WindowCaption());
     EXPECT_EQ(window->activePage(), page);
-    EXPECT_EQ(page->lblTitle->text(), "Notes");
-    EXPECT_EQ(page->lblTotal->text(), "");  // notes carry no amounts
+    EXPECT_EQ(page->titleLabel->text(), "Notes");
+    EXPECT_EQ(page->totalLabel->text(), "");  // notes carry no amounts
     EXPECT_EQ(page->grid->rowTexts(), QStringList{"Car"});
     EXPECT_EQ(appState().entry, EntryState::Open);
-    for (QPushButton *b : {page->bAdd, page->bEdit, page->bDelete, page->bPreview})
+    for (QPushButton *b : {page->addButton, page->editButton, page->deleteButton, page->previewButton})
         EXPECT_TRUE(b->isVisible()) << b->text().toStdString();
-    EXPECT_FALSE(page->bOK->isVisible());
-    EXPECT_FALSE(page->bCancel->isVisible());
+    EXPECT_FALSE(page->okButton->isVisible());
+    EXPECT_FALSE(page->cancelButton->isVisible());
     EXPECT_FALSE(page->editor("d2_1")->isEnabled());
     ASSERT_NE(memo(), nullptr);
     EXPECT_FALSE(memo()->isEnabled());
@@ -93,7 +93,7 @@ TEST_F(Notes, ChecksInOrderAndTextsOfSeveralLines)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.description + std::string(" / ") + c.details.toStdString());
         m_dialogs->clear();
-        click(page->bAdd);
+        click(page->addButton);
         ASSERT_EQ(appState().entry, EntryState::Closed);
         EXPECT_EQ(window->focusWidget(), page->editor("d2_1"));
         type(page->editor("d2_1"), QLatin1String(c.description));
@@ -107,12 +107,12 @@ TEST_F(Notes, ChecksInOrderAndTextsOfSeveralLines)
         }
         EXPECT_EQ(memo()->toPlainText(), c.details);
         EXPECT_TRUE(m_dialogs->shown().empty());
-        click(page->bOK);
+        click(page->okButton);
         EXPECT_EQ(m_dialogs->texts(), c.messages);
         if (c.focus) {
             EXPECT_EQ(window->focusWidget(), page->editor(QLatin1String(c.focus)));
             EXPECT_EQ(appState().entry, EntryState::Closed);
-            click(page->bCancel);
+            click(page->cancelButton);
             continue;
         }
         ++saved;
@@ -134,20 +134,20 @@ TEST_F(Notes, ChecksInOrderAndTextsOfSeveralLines)
 TEST_F(Notes, EditStampsTheKeysAndDeleteAsksByName)
 {
     page->grid->selectRow(0);
-    click(page->bEdit);
+    click(page->editButton);
     EXPECT_TRUE(memo()->isEnabled());
     memo()->setFocus();
     QTest::keyClick(memo(), Qt::Key_End, Qt::ControlModifier);
     QTest::keyClick(memo(), Qt::Key_Return);
     QTest::keyClicks(memo(), "for 9,000");
-    click(page->bOK);
+    click(page->okButton);
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
     EXPECT_EQ(ownNotes("Description = 'Car' AND Details = 'Sold in May\nfor 9,000'"), 1);
 
     m_dialogs->answerWarnings({false, true});
-    click(page->bDelete);
+    click(page->deleteButton);
     EXPECT_EQ(countRows("Notes"), 2);
-    click(page->bDelete);
+    click(page->deleteButton);
     ASSERT_EQ(m_dialogs->shown().size(), 2u);
     EXPECT_EQ(m_dialogs->shown()[0].kind, "warning");
     EXPECT_EQ(m_dialogs->shown()[0].text, "You have selected to DELETE the note \"Car\".\n\r\n\rDo you wish to continue?");
@@ -156,14 +156,14 @@ TEST_F(Notes, EditStampsTheKeysAndDeleteAsksByName)
     // Nothing left to delete: nothing changes.
     m_dialogs->clear();
     m_dialogs->answerWarnings({true});
-    click(page->bDelete);
+    click(page->deleteButton);
     EXPECT_EQ(countRows("Notes"), 1);
-    EXPECT_TRUE(page->bAdd->isVisible());
+    EXPECT_TRUE(page->addButton->isVisible());
 }
 
 TEST_F(Notes, ANoteBeingTypedIsDroppedWhenTheUserDiscardsIt)
 {
-    click(page->bAdd);
+    click(page->addButton);
     type(page->editor("d2_1"), "Unfinished");
     memo()->setFocus();
     QTest::keyClicks(memo(), "half a thought");

@@ -133,14 +133,14 @@ protected:
     void typeRow(EntryPage *page, bool adding)
     {
         if (adding) {
-            click(page->bAdd);
+            click(page->addButton);
         } else {
             page->grid->selectRow(0);
-            click(page->bEdit);
+            click(page->editButton);
         }
         type(page->editor("d1_1"), "Typed tax");
         type(page->editor("d1_2"), "12abc");
-        click(page->bOK);
+        click(page->okButton);
         ASSERT_EQ(m_dialogs->texts(), QStringList{"'12abc' is not a valid number in Amount."});
         m_dialogs->clear();
         type(page->editor("d1_2"), "999");
@@ -185,7 +185,7 @@ TEST_P(PendingRows, LeavingAsksAndDoesWhatWasAnswered)
         EXPECT_EQ(appState().entry, EntryState::Closed);
         EXPECT_EQ(page->editorText("d1_1"), "Typed tax");
         EXPECT_EQ(page->editorText("d1_2"), "999");
-        click(page->bOK);
+        click(page->okButton);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
         EXPECT_EQ(countRows("Taxes"), c.adding ? 2 : 1);
         EXPECT_EQ(ownRows("Description = 'Typed tax' AND Amount = 9990000"), 1);
@@ -210,11 +210,11 @@ TEST_P(PendingRows, LeavingAsksAndDoesWhatWasAnswered)
     QPointer<TaxesOnlyWindow> next = openWindow();
     EntryPage *again = next->page(1);
     EXPECT_EQ(again->grid->rowTexts().size(), 1);
-    click(again->bAdd);
+    click(again->addButton);
     EXPECT_EQ(again->editorText("d1_1"), "");
     type(again->editor("d1_1"), "Water bill");
     type(again->editor("d1_2"), "80");
-    click(again->bOK);
+    click(again->okButton);
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
     EXPECT_EQ(countRows("Taxes"), 2);
     EXPECT_EQ(ownRows("Description = 'Property tax' AND Amount = 12000000"), 1);
@@ -228,7 +228,7 @@ TEST_F(PendingRows, ASaveThatFailsItsChecksStays)
 {
     QPointer<TaxesOnlyWindow> w = openWindow();
     EntryPage *page = w->page(1);
-    click(page->bAdd);
+    click(page->addButton);
     type(page->editor("d1_1"), "Half typed");
     m_dialogs->answerSaveQuestions({SaveChoice::Save});
     click(w->mExit);
@@ -246,7 +246,7 @@ TEST_F(PendingRows, AnUntouchedRowAsksNothing)
 {
     QPointer<TaxesOnlyWindow> w = openWindow();
     EntryPage *page = w->page(1);
-    click(page->bAdd);
+    click(page->addButton);
     w->close();
     QApplication::processEvents();
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();

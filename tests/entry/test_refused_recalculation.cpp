@@ -96,20 +96,20 @@ TEST_F(RefusedRecalculation, RowAndTotalsGoBackTogetherAndThePageStaysPut)
     } cases[] = {
         {"new row",
          [this] {
-             click(cash->bAdd);
+             click(cash->addButton);
              type("d1_1", "Gamma");
              type("d1_2", "Savings Account");
              type("d1_5", "500");
-             click(cash->bOK);
+             click(cash->okButton);
          },
          true, "Gamma", "500",
          {"Alpha 100 ", "Beta 250 ", "Gamma 500 "}, 850},
         {"edited row",
          [this] {
              select("Alpha");
-             click(cash->bEdit);
+             click(cash->editButton);
              type("d1_5", "900");
-             click(cash->bOK);
+             click(cash->okButton);
          },
          true, "Alpha", "900",
          {"Alpha 900 ", "Beta 250 "}, 1150},
@@ -117,7 +117,7 @@ TEST_F(RefusedRecalculation, RowAndTotalsGoBackTogetherAndThePageStaysPut)
          [this] {
              select("Beta");
              m_dialogs->answerWarnings({true});
-             click(cash->bDelete);
+             click(cash->deleteButton);
          },
          false, "Beta", "250.00",
          {"Alpha 100 "}, 100},
@@ -133,19 +133,19 @@ TEST_F(RefusedRecalculation, RowAndTotalsGoBackTogetherAndThePageStaysPut)
         EXPECT_EQ(balances(), before);
         EXPECT_DOUBLE_EQ(storedCash(), 350);
         EXPECT_EQ(appState().entry, c.editing ? EntryState::Closed : EntryState::Open);
-        EXPECT_EQ(cash->bOK->isVisible(), c.editing);
+        EXPECT_EQ(cash->okButton->isVisible(), c.editing);
         EXPECT_EQ(cash->editorText("d1_1"), c.editorAfter);
         EXPECT_EQ(cash->editorText("d1_5"), c.balanceAfter);
         EXPECT_EQ(cash->grid->rowTexts().size(), 2);
-        EXPECT_EQ(cash->lblTotal->text(), "Total: $350.00");
+        EXPECT_EQ(cash->totalLabel->text(), "Total: $350.00");
 
         allowTotals();
         m_dialogs->clear();
         if (c.editing) {
-            click(cash->bOK);
+            click(cash->okButton);
         } else {
             m_dialogs->answerWarnings({true});
-            click(cash->bDelete);
+            click(cash->deleteButton);
         }
         EXPECT_EQ(errors(), QStringList{});
         QStringList expected;
@@ -154,7 +154,7 @@ TEST_F(RefusedRecalculation, RowAndTotalsGoBackTogetherAndThePageStaysPut)
         EXPECT_EQ(balances(), expected);
         EXPECT_DOUBLE_EQ(storedCash(), c.total);
         EXPECT_EQ(appState().entry, EntryState::Open);
-        EXPECT_EQ(cash->lblTotal->text(),
+        EXPECT_EQ(cash->totalLabel->text(),
                   QStringLiteral("Total: $%1.00").arg(QLocale(QLocale::English).toString(c.total, 'f', 0)));
     }
 }

@@ -41,7 +41,7 @@ protected:
                 p->close();
             }
         });
-        click(w->TeButton4);
+        click(w->okButton);
         EXPECT_EQ(reports::Report::liveCount(), before) << "the forms are released when the preview closes";
         return seen;
     }
@@ -71,7 +71,7 @@ TEST_F(BlankWindow, OpensFromTheOpenerWithNoChoiceAndPrintsEachStyle)
         EXPECT_TRUE(w->isVisible());  // stays for further prints
     }
     saveScreenshot(w, "print_blank_statement");
-    click(w->b2Cancel);
+    click(w->cancelButton);
     QApplication::processEvents();
     EXPECT_TRUE(w.isNull() || !w->isVisible());
 }

@@ -27,12 +27,12 @@ struct OptionPage {
 };
 
 const OptionPage kPages[] = {
-    {"Compilation", &TfrmOptionsPrint::s1, &TfrmOptionsPrint::tsCompilation, &TfrmOptionsPrint::cbCompilation,
-     &TfrmOptionsPrint::TeButton10, &TfrmOptionsPrint::TeButton9},
-    {"Preparer", &TfrmOptionsPrint::s2, &TfrmOptionsPrint::tsPreparer, &TfrmOptionsPrint::cbPreparer,
-     &TfrmOptionsPrint::TeButton8, &TfrmOptionsPrint::TeButton7},
-    {"PrintMonthlyIncome", &TfrmOptionsPrint::s3, &TfrmOptionsPrint::tsMonthly, &TfrmOptionsPrint::cbMonthly,
-     &TfrmOptionsPrint::TeButton2, &TfrmOptionsPrint::TeButton1},
+    {"Compilation", &TfrmOptionsPrint::compilationLink, &TfrmOptionsPrint::tsCompilation, &TfrmOptionsPrint::cbCompilation,
+     &TfrmOptionsPrint::compilationOk, &TfrmOptionsPrint::compilationCancel},
+    {"Preparer", &TfrmOptionsPrint::preparerLink, &TfrmOptionsPrint::tsPreparer, &TfrmOptionsPrint::cbPreparer,
+     &TfrmOptionsPrint::preparerOk, &TfrmOptionsPrint::preparerCancel},
+    {"PrintMonthlyIncome", &TfrmOptionsPrint::monthlyLink, &TfrmOptionsPrint::tsMonthly, &TfrmOptionsPrint::cbMonthly,
+     &TfrmOptionsPrint::monthlyOk, &TfrmOptionsPrint::monthlyCancel},
 };
 
 // Toggles a check box where the user clicks it: on its box.
@@ -89,9 +89,9 @@ TEST_F(OptionsPrint, OpensOnTheCompilationPageWithItsExactTexts)
     // Opening only shows the stored options: the row is not put into edit.
     EXPECT_EQ(dm1->tblUser->state(), RecordState::Browse);
 
-    EXPECT_EQ(w->s1->text(), "   Compilation Report");
-    EXPECT_EQ(w->s2->text(), "   Preparer's Information");
-    EXPECT_EQ(w->s3->text(), "   Print Monthly Income");
+    EXPECT_EQ(w->compilationLink->text(), "   Compilation Report");
+    EXPECT_EQ(w->preparerLink->text(), "   Preparer's Information");
+    EXPECT_EQ(w->monthlyLink->text(), "   Print Monthly Income");
     EXPECT_EQ(w->cbCompilation->text(), "Print Compilation Report with Financial Statement");
     EXPECT_EQ(w->cbPreparer->text(), "Print Preparer's Information ");
     EXPECT_EQ(w->cbMonthly->text(), "Do not print monthly income on financial statements");
@@ -210,7 +210,7 @@ TEST_F(OptionsPrint, LeavingDropsTheEditASideLinkStartedButNoOtherWindowsEdit)
 {
     auto *w = open();
     ASSERT_NE(w, nullptr);
-    click(w->s2);
+    click(w->preparerLink);
     ASSERT_EQ(dm1->tblUser->state(), RecordState::Edit);
     click(w->mExit);
     QApplication::processEvents();
@@ -236,7 +236,7 @@ TEST_F(OptionsPrint, OkOnThePageShownAtOpeningStoresTooEvenWithoutAUserRow)
     auto *w = open();
     ASSERT_NE(w, nullptr);
     toggle(w->cbCompilation);
-    click(w->TeButton10);
+    click(w->compilationOk);
     EXPECT_EQ(storedUser("Compilation"), "Y");
     EXPECT_EQ(countRows("User"), 1);
 }
@@ -258,7 +258,7 @@ TEST_F(OptionsPrint, ThePreparerPageShowsTheNameFirmPhoneAndAddressLines)
                  {"State", "TX"}, {"Zip", "75001"}});
         auto *w = open();
         ASSERT_NE(w, nullptr);
-        click(w->s2);
+        click(w->preparerLink);
         EXPECT_EQ(w->lName->text(), QString::fromLatin1(c.name));
         EXPECT_EQ(w->lFirm->text(), "Lee & Co.");
         EXPECT_EQ(w->lPhone->text(), "555-0100");
@@ -296,9 +296,9 @@ TEST_F(OptionsPrint, TheLetterIsThePreparersToEditRestoreAndNeverLoseUnasked)
     const QString own = QStringLiteral("[Today]\n\nWe compiled the statement of [Names] as of [Statement Date].\n\n[Preparer]");
 
     // OK stores the wording with the box; the letter prints it, filled in.
-    click(w->s1);
+    click(w->compilationLink);
     w->mSample->setPlainText(own);
-    click(w->TeButton10);
+    click(w->compilationOk);
     EXPECT_EQ(storedUser("CompilationText"), own);
     setClient({{"FirstName", "Ann"}, {"LastName", "Lee"}});
     setUser({{"FirstName", "Pat"}, {"LastName", "Kelmor"}});
@@ -309,36 +309,36 @@ TEST_F(OptionsPrint, TheLetterIsThePreparersToEditRestoreAndNeverLoseUnasked)
 
     // Cancel drops an edit; "Restore the standard wording" puts the preset
     // back, stored as none so that it stays the standard one.
-    click(w->s1);
+    click(w->compilationLink);
     EXPECT_EQ(w->mSample->toPlainText(), own);
     w->mSample->setPlainText(QStringLiteral("dropped"));
-    click(w->TeButton9);
-    click(w->s1);
+    click(w->compilationCancel);
+    click(w->compilationLink);
     EXPECT_EQ(w->mSample->toPlainText(), own);
     click(w->bStandardWording);
     EXPECT_EQ(w->mSample->toPlainText(), reports::standardCompilationText());
     EXPECT_EQ(storedUser("CompilationText"), own) << "only OK stores";
-    click(w->TeButton10);
+    click(w->compilationOk);
     EXPECT_EQ(storedUser("CompilationText"), QString());
 
     // Leaving with a changed letter asks first: Discard drops it, Save keeps
     // it, Cancel stays on the letter as typed.
     for (const bool keep : {false, true}) {
-        click(w->s1);
+        click(w->compilationLink);
         w->mSample->setPlainText(own);
         m_dialogs->clear();
         m_dialogs->answerSaveQuestions({keep ? SaveChoice::Save : SaveChoice::Discard});
-        click(w->s3);
+        click(w->monthlyLink);
         ASSERT_EQ(m_dialogs->shown().size(), 1u);
         EXPECT_EQ(m_dialogs->shown()[0].text, "Save the changes to Compilation Report?");
         EXPECT_EQ(w->currentPage(), w->tsMonthly);
         EXPECT_EQ(storedUser("CompilationText"), keep ? own : QString());
-        click(w->TeButton1);
+        click(w->monthlyCancel);
     }
-    click(w->s1);
+    click(w->compilationLink);
     w->mSample->setPlainText(QStringLiteral("kept on the page"));
     m_dialogs->answerSaveQuestions({SaveChoice::Cancel});
-    click(w->s3);
+    click(w->monthlyLink);
     EXPECT_EQ(w->currentPage(), w->tsCompilation);
     EXPECT_EQ(w->mSample->toPlainText(), "kept on the page");
     EXPECT_EQ(storedUser("CompilationText"), own);

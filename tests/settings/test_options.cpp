@@ -63,9 +63,9 @@ TEST_F(Options, OptionsOpensTheUserPageAndTheEmailLinkTheEmailPage)
     EXPECT_EQ(w->focusWidget(), w->edFirstName);
     EXPECT_EQ(w->edFirstName->text(), "Ann");
     EXPECT_EQ(dm1->tblUser->state(), RecordState::Edit);
-    EXPECT_EQ(w->s1->text(), "   User Information");
-    EXPECT_EQ(w->s2->text(), "   Email Setup");
-    EXPECT_EQ(w->s3->text(), "   Print Options");
+    EXPECT_EQ(w->userLink->text(), "   User Information");
+    EXPECT_EQ(w->emailLink->text(), "   Email Setup");
+    EXPECT_EQ(w->printOptionsLink->text(), "   Print Options");
     const struct {
         QWidget *page;
         const char *text;
@@ -184,16 +184,16 @@ TEST_F(Options, CancelAndEmailSetupDiscardWhatWasTypedEvenFromAnotherWindowsSave
 
     // The e-mail page's Cancel, and the "Email Setup" link, drop what was
     // typed on either page.
-    click(w->s2);
+    click(w->emailLink);
     type(w->edEmailName, "Typed");
     click(w->btnEmailCancel);
     EXPECT_EQ(w->edEmailName->text(), "Ann Lee");
-    click(w->s1);
+    click(w->userLink);
     EXPECT_EQ(w->currentPage(), w->tsUser);
     EXPECT_EQ(w->focusWidget(), w->edFirstName);
     type(w->edFirstName, "Typed");
     m_dialogs->answerSaveQuestions({SaveChoice::Discard});
-    click(w->s2);
+    click(w->emailLink);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Save the changes to User Information?"});
     EXPECT_EQ(w->currentPage(), w->tsEmail);
     EXPECT_EQ(w->focusWidget(), w->edEmailName);
@@ -214,7 +214,7 @@ TEST_F(Options, CancelAndEmailSetupDiscardWhatWasTypedEvenFromAnotherWindowsSave
 TEST_F(Options, OkOnTheEmailPageStoresTheSettingsAndThePasswordShowsAsStars)
 {
     TfrmOptions *w = open();
-    click(w->s2);
+    click(w->emailLink);
     fillEmailSettings(w);
     EXPECT_EQ(w->edSMTPPassword->displayText(), "******");
     click(w->btnEmailOk);
@@ -344,7 +344,7 @@ TEST_F(Options, TestShowsTheResultsPageWithItsOkHiddenWhileTheMessageGoes)
         w->close();
         click(w->mExit);
         seen << QString::number(w->isVisible()) << QString::number(w->mExit->isEnabled())
-             << QString::number(w->s1->isEnabled());
+             << QString::number(w->userLink->isEnabled());
         status(QStringLiteral("second line"));
         return true;
     });
@@ -358,7 +358,7 @@ TEST_F(Options, TestShowsTheResultsPageWithItsOkHiddenWhileTheMessageGoes)
     EXPECT_EQ(w->mEmail->toPlainText(), "first line\nsecond line");
     EXPECT_TRUE(w->btnEmailTest->isVisible());
     EXPECT_TRUE(w->mExit->isEnabled());
-    EXPECT_TRUE(w->s1->isEnabled());
+    EXPECT_TRUE(w->userLink->isEnabled());
     EXPECT_EQ(storedUser("SMTPPassword"), "s3cret");
     click(w->btnEmailTest);
     EXPECT_FALSE(w->pcMain->isVisible());
@@ -371,11 +371,11 @@ TEST_F(Options, PrintOptionsLinkAndOptionsEntryReplaceTheWindow)
     type(w->edFirstName, "Typed");
     // Typing is asked about: Cancel stays, Save stores it on the way.
     m_dialogs->answerSaveQuestions({SaveChoice::Cancel});
-    click(w->s3);
+    click(w->printOptionsLink);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->edFirstName->text(), "Typed");
     m_dialogs->answerSaveQuestions({SaveChoice::Save});
-    click(w->s3);
+    click(w->printOptionsLink);
     QApplication::processEvents();
     EXPECT_TRUE(w.isNull() || !w->isVisible());
     TfrmOptionsPrint *print = shownWindow<TfrmOptionsPrint>();
