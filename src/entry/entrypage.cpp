@@ -4,6 +4,7 @@
 #include "kit/btn_functions.h"
 #include "kit/databinding.h"
 #include "kit/dialogs.h"
+#include "kit/look.h"
 #include "kit/money.h"
 #include "kit/pagetext.h"
 #include "data/currency.h"
@@ -194,7 +195,7 @@ EntryPage::EntryPage(PageSpec page, QWidget *parent) : QWidget(parent), m_spec(s
 
     hint1 = label(this, QString(), QRect(8, 360, 330, 14), arial(11, true));
     QPalette navy = hint1->palette();
-    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    navy.setColor(QPalette::WindowText, look::HintNavy);
     hint1->setPalette(navy);
     hint2 = label(this, QString(), QRect(8, 376, 330, 14), arial(10));
     hint3 = label(this, QString(), QRect(8, 390, 330, 14), arial(10));

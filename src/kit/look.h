@@ -19,6 +19,7 @@ inline const QColor NameGreen{0x5a, 0x73, 0x00};  // the client's name in a head
 inline const QColor Slate{93, 103, 114};
 inline const QColor MutedText{128, 137, 147};
 inline const QColor DisabledText{140, 146, 152};
+inline const QColor HintNavy{0, 0, 128};  // an entry page's hint under its list
 // Surfaces and lines.
 inline const QColor Hairline{221, 225, 230};
 inline const QColor Panel{244, 246, 248};
