@@ -127,6 +127,12 @@ protected:
     void afterHoverReset() override;
 
 private:
+    static QWidget *newPage(const char *name);
+    // The print, e-mail, PDF and status pages, built and wired.
+    void buildOutputPages();
+    // The chosen statement's print, PDF or e-mail page, by the client window
+    // mode.
+    void openOutputPage();
     void FormShow();
     void showSelectPage();
     void showAddPage();
