@@ -125,7 +125,7 @@ TEST_F(ClientAdd, PersonalPageReportsTheLastFailingCheck)
         ASSERT_EQ(m_dialogs->texts(), QStringList{QString::fromUtf8(c.message)}) << c.first << "/" << c.last;
         EXPECT_EQ(m_dialogs->shown()[0].kind, "error");
         EXPECT_EQ(w->focusWidget(), w->editor(c.focus)) << c.message;
-        EXPECT_EQ(w->PageCheckFailed, "Y");
+        EXPECT_TRUE(w->pageCheckFailed);
         EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
         EXPECT_EQ(appState().clientMode, ClientMode::Add);
         EXPECT_EQ(countRows("Client"), 0);
@@ -145,7 +145,7 @@ TEST_F(ClientAdd, SavingANewClientStoresItWithItsFirstStatementAndMakesBothCurre
     fill(w, completePerson());
     click(w->okButton(w->tsClientPersonal));
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
-    EXPECT_EQ(w->PageCheckFailed, "");
+    EXPECT_FALSE(w->pageCheckFailed);
 
     ASSERT_EQ(countRows("Client"), 2);
     ASSERT_EQ(countRows("Nettora"), 2);
@@ -236,7 +236,7 @@ TEST_F(ClientAdd, DuplicateClientIsRefusedAndNothingIsStored)
     fill(w, completePerson());
     click(w->okButton(w->tsClientPersonal));
     EXPECT_EQ(m_dialogs->texts(), QStringList{"This client already exists."});
-    EXPECT_EQ(w->PageCheckFailed, "Y");
+    EXPECT_TRUE(w->pageCheckFailed);
     EXPECT_EQ(countRows("Client"), 1);
     EXPECT_EQ(countRows("Nettora"), 0);
     EXPECT_EQ(appState().clientMode, ClientMode::Add);
@@ -468,7 +468,7 @@ TEST_F(ClientAdd, ReportingPageChecksThenWritesTheClientDescription)
         click(w->okButton(w->tsClientReporting));
         EXPECT_EQ(m_dialogs->texts(), QStringList{r.message});
         EXPECT_EQ(w->focusWidget(), w->editor(r.focus));
-        EXPECT_EQ(w->PageCheckFailed, "Y");
+        EXPECT_TRUE(w->pageCheckFailed);
         EXPECT_EQ(stored("Client", c, "ClientDescription"), "John Q. Smith - .");
         EXPECT_EQ(stored("Nettora", s, "Date"), "12/31/2025");
     }
