@@ -149,26 +149,26 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     const DateBoxes add =
         buildDatePage(tsAdd, QStringLiteral("Add Financial Statement - Reporting Date"), &addName,
                        QStringLiteral("lblAddClientName"));
-    DBEdit28 = add.date;
-    DBEdit29 = add.description;
-    DBEdit28->setObjectName(QStringLiteral("DBEdit28"));
-    DBEdit29->setObjectName(QStringLiteral("DBEdit29"));
-    m_binder.bind(DBEdit28, statements, QStringLiteral("Date"));
-    m_binder.bind(DBEdit29, statements, QStringLiteral("Description"));
-    TeButton19 = button(tsAdd, QStringLiteral("Cancel"), QStringLiteral("TeButton19"), PageWidth - 180, 394);
-    TeButton20 = button(tsAdd, QStringLiteral("OK"), QStringLiteral("TeButton20"), PageWidth - 92, 394);
-    TeButton20->setDefault(true);
+    addDate = add.date;
+    addDescription = add.description;
+    addDate->setObjectName(QStringLiteral("DBEdit28"));
+    addDescription->setObjectName(QStringLiteral("DBEdit29"));
+    m_binder.bind(addDate, statements, QStringLiteral("Date"));
+    m_binder.bind(addDescription, statements, QStringLiteral("Description"));
+    addCancelButton = button(tsAdd, QStringLiteral("Cancel"), QStringLiteral("TeButton19"), PageWidth - 180, 394);
+    addOkButton = button(tsAdd, QStringLiteral("OK"), QStringLiteral("TeButton20"), PageWidth - 92, 394);
+    addOkButton->setDefault(true);
 
     tsUpdate = newPage("tsUpdate");
     const DateBoxes upd = buildDatePage(tsUpdate, QStringLiteral("Update Financial Statement - Reporting Date"),
                                         &updateName, QStringLiteral("lblUpdateClientName"));
-    Rdate = upd.date;
-    rDescription = upd.description;
-    Rdate->setObjectName(QStringLiteral("Rdate"));
-    rDescription->setObjectName(QStringLiteral("rDescription"));
-    TeButton1 = button(tsUpdate, QStringLiteral("Cancel"), QStringLiteral("TeButton1"), PageWidth - 180, 394);
-    TeButton2 = button(tsUpdate, QStringLiteral("OK"), QStringLiteral("TeButton2"), PageWidth - 92, 394);
-    TeButton2->setDefault(true);
+    updateDate = upd.date;
+    updateDescription = upd.description;
+    updateDate->setObjectName(QStringLiteral("Rdate"));
+    updateDescription->setObjectName(QStringLiteral("rDescription"));
+    updateCancelButton = button(tsUpdate, QStringLiteral("Cancel"), QStringLiteral("TeButton1"), PageWidth - 180, 394);
+    updateOkButton = button(tsUpdate, QStringLiteral("OK"), QStringLiteral("TeButton2"), PageWidth - 92, 394);
+    updateOkButton->setDefault(true);
 
     buildOutputPages();
 
@@ -180,14 +180,14 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
         const char *name, *caption;
         std::function<QWidget *()> open;
     } sections[] = {
-        {&s1, "s1", "   Add Financial Statement", {}},
-        {&s2, "s2", "   Personal Information", OpenClientInformationWindow},
-        {&s3, "s3", "   Assets", OpenAssetsWindow},
-        {&s4, "s4", "   Liabilities", OpenLiabilitiesWindow},
-        {&s5, "s5", "   Legal", OpenLegalWindow},
-        {&s6, "s6", "   Notes", OpenNotesWindow},
-        {&s7, "s7", "   Income", OpenIncomeWindow},
-        {&s8, "s8", "   Expenditures", OpenExpensesWindow},
+        {&addLink, "s1", "   Add Financial Statement", {}},
+        {&personalLink, "s2", "   Personal Information", OpenClientInformationWindow},
+        {&assetsLink, "s3", "   Assets", OpenAssetsWindow},
+        {&liabilitiesLink, "s4", "   Liabilities", OpenLiabilitiesWindow},
+        {&legalLink, "s5", "   Legal", OpenLegalWindow},
+        {&notesLink, "s6", "   Notes", OpenNotesWindow},
+        {&incomeLink, "s7", "   Income", OpenIncomeWindow},
+        {&expendituresLink, "s8", "   Expenditures", OpenExpensesWindow},
     };
     for (const auto &s : sections) {
         HoverLabel *link = addSideLink(QString::fromLatin1(s.caption));
@@ -198,7 +198,7 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
             m_sections.emplace_back(link, s.open);
             connect(link, &HoverLabel::clicked, this, [this, link] { openSection(link); });
         } else {
-            connect(link, &HoverLabel::clicked, this, &TfrmFSMain::s1Click);
+            connect(link, &HoverLabel::clicked, this, &TfrmFSMain::addLinkClick);
         }
     }
 
@@ -207,10 +207,10 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     connect(dbClient, &DbGrid::rowChanged, this, &TfrmFSMain::updatePanel);
     connect(bOK, &QPushButton::clicked, this, &TfrmFSMain::bOKClick);
     connect(bCancel, &QPushButton::clicked, this, &TfrmFSMain::bCancelClick);
-    connect(TeButton20, &QPushButton::clicked, this, &TfrmFSMain::TeButton20Click);
-    connect(TeButton19, &QPushButton::clicked, this, &TfrmFSMain::TeButton19Click);
-    connect(TeButton2, &QPushButton::clicked, this, &TfrmFSMain::TeButton2Click);
-    connect(TeButton1, &QPushButton::clicked, this, &TfrmFSMain::TeButton1Click);
+    connect(addOkButton, &QPushButton::clicked, this, &TfrmFSMain::addOkClick);
+    connect(addCancelButton, &QPushButton::clicked, this, &TfrmFSMain::addCancelClick);
+    connect(updateOkButton, &QPushButton::clicked, this, &TfrmFSMain::updateOkClick);
+    connect(updateCancelButton, &QPushButton::clicked, this, &TfrmFSMain::updateCancelClick);
     // Enter in the boxes reaches OK as the default button of the page; a
     // double-click or Enter on a statement chooses it as OK does.
     connect(dbClient, &DbGrid::rowOpened, this, [this] {
@@ -300,7 +300,8 @@ void TfrmFSMain::releaseRow()
 void TfrmFSMain::applyModeState()
 {
     const bool add = modeIs(ClientMode::Add);
-    for (HoverLabel *s : {s1, s2, s3, s4, s5, s6, s7, s8})
+    for (HoverLabel *s : {addLink, personalLink, assetsLink, liabilitiesLink, legalLink, notesLink, incomeLink,
+        expendituresLink})
         s->setVisible(add);
     bOK->setVisible(!add);
     bCancel->setVisible(!add);
@@ -308,7 +309,7 @@ void TfrmFSMain::applyModeState()
 
 void TfrmFSMain::afterHoverReset()
 {
-    if (s8)  // hover resets also run while the window is being built
+    if (expendituresLink)  // hover resets also run while the window is being built
         applyModeState();
 }
 
@@ -349,10 +350,10 @@ void TfrmFSMain::showAddPage()
     beginAddRow();
     m_binder.load();
     openPage(tsAdd);
-    DBEdit28->setFocus();
+    addDate->setFocus();
 }
 
-void TfrmFSMain::s1Click()
+void TfrmFSMain::addLinkClick()
 {
     m_addOnExisting = false;
     try {
@@ -362,7 +363,7 @@ void TfrmFSMain::s1Click()
     }
 }
 
-void TfrmFSMain::TeButton20Click()
+void TfrmFSMain::addOkClick()
 {
     Table *statements = dm1->tblNettora;
     try {
@@ -371,19 +372,19 @@ void TfrmFSMain::TeButton20Click()
         m_binder.store(statements);
         if (statements->asString("Date").isEmpty()) {
             dialogs().error(QStringLiteral("Please enter the reporting date."));
-            DBEdit28->setFocus();
+            addDate->setFocus();
             return;
         }
         const QString date = fullDateText(statements->asString("Date"));
         if (date.isEmpty()) {
             dialogs().error(statementDateRefusal(statements->asString("Date")));
-            DBEdit28->setFocus();
+            addDate->setFocus();
             return;
         }
         statements->setAsString("Date", date);
         if (statements->asString("Description").isEmpty()) {
             dialogs().error(QStringLiteral("Please enter a description."));
-            DBEdit29->setFocus();
+            addDescription->setFocus();
             return;
         }
         FillEmptyTotals();
@@ -398,7 +399,7 @@ void TfrmFSMain::TeButton20Click()
     showSelectPage();
 }
 
-void TfrmFSMain::TeButton19Click()
+void TfrmFSMain::addCancelClick()
 {
     releaseRow();
     showSelectPage();
@@ -497,31 +498,31 @@ void TfrmFSMain::bOKClick()
 
 void TfrmFSMain::showUpdatePage()
 {
-    Rdate->clear();
-    rDescription->clear();
+    updateDate->clear();
+    updateDescription->clear();
     openPage(tsUpdate);
-    Rdate->setFocus();
+    updateDate->setFocus();
 }
 
-void TfrmFSMain::TeButton2Click()
+void TfrmFSMain::updateOkClick()
 {
-    if (Rdate->text().isEmpty()) {
+    if (updateDate->text().isEmpty()) {
         dialogs().error(QStringLiteral("Please enter the reporting date."));
-        Rdate->setFocus();
+        updateDate->setFocus();
         return;
     }
-    const QString date = fullDateText(Rdate->text());
+    const QString date = fullDateText(updateDate->text());
     if (date.isEmpty()) {
-        dialogs().error(statementDateRefusal(Rdate->text()));
-        Rdate->setFocus();
+        dialogs().error(statementDateRefusal(updateDate->text()));
+        updateDate->setFocus();
         return;
     }
-    if (rDescription->text().isEmpty()) {
+    if (updateDescription->text().isEmpty()) {
         dialogs().error(QStringLiteral("Please enter a description."));
-        rDescription->setFocus();
+        updateDescription->setFocus();
         return;
     }
-    const QString description = rDescription->text();
+    const QString description = updateDescription->text();
     releaseRow();
     const QString source = dm1->tblNettora->asString("Id");
     try {
@@ -540,7 +541,7 @@ void TfrmFSMain::TeButton2Click()
     showSelectPage();
 }
 
-void TfrmFSMain::TeButton1Click()
+void TfrmFSMain::updateCancelClick()
 {
     // Cancel on the update page abandons the roll-forward and returns to
     // the list, as the add page's Cancel does: the user is still choosing a
@@ -598,20 +599,20 @@ std::optional<ScreenFrame::PendingInput> TfrmFSMain::pendingInput()
     if (page == tsAdd && m_binder.changed())
         return PendingInput{QStringLiteral("Add Financial Statement"),
                             [this] {
-                                TeButton20Click();
+                                addOkClick();
                                 return currentPage() != tsAdd;
                             },
-                            [this] { TeButton19Click(); }};
-    if (page == tsUpdate && (!Rdate->text().isEmpty() || !rDescription->text().isEmpty()))
+                            [this] { addCancelClick(); }};
+    if (page == tsUpdate && (!updateDate->text().isEmpty() || !updateDescription->text().isEmpty()))
         return PendingInput{QStringLiteral("Update Financial Statement"),
                             [this] {
-                                TeButton2Click();
+                                updateOkClick();
                                 return currentPage() != tsUpdate;
                             },
                             [this] {
-                                Rdate->clear();
-                                rDescription->clear();
-                                TeButton1Click();
+                                updateDate->clear();
+                                updateDescription->clear();
+                                updateCancelClick();
                             }};
     return std::nullopt;
 }

@@ -120,15 +120,15 @@ void TfrmFSMain::buildOutputPages()
     lStatement->setObjectName(QStringLiteral("lStatement"));
     line(tsPrint, QStringLiteral("Select a style and click on \"OK\" to print a Financial Statement."), 12, 92);
     bPrintCancel = button(tsPrint, QStringLiteral("Cancel"), QStringLiteral("bPrintCancel"), PageWidth - 180, 394);
-    TeButton4 = button(tsPrint, QStringLiteral("OK"), QStringLiteral("TeButton4"), PageWidth - 92, 394);
-    TeButton4->setDefault(true);
+    printOkButton = button(tsPrint, QStringLiteral("OK"), QStringLiteral("TeButton4"), PageWidth - 92, 394);
+    printOkButton->setDefault(true);
     addDocumentChoices(tsPrint,
-                       {{{&rbStandard, "rbStandard"},
-                         {&rbCont, "rbCont"},
-                         {&rbPro, "rbPro"},
-                         {&rbStandardB, "rbStandardB"},
-                         {&rbContemporaryB, "rbContemporaryB"},
-                         {&rbProB2, "rbProB2"}}},
+                       {{{&printStandard, "rbStandard"},
+                         {&printContemporary, "rbCont"},
+                         {&printProfessional, "rbPro"},
+                         {&printStandardBlank, "rbStandardB"},
+                         {&printContemporaryBlank, "rbContemporaryB"},
+                         {&printProfessionalBlank, "rbProB2"}}},
                        [](int i) { return QPoint(40, 124 + i * 28); });
     tsEmail = newPage("tsEmail");
     // Cancel comes first among the page's buttons, as on the other pages.
@@ -139,12 +139,12 @@ void TfrmFSMain::buildOutputPages()
     caption(tsEmail, QStringLiteral("Statement Style:"), 12, 58, 200);
     // The filled styles in one column, their blank sets beside them.
     addDocumentChoices(tsEmail,
-                       {{{&rbStandardE, "rbStandardE"},
-                         {&rbContJ, "rbContJ"},
-                         {&rbProJ, "rbProJ"},
-                         {&rbStandB, "rbStandB"},
-                         {&rbContB, "rbContB"},
-                         {&rbProB, "rbProB"}}},
+                       {{{&emailStandard, "rbStandardE"},
+                         {&emailContemporary, "rbContJ"},
+                         {&emailProfessional, "rbProJ"},
+                         {&emailStandardBlank, "rbStandB"},
+                         {&emailContemporaryBlank, "rbContB"},
+                         {&emailProfessionalBlank, "rbProB"}}},
                        [](int i) { return QPoint(i < 3 ? 40 : 220, 78 + (i % 3) * 22); });
     caption(tsEmail, QStringLiteral("Email Information:"), 12, 152, 200);
     caption(tsEmail, QStringLiteral("To:"), 24, 178, 60);
@@ -162,19 +162,19 @@ void TfrmFSMain::buildOutputPages()
     reContent->setGeometry(90, 230, PageWidth - 102, 150);
     // Tab moves on to the next control rather than into the letter.
     reContent->setTabChangesFocus(true);
-    Label19 = new HoverLabel(QStringLiteral("Click Here to Add/Update Email Information"), tsEmail);
-    Label19->setObjectName(QStringLiteral("Label19"));
+    emailSettingsLink = new HoverLabel(QStringLiteral("Click Here to Add/Update Email Information"), tsEmail);
+    emailSettingsLink->setObjectName(QStringLiteral("Label19"));
     {
         QFont f = textFont();
         f.setUnderline(true);
-        Label19->setFont(f);
+        emailSettingsLink->setFont(f);
     }
-    Label19->setColors(QColor(0x5a, 0x73, 0x00));
-    Label19->setCursor(Qt::PointingHandCursor);
-    Label19->setGeometry(12, 400, 250, 16);
-    Label19->makeOperable(QStringLiteral("page"), Green);
-    TeButton7 = button(tsEmail, QStringLiteral("OK"), QStringLiteral("TeButton7"), PageWidth - 92, 394);
-    TeButton7->setDefault(true);
+    emailSettingsLink->setColors(QColor(0x5a, 0x73, 0x00));
+    emailSettingsLink->setCursor(Qt::PointingHandCursor);
+    emailSettingsLink->setGeometry(12, 400, 250, 16);
+    emailSettingsLink->makeOperable(QStringLiteral("page"), Green);
+    emailOkButton = button(tsEmail, QStringLiteral("OK"), QStringLiteral("TeButton7"), PageWidth - 92, 394);
+    emailOkButton->setDefault(true);
 
     tsPDF = newPage("tsPDF");
     // Cancel comes first among the page's buttons, as on the other pages.
@@ -186,12 +186,12 @@ void TfrmFSMain::buildOutputPages()
     lstatementpdf->setObjectName(QStringLiteral("lstatementpdf"));
     line(tsPDF, QStringLiteral("1.  Select Financial Statement style below to save as a pdf document."), 12, 84);
     addDocumentChoices(tsPDF,
-                       {{{&rbStandardp, "rbStandardp"},
-                         {&rbContP, "rbContP"},
-                         {&rbProP, "rbProP"},
-                         {&rbStandP, "rbStandP"},
-                         {&rbContPDF, "rbContPDF"},
-                         {&rbProPDF, "rbProPDF"}}},
+                       {{{&pdfStandard, "rbStandardp"},
+                         {&pdfContemporary, "rbContP"},
+                         {&pdfProfessional, "rbProP"},
+                         {&pdfStandardBlank, "rbStandP"},
+                         {&pdfContemporaryBlank, "rbContPDF"},
+                         {&pdfProfessionalBlank, "rbProPDF"}}},
                        [](int i) { return QPoint(40, 104 + i * 22); });
     line(tsPDF, QStringLiteral("2.  Enter file name for the pdf document."), 12, 240);
     edName = new QLineEdit(tsPDF);
@@ -202,27 +202,27 @@ void TfrmFSMain::buildOutputPages()
     edDir = new QLineEdit(tsPDF);
     edDir->setObjectName(QStringLiteral("edDir"));
     edDir->setGeometry(40, 312, 260, 22);
-    TeButton10 = button(tsPDF, QStringLiteral("Browse"), QStringLiteral("TeButton10"), 308, 311);
+    pdfBrowseButton = button(tsPDF, QStringLiteral("Browse"), QStringLiteral("TeButton10"), 308, 311);
     cbOpen = new QCheckBox(QStringLiteral("Open Document after it is created."), tsPDF);
     cbOpen->setObjectName(QStringLiteral("cbOpen"));
     cbOpen->setFont(textFont());
     cbOpen->move(40, 350);
     cbOpen->resize(cbOpen->sizeHint());
     cbOpen->setChecked(true);
-    TeButton9 = button(tsPDF, QStringLiteral("OK"), QStringLiteral("TeButton9"), PageWidth - 92, 394);
-    TeButton9->setDefault(true);
+    pdfOkButton = button(tsPDF, QStringLiteral("OK"), QStringLiteral("TeButton9"), PageWidth - 92, 394);
+    pdfOkButton->setDefault(true);
 
     tsEstatus = newPage("tsEstatus");
     const StatusPage status = statusPage(tsEstatus, QStringLiteral("Financial Statement (Status)"));
-    mEmail = status.memo;
-    btnEmailTest = status.ok;
+    statusText = status.memo;
+    statusOkButton = status.ok;
 
-    connect(TeButton4, &QPushButton::clicked, this, &TfrmFSMain::TeButton4Click);
-    connect(TeButton9, &QPushButton::clicked, this, &TfrmFSMain::TeButton9Click);
-    connect(TeButton10, &QPushButton::clicked, this, &TfrmFSMain::TeButton10Click);
-    connect(btnEmailTest, &QPushButton::clicked, this, &TfrmFSMain::btnEmailTestClick);
-    connect(TeButton7, &QPushButton::clicked, this, &TfrmFSMain::TeButton7Click);
-    connect(Label19, &HoverLabel::clicked, this, &TfrmFSMain::Label19Click);
+    connect(printOkButton, &QPushButton::clicked, this, &TfrmFSMain::printOkClick);
+    connect(pdfOkButton, &QPushButton::clicked, this, &TfrmFSMain::pdfOkClick);
+    connect(pdfBrowseButton, &QPushButton::clicked, this, &TfrmFSMain::pdfBrowseClick);
+    connect(statusOkButton, &QPushButton::clicked, this, &TfrmFSMain::statusOkClick);
+    connect(emailOkButton, &QPushButton::clicked, this, &TfrmFSMain::emailOkClick);
+    connect(emailSettingsLink, &HoverLabel::clicked, this, &TfrmFSMain::emailSettingsClick);
 }
 
 void TfrmFSMain::openOutputPage()
@@ -247,7 +247,7 @@ void TfrmFSMain::openOutputPage()
     }
 }
 
-void TfrmFSMain::TeButton4Click()
+void TfrmFSMain::printOkClick()
 {
     using reports::PrintChoice;
     static const PrintChoice prints[] = {
@@ -256,11 +256,12 @@ void TfrmFSMain::TeButton4Click()
     };
     // The workspace stays behind the preview; this returns once it has been
     // closed.
-    if (const std::optional<int> i = checkedChoice({rbStandard, rbCont, rbPro, rbStandardB, rbContemporaryB, rbProB2}))
+    if (const std::optional<int> i = checkedChoice({printStandard, printContemporary, printProfessional,
+        printStandardBlank, printContemporaryBlank, printProfessionalBlank}))
         reports::printChoice(prints[*i], this);
 }
 
-void TfrmFSMain::TeButton10Click()
+void TfrmFSMain::pdfBrowseClick()
 {
     const QString folder = SelectFolder(QStringLiteral("Select Backup Directory Folder"), edDir->text(), this);
     if (!folder.isEmpty())
@@ -269,13 +270,13 @@ void TfrmFSMain::TeButton10Click()
 
 void TfrmFSMain::appendStatus(const QString &line)
 {
-    mEmail->appendPlainText(line);
+    statusText->appendPlainText(line);
     // The lines show as each form starts, not all at the end.
-    mEmail->repaint();
+    statusText->repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void TfrmFSMain::TeButton9Click()
+void TfrmFSMain::pdfOkClick()
 {
     // What the user must change is refused here, on the page, with every
     // choice kept and the focus where the change is to be made.
@@ -303,7 +304,8 @@ void TfrmFSMain::TeButton9Click()
         return;
     }
     const std::optional<DocumentChoice> choice =
-        checkedDocument({rbStandardp, rbContP, rbProP, rbStandP, rbContPDF, rbProPDF});
+        checkedDocument({pdfStandard, pdfContemporary, pdfProfessional, pdfStandardBlank, pdfContemporaryBlank,
+            pdfProfessionalBlank});
     if (!choice)
         return;
     appState().pdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
@@ -311,7 +313,8 @@ void TfrmFSMain::TeButton9Click()
     appState().lastPdfFolder = edDir->text();
     openPage(tsEstatus);
     const QString failure = pdfFailure([&] {
-        reports::saveStatementPdf(choice->style, folder, appState().pdfFileName, [this](const QString &l) { appendStatus(l); },
+        reports::saveStatementPdf(choice->style, folder, appState().pdfFileName,
+            [this](const QString &l) { appendStatus(l); },
                                   choice->document);
     });
     if (!failure.isEmpty()) {
@@ -361,12 +364,13 @@ QString TfrmFSMain::CheckEmailVars()
     return QStringLiteral("Yes");
 }
 
-void TfrmFSMain::TeButton7Click()
+void TfrmFSMain::emailOkClick()
 {
     if (busy() || CheckEmailVars() != QLatin1String("Yes"))
         return;
     const std::optional<DocumentChoice> choice =
-        checkedDocument({rbStandardE, rbContJ, rbProJ, rbStandB, rbContB, rbProB});
+        checkedDocument({emailStandard, emailContemporary, emailProfessional, emailStandardBlank,
+            emailContemporaryBlank, emailProfessionalBlank});
     if (!choice)
         return;
     // The client's name is the attachment's name; it is only ever a file
@@ -385,7 +389,8 @@ void TfrmFSMain::TeButton7Click()
     openPage(tsEstatus);
     setSending(true);
     const QString failure =
-        pdfFailure([&] { mail::SendPdfByEmail(mail::ReadEmailSettings(), email, appState().pdfFileName, makePdf, status); });
+        pdfFailure([&] { mail::SendPdfByEmail(mail::ReadEmailSettings(), email, appState().pdfFileName, makePdf,
+            status); });
     setSending(false);
     if (!failure.isEmpty()) {
         appendStatus(appState().pdfFileName + QStringLiteral(" was not created."));
@@ -393,7 +398,7 @@ void TfrmFSMain::TeButton7Click()
     }
 }
 
-void TfrmFSMain::Label19Click()
+void TfrmFSMain::emailSettingsClick()
 {
     releaseRow();
     if (OpenEmailSetupWindow())
@@ -403,10 +408,10 @@ void TfrmFSMain::Label19Click()
 void TfrmFSMain::setSending(bool on)
 {
     setBusy(on);
-    btnEmailTest->setEnabled(!on);
+    statusOkButton->setEnabled(!on);
 }
 
-void TfrmFSMain::btnEmailTestClick()
+void TfrmFSMain::statusOkClick()
 {
     releaseRow();
     ClearAllFilters();

@@ -77,14 +77,15 @@ TfrmClient::TfrmClient(QWidget *parent) : ScreenFrame(false, parent)
 
     addPage(tsClient);
     addPage(tsDeleteSelect);
-    s1 = addSideLink(QStringLiteral("   Add New Client"), nullptr, [this] {
+    addClientLink = addSideLink(QStringLiteral("   Add New Client"), nullptr, [this] {
         appState().clientMode = ClientMode::Add;
         if (OpenClientInformationWindow())
             close();
     });
-    s1->setObjectName(QStringLiteral("s1"));
-    s2 = addSideLink(QStringLiteral("   Print Blank Statement"), nullptr, [] { OpenBlankStatementWindow(); });
-    s2->setObjectName(QStringLiteral("s2"));
+    addClientLink->setObjectName(QStringLiteral("s1"));
+    blankStatementLink =
+        addSideLink(QStringLiteral("   Print Blank Statement"), nullptr, [] { OpenBlankStatementWindow(); });
+    blankStatementLink->setObjectName(QStringLiteral("s2"));
 
     connect(edClientSearch, &QLineEdit::textChanged, this, &TfrmClient::applySearch);
     connect(edClientDelete, &QLineEdit::textChanged, this, &TfrmClient::applySearch);
@@ -105,18 +106,18 @@ TfrmClient::TfrmClient(QWidget *parent) : ScreenFrame(false, parent)
     clients->first();
     if (appState().clientMode == ClientMode::Delete) {
         showDeletePage();
-        s1->hide();
-        s2->hide();
+        addClientLink->hide();
+        blankStatementLink->hide();
         return;
     }
     showClientPage();
     const bool add = appState().clientMode == ClientMode::Add;
     if (!add)
         lblHeader->setText(QStringLiteral("Select Client to ") + modeWord(appState().clientMode));
-    s1->setVisible(add);
-    s2->setVisible(appState().clientMode == ClientMode::Print);
-    if (s2->isVisibleTo(this))
-        s2->move(s1->pos());  // the only link stands at the top
+    addClientLink->setVisible(add);
+    blankStatementLink->setVisible(appState().clientMode == ClientMode::Print);
+    if (blankStatementLink->isVisibleTo(this))
+        blankStatementLink->move(addClientLink->pos());  // the only link stands at the top
 }
 
 void TfrmClient::showClientPage()

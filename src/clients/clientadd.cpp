@@ -57,19 +57,19 @@ TfrmClientAdd::TfrmClientAdd(QWidget *parent) : ScreenFrame(false, parent)
         const char *caption;
         std::function<void()> action;
     } links[] = {
-        {&s1, "s1", "   Personal Information", [this] { clickPersonal(); }},
-        {&s2, "s2", "     - Date / Description", [this] { clickClientPage(tsClientReporting); }},
-        {&s3, "s3", "     - Employment", [this] { clickClientPage(tsPersonalEmployment); }},
-        {&s4, "s4", "     - Contacts", [this] { clickClientPage(tsPersonalContacts); }},
-        {&s5, "s5", "   Spouse's Information", [this] { clickClientPage(tsSpouseInfo); }},
-        {&s6, "s6", "     - Employment", [this] { clickSpousePage(tsSpouseEmployment); }},
-        {&s7, "s7", "     - Contacts", [this] { clickSpousePage(tsSpouseContacts); }},
-        {&s8, "s8", "   Assets", [this] { clickSection(OpenAssetsWindow); }},
-        {&s9, "s9", "   Liabilities", [this] { clickSection(OpenLiabilitiesWindow); }},
-        {&s12, "s12", "   Income", [this] { clickSection(OpenIncomeWindow); }},
-        {&s13, "s13", "   Expenditures", [this] { clickSection(OpenExpensesWindow); }},
-        {&s10, "s10", "   Legal", [this] { clickSection(OpenLegalWindow); }},
-        {&s11, "s11", "   Notes", [this] { clickSection(OpenNotesWindow); }},
+        {&personalLink, "s1", "   Personal Information", [this] { clickPersonal(); }},
+        {&reportingLink, "s2", "     - Date / Description", [this] { clickClientPage(tsClientReporting); }},
+        {&employmentLink, "s3", "     - Employment", [this] { clickClientPage(tsPersonalEmployment); }},
+        {&contactsLink, "s4", "     - Contacts", [this] { clickClientPage(tsPersonalContacts); }},
+        {&spouseLink, "s5", "   Spouse's Information", [this] { clickClientPage(tsSpouseInfo); }},
+        {&spouseEmploymentLink, "s6", "     - Employment", [this] { clickSpousePage(tsSpouseEmployment); }},
+        {&spouseContactsLink, "s7", "     - Contacts", [this] { clickSpousePage(tsSpouseContacts); }},
+        {&assetsLink, "s8", "   Assets", [this] { clickSection(OpenAssetsWindow); }},
+        {&liabilitiesLink, "s9", "   Liabilities", [this] { clickSection(OpenLiabilitiesWindow); }},
+        {&incomeLink, "s12", "   Income", [this] { clickSection(OpenIncomeWindow); }},
+        {&expendituresLink, "s13", "   Expenditures", [this] { clickSection(OpenExpensesWindow); }},
+        {&legalLink, "s10", "   Legal", [this] { clickSection(OpenLegalWindow); }},
+        {&notesLink, "s11", "   Notes", [this] { clickSection(OpenNotesWindow); }},
     };
     // The page is opened by the link's own action, after the save of the
     // visible page has passed, so the frame is not told which page a link
@@ -143,8 +143,10 @@ void TfrmClientAdd::showPage(QWidget *page)
 HoverLabel *TfrmClientAdd::linkOf(QWidget *page) const
 {
     const std::pair<QWidget *, HoverLabel *> owners[] = {
-        {tsClientPersonal, s1}, {tsClientReporting, s2}, {tsPersonalEmployment, s3}, {tsPersonalContacts, s4},
-        {tsSpouseInfo, s5},     {tsSpouseEmployment, s6}, {tsSpouseContacts, s7}};
+        {tsClientPersonal, personalLink},   {tsClientReporting, reportingLink},
+        {tsPersonalEmployment, employmentLink}, {tsPersonalContacts, contactsLink},
+        {tsSpouseInfo, spouseLink},          {tsSpouseEmployment, spouseEmploymentLink},
+        {tsSpouseContacts, spouseContactsLink}};
     for (const auto &[w, link] : owners)
         if (w == page)
             return link;

@@ -24,9 +24,10 @@ public:
 
     QWidget *tsClientPersonal, *tsSpouseInfo, *tsPersonalEmployment, *tsSpouseEmployment, *tsPersonalContacts,
         *tsSpouseContacts, *tsClientReporting;
-    HoverLabel *s1 = nullptr, *s2 = nullptr, *s3 = nullptr, *s4 = nullptr, *s5 = nullptr, *s6 = nullptr,
-               *s7 = nullptr, *s8 = nullptr, *s9 = nullptr, *s12 = nullptr, *s13 = nullptr, *s10 = nullptr,
-               *s11 = nullptr;
+    HoverLabel *personalLink = nullptr, *reportingLink = nullptr, *employmentLink = nullptr, *contactsLink = nullptr,
+               *spouseLink = nullptr, *spouseEmploymentLink = nullptr, *spouseContactsLink = nullptr,
+               *assetsLink = nullptr, *liabilitiesLink = nullptr, *incomeLink = nullptr, *expendituresLink = nullptr,
+               *legalLink = nullptr, *notesLink = nullptr;
 
     // True when the last save of the visible page was refused.
     bool pageCheckFailed = false;
