@@ -241,11 +241,7 @@ void TfrmFSMain::showEvent(QShowEvent *event)
     ScreenFrame::showEvent(event);
     if (m_formShown)
         return;
-    try {
-        FormShow();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+    guarded([this] { FormShow(); });
 }
 
 void TfrmFSMain::FormShow()
@@ -269,7 +265,7 @@ void TfrmFSMain::FormShow()
 
 void TfrmFSMain::openForMode()
 {
-    try {
+    guarded([&] {
         if (!m_formShown)
             FormShow();
         if (modeIs(ClientMode::Add)) {
@@ -285,9 +281,7 @@ void TfrmFSMain::openForMode()
         } else if (!modeIs(ClientMode::Delete)) {
             showSelectPage();
         }
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+    });
 }
 
 void TfrmFSMain::releaseRow()
@@ -356,11 +350,7 @@ void TfrmFSMain::showAddPage()
 void TfrmFSMain::addLinkClick()
 {
     m_addOnExisting = false;
-    try {
-        showAddPage();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+    guarded([this] { showAddPage(); });
 }
 
 void TfrmFSMain::addOkClick()
@@ -451,7 +441,7 @@ void TfrmFSMain::bOKClick()
     const QString clientId = statements->asString("ClientId");
     const QString statementId = statements->asString("Id");
     const qint64 selected = statements->bookmark();
-    try {
+    guarded([&] {
         if (modeIs(ClientMode::Delete)) {
             if (statementId.isEmpty()) {
                 dialogs().error(QStringLiteral("There is no financial statement available to \"Delete\""));
@@ -459,10 +449,7 @@ void TfrmFSMain::bOKClick()
             }
             if (!dialogs().warning(QStringLiteral("Are you sure you want to \"Delete\" this financial statement?")))
                 return;
-            try {
-                DeleteStatement(clientId, statementId);
-            } catch (const EngineError &e) {
-                dialogs().error(e.text());
+            if (!guarded([&] { DeleteStatement(clientId, statementId); })) {
                 narrowToClient();
                 showSelectPage();
                 return;
@@ -491,9 +478,7 @@ void TfrmFSMain::bOKClick()
         }
         narrowToStatement(statementId);
         openOutputPage();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+    });
 }
 
 void TfrmFSMain::showUpdatePage()
@@ -525,10 +510,7 @@ void TfrmFSMain::updateOkClick()
     const QString description = updateDescription->text();
     releaseRow();
     const QString source = dm1->tblNettora->asString("Id");
-    try {
-        CopyStatement(date, description);
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
+    if (!guarded([&] { CopyStatement(date, description); })) {
         // The copy was undone as a whole; the page stays on its statement.
         if (!source.isEmpty())
             narrowToStatement(source);
@@ -631,11 +613,7 @@ void TfrmFSMain::menuAction(Entry e)
     ScreenFrame::menuAction(e);
     if (m_closed)
         return;
-    try {
-        restoreNarrowing(page, selected);
-    } catch (const EngineError &err) {
-        dialogs().error(err.text());
-    }
+    guarded([&] { restoreNarrowing(page, selected); });
 }
 
 void TfrmFSMain::closeEvent(QCloseEvent *event)

@@ -141,7 +141,7 @@ void TfrmClient::applySearch()
     const bool deletePage = currentPage() == tsDeleteSelect;
     const QString typed = (deletePage ? edClientDelete : edClientSearch)->text();
     Table *clients = dm1->tblClient;
-    try {
+    guarded([&] {
         if (typed.isEmpty()) {
             clients->setFiltered(false);
         } else {
@@ -151,9 +151,7 @@ void TfrmClient::applySearch()
             clients->setFilter(QStringLiteral("Lower(%1) = ").arg(field) + filterText(foldCase(typed) + QLatin1Char('*')));
             clients->setFiltered(true);
         }
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+    });
     refreshLists();
 }
 
@@ -213,14 +211,12 @@ void TfrmClient::deleteChosenClient()
     if (!dialogs().warning(ClientDeletionQuestion())) {
         ClearAllFilters();  // No leaves every filter off, as a deletion does
     } else {
-        try {
+        guarded([] {
             if (DeleteClientWithStatements())
                 dialogs().confirmation(QStringLiteral("The \"Client\" was successfully deleted."));
             else
                 dialogs().confirmation(QStringLiteral("There is no \"Client\" selected to delete."));
-        } catch (const EngineError &e) {
-            dialogs().error(e.text());
-        }
+        });
     }
     // The routine leaves every filter off. The list shows what the search
     // box says: all remaining clients once the box is emptied after a

@@ -302,15 +302,13 @@ void TfrmClientAdd::UpdatePersonalInformation()
         appState().selectedClientId = clientId;
         m_clientId = clientId;
         m_statementId = statementId;
-        try {
+        guarded([&] {
             c->setIndexName(QStringLiteral("ID"));
             c->setFilter(QStringLiteral("Id = ") + filterText(clientId));
             c->setFiltered(true);
             c->first();
             FilterStatementTables(clientId, statementId);
-        } catch (const EngineError &e) {
-            dialogs().error(e.text());
-        }
+        });
     } else {
         const QString id = c->asString("Id");
         try {
@@ -394,14 +392,12 @@ void TfrmClientAdd::postClientTail()
     // The id of the row just posted, not the last row of whatever the table
     // shows, is what becomes the selected client.
     appState().selectedClientId = id;
-    try {
+    guarded([&] {
         c->setIndexName(QStringLiteral("LF"));
         c->setFilter(QStringLiteral("Id = ") + filterText(id));
         c->setFiltered(true);
         c->first();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+    });
     appState().clientMode = ClientMode::Edit;
     closePage();
 }
@@ -517,13 +513,11 @@ void TfrmClientAdd::clickClientPage(QWidget *page)
     GetButtonFunction();
     if (pageCheckFailed)
         return;
-    try {
-        takeOwnStatement();
-        beginEditing(page == tsClientReporting ? dm1->tblNettora : dm1->tblClient, false);
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
+    if (!guarded([&] {
+            takeOwnStatement();
+            beginEditing(page == tsClientReporting ? dm1->tblNettora : dm1->tblClient, false);
+        }))
         return;
-    }
     showPage(page);
 }
 
@@ -548,12 +542,8 @@ void TfrmClientAdd::clickSection(const std::function<QWidget *()> &open)
     }
     if (!currentPage()) {
         // The section window opens on this window's statement.
-        try {
-            takeOwnStatement();
-        } catch (const EngineError &e) {
-            dialogs().error(e.text());
+        if (!guarded([this] { takeOwnStatement(); }))
             return;
-        }
     }
     if (currentValue(QStringLiteral("Date")).isEmpty()) {
         dialogs().error(kReportingDateFirst);
@@ -590,11 +580,7 @@ void TfrmClientAdd::menuAction(Entry e)
     ScreenFrame::menuAction(e);
     if (m_closed)
         return;
-    try {
-        takeOwnStatement(true);
-    } catch (const EngineError &err) {
-        dialogs().error(err.text());
-    }
+    guarded([this] { takeOwnStatement(true); });
 }
 
 void TfrmClientAdd::takeOwnStatement(bool always)
