@@ -165,14 +165,14 @@ void TfrmFSMain::buildOutputPages()
     emailSettingsLink = new HoverLabel(QStringLiteral("Click Here to Add/Update Email Information"), tsEmail);
     emailSettingsLink->setObjectName(QStringLiteral("Label19"));
     {
-        QFont f = textFont();
+        QFont f = look::textFont();
         f.setUnderline(true);
         emailSettingsLink->setFont(f);
     }
-    emailSettingsLink->setColors(QColor(0x5a, 0x73, 0x00));
+    emailSettingsLink->setColors(look::NameGreen);
     emailSettingsLink->setCursor(Qt::PointingHandCursor);
     emailSettingsLink->setGeometry(12, 400, 250, 16);
-    emailSettingsLink->makeOperable(QStringLiteral("page"), Green);
+    emailSettingsLink->makeOperable(QStringLiteral("page"), look::Green);
     emailOkButton = button(tsEmail, QStringLiteral("OK"), QStringLiteral("TeButton7"), PageWidth - 92, 394);
     emailOkButton->setDefault(true);
 

@@ -3,6 +3,7 @@
 #include "kit/artwork.h"
 #include "kit/btn_functions.h"
 #include "kit/dialogs.h"
+#include "kit/look.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "kit/app_state.h"
@@ -50,10 +51,9 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     const QRect text = artwork::homeDescriptionArea();
-    QFont titleFont = menuFont();
+    QFont titleFont = look::menuFont();
     titleFont.setPixelSize(18);
-    QFont lineFont(QStringLiteral("Arial"));
-    lineFont.setPixelSize(13);
+    const QFont lineFont = look::arial(13);
     tileTitle = new QLabel(this);
     tileTitle->setObjectName(QStringLiteral("lbl1"));
     tileTitle->setFont(titleFont);
