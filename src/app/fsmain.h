@@ -46,8 +46,9 @@ public:
 
     // Add page.
     QWidget *tsAdd;
-    QLineEdit *addDate, *addDescription;  // Date, Description
-    QPushButton *addCancelButton, *addOkButton;  // Cancel, OK
+    // The add page keeps its old member names for the entry tests that reach them.
+    QLineEdit *DBEdit28, *DBEdit29;  // Date, Description
+    QPushButton *addCancelButton, *TeButton20;  // Cancel, OK
 
     // Update (roll-forward) page.
     QWidget *tsUpdate;
@@ -92,7 +93,7 @@ public:
     void bCancelClick();
     void addLinkClick();
     void openSection(HoverLabel *link);
-    void addOkClick();
+    void TeButton20Click();
     void addCancelClick();
     void updateOkClick();
     void updateCancelClick();
