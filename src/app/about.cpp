@@ -2,6 +2,7 @@
 
 #include "kit/artwork.h"
 #include "kit/dialogs.h"
+#include "kit/look.h"
 #include "kit/frame.h"
 #include "kit/keyboard.h"
 #include "kit/vendor.h"
@@ -21,16 +22,15 @@ TfrmAbout::TfrmAbout(QWidget *parent) : QDialog(parent)
     bg->setGeometry(0, 0, 512, 305);
     bg->setPixmap(artwork::aboutBackground());
 
-    QFont titleFont = ScreenFrame::menuFont();
+    QFont titleFont = look::menuFont();
     titleFont.setPixelSize(26);
     auto *name = new QLabel(QStringLiteral("Nettora"), this);
     name->setObjectName(QStringLiteral("lblProduct"));
     name->setFont(titleFont);
     name->setGeometry(40, 110, 432, 34);
 
-    QFont text(QStringLiteral("Arial"));
-    text.setPixelSize(13);
-    const QString green = ScreenFrame::Green.name();
+    const QFont text = look::arial(13);
+    const QString green = look::Green.name();
     const struct {
         const char *object;
         QString html;

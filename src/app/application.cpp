@@ -57,7 +57,7 @@ private:
             return;
         // Until the home window's login check has run, the first window the
         // user meets (the login page, or the home window) is not known yet.
-        if (frmMain && frmMain->Timer1.isActive()) {
+        if (frmMain && frmMain->loginTimer.isActive()) {
             QTimer::singleShot(1, this, &FirstWindowWatcher::check);
             return;
         }

@@ -1,7 +1,5 @@
 #include "app/fsmain.h"
 
-#include "backup/browseforfolder.h"
-
 #include "kit/btn_functions.h"
 #include "kit/dialogs.h"
 #include "kit/money.h"
@@ -12,20 +10,11 @@
 #include "data/db_functions.h"
 #include "data/filter.h"
 #include "kit/app_state.h"
-#include "mail/email_sequence.h"
-#include "data/mail_address.h"
-#include "reports/pdf_save.h"
-#include "reports/print.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
-#include <QStandardPaths>
 
-#include <array>
 #include <functional>
 #include <optional>
 
@@ -101,90 +90,14 @@ void fitCaption(QLabel *link)
     link->setFont(f);
 }
 
+}  // namespace
 
-// Before any PDF file: the documents folder, or home where there is none.
-QString startingPdfFolder()
-{
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return !documents.isEmpty() && QFileInfo(documents).isDir() ? QDir::toNativeSeparators(documents)
-                                                                : QDir::toNativeSeparators(QDir::homePath());
-}
-
-QWidget *newPage(const char *name)
+QWidget *TfrmFSMain::newPage(const char *name)
 {
     auto *page = new QWidget;
     page->setObjectName(QString::fromLatin1(name));
     return page;
 }
-
-// The print, e-mail and PDF pages offer the same six documents, each page
-// under names of its own: the three styles filled in, then the three blank
-// sets. at places each; the first is chosen.
-void addDocumentChoices(QWidget *page, const std::array<std::pair<QRadioButton **, const char *>, 6> &choices,
-                        const std::function<QPoint(int index)> &at)
-{
-    static const char *const captions[] = {"Standard",         "Contemporary",         "Professional",
-                                           "Standard - Blank", "Contemporary - Blank", "Professional - Blank"};
-    for (int i = 0; i < int(choices.size()); ++i) {
-        auto *rb = new QRadioButton(QString::fromLatin1(captions[i]), page);
-        rb->setObjectName(QString::fromLatin1(choices[i].second));
-        rb->setFont(pagetext::textFont());
-        // As wide as its caption, which is where a click takes.
-        rb->move(at(i));
-        rb->resize(rb->sizeHint());
-        *choices[i].first = rb;
-    }
-    (*choices[0].first)->setChecked(true);
-}
-
-// Which of a page's six document choices is checked, in their order.
-std::optional<int> checkedChoice(std::initializer_list<QRadioButton *> buttons)
-{
-    int i = 0;
-    for (QRadioButton *b : buttons) {
-        if (b->isChecked())
-            return i;
-        ++i;
-    }
-    return std::nullopt;
-}
-
-// What each of the six choices writes to a PDF file.
-struct DocumentChoice {
-    reports::Style style;
-    reports::Document document;
-};
-
-std::optional<DocumentChoice> checkedDocument(std::initializer_list<QRadioButton *> buttons)
-{
-    using reports::Document;
-    using reports::Style;
-    static const DocumentChoice kinds[] = {
-        {Style::Standard, Document::Statement}, {Style::Contemporary, Document::Statement},
-        {Style::Professional, Document::Statement}, {Style::Standard, Document::BlankSet},
-        {Style::Contemporary, Document::BlankSet}, {Style::Professional, Document::BlankSet},
-    };
-    if (const std::optional<int> i = checkedChoice(buttons))
-        return kinds[*i];
-    return std::nullopt;
-}
-
-// Runs the writing of a PDF and gives the sentence for the error box when
-// it failed, or an empty text.
-template <class Work>
-QString pdfFailure(Work &&work)
-{
-    try {
-        work();
-    } catch (const Error &e) {
-        return e.text();
-    } catch (const std::exception &e) {
-        return QString::fromStdString(e.what());
-    }
-    return QString();
-}
-
-}  // namespace
 
 TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
 {
@@ -242,125 +155,22 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     DBEdit29->setObjectName(QStringLiteral("DBEdit29"));
     m_binder.bind(DBEdit28, statements, QStringLiteral("Date"));
     m_binder.bind(DBEdit29, statements, QStringLiteral("Description"));
-    TeButton19 = button(tsAdd, QStringLiteral("Cancel"), QStringLiteral("TeButton19"), PageWidth - 180, 394);
+    addCancelButton = button(tsAdd, QStringLiteral("Cancel"), QStringLiteral("TeButton19"), PageWidth - 180, 394);
     TeButton20 = button(tsAdd, QStringLiteral("OK"), QStringLiteral("TeButton20"), PageWidth - 92, 394);
     TeButton20->setDefault(true);
 
     tsUpdate = newPage("tsUpdate");
     const DateBoxes upd = buildDatePage(tsUpdate, QStringLiteral("Update Financial Statement - Reporting Date"),
                                         &updateName, QStringLiteral("lblUpdateClientName"));
-    Rdate = upd.date;
-    rDescription = upd.description;
-    Rdate->setObjectName(QStringLiteral("Rdate"));
-    rDescription->setObjectName(QStringLiteral("rDescription"));
-    TeButton1 = button(tsUpdate, QStringLiteral("Cancel"), QStringLiteral("TeButton1"), PageWidth - 180, 394);
-    TeButton2 = button(tsUpdate, QStringLiteral("OK"), QStringLiteral("TeButton2"), PageWidth - 92, 394);
-    TeButton2->setDefault(true);
+    updateDate = upd.date;
+    updateDescription = upd.description;
+    updateDate->setObjectName(QStringLiteral("Rdate"));
+    updateDescription->setObjectName(QStringLiteral("rDescription"));
+    updateCancelButton = button(tsUpdate, QStringLiteral("Cancel"), QStringLiteral("TeButton1"), PageWidth - 180, 394);
+    updateOkButton = button(tsUpdate, QStringLiteral("OK"), QStringLiteral("TeButton2"), PageWidth - 92, 394);
+    updateOkButton->setDefault(true);
 
-    tsPrint = newPage("tsPrint");
-    heading(tsPrint, QStringLiteral("Print Financial Statement"), 6);
-    lClient = line(tsPrint, QString(), 12, 40);
-    lClient->setObjectName(QStringLiteral("lClient"));
-    lStatement = line(tsPrint, QString(), 12, 58);
-    lStatement->setObjectName(QStringLiteral("lStatement"));
-    line(tsPrint, QStringLiteral("Select a style and click on \"OK\" to print a Financial Statement."), 12, 92);
-    bPrintCancel = button(tsPrint, QStringLiteral("Cancel"), QStringLiteral("bPrintCancel"), PageWidth - 180, 394);
-    TeButton4 = button(tsPrint, QStringLiteral("OK"), QStringLiteral("TeButton4"), PageWidth - 92, 394);
-    TeButton4->setDefault(true);
-    addDocumentChoices(tsPrint,
-                       {{{&rbStandard, "rbStandard"},
-                         {&rbCont, "rbCont"},
-                         {&rbPro, "rbPro"},
-                         {&rbStandardB, "rbStandardB"},
-                         {&rbContemporaryB, "rbContemporaryB"},
-                         {&rbProB2, "rbProB2"}}},
-                       [](int i) { return QPoint(40, 124 + i * 28); });
-    tsEmail = newPage("tsEmail");
-    // Cancel comes first among the page's buttons, as on the other pages.
-    bEmailCancel = button(tsEmail, QStringLiteral("Cancel"), QStringLiteral("TeButton6"), PageWidth - 180, 394);
-    heading(tsEmail, QStringLiteral("Email Financial Statement"), 6);
-    line(tsEmail, QStringLiteral("Please complete all of the information below to email a Financial Statement."), 12,
-         34);
-    caption(tsEmail, QStringLiteral("Statement Style:"), 12, 58, 200);
-    // The filled styles in one column, their blank sets beside them.
-    addDocumentChoices(tsEmail,
-                       {{{&rbStandardE, "rbStandardE"},
-                         {&rbContJ, "rbContJ"},
-                         {&rbProJ, "rbProJ"},
-                         {&rbStandB, "rbStandB"},
-                         {&rbContB, "rbContB"},
-                         {&rbProB, "rbProB"}}},
-                       [](int i) { return QPoint(i < 3 ? 40 : 220, 78 + (i % 3) * 22); });
-    caption(tsEmail, QStringLiteral("Email Information:"), 12, 152, 200);
-    caption(tsEmail, QStringLiteral("To:"), 24, 178, 60);
-    edEmailAddress = new QLineEdit(tsEmail);
-    edEmailAddress->setObjectName(QStringLiteral("edEmailAddress"));
-    edEmailAddress->setGeometry(90, 174, 300, 22);
-    caption(tsEmail, QStringLiteral("Subject:"), 24, 206, 60);
-    edSubject = new QLineEdit(tsEmail);
-    edSubject->setObjectName(QStringLiteral("edSubject"));
-    edSubject->setGeometry(90, 202, PageWidth - 102, 22);
-    caption(tsEmail, QStringLiteral("Content:"), 24, 234, 60);
-    reContent = new QPlainTextEdit(tsEmail);
-    reContent->setObjectName(QStringLiteral("reContent"));
-    reContent->setFont(textFont());
-    reContent->setGeometry(90, 230, PageWidth - 102, 150);
-    // Tab moves on to the next control rather than into the letter.
-    reContent->setTabChangesFocus(true);
-    Label19 = new HoverLabel(QStringLiteral("Click Here to Add/Update Email Information"), tsEmail);
-    Label19->setObjectName(QStringLiteral("Label19"));
-    {
-        QFont f = textFont();
-        f.setUnderline(true);
-        Label19->setFont(f);
-    }
-    Label19->setColors(QColor(0x5a, 0x73, 0x00));
-    Label19->setCursor(Qt::PointingHandCursor);
-    Label19->setGeometry(12, 400, 250, 16);
-    Label19->makeOperable(QStringLiteral("page"), Green);
-    TeButton7 = button(tsEmail, QStringLiteral("OK"), QStringLiteral("TeButton7"), PageWidth - 92, 394);
-    TeButton7->setDefault(true);
-
-    tsPDF = newPage("tsPDF");
-    // Cancel comes first among the page's buttons, as on the other pages.
-    bPdfCancel = button(tsPDF, QStringLiteral("Cancel"), QStringLiteral("TeButton5"), PageWidth - 180, 394);
-    heading(tsPDF, QStringLiteral("Save Financial Statement to PDF"), 6);
-    lClientPdf = line(tsPDF, QString(), 12, 40);
-    lClientPdf->setObjectName(QStringLiteral("lClientPdf"));
-    lstatementpdf = line(tsPDF, QString(), 12, 58);
-    lstatementpdf->setObjectName(QStringLiteral("lstatementpdf"));
-    line(tsPDF, QStringLiteral("1.  Select Financial Statement style below to save as a pdf document."), 12, 84);
-    addDocumentChoices(tsPDF,
-                       {{{&rbStandardp, "rbStandardp"},
-                         {&rbContP, "rbContP"},
-                         {&rbProP, "rbProP"},
-                         {&rbStandP, "rbStandP"},
-                         {&rbContPDF, "rbContPDF"},
-                         {&rbProPDF, "rbProPDF"}}},
-                       [](int i) { return QPoint(40, 104 + i * 22); });
-    line(tsPDF, QStringLiteral("2.  Enter file name for the pdf document."), 12, 240);
-    edName = new QLineEdit(tsPDF);
-    edName->setObjectName(QStringLiteral("edName"));
-    edName->setGeometry(40, 260, 260, 22);
-    line(tsPDF, QStringLiteral(".pdf"), 304, 264, 60);
-    line(tsPDF, QStringLiteral("3.  Select a directory to save the pdf document."), 12, 292);
-    edDir = new QLineEdit(tsPDF);
-    edDir->setObjectName(QStringLiteral("edDir"));
-    edDir->setGeometry(40, 312, 260, 22);
-    TeButton10 = button(tsPDF, QStringLiteral("Browse"), QStringLiteral("TeButton10"), 308, 311);
-    cbOpen = new QCheckBox(QStringLiteral("Open Document after it is created."), tsPDF);
-    cbOpen->setObjectName(QStringLiteral("cbOpen"));
-    cbOpen->setFont(textFont());
-    cbOpen->move(40, 350);
-    cbOpen->resize(cbOpen->sizeHint());
-    cbOpen->setChecked(true);
-    TeButton9 = button(tsPDF, QStringLiteral("OK"), QStringLiteral("TeButton9"), PageWidth - 92, 394);
-    TeButton9->setDefault(true);
-
-    tsEstatus = newPage("tsEstatus");
-    const StatusPage status = statusPage(tsEstatus, QStringLiteral("Financial Statement (Status)"));
-    mEmail = status.memo;
-    btnEmailTest = status.ok;
+    buildOutputPages();
 
     for (QWidget *page : {tsSelect, tsAdd, tsUpdate, tsPrint, tsEmail, tsPDF, tsEstatus})
         addPage(page);
@@ -370,14 +180,14 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
         const char *name, *caption;
         std::function<QWidget *()> open;
     } sections[] = {
-        {&s1, "s1", "   Add Financial Statement", {}},
-        {&s2, "s2", "   Personal Information", OpenClientInformationWindow},
-        {&s3, "s3", "   Assets", OpenAssetsWindow},
-        {&s4, "s4", "   Liabilities", OpenLiabilitiesWindow},
-        {&s5, "s5", "   Legal", OpenLegalWindow},
-        {&s6, "s6", "   Notes", OpenNotesWindow},
-        {&s7, "s7", "   Income", OpenIncomeWindow},
-        {&s8, "s8", "   Expenditures", OpenExpensesWindow},
+        {&addLink, "s1", "   Add Financial Statement", {}},
+        {&personalLink, "s2", "   Personal Information", OpenClientInformationWindow},
+        {&assetsLink, "s3", "   Assets", OpenAssetsWindow},
+        {&liabilitiesLink, "s4", "   Liabilities", OpenLiabilitiesWindow},
+        {&legalLink, "s5", "   Legal", OpenLegalWindow},
+        {&notesLink, "s6", "   Notes", OpenNotesWindow},
+        {&incomeLink, "s7", "   Income", OpenIncomeWindow},
+        {&expendituresLink, "s8", "   Expenditures", OpenExpensesWindow},
     };
     for (const auto &s : sections) {
         HoverLabel *link = addSideLink(QString::fromLatin1(s.caption));
@@ -388,7 +198,7 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
             m_sections.emplace_back(link, s.open);
             connect(link, &HoverLabel::clicked, this, [this, link] { openSection(link); });
         } else {
-            connect(link, &HoverLabel::clicked, this, &TfrmFSMain::s1Click);
+            connect(link, &HoverLabel::clicked, this, &TfrmFSMain::addLinkClick);
         }
     }
 
@@ -398,15 +208,9 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     connect(bOK, &QPushButton::clicked, this, &TfrmFSMain::bOKClick);
     connect(bCancel, &QPushButton::clicked, this, &TfrmFSMain::bCancelClick);
     connect(TeButton20, &QPushButton::clicked, this, &TfrmFSMain::TeButton20Click);
-    connect(TeButton19, &QPushButton::clicked, this, &TfrmFSMain::TeButton19Click);
-    connect(TeButton2, &QPushButton::clicked, this, &TfrmFSMain::TeButton2Click);
-    connect(TeButton1, &QPushButton::clicked, this, &TfrmFSMain::TeButton1Click);
-    connect(TeButton4, &QPushButton::clicked, this, &TfrmFSMain::TeButton4Click);
-    connect(TeButton9, &QPushButton::clicked, this, &TfrmFSMain::TeButton9Click);
-    connect(TeButton10, &QPushButton::clicked, this, &TfrmFSMain::TeButton10Click);
-    connect(btnEmailTest, &QPushButton::clicked, this, &TfrmFSMain::btnEmailTestClick);
-    connect(TeButton7, &QPushButton::clicked, this, &TfrmFSMain::TeButton7Click);
-    connect(Label19, &HoverLabel::clicked, this, &TfrmFSMain::Label19Click);
+    connect(addCancelButton, &QPushButton::clicked, this, &TfrmFSMain::addCancelClick);
+    connect(updateOkButton, &QPushButton::clicked, this, &TfrmFSMain::updateOkClick);
+    connect(updateCancelButton, &QPushButton::clicked, this, &TfrmFSMain::updateCancelClick);
     // Enter in the boxes reaches OK as the default button of the page; a
     // double-click or Enter on a statement chooses it as OK does.
     connect(dbClient, &DbGrid::rowOpened, this, [this] {
@@ -437,11 +241,7 @@ void TfrmFSMain::showEvent(QShowEvent *event)
     ScreenFrame::showEvent(event);
     if (m_formShown)
         return;
-    try {
-        FormShow();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+    guarded([this] { FormShow(); });
 }
 
 void TfrmFSMain::FormShow()
@@ -465,7 +265,7 @@ void TfrmFSMain::FormShow()
 
 void TfrmFSMain::openForMode()
 {
-    try {
+    guarded([&] {
         if (!m_formShown)
             FormShow();
         if (modeIs(ClientMode::Add)) {
@@ -481,9 +281,7 @@ void TfrmFSMain::openForMode()
         } else if (!modeIs(ClientMode::Delete)) {
             showSelectPage();
         }
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+    });
 }
 
 void TfrmFSMain::releaseRow()
@@ -496,7 +294,8 @@ void TfrmFSMain::releaseRow()
 void TfrmFSMain::applyModeState()
 {
     const bool add = modeIs(ClientMode::Add);
-    for (HoverLabel *s : {s1, s2, s3, s4, s5, s6, s7, s8})
+    for (HoverLabel *s : {addLink, personalLink, assetsLink, liabilitiesLink, legalLink, notesLink, incomeLink,
+        expendituresLink})
         s->setVisible(add);
     bOK->setVisible(!add);
     bCancel->setVisible(!add);
@@ -504,7 +303,7 @@ void TfrmFSMain::applyModeState()
 
 void TfrmFSMain::afterHoverReset()
 {
-    if (s8)  // hover resets also run while the window is being built
+    if (expendituresLink)  // hover resets also run while the window is being built
         applyModeState();
 }
 
@@ -548,14 +347,10 @@ void TfrmFSMain::showAddPage()
     DBEdit28->setFocus();
 }
 
-void TfrmFSMain::s1Click()
+void TfrmFSMain::addLinkClick()
 {
     m_addOnExisting = false;
-    try {
-        showAddPage();
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+    guarded([this] { showAddPage(); });
 }
 
 void TfrmFSMain::TeButton20Click()
@@ -594,7 +389,7 @@ void TfrmFSMain::TeButton20Click()
     showSelectPage();
 }
 
-void TfrmFSMain::TeButton19Click()
+void TfrmFSMain::addCancelClick()
 {
     releaseRow();
     showSelectPage();
@@ -646,7 +441,7 @@ void TfrmFSMain::bOKClick()
     const QString clientId = statements->asString("ClientId");
     const QString statementId = statements->asString("Id");
     const qint64 selected = statements->bookmark();
-    try {
+    guarded([&] {
         if (modeIs(ClientMode::Delete)) {
             if (statementId.isEmpty()) {
                 dialogs().error(QStringLiteral("There is no financial statement available to \"Delete\""));
@@ -654,10 +449,7 @@ void TfrmFSMain::bOKClick()
             }
             if (!dialogs().warning(QStringLiteral("Are you sure you want to \"Delete\" this financial statement?")))
                 return;
-            try {
-                DeleteStatement(clientId, statementId);
-            } catch (const EngineError &e) {
-                dialogs().error(e.text());
+            if (!guarded([&] { DeleteStatement(clientId, statementId); })) {
                 narrowToClient();
                 showSelectPage();
                 return;
@@ -685,61 +477,40 @@ void TfrmFSMain::bOKClick()
             return;
         }
         narrowToStatement(statementId);
-        const QString client = QStringLiteral("Client: ") + dm1->tblClient->asString("FullName2");
-        const QString statement = QStringLiteral("Statement: ") + statements->asString("Description");
-        if (modeIs(ClientMode::Print)) {
-            lClient->setText(client);
-            lStatement->setText(statement);
-            openPage(tsPrint);
-        } else if (modeIs(ClientMode::Pdf)) {
-            lClientPdf->setText(client);
-            lstatementpdf->setText(statement);
-            if (edDir->text().isEmpty())
-                edDir->setText(appState().lastPdfFolder.isEmpty() ? startingPdfFolder() : appState().lastPdfFolder);
-            openPage(tsPDF);
-        } else if (modeIs(ClientMode::Email)) {
-            openPage(tsEmail);
-            tsEmailShow();
-            LoadEmailText();
-        }
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+        openOutputPage();
+    });
 }
 
 void TfrmFSMain::showUpdatePage()
 {
-    Rdate->clear();
-    rDescription->clear();
+    updateDate->clear();
+    updateDescription->clear();
     openPage(tsUpdate);
-    Rdate->setFocus();
+    updateDate->setFocus();
 }
 
-void TfrmFSMain::TeButton2Click()
+void TfrmFSMain::updateOkClick()
 {
-    if (Rdate->text().isEmpty()) {
+    if (updateDate->text().isEmpty()) {
         dialogs().error(QStringLiteral("Please enter the reporting date."));
-        Rdate->setFocus();
+        updateDate->setFocus();
         return;
     }
-    const QString date = fullDateText(Rdate->text());
+    const QString date = fullDateText(updateDate->text());
     if (date.isEmpty()) {
-        dialogs().error(statementDateRefusal(Rdate->text()));
-        Rdate->setFocus();
+        dialogs().error(statementDateRefusal(updateDate->text()));
+        updateDate->setFocus();
         return;
     }
-    if (rDescription->text().isEmpty()) {
+    if (updateDescription->text().isEmpty()) {
         dialogs().error(QStringLiteral("Please enter a description."));
-        rDescription->setFocus();
+        updateDescription->setFocus();
         return;
     }
-    const QString description = rDescription->text();
+    const QString description = updateDescription->text();
     releaseRow();
     const QString source = dm1->tblNettora->asString("Id");
-    try {
-        CopyStatement(date, description);
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
+    if (!guarded([&] { CopyStatement(date, description); })) {
         // The copy was undone as a whole; the page stays on its statement.
         if (!source.isEmpty())
             narrowToStatement(source);
@@ -752,7 +523,7 @@ void TfrmFSMain::TeButton2Click()
     showSelectPage();
 }
 
-void TfrmFSMain::TeButton1Click()
+void TfrmFSMain::updateCancelClick()
 {
     // Cancel on the update page abandons the roll-forward and returns to
     // the list, as the add page's Cancel does: the user is still choosing a
@@ -765,172 +536,6 @@ void TfrmFSMain::TeButton1Click()
         dbClient->syncFromCursor();
         updatePanel();
     }
-}
-
-void TfrmFSMain::TeButton4Click()
-{
-    using reports::PrintChoice;
-    static const PrintChoice prints[] = {
-        PrintChoice::Standard,      PrintChoice::Contemporary,      PrintChoice::Professional,
-        PrintChoice::StandardBlank, PrintChoice::ContemporaryBlank, PrintChoice::ProfessionalBlank,
-    };
-    // The workspace stays behind the preview; this returns once it has been
-    // closed.
-    if (const std::optional<int> i = checkedChoice({rbStandard, rbCont, rbPro, rbStandardB, rbContemporaryB, rbProB2}))
-        reports::printChoice(prints[*i], this);
-}
-
-void TfrmFSMain::TeButton10Click()
-{
-    const QString folder = SelectFolder(QStringLiteral("Select Backup Directory Folder"), edDir->text(), this);
-    if (!folder.isEmpty())
-        edDir->setText(QDir::toNativeSeparators(folder));
-}
-
-void TfrmFSMain::appendStatus(const QString &line)
-{
-    mEmail->appendPlainText(line);
-    // The lines show as each form starts, not all at the end.
-    mEmail->repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-void TfrmFSMain::TeButton9Click()
-{
-    // What the user must change is refused here, on the page, with every
-    // choice kept and the focus where the change is to be made.
-    const auto refuse = [](QLineEdit *box, const QString &message) {
-        box->setFocus();
-        box->selectAll();
-        dialogs().error(message);
-    };
-    if (const QString problem = reports::pdfNameProblem(edName->text()); !problem.isEmpty()) {
-        refuse(edName, problem);
-        return;
-    }
-    if (edDir->text().isEmpty()) {
-        refuse(edDir, QStringLiteral("Please enter a file directory to save the pdf document."));
-        return;
-    }
-    const QString folder = QDir::cleanPath(QDir::fromNativeSeparators(edDir->text()));
-    if (const QString problem = reports::pdfFolderProblem(folder); !problem.isEmpty()) {
-        refuse(edDir, problem);
-        return;
-    }
-    const QString fileName = edName->text() + QStringLiteral(".pdf");
-    if (const QString problem = reports::pdfFileProblem(folder, fileName); !problem.isEmpty()) {
-        refuse(edName, problem);
-        return;
-    }
-    const std::optional<DocumentChoice> choice =
-        checkedDocument({rbStandardp, rbContP, rbProP, rbStandP, rbContPDF, rbProPDF});
-    if (!choice)
-        return;
-    appState().pdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
-    appState().pdfFileName = fileName;
-    appState().lastPdfFolder = edDir->text();
-    openPage(tsEstatus);
-    const QString failure = pdfFailure([&] {
-        reports::saveStatementPdf(choice->style, folder, appState().pdfFileName, [this](const QString &l) { appendStatus(l); },
-                                  choice->document);
-    });
-    if (!failure.isEmpty()) {
-        dialogs().error(failure);
-        appendStatus(appState().pdfFileName + QStringLiteral(" was not created."));
-        return;
-    }
-    appendStatus(QStringLiteral("Process complete.  Click OK to Exit"));
-    if (cbOpen->isChecked() && !ShellOpen(QDir(folder).filePath(appState().pdfFileName)))
-        dialogs().error(QStringLiteral("Error:  Please save the file again."));
-}
-
-void TfrmFSMain::tsEmailShow()
-{
-    Table *u = dm1->tblUser;
-    if (u->state() == RecordState::Browse)
-        u->first();
-    edSubject->setText(u->asString("EmailSubject"));
-    reContent->setPlainText(u->asString("EmailContent"));
-}
-
-void TfrmFSMain::LoadEmailText()
-{
-    const QString client = dm1->tblClient->asString("FullName2");
-    edSubject->setText(mail::GeneratedEmailSubject(client, dm1->tblNettora->asString("Description")));
-    reContent->setPlainText(mail::GeneratedEmailText(client, mail::ReadSignature()));
-}
-
-QString TfrmFSMain::CheckEmailVars()
-{
-    Table *u = dm1->tblUser;
-    if (u->state() == RecordState::Browse)
-        u->first();
-    // Without these nothing can be sent; the page stays as it is.
-    for (const char *field : {"EmailName", "EmailAddress", "SMTPServer", "SMTPPassword"})
-        if (u->asString(QString::fromLatin1(field)).isEmpty())
-            return QStringLiteral("No");
-    // Blanks around the address are no part of it.
-    const QString to = edEmailAddress->text().trimmed();
-    if (to != edEmailAddress->text())
-        edEmailAddress->setText(to);
-    if (to.isEmpty() || !mail::IsOneEmailAddress(to)) {
-        dialogs().error(to.isEmpty() ? QStringLiteral("Please enter Email Address.") : mail::NotOneEmailAddressText(to));
-        edEmailAddress->setFocus();
-        return QStringLiteral("No");
-    }
-    return QStringLiteral("Yes");
-}
-
-void TfrmFSMain::TeButton7Click()
-{
-    if (busy() || CheckEmailVars() != QLatin1String("Yes"))
-        return;
-    const std::optional<DocumentChoice> choice =
-        checkedDocument({rbStandardE, rbContJ, rbProJ, rbStandB, rbContB, rbProB});
-    if (!choice)
-        return;
-    // The client's name is the attachment's name; it is only ever a file
-    // name inside the working folder.
-    appState().pdfFileName = mail::PdfFileNameFor(dm1->tblClient->asString("FullName2"));
-    mail::OutgoingEmail email;
-    email.to = edEmailAddress->text();
-    email.subject = edSubject->text();
-    email.message = reContent->toPlainText();
-    const auto makePdf = [choice](const QString &folder, const QString &fileName, const mail::StatusSink &status) {
-        appState().pdfFolder = QDir::toNativeSeparators(folder + QLatin1Char('/'));
-        appState().pdfFileName = fileName;
-        reports::saveStatementPdf(choice->style, folder, fileName, status, choice->document);
-    };
-    const auto status = [this](const QString &line) { appendStatus(line); };
-    openPage(tsEstatus);
-    setSending(true);
-    const QString failure =
-        pdfFailure([&] { mail::SendPdfByEmail(mail::ReadEmailSettings(), email, appState().pdfFileName, makePdf, status); });
-    setSending(false);
-    if (!failure.isEmpty()) {
-        appendStatus(appState().pdfFileName + QStringLiteral(" was not created."));
-        dialogs().error(failure);
-    }
-}
-
-void TfrmFSMain::Label19Click()
-{
-    releaseRow();
-    if (OpenEmailSetupWindow())
-        close();
-}
-
-void TfrmFSMain::setSending(bool on)
-{
-    setBusy(on);
-    btnEmailTest->setEnabled(!on);
-}
-
-void TfrmFSMain::btnEmailTestClick()
-{
-    releaseRow();
-    ClearAllFilters();
-    showHome();
 }
 
 void TfrmFSMain::showHome()
@@ -979,17 +584,17 @@ std::optional<ScreenFrame::PendingInput> TfrmFSMain::pendingInput()
                                 TeButton20Click();
                                 return currentPage() != tsAdd;
                             },
-                            [this] { TeButton19Click(); }};
-    if (page == tsUpdate && (!Rdate->text().isEmpty() || !rDescription->text().isEmpty()))
+                            [this] { addCancelClick(); }};
+    if (page == tsUpdate && (!updateDate->text().isEmpty() || !updateDescription->text().isEmpty()))
         return PendingInput{QStringLiteral("Update Financial Statement"),
                             [this] {
-                                TeButton2Click();
+                                updateOkClick();
                                 return currentPage() != tsUpdate;
                             },
                             [this] {
-                                Rdate->clear();
-                                rDescription->clear();
-                                TeButton1Click();
+                                updateDate->clear();
+                                updateDescription->clear();
+                                updateCancelClick();
                             }};
     return std::nullopt;
 }
@@ -1008,11 +613,7 @@ void TfrmFSMain::menuAction(Entry e)
     ScreenFrame::menuAction(e);
     if (m_closed)
         return;
-    try {
-        restoreNarrowing(page, selected);
-    } catch (const EngineError &err) {
-        dialogs().error(err.text());
-    }
+    guarded([&] { restoreNarrowing(page, selected); });
 }
 
 void TfrmFSMain::closeEvent(QCloseEvent *event)

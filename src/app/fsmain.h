@@ -46,63 +46,67 @@ public:
 
     // Add page.
     QWidget *tsAdd;
+    // The add page keeps its old member names for the entry tests that reach them.
     QLineEdit *DBEdit28, *DBEdit29;  // Date, Description
-    QPushButton *TeButton19, *TeButton20;  // Cancel, OK
+    QPushButton *addCancelButton, *TeButton20;  // Cancel, OK
 
     // Update (roll-forward) page.
     QWidget *tsUpdate;
-    QLineEdit *Rdate, *rDescription;
-    QPushButton *TeButton1, *TeButton2;  // Cancel, OK
+    QLineEdit *updateDate, *updateDescription;
+    QPushButton *updateCancelButton, *updateOkButton;  // Cancel, OK
 
     // Print, e-mail and PDF pages.
     QWidget *tsPrint, *tsEmail, *tsPDF;
     QLabel *lClient, *lStatement, *lClientPdf, *lstatementpdf;
     QPushButton *bPrintCancel, *bEmailCancel, *bPdfCancel;
     // The print page's six styles, Standard preselected, and its OK.
-    QRadioButton *rbStandard, *rbCont, *rbPro, *rbStandardB, *rbContemporaryB, *rbProB2;
-    QPushButton *TeButton4;
+    QRadioButton *printStandard, *printContemporary, *printProfessional, *printStandardBlank,
+        *printContemporaryBlank, *printProfessionalBlank;
+    QPushButton *printOkButton;
     // The PDF page: the six styles, Standard preselected; the file name
     // (".pdf" is added), the folder with Browse, opening the finished file,
     // and OK.
-    QRadioButton *rbStandardp, *rbContP, *rbProP, *rbStandP, *rbContPDF, *rbProPDF;
+    QRadioButton *pdfStandard, *pdfContemporary, *pdfProfessional, *pdfStandardBlank, *pdfContemporaryBlank,
+        *pdfProfessionalBlank;
     QLineEdit *edName, *edDir;
-    QPushButton *TeButton10;  // Browse
+    QPushButton *pdfBrowseButton;  // Browse
     QCheckBox *cbOpen;
-    QPushButton *TeButton9;   // OK
+    QPushButton *pdfOkButton;
     // The e-mail page: the six styles, Standard preselected; the recipient,
     // subject and text; the link to the e-mail settings; OK.
-    QRadioButton *rbStandardE, *rbContJ, *rbProJ, *rbStandB, *rbContB, *rbProB;
+    QRadioButton *emailStandard, *emailContemporary, *emailProfessional, *emailStandardBlank,
+        *emailContemporaryBlank, *emailProfessionalBlank;
     QLineEdit *edEmailAddress, *edSubject;
     QPlainTextEdit *reContent;
-    HoverLabel *Label19;
-    QPushButton *TeButton7;  // OK
+    HoverLabel *emailSettingsLink;
+    QPushButton *emailOkButton;  // OK
     // The status page: the progress of a PDF file or an e-mail, and its OK.
     QWidget *tsEstatus;
-    QPlainTextEdit *mEmail;
-    QPushButton *btnEmailTest;
+    QPlainTextEdit *statusText;
+    QPushButton *statusOkButton;
 
-    // Section labels: s1 the add page, s2 to s8 the section windows.
-    HoverLabel *s1 = nullptr, *s2 = nullptr, *s3 = nullptr, *s4 = nullptr, *s5 = nullptr, *s6 = nullptr,
-               *s7 = nullptr, *s8 = nullptr;
+    // The side links: the add page, then the section windows.
+    HoverLabel *addLink = nullptr, *personalLink = nullptr, *assetsLink = nullptr, *liabilitiesLink = nullptr,
+               *legalLink = nullptr, *notesLink = nullptr, *incomeLink = nullptr, *expendituresLink = nullptr;
 
     void bOKClick();
     void bCancelClick();
-    void s1Click();
+    void addLinkClick();
     void openSection(HoverLabel *link);
     void TeButton20Click();
-    void TeButton19Click();
-    void TeButton2Click();
-    void TeButton1Click();
+    void addCancelClick();
+    void updateOkClick();
+    void updateCancelClick();
     // OK of the print page: previews the chosen style and returns when the
     // preview has been closed.
-    void TeButton4Click();
+    void printOkClick();
     // OK of the PDF page: checks the name and the folder, then writes the
     // file with its progress on the status page.
-    void TeButton9Click();
+    void pdfOkClick();
     // Browse of the PDF page.
-    void TeButton10Click();
+    void pdfBrowseClick();
     // OK of the status page: every filter off, home again.
-    void btnEmailTestClick();
+    void statusOkClick();
     // The e-mail page shown: the stored subject and text.
     void tsEmailShow();
     // The subject and text written for the chosen statement.
@@ -113,9 +117,9 @@ public:
     // OK of the e-mail page: the statement's PDF into a private working
     // folder, sent to the recipient, the folder removed again; each step's
     // line on the status page as it happens.
-    void TeButton7Click();
+    void emailOkClick();
     // The link: the options window on its e-mail settings.
-    void Label19Click();
+    void emailSettingsClick();
     // True while an e-mail is on its way; the window stays open meanwhile.
     bool sending() const { return busy(); }
 
@@ -127,6 +131,12 @@ protected:
     void afterHoverReset() override;
 
 private:
+    static QWidget *newPage(const char *name);
+    // The print, e-mail, PDF and status pages, built and wired.
+    void buildOutputPages();
+    // The chosen statement's print, PDF or e-mail page, by the client window
+    // mode.
+    void openOutputPage();
     void FormShow();
     void showSelectPage();
     void showAddPage();

@@ -3,6 +3,7 @@
 #include "kit/artwork.h"
 #include "kit/btn_functions.h"
 #include "kit/dialogs.h"
+#include "kit/look.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "kit/app_state.h"
@@ -20,7 +21,7 @@ namespace {
 struct TileText {
     const char *name;
     ClientMode mode;
-    const char *lbl1, *lbl2, *lbl3, *empty;
+    const char *title, *line1, *line2, *empty;
 };
 
 const TileText kTiles[] = {
@@ -50,31 +51,30 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     const QRect text = artwork::homeDescriptionArea();
-    QFont titleFont = menuFont();
+    QFont titleFont = look::menuFont();
     titleFont.setPixelSize(18);
-    QFont lineFont(QStringLiteral("Arial"));
-    lineFont.setPixelSize(13);
-    lbl1 = new QLabel(this);
-    lbl1->setObjectName(QStringLiteral("lbl1"));
-    lbl1->setFont(titleFont);
-    lbl1->setGeometry(text.left(), text.top(), text.width(), 24);
-    lbl2 = new QLabel(this);
-    lbl2->setObjectName(QStringLiteral("lbl2"));
-    lbl2->setFont(lineFont);
-    lbl2->setGeometry(text.left(), text.top() + 28, text.width(), 18);
-    lbl3 = new QLabel(this);
-    lbl3->setObjectName(QStringLiteral("lbl3"));
-    lbl3->setFont(lineFont);
-    lbl3->setGeometry(text.left(), text.top() + 46, text.width(), 18);
+    const QFont lineFont = look::arial(13);
+    tileTitle = new QLabel(this);
+    tileTitle->setObjectName(QStringLiteral("lbl1"));
+    tileTitle->setFont(titleFont);
+    tileTitle->setGeometry(text.left(), text.top(), text.width(), 24);
+    tileLine1 = new QLabel(this);
+    tileLine1->setObjectName(QStringLiteral("lbl2"));
+    tileLine1->setFont(lineFont);
+    tileLine1->setGeometry(text.left(), text.top() + 28, text.width(), 18);
+    tileLine2 = new QLabel(this);
+    tileLine2->setObjectName(QStringLiteral("lbl3"));
+    tileLine2->setFont(lineFont);
+    tileLine2->setGeometry(text.left(), text.top() + 46, text.width(), 18);
     lblWelcome = new QLabel(QStringLiteral("Welcome to Nettora"), this);
     lblWelcome->setObjectName(QStringLiteral("lblWelcome"));
     lblWelcome->setFont(titleFont);
-    lblWelcome->setGeometry(lbl1->geometry());
+    lblWelcome->setGeometry(tileTitle->geometry());
     lblWelcomeText = new QLabel(QStringLiteral("Choose an action to begin."), this);
     lblWelcomeText->setObjectName(QStringLiteral("lblWelcomeText"));
     lblWelcomeText->setFont(lineFont);
-    lblWelcomeText->setGeometry(lbl2->geometry());
-    for (QLabel *l : {lbl1, lbl2, lbl3, lblWelcome, lblWelcomeText}) {
+    lblWelcomeText->setGeometry(tileLine1->geometry());
+    for (QLabel *l : {tileTitle, tileLine1, tileLine2, lblWelcome, lblWelcomeText}) {
         QPalette p = l->palette();
         p.setColor(QPalette::WindowText, QColor(0x33, 0x3a, 0x40));
         l->setPalette(p);
@@ -88,7 +88,7 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
             if (l.name == name)
                 rect = l.rect;
         Tile tile{name, t.mode, new HoverLabel(QString(), this), new HoverLabel(QString(), this),
-                  QString::fromLatin1(t.lbl1), QString::fromLatin1(t.lbl2), QString::fromLatin1(t.lbl3),
+                  QString::fromLatin1(t.title), QString::fromLatin1(t.line1), QString::fromLatin1(t.line2),
                   QString::fromLatin1(t.empty)};
         tile.idle->setObjectName(name + QStringLiteral("_down"));
         tile.up->setObjectName(name + QStringLiteral("_up"));
@@ -100,10 +100,10 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
         connect(tile.up, &HoverLabel::clicked, this, [this, name] { clickTile(name); });
         // The keyboard reaches the idle picture; Enter on either acts.
         connect(tile.idle, &HoverLabel::clicked, this, [this, name] { clickTile(name); });
-        const QString description = (tile.lbl2 + QLatin1Char(' ') + tile.lbl3).trimmed();
+        const QString description = (tile.line1 + QLatin1Char(' ') + tile.line2).trimmed();
         for (HoverLabel *picture : {tile.idle, tile.up}) {
             makeOperable(picture, QStringLiteral("tiles"), Green);
-            picture->setAccessibleName(tile.lbl1);
+            picture->setAccessibleName(tile.title);
             picture->setAccessibleDescription(description);
         }
         m_tiles.push_back(tile);
@@ -129,10 +129,10 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
         }
     });
 
-    Timer1.setSingleShot(true);
-    Timer1.setInterval(1);
-    connect(&Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
-    Timer1.start();
+    loginTimer.setSingleShot(true);
+    loginTimer.setInterval(1);
+    connect(&loginTimer, &QTimer::timeout, this, &TfrmMain::checkLogin);
+    loginTimer.start();
     mButtons();
 }
 
@@ -164,10 +164,10 @@ void TfrmMain::mButtons()
             t.idle->setFocus(Qt::OtherFocusReason);  // the focus stays on the tile
         t.up->hide();
     }
-    if (lbl1) {
-        lbl1->hide();
-        lbl2->hide();
-        lbl3->hide();
+    if (tileTitle) {
+        tileTitle->hide();
+        tileLine1->hide();
+        tileLine2->hide();
     }
     if (lblWelcome)
         describe(describedByFocus());
@@ -177,14 +177,14 @@ void TfrmMain::mButtons()
 void TfrmMain::describe(const Tile *tile)
 {
     if (tile) {
-        lbl1->setText(tile->lbl1);
-        lbl2->setText(tile->lbl2);
-        lbl3->setText(tile->lbl3);
+        tileTitle->setText(tile->title);
+        tileLine1->setText(tile->line1);
+        tileLine2->setText(tile->line2);
     }
     const bool described = tile != nullptr;
-    lbl1->setVisible(described);
-    lbl2->setVisible(described);
-    lbl3->setVisible(described && !tile->lbl3.isEmpty());
+    tileTitle->setVisible(described);
+    tileLine1->setVisible(described);
+    tileLine2->setVisible(described && !tile->line2.isEmpty());
     lblWelcome->setVisible(!described);
     lblWelcomeText->setVisible(!described);
 }
@@ -243,9 +243,9 @@ void TfrmMain::clickTile(const QString &name)
     }
 }
 
-void TfrmMain::Timer1Timer()
+void TfrmMain::checkLogin()
 {
-    Timer1.stop();
+    loginTimer.stop();
     if (appState().login == LoginState::Done)
         return;
     Table *user = dm1->tblUser;

@@ -21,21 +21,21 @@ public:
         ClientMode mode;   // the client window mode it sets
         HoverLabel *idle;  // add_down ...
         HoverLabel *up;    // add_up ...
-        QString lbl1, lbl2, lbl3;
+        QString title, line1, line2;
         QString emptyMessage;  // shown when there is no client yet
     };
 
     void mButtons() override;
-    void Timer1Timer();
+    void checkLogin();
     void clickTile(const QString &name);
     void hoverTile(const QString &name);
     const std::vector<Tile> &tiles() const { return m_tiles; }
 
-    QLabel *lbl1, *lbl2, *lbl3;
+    QLabel *tileTitle, *tileLine1, *tileLine2;
     // The description panel's welcome, shown while no tile is pointed at or
     // has the focus.
     QLabel *lblWelcome = nullptr, *lblWelcomeText = nullptr;
-    QTimer Timer1;
+    QTimer loginTimer;
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -77,14 +77,15 @@ TfrmClient::TfrmClient(QWidget *parent) : ScreenFrame(false, parent)
 
     addPage(tsClient);
     addPage(tsDeleteSelect);
-    s1 = addSideLink(QStringLiteral("   Add New Client"), nullptr, [this] {
+    addClientLink = addSideLink(QStringLiteral("   Add New Client"), nullptr, [this] {
         appState().clientMode = ClientMode::Add;
         if (OpenClientInformationWindow())
             close();
     });
-    s1->setObjectName(QStringLiteral("s1"));
-    s2 = addSideLink(QStringLiteral("   Print Blank Statement"), nullptr, [] { OpenBlankStatementWindow(); });
-    s2->setObjectName(QStringLiteral("s2"));
+    addClientLink->setObjectName(QStringLiteral("s1"));
+    blankStatementLink =
+        addSideLink(QStringLiteral("   Print Blank Statement"), nullptr, [] { OpenBlankStatementWindow(); });
+    blankStatementLink->setObjectName(QStringLiteral("s2"));
 
     connect(edClientSearch, &QLineEdit::textChanged, this, &TfrmClient::applySearch);
     connect(edClientDelete, &QLineEdit::textChanged, this, &TfrmClient::applySearch);
@@ -105,18 +106,18 @@ TfrmClient::TfrmClient(QWidget *parent) : ScreenFrame(false, parent)
     clients->first();
     if (appState().clientMode == ClientMode::Delete) {
         showDeletePage();
-        s1->hide();
-        s2->hide();
+        addClientLink->hide();
+        blankStatementLink->hide();
         return;
     }
     showClientPage();
     const bool add = appState().clientMode == ClientMode::Add;
     if (!add)
         lblHeader->setText(QStringLiteral("Select Client to ") + modeWord(appState().clientMode));
-    s1->setVisible(add);
-    s2->setVisible(appState().clientMode == ClientMode::Print);
-    if (s2->isVisibleTo(this))
-        s2->move(s1->pos());  // the only link stands at the top
+    addClientLink->setVisible(add);
+    blankStatementLink->setVisible(appState().clientMode == ClientMode::Print);
+    if (blankStatementLink->isVisibleTo(this))
+        blankStatementLink->move(addClientLink->pos());  // the only link stands at the top
 }
 
 void TfrmClient::showClientPage()
@@ -140,7 +141,7 @@ void TfrmClient::applySearch()
     const bool deletePage = currentPage() == tsDeleteSelect;
     const QString typed = (deletePage ? edClientDelete : edClientSearch)->text();
     Table *clients = dm1->tblClient;
-    try {
+    guarded([&] {
         if (typed.isEmpty()) {
             clients->setFiltered(false);
         } else {
@@ -150,9 +151,7 @@ void TfrmClient::applySearch()
             clients->setFilter(QStringLiteral("Lower(%1) = ").arg(field) + filterText(foldCase(typed) + QLatin1Char('*')));
             clients->setFiltered(true);
         }
-    } catch (const EngineError &e) {
-        dialogs().error(e.text());
-    }
+    });
     refreshLists();
 }
 
@@ -212,14 +211,12 @@ void TfrmClient::deleteChosenClient()
     if (!dialogs().warning(ClientDeletionQuestion())) {
         ClearAllFilters();  // No leaves every filter off, as a deletion does
     } else {
-        try {
+        guarded([] {
             if (DeleteClientWithStatements())
                 dialogs().confirmation(QStringLiteral("The \"Client\" was successfully deleted."));
             else
                 dialogs().confirmation(QStringLiteral("There is no \"Client\" selected to delete."));
-        } catch (const EngineError &e) {
-            dialogs().error(e.text());
-        }
+        });
     }
     // The routine leaves every filter off. The list shows what the search
     // box says: all remaining clients once the box is emptied after a

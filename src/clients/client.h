@@ -30,7 +30,7 @@ public:
     QPushButton *bResetDelete, *bCancelDelete, *bOKDelete, *bDelete;
     DbGrid *dbDeleteClient;
 
-    HoverLabel *s1, *s2;  // "   Add New Client", "   Print Blank Statement"
+    HoverLabel *addClientLink, *blankStatementLink;  // "   Add New Client", "   Print Blank Statement"
 
     void bOKClick();
     void bOKDeleteClick();

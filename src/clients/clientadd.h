@@ -7,6 +7,7 @@
 
 #include "kit/databinding.h"
 #include "kit/frame.h"
+#include "clients/client_fields.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -23,12 +24,14 @@ public:
 
     QWidget *tsClientPersonal, *tsSpouseInfo, *tsPersonalEmployment, *tsSpouseEmployment, *tsPersonalContacts,
         *tsSpouseContacts, *tsClientReporting;
-    HoverLabel *s1 = nullptr, *s2 = nullptr, *s3 = nullptr, *s4 = nullptr, *s5 = nullptr, *s6 = nullptr,
-               *s7 = nullptr, *s8 = nullptr, *s9 = nullptr, *s12 = nullptr, *s13 = nullptr, *s10 = nullptr,
-               *s11 = nullptr;
+    // The first two links keep their old names for the entry tests that reach them.
+    HoverLabel *s1 = nullptr, *s2 = nullptr, *employmentLink = nullptr, *contactsLink = nullptr,
+               *spouseLink = nullptr, *spouseEmploymentLink = nullptr, *spouseContactsLink = nullptr,
+               *assetsLink = nullptr, *liabilitiesLink = nullptr, *incomeLink = nullptr, *expendituresLink = nullptr,
+               *legalLink = nullptr, *notesLink = nullptr;
 
-    // "Y" when the last save of the visible page was refused.
-    QString PageCheckFailed;
+    // True when the last save of the visible page was refused.
+    bool pageCheckFailed = false;
 
     // Saves the visible page (nothing when no page is open).
     void GetButtonFunction();
@@ -94,8 +97,14 @@ private:
     void reportPostFailure(const QString &engineText);
 
     std::map<QWidget *, Page> m_pages;
-    // Both contacts pages save alike: no checks, nothing derived.
-    void saveContactsPage(QWidget *page);
+    // Begins editing the row and stores the page's editors into it; a
+    // failure is shown and refuses the save.
+    bool storePage(QWidget *page, Table *t, bool append);
+    // The client pages but the first: the page stored, the personal checks
+    // of the prefix ("S" for the spouse), the derived fields, then posted.
+    // Without derived fields (the contacts pages) the row is only posted.
+    using Derive = DerivedFields (*)(const FieldReader &);
+    void saveClientPage(QWidget *page, const std::optional<QString> &checkPrefix, Derive derive);
     // Makes the window's own client and statement current again when
     // something else (a menu entry clears every filter) moved them away.
     void takeOwnStatement(bool always = false);

@@ -43,7 +43,8 @@ TEST_F(EmailPage, ShowsTheSixChoicesTheBoxesAndTheLink)
 {
     TfrmFSMain *fs = openEmailPage();
     ASSERT_EQ(fs->currentPage(), fs->tsEmail);
-    expectDocumentChoices({fs->rbStandardE, fs->rbContJ, fs->rbProJ, fs->rbStandB, fs->rbContB, fs->rbProB});
+    expectDocumentChoices({fs->emailStandard, fs->emailContemporary, fs->emailProfessional, fs->emailStandardBlank,
+        fs->emailContemporaryBlank, fs->emailProfessionalBlank});
     const QStringList texts = labelTexts(fs->tsEmail);
     for (const char *t : {"Email Financial Statement",
                           "Please complete all of the information below to email a Financial Statement.",
@@ -51,9 +52,9 @@ TEST_F(EmailPage, ShowsTheSixChoicesTheBoxesAndTheLink)
                           "Click Here to Add/Update Email Information"})
         EXPECT_TRUE(texts.contains(QString::fromLatin1(t))) << t;
     EXPECT_TRUE(fs->edEmailAddress->text().isEmpty());
-    EXPECT_EQ(fs->Label19->cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_EQ(fs->TeButton7->text(), "OK");
-    EXPECT_TRUE(fs->TeButton7->isDefault());
+    EXPECT_EQ(fs->emailSettingsLink->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(fs->emailOkButton->text(), "OK");
+    EXPECT_TRUE(fs->emailOkButton->isDefault());
     EXPECT_EQ(fs->bEmailCancel->text(), "Cancel");
     fs->edEmailAddress->setText("bank@lender.example");
     saveScreenshot(fs, "workspace_email_page");
@@ -97,7 +98,7 @@ TEST_F(EmailPage, CheckEmailVarsIsSilentOnMissingSettingsAndAsksForTheRecipient)
         if (c.emptyField)
             setUser({{c.emptyField, QString()}});
         fs->edEmailAddress->setText(QString::fromLatin1(c.to));
-        fs->TeButton7->setFocus();
+        fs->emailOkButton->setFocus();
         m_dialogs->clear();
         const std::string what = std::string(c.emptyField ? c.emptyField : "-") + " / " + c.to;
         EXPECT_EQ(fs->CheckEmailVars(), c.answer) << what;
@@ -117,7 +118,7 @@ TEST_F(EmailPage, CheckEmailVarsIsSilentOnMissingSettingsAndAsksForTheRecipient)
 TEST_F(EmailPage, TheLinkOpensTheOptionsOnTheirEmailPage)
 {
     QPointer<TfrmFSMain> fs = openEmailPage();
-    click(fs->Label19);
+    click(fs->emailSettingsLink);
     QApplication::processEvents();
     EXPECT_TRUE(fs.isNull() || !fs->isVisible());
     EXPECT_EQ(appState().optionsStartPage, OptionsPage::Email);
@@ -168,8 +169,8 @@ TEST_F(EmailPage, SendsTheStatementAndRemovesTheWorkingFile)
     // when asked to close.
     QString attachment;
     QStringList during;
-    QObject::connect(fs->mEmail, &QPlainTextEdit::textChanged, fs, [&] {
-        if (!fs->mEmail->toPlainText().endsWith(QLatin1String("Connection to email sever successful...")))
+    QObject::connect(fs->statusText, &QPlainTextEdit::textChanged, fs, [&] {
+        if (!fs->statusText->toPlainText().endsWith(QLatin1String("Connection to email sever successful...")))
             return;
         attachment = appState().pdfFolder + appState().pdfFileName;
         const auto visibleWindows = [] {
@@ -177,22 +178,22 @@ TEST_F(EmailPage, SendsTheStatementAndRemovesTheWorkingFile)
             return std::count_if(windows.cbegin(), windows.cend(), [](QWidget *w) { return w->isVisible(); });
         };
         fs->close();
-        click(fs->s3);
+        click(fs->assetsLink);
         click(fs->mExit);
-        during << QString::number(QFileInfo(attachment).isFile()) << QString::number(fs->btnEmailTest->isEnabled())
+        during << QString::number(QFileInfo(attachment).isFile()) << QString::number(fs->statusOkButton->isEnabled())
                << QString::number(fs->isVisible()) << QString::number(fs->sending())
                << QString::number(fs->currentPage() == fs->tsEstatus) << QString::number(home->isVisible())
                << QString::number(visibleWindows());
     });
-    click(fs->TeButton7);
+    click(fs->emailOkButton);
     EXPECT_EQ(during, (QStringList{"1", "0", "1", "1", "1", "0", "1"}));
-    const QStringList lines = fs->mEmail->toPlainText().split(QLatin1Char('\n'));
+    const QStringList lines = fs->statusText->toPlainText().split(QLatin1Char('\n'));
     const QStringList sent = {"Connection to email sever successful...", "Email sent successfully...",
                               "Click on \"OK\" to exit this screen."};
     EXPECT_EQ(lines, pdfLines("Ann_Bob Able.pdf") + echoLines(server.address(), SmtpServer::User) + sent);
-    EXPECT_FALSE(fs->mEmail->toPlainText().contains(QLatin1String(SmtpServer::Password)));
+    EXPECT_FALSE(fs->statusText->toPlainText().contains(QLatin1String(SmtpServer::Password)));
     EXPECT_TRUE(m_dialogs->shown().empty());
-    EXPECT_TRUE(fs->btnEmailTest->isEnabled());
+    EXPECT_TRUE(fs->statusOkButton->isEnabled());
     EXPECT_EQ(fs->currentPage(), fs->tsEstatus);
     EXPECT_EQ(server.authAttempts().size(), 2);
     ASSERT_FALSE(attachment.isEmpty());
@@ -213,7 +214,7 @@ TEST_F(EmailPage, SendsTheStatementAndRemovesTheWorkingFile)
     EXPECT_TRUE(text.out.contains(QLatin1String("Ann/Bob Able")));
     saveScreenshot(fs, "workspace_email_sent");
 
-    click(fs->btnEmailTest);
+    click(fs->statusOkButton);
     QApplication::processEvents();
     EXPECT_TRUE(home->isVisible());
 }
@@ -223,10 +224,10 @@ TEST_F(EmailPage, AWrongServerGivesTheConnectAndSendErrorsAndStillRemovesTheFile
     // Nothing listens on port 1: the connection is refused at once.
     setUser({{"SMTPServer", "127.0.0.1:1"}, {"SMTPUserName", "pat"}, {"SMTPPassword", "Secret-pw"}});
     TfrmFSMain *fs = openEmailPage();
-    fs->rbProB->setChecked(true);
+    fs->emailProfessionalBlank->setChecked(true);
     type(fs->edEmailAddress, "lender@bank.example");
-    click(fs->TeButton7);
-    const QStringList lines = fs->mEmail->toPlainText().split(QLatin1Char('\n'));
+    click(fs->emailOkButton);
+    const QStringList lines = fs->statusText->toPlainText().split(QLatin1Char('\n'));
     const QString file = "Ann Q. Able.pdf";
     ASSERT_GT(lines.size(), 4);
     EXPECT_EQ(lines.first(), "Generating PDF File: " + file);
@@ -240,11 +241,11 @@ TEST_F(EmailPage, AWrongServerGivesTheConnectAndSendErrorsAndStillRemovesTheFile
                            "-36: Error attempting to connect.", "Nothing answers at 127.0.0.1:1.",
                            "Errors: Please verify that the email information is correct.",
                            "Click on \"OK\" to exit this screen."}));
-    EXPECT_FALSE(fs->mEmail->toPlainText().contains(QLatin1String("Secret-pw")));
+    EXPECT_FALSE(fs->statusText->toPlainText().contains(QLatin1String("Secret-pw")));
     EXPECT_TRUE(m_dialogs->shown().empty());
     EXPECT_FALSE(QFileInfo::exists(appState().pdfFolder + appState().pdfFileName));
     EXPECT_FALSE(QFileInfo::exists(appState().pdfFolder));
-    EXPECT_TRUE(fs->btnEmailTest->isEnabled());
+    EXPECT_TRUE(fs->statusOkButton->isEnabled());
 }
 
 TEST_F(EmailPage, IncompleteSettingsOrNoRecipientSendNothing)
@@ -255,15 +256,15 @@ TEST_F(EmailPage, IncompleteSettingsOrNoRecipientSendNothing)
     setUser({{"SMTPServer", server.address()}, {"SMTPPassword", QString()}});
     TfrmFSMain *fs = openEmailPage();
     type(fs->edEmailAddress, "lender@bank.example");
-    click(fs->TeButton7);
+    click(fs->emailOkButton);
     EXPECT_EQ(fs->currentPage(), fs->tsEmail);
     EXPECT_TRUE(m_dialogs->shown().empty());
     setUser({{"SMTPPassword", "pw"}});
     fs->edEmailAddress->clear();
-    click(fs->TeButton7);
+    click(fs->emailOkButton);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter Email Address."});
     EXPECT_EQ(fs->currentPage(), fs->tsEmail);
-    EXPECT_TRUE(fs->mEmail->toPlainText().isEmpty());
+    EXPECT_TRUE(fs->statusText->toPlainText().isEmpty());
     EXPECT_TRUE(server.messages().empty());
 }
 

@@ -92,16 +92,16 @@ TEST_F(Shell, TileHoverShowsItsPictureAndTexts)
     hover(idle);
     EXPECT_FALSE(idle->isVisible());
     EXPECT_TRUE(up->isVisible());
-    EXPECT_EQ(h->lbl1->text(), "Update");
-    EXPECT_EQ(h->lbl2->text(), "Generate a new financial statement");
-    EXPECT_EQ(h->lbl3->text(), "from an existing one.");
-    EXPECT_TRUE(h->lbl3->isVisible());
+    EXPECT_EQ(h->tileTitle->text(), "Update");
+    EXPECT_EQ(h->tileLine1->text(), "Generate a new financial statement");
+    EXPECT_EQ(h->tileLine2->text(), "from an existing one.");
+    EXPECT_TRUE(h->tileLine2->isVisible());
     hover(h->findChild<HoverLabel *>("add_down"));
     EXPECT_FALSE(up->isVisible());
-    EXPECT_FALSE(h->lbl3->isVisible());  // Add has two lines only
+    EXPECT_FALSE(h->tileLine2->isVisible());  // Add has two lines only
     moveOver(h->imMain);
     EXPECT_TRUE(idle->isVisible());
-    EXPECT_FALSE(h->lbl1->isVisible());
+    EXPECT_FALSE(h->tileTitle->isVisible());
 }
 
 TEST_F(Shell, MenuHoverColours)
@@ -123,7 +123,8 @@ TEST_F(Shell, MenuHoverColours)
     EXPECT_EQ(h->mHelp->textColor(), ScreenFrame::Green);
     hover(h->mCheckUpdate1);
     moveOver(h->imMain);
-    for (HoverLabel *l : {h->mOptions, h->mSecurity, h->mCheckUpdate1, h->mCheckUpdate2, h->mBackup, h->mRestore, h->mExit})
+    for (HoverLabel *l : {h->mOptions, h->mSecurity, h->mCheckUpdate1, h->mCheckUpdate2, h->mBackup, h->mRestore,
+        h->mExit})
         EXPECT_EQ(l->textColor(), white) << l->text().toStdString();
     for (HoverLabel *l : {h->mHelp, h->mAbout, h->mAffiliate})
         EXPECT_EQ(l->textColor(), ScreenFrame::Green);

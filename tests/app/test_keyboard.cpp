@@ -248,7 +248,7 @@ TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
     press(Qt::Key_Tab);
     EXPECT_EQ(focused()->accessibleName(), "Edit");
     EXPECT_TRUE(h->tiles()[1].up->isVisible());  // lit as under the pointer
-    EXPECT_EQ(h->lbl1->text(), "Edit");
+    EXPECT_EQ(h->tileTitle->text(), "Edit");
     saveScreenshot(h, "keyboard_home_edit_tile");
     press(Qt::Key_Return);
     EXPECT_EQ(appState().clientMode, ClientMode::Edit);
@@ -276,12 +276,12 @@ TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
     EXPECT_EQ(info->currentPage(), nullptr);
     EXPECT_EQ(focused(), info->s1);  // back among the side links
     EXPECT_EQ(info->mHelp->textColor(), ScreenFrame::Green);
-    ASSERT_TRUE(tabTo(info->s8));
-    EXPECT_TRUE(info->s8->opaque());  // the side link's hover look
+    ASSERT_TRUE(tabTo(info->assetsLink));
+    EXPECT_TRUE(info->assetsLink->opaque());  // the side link's hover look
     // The labels Tab passed on the way rest again.
     EXPECT_EQ(info->mHelp->textColor(), ScreenFrame::Green);
     EXPECT_EQ(info->mExit->textColor(), QColor(Qt::white));
-    EXPECT_FALSE(info->s7->opaque());
+    EXPECT_FALSE(info->spouseContactsLink->opaque());
     saveScreenshot(info, "keyboard_side_link");
     press(Qt::Key_Return);
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
@@ -433,7 +433,7 @@ TEST_F(Keyboard, ArrowsMoveWithinTheirGroupAndEnterOrSpaceActs)
             }
         } else {
             EXPECT_EQ(now->objectName(), to + "_up") << m.from;
-            EXPECT_EQ(h->lbl1->text(), now->accessibleName()) << m.from;
+            EXPECT_EQ(h->tileTitle->text(), now->accessibleName()) << m.from;
         }
     }
 
@@ -489,7 +489,7 @@ TEST_F(Keyboard, EscapeAndEnterOnTheWorkspacePages)
     press(Qt::Key_Return);
     EXPECT_EQ(w->currentPage(), w->tsSelect);
     EXPECT_EQ(countRows("Nettora", QStringLiteral("Description = 'Half' AND ClientId = '%1'").arg(ann)), 1);
-    w->s1->setFocus(Qt::TabFocusReason);
+    w->addLink->setFocus(Qt::TabFocusReason);
     press(Qt::Key_Return);
     EXPECT_EQ(w->currentPage(), w->tsAdd);
     press(Qt::Key_Escape);
@@ -569,7 +569,8 @@ TEST_F(Keyboard, EveryControlIsNamedAndTabbedInReadingOrder)
     appState().clientMode = ClientMode::Edit;
     FilterStatementTables(QString::number(ann), QString::number(statement));
     auto *info = static_cast<TfrmClientAdd *>(OpenClientInformationWindow());
-    for (HoverLabel *link : {info->s1, info->s2, info->s3, info->s4, info->s5, info->s6, info->s7}) {
+    for (HoverLabel *link : {info->s1, info->s2, info->employmentLink, info->contactsLink,
+        info->spouseLink, info->spouseEmploymentLink, info->spouseContactsLink}) {
         m_dialogs->clear();
         click(link);
         ASSERT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();

@@ -68,9 +68,9 @@ protected:
     {
         fs->edName->setText(name);
         fs->edDir->setText(dir);
-        click(fs->TeButton9);
+        click(fs->pdfOkButton);
     }
-    static QStringList memo(TfrmFSMain *fs) { return fs->mEmail->toPlainText().split(QLatin1Char('\n')); }
+    static QStringList memo(TfrmFSMain *fs) { return fs->statusText->toPlainText().split(QLatin1Char('\n')); }
 
     qint64 ann = 0;
     QTemporaryDir root;
@@ -83,7 +83,8 @@ TEST_F(PdfPage, ShowsTheChoicesAndTheSteps)
 {
     TfrmFSMain *fs = openPdfPage();
     ASSERT_EQ(fs->currentPage(), fs->tsPDF);
-    expectDocumentChoices({fs->rbStandardp, fs->rbContP, fs->rbProP, fs->rbStandP, fs->rbContPDF, fs->rbProPDF});
+    expectDocumentChoices({fs->pdfStandard, fs->pdfContemporary, fs->pdfProfessional, fs->pdfStandardBlank,
+        fs->pdfContemporaryBlank, fs->pdfProfessionalBlank});
     const QStringList texts = labelTexts(fs->tsPDF);
     for (const char *t : {"Save Financial Statement to PDF",
                           "1.  Select Financial Statement style below to save as a pdf document.",
@@ -94,8 +95,8 @@ TEST_F(PdfPage, ShowsTheChoicesAndTheSteps)
     EXPECT_EQ(fs->lstatementpdf->text(), "Statement: Annual");
     EXPECT_EQ(fs->cbOpen->text(), "Open Document after it is created.");
     EXPECT_TRUE(fs->cbOpen->isChecked());
-    EXPECT_EQ(fs->TeButton10->text(), "Browse");
-    EXPECT_EQ(fs->TeButton9->text(), "OK");
+    EXPECT_EQ(fs->pdfBrowseButton->text(), "Browse");
+    EXPECT_EQ(fs->pdfOkButton->text(), "OK");
     EXPECT_EQ(fs->bPdfCancel->text(), "Cancel");
     saveScreenshot(fs, "workspace_pdf_page");
 }
@@ -164,7 +165,7 @@ TEST_F(PdfPage, RefusesNamesAndFoldersOnThePageKeepingEveryChoice)
         SCOPED_TRACE(c.name.left(20).toStdString() + " in " + c.dir.toStdString());
         m_dialogs->clear();
         // Choices other than the first ones, to see that they stay.
-        click(fs->rbProPDF);
+        click(fs->pdfProfessionalBlank);
         fs->cbOpen->setChecked(false);
         save(fs, c.name, c.dir);
         ASSERT_EQ(m_dialogs->shown().size(), 1u);
@@ -174,9 +175,9 @@ TEST_F(PdfPage, RefusesNamesAndFoldersOnThePageKeepingEveryChoice)
         EXPECT_TRUE(c.focus->hasFocus());
         EXPECT_EQ(fs->edName->text(), c.name);
         EXPECT_EQ(fs->edDir->text(), c.dir);
-        EXPECT_TRUE(fs->rbProPDF->isChecked());
+        EXPECT_TRUE(fs->pdfProfessionalBlank->isChecked());
         EXPECT_FALSE(fs->cbOpen->isChecked());
-        EXPECT_TRUE(fs->mEmail->toPlainText().isEmpty());
+        EXPECT_TRUE(fs->statusText->toPlainText().isEmpty());
         EXPECT_EQ(entriesBelow(root.path()), before);
         EXPECT_TRUE(opened.isEmpty());
     }
@@ -196,7 +197,7 @@ TEST_F(PdfPage, WritesTheFileShowingEachLineAsItsFormStarts)
     QStringList early;
     bool statusShown = false;
     QTimer::singleShot(0, [&] {
-        statusShown = fs->currentPage() == fs->tsEstatus && fs->mEmail->isVisible();
+        statusShown = fs->currentPage() == fs->tsEstatus && fs->statusText->isVisible();
         early = memo(fs);
     });
     save(fs, "Smith 2024", folder);
@@ -230,9 +231,9 @@ TEST_F(PdfPage, WritesTheFileShowingEachLineAsItsFormStarts)
 TEST_F(PdfPage, EachFilledChoiceWritesItsStyle)
 {
     const std::pair<QRadioButton *TfrmFSMain::*, reports::Style> choices[] = {
-        {&TfrmFSMain::rbStandardp, reports::Style::Standard},
-        {&TfrmFSMain::rbContP, reports::Style::Contemporary},
-        {&TfrmFSMain::rbProP, reports::Style::Professional},
+        {&TfrmFSMain::pdfStandard, reports::Style::Standard},
+        {&TfrmFSMain::pdfContemporary, reports::Style::Contemporary},
+        {&TfrmFSMain::pdfProfessional, reports::Style::Professional},
     };
     setClient({{"SFirstName", "Bob"}});  // joint
     QList<QStringList> written;
@@ -253,9 +254,9 @@ TEST_F(PdfPage, EachFilledChoiceWritesItsStyle)
 TEST_F(PdfPage, EachBlankChoiceWritesItsElevenForms)
 {
     const std::pair<QRadioButton *TfrmFSMain::*, reports::Style> choices[] = {
-        {&TfrmFSMain::rbStandP, reports::Style::Standard},
-        {&TfrmFSMain::rbContPDF, reports::Style::Contemporary},
-        {&TfrmFSMain::rbProPDF, reports::Style::Professional},
+        {&TfrmFSMain::pdfStandardBlank, reports::Style::Standard},
+        {&TfrmFSMain::pdfContemporaryBlank, reports::Style::Contemporary},
+        {&TfrmFSMain::pdfProfessionalBlank, reports::Style::Professional},
     };
     for (const auto &[member, style] : choices) {
         TfrmFSMain *fs = openPdfPage();
@@ -310,12 +311,12 @@ TEST_F(PdfPage, BrowseOffersTheFolderChooserAndKeepsTheFolderWhenCancelled)
         return answer;
     });
     fs->edDir->setText(root.path());
-    click(fs->TeButton10);
+    click(fs->pdfBrowseButton);
     EXPECT_EQ(title, "Select Backup Directory Folder");
     EXPECT_EQ(start, root.path());
     EXPECT_EQ(fs->edDir->text(), folder);
     answer.clear();
-    click(fs->TeButton10);
+    click(fs->pdfBrowseButton);
     EXPECT_EQ(start, folder);
     EXPECT_EQ(fs->edDir->text(), folder);
 }
@@ -326,10 +327,10 @@ TEST_F(PdfPage, StatusOkGoesHomeWithEveryFilterCleared)
     fs->cbOpen->setChecked(false);
     save(fs, "done", folder);
     ASSERT_EQ(fs->currentPage(), fs->tsEstatus);
-    EXPECT_EQ(fs->btnEmailTest->text(), "OK");
+    EXPECT_EQ(fs->statusOkButton->text(), "OK");
     ASSERT_TRUE(dm1->tblNettora->filtered());
     home->hide();
-    click(fs->btnEmailTest);
+    click(fs->statusOkButton);
     QApplication::processEvents();
     EXPECT_TRUE(home->isVisible());
     EXPECT_TRUE(fs.isNull() || !fs->isVisible());

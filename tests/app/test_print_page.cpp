@@ -45,7 +45,7 @@ protected:
             firsts = pageTitles(w->pages());
             w->close();
         });
-        click(fs->TeButton4);
+        click(fs->printOkButton);
         EXPECT_EQ(reports::Report::liveCount(), before) << "released after the preview closed";
         return firsts;
     }
@@ -77,19 +77,20 @@ TEST_F(PrintPage, ShowsSixChoicesWithStandardPreselected)
 {
     TfrmFSMain *fs = openPrintPage();
     ASSERT_EQ(fs->currentPage(), fs->tsPrint);
-    expectDocumentChoices({fs->rbStandard, fs->rbCont, fs->rbPro, fs->rbStandardB, fs->rbContemporaryB, fs->rbProB2});
+    expectDocumentChoices({fs->printStandard, fs->printContemporary, fs->printProfessional, fs->printStandardBlank,
+        fs->printContemporaryBlank, fs->printProfessionalBlank});
     // One choice at a time.
-    click(fs->rbPro);
-    EXPECT_TRUE(fs->rbPro->isChecked());
-    EXPECT_FALSE(fs->rbStandard->isChecked());
-    click(fs->rbStandard);
+    click(fs->printProfessional);
+    EXPECT_TRUE(fs->printProfessional->isChecked());
+    EXPECT_FALSE(fs->printStandard->isChecked());
+    click(fs->printStandard);
 
     const QStringList texts = labelTexts(fs->tsPrint);
     EXPECT_TRUE(texts.contains("Print Financial Statement"));
     EXPECT_TRUE(texts.contains("Select a style and click on \"OK\" to print a Financial Statement."));
     EXPECT_EQ(fs->lClient->text(), "Client: Ann Able");
     EXPECT_EQ(fs->lStatement->text(), "Statement: Annual");
-    EXPECT_EQ(fs->TeButton4->text(), "OK");
+    EXPECT_EQ(fs->printOkButton->text(), "OK");
     EXPECT_EQ(fs->bPrintCancel->text(), "Cancel");
     saveScreenshot(fs, "workspace_print_page");
 }
@@ -124,7 +125,7 @@ TEST_F(PrintPage, OkPreviewsTheChosenDocumentAndReturnsToThePage)
     // Another filled style takes the same way, to its own forms (one page
     // in front, so paper and PDF have the same order).
     const QStringList expected = pageTitles(reports::prepareDocument(reports::Style::Contemporary));
-    click(fs->rbCont);
+    click(fs->printContemporary);
     pages = pressOk(fs);
     EXPECT_FALSE(pages.isEmpty());
     EXPECT_EQ(pages, expected);
@@ -134,7 +135,7 @@ TEST_F(PrintPage, OkPreviewsTheChosenDocumentAndReturnsToThePage)
 TEST_F(PrintPage, BlankChoicesPreviewTheirElevenForms)
 {
     TfrmFSMain *fs = openPrintPage();
-    for (QRadioButton *rb : {fs->rbStandardB, fs->rbContemporaryB, fs->rbProB2}) {
+    for (QRadioButton *rb : {fs->printStandardBlank, fs->printContemporaryBlank, fs->printProfessionalBlank}) {
         SCOPED_TRACE(rb->text().toStdString());
         m_dialogs->clear();
         click(rb);

@@ -116,7 +116,7 @@ TEST_F(Screens, HeadingsShortenLongClientNamesAtTheRight)
 
     auto *info = onStatement<TfrmClientAdd>(OpenClientInformationWindow);
     ASSERT_NE(info, nullptr);
-    click(info->s3);
+    click(info->employmentLink);
     ASSERT_EQ(info->currentPage(), info->tsPersonalEmployment);
     headings.push_back(
         {"screens_clientadd_employment", info->headingName(info->tsPersonalEmployment), description, true});
@@ -174,15 +174,16 @@ TEST_F(Screens, WorkspaceSideLinksFitTheirColumn)
     TfrmFSMain *fs = workspace(QStringLiteral("Add"));
     ASSERT_NE(fs, nullptr);
     QApplication::processEvents();
-    ASSERT_TRUE(fs->s1->isVisible());
-    for (HoverLabel *link : {fs->s1, fs->s2, fs->s3, fs->s4, fs->s5, fs->s6, fs->s7, fs->s8}) {
+    ASSERT_TRUE(fs->addLink->isVisible());
+    for (HoverLabel *link : {fs->addLink, fs->personalLink, fs->assetsLink, fs->liabilitiesLink, fs->legalLink,
+        fs->notesLink, fs->incomeLink, fs->expendituresLink}) {
         const std::string what = link->text().toStdString();
         EXPECT_LE(link->fontMetrics().horizontalAdvance(link->text()), link->contentsRect().width()) << what;
         EXPECT_LT(link->geometry().right(), fs->pcMain->x()) << what;
         EXPECT_GE(link->x(), 100) << what;
     }
-    hover(fs->s1);
-    EXPECT_TRUE(fs->s1->opaque());
+    hover(fs->addLink);
+    EXPECT_TRUE(fs->addLink->opaque());
     saveScreenshot(fs, "screens_workspace_add_link_hovered");
 }
 
@@ -195,7 +196,7 @@ TEST_F(Screens, HomeDescriptionPanelFollowsThePointerAndTheFocus)
     ASSERT_TRUE(QTest::qWaitForWindowActive(home));
     auto panel = [this] {
         QStringList shown;
-        for (QLabel *l : {home->lbl1, home->lbl2, home->lbl3, home->lblWelcome, home->lblWelcomeText})
+        for (QLabel *l : {home->tileTitle, home->tileLine1, home->tileLine2, home->lblWelcome, home->lblWelcomeText})
             if (l->isVisible())
                 shown << l->text();
         return shown;

@@ -85,7 +85,7 @@ TEST_F(Workspace, NewStatementFromTheAddPageShowsZeroInEveryTotal)
     ASSERT_EQ(fs->currentPage(), fs->tsSelect);
     EXPECT_EQ(fs->dbClient->rowTexts(), QStringList{"12/31/2025\tAnnual"});
     EXPECT_FALSE(fs->bOK->isVisible());
-    EXPECT_TRUE(fs->s3->isVisible());
+    EXPECT_TRUE(fs->assetsLink->isVisible());
     for (const QString &f : headlineTotals()) {
         ASSERT_NE(fs->totalLabel(f), nullptr) << f.toStdString();
         EXPECT_EQ(fs->totalLabel(f)->text(), "$0.00") << f.toStdString();
@@ -121,7 +121,7 @@ TEST_F(Workspace, AddPageReportsTheFirstMissingItemAndKeepsTheRowPending)
         EXPECT_EQ(countRows("Nettora"), 0);
     }
     // Cancel gives the new row up.
-    click(fs->TeButton19);
+    click(fs->addCancelButton);
     EXPECT_EQ(fs->currentPage(), fs->tsSelect);
     EXPECT_EQ(dm1->tblNettora->state(), RecordState::Browse);
     EXPECT_EQ(countRows("Nettora"), 0);
@@ -154,7 +154,7 @@ TEST_F(Workspace, NewStatementDatesAreRealDatesStoredInFull)
     for (const auto &c : kStatementDates) {
         SCOPED_TRACE(c.typed);
         if (fs->currentPage() != fs->tsAdd)
-            click(fs->s1);
+            click(fs->addLink);
         m_dialogs->clear();
         type(fs->DBEdit28, c.typed);
         type(fs->DBEdit29, c.typed);
@@ -186,7 +186,7 @@ TEST_F(Workspace, DescriptionsHoldThirtyCharactersWhateverTheirScript)
     click(fs->bOK);
     ASSERT_EQ(fs->currentPage(), fs->tsUpdate);
     const QString thirty = QString::fromUtf8("\xF0\x9F\x98\x80").repeated(30);
-    for (QLineEdit *description : {fs->DBEdit29, fs->rDescription}) {
+    for (QLineEdit *description : {fs->DBEdit29, fs->updateDescription}) {
         SCOPED_TRACE(description->objectName().toStdString());
         // Typed through the input method, as emoji are; each is one character.
         description->clear();
@@ -197,9 +197,9 @@ TEST_F(Workspace, DescriptionsHoldThirtyCharactersWhateverTheirScript)
         }
         EXPECT_EQ(description->text(), thirty);  // the one more is refused
     }
-    type(fs->Rdate, QStringLiteral("12/31/2025"));
+    type(fs->updateDate, QStringLiteral("12/31/2025"));
     m_dialogs->clear();
-    click(fs->TeButton2);
+    click(fs->updateOkButton);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"The financial statement was successfully updated."});
     EXPECT_EQ(countRows("Nettora", QStringLiteral("Description = '%1'").arg(thirty)), 1);
 }
@@ -218,13 +218,13 @@ TEST_F(Workspace, RolledForwardDatesAreRealDatesStoredInFull)
             ASSERT_EQ(fs->currentPage(), fs->tsUpdate);
         }
         m_dialogs->clear();
-        type(fs->Rdate, c.typed);
-        type(fs->rDescription, c.typed);
-        click(fs->TeButton2);
+        type(fs->updateDate, c.typed);
+        type(fs->updateDescription, c.typed);
+        click(fs->updateOkButton);
         if (!c.stored) {
             EXPECT_EQ(m_dialogs->texts(), QStringList{dateRefusal(c.typed)});
             EXPECT_EQ(fs->currentPage(), fs->tsUpdate);
-            EXPECT_EQ(fs->focusWidget(), fs->Rdate);
+            EXPECT_EQ(fs->focusWidget(), fs->updateDate);
             EXPECT_EQ(countRows("Nettora"), rows);
             continue;
         }
@@ -246,7 +246,7 @@ TEST_F(Workspace, APendingNewRowIsNeverPostedByLeavingWhenDiscarded)
         const char *how;
         std::function<void(TfrmFSMain *)> leave;
     } ways[] = {
-        {"add link again", [](TfrmFSMain *fs) { click(fs->s1); click(fs->TeButton19); }},
+        {"add link again", [](TfrmFSMain *fs) { click(fs->addLink); click(fs->addCancelButton); }},
         {"HOME", [](TfrmFSMain *fs) { click(fs->mExit); }},
         {"OPTIONS", [](TfrmFSMain *fs) { click(fs->mOptions); }},
         {"closing", [](TfrmFSMain *fs) { fs->close(); }},
@@ -347,10 +347,10 @@ TEST_F(Workspace, RollForwardCopiesTheStatementAndLeavesTheSourceAlone)
     // Cancel on the update page returns to the list of the client's statements.
     click(fs->bOK);
     ASSERT_EQ(fs->currentPage(), fs->tsUpdate);
-    EXPECT_EQ(fs->Rdate->text(), "");
-    EXPECT_EQ(fs->focusWidget(), fs->Rdate);
+    EXPECT_EQ(fs->updateDate->text(), "");
+    EXPECT_EQ(fs->focusWidget(), fs->updateDate);
     saveScreenshot(fs, "workspace_update");
-    click(fs->TeButton1);
+    click(fs->updateCancelButton);
     EXPECT_EQ(fs->currentPage(), fs->tsSelect);
     EXPECT_EQ(fs->dbClient->rowTexts(), QStringList{"12/31/2007\tAnnual"});
 
@@ -359,22 +359,22 @@ TEST_F(Workspace, RollForwardCopiesTheStatementAndLeavesTheSourceAlone)
         const char *date, *description, *message;
         QLineEdit *TfrmFSMain::*focus;
     } checks[] = {
-        {"", "", "Please enter the reporting date.", &TfrmFSMain::Rdate},
-        {"12/31/2008", "", "Please enter a description.", &TfrmFSMain::rDescription},
+        {"", "", "Please enter the reporting date.", &TfrmFSMain::updateDate},
+        {"12/31/2008", "", "Please enter a description.", &TfrmFSMain::updateDescription},
     };
     for (const auto &c : checks) {
         m_dialogs->clear();
-        type(fs->Rdate, c.date);
-        type(fs->rDescription, c.description);
-        click(fs->TeButton2);
+        type(fs->updateDate, c.date);
+        type(fs->updateDescription, c.description);
+        click(fs->updateOkButton);
         EXPECT_EQ(m_dialogs->texts(), QStringList{c.message});
         EXPECT_EQ(fs->focusWidget(), fs->*c.focus);
         EXPECT_EQ(countRows("Nettora"), 1);
     }
     m_dialogs->clear();
-    type(fs->Rdate, "12/31/2008");
-    type(fs->rDescription, "Annual 2008");
-    click(fs->TeButton2);
+    type(fs->updateDate, "12/31/2008");
+    type(fs->updateDescription, "Annual 2008");
+    click(fs->updateOkButton);
     ASSERT_EQ(m_dialogs->shown().size(), 1u);
     EXPECT_EQ(m_dialogs->shown()[0].kind, "confirmation");
     EXPECT_EQ(m_dialogs->shown()[0].text, "The financial statement was successfully updated.");
@@ -447,12 +447,13 @@ TEST_F(Workspace, SectionLinksNeedAReportingDate)
     const QString message = "\"Personal Information - Reporting Date\" must be entered before continuing.";
 
     // The new row on the add page has no date yet, nor has the undated one.
-    click(fs->s3);
+    click(fs->assetsLink);
     EXPECT_EQ(m_dialogs->texts(), QStringList{message});
     EXPECT_EQ(dm1->tblNettora->state(), RecordState::Insert);
-    click(fs->TeButton19);
+    click(fs->addCancelButton);
     ASSERT_EQ(fs->dbClient->rowTexts().first(), "\tUndated");
-    for (HoverLabel *link : {fs->s2, fs->s3, fs->s4, fs->s5, fs->s6, fs->s7, fs->s8}) {
+    for (HoverLabel *link : {fs->personalLink, fs->assetsLink, fs->liabilitiesLink, fs->legalLink, fs->notesLink,
+        fs->incomeLink, fs->expendituresLink}) {
         m_dialogs->clear();
         click(link);
         EXPECT_EQ(m_dialogs->texts(), QStringList{message}) << link->text().toStdString();
@@ -465,7 +466,7 @@ TEST_F(Workspace, SectionLinksNeedAReportingDate)
     fs->dbClient->selectRow(1);
     m_dialogs->clear();
     registerWindowFactory("TfrmNotes", [] { return static_cast<QWidget *>(nullptr); });
-    click(fs->s6);
+    click(fs->notesLink);
     EXPECT_TRUE(m_dialogs->shown().empty());
     EXPECT_TRUE(fs->isVisible());
     EXPECT_EQ(appState().clientMode, ClientMode::Add);
@@ -473,7 +474,7 @@ TEST_F(Workspace, SectionLinksNeedAReportingDate)
 
     // One that opens takes over in Edit mode.
     QPointer<TfrmFSMain> guard(fs);
-    click(fs->s2);
+    click(fs->personalLink);
     QApplication::processEvents();
     EXPECT_EQ(appState().clientMode, ClientMode::Edit);
     EXPECT_TRUE(guard.isNull() || !guard->isVisible());
@@ -488,29 +489,30 @@ TEST_F(Workspace, SectionLabelsShowOnlyInAddModeAndTakeTheHoverLook)
 {
     addStatement(ann, "12/31/2025", "Annual");
     TfrmFSMain *fs = open("Add");
-    click(fs->TeButton19);
+    click(fs->addCancelButton);
     const char *captions[] = {"   Add Financial Statement", "   Personal Information", "   Assets", "   Liabilities",
                               "   Legal", "   Notes", "   Income", "   Expenditures"};
-    const HoverLabel *links[] = {fs->s1, fs->s2, fs->s3, fs->s4, fs->s5, fs->s6, fs->s7, fs->s8};
+    const HoverLabel *links[] = {fs->addLink, fs->personalLink, fs->assetsLink, fs->liabilitiesLink, fs->legalLink,
+        fs->notesLink, fs->incomeLink, fs->expendituresLink};
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(links[i]->text(), captions[i]);
         EXPECT_TRUE(links[i]->isVisible());
     }
-    hover(fs->s4);
-    EXPECT_TRUE(fs->s4->opaque());
-    EXPECT_EQ(fs->s4->backgroundColor(), QColor(154, 194, 1));
-    EXPECT_EQ(fs->s4->textColor(), QColor(Qt::white));
-    EXPECT_EQ(fs->s4->cursor().shape(), Qt::PointingHandCursor);
+    hover(fs->liabilitiesLink);
+    EXPECT_TRUE(fs->liabilitiesLink->opaque());
+    EXPECT_EQ(fs->liabilitiesLink->backgroundColor(), QColor(154, 194, 1));
+    EXPECT_EQ(fs->liabilitiesLink->textColor(), QColor(Qt::white));
+    EXPECT_EQ(fs->liabilitiesLink->cursor().shape(), Qt::PointingHandCursor);
     moveOver(fs->tsSelect);
-    EXPECT_FALSE(fs->s4->opaque());
-    EXPECT_EQ(fs->s4->textColor(), QColor(Qt::black));
-    EXPECT_TRUE(fs->s4->isVisible());
+    EXPECT_FALSE(fs->liabilitiesLink->opaque());
+    EXPECT_EQ(fs->liabilitiesLink->textColor(), QColor(Qt::black));
+    EXPECT_TRUE(fs->liabilitiesLink->isVisible());
     EXPECT_FALSE(fs->bOK->isVisible());
     delete fs;
 
     fs = open("Print");
     moveOver(fs->imMain);
-    for (const HoverLabel *l : {fs->s1, fs->s2, fs->s8})
+    for (const HoverLabel *l : {fs->addLink, fs->personalLink, fs->expendituresLink})
         EXPECT_FALSE(l->isVisible());
     EXPECT_TRUE(fs->bOK->isVisible());
     EXPECT_TRUE(fs->bCancel->isVisible());
@@ -593,8 +595,8 @@ TEST_F(Workspace, LeavingATypedRollForwardAsks)
         QPointer<TfrmFSMain> fs = open("Update");
         fs->bOKClick();
         ASSERT_EQ(fs->currentPage(), fs->tsUpdate);
-        type(fs->Rdate, "12/31/2025");
-        type(fs->rDescription, "Annual");
+        type(fs->updateDate, "12/31/2025");
+        type(fs->updateDescription, "Annual");
         m_dialogs->clear();
         m_dialogs->answerSaveQuestions({choice});
         click(fs->mExit);
@@ -605,7 +607,7 @@ TEST_F(Workspace, LeavingATypedRollForwardAsks)
         EXPECT_EQ(!fs.isNull() && fs->isVisible(), choice == SaveChoice::Cancel);
         if (choice == SaveChoice::Cancel) {
             EXPECT_EQ(fs->currentPage(), fs->tsUpdate);
-            EXPECT_EQ(fs->Rdate->text(), "12/31/2025");
+            EXPECT_EQ(fs->updateDate->text(), "12/31/2025");
         }
         closeScreenWindows(home);
         m_dialogs->clear();

@@ -150,8 +150,8 @@ TEST_F(ClientWindow, OpensByModeWithItsHeadingAndSideLinks)
         TfrmClient *w = open(c.mode);
         EXPECT_EQ(w->currentPage(), w->tsClient) << c.mode;
         EXPECT_EQ(w->lblHeader->text(), c.heading);
-        EXPECT_EQ(w->s1->isVisible(), c.addLink) << c.mode;
-        EXPECT_EQ(w->s2->isVisible(), c.blankLink) << c.mode;
+        EXPECT_EQ(w->addClientLink->isVisible(), c.addLink) << c.mode;
+        EXPECT_EQ(w->blankStatementLink->isVisible(), c.blankLink) << c.mode;
         EXPECT_EQ(w->focusWidget(), w->edClientSearch) << c.mode;
         EXPECT_EQ(w->dbClient->tableModel()->headerData(0, Qt::Horizontal).toString(), "Select Client");
         EXPECT_EQ(w->lblClientName->text(), "Ann Able");
@@ -161,10 +161,10 @@ TEST_F(ClientWindow, OpensByModeWithItsHeadingAndSideLinks)
     }
     TfrmClient *w = open("Delete");
     EXPECT_EQ(w->currentPage(), w->tsDeleteSelect);
-    EXPECT_FALSE(w->s1->isVisible());
-    EXPECT_FALSE(w->s2->isVisible());
-    EXPECT_EQ(w->s1->text(), "   Add New Client");
-    EXPECT_EQ(w->s2->text(), "   Print Blank Statement");
+    EXPECT_FALSE(w->addClientLink->isVisible());
+    EXPECT_FALSE(w->blankStatementLink->isVisible());
+    EXPECT_EQ(w->addClientLink->text(), "   Add New Client");
+    EXPECT_EQ(w->blankStatementLink->text(), "   Print Blank Statement");
     saveScreenshot(w, "client_delete_page");
 }
 
@@ -395,7 +395,7 @@ TEST_F(ClientWindow, SideLinksCancelAndOwnLeaving)
     client("Ann", "Able");
     // Add New Client hands over to the client information window.
     QPointer<TfrmClient> w = open("Add");
-    click(w->s1);
+    click(w->addClientLink);
     QApplication::processEvents();
     EXPECT_EQ(appState().clientMode, ClientMode::Add);
     EXPECT_TRUE(w.isNull() || !w->isVisible());
@@ -414,7 +414,7 @@ TEST_F(ClientWindow, SideLinksCancelAndOwnLeaving)
         return nullptr;
     });
     w = open("Print");
-    click(w->s2);
+    click(w->blankStatementLink);
     EXPECT_EQ(blankOpened, 1);
     EXPECT_TRUE(w->isVisible());
     registerWindowFactory("TfrmPrintBlankStatement", [] { return static_cast<QWidget *>(nullptr); });

@@ -125,7 +125,7 @@ TEST_F(ClientAdd, PersonalPageReportsTheLastFailingCheck)
         ASSERT_EQ(m_dialogs->texts(), QStringList{QString::fromUtf8(c.message)}) << c.first << "/" << c.last;
         EXPECT_EQ(m_dialogs->shown()[0].kind, "error");
         EXPECT_EQ(w->focusWidget(), w->editor(c.focus)) << c.message;
-        EXPECT_EQ(w->PageCheckFailed, "Y");
+        EXPECT_TRUE(w->pageCheckFailed);
         EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
         EXPECT_EQ(appState().clientMode, ClientMode::Add);
         EXPECT_EQ(countRows("Client"), 0);
@@ -145,7 +145,7 @@ TEST_F(ClientAdd, SavingANewClientStoresItWithItsFirstStatementAndMakesBothCurre
     fill(w, completePerson());
     click(w->okButton(w->tsClientPersonal));
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
-    EXPECT_EQ(w->PageCheckFailed, "");
+    EXPECT_FALSE(w->pageCheckFailed);
 
     ASSERT_EQ(countRows("Client"), 2);
     ASSERT_EQ(countRows("Nettora"), 2);
@@ -169,7 +169,7 @@ TEST_F(ClientAdd, SavingANewClientStoresItWithItsFirstStatementAndMakesBothCurre
     EXPECT_TRUE(dm1->tblCash->filtered());
 
     // Now in "Edit": the other pages open, and the personal page edits the same row.
-    click(w->s3);
+    click(w->employmentLink);
     EXPECT_TRUE(m_dialogs->shown().empty());
     EXPECT_EQ(w->currentPage(), w->tsPersonalEmployment);
     click(w->s1);
@@ -236,7 +236,7 @@ TEST_F(ClientAdd, DuplicateClientIsRefusedAndNothingIsStored)
     fill(w, completePerson());
     click(w->okButton(w->tsClientPersonal));
     EXPECT_EQ(m_dialogs->texts(), QStringList{"This client already exists."});
-    EXPECT_EQ(w->PageCheckFailed, "Y");
+    EXPECT_TRUE(w->pageCheckFailed);
     EXPECT_EQ(countRows("Client"), 1);
     EXPECT_EQ(countRows("Nettora"), 0);
     EXPECT_EQ(appState().clientMode, ClientMode::Add);
@@ -303,12 +303,15 @@ TEST_F(ClientAdd, InAddEveryOtherLinkAsksForThePersonalInformation)
     const QString first = QStringLiteral("\"Personal Information\" must be entered before continuing.");
     // Cancel stays with the typing; Discard drops it, and the link still
     // needs the personal information first.
-    for (HoverLabel *l : {w->s2, w->s3, w->s4, w->s5, w->s6, w->s7, w->s8, w->s9, w->s12, w->s13, w->s10, w->s11}) {
+    for (HoverLabel *l : {w->s2, w->employmentLink, w->contactsLink, w->spouseLink,
+                          w->spouseEmploymentLink, w->spouseContactsLink, w->assetsLink, w->liabilitiesLink,
+                          w->incomeLink, w->expendituresLink, w->legalLink, w->notesLink}) {
         for (const SaveChoice choice : {SaveChoice::Cancel, SaveChoice::Discard}) {
             m_dialogs->clear();
             m_dialogs->answerSaveQuestions({choice});
             click(l);
-            EXPECT_EQ(m_dialogs->texts(), (choice == SaveChoice::Cancel ? QStringList{question} : QStringList{question, first}))
+            EXPECT_EQ(m_dialogs->texts(),
+                (choice == SaveChoice::Cancel ? QStringList{question} : QStringList{question, first}))
                 << l->objectName().toStdString();
             EXPECT_TRUE(w->isVisible());
             EXPECT_EQ(countRows("Client"), 0);
@@ -324,7 +327,7 @@ TEST_F(ClientAdd, InAddEveryOtherLinkAsksForThePersonalInformation)
     // Save stores the new client and the link goes on.
     m_dialogs->clear();
     m_dialogs->answerSaveQuestions({SaveChoice::Save});
-    click(w->s3);
+    click(w->employmentLink);
     EXPECT_EQ(m_dialogs->texts(), QStringList{question});
     EXPECT_EQ(countRows("Client"), 1);
     EXPECT_EQ(w->currentPage(), w->tsPersonalEmployment);
@@ -342,8 +345,8 @@ TEST_F(ClientAdd, SpouseLinksNeedTheSpouseNames)
         person.push_back({"SLastName", c.last});
         const qint64 id = seedClient(person);
         TfrmClientAdd *w = openEdit(id, addStatement(id));
-        for (auto [link, page, focus] : {std::tuple{w->s6, w->tsSpouseEmployment, "SEmployer"},
-                                         std::tuple{w->s7, w->tsSpouseContacts, "SAccountant"}}) {
+        for (auto [link, page, focus] : {std::tuple{w->spouseEmploymentLink, w->tsSpouseEmployment, "SEmployer"},
+                                         std::tuple{w->spouseContactsLink, w->tsSpouseContacts, "SAccountant"}}) {
             m_dialogs->clear();
             click(link);
             if (c.opens) {
@@ -364,7 +367,7 @@ TEST_F(ClientAdd, SpousePageChecksAndComposesTheSpouseFields)
 {
     const qint64 c = seedClient(completePerson());
     TfrmClientAdd *w = openEdit(c, addStatement(c, "12/31/2025", "Annual"));
-    click(w->s5);
+    click(w->spouseLink);
     EXPECT_EQ(w->currentPage(), w->tsSpouseInfo);
     EXPECT_EQ(w->focusWidget(), w->editor("SFirstName"));
     EXPECT_EQ(w->headingName(w->tsSpouseInfo)->text(), "John Q. Smith - Annual.");
@@ -405,12 +408,12 @@ TEST_F(ClientAdd, EmploymentSaveWritesTheYearsSentence)
         for (const QString &p : {QString(), QStringLiteral("S")}) {
             dm1->db().exec(QStringLiteral("UPDATE Client SET %1YearsEmployed2 = 'Before.'").arg(p));
             m_dialogs->clear();
-            click(p.isEmpty() ? w->s3 : w->s5);
+            click(p.isEmpty() ? w->employmentLink : w->spouseLink);
             if (!p.isEmpty()) {  // the spouse page first, so that its links open
                 fill(w, {{"SFirstName", "Jane"}, {"SLastName", "Smith"}, {"SMaritalStatus", "Married"},
                          {"SDependents", "2"}});
                 click(w->okButton(w->tsSpouseInfo));
-                click(w->s6);
+                click(w->spouseEmploymentLink);
             }
             ASSERT_EQ(w->currentPage(), p.isEmpty() ? w->tsPersonalEmployment : w->tsSpouseEmployment);
             fill(w, {{p + "YearsEmployed", k.years}, {p + "ECity", "Plano"}, {p + "EState", "TX"}, {p + "EZip", "75024"}});
@@ -428,7 +431,7 @@ TEST_F(ClientAdd, ContactsSaveWithoutChecks)
 {
     const qint64 c = seedClient(completePerson());
     TfrmClientAdd *w = openEdit(c, addStatement(c));
-    click(w->s4);
+    click(w->contactsLink);
     EXPECT_EQ(w->focusWidget(), w->editor("Accountant"));
     fill(w, {{"Accountant", "Ann Books"}, {"BankerPhone", "555-0100"}});
     click(w->okButton(w->tsPersonalContacts));
@@ -468,7 +471,7 @@ TEST_F(ClientAdd, ReportingPageChecksThenWritesTheClientDescription)
         click(w->okButton(w->tsClientReporting));
         EXPECT_EQ(m_dialogs->texts(), QStringList{r.message});
         EXPECT_EQ(w->focusWidget(), w->editor(r.focus));
-        EXPECT_EQ(w->PageCheckFailed, "Y");
+        EXPECT_TRUE(w->pageCheckFailed);
         EXPECT_EQ(stored("Client", c, "ClientDescription"), "John Q. Smith - .");
         EXPECT_EQ(stored("Nettora", s, "Date"), "12/31/2025");
     }
@@ -526,7 +529,8 @@ TEST_F(ClientAdd, SectionLinksNeedTheReportingDateAndSaveFirst)
     const qint64 c = seedClient(completePerson());
     const qint64 s = addStatement(c, "", "");
     TfrmClientAdd *w = openEdit(c, s);
-    for (HoverLabel *l : {w->s8, w->s9, w->s12, w->s13, w->s10, w->s11}) {
+    for (HoverLabel *l : {w->assetsLink, w->liabilitiesLink, w->incomeLink, w->expendituresLink, w->legalLink,
+        w->notesLink}) {
         m_dialogs->clear();
         click(l);
         EXPECT_EQ(m_dialogs->texts(),
@@ -540,7 +544,7 @@ TEST_F(ClientAdd, SectionLinksNeedTheReportingDateAndSaveFirst)
     dm1->db().exec(QStringLiteral("UPDATE Nettora SET Date = '12/31/2025' WHERE Id = %1").arg(s));
     type(w->editor("Dependents"), "");
     m_dialogs->answerSaveQuestions({SaveChoice::Save});
-    click(w->s8);
+    click(w->assetsLink);
     EXPECT_EQ(m_dialogs->texts(), (QStringList{"Save the changes to Personal Information?",
                                                "Please enter the number of \"Dependants\"."}));
     EXPECT_TRUE(w->isVisible());
@@ -550,14 +554,14 @@ TEST_F(ClientAdd, SectionLinksNeedTheReportingDateAndSaveFirst)
     m_dialogs->clear();
     type(w->editor("Dependents"), "4");
     m_dialogs->answerSaveQuestions({SaveChoice::Save});
-    click(w->s8);
+    click(w->assetsLink);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Save the changes to Personal Information?"});
     EXPECT_EQ(stored("Client", c, "Dependents"), "4");
     EXPECT_TRUE(w->isVisible());
 
     standInFor("TfrmIncomeAndExpense");
     QPointer<TfrmClientAdd> guard(w);
-    click(w->s13);
+    click(w->expendituresLink);
     withdraw("TfrmIncomeAndExpense");
     EXPECT_EQ(appState().incomeExpensePage, IncomeExpensePage::Expenses);
     QApplication::processEvents();
@@ -572,7 +576,7 @@ TEST_F(ClientAdd, SectionLinksWorkRightAfterANewClientIsSaved)
     ASSERT_EQ(appState().clientMode, ClientMode::Edit);
     standInFor("TfrmAssets");
     QPointer<TfrmClientAdd> guard(w);
-    click(w->s8);
+    click(w->assetsLink);
     withdraw("TfrmAssets");
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
     QApplication::processEvents();
@@ -658,11 +662,11 @@ TEST_F(ClientAdd, PagesLinksAndLists)
     } pages[] = {
         {w->s1, w->tsClientPersonal, "John Q. Smith", "clientadd_personal"},
         {w->s2, w->tsClientReporting, "John Q. Smith", "clientadd_reporting"},
-        {w->s3, w->tsPersonalEmployment, "John Q. Smith - Annual.", "clientadd_employment"},
-        {w->s4, w->tsPersonalContacts, "John Q. Smith - Annual.", "clientadd_contacts"},
-        {w->s5, w->tsSpouseInfo, "John Q. Smith - Annual.", "clientadd_spouse"},
-        {w->s6, w->tsSpouseEmployment, "John Q. Smith - Annual.", "clientadd_spouse_employment"},
-        {w->s7, w->tsSpouseContacts, "John Q. Smith - Annual.", "clientadd_spouse_contacts"},
+        {w->employmentLink, w->tsPersonalEmployment, "John Q. Smith - Annual.", "clientadd_employment"},
+        {w->contactsLink, w->tsPersonalContacts, "John Q. Smith - Annual.", "clientadd_contacts"},
+        {w->spouseLink, w->tsSpouseInfo, "John Q. Smith - Annual.", "clientadd_spouse"},
+        {w->spouseEmploymentLink, w->tsSpouseEmployment, "John Q. Smith - Annual.", "clientadd_spouse_employment"},
+        {w->spouseContactsLink, w->tsSpouseContacts, "John Q. Smith - Annual.", "clientadd_spouse_contacts"},
     };
     for (const auto &p : pages) {
         m_dialogs->clear();
@@ -683,7 +687,7 @@ TEST_F(ClientAdd, PagesLinksAndLists)
         moveOver(w->imMain);
         EXPECT_TRUE(p.link->opaque()) << p.shot;
         EXPECT_EQ(p.link->textColor(), QColor(Qt::white));
-        EXPECT_FALSE(w->s11->opaque());
+        EXPECT_FALSE(w->notesLink->opaque());
         saveScreenshot(w, p.shot);
     }
 }
@@ -766,7 +770,7 @@ TEST_F(ClientAdd, LeavingAChangedPageAsksAndDoesWhatWasAnswered)
     } ways[] = {
         {"close button", [](TfrmClientAdd *w) { w->close(); }, true},
         {"HOME", [](TfrmClientAdd *w) { click(w->mExit); }, true},
-        {"side link", [](TfrmClientAdd *w) { click(w->s4); }, false},
+        {"side link", [](TfrmClientAdd *w) { click(w->contactsLink); }, false},
     };
     for (const auto &way : ways) {
         for (const SaveChoice choice : {SaveChoice::Save, SaveChoice::Discard, SaveChoice::Cancel}) {
@@ -774,7 +778,7 @@ TEST_F(ClientAdd, LeavingAChangedPageAsksAndDoesWhatWasAnswered)
             dm1->db().exec(QStringLiteral("UPDATE Client SET SCity = 'Austin' WHERE Id = %1").arg(c));
             QPointer<TfrmClientAdd> w = openEdit(c, s);
             w->show();
-            click(w->s5);
+            click(w->spouseLink);
             ASSERT_EQ(w->currentPage(), w->tsSpouseInfo);
             type(w->editor("SCity"), "Houston");
             m_dialogs->clear();
