@@ -149,15 +149,15 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     const DateBoxes add =
         buildDatePage(tsAdd, QStringLiteral("Add Financial Statement - Reporting Date"), &addName,
                        QStringLiteral("lblAddClientName"));
-    DBEdit28 = add.date;
-    DBEdit29 = add.description;
-    DBEdit28->setObjectName(QStringLiteral("DBEdit28"));
-    DBEdit29->setObjectName(QStringLiteral("DBEdit29"));
-    m_binder.bind(DBEdit28, statements, QStringLiteral("Date"));
-    m_binder.bind(DBEdit29, statements, QStringLiteral("Description"));
+    addDate = add.date;
+    addDescription = add.description;
+    addDate->setObjectName(QStringLiteral("DBEdit28"));
+    addDescription->setObjectName(QStringLiteral("DBEdit29"));
+    m_binder.bind(addDate, statements, QStringLiteral("Date"));
+    m_binder.bind(addDescription, statements, QStringLiteral("Description"));
     addCancelButton = button(tsAdd, QStringLiteral("Cancel"), QStringLiteral("TeButton19"), PageWidth - 180, 394);
-    TeButton20 = button(tsAdd, QStringLiteral("OK"), QStringLiteral("TeButton20"), PageWidth - 92, 394);
-    TeButton20->setDefault(true);
+    addOkButton = button(tsAdd, QStringLiteral("OK"), QStringLiteral("TeButton20"), PageWidth - 92, 394);
+    addOkButton->setDefault(true);
 
     tsUpdate = newPage("tsUpdate");
     const DateBoxes upd = buildDatePage(tsUpdate, QStringLiteral("Update Financial Statement - Reporting Date"),
@@ -207,7 +207,7 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     connect(dbClient, &DbGrid::rowChanged, this, &TfrmFSMain::updatePanel);
     connect(bOK, &QPushButton::clicked, this, &TfrmFSMain::bOKClick);
     connect(bCancel, &QPushButton::clicked, this, &TfrmFSMain::bCancelClick);
-    connect(TeButton20, &QPushButton::clicked, this, &TfrmFSMain::TeButton20Click);
+    connect(addOkButton, &QPushButton::clicked, this, &TfrmFSMain::addOkClick);
     connect(addCancelButton, &QPushButton::clicked, this, &TfrmFSMain::addCancelClick);
     connect(updateOkButton, &QPushButton::clicked, this, &TfrmFSMain::updateOkClick);
     connect(updateCancelButton, &QPushButton::clicked, this, &TfrmFSMain::updateCancelClick);
@@ -344,7 +344,7 @@ void TfrmFSMain::showAddPage()
     beginAddRow();
     m_binder.load();
     openPage(tsAdd);
-    DBEdit28->setFocus();
+    addDate->setFocus();
 }
 
 void TfrmFSMain::addLinkClick()
@@ -353,7 +353,7 @@ void TfrmFSMain::addLinkClick()
     guarded([this] { showAddPage(); });
 }
 
-void TfrmFSMain::TeButton20Click()
+void TfrmFSMain::addOkClick()
 {
     Table *statements = dm1->tblNettora;
     try {
@@ -362,19 +362,19 @@ void TfrmFSMain::TeButton20Click()
         m_binder.store(statements);
         if (statements->asString("Date").isEmpty()) {
             dialogs().error(QStringLiteral("Please enter the reporting date."));
-            DBEdit28->setFocus();
+            addDate->setFocus();
             return;
         }
         const QString date = fullDateText(statements->asString("Date"));
         if (date.isEmpty()) {
             dialogs().error(statementDateRefusal(statements->asString("Date")));
-            DBEdit28->setFocus();
+            addDate->setFocus();
             return;
         }
         statements->setAsString("Date", date);
         if (statements->asString("Description").isEmpty()) {
             dialogs().error(QStringLiteral("Please enter a description."));
-            DBEdit29->setFocus();
+            addDescription->setFocus();
             return;
         }
         FillEmptyTotals();
@@ -581,7 +581,7 @@ std::optional<ScreenFrame::PendingInput> TfrmFSMain::pendingInput()
     if (page == tsAdd && m_binder.changed())
         return PendingInput{QStringLiteral("Add Financial Statement"),
                             [this] {
-                                TeButton20Click();
+                                addOkClick();
                                 return currentPage() != tsAdd;
                             },
                             [this] { addCancelClick(); }};

@@ -46,9 +46,8 @@ public:
 
     // Add page.
     QWidget *tsAdd;
-    // The add page keeps its old member names for the entry tests that reach them.
-    QLineEdit *DBEdit28, *DBEdit29;  // Date, Description
-    QPushButton *addCancelButton, *TeButton20;  // Cancel, OK
+    QLineEdit *addDate, *addDescription;
+    QPushButton *addCancelButton, *addOkButton;
 
     // Update (roll-forward) page.
     QWidget *tsUpdate;
@@ -93,7 +92,7 @@ public:
     void bCancelClick();
     void addLinkClick();
     void openSection(HoverLabel *link);
-    void TeButton20Click();
+    void addOkClick();
     void addCancelClick();
     void updateOkClick();
     void updateCancelClick();

@@ -76,7 +76,7 @@ TfrmMain::TfrmMain(QWidget *parent) : ScreenFrame(true, parent)
     lblWelcomeText->setGeometry(tileLine1->geometry());
     for (QLabel *l : {tileTitle, tileLine1, tileLine2, lblWelcome, lblWelcomeText}) {
         QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, QColor(0x33, 0x3a, 0x40));
+        p.setColor(QPalette::WindowText, look::HomeText);
         l->setPalette(p);
     }
 

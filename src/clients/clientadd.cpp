@@ -57,8 +57,8 @@ TfrmClientAdd::TfrmClientAdd(QWidget *parent) : ScreenFrame(false, parent)
         const char *caption;
         std::function<void()> action;
     } links[] = {
-        {&s1, "s1", "   Personal Information", [this] { clickPersonal(); }},
-        {&s2, "s2", "     - Date / Description", [this] { clickClientPage(tsClientReporting); }},
+        {&personalLink, "s1", "   Personal Information", [this] { clickPersonal(); }},
+        {&reportingDateLink, "s2", "     - Date / Description", [this] { clickClientPage(tsClientReporting); }},
         {&employmentLink, "s3", "     - Employment", [this] { clickClientPage(tsPersonalEmployment); }},
         {&contactsLink, "s4", "     - Contacts", [this] { clickClientPage(tsPersonalContacts); }},
         {&spouseLink, "s5", "   Spouse's Information", [this] { clickClientPage(tsSpouseInfo); }},
@@ -143,7 +143,7 @@ void TfrmClientAdd::showPage(QWidget *page)
 HoverLabel *TfrmClientAdd::linkOf(QWidget *page) const
 {
     const std::pair<QWidget *, HoverLabel *> owners[] = {
-        {tsClientPersonal, s1},   {tsClientReporting, s2},
+        {tsClientPersonal, personalLink}, {tsClientReporting, reportingDateLink},
         {tsPersonalEmployment, employmentLink}, {tsPersonalContacts, contactsLink},
         {tsSpouseInfo, spouseLink},          {tsSpouseEmployment, spouseEmploymentLink},
         {tsSpouseContacts, spouseContactsLink}};

@@ -24,8 +24,7 @@ public:
 
     QWidget *tsClientPersonal, *tsSpouseInfo, *tsPersonalEmployment, *tsSpouseEmployment, *tsPersonalContacts,
         *tsSpouseContacts, *tsClientReporting;
-    // The first two links keep their old names for the entry tests that reach them.
-    HoverLabel *s1 = nullptr, *s2 = nullptr, *employmentLink = nullptr, *contactsLink = nullptr,
+    HoverLabel *personalLink = nullptr, *reportingDateLink = nullptr, *employmentLink = nullptr, *contactsLink = nullptr,
                *spouseLink = nullptr, *spouseEmploymentLink = nullptr, *spouseContactsLink = nullptr,
                *assetsLink = nullptr, *liabilitiesLink = nullptr, *incomeLink = nullptr, *expendituresLink = nullptr,
                *legalLink = nullptr, *notesLink = nullptr;

@@ -15,6 +15,7 @@ inline const QColor Orange{255, 149, 38};
 // Text.
 inline const QColor Ink{47, 53, 60};
 inline const QColor HeadingInk{0x3d, 0x46, 0x4d};
+inline const QColor HomeText{0x33, 0x3a, 0x40};  // the home window's tile texts
 inline const QColor NameGreen{0x5a, 0x73, 0x00};  // the client's name in a heading
 inline const QColor Slate{93, 103, 114};
 inline const QColor MutedText{128, 137, 147};

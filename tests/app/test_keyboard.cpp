@@ -274,7 +274,7 @@ TEST_F(Keyboard, TheMainPathFromHomeToASavedCashRow)
     press(Qt::Key_Return);  // OK saves the page and puts it away
     EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
     EXPECT_EQ(info->currentPage(), nullptr);
-    EXPECT_EQ(focused(), info->s1);  // back among the side links
+    EXPECT_EQ(focused(), info->personalLink);  // back among the side links
     EXPECT_EQ(info->mHelp->textColor(), ScreenFrame::Green);
     ASSERT_TRUE(tabTo(info->assetsLink));
     EXPECT_TRUE(info->assetsLink->opaque());  // the side link's hover look
@@ -479,12 +479,12 @@ TEST_F(Keyboard, EscapeAndEnterOnTheWorkspacePages)
     w = static_cast<TfrmFSMain *>(OpenStatementWorkspace());
     makeActive(w);
     EXPECT_EQ(w->currentPage(), w->tsAdd);
-    EXPECT_EQ(focused(), w->DBEdit28);
+    EXPECT_EQ(focused(), w->addDate);
     press(Qt::Key_Return);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter the reporting date."});
     typeHere("06/30/2026");
     press(Qt::Key_Tab);
-    EXPECT_EQ(focused(), w->DBEdit29);
+    EXPECT_EQ(focused(), w->addDescription);
     typeHere("Half");
     press(Qt::Key_Return);
     EXPECT_EQ(w->currentPage(), w->tsSelect);
@@ -569,7 +569,7 @@ TEST_F(Keyboard, EveryControlIsNamedAndTabbedInReadingOrder)
     appState().clientMode = ClientMode::Edit;
     FilterStatementTables(QString::number(ann), QString::number(statement));
     auto *info = static_cast<TfrmClientAdd *>(OpenClientInformationWindow());
-    for (HoverLabel *link : {info->s1, info->s2, info->employmentLink, info->contactsLink,
+    for (HoverLabel *link : {info->personalLink, info->reportingDateLink, info->employmentLink, info->contactsLink,
         info->spouseLink, info->spouseEmploymentLink, info->spouseContactsLink}) {
         m_dialogs->clear();
         click(link);

@@ -74,13 +74,13 @@ TEST_F(Workspace, NewStatementFromTheAddPageShowsZeroInEveryTotal)
     TfrmFSMain *fs = open("Add");
     ASSERT_EQ(fs->currentPage(), fs->tsAdd);
     EXPECT_EQ(dm1->tblNettora->state(), RecordState::Insert);
-    EXPECT_EQ(fs->focusWidget(), fs->DBEdit28);
+    EXPECT_EQ(fs->focusWidget(), fs->addDate);
     EXPECT_EQ(fs->windowTitle(), WindowCaption());
     saveScreenshot(fs, "workspace_add");
 
-    type(fs->DBEdit28, "12/31/2025");
-    type(fs->DBEdit29, "Annual");
-    click(fs->TeButton20);
+    type(fs->addDate, "12/31/2025");
+    type(fs->addDescription, "Annual");
+    click(fs->addOkButton);
     EXPECT_TRUE(m_dialogs->shown().empty());
     ASSERT_EQ(fs->currentPage(), fs->tsSelect);
     EXPECT_EQ(fs->dbClient->rowTexts(), QStringList{"12/31/2025\tAnnual"});
@@ -104,15 +104,15 @@ TEST_F(Workspace, AddPageReportsTheFirstMissingItemAndKeepsTheRowPending)
         const char *date, *description, *message;
         QLineEdit *TfrmFSMain::*focus;
     } cases[] = {
-        {"", "", "Please enter the reporting date.", &TfrmFSMain::DBEdit28},
-        {"", "Annual", "Please enter the reporting date.", &TfrmFSMain::DBEdit28},
-        {"12/31/2025", "", "Please enter a description.", &TfrmFSMain::DBEdit29},
+        {"", "", "Please enter the reporting date.", &TfrmFSMain::addDate},
+        {"", "Annual", "Please enter the reporting date.", &TfrmFSMain::addDate},
+        {"12/31/2025", "", "Please enter a description.", &TfrmFSMain::addDescription},
     };
     for (const auto &c : cases) {
         m_dialogs->clear();
-        type(fs->DBEdit28, c.date);
-        type(fs->DBEdit29, c.description);
-        click(fs->TeButton20);
+        type(fs->addDate, c.date);
+        type(fs->addDescription, c.description);
+        click(fs->addOkButton);
         EXPECT_EQ(m_dialogs->texts(), QStringList{c.message});
         EXPECT_EQ(m_dialogs->shown()[0].kind, "error");
         EXPECT_EQ(fs->focusWidget(), fs->*c.focus) << c.message;
@@ -156,14 +156,14 @@ TEST_F(Workspace, NewStatementDatesAreRealDatesStoredInFull)
         if (fs->currentPage() != fs->tsAdd)
             click(fs->addLink);
         m_dialogs->clear();
-        type(fs->DBEdit28, c.typed);
-        type(fs->DBEdit29, c.typed);
-        click(fs->TeButton20);
+        type(fs->addDate, c.typed);
+        type(fs->addDescription, c.typed);
+        click(fs->addOkButton);
         if (!c.stored) {
             EXPECT_EQ(m_dialogs->texts(), QStringList{dateRefusal(c.typed)});
             EXPECT_EQ(m_dialogs->shown()[0].kind, "error");
             EXPECT_EQ(fs->currentPage(), fs->tsAdd);
-            EXPECT_EQ(fs->focusWidget(), fs->DBEdit28);
+            EXPECT_EQ(fs->focusWidget(), fs->addDate);
             EXPECT_EQ(dm1->tblNettora->state(), RecordState::Insert);
             EXPECT_EQ(countRows("Nettora"), rows);
             continue;
@@ -186,7 +186,7 @@ TEST_F(Workspace, DescriptionsHoldThirtyCharactersWhateverTheirScript)
     click(fs->bOK);
     ASSERT_EQ(fs->currentPage(), fs->tsUpdate);
     const QString thirty = QString::fromUtf8("\xF0\x9F\x98\x80").repeated(30);
-    for (QLineEdit *description : {fs->DBEdit29, fs->updateDescription}) {
+    for (QLineEdit *description : {fs->addDescription, fs->updateDescription}) {
         SCOPED_TRACE(description->objectName().toStdString());
         // Typed through the input method, as emoji are; each is one character.
         description->clear();
@@ -254,8 +254,8 @@ TEST_F(Workspace, APendingNewRowIsNeverPostedByLeavingWhenDiscarded)
     for (const auto &w : ways) {
         TfrmFSMain *fs = open("Add");
         ASSERT_EQ(fs->currentPage(), fs->tsAdd);
-        type(fs->DBEdit28, "01/01/2030");
-        type(fs->DBEdit29, "Typed");
+        type(fs->addDate, "01/01/2030");
+        type(fs->addDescription, "Typed");
         m_dialogs->clear();
         m_dialogs->answerSaveQuestions({SaveChoice::Discard});
         w.leave(fs);
@@ -301,9 +301,9 @@ TEST_F(Workspace, AnUndatedStatementIsCompletedOnTheAddPage)
     auto *fs = new TfrmFSMain;
     fs->show();
     ASSERT_EQ(fs->currentPage(), fs->tsAdd);
-    type(fs->DBEdit28, "06/30/2025");
-    type(fs->DBEdit29, "Half");
-    click(fs->TeButton20);
+    type(fs->addDate, "06/30/2025");
+    type(fs->addDescription, "Half");
+    click(fs->addOkButton);
     EXPECT_TRUE(m_dialogs->shown().empty());
     EXPECT_EQ(countRows("Nettora"), 1);
     EXPECT_EQ(fs->dbClient->rowTexts(), QStringList{"06/30/2025\tHalf"});

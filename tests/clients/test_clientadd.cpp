@@ -172,7 +172,7 @@ TEST_F(ClientAdd, SavingANewClientStoresItWithItsFirstStatementAndMakesBothCurre
     click(w->employmentLink);
     EXPECT_TRUE(m_dialogs->shown().empty());
     EXPECT_EQ(w->currentPage(), w->tsPersonalEmployment);
-    click(w->s1);
+    click(w->personalLink);
     EXPECT_EQ(w->currentPage(), w->tsClientPersonal);
     EXPECT_EQ(w->lineEdit("FirstName")->text(), "John");
     EXPECT_EQ(w->headingName(w->tsClientPersonal)->text(), "John Q. Smith");
@@ -279,7 +279,7 @@ TEST_F(ClientAdd, PersonalInformationAgainInAddDiscardsTheTypedRow)
     TfrmClientAdd *w = openAdd();
     fill(w, {{"FirstName", "Half"}, {"LastName", "Typed"}});
     m_dialogs->answerSaveQuestions({SaveChoice::Discard});
-    click(w->s1);
+    click(w->personalLink);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Save the changes to Personal Information?"});
     m_dialogs->clear();
     EXPECT_EQ(countRows("Client"), 0);
@@ -303,7 +303,7 @@ TEST_F(ClientAdd, InAddEveryOtherLinkAsksForThePersonalInformation)
     const QString first = QStringLiteral("\"Personal Information\" must be entered before continuing.");
     // Cancel stays with the typing; Discard drops it, and the link still
     // needs the personal information first.
-    for (HoverLabel *l : {w->s2, w->employmentLink, w->contactsLink, w->spouseLink,
+    for (HoverLabel *l : {w->reportingDateLink, w->employmentLink, w->contactsLink, w->spouseLink,
                           w->spouseEmploymentLink, w->spouseContactsLink, w->assetsLink, w->liabilitiesLink,
                           w->incomeLink, w->expendituresLink, w->legalLink, w->notesLink}) {
         for (const SaveChoice choice : {SaveChoice::Cancel, SaveChoice::Discard}) {
@@ -321,7 +321,7 @@ TEST_F(ClientAdd, InAddEveryOtherLinkAsksForThePersonalInformation)
             }
         }
         m_dialogs->clear();
-        click(w->s1);
+        click(w->personalLink);
         fill(w, completePerson());
     }
     // Save stores the new client and the link goes on.
@@ -448,7 +448,7 @@ TEST_F(ClientAdd, ReportingPageChecksThenWritesTheClientDescription)
     TfrmClientAdd *w = openEdit(c, s);
     click(w->okButton(w->tsClientPersonal));  // composes FullName2
     EXPECT_EQ(stored("Client", c, "ClientDescription"), "John Q. Smith - .");
-    click(w->s2);
+    click(w->reportingDateLink);
     ASSERT_EQ(w->currentPage(), w->tsClientReporting);
     EXPECT_EQ(w->focusWidget(), w->editor("Date"));
     EXPECT_EQ(w->lineEdit("Date")->text(), "12/31/2025");
@@ -486,7 +486,7 @@ TEST_F(ClientAdd, ReportingPageChecksThenWritesTheClientDescription)
 
     // A date stored before in another form is kept while it is not changed.
     dm1->db().exec(QStringLiteral("UPDATE Nettora SET Date = '1/5/09' WHERE Id = %1").arg(s));
-    click(w->s2);
+    click(w->reportingDateLink);
     ASSERT_EQ(w->lineEdit("Date")->text(), "1/5/09");
     fill(w, {{"Description", "Annual"}});
     click(w->okButton(w->tsClientReporting));
@@ -505,7 +505,7 @@ TEST_F(ClientAdd, CancelDropsThePendingEdit)
     EXPECT_EQ(w->currentPage(), nullptr);
     EXPECT_EQ(dm1->tblClient->state(), RecordState::Browse);
 
-    click(w->s2);
+    click(w->reportingDateLink);
     type(w->editor("Description"), "Changed");
     click(w->cancelButton(w->tsClientReporting));
     EXPECT_EQ(w->currentPage(), nullptr);
@@ -660,8 +660,8 @@ TEST_F(ClientAdd, PagesLinksAndLists)
         QWidget *page;
         const char *name, *shot;
     } pages[] = {
-        {w->s1, w->tsClientPersonal, "John Q. Smith", "clientadd_personal"},
-        {w->s2, w->tsClientReporting, "John Q. Smith", "clientadd_reporting"},
+        {w->personalLink, w->tsClientPersonal, "John Q. Smith", "clientadd_personal"},
+        {w->reportingDateLink, w->tsClientReporting, "John Q. Smith", "clientadd_reporting"},
         {w->employmentLink, w->tsPersonalEmployment, "John Q. Smith - Annual.", "clientadd_employment"},
         {w->contactsLink, w->tsPersonalContacts, "John Q. Smith - Annual.", "clientadd_contacts"},
         {w->spouseLink, w->tsSpouseInfo, "John Q. Smith - Annual.", "clientadd_spouse"},
@@ -749,7 +749,7 @@ TEST_F(ClientAdd, BoxesStopAtTheirFieldWidthAndListsKeepTheTypedCase)
     EXPECT_EQ(stored("Client", c, "FirstName"), e.repeated(30));
 
     // Upper case never pushes the initial past its one character.
-    click(w->s1);
+    click(w->personalLink);
     type(w->editor("MiddleInitial"), QString::fromUtf8("\xC3\x9F"));
     EXPECT_EQ(w->lineEdit("MiddleInitial")->text(), QString::fromUtf8("\xC3\x9F"));
 }

@@ -286,8 +286,8 @@ TEST_P(FrameActions, TheNextSaveLandsOnTheWindowsOwnStatement)
         auto *workspace = qobject_cast<TfrmFSMain *>(w.data());
         ASSERT_NE(workspace, nullptr);
         ASSERT_EQ(workspace->currentPage(), workspace->tsAdd);
-        type(workspace->DBEdit28, "03/31/2026");
-        type(workspace->DBEdit29, "1st Quarter");
+        type(workspace->addDate, "03/31/2026");
+        type(workspace->addDescription, "1st Quarter");
         if (action.asks)
             m_dialogs->answerSaveQuestions({SaveChoice::Discard});
         run(w, action);
@@ -301,7 +301,7 @@ TEST_P(FrameActions, TheNextSaveLandsOnTheWindowsOwnStatement)
         }
         EXPECT_FALSE(action.alwaysLeaves);
         ASSERT_EQ(workspace->currentPage(), workspace->tsAdd);
-        click(workspace->TeButton20);
+        click(workspace->addOkButton);
         EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join("|").toStdString();
         EXPECT_EQ(countRows("Nettora", QStringLiteral("ClientId = '%1' AND Description = '1st Quarter'").arg(young)), 1);
         EXPECT_EQ(countRows("Nettora", QStringLiteral("ClientId = '%1'").arg(able)), 1);
@@ -336,7 +336,7 @@ TEST_P(FrameActions, TheNextSaveLandsOnTheWindowsOwnStatement)
     m_dialogs->clear();
     if (stillTyped)
         m_dialogs->answerSaveQuestions({SaveChoice::Save});
-    click(info->s1);
+    click(info->personalLink);
     EXPECT_EQ(m_dialogs->texts(), stillTyped ? QStringList{"Save the changes to Personal Information?"} : QStringList());
     EXPECT_EQ(stored("Client", young, "City"), "Dallas");
     m_dialogs->clear();
@@ -344,7 +344,7 @@ TEST_P(FrameActions, TheNextSaveLandsOnTheWindowsOwnStatement)
     EXPECT_EQ(info->lineEdit("FirstName")->text(), "Zed");
     type(info->editor("Address"), "12 Elm Street");
     click(info->okButton(info->tsClientPersonal));
-    click(info->s2);
+    click(info->reportingDateLink);
     ASSERT_EQ(info->currentPage(), info->tsClientReporting);
     EXPECT_EQ(info->lineEdit("Description")->text(), "Annual");
     type(info->editor("Description"), "Year end");
