@@ -6,6 +6,7 @@
 #include "kit/frame.h"
 #include "kit/keyboard.h"
 #include "kit/vendor.h"
+#include "kit/shell_open.h"
 #include "data/db_functions.h"
 
 #include <QLabel>

@@ -12,6 +12,7 @@
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "kit/app_state.h"
+#include "kit/shell_open.h"
 #include "mail/email_sequence.h"
 #include "data/mail_address.h"
 #include "reports/pdf_save.h"

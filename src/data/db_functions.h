@@ -40,10 +40,6 @@ qint64 CopyStatement(const QString &date, const QString &description);
 bool CloseDatabase(QString *error = nullptr);
 bool ReopenDatabase(QString *error = nullptr);
 QString ProgramVersion();
-bool ShellOpen(const QString &target);
-// Replaces the desktop shell behind ShellOpen (tests record what would have
-// been opened); an empty handler goes back to the desktop.
-void setShellHandler(std::function<bool(const QString &)> handler);
 
 // An income or expenditure row's monthly amount, from its annual amount as
 // stored: a twelfth of it to the field's four decimals, or empty with it.

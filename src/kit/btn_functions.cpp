@@ -5,6 +5,7 @@
 #include "kit/dialogs.h"
 #include "kit/frame.h"
 #include "kit/vendor.h"
+#include "kit/shell_open.h"
 
 #include <QApplication>
 #include <QDialog>

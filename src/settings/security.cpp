@@ -8,6 +8,7 @@
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "kit/app_state.h"
+#include "kit/shell_open.h"
 #include "settings/password.h"
 
 #include <QCloseEvent>

@@ -8,6 +8,7 @@
 #include "clients/clientadd.h"
 #include "data/db_functions.h"
 #include "kit/app_state.h"
+#include "kit/shell_open.h"
 
 #include <QApplication>
 #include <QDate>

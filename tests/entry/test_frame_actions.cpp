@@ -15,6 +15,7 @@
 #include "data/db_functions.h"
 #include "kit/app_state.h"
 #include "entry/assets.h"
+#include "kit/shell_open.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -10,6 +10,7 @@
 #include "app/windows.h"
 #include "data/db_functions.h"
 #include "kit/app_state.h"
+#include "kit/shell_open.h"
 
 #include <QApplication>
 #include <QRadioButton>
