@@ -16,7 +16,7 @@
 #include "bench_names.h"
 #include "bench_util.h"
 
-#include "settings/password.h"
+#include "data/password.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -84,7 +84,7 @@ OpenTimes startOnce(const QString &dir)
     dm1 = dm.get();
     t.construct = nowMs() - s;
     s = nowMs();
-    dm->ConnectDb(dir);
+    dm->ConnectDb(dir, SecretBytes::fromText(QStringLiteral("bench password")));
     t.connect = nowMs() - s;
     if (dm->tblNettora->recordCount() != ClientCount)
         throw EngineError(QStringLiteral("the data directory does not hold the expected statements"));
@@ -242,10 +242,18 @@ int main(int argc, char **argv)
         // Where the time of a start goes: the engine open alone (key
         // derivation, first read, settings) against the whole pass.
         std::vector<double> keyOpens;
+        SecretBytes dataKey;
+        {
+            Tdm1 probe;
+            dm1 = &probe;
+            probe.ConnectDb(dataDir, SecretBytes::fromText(QStringLiteral("bench password")));
+            dataKey = probe.dataKey().clone();
+            dm1 = nullptr;
+        }
         for (int i = 0; i < Starts; ++i) {
             Database raw;
             const double s = nowMs();
-            raw.open(dbFile, QLatin1String(Tdm1::TablePassword));
+            raw.open(dbFile, rawKeySpec(dataKey));
             keyOpens.push_back(nowMs() - s);
         }
 
@@ -258,7 +266,7 @@ int main(int argc, char **argv)
             const double s = nowMs();
             auto dm = std::make_unique<Tdm1>();
             dm1 = dm.get();
-            dm->ConnectDb(encDir.path());
+            dm->ConnectDb(encDir.path(), SecretBytes::fromText(QStringLiteral("bench password")));
             encrypts.push_back(nowMs() - s);
             if (dm->tblNettora->recordCount() != ClientCount)
                 throw EngineError(QStringLiteral("the encrypted file does not hold the expected statements"));

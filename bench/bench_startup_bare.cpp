@@ -29,7 +29,7 @@ int main(int argc, char *argv[])
     Tdm1 module;
     dm1 = &module;
     try {
-        module.ConnectDb(resolveDataDirectory(args.value(dataDirOption)));
+        module.ConnectDb(resolveDataDirectory(args.value(dataDirOption)), SecretBytes::fromText(QStringLiteral("bench password")));
     } catch (const EngineError &e) {
         std::fprintf(stderr, "engine error: %s\n", e.text().toUtf8().constData());
         return 1;

@@ -48,7 +48,7 @@ inline std::unique_ptr<Tdm1> connect(const QString &dir)
 {
     auto dm = std::make_unique<Tdm1>();
     dm1 = dm.get();
-    dm->ConnectDb(dir);
+    dm->ConnectDb(dir, SecretBytes::fromText(QStringLiteral("bench password")));
     return dm;
 }
 

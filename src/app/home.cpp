@@ -248,9 +248,13 @@ void TfrmMain::checkLogin()
     loginTimer.stop();
     if (appState().login == LoginState::Done)
         return;
-    Table *user = dm1->tblUser;
-    user->first();
-    const bool hasPassword = !user->asString("Password").isEmpty();
+    // A new directory, or a file from before the key file that never had a
+    // password, starts with setting one.
+    bool hasPassword = dm1->dataDirState() == DataDirState::Keyed;
+    if (dm1->dataDirState() == DataDirState::Unkeyed && dm1->dataOpen()) {
+        dm1->tblUser->first();
+        hasPassword = !dm1->tblUser->asString("Password").isEmpty();
+    }
     appState().login = LoginState::Pending;
     hide();
     auto *security = static_cast<TfrmSecurity *>(OpenSecurityWindow());

@@ -36,7 +36,8 @@ int main(int argc, char *argv[])
     Tdm1 module;
     dm1 = &module;
     try {
-        module.ConnectDb(resolveDataDirectory(args.value(dataDirOption)));
+        // The data itself opens only with the login password.
+        module.ReserveDataDir(resolveDataDirectory(args.value(dataDirOption)));
     } catch (const DataFileUnopenable &e) {
         if (!RestoreAtStart(e.text()))
             return 1;

@@ -47,6 +47,7 @@ void registerAllWindows()
     registerWindowFactory(QStringLiteral("TfrmBackup"), [] { return new TfrmBackup; });
     registerWindowFactory(QStringLiteral("TfrmRestore"), [] { return new TfrmRestore; });
     registerStatementPreview(reports::showStatementPreview);
+    registerRestoreInstead(RestoreAtStart);
     // The options window's "Test" sends through the mail engine, off the
     // window's thread, with the settings just saved.
     TfrmOptions::setTestMailer([](const mail::StatusSink &status) {

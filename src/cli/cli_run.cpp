@@ -46,6 +46,33 @@ const char *const kUsage =
 
 enum Exit { Ok = 0, Failed = 1, Usage = 2 };
 
+// No password was given where the data needs one.
+struct NoPassword {
+    QString text;
+};
+
+// The login password that opens the data.
+SecretBytes cliPassword()
+{
+    QByteArray env = qgetenv("NETTORA_PASSWORD");
+    // Read once and gone from the environment, so nothing started later inherits it.
+    qunsetenv("NETTORA_PASSWORD");
+    if (env.isEmpty())
+        throw NoPassword{QStringLiteral("the data needs the login password: give it with --password-file FILE, "
+                                        "--password-stdin or NETTORA_PASSWORD")};
+    SecretBytes password(size_t(env.size()));
+    memcpy(password.data(), env.constData(), size_t(env.size()));
+    wipe(env);
+    return password;
+}
+
+// The user name a new data directory gets: the system's name for this user.
+QString cliNewUser()
+{
+    const QString user = qEnvironmentVariable("USER");
+    return user.isEmpty() ? QStringLiteral("user") : user;
+}
+
 struct UsageError {
     QString text;
 };
@@ -341,7 +368,7 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         ~Restore() { dm1 = previous; }
     } restore{previous};
     try {
-        module.ConnectDb(resolveDataDirectory(c.dataDir.value_or(QString())));
+        module.ConnectDb(resolveDataDirectory(c.dataDir.value_or(QString())), cliPassword(), cliNewUser());
     } catch (const DataFileUnopenable &) {
         // A restore is the way out of a data file that does not open.
         if (c.name != QLatin1String("restore"))
@@ -430,6 +457,8 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
         return status;
     } catch (const UsageError &e) {
         return fail(e.text + QStringLiteral(" (see nettora-cli --help)"), Usage);
+    } catch (const NoPassword &e) {
+        return fail(e.text, Usage);
     } catch (const StandardOutputError &e) {
         return fail(QStringLiteral("cannot write to standard output: ") + e.reason, Failed);
     } catch (const OutputFileError &e) {

@@ -44,6 +44,19 @@ QStringList query(sqlite3 *db, const QString &sql, QString *error, int column = 
     return rows;
 }
 
+// The key the running data is open under; before the data has its own key
+// (a file from before the key file), the old built-in one.
+void applyDataKey(sqlite3 *db)
+{
+    if (dm1 && !dm1->dataKey().empty()) {
+        const SecretBytes spec = rawKeySpec(dm1->dataKey());
+        sqlite3_key(db, spec.data(), int(spec.size()) - 1);
+    } else {
+        const QByteArray legacy(Tdm1::LegacyTablePassword);
+        sqlite3_key(db, legacy.constData(), int(legacy.size()));
+    }
+}
+
 QStringList columnNames(sqlite3 *db, const QString &table, QString *error)
 {
     return query(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(table), error, 1);
@@ -83,9 +96,7 @@ QString checkOpen(const QString &file, CheckDepth depth)
             return QStringLiteral("it cannot be opened (%1)").arg(engineCause(h.db, rc));
         registerEngineFunctions(h.db);
         QString error;
-        QString key = QLatin1String(Tdm1::TablePassword);
-        key.replace(QLatin1Char('\''), QLatin1String("''"));
-        query(h.db, QStringLiteral("PRAGMA key = '%1'").arg(key), &error);
+        applyDataKey(h.db);
         query(h.db, QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), &error);
         query(h.db, QStringLiteral("SELECT count(*) FROM sqlite_master"), &error);
         if (error.isEmpty()) {
@@ -164,9 +175,7 @@ void countKept(KeptDataFile &kept)
             rc != SQLITE_OK) {
             error = engineCause(h.db, rc);
         } else {
-            QString key = QLatin1String(Tdm1::TablePassword);
-            key.replace(QLatin1Char('\''), QLatin1String("''"));
-            query(h.db, QStringLiteral("PRAGMA key = '%1'").arg(key), &error);
+            applyDataKey(h.db);
             const QString clients = query(h.db, QStringLiteral("SELECT count(*) FROM \"Client\""), &error).value(0);
             const QString statements = query(h.db, QStringLiteral("SELECT count(*) FROM \"Nettora\""), &error).value(0);
             if (error.isEmpty()) {

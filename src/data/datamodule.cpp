@@ -4,6 +4,7 @@
 #include "data/durable_file.h"
 #include "data/engine.h"
 #include "data/failure_cause.h"
+#include "data/password.h"
 #include "data/schema.h"
 #include "data/schema_upgrade.h"
 
@@ -110,11 +111,12 @@ QString Connection::databaseFile() const
     return QDir(m_path).filePath(QLatin1String(DatabaseFileName));
 }
 
-void Connection::connect(bool provisionIfMissing)
+bool Connection::connect(bool missingAllowed)
 {
     reserve();
-    checkDataFile(provisionIfMissing);
+    const bool exists = checkDataFile(missingAllowed);
     m_connected = true;
+    return exists;
 }
 
 void Connection::reserve()
@@ -216,7 +218,7 @@ EngineError Connection::lockRefusal(const QString &lockFile, int err) const
                            .arg(m_path, systemCause(err)));
 }
 
-void Connection::checkDataFile(bool provisionIfMissing)
+bool Connection::checkDataFile(bool missingAllowed)
 {
     const QString file = databaseFile();
     const QByteArray path = QFile::encodeName(file);
@@ -227,10 +229,9 @@ void Connection::checkDataFile(bool provisionIfMissing)
         const int err = errno;
         if (err != ENOENT)
             throw EngineError(QStringLiteral("The data file \"%1\" cannot be examined: %2.").arg(file, systemCause(err)));
-        if (!provisionIfMissing)
+        if (!missingAllowed)
             throw EngineError(QStringLiteral("The data file \"%1\" is missing.").arg(file));
-        provision();
-        return;
+        return false;
     }
     if (S_ISLNK(st.st_mode)) {
         const QString target = QFileInfo(file).symLinkTarget();
@@ -256,9 +257,10 @@ void Connection::checkDataFile(bool provisionIfMissing)
         throw EngineError(QStringLiteral("The data file \"%1\" is read-only. Nettora needs to write to it: make it "
                                          "writable and start again.")
                               .arg(file));
+    return true;
 }
 
-void Connection::provision()
+void Connection::provision(const SecretBytes &rawKey)
 {
     // Built aside and put into place in one step, so a half-made database
     // never stands under the real name.
@@ -267,7 +269,7 @@ void Connection::provision()
     removeSidecars(tmp);
     {
         Database fresh;
-        fresh.open(tmp, QLatin1String(Tdm1::TablePassword));
+        fresh.open(tmp, rawKey);
         fresh.begin();
         for (const QString &sql : schemaSql())
             fresh.exec(sql);
@@ -350,10 +352,25 @@ Table *Tdm1::table(const QString &name) const
     return nullptr;
 }
 
-void Tdm1::ConnectDb(const QString &dataDir)
+DataDirState Tdm1::ReserveDataDir(const QString &dataDir)
 {
+    LockData();
     ACon1.setConnectPath(dataDir);
-    ACon1.connect();
+    if (!ACon1.connect(true)) {
+        m_state = DataDirState::New;
+        return m_state;
+    }
+    if (QFileInfo::exists(keyFile())) {
+        m_state = DataDirState::Keyed;
+        return m_state;
+    }
+    m_state = DataDirState::Unkeyed;
+    openLegacy();
+    return m_state;
+}
+
+void Tdm1::openLegacy()
+{
     try {
         OpenNettoraTables();
     } catch (const EngineError &openFailure) {
@@ -374,6 +391,278 @@ void Tdm1::ConnectDb(const QString &dataDir)
         }
         EncryptNettoraTables();
     }
+}
+
+QString Tdm1::keyFile() const
+{
+    return keyFilePath(ACon1.connectPath());
+}
+
+void Tdm1::UnlockData(const SecretBytes &password)
+{
+    if (m_state == DataDirState::Unkeyed) {
+        if (!dataOpen())
+            openLegacy();
+        tblUser->first();
+        const QString stored = tblUser->asString("Password");
+        const QString typed = QString::fromUtf8(reinterpret_cast<const char *>(password.data()), qsizetype(password.size()));
+        QString copy = typed;
+        const bool match = stored.isEmpty() || verifyPassword(copy, stored);
+        wipe(copy);
+        if (!match)
+            throw WrongPassword(QStringLiteral("Invalid Login."));
+        return;
+    }
+    if (m_state != DataDirState::Keyed)
+        throw EngineError(QStringLiteral("There is no data to open yet: set a password first."));
+    SecretBytes key = unwrapWithPassword(keyFile(), password);
+    try {
+        openWithKey(std::move(key));
+    } catch (const DataFileUnopenable &) {
+        // An upgrade cut short after its key file was written: the data file
+        // is still under the old key, and the upgrade runs again.
+        m_state = DataDirState::Unkeyed;
+        try {
+            OpenNettoraTables();
+        } catch (const EngineError &) {
+            LockData();
+            m_state = DataDirState::Keyed;
+            throw;
+        }
+        UnlockData(password);
+    }
+}
+
+void Tdm1::UnlockWithRecoveryCode(const QString &code)
+{
+    if (m_state != DataDirState::Keyed)
+        throw EngineError(QStringLiteral("This data has no recovery key."));
+    openWithKey(unwrapWithRecoveryCode(keyFile(), code));
+}
+
+void Tdm1::openWithKey(SecretBytes key)
+{
+    m_dataKey = std::move(key);
+    try {
+        OpenNettoraTables();
+    } catch (const EngineError &e) {
+        LockData();
+        // The key opened the key file but not the data: the data file is
+        // damaged or is not the one the key file belongs to.
+        if (e.code() == SQLITE_NOTADB || e.code() == SQLITE_CORRUPT)
+            throw DataFileUnopenable(QStringLiteral("The data file \"%1\" cannot be opened (%2): it is damaged, or it "
+                                                    "does not belong with its key file \"%3\".")
+                                         .arg(ACon1.databaseFile(), e.text(), keyFile()),
+                                     e.code());
+        throw;
+    }
+}
+
+void Tdm1::setAsideStrayKeyFile()
+{
+    if (!QFileInfo::exists(keyFile()))
+        return;
+    const QString replaced = QDir(ACon1.connectPath()).filePath(QLatin1String(ReplacedFolderName));
+    QDir().mkpath(replaced);
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside;
+    for (int n = 0; aside.isEmpty() || QFileInfo::exists(aside); ++n)
+        aside = QDir(replaced).filePath(n == 0 ? QStringLiteral("nettora-%1.key").arg(stamp)
+                                               : QStringLiteral("nettora-%1-%2.key").arg(stamp).arg(n));
+    if (const int error = renameReplacing(keyFile(), aside))
+        throw EngineError(QStringLiteral("The key file \"%1\" stands without its data file and cannot be set aside: "
+                                         "%2. Nothing was changed.")
+                              .arg(keyFile(), systemCause(error)));
+}
+
+QString Tdm1::CreateData(const SecretBytes &password, const QString &userName)
+{
+    if (m_state != DataDirState::New || ACon1.connect(true))
+        throw EngineError(QStringLiteral("The data file \"%1\" exists already.").arg(ACon1.databaseFile()));
+    setAsideStrayKeyFile();
+    SecretBytes key = newDataKey();
+    const QString code = newRecoveryCode();
+    // The key file first: a data file never stands without the key that opens it.
+    writeKeyFile(keyFile(), key, password, code);
+    ACon1.provision(rawKeySpec(key));
+    m_state = DataDirState::Keyed;
+    openWithKey(std::move(key));
+    QString typed = QString::fromUtf8(reinterpret_cast<const char *>(password.data()), qsizetype(password.size()));
+    tblUser->first();
+    tblUser->edit();
+    tblUser->setAsString("User", userName);
+    tblUser->setAsString("Password", hashPassword(typed));
+    tblUser->post();
+    wipe(typed);
+    return code;
+}
+
+void Tdm1::ChangePassword(const SecretBytes &newPassword)
+{
+    if (m_state != DataDirState::Keyed || m_dataKey.empty())
+        throw EngineError(QStringLiteral("The data is not open under its key."));
+    rewrapPassword(keyFile(), m_dataKey, newPassword);
+    // Kept for the record only: the key file decides who gets in.
+    QString typed = QString::fromUtf8(reinterpret_cast<const char *>(newPassword.data()), qsizetype(newPassword.size()));
+    tblUser->first();
+    tblUser->edit();
+    tblUser->setAsString("Password", hashPassword(typed));
+    tblUser->post();
+    wipe(typed);
+}
+
+void Tdm1::LockData()
+{
+    for (Table *t : m_order)
+        t->close();
+    ACon1.disconnect();
+    m_dataKey = SecretBytes();
+}
+
+QString Tdm1::ConnectDb(const QString &dataDir, const SecretBytes &password, const QString &newUser)
+{
+    if (ReserveDataDir(dataDir) == DataDirState::New)
+        return CreateData(password, newUser);
+    UnlockData(password);
+    return m_state == DataDirState::Unkeyed ? UpgradeToDataKey(password) : QString();
+}
+
+namespace {
+
+// Every table's row count: what a copy must hold as well.
+std::vector<qint64> rowCounts(Database &db, const QString &schemaName)
+{
+    std::vector<qint64> counts;
+    for (const TableDef &t : allTables()) {
+        Statement st = db.prepare(QStringLiteral("SELECT count(*) FROM %1.\"%2\"").arg(schemaName, t.name));
+        counts.push_back(st.step() ? st.columnInt(0) : -1);
+    }
+    return counts;
+}
+
+// Writes what db holds into target under the key (the engine's export), the
+// version with it; target must not exist.
+void exportUnderKey(Database &db, const QString &target, const SecretBytes &key)
+{
+    const SecretBytes spec = rawKeySpec(key);
+    sqlite3_stmt *st = nullptr;
+    const QByteArray name = target.toUtf8();
+    db.check(sqlite3_prepare_v2(db.handle(), "ATTACH DATABASE ?1 AS rekeyed KEY ?2", -1, &st, nullptr));
+    sqlite3_bind_text(st, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+    // Bound, never put in the SQL text; the spec's closing zero is left out.
+    sqlite3_bind_text(st, 2, reinterpret_cast<const char *>(spec.data()), int(spec.size()) - 1, SQLITE_STATIC);
+    const int rc = sqlite3_step(st);
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        db.fail(rc);
+    try {
+        db.exec(QStringLiteral("SELECT sqlcipher_export('rekeyed')"));
+        db.exec(QStringLiteral("PRAGMA rekeyed.user_version = %1").arg(dataFileVersion(db)));
+        if (rowCounts(db, QStringLiteral("main")) != rowCounts(db, QStringLiteral("rekeyed")))
+            throw EngineError(QStringLiteral("the copy does not hold every row"));
+        db.exec(QStringLiteral("DETACH DATABASE rekeyed"));
+    } catch (...) {
+        try {
+            db.exec(QStringLiteral("DETACH DATABASE rekeyed"));
+        } catch (const EngineError &) {
+        }
+        throw;
+    }
+}
+
+// The copy opens on its own under the key and the engine finds it whole.
+void checkCopy(const QString &file, const SecretBytes &key)
+{
+    Database copy;
+    copy.open(file, rawKeySpec(key));
+    {
+        Statement st = copy.prepare(QStringLiteral("PRAGMA quick_check"));
+        if (!st.step() || st.columnText(0) != QLatin1String("ok"))
+            throw EngineError(QStringLiteral("the copy is damaged"));
+    }
+    copy.exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
+    copy.close();
+    removeSidecars(file);
+}
+
+}  // namespace
+
+QString Tdm1::UpgradeToDataKey(const SecretBytes &password)
+{
+    if (m_state != DataDirState::Unkeyed || !dataOpen())
+        throw EngineError(QStringLiteral("The data is not open under its old key."));
+    const QString linked = QFileInfo(ACon1.databaseFile()).canonicalFilePath();
+    const QString file = linked.isEmpty() ? ACon1.databaseFile() : linked;
+    const QString tmp = file + QStringLiteral(".rekeying");
+    const auto failed = [&](const QString &why) {
+        QFile::remove(tmp);
+        removeSidecars(tmp);
+        return EngineError(QStringLiteral("The data file \"%1\" could not be moved to its own data key: %2. It was "
+                                          "left as it was.")
+                               .arg(ACon1.databaseFile(), why));
+    };
+    QFile::remove(tmp);
+    removeSidecars(tmp);
+    SecretBytes key = newDataKey();
+    const QString code = newRecoveryCode();
+    try {
+        exportUnderKey(ACon1.database(), tmp, key);
+        checkCopy(tmp, key);
+    } catch (const EngineError &e) {
+        throw failed(e.text());
+    }
+    LockData();
+    // The key file first: cut short before the swap, the next login finds the
+    // old file beside it and upgrades again.
+    try {
+        writeKeyFile(keyFile(), key, password, code);
+    } catch (const EngineError &e) {
+        openLegacy();
+        throw failed(e.text());
+    }
+    // The old file's logs were merged as it closed; none may be read into the new one.
+    removeSidecars(file);
+    QFile::setPermissions(tmp, QFile::ReadOwner | QFile::WriteOwner);
+    replaceDataFile(tmp, file);
+    m_state = DataDirState::Keyed;
+    openWithKey(std::move(key));
+    return code;
+}
+
+int Tdm1::ReencryptKeptFiles()
+{
+    if (m_state != DataDirState::Keyed || m_dataKey.empty())
+        throw EngineError(QStringLiteral("The data is not open under its key."));
+    const QDir replaced(QDir(ACon1.connectPath()).filePath(QLatin1String(ReplacedFolderName)));
+    int done = 0;
+    QStringList failures;
+    for (const QFileInfo &kept : replaced.entryInfoList({QStringLiteral("*.db")}, QDir::Files)) {
+        const QString tmp = kept.filePath() + QStringLiteral(".rekeying");
+        try {
+            Database old;
+            old.open(kept.filePath(), QLatin1String(LegacyTablePassword));
+            QFile::remove(tmp);
+            exportUnderKey(old, tmp, m_dataKey);
+            old.exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
+            old.close();
+            checkCopy(tmp, m_dataKey);
+            removeSidecars(kept.filePath());
+            QFile::setPermissions(tmp, QFile::ReadOwner | QFile::WriteOwner);
+            replaceDataFile(tmp, kept.filePath());
+            ++done;
+        } catch (const EngineError &e) {
+            QFile::remove(tmp);
+            removeSidecars(tmp);
+            // A file under another key (already moved, or not this program's) stays as it is.
+            if (e.code() != SQLITE_NOTADB)
+                failures << QStringLiteral("\"%1\": %2").arg(kept.fileName(), e.text());
+        }
+    }
+    if (!failures.isEmpty())
+        throw EngineError(QStringLiteral("%1 kept file(s) were moved to the data key; these were left as they were: %2")
+                              .arg(done)
+                              .arg(failures.join(QStringLiteral("; "))));
+    return done;
 }
 
 namespace {
@@ -431,8 +720,12 @@ void upgradeDataFile(Database &db, const QString &dataDir, const QString &file)
 void Tdm1::OpenNettoraTables()
 {
     Database &db = ACon1.database();
-    if (!db.isOpen())
-        db.open(ACon1.databaseFile(), QLatin1String(TablePassword));
+    if (!db.isOpen()) {
+        if (m_dataKey.empty())
+            db.open(ACon1.databaseFile(), QLatin1String(LegacyTablePassword));
+        else
+            db.open(ACon1.databaseFile(), rawKeySpec(m_dataKey));
+    }
     upgradeDataFile(db, ACon1.connectPath(), ACon1.databaseFile());
     for (Table *t : m_order) {
         t->close();
@@ -464,7 +757,7 @@ void Tdm1::EncryptNettoraTables()
         Database plain;
         plain.openPlain(file);
         plain.exec(QStringLiteral("ATTACH DATABASE %1 AS encrypted KEY %2")
-                       .arg(sqlLiteral(tmp), sqlLiteral(QLatin1String(TablePassword))));
+                       .arg(sqlLiteral(tmp), sqlLiteral(QLatin1String(LegacyTablePassword))));
         plain.exec(QStringLiteral("SELECT sqlcipher_export('encrypted')"));
         // The export leaves the version behind; it goes with the data.
         plain.exec(QStringLiteral("PRAGMA encrypted.user_version = %1").arg(dataFileVersion(plain)));

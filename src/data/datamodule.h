@@ -2,18 +2,26 @@
 // The data module: the connection to the data directory and one cursor per
 // table, the only way windows, reports and routines reach the data.
 //
-// Start-up: ConnectDb checks the data directory and takes it for this copy of
-// the program (an operating-system lock on the lock file, held until the
-// process ends, plus the engine's exclusive lock), provisions a directory
-// where no data file of that name exists at all, then runs the open pass;
-// when that fails on a plain (unencrypted) data file holding this program's
-// tables, the encryption pass rewrites the file encrypted under the table
-// password and opens it. Anything else in place of the data file (another
-// program's database, a dangling link, a folder, a read-only file) is
-// reported by name and left as it is. A data file that stands there but does
-// not open as this program's data is reported as DataFileUnopenable, so that
-// the start can offer a restore in its place.
+// Start-up: the directory is taken for this copy of the program first (an
+// operating-system lock on the lock file, held until the process ends, plus
+// the engine's exclusive lock once the data is open) and what stands there is
+// checked, with nothing opened: a new directory, a data file with its key
+// file, or a data file from before the key file (under the old built-in key,
+// or plain). The data opens only with the login password, which unseals the
+// data key from the key file (data/data_key.h); a file from before is opened
+// under its old key, its password checked against the stored hash, and then
+// re-encrypted under a new data key (UpgradeToDataKey). A plain file holding
+// this program's tables is first encrypted in place under the old key, as
+// before. Anything else in place of the data file (another program's
+// database, a dangling link, a folder, a read-only file) is reported by name
+// and left as it is. A data file that stands there but does not open as this
+// program's data is reported as DataFileUnopenable, so that the start can
+// offer a restore in its place.
+//
+// The data key is held in guarded memory while the data is open and wiped
+// when it closes (LockData, or the module's end).
 
+#include "data/data_key.h"
 #include "data/engine.h"
 
 #include <QString>
@@ -43,10 +51,12 @@ public:
     QString databaseFile() const;
 
     // Checks the directory, takes the lock, checks what stands under the
-    // data file's name, provisions a new database only where nothing does
-    // (unless told not to: a reopen must find the file it closed).
+    // data file's name. Returns whether a data file stands there; a missing
+    // one is refused unless allowed (a reopen must find the file it closed).
     // Throws EngineError with a message naming the directory or the file.
-    void connect(bool provisionIfMissing = true);
+    bool connect(bool missingAllowed = false);
+    // Makes a new, empty database under the key where no data file stands.
+    void provision(const SecretBytes &rawKey);
     // Checks the directory and takes the lock, whatever the data file is.
     void reserve();
     // Closes the database file; the directory stays reserved for this copy.
@@ -61,8 +71,7 @@ private:
     void takeLock();
     // Why the lock file could not be opened (errno err), by what stands there.
     EngineError lockRefusal(const QString &lockFile, int err) const;
-    void checkDataFile(bool provisionIfMissing);
-    void provision();
+    bool checkDataFile(bool missingAllowed);
 
     QString m_path;
     Database m_db;
@@ -70,18 +79,64 @@ private:
     bool m_connected = false;
 };
 
+// What a data directory holds, known before anything is opened.
+enum class DataDirState {
+    New,      // no data file: the first password makes one
+    Keyed,    // a data file and its key file
+    Unkeyed,  // a data file from before the key file (old built-in key, or plain)
+};
+
 class Tdm1 {
 public:
-    static constexpr const char *TablePassword = "7Hk2Rz5Tq";
+    // Opens only files made before the data key existed (and reads the
+    // backups and kept files of that time).
+    static constexpr const char *LegacyTablePassword = "7Hk2Rz5Tq";
 
     Tdm1();
     ~Tdm1();
     Tdm1(const Tdm1 &) = delete;
     Tdm1 &operator=(const Tdm1 &) = delete;
 
-    // Connects to the directory and opens every table (see the top of this
-    // file). Throws EngineError carrying the engine's text.
-    void ConnectDb(const QString &dataDir);
+    // Takes the directory and checks what stands there; opens nothing but a
+    // file from before the key file, which its old key opens anyway (so the
+    // start knows whether a password was ever set). Throws EngineError (or
+    // DataFileUnopenable) naming the directory or the file.
+    DataDirState ReserveDataDir(const QString &dataDir);
+    DataDirState dataDirState() const { return m_state; }
+
+    // Opens the data with the password. Keyed: the key file's password entry
+    // unseals the data key. Unkeyed: the data is open already; the password
+    // must match the stored one (any password when none was ever set, since
+    // the first login sets it). Throws WrongPassword ("Invalid Login.") and
+    // leaves nothing open; KeyFileUnreadable, DataFileUnopenable, EngineError.
+    void UnlockData(const SecretBytes &password);
+    // Keyed: the recovery key unseals the data key and opens the data; a new
+    // password must then be set with ChangePassword.
+    void UnlockWithRecoveryCode(const QString &code);
+    // New: makes the data key, the key file and the data file, stores the
+    // user name and the password's hash, and opens it. Returns the recovery
+    // code, which exists nowhere else: the caller shows it once.
+    QString CreateData(const SecretBytes &password, const QString &userName);
+    // Unkeyed and open: re-encrypts the data under a new data key into a new
+    // file, checks it and swaps it in as a restore does; the old file goes.
+    // Returns the recovery code.
+    QString UpgradeToDataKey(const SecretBytes &password);
+    // Moves the kept files in Replaced that are still under the old built-in
+    // key to the data key; returns how many. Files under another key stay.
+    int ReencryptKeptFiles();
+    // Re-seals the data key under a new password (the data file is not
+    // rewritten) and stores the password's hash.
+    void ChangePassword(const SecretBytes &newPassword);
+    // Closes the data and wipes the key; the directory stays reserved.
+    void LockData();
+    // The key the data is open under (empty while locked or for a file from
+    // before the key file): backups and kept files are checked with it.
+    const SecretBytes &dataKey() const { return m_dataKey; }
+
+    // All in one, for nettora-cli, tests and benchmarks: reserve, then make
+    // the data (New, user name newUser) or unlock it, upgrading a file from
+    // before the key file. Returns the recovery code when one was made.
+    QString ConnectDb(const QString &dataDir, const SecretBytes &password, const QString &newUser = QString());
     void OpenNettoraTables();
     void EncryptNettoraTables();
     // Connected with every table open: false after a failed start.
@@ -105,6 +160,17 @@ public:
           *tblAuto2 = nullptr, *tblUser = nullptr, *tblClient = nullptr, *tblNotes = nullptr;
 
 private:
+    // Opens the data file under the key held (or the old key) and every table.
+    void openLegacy();
+    // Holds the key and opens the data under it; on failure nothing stays open.
+    void openWithKey(SecretBytes key);
+    QString keyFile() const;
+    // Sets aside a key file that stands without its data file, so that a new
+    // data file never loses the key of an old one that may be put back.
+    void setAsideStrayKeyFile();
+
+    DataDirState m_state = DataDirState::New;
+    SecretBytes m_dataKey;
     std::vector<std::unique_ptr<Table>> m_owned;
     std::vector<Table *> m_order;
     std::vector<Table *> m_scheduleOrder;

@@ -16,6 +16,7 @@
 
 #include "data/engine_error.h"
 #include "data/filter.h"
+#include "data/secret.h"
 #include "data/schema.h"
 
 #include <QHash>
@@ -74,6 +75,9 @@ public:
     // program relies on (exclusive lock, durable commits). Throws EngineError
     // carrying the engine's text; SQLITE_NOTADB (26) when the key does not fit.
     void open(const QString &file, const QString &key);
+    // The same under a raw 256-bit key, given as rawKeySpec makes it; the
+    // key never passes through SQL text.
+    void open(const QString &file, const SecretBytes &rawKey);
     // Opens a file without a key, as it is (used to read a plain file);
     // read-only leaves the file exactly as it was.
     void openPlain(const QString &file, bool readOnly = false);
@@ -113,6 +117,8 @@ private:
     void touch(const QString &table);
     void touchAll();
     void openHandle(const QString &file, bool readOnly);
+    // The settings and checks after the key is applied.
+    void finishOpen(const QString &file);
     void finalizeAll();
 
     sqlite3 *m_db = nullptr;

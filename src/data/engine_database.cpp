@@ -92,6 +92,27 @@ void Database::open(const QString &file, const QString &key)
     openHandle(file, false);
     try {
         exec(QStringLiteral("PRAGMA key = %1").arg(quoteLiteral(key)));
+    } catch (...) {
+        close();
+        throw;
+    }
+    finishOpen(file);
+}
+
+void Database::open(const QString &file, const SecretBytes &rawKey)
+{
+    openHandle(file, false);
+    // The spec ends in a zero that is not part of the key.
+    if (const int rc = sqlite3_key(m_db, rawKey.data(), int(rawKey.size()) - 1); rc != SQLITE_OK) {
+        close();
+        throw EngineError(QStringLiteral("The data key could not be applied."), rc);
+    }
+    finishOpen(file);
+}
+
+void Database::finishOpen(const QString &file)
+{
+    try {
         // The first read proves the key; a wrong key or a plain file fails here.
         exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
         // The engine falls back to reading a file it may not write; the

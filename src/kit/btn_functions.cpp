@@ -61,6 +61,24 @@ void registerWindowFactory(const QString &className, std::function<QWidget *()> 
 }
 
 namespace {
+std::function<bool(const QString &)> &restoreInstead()
+{
+    static std::function<bool(const QString &)> offer;
+    return offer;
+}
+}  // namespace
+
+void registerRestoreInstead(std::function<bool(const QString &)> offer)
+{
+    restoreInstead() = std::move(offer);
+}
+
+bool RestoreInsteadOfData(const QString &why)
+{
+    return restoreInstead() && restoreInstead()(why);
+}
+
+namespace {
 std::function<void(QWidget *)> &statementPreview()
 {
     static std::function<void(QWidget *)> show;

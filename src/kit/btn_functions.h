@@ -70,6 +70,11 @@ void registerWindowFactory(const QString &className, std::function<QWidget *()> 
 // The Preview buttons of the entry windows show the whole statement through
 // the report preview, which registers itself here.
 void registerStatementPreview(std::function<void(QWidget *)> show);
+// A data file that does not open once the password has unlocked its key
+// (damaged, or not the one the key file belongs to): the restore window
+// offers a backup in its place. True when the data was restored.
+void registerRestoreInstead(std::function<bool(const QString &)> offer);
+bool RestoreInsteadOfData(const QString &why);
 void ShowStatementPreview(QWidget *parent);
 
 }  // namespace nettora

@@ -1,7 +1,11 @@
 #include "kit/dialogs.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTextDocument>
 
 namespace nettora {
 
@@ -59,6 +63,24 @@ SaveChoice MessageBoxDialogs::saveChanges(const QString &text)
     case QMessageBox::Discard: return SaveChoice::Discard;
     default: return SaveChoice::Cancel;
     }
+}
+
+QString DialogService::saveFileName(const QString &title, const QString &suggested)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, suggested);
+}
+
+bool DialogService::printText(const QString &title, const QString &text)
+{
+    QPrinter printer;
+    printer.setDocName(title);
+    QPrintDialog chooser(&printer, QApplication::activeWindow());
+    if (chooser.exec() != QDialog::Accepted)
+        return false;
+    QTextDocument page;
+    page.setPlainText(text);
+    page.print(&printer);
+    return printer.printerState() != QPrinter::Error;
 }
 
 }  // namespace nettora

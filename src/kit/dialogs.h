@@ -21,6 +21,11 @@ public:
     virtual void confirmation(const QString &text) = 0;  // OK
     virtual void information(const QString &text) = 0;   // OK
     virtual SaveChoice saveChanges(const QString &text) = 0;  // Save / Discard / Cancel
+    // The file to save to, chosen by the user; empty when cancelled.
+    virtual QString saveFileName(const QString &title, const QString &suggested);
+    // Prints a plain text page on a printer the user chooses; false when
+    // cancelled or the printer refused.
+    virtual bool printText(const QString &title, const QString &text);
 };
 
 // The service in use; message boxes unless another has been installed.

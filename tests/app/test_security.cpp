@@ -2,7 +2,7 @@
 #include "support/window_fixture.h"
 
 #include "kit/btn_functions.h"
-#include "settings/password.h"
+#include "data/password.h"
 #include "settings/security.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "app/home.h"
 #include "app/windows.h"
 #include "kit/app_state.h"
-#include "settings/password.h"
+#include "data/password.h"
 #include "settings/security.h"
 
 #include <QApplication>

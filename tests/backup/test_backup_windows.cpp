@@ -127,7 +127,7 @@ TEST_F(BackupWindows, ALongDataDirectoryIsShortenedInTheMiddleWithTheWholePathIn
     ASSERT_TRUE(QDir().mkpath(deep));
     m_dm = std::make_unique<Tdm1>();
     dm1 = m_dm.get();
-    m_dm->ConnectDb(deep);
+    m_dm->ConnectDb(deep, test::testPassword());
     TfrmRestore *r = openRestore();
     const QString full = QStringLiteral("File Location:  ") + deep + QLatin1Char('/');
     EXPECT_EQ(r->dataLocationLabel->toolTip(), full);
@@ -396,7 +396,7 @@ protected:
         m_dm = std::make_unique<Tdm1>();
         dm1 = m_dm.get();
         try {
-            m_dm->ConnectDb(dataDir());
+            m_dm->ConnectDb(dataDir(), test::testPassword());
             FAIL() << "the garbage opened";
         } catch (const DataFileUnopenable &e) {
             why = e.text();

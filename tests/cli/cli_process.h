@@ -25,6 +25,7 @@ inline QProcessEnvironment cliEnvironment()
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("NETTORA_DATA_DIR"));
+    env.insert(QStringLiteral("NETTORA_PASSWORD"), QStringLiteral("test password"));
     return env;
 }
 

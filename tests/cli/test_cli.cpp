@@ -127,7 +127,7 @@ protected:
         explicit Open(const QString &dir)
         {
             dm1 = &module;
-            module.ConnectDb(dir);
+            module.ConnectDb(dir, test::testPassword());
         }
         ~Open() { dm1 = nullptr; }
         Tdm1 module;
@@ -1009,7 +1009,7 @@ TEST_F(CliTest, InfoOnAnOlderOrNewerDataFile)
         SCOPED_TRACE(c.version);
         {
             Database d;
-            d.open(db, QLatin1String(Tdm1::TablePassword));
+            d.open(db, rawKeySpec(unwrapWithPassword(keyFilePath(dataDir()), test::testPassword())));
             d.exec(QStringLiteral("PRAGMA user_version = %1").arg(c.version));
         }
         QFile before(db);

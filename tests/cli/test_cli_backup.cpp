@@ -55,7 +55,7 @@ protected:
         dm1 = &module;
         QStringList names;
         try {
-            module.ConnectDb(m_data.path());
+            module.ConnectDb(m_data.path(), test::testPassword());
             Statement st = module.db().prepare(QStringLiteral("SELECT LastName FROM Client ORDER BY Id"));
             while (st.step())
                 names << st.columnText(0);
@@ -109,7 +109,7 @@ TEST_F(CliBackup, RefusedWhileTheDataDirectoryIsInUseAndWithoutAFolder)
         Tdm1 running;
         Tdm1 *previous = dm1;
         dm1 = &running;
-        running.ConnectDb(m_data.path());
+        running.ConnectDb(m_data.path(), test::testPassword());
         for (const char *command : {"backup", "restore"}) {
             SCOPED_TRACE(command);
             const CliRun r = cli({QString::fromLatin1(command), m_scratch.filePath(QStringLiteral("other"))});

@@ -393,7 +393,7 @@ public:
     {
         EXPECT_TRUE(m_dir.isValid());
         use();
-        m_module.ConnectDb(m_dir.path());
+        m_module.ConnectDb(m_dir.path(), test::testPassword());
     }
     ~Store() { dm1 = nullptr; }
     void use() { dm1 = &m_module; }

@@ -53,7 +53,7 @@ void makeDatabase(const QString &file, const char *key, const char *sql)
     sqlite3 *db = nullptr;
     ASSERT_EQ(sqlite3_open(file.toUtf8().constData(), &db), SQLITE_OK);
     if (key)
-        sqlite3_exec(db, (std::string("PRAGMA key = '") + key + "'").c_str(), nullptr, nullptr, nullptr);
+        sqlite3_exec(db, (std::string("PRAGMA key = \"") + key + "\"").c_str(), nullptr, nullptr, nullptr);
     EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
 }
@@ -189,6 +189,7 @@ TEST_F(DataBackupTest, DamagedOrForeignBackupsAreRefusedAndNothingChanges)
     const QByteArray good = bytesOf(folder(QStringLiteral("good/nettora.db")));
     ASSERT_GT(good.size(), 8192);
     const char *tables = "CREATE TABLE Client(Id INTEGER PRIMARY KEY, FirstName TEXT); INSERT INTO Client VALUES(1,'x');";
+    const QByteArray keySpec(reinterpret_cast<const char *>(rawKeySpec(m_dm->dataKey()).data()));
     struct Case {
         const char *name;
         std::function<void(const QString &dir)> make;
@@ -208,7 +209,7 @@ TEST_F(DataBackupTest, DamagedOrForeignBackupsAreRefusedAndNothingChanges)
          "unencrypted database"},
         {"wrong key", [&](const QString &d) { makeDatabase(d + "/nettora.db", "another key", tables); },
          "does not open with Nettora's key"},
-        {"right key, other tables", [&](const QString &d) { makeDatabase(d + "/nettora.db", Tdm1::TablePassword, tables); },
+        {"right key, other tables", [&](const QString &d) { makeDatabase(d + "/nettora.db", keySpec.constData(), tables); },
          "does not hold Nettora's tables"},
         {"a folder", [](const QString &d) { QDir(d).mkdir(QStringLiteral("nettora.db")); }, "not a regular file"},
     };
@@ -337,7 +338,7 @@ TEST_F(DataBackupTest, ADataFileThatDoesNotOpenIsReplacedAndKeptWithItsLog)
         QTemporaryDir other;
         Tdm1 module;
         dm1 = &module;
-        module.ConnectDb(other.path());
+        module.ConnectDb(other.path(), test::testPassword());
         module.db().exec(QStringLiteral("INSERT INTO Client (FirstName, LastName) VALUES ('Wal', 'Only')"));
         log = bytesOf(QDir(other.path()).filePath(QStringLiteral("nettora.db-wal")));
         dm1 = m_dm.get();
@@ -349,7 +350,7 @@ TEST_F(DataBackupTest, ADataFileThatDoesNotOpenIsReplacedAndKeptWithItsLog)
     writeBytes(dataFile, garbage);
     m_dm = std::make_unique<Tdm1>();
     dm1 = m_dm.get();
-    EXPECT_THROW(m_dm->ConnectDb(dataDir()), DataFileUnopenable);
+    EXPECT_THROW(m_dm->ConnectDb(dataDir(), test::testPassword()), DataFileUnopenable);
     EXPECT_FALSE(m_dm->dataOpen());
     writeBytes(dataFile + "-wal", log);
 

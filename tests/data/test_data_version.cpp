@@ -27,24 +27,24 @@ protected:
     {
         m_dm.reset();
         Database db;
-        db.open(dbFile(), QLatin1String(Tdm1::TablePassword));
+        openData(db, dbFile());
         for (const QString &s : sql)
             db.exec(s);
         db.close();
     }
 
-    static int versionOf(const QString &file)
+    int versionOf(const QString &file)
     {
         Database db;
-        db.open(file, QLatin1String(Tdm1::TablePassword));
+        openData(db, file);
         Statement st = db.prepare(QStringLiteral("PRAGMA user_version"));
         return st.step() ? int(st.columnInt(0)) : -1;
     }
 
-    static QStringList userColumns(const QString &file)
+    QStringList userColumns(const QString &file)
     {
         Database db;
-        db.open(file, QLatin1String(Tdm1::TablePassword));
+        openData(db, file);
         Statement st = db.prepare(QStringLiteral("PRAGMA table_info(\"User\")"));
         QStringList names;
         while (st.step())
@@ -143,7 +143,7 @@ TEST_F(DataVersion, BackupsAreJudgedByTheirOwnVersion)
     for (const auto &[file, sql] : {std::pair{oldCopy, older},
                                     std::pair{newCopy, QStringList{QStringLiteral("PRAGMA user_version = 7")}}}) {
         Database db;
-        db.open(file, QLatin1String(Tdm1::TablePassword));
+        openData(db, file);
         for (const QString &s : sql)
             db.exec(s);
     }
@@ -153,7 +153,7 @@ TEST_F(DataVersion, BackupsAreJudgedByTheirOwnVersion)
     // A current file that lacks the field is not a file of ours.
     {
         Database db;
-        db.open(oldCopy, QLatin1String(Tdm1::TablePassword));
+        openData(db, oldCopy);
         db.exec(QStringLiteral("PRAGMA user_version = 1"));
     }
     EXPECT_TRUE(dataFileProblem(oldCopy).startsWith("its tables do not have Nettora's fields"))
@@ -163,7 +163,7 @@ TEST_F(DataVersion, BackupsAreJudgedByTheirOwnVersion)
     restart();
     {
         Database db;
-        db.open(oldCopy, QLatin1String(Tdm1::TablePassword));
+        openData(db, oldCopy);
         db.exec(QStringLiteral("PRAGMA user_version = 0"));
     }
     const DataFileResult r = RestoreDataFile(oldCopy);

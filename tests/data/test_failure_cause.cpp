@@ -93,13 +93,13 @@ TEST_F(FullDiskTest, EveryWriteThatFindsTheDiskFullSaysSo)
         QString expected;
     } cases[] = {
         {"a new data directory", [&] { QDir().mkpath(room + QStringLiteral("/new")); },
-         [&] { return engineFailure([&] { Tdm1().ConnectDb(room + QStringLiteral("/new")); }); },
+         [&] { return engineFailure([&] { Tdm1().ConnectDb(room + QStringLiteral("/new"), test::testPassword()); }); },
          QStringLiteral("the disk is full (database or disk is full)")},
         {"rows saved in the data",
          [&] {
              QDir().mkpath(room + QStringLiteral("/data"));
              onDisk = std::make_unique<Tdm1>();
-             onDisk->ConnectDb(room + QStringLiteral("/data"));
+             onDisk->ConnectDb(room + QStringLiteral("/data"), test::testPassword());
          },
          [&] {
              return engineFailure([&] {
@@ -204,7 +204,7 @@ TEST_F(FullDiskTest, ASyncThatFindsTheDiskFullIsNoMereIoError)
     const QString dir = QDir(m_scratch.path()).filePath(QStringLiteral("data"));
     ASSERT_TRUE(QDir().mkpath(dir));
     Tdm1 module;
-    module.ConnectDb(dir);
+    module.ConnectDb(dir, test::testPassword());
     FailingSyncs::failing = true;
     try {
         Table *clients = module.tblClient;

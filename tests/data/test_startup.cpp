@@ -123,7 +123,7 @@ TEST_F(Startup, SecondCopyIsRefusedAndChangesNothing)
     addClient("Only", "One");
     Tdm1 second;
     try {
-        second.ConnectDb(dataDir());
+        second.ConnectDb(dataDir(), test::testPassword());
         ADD_FAILURE() << "second copy connected";
     } catch (const EngineError &e) {
         EXPECT_EQ(e.text(), QStringLiteral("The data directory \"%1\" is in use by another running copy of Nettora. "
@@ -143,7 +143,7 @@ TEST_F(Startup, UnusableDirectoriesStopWithTheirName)
     for (const QString &dir : {missing, file}) {
         Tdm1 m;
         try {
-            m.ConnectDb(dir);
+            m.ConnectDb(dir, test::testPassword());
             ADD_FAILURE() << "connected to " << dir.toStdString();
         } catch (const EngineError &e) {
             EXPECT_TRUE(e.text().contains(dir)) << e.text().toStdString();
@@ -161,7 +161,7 @@ TEST_F(Startup, DamagedDataFileIsReportedAndLeftAlone)
     f.close();
     Tdm1 m;
     try {
-        m.ConnectDb(dataDir());
+        m.ConnectDb(dataDir(), test::testPassword());
         ADD_FAILURE() << "opened a damaged file";
     } catch (const DataFileUnopenable &e) {
         EXPECT_EQ(e.text(), "The data file \"" + dbFile()
@@ -279,7 +279,7 @@ TEST(DataDirectory, WhatStandsInPlaceOfTheDataFile)
         const QString db = dir + "/nettora.db";
         if (c.seeded) {
             Tdm1 first;
-            first.ConnectDb(dir);
+            first.ConnectDb(dir, test::testPassword());
             first.tblClient->append();
             first.tblClient->setAsString("FirstName", "Kept");
             first.tblClient->setAsString("LastName", "Safe");
@@ -291,7 +291,7 @@ TEST(DataDirectory, WhatStandsInPlaceOfTheDataFile)
 
         Tdm1 m;
         try {
-            m.ConnectDb(dir);
+            m.ConnectDb(dir, test::testPassword());
             EXPECT_TRUE(c.refusal.isEmpty()) << "started";
             m.tblClient->first();
             EXPECT_EQ(m.tblClient->asString("LastName"), "Safe");
@@ -401,7 +401,7 @@ TEST_F(Startup, UnusableDirectoriesAreRefusedWithTheirCause)
         const QStringList before = QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
         Tdm1 m;
         try {
-            m.ConnectDb(dir);
+            m.ConnectDb(dir, test::testPassword());
             ADD_FAILURE() << "connected";
         } catch (const EngineError &e) {
             EXPECT_EQ(e.text(), c.message.arg(dir));
@@ -421,7 +421,7 @@ TEST(DataDirectory, LockHeldByAnotherProcessEndsWithIt)
     const QString dir = tmp.path();
     {
         Tdm1 first;
-        first.ConnectDb(dir);
+        first.ConnectDb(dir, test::testPassword());
     }
     QProcess holder;
     // -o: the command does not inherit the lock; flock holds it until cat
@@ -433,7 +433,7 @@ TEST(DataDirectory, LockHeldByAnotherProcessEndsWithIt)
     {
         Tdm1 second;
         try {
-            second.ConnectDb(dir);
+            second.ConnectDb(dir, test::testPassword());
             ADD_FAILURE() << "connected while another process holds the lock";
         } catch (const EngineError &e) {
             EXPECT_EQ(e.text(), QStringLiteral("The data directory \"%1\" is in use by another running copy of "
@@ -443,6 +443,6 @@ TEST(DataDirectory, LockHeldByAnotherProcessEndsWithIt)
     holder.closeWriteChannel();
     ASSERT_TRUE(holder.waitForFinished(10000));
     Tdm1 third;
-    third.ConnectDb(dir);
+    third.ConnectDb(dir, test::testPassword());
     EXPECT_TRUE(third.tblClient->active());
 }

@@ -55,7 +55,7 @@ protected:
     {
         Tdm1 dm;
         dm1 = &dm;
-        dm.ConnectDb(m_data);
+        dm.ConnectDb(m_data, test::testPassword());
         Table *u = dm.tblUser;
         u->first();
         u->edit();

@@ -1,9 +1,11 @@
 #include "support/testsupport.h"
 
+#include "data/data_key.h"
 #include "kit/frame.h"
 #include "kit/app_state.h"
 
 #include <QApplication>
+#include <sodium.h>
 #include <QComboBox>
 #include <QDir>
 #include <QEnterEvent>
@@ -15,6 +17,19 @@
 #include <QWidget>
 
 namespace nettora::test {
+
+namespace {
+const bool cheapKeys = [] {
+    setKeyDerivationLimits({crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN});
+    return true;
+}();
+}  // namespace
+
+SecretBytes testPassword()
+{
+    (void)cheapKeys;
+    return SecretBytes::fromText(QLatin1String(TestPassword));
+}
 
 QStringList ScriptedDialogs::texts() const
 {
@@ -66,7 +81,8 @@ void DataDirTest::SetUp()
     m_dialogs = std::make_unique<ScriptedDialogs>();
     m_dm = std::make_unique<Tdm1>();
     dm1 = m_dm.get();
-    m_dm->ConnectDb(m_dir->path());
+    m_dm->ConnectDb(m_dir->path(), test::testPassword());
+    m_dataKey = m_dm->dataKey().clone();
 }
 
 void DataDirTest::TearDown()
@@ -83,7 +99,8 @@ void DataDirTest::restart()
     m_dm.reset();
     m_dm = std::make_unique<Tdm1>();
     dm1 = m_dm.get();
-    m_dm->ConnectDb(m_dir->path());
+    m_dm->ConnectDb(m_dir->path(), test::testPassword());
+    m_dataKey = m_dm->dataKey().clone();
 }
 
 qint64 DataDirTest::addClient(const QString &first, const QString &last, const QString &middle)

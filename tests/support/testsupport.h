@@ -2,6 +2,8 @@
 // Shared test fixtures: a fresh data directory with a connected data module
 // per test, and a dialog service whose answers the test scripts.
 
+#include "data/data_key.h"
+#include "data/secret.h"
 #include "kit/app_state.h"
 #include "kit/dialogs.h"
 #include "data/datamodule.h"
@@ -28,6 +30,12 @@ inline void PrintTo(EntryState s, std::ostream *os)
 }  // namespace nettora
 
 namespace nettora::test {
+
+// The login password of every data directory the tests make; its key file
+// is made with the cheapest key derivation, so hundreds of directories cost
+// nothing (set once when the test program starts).
+inline constexpr const char *TestPassword = "test password";
+SecretBytes testPassword();
 
 // The client window mode a test names by its heading word ("Add", "PDF").
 ClientMode clientModeNamed(const QString &word);
@@ -72,6 +80,9 @@ protected:
 
     // Reconnects a new data module to the same directory (a fresh start).
     void restart();
+    // Opens a data file of this directory (or a copy of one) under its key,
+    // which stays known after the module closed.
+    void openData(Database &db, const QString &file) const { db.open(file, rawKeySpec(m_dataKey)); }
     QString dataDir() const { return m_dir->path(); }
 
     // Small helpers to seed rows through the cursors.
@@ -90,6 +101,7 @@ protected:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Tdm1> m_dm;
+    SecretBytes m_dataKey;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
 };
 

@@ -1,19 +1,11 @@
-#include "settings/password.h"
+#include "data/password.h"
 
 #include "data/engine_error.h"
+#include "data/secret.h"
 
 #include <sodium.h>
 
 namespace nettora {
-
-namespace {
-void initSodium()
-{
-    static const bool ready = sodium_init() >= 0;
-    if (!ready)
-        throw EngineError(QStringLiteral("The password library could not be started."));
-}
-}  // namespace
 
 bool isPasswordHash(const QString &stored)
 {
@@ -22,7 +14,7 @@ bool isPasswordHash(const QString &stored)
 
 QString hashPassword(const QString &password)
 {
-    initSodium();
+    requireSodium();
     const QByteArray utf8 = password.toUtf8();
     char out[crypto_pwhash_STRBYTES];
     if (crypto_pwhash_str(out, utf8.constData(), quint64(utf8.size()), crypto_pwhash_OPSLIMIT_INTERACTIVE,
@@ -44,7 +36,7 @@ bool verifyPassword(const QString &typed, const QString &stored, bool *needsReha
             *needsRehash = match;
         return match;
     }
-    initSodium();
+    requireSodium();
     const QByteArray hash = stored.toLatin1();
     const QByteArray utf8 = typed.toUtf8();
     return crypto_pwhash_str_verify(hash.constData(), utf8.constData(), quint64(utf8.size())) == 0;
