@@ -1,5 +1,6 @@
 // The yardstick for the whole-program start: a bare Qt program that does what
-// any start must do, the data module's open pass on the data directory, and
+// any start must do before the login, the data module taking the data
+// directory (the data itself opens only with the password), and
 // shows one empty window of the program's size, then ends the same way the
 // program does when timed (once its window is painted). bench_startup runs
 // it as a child process beside the real program.
@@ -29,7 +30,7 @@ int main(int argc, char *argv[])
     Tdm1 module;
     dm1 = &module;
     try {
-        module.ConnectDb(resolveDataDirectory(args.value(dataDirOption)), SecretBytes::fromText(QStringLiteral("bench password")));
+        module.ReserveDataDir(resolveDataDirectory(args.value(dataDirOption)));
     } catch (const EngineError &e) {
         std::fprintf(stderr, "engine error: %s\n", e.text().toUtf8().constData());
         return 1;

@@ -14,6 +14,9 @@ using namespace nettora;
 
 int main(int argc, char *argv[])
 {
+    // A password left in the environment for nettora-cli is not this
+    // program's to keep, nor to hand on to what it starts (a browser, a viewer).
+    qunsetenv("NETTORA_PASSWORD");
     QApplication app(argc, argv);
     setUpApplication();
 

@@ -423,7 +423,7 @@ void Tdm1::UnlockData(const SecretBytes &password)
         // is still under the old key, and the upgrade runs again.
         m_state = DataDirState::Unkeyed;
         try {
-            OpenNettoraTables();
+            openLegacy();
         } catch (const EngineError &) {
             LockData();
             m_state = DataDirState::Keyed;
@@ -487,13 +487,11 @@ QString Tdm1::CreateData(const SecretBytes &password, const QString &userName)
     ACon1.provision(rawKeySpec(key));
     m_state = DataDirState::Keyed;
     openWithKey(std::move(key));
-    QString typed = QString::fromUtf8(reinterpret_cast<const char *>(password.data()), qsizetype(password.size()));
+    // The password is kept nowhere but in the key file's seal.
     tblUser->first();
     tblUser->edit();
     tblUser->setAsString("User", userName);
-    tblUser->setAsString("Password", hashPassword(typed));
     tblUser->post();
-    wipe(typed);
     return code;
 }
 
@@ -502,13 +500,6 @@ void Tdm1::ChangePassword(const SecretBytes &newPassword)
     if (m_state != DataDirState::Keyed || m_dataKey.empty())
         throw EngineError(QStringLiteral("The data is not open under its key."));
     rewrapPassword(keyFile(), m_dataKey, newPassword);
-    // Kept for the record only: the key file decides who gets in.
-    QString typed = QString::fromUtf8(reinterpret_cast<const char *>(newPassword.data()), qsizetype(newPassword.size()));
-    tblUser->first();
-    tblUser->edit();
-    tblUser->setAsString("Password", hashPassword(typed));
-    tblUser->post();
-    wipe(typed);
 }
 
 void Tdm1::LockData()
@@ -626,6 +617,13 @@ QString Tdm1::UpgradeToDataKey(const SecretBytes &password)
     replaceDataFile(tmp, file);
     m_state = DataDirState::Keyed;
     openWithKey(std::move(key));
+    // The key file decides who gets in now; the old hash has no use left.
+    tblUser->first();
+    if (!tblUser->asString("Password").isEmpty()) {
+        tblUser->edit();
+        tblUser->setAsString("Password", QString());
+        tblUser->post();
+    }
     return code;
 }
 

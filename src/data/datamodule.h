@@ -114,7 +114,7 @@ public:
     // password must then be set with ChangePassword.
     void UnlockWithRecoveryCode(const QString &code);
     // New: makes the data key, the key file and the data file, stores the
-    // user name and the password's hash, and opens it. Returns the recovery
+    // user name, and opens it (the password is kept only as the key file's seal). Returns the recovery
     // code, which exists nowhere else: the caller shows it once.
     QString CreateData(const SecretBytes &password, const QString &userName);
     // Unkeyed and open: re-encrypts the data under a new data key into a new
@@ -125,7 +125,7 @@ public:
     // key to the data key; returns how many. Files under another key stay.
     int ReencryptKeptFiles();
     // Re-seals the data key under a new password (the data file is not
-    // rewritten) and stores the password's hash.
+    // rewritten).
     void ChangePassword(const SecretBytes &newPassword);
     // Closes the data and wipes the key; the directory stays reserved.
     void LockData();

@@ -79,9 +79,10 @@ void FilterStatementTables(const QString &clientId, const QString &statementId)
 
 void ClearAllFilters()
 {
-    // The notes table keeps its filter, as it always has.
+    // The notes table keeps its filter, as it always has. Before the login
+    // nothing is open, and there is nothing to clear.
     for (Table *t : dm1->tables())
-        if (t != dm1->tblNotes)
+        if (t != dm1->tblNotes && t->active())
             t->setFiltered(false);
 }
 

@@ -9,7 +9,6 @@
 #include "data/db_functions.h"
 #include "kit/app_state.h"
 #include "kit/shell_open.h"
-#include "data/password.h"
 #include "data/output_file.h"
 #include "kit/look.h"
 
@@ -126,6 +125,9 @@ TfrmSecurity::TfrmSecurity(QWidget *parent) : ScreenFrame(false, parent)
         btnLoginMore = buttons[0];
         btnLoginCancel = buttons[1];
         btnLoginOk = buttons[2];
+        // Tab goes along the row as it stands on the page.
+        QWidget::setTabOrder(btnLoginMore, btnForgot);
+        QWidget::setTabOrder(btnForgot, btnLoginCancel);
     }
 
     tsFirstLogin = new QWidget;
@@ -262,7 +264,7 @@ TfrmSecurity::TfrmSecurity(QWidget *parent) : ScreenFrame(false, parent)
             dialogs().information(QStringLiteral("The recovery key was saved in \"%1\".").arg(file));
         });
     });
-    m_waitTimer.setInterval(1000);
+    m_waitTimer.setSingleShot(true);
     connect(&m_waitTimer, &QTimer::timeout, this, &TfrmSecurity::updateLoginWait);
     connect(btnLoginMore, &QPushButton::clicked, this, [this] { tellMeMore(true); });
     connect(btnFirstMore, &QPushButton::clicked, this, [this] { tellMeMore(false); });
@@ -346,8 +348,9 @@ SecretBytes TfrmSecurity::takePassword(QLineEdit *box)
 
 void TfrmSecurity::updateLoginWait()
 {
-    const qint64 left = m_nextTry.isValid() ? QDateTime::currentDateTimeUtc().secsTo(m_nextTry) : 0;
-    if (left <= 0) {
+    const qint64 leftMs = m_nextTry.isValid() ? QDateTime::currentDateTimeUtc().msecsTo(m_nextTry) : 0;
+    const qint64 left = (leftMs + 999) / 1000;  // a part of a second counts as one
+    if (leftMs <= 0) {
         m_waitTimer.stop();
         loginWait->setText(m_failures >= FreeTries
                                ? QStringLiteral("%1 failed tries in a row: each further failed try waits a little longer.")
@@ -360,8 +363,8 @@ void TfrmSecurity::updateLoginWait()
                            .arg(m_failures)
                            .arg(left));
     btnLoginOk->setEnabled(false);
-    if (!m_waitTimer.isActive())
-        m_waitTimer.start();
+    // The next tick where the shown count changes, or the wait ends.
+    m_waitTimer.start(int(leftMs - (left - 1) * 1000));
 }
 
 void TfrmSecurity::loginFailed()
@@ -539,9 +542,6 @@ void TfrmSecurity::firstLoginOk()
             u->first();
             u->edit();  // an empty user table gets its first row here
             u->setAsString("User", firstUser->text());
-            QString typed = QString::fromUtf8(reinterpret_cast<const char *>(password.data()), qsizetype(password.size()));
-            u->setAsString("Password", hashPassword(typed));
-            wipe(typed);
             u->post();
             code = dm1->UpgradeToDataKey(password);
         }

@@ -220,6 +220,8 @@ protected:
     TfrmSecurity *startWithLogin()
     {
         appState().login = LoginState::None;
+        if (dm1->dataOpen())
+            dm1->LockData();  // as a start finds it
         home = new TfrmMain;
         home->show();
         TfrmSecurity *s = nullptr;
@@ -232,7 +234,8 @@ protected:
     }
     void storeCredentials(const QString &user, const QString &password)
     {
-        setUser({{"User", user}, {"Password", password}});
+        setUser({{"User", user}});
+        m_dm->ChangePassword(SecretBytes::fromText(password));
     }
 
     qint64 ann = 0, statement = 0;
@@ -358,7 +361,8 @@ TEST_F(Keyboard, TheLoginPageByKeyboard)
     s = startWithLogin();
     EXPECT_EQ(focused(), s->loginUser);
     // The disabled menu is skipped: Tab stays on the page.
-    const std::vector<QWidget *> cycle = {s->loginPassword, s->btnLoginMore, s->btnLoginCancel, s->btnLoginOk, s->loginUser};
+    const std::vector<QWidget *> cycle = {s->loginPassword, s->btnLoginMore, s->btnForgot, s->btnLoginCancel, s->btnLoginOk,
+                                         s->loginUser};
     for (QWidget *next : cycle) {
         press(Qt::Key_Tab);
         EXPECT_EQ(focused(), next) << describe(next).toStdString();

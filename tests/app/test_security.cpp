@@ -2,10 +2,12 @@
 #include "support/window_fixture.h"
 
 #include "kit/btn_functions.h"
-#include "data/password.h"
+#include "data/data_key.h"
+#include "data/schema.h"
 #include "settings/security.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTest>
 
@@ -14,18 +16,50 @@ using namespace nettora::test;
 
 class Security : public WindowTest {
 protected:
+    // The login the data opens with from now on.
     void storeCredentials(const QString &user, const QString &password)
     {
-        setUser({{"User", user}, {"Password", password}});
+        setUser({{"User", user}});
+        m_dm->ChangePassword(SecretBytes::fromText(password));
     }
-    QString storedPassword()
+    QString keyFile() const { return dataDir() + QStringLiteral("/nettora.key"); }
+    QByteArray keyFileBytes() const
     {
-        dm1->tblUser->first();
-        return dm1->tblUser->asString("Password");
+        QFile f(keyFile());
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+    bool passwordOpens(const QString &password) const
+    {
+        try {
+            unwrapWithPassword(keyFile(), SecretBytes::fromText(password));
+            return true;
+        } catch (const WrongPassword &) {
+            return false;
+        }
+    }
+    // The directory as a start finds it: taken, nothing open until the login.
+    void restartLocked()
+    {
+        m_dm.reset();
+        m_dm = std::make_unique<Tdm1>();
+        dm1 = m_dm.get();
+        m_dm->ReserveDataDir(dataDir());
+    }
+    // A new, empty data directory: the first start sets the password.
+    void emptyDirectory()
+    {
+        m_dm.reset();
+        QFile::remove(dataDir() + QStringLiteral("/nettora.db"));
+        QFile::remove(keyFile());
+        restartLocked();
+        ASSERT_EQ(m_dm->dataDirState(), DataDirState::New);
     }
     // A start: the home window, then the one-shot login check.
     TfrmSecurity *start()
     {
+        if (m_dm->dataDirState() == DataDirState::Keyed)
+            m_dm->LockData();
         home = new TfrmMain;
         home->show();
         for (int i = 0; i < 200 && !securityWindow(); ++i)
@@ -33,11 +67,18 @@ protected:
         EXPECT_NE(securityWindow(), nullptr);
         return securityWindow();
     }
+    void logIn(TfrmSecurity *s, const QString &user, const QString &password)
+    {
+        type(s->loginUser, user);
+        type(s->loginPassword, password);
+        click(s->btnLoginOk);
+    }
     static TfrmSecurity *securityWindow() { return shownWindow<TfrmSecurity>(); }
 };
 
 TEST_F(Security, NoPasswordStartsOnTheSetPasswordPageWithTheMenuDisabled)
 {
+    emptyDirectory();
     TfrmSecurity *s = start();
     EXPECT_EQ(appState().login, LoginState::Pending);
     EXPECT_FALSE(home->isVisible());
@@ -50,11 +91,14 @@ TEST_F(Security, NoPasswordStartsOnTheSetPasswordPageWithTheMenuDisabled)
     moveOver(s->imMain);  // the hover reset keeps it so
     EXPECT_FALSE(s->mOptions->isEnabled());
     EXPECT_FALSE(s->loginLink->isVisible());
+    // Said plainly before the password is chosen.
+    EXPECT_TRUE(labelTexts(s->tsFirstLogin).join(' ').contains("A forgotten password cannot be recovered by anyone."));
     saveScreenshot(s, "security_first_login");
 }
 
-TEST_F(Security, FirstPasswordChecksInOrderThenStoresAHash)
+TEST_F(Security, FirstPasswordMakesTheDataAndShowsTheRecoveryKeyOnce)
 {
+    emptyDirectory();
     TfrmSecurity *s = start();
     const struct {
         const char *user, *password, *confirm, *message;
@@ -73,7 +117,8 @@ TEST_F(Security, FirstPasswordChecksInOrderThenStoresAHash)
         click(s->btnFirstOk);
         EXPECT_EQ(m_dialogs->texts(), QStringList{QString::fromUtf8(c.message)});
         EXPECT_EQ(s->focusWidget(), s->*c.focus) << c.message;
-        EXPECT_EQ(storedPassword(), "");
+        EXPECT_FALSE(QFile::exists(keyFile()));
+        EXPECT_FALSE(QFile::exists(dataDir() + "/nettora.db"));
     }
     m_dialogs->clear();
     QPointer<TfrmSecurity> guard(s);
@@ -82,22 +127,45 @@ TEST_F(Security, FirstPasswordChecksInOrderThenStoresAHash)
     type(s->firstConfirmation, "Secret");
     QTest::keyClick(s->firstConfirmation, Qt::Key_Return);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Password successfully updated."});
-    EXPECT_EQ(m_dialogs->shown()[0].kind, "information");
+    EXPECT_EQ(s->firstPassword->text(), "");  // no password stays in a box
+    EXPECT_TRUE(passwordOpens("Secret"));
+
+    // The recovery key, shown once; OK waits for the check box.
+    ASSERT_EQ(s->currentPage(), s->tsRecoveryKey);
+    EXPECT_FALSE(home->isVisible());
+    const QString code = s->recoveryKeyText->text();
+    EXPECT_NO_THROW(unwrapWithRecoveryCode(keyFile(), code));
+    EXPECT_FALSE(s->btnRecoveryOk->isEnabled());
+    saveScreenshot(s, "security_recovery_key");
+    click(s->btnRecoveryPrint);
+    ASSERT_EQ(m_dialogs->printed.size(), 1);
+    EXPECT_TRUE(m_dialogs->printed[0].contains(code));
+    const QString saved = dataDir() + "/../recovery-" + QString::number(::getpid()) + ".txt";
+    m_dialogs->clear();
+    m_dialogs->answerSaveFileNames({saved});
+    click(s->btnRecoverySave);
+    {
+        QFile f(saved);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.readAll().contains(code.toLatin1()));
+        EXPECT_EQ(f.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+        f.remove();
+    }
+    click(s->recoveryKeptCheck);
+    EXPECT_TRUE(s->btnRecoveryOk->isEnabled());
+    click(s->btnRecoveryOk);
     EXPECT_EQ(appState().login, LoginState::Done);
     EXPECT_TRUE(home->isVisible());
     QApplication::processEvents();
     EXPECT_TRUE(guard.isNull() || !guard->isVisible());
-    const QString stored = storedPassword();
-    EXPECT_NE(stored, "Secret");
-    EXPECT_TRUE(isPasswordHash(stored));
-    EXPECT_TRUE(verifyPassword("Secret", stored));
     dm1->tblUser->first();
     EXPECT_EQ(dm1->tblUser->asString("User"), "admin");
+    EXPECT_EQ(dm1->tblUser->asString("Password"), "");  // kept only as the key file's seal
 }
 
 TEST_F(Security, LoginEdgeCases)
 {
-    storeCredentials("Admin", hashPassword("Secret1"));
+    storeCredentials("Admin", "Secret1");
     const struct {
         const char *user, *password, *message;
     } refusals[] = {
@@ -127,35 +195,126 @@ TEST_F(Security, LoginEdgeCases)
         EXPECT_EQ(m_dialogs->texts(), QStringList{QString::fromUtf8(r.message)}) << r.user << "/" << r.password;
         EXPECT_EQ(appState().login, LoginState::Pending);
         EXPECT_FALSE(home->isVisible());
+        EXPECT_FALSE(dm1->dataOpen());  // a wrong password or name opens nothing
     }
     m_dialogs->clear();
     type(s->loginUser, "Admin");
     type(s->loginPassword, "Secret1");
     click(s->btnLoginOk);
     EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_TRUE(dm1->dataOpen());
     EXPECT_EQ(appState().login, LoginState::Done);
     EXPECT_TRUE(home->isVisible());
 }
 
-TEST_F(Security, PlainTextPasswordFromAnOlderFileIsAcceptedOnceAndHashed)
+// After five failed tries in a row, each further one waits, and the page says so.
+TEST_F(Security, RepeatedFailuresMakeTheNextTryWait)
 {
-    storeCredentials("Admin", "OldPass");
+    storeCredentials("Admin", "Right");
     TfrmSecurity *s = start();
+    for (int i = 1; i <= 5; ++i) {
+        m_dialogs->clear();
+        logIn(s, "Admin", "Wrong");
+        EXPECT_EQ(m_dialogs->texts(), QStringList{"Invalid Login."});
+    }
+    EXPECT_EQ(s->loginWait->text(), "5 failed tries in a row: the next try is possible in 2 second(s).");
+    EXPECT_FALSE(s->btnLoginOk->isEnabled());
+    // Enter while waiting tries nothing.
+    m_dialogs->clear();
     type(s->loginUser, "Admin");
-    type(s->loginPassword, "oldpass");
-    click(s->btnLoginOk);
-    EXPECT_EQ(m_dialogs->texts(), QStringList{"Invalid Login."});
-    EXPECT_EQ(storedPassword(), "OldPass");
-    type(s->loginPassword, "OldPass");
-    click(s->btnLoginOk);
+    type(s->loginPassword, "Right");
+    QTest::keyClick(s->loginPassword, Qt::Key_Return);
+    EXPECT_TRUE(m_dialogs->shown().empty());
+    EXPECT_EQ(appState().login, LoginState::Pending);
+    QTRY_VERIFY_WITH_TIMEOUT(s->btnLoginOk->isEnabled(), 4000);
+    EXPECT_EQ(s->loginWait->text(), "5 failed tries in a row: each further failed try waits a little longer.");
+    logIn(s, "Admin", "Right");
+    EXPECT_TRUE(m_dialogs->shown().empty()) << m_dialogs->texts().join('|').toStdString();
     EXPECT_EQ(appState().login, LoginState::Done);
-    EXPECT_TRUE(isPasswordHash(storedPassword()));
-    EXPECT_TRUE(verifyPassword("OldPass", storedPassword()));
+}
+
+TEST_F(Security, TheRecoveryKeyLetsInWithANewPassword)
+{
+    storeCredentials("Admin", "Forgotten");
+    TfrmSecurity *s = start();
+    click(s->btnForgot);
+    ASSERT_EQ(s->currentPage(), s->tsForgot);
+    EXPECT_EQ(s->focusWidget(), s->forgotKey);
+    QString other = newRecoveryCode();
+    const struct {
+        QString key;
+        const char *password, *confirm, *message;
+    } refusals[] = {
+        {QString(), "New1", "New1", "Please enter the recovery key: 25 letters and digits, as it was printed or saved."},
+        {QStringLiteral("ABCDE-FGHJK"), "New1", "New1", "Please enter the recovery key: 25 letters and digits, as it was printed or saved."},
+        {m_recoveryCode, "New1", "New2", "\"New Password\" and \"Confirm Password\" do not match."},
+        {other, "New1", "New1", "That is not the recovery key of this data."},
+    };
+    for (const auto &r : refusals) {
+        SCOPED_TRACE(r.message);
+        m_dialogs->clear();
+        type(s->forgotKey, r.key);
+        type(s->forgotPassword, r.password);
+        type(s->forgotConfirmation, r.confirm);
+        click(s->btnForgotOk);
+        EXPECT_EQ(m_dialogs->texts(), QStringList{QString::fromUtf8(r.message)});
+        EXPECT_FALSE(dm1->dataOpen());
+        EXPECT_EQ(appState().login, LoginState::Pending);
+    }
+    m_dialogs->clear();
+    type(s->forgotKey, m_recoveryCode.toLower());
+    type(s->forgotPassword, "New1");
+    type(s->forgotConfirmation, "New1");
+    click(s->btnForgotOk);
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Password successfully updated."});
+    EXPECT_EQ(appState().login, LoginState::Done);
+    EXPECT_TRUE(home->isVisible());
+    EXPECT_TRUE(passwordOpens("New1"));
+    EXPECT_FALSE(passwordOpens("Forgotten"));
+    EXPECT_NO_THROW(unwrapWithRecoveryCode(keyFile(), m_recoveryCode));  // the key still works
+}
+
+// A data file from before the key file: the old password still logs in, and
+// the data is then moved to a key of its own, its recovery key shown.
+TEST_F(Security, AnOlderFileIsMovedToItsOwnKeyAtTheFirstLogin)
+{
+    m_dm.reset();
+    QFile::remove(keyFile());
+    QFile::remove(dataDir() + "/nettora.db");
+    {
+        Database db;
+        db.open(dataDir() + "/nettora.db", QLatin1String(Tdm1::LegacyTablePassword));
+        for (const QString &sql : schemaSql())
+            db.exec(sql);
+        db.exec("INSERT INTO \"User\" (\"User\", \"Password\") VALUES ('Admin', 'OldPass')");
+    }
+    restartLocked();
+    ASSERT_EQ(m_dm->dataDirState(), DataDirState::Unkeyed);
+    TfrmSecurity *s = start();
+    ASSERT_EQ(s->currentPage(), s->tsLogin);
+    logIn(s, "Admin", "oldpass");
+    EXPECT_EQ(m_dialogs->texts(), QStringList{"Invalid Login."});
+    EXPECT_FALSE(QFile::exists(keyFile()));
+    m_dialogs->clear();
+    logIn(s, "Admin", "OldPass");
+    ASSERT_EQ(s->currentPage(), s->tsRecoveryKey);
+    EXPECT_TRUE(passwordOpens("OldPass"));
+    EXPECT_NO_THROW(unwrapWithRecoveryCode(keyFile(), s->recoveryKeyText->text()));
+    m_dialogs->answerWarnings({false});
+    click(s->recoveryKeptCheck);
+    click(s->btnRecoveryOk);
+    ASSERT_EQ(m_dialogs->shown().size(), 1u);
+    EXPECT_EQ(m_dialogs->shown()[0].kind, "warning");
+    EXPECT_TRUE(m_dialogs->shown()[0].text.contains("are still under the old protection"));
+    EXPECT_EQ(appState().login, LoginState::Done);
+    EXPECT_TRUE(home->isVisible());
+    Database old;
+    EXPECT_THROW(old.open(dataDir() + "/nettora.db", QLatin1String(Tdm1::LegacyTablePassword)), EngineError);
 }
 
 TEST_F(Security, CancelOnTheLoginEndsTheProgram)
 {
-    storeCredentials("Admin", hashPassword("x"));
+    storeCredentials("Admin", "x");
     TfrmSecurity *s = start();
     QPointer<TfrmSecurity> guard(s);
     click(s->btnLoginCancel);
@@ -165,9 +324,9 @@ TEST_F(Security, CancelOnTheLoginEndsTheProgram)
     EXPECT_EQ(appState().login, LoginState::Pending);
 }
 
-TEST_F(Security, ChangePageOpensWithTheNameAndSavesANewHash)
+TEST_F(Security, ChangePageOpensWithTheNameAndRewrapsTheKey)
 {
-    storeCredentials("Admin", hashPassword("First"));
+    storeCredentials("Admin", "First");
     makeHome();
     home->show();
     QApplication::processEvents();
@@ -187,41 +346,42 @@ TEST_F(Security, ChangePageOpensWithTheNameAndSavesANewHash)
     click(s->btnChangeOk);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Please enter  \"New Password\"."});
     m_dialogs->clear();
-    const QString before = storedPassword();
     type(s->newUser, "Boss");
     type(s->newPassword, "Second");
     type(s->newConfirmation, "Second");
     click(s->btnChangeOk);
     EXPECT_EQ(m_dialogs->texts(), QStringList{"Password successfully updated."});
-    EXPECT_NE(storedPassword(), before);
-    EXPECT_TRUE(verifyPassword("Second", storedPassword()));
-    EXPECT_FALSE(verifyPassword("First", storedPassword()));
+    EXPECT_TRUE(passwordOpens("Second"));
+    EXPECT_FALSE(passwordOpens("First"));
     EXPECT_TRUE(home->isVisible());
     EXPECT_EQ(appState().login, LoginState::Done);
 }
 
 TEST_F(Security, LaterStartsAskForTheLogin)
 {
+    emptyDirectory();
     TfrmSecurity *s = start();
     type(s->firstUser, "admin");
     type(s->firstPassword, "pw");
     type(s->firstConfirmation, "pw");
     click(s->btnFirstOk);
+    click(s->recoveryKeptCheck);
+    click(s->btnRecoveryOk);
     delete home;
     home = nullptr;
     resetAppState();
-    restart();
+    restartLocked();
     TfrmSecurity *again = start();
     EXPECT_EQ(again->currentPage(), again->tsLogin);
 }
 
 TEST_F(Security, ChangingAsksForTheCurrentPasswordFirst)
 {
-    storeCredentials("Admin", hashPassword("First"));
+    storeCredentials("Admin", "First");
     makeHome();
     auto *s = static_cast<TfrmSecurity *>(OpenSecurityWindow());
     ASSERT_NE(s, nullptr);
-    const QString before = storedPassword();
+    const QByteArray before = keyFileBytes();
     // The side link empties every box, the current password's too.
     type(s->currentPassword, "First");
     click(s->loginLink);
@@ -246,7 +406,7 @@ TEST_F(Security, ChangingAsksForTheCurrentPasswordFirst)
         EXPECT_EQ(m_dialogs->texts(), QStringList{r.message});
         EXPECT_EQ(s->focusWidget(), s->currentPassword);
         EXPECT_EQ(s->currentPage(), s->tsPassword);
-        EXPECT_EQ(storedPassword(), before);
+        EXPECT_EQ(keyFileBytes(), before);
         dm1->tblUser->first();
         EXPECT_EQ(dm1->tblUser->asString("User"), "Admin");
     }
@@ -259,7 +419,7 @@ TEST_F(Security, ChangingAsksForTheCurrentPasswordFirst)
     delete home;
     home = nullptr;
     resetAppState();
-    restart();
+    restartLocked();
     TfrmSecurity *login = start();
     ASSERT_EQ(login->currentPage(), login->tsLogin);
     for (const auto &[user, password] : {std::pair{"Admin", "First"}, std::pair{"Boss", "First"}}) {
@@ -282,9 +442,9 @@ TEST_F(Security, ChangingAsksForTheCurrentPasswordFirst)
 // out; Save goes through the same checks as OK.
 TEST_F(Security, LeavingTheChangePageWithTypingAsks)
 {
-    storeCredentials("Admin", hashPassword("First"));
+    storeCredentials("Admin", "First");
     makeHome();
-    const QString before = storedPassword();
+    const QByteArray before = keyFileBytes();
     const QString question = QStringLiteral("Save the changes to the user name and password?");
     const struct {
         SaveChoice choice;
@@ -314,7 +474,7 @@ TEST_F(Security, LeavingTheChangePageWithTypingAsks)
         EXPECT_EQ(s.isNull() || !s->isVisible(), c.leaves);
         dm1->tblUser->first();
         EXPECT_EQ(dm1->tblUser->asString("User"), c.user);
-        EXPECT_EQ(storedPassword() == before, QLatin1String(c.user) == QLatin1String("Admin"));
+        EXPECT_EQ(keyFileBytes() == before, QLatin1String(c.user) == QLatin1String("Admin"));
         if (!s.isNull() && s->isVisible()) {
             m_dialogs->answerSaveQuestions({SaveChoice::Discard});
             s->close();

@@ -10,6 +10,7 @@
 #include "settings/security.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPointer>
 #include <QSet>
 #include <QTimer>
@@ -107,7 +108,17 @@ TEST_F(StartupHook, EndsTheRunOnceTheFirstWindowTheUserMeetsIsPainted)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         appState().login = c.login;
-        setUser({{"Password", *c.password ? hashPassword(QString::fromLatin1(c.password)) : QString()}});
+        // No password yet is a new directory: nothing there but the lock.
+        if (!*c.password) {
+            m_dm.reset();
+            QFile::remove(dataDir() + "/nettora.db");
+            QFile::remove(dataDir() + "/nettora.key");
+            m_dm = std::make_unique<Tdm1>();
+            dm1 = m_dm.get();
+            m_dm->ReserveDataDir(dataDir());
+        } else if (c.login == LoginState::None) {
+            m_dm->LockData();  // as a start finds it
+        }
 
         home = new TfrmMain;
         const RunResult r = runUntilShown(home);

@@ -72,7 +72,7 @@ TEST_F(Startup, EmptyDirectoryIsProvisionedWithEveryTableAndOneUserRow)
               QFile::Permissions());
 }
 
-TEST_F(Startup, FileIsUnreadableWithoutTheTablePassword)
+TEST_F(Startup, FileIsUnreadableWithoutItsDataKey)
 {
     addClient("Secret", "Client");
     m_dm.reset();  // release the exclusive lock so only the key stands in the way
@@ -84,7 +84,11 @@ TEST_F(Startup, FileIsUnreadableWithoutTheTablePassword)
     int rc = 0;
     const QString without = runShell(dbFile(), "SELECT LastName FROM Client;", &rc);
     EXPECT_TRUE(without.contains("is not a database")) << without.toStdString();
-    const QString with = runShell(dbFile(), "PRAGMA key = '7Hk2Rz5Tq';\nSELECT LastName FROM Client;", &rc);
+    // The key that used to be built into the program opens nothing now.
+    const QString legacy = runShell(dbFile(), "PRAGMA key = '7Hk2Rz5Tq';\nSELECT LastName FROM Client;", &rc);
+    EXPECT_TRUE(legacy.contains("is not a database")) << legacy.toStdString();
+    const QString spec = QString::fromLatin1(reinterpret_cast<const char *>(rawKeySpec(m_dataKey).data()));
+    const QString with = runShell(dbFile(), "PRAGMA key = \"" + spec + "\";\nSELECT LastName FROM Client;", &rc);
     EXPECT_TRUE(with.contains("Client")) << with.toStdString();
 }
 

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <sodium.h>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QEnterEvent>
@@ -81,7 +82,7 @@ void DataDirTest::SetUp()
     m_dialogs = std::make_unique<ScriptedDialogs>();
     m_dm = std::make_unique<Tdm1>();
     dm1 = m_dm.get();
-    m_dm->ConnectDb(m_dir->path(), test::testPassword());
+    m_recoveryCode = m_dm->ConnectDb(m_dir->path(), test::testPassword());
     m_dataKey = m_dm->dataKey().clone();
 }
 
@@ -99,7 +100,7 @@ void DataDirTest::restart()
     m_dm.reset();
     m_dm = std::make_unique<Tdm1>();
     dm1 = m_dm.get();
-    m_dm->ConnectDb(m_dir->path(), test::testPassword());
+    m_recoveryCode = m_dm->ConnectDb(m_dir->path(), test::testPassword());
     m_dataKey = m_dm->dataKey().clone();
 }
 
@@ -204,7 +205,9 @@ void moveOver(QWidget *w)
 
 void click(QWidget *w)
 {
-    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
+    // A check box takes clicks on its box and caption, not across its width.
+    const QPoint at = qobject_cast<QCheckBox *>(w) ? QPoint(8, w->height() / 2) : w->rect().center();
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at);
 }
 
 void type(QWidget *editor, const QString &text)

@@ -65,8 +65,26 @@ public:
     void confirmation(const QString &text) override { m_shown.push_back({QStringLiteral("confirmation"), text}); }
     void information(const QString &text) override { m_shown.push_back({QStringLiteral("information"), text}); }
     SaveChoice saveChanges(const QString &text) override;
+    // The file chooser answers with the next scripted name (empty: cancelled).
+    void answerSaveFileNames(std::initializer_list<QString> names) { m_fileNames.insert(m_fileNames.end(), names); }
+    QString saveFileName(const QString &, const QString &) override
+    {
+        if (m_fileNames.empty())
+            return QString();
+        const QString name = m_fileNames.front();
+        m_fileNames.pop_front();
+        return name;
+    }
+    // What would have been printed; the printer accepts it.
+    QStringList printed;
+    bool printText(const QString &, const QString &text) override
+    {
+        printed << text;
+        return true;
+    }
 
 private:
+    std::deque<QString> m_fileNames;
     std::deque<bool> m_answers;
     std::deque<SaveChoice> m_saveAnswers;
     std::vector<ShownDialog> m_shown;
@@ -102,6 +120,7 @@ protected:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Tdm1> m_dm;
     SecretBytes m_dataKey;
+    QString m_recoveryCode;  // of the directory made at set-up
     std::unique_ptr<ScriptedDialogs> m_dialogs;
 };
 
