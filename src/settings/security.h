@@ -90,6 +90,8 @@ private:
     // Shows the recovery key page; then tells about older copies when the
     // data was just moved to its own key.
     void showRecoveryKey(const QString &code, bool upgraded);
+    // The recovery key page and the forgotten-password page, with their buttons.
+    void buildRecoveryPages();
     void finishLogin();
     int m_failures = 0;
     QDateTime m_nextTry;
