@@ -388,3 +388,18 @@ TEST_F(CliPasswordPrompt, AsksWithoutEchoAndTurnsTheEchoBackOnEveryWayOut)
     }
     EXPECT_EQ(cli({QStringLiteral("list")}, {}, QStringLiteral("pty secret")).status, 0);
 }
+
+TEST_F(CliPasswordPrompt, NewDataAsksTwiceAndIsNotMadeWhenTheAnswersDiffer)
+{
+    const QString fresh = path(QStringLiteral("fresh"));
+    ASSERT_TRUE(QDir().mkpath(fresh));
+    const TerminalRun t = atTerminal({QStringLiteral("--data-dir"), fresh, QStringLiteral("list")},
+                                     {{"Password: ", "first try"}, {"Repeat the password: ", "first trY"}});
+    EXPECT_EQ(t.status, 1) << t.transcript.toStdString();
+    EXPECT_EQ(t.quiet, QList<bool>({true, true}));
+    EXPECT_TRUE(t.echo);
+    EXPECT_TRUE(t.transcript.contains(QStringLiteral("nettora-cli: the passwords typed differ; no data was made")))
+        << t.transcript.toStdString();
+    EXPECT_FALSE(QFile::exists(QDir(fresh).filePath(QString::fromLatin1(Connection::DatabaseFileName))));
+    EXPECT_FALSE(QFile::exists(keyFilePath(fresh)));
+}
