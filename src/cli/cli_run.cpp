@@ -49,7 +49,7 @@ const char *const kUsage =
     "                               directory's Replaced folder\n"
     "  passwd [--new-password-file FILE]\n"
     "                               change the login password: the new one is read from the first line of\n"
-    "                               FILE, or asked twice at the terminal; the data file is not rewritten\n"
+    "                               FILE, or asked twice at the terminal; the data file is not encrypted again\n"
     "\n"
     "The data directory is DIR, else NETTORA_DATA_DIR, else the program's own.\n"
     "\n"
