@@ -59,7 +59,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(NETTORA_VERSION));
 
     QFile in, out, err;
-    in.open(stdin, QIODevice::ReadOnly);
+    // Read straight from the descriptor: a password given on standard input
+    // must not linger in a buffer of the C library or of Qt.
+    in.open(STDIN_FILENO, QIODevice::ReadOnly | QIODevice::Unbuffered);
     out.open(stdout, QIODevice::WriteOnly);
     err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
     const int status = nettora::cli::runCli(arguments, in, out, err);

@@ -1,8 +1,10 @@
 #include "cli/cli_commands.h"
+#include "cli/cli_password.h"
 #include "cli/cli_pdf.h"
 #include "cli/cli_text.h"
 
 #include "kit/dialogs.h"
+#include "data/data_key.h"
 #include "data/datamodule.h"
 #include "data/failure_cause.h"
 #include "data/output_file.h"
@@ -11,12 +13,16 @@
 #include <QFileDevice>
 #include <QIODevice>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace nettora::cli {
 
 namespace {
 
 const char *const kUsage =
-    "Usage: nettora-cli [--data-dir DIR] COMMAND\n"
+    "Usage: nettora-cli [--data-dir DIR] [--password-file FILE | --password-stdin] [--user NAME] COMMAND\n"
+    "       nettora-cli --help | --version\n"
     "\n"
     "Commands:\n"
     "  import FILE                  add the clients and statements of a document (FILE or - for standard input)\n"
@@ -41,8 +47,22 @@ const char *const kUsage =
     "  restore FOLDER|FILE          put the backup in FOLDER (or the data file FILE) in place of the data file,\n"
     "                               also one that does not open; the replaced file is kept in the data\n"
     "                               directory's Replaced folder\n"
+    "  passwd [--new-password-file FILE]\n"
+    "                               change the login password: the new one is read from the first line of\n"
+    "                               FILE, or asked twice at the terminal; the data file is not encrypted again\n"
     "\n"
-    "The data directory is DIR, else NETTORA_DATA_DIR, else the program's own.\n";
+    "The data directory is DIR, else NETTORA_DATA_DIR, else the program's own.\n"
+    "\n"
+    "The data opens only with the login password. Typed at the terminal, it is asked for (\"Password: \")\n"
+    "and does not show. Otherwise it is read from, in this order:\n"
+    "  --password-file FILE         the first line of FILE (a file only you can read: chmod 600)\n"
+    "  --password-stdin             one line of standard input (not with import - or options --stdin)\n"
+    "  NETTORA_PASSWORD             the environment variable, meant for scripts and tests; it is taken\n"
+    "                               out of the environment once read\n"
+    "Commands that need no data (pdf --blank, --help, --version) ask for none. On an empty data directory\n"
+    "the first command makes the data under the password, for the user NAME (else the system's user name),\n"
+    "and prints its recovery key once on standard error: keep it, it opens the data when the password is\n"
+    "lost.\n";
 
 enum Exit { Ok = 0, Failed = 1, Usage = 2 };
 
@@ -51,24 +71,11 @@ struct NoPassword {
     QString text;
 };
 
-// The login password that opens the data.
-SecretBytes cliPassword()
-{
-    QByteArray env = qgetenv("NETTORA_PASSWORD");
-    // Read once and gone from the environment, so nothing started later inherits it.
-    qunsetenv("NETTORA_PASSWORD");
-    if (env.isEmpty())
-        throw NoPassword{QStringLiteral("the data needs the login password: give it with --password-file FILE, "
-                                        "--password-stdin or NETTORA_PASSWORD")};
-    SecretBytes password(size_t(env.size()));
-    memcpy(password.data(), env.constData(), size_t(env.size()));
-    wipe(env);
-    return password;
-}
-
 // The user name a new data directory gets: the system's name for this user.
-QString cliNewUser()
+QString systemUserName()
 {
+    if (const passwd *pw = ::getpwuid(::geteuid()); pw && pw->pw_name && *pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
     const QString user = qEnvironmentVariable("USER");
     return user.isEmpty() ? QStringLiteral("user") : user;
 }
@@ -123,20 +130,28 @@ struct Command {
     QString name;
     QStringList positional;
     QHash<QString, QString> options;  // without the leading "--"; a flag's value is empty
+    std::optional<QString> passwordFile;
+    bool passwordStdin = false;
+    std::optional<QString> user;  // for data made by this command
     bool help = false;
+    bool version = false;
 };
 
 Command parse(const QStringList &args)
 {
     static const QStringList valued = {QStringLiteral("data-dir"), QStringLiteral("client"), QStringLiteral("search"),
                                        QStringLiteral("statement"), QStringLiteral("style"), QStringLiteral("output"),
-                                       QStringLiteral("blank"), QStringLiteral("to"), QStringLiteral("stdin")};
-    static const QStringList flags = {QStringLiteral("replace")};
+                                       QStringLiteral("blank"), QStringLiteral("to"), QStringLiteral("stdin"),
+                                       QStringLiteral("password-file"), QStringLiteral("new-password-file"),
+                                       QStringLiteral("user")};
+    static const QStringList flags = {QStringLiteral("replace"), QStringLiteral("password-stdin")};
     Command c;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             c.help = true;
+        } else if (a == QLatin1String("--version")) {
+            c.version = true;
         } else if (a == QLatin1String("-o")) {
             if (i + 1 >= args.size())
                 throw UsageError{QStringLiteral("the option -o needs a value")};
@@ -161,6 +176,16 @@ Command parse(const QStringList &args)
                 if (value.isEmpty())
                     throw UsageError{QStringLiteral("--data-dir needs a folder name")};
                 c.dataDir = value;
+            } else if (name == QLatin1String("password-file")) {
+                if (value.isEmpty())
+                    throw UsageError{QStringLiteral("--password-file needs a file name")};
+                c.passwordFile = value;
+            } else if (name == QLatin1String("password-stdin")) {
+                c.passwordStdin = true;
+            } else if (name == QLatin1String("user")) {
+                if (value.trimmed().isEmpty())
+                    throw UsageError{QStringLiteral("--user needs a name")};
+                c.user = value;
             } else {
                 c.options.insert(name, value);
             }
@@ -289,7 +314,15 @@ void writeOutput(const QString &file, QIODevice &out, MakeData make)
     target.commit();
 }
 
-int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
+// The message that tells the recovery key, the one time it exists in clear.
+void tellRecoveryKey(QIODevice &err, const QString &what, const QString &code)
+{
+    err.write((QStringLiteral("nettora-cli: ") + what +
+               QStringLiteral(" Recovery key (keep it safe; it is shown only now): ") + code + QLatin1Char('\n'))
+                  .toUtf8());
+}
+
+int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err, SecretBytes &environmentPassword)
 {
     // Everything about the arguments is checked before the data directory
     // is taken, so a mistyped command never touches it.
@@ -331,21 +364,30 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
     } else if (c.name == QLatin1String("options")) {
         allowOptions(c, {"stdin"});
         assignments = parseUserAssignments(c.positional);
-        if (c.options.contains(QStringLiteral("stdin"))) {
-            const QString field = c.options.value(QStringLiteral("stdin"));
-            if (field.isEmpty())
-                throw UsageError{QStringLiteral("--stdin needs a field name")};
-            // Checked as if it had been typed FIELD=VALUE, with the others.
-            assignments = parseUserAssignments(c.positional + QStringList{field + QLatin1Char('=') +
-                                                                          readValueLine(in, field)});
-        }
+        if (c.options.contains(QStringLiteral("stdin")) && c.options.value(QStringLiteral("stdin")).isEmpty())
+            throw UsageError{QStringLiteral("--stdin needs a field name")};
+    } else if (c.name == QLatin1String("passwd")) {
+        allowOnly(c, {"new-password-file"}, 0);
+        if (c.options.contains(QStringLiteral("new-password-file")) &&
+            c.options.value(QStringLiteral("new-password-file")).isEmpty())
+            throw UsageError{QStringLiteral("--new-password-file needs a file name")};
     } else if (c.name.isEmpty()) {
         throw UsageError{QStringLiteral("no command given")};
     } else {
         throw UsageError{QStringLiteral("unknown command \"%1\"").arg(shortened(c.name))};
     }
-    if (c.name == QLatin1String("import"))
-        input = readInput(c.positional.value(0), in);
+    // Standard input holds one thing: the password or what the command reads.
+    const bool readsInput = (c.name == QLatin1String("import") && c.positional.value(0) == QLatin1String("-")) ||
+                            (c.name == QLatin1String("options") && c.options.contains(QStringLiteral("stdin")));
+    if (c.passwordStdin && readsInput)
+        throw UsageError{QStringLiteral("--password-stdin cannot be used with a command that reads standard input "
+                                        "itself (import -, options --stdin): give the password another way")};
+    if (c.name == QLatin1String("options") && c.options.contains(QStringLiteral("stdin"))) {
+        const QString field = c.options.value(QStringLiteral("stdin"));
+        // Checked as if it had been typed FIELD=VALUE, with the others.
+        assignments =
+            parseUserAssignments(c.positional + QStringList{field + QLatin1Char('=') + readValueLine(in, field)});
+    }
 
     StreamDialogs dialogs(err);
     // The document is still made: the text is only told, on the error stream.
@@ -360,6 +402,40 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         return Ok;
     }
 
+    // The password: from the first of the ways given, else asked at the
+    // terminal once it is known whether it makes new data.
+    SecretBytes password;
+    bool ask = false;
+    if (c.passwordFile) {
+        password = readPasswordFile(*c.passwordFile, warn);
+        if (password.empty())
+            throw NoPassword{QStringLiteral("the password file \"%1\" holds no password on its first line")
+                                 .arg(*c.passwordFile)};
+    } else if (c.passwordStdin) {
+        password = readPasswordLine(in);
+        if (password.empty())
+            throw NoPassword{QStringLiteral("--password-stdin: standard input holds no password")};
+    } else if (!environmentPassword.empty()) {
+        password = std::move(environmentPassword);
+    } else if (canPrompt(in)) {
+        ask = true;
+    } else {
+        throw NoPassword{QStringLiteral("the data needs the login password: type it at a terminal, or give it with "
+                                        "--password-file FILE, --password-stdin or NETTORA_PASSWORD")};
+    }
+    const bool changesPassword = c.name == QLatin1String("passwd");
+    SecretBytes newPassword;
+    if (changesPassword && c.options.contains(QStringLiteral("new-password-file"))) {
+        newPassword = readPasswordFile(c.options.value(QStringLiteral("new-password-file")), warn);
+        if (newPassword.empty())
+            throw CliError(QStringLiteral("the new password is empty; the password is unchanged"));
+    } else if (changesPassword && !canPrompt(in)) {
+        throw NoPassword{QStringLiteral("passwd needs the new password: give it with --new-password-file FILE "
+                                        "or type it at a terminal")};
+    }
+    if (c.name == QLatin1String("import"))
+        input = readInput(c.positional.value(0), in);
+
     Tdm1 module;
     Tdm1 *const previous = dm1;
     dm1 = &module;
@@ -367,8 +443,30 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         Tdm1 *previous;
         ~Restore() { dm1 = previous; }
     } restore{previous};
+    const QString dir = resolveDataDirectory(c.dataDir.value_or(QString()));
     try {
-        module.ConnectDb(resolveDataDirectory(c.dataDir.value_or(QString())), cliPassword(), cliNewUser());
+        const DataDirState state = module.ReserveDataDir(dir);
+        if (ask) {
+            password = promptPassword("Password: ");
+            // A typing slip in the password of new data would lock it away.
+            if (state == DataDirState::New && !password.empty() && !(promptPassword("Repeat the password: ") == password))
+                throw CliError(QStringLiteral("the passwords typed differ; no data was made"));
+        }
+        if (password.empty())
+            throw NoPassword{QStringLiteral("no password was typed")};
+        if (state == DataDirState::New) {
+            tellRecoveryKey(err, QStringLiteral("New data made in %1.").arg(dir),
+                            module.CreateData(password, c.user.value_or(systemUserName())));
+        } else {
+            try {
+                module.UnlockData(password);
+            } catch (const WrongPassword &) {
+                throw CliError(QStringLiteral("the password does not open the data in %1").arg(dir));
+            }
+            if (state == DataDirState::Unkeyed)
+                tellRecoveryKey(err, QStringLiteral("The data in %1 is now under a key of its own.").arg(dir),
+                                module.UpgradeToDataKey(password));
+        }
     } catch (const DataFileUnopenable &) {
         // A restore is the way out of a data file that does not open.
         if (c.name != QLatin1String("restore"))
@@ -405,6 +503,16 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
                                  ? backupToFolder(folder, c.options.contains(QStringLiteral("replace")))
                                  : restoreFromFolder(folder);
         writeLines(out, {printable(line)});
+    } else if (changesPassword) {
+        if (newPassword.empty()) {
+            newPassword = promptPassword("New password: ");
+            if (newPassword.empty())
+                throw CliError(QStringLiteral("the new password is empty; the password is unchanged"));
+            if (!(promptPassword("Repeat the new password: ") == newPassword))
+                throw CliError(QStringLiteral("the new passwords typed differ; the password is unchanged"));
+        }
+        module.ChangePassword(newPassword);
+        writeLines(out, {QStringLiteral("Password changed.")});
     } else if (c.name == QLatin1String("pdf")) {
         const QString style = c.options.value(QStringLiteral("style"), QStringLiteral("standard"));
         writeOutput(c.options.value(QStringLiteral("output")), out, [&] { return statementPdf(*id, style, warn); });
@@ -446,13 +554,18 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
         err.write((QStringLiteral("nettora-cli: ") + oneLine(text) + QLatin1Char('\n')).toUtf8());
         return status;
     };
+    // Taken out of the environment whatever the command, so that nothing
+    // this program starts (a mail server's connection, a PDF printer) sees it.
+    SecretBytes environmentPassword = takeEnvironmentPassword();
     try {
         const Command c = parse(arguments);
         int status = Ok;
         if (c.help)
             writeStandardOutput(out, kUsage);
+        else if (c.version)
+            writeStandardOutput(out, QByteArrayLiteral("nettora-cli " NETTORA_VERSION "\n"));
         else
-            status = execute(c, in, out, err);
+            status = execute(c, in, out, err, environmentPassword);
         flushStandardOutput(out);
         return status;
     } catch (const UsageError &e) {

@@ -2,6 +2,9 @@
 // Running the real nettora-cli (or a shell around it) from a test: its
 // environment, its standard input, and what it printed and returned.
 
+#include "data/datamodule.h"
+#include "support/testsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -27,6 +30,18 @@ inline QProcessEnvironment cliEnvironment()
     env.remove(QStringLiteral("NETTORA_DATA_DIR"));
     env.insert(QStringLiteral("NETTORA_PASSWORD"), QStringLiteral("test password"));
     return env;
+}
+
+// Makes the data of an empty directory in-process, under the test password
+// with the cheap key derivation, so that the program's runs on it unlock it
+// at no cost (data it made itself would take the full derivation each time).
+inline void makeTestData(const QString &dir)
+{
+    Tdm1 module;
+    Tdm1 *const previous = dm1;
+    dm1 = &module;
+    module.ConnectDb(dir, testPassword());
+    dm1 = previous;
 }
 
 // Starts the program in env; one that does not start is a test failure.

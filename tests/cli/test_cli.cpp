@@ -72,6 +72,7 @@ protected:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         ASSERT_TRUE(m_dir->isValid());
+        test::makeTestData(dataDir());
     }
 
     QString dataDir() const { return m_dir->path(); }
@@ -551,7 +552,6 @@ TEST_F(CliTest, RecalcRewritesTheStatementTotals)
 
 TEST_F(CliTest, ExitStatusAndMessages)
 {
-    const QString db = file(QString::fromLatin1(Connection::DatabaseFileName));
     const QString hint = QStringLiteral(" (see nettora-cli --help)");
     const struct {
         QStringList args;
@@ -573,17 +573,21 @@ TEST_F(CliTest, ExitStatusAndMessages)
         {{"export", ""}, "the command export needs one FILE (or -)"},
         {{QString(200, QLatin1Char('x'))}, QStringLiteral(u"unknown command \"%1…\"").arg(QString(40, QLatin1Char('x')))},
     };
+    // A mistyped command never takes or sets up the data directory.
+    const QString untouched = file(QStringLiteral("untouched"));
+    ASSERT_TRUE(QDir().mkpath(untouched));
     for (const auto &u : usage) {
         SCOPED_TRACE(u.args.join(' ').toStdString());
-        expectRefused(cli(u.args), 2, u.message + hint);
+        expectRefused(cli(QStringList{QStringLiteral("--data-dir"), untouched} + u.args, {}, false), 2, u.message + hint);
     }
-    // A mistyped command never takes or sets up the data directory.
-    EXPECT_FALSE(QFile::exists(db));
+    EXPECT_EQ(QDir(untouched).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList());
     EXPECT_FALSE(QFile::exists(defaultHome()));
 
     const CliRun help = cli({QStringLiteral("--help")});
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: nettora-cli [--data-dir DIR] COMMAND"))) << help.out.toStdString();
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: nettora-cli [--data-dir DIR] [--password-file FILE | "
+                                                           "--password-stdin] [--user NAME] COMMAND\n"))) << help.out.toStdString();
 
     const QString missing = QDir(dataDir()).filePath(QStringLiteral("missing"));
     expectRefused(cli({QStringLiteral("import"), missing + QStringLiteral(".json")}), 1,

@@ -1,6 +1,7 @@
 // nettora-cli mail: the real program sending to a real loopback SMTP server
 // with the settings saved in the user row.
 #include "cli/cli_commands.h"
+#include "cli/cli_process.h"
 #include "support/smtp_server.h"
 #include "support/testsupport.h"
 #include "reports/pdf_tools.h"
@@ -55,8 +56,7 @@ protected:
         m_dm.reset();  // one program at a time holds the data directory
         dm1 = nullptr;
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("NETTORA_DATA_DIR"));
+        QProcessEnvironment env = cliEnvironment();
         env.insert(QStringLiteral("TMPDIR"), m_temp.path());
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(NETTORA_CLI_PATH), QStringList{QStringLiteral("--data-dir"), dataDir()} + args);
@@ -78,8 +78,7 @@ protected:
     {
         m_dm.reset();
         dm1 = nullptr;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("NETTORA_DATA_DIR"));
+        QProcessEnvironment env = cliEnvironment();
         env.insert(QStringLiteral("TMPDIR"), m_temp.path());
         p.setProcessEnvironment(env);
         p.setChildProcessModifier([] {

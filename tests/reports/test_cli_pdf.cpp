@@ -19,7 +19,11 @@ namespace {
 
 class CliPdfTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        makeTestData(m_data);
+    }
 
     QString path(const QString &name) const { return QDir(m_dir.path()).filePath(name); }
 
