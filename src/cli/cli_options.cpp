@@ -68,7 +68,10 @@ QStringList userOptions()
     QStringList lines;
     for (const FieldDef &f : userDef().fields) {
         const QString value = empty ? QString() : u->asString(f.name);
-        const QString shown = isSecret(f.name) ? (value.isEmpty() ? QString() : QStringLiteral("set")) : value;
+        // The login password lives in the key file's seal, not in the field.
+        const bool set = !value.isEmpty()
+                         || (f.name == QLatin1String("Password") && dm1->dataDirState() == DataDirState::Keyed);
+        const QString shown = isSecret(f.name) ? (set ? QStringLiteral("set") : QString()) : value;
         // Tabs and line breaks are escaped too: one field, one line, and an
         // e-mail text keeps its lines readable in the escapes.
         lines << f.name + QLatin1Char('\t') + printable(shown);

@@ -66,8 +66,8 @@ protected:
 
 TEST_F(CliOptions, ListsEveryFieldOnceWithThePasswordsHidden)
 {
-    // New data: every field empty but the login password's hash, which
-    // shows only that it is set.
+    // New data: every field empty; the login password (kept in the key
+    // file) shows only that it is set.
     CliResult r = cli({});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     QStringList expected;
@@ -89,11 +89,12 @@ TEST_F(CliOptions, ListsEveryFieldOnceWithThePasswordsHidden)
     EXPECT_FALSE(r.out.contains(QStringLiteral("stored-hash")));
     EXPECT_FALSE(r.out.contains(QStringLiteral("smtp-secret")));
 
-    // An empty password is shown as empty, never as "set".
+    // An empty mail password is shown as empty, never as "set"; the login
+    // password is set while the key file holds it, whatever the field says.
     setUser({{"SMTPPassword", ""}, {"Password", ""}});
     r = cli({});
     EXPECT_TRUE(r.out.split(QLatin1Char('\n')).contains(QStringLiteral("SMTPPassword\t")));
-    EXPECT_TRUE(r.out.split(QLatin1Char('\n')).contains(QStringLiteral("Password\t")));
+    EXPECT_TRUE(r.out.split(QLatin1Char('\n')).contains(QStringLiteral("Password\tset")));
 }
 
 TEST_F(CliOptions, AcceptedAssignmentsAreStoredWithTheLetterheadLinesComposed)
