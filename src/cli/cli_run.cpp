@@ -367,8 +367,10 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         Tdm1 *previous;
         ~Restore() { dm1 = previous; }
     } restore{previous};
+    // Kept for a restore, which tries it on a backup's own key file.
+    const SecretBytes password = cliPassword();
     try {
-        module.ConnectDb(resolveDataDirectory(c.dataDir.value_or(QString())), cliPassword(), cliNewUser());
+        module.ConnectDb(resolveDataDirectory(c.dataDir.value_or(QString())), password, cliNewUser());
     } catch (const DataFileUnopenable &) {
         // A restore is the way out of a data file that does not open.
         if (c.name != QLatin1String("restore"))
@@ -403,7 +405,7 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err)
         const QString folder = c.positional[0];
         const QString line = c.name == QLatin1String("backup")
                                  ? backupToFolder(folder, c.options.contains(QStringLiteral("replace")))
-                                 : restoreFromFolder(folder);
+                                 : restoreFromFolder(folder, password);
         writeLines(out, {printable(line)});
     } else if (c.name == QLatin1String("pdf")) {
         const QString style = c.options.value(QStringLiteral("style"), QStringLiteral("standard"));
