@@ -7,6 +7,7 @@
 #include "kit/pagetext.h"
 #include "data/data_backup.h"
 #include "data/datamodule.h"
+#include "data/secret.h"
 #include "data/db_functions.h"
 
 #include <QApplication>
@@ -72,10 +73,14 @@ TfrmRestore::TfrmRestore(Occasion occasion, QWidget *parent) : ScreenFrame(false
     pagetext::caption(p, QStringLiteral("Backup File to be Restored:"), 24, y + 70, 170);
     locationBox = backupparts::edit(p, QStringLiteral("dLocation"), 24, y + 88, 386);
     browseButton = pagetext::button(p, QStringLiteral("Browse"), QStringLiteral("bBrowse"), 416, y + 87);
-    pagetext::boldLine(p, QStringLiteral("Kept Data Files"), 12, y + 120);
+    pagetext::caption(p, QStringLiteral("Backup's password:"), 24, y + 120, 120);
+    passwordBox = backupparts::edit(p, QStringLiteral("dPassword"), 150, y + 116, 200);
+    passwordBox->setEchoMode(QLineEdit::Password);
+    pagetext::line(p, QStringLiteral("only when asked"), 358, y + 120, 120);
+    pagetext::boldLine(p, QStringLiteral("Kept Data Files"), 12, y + 146);
     pagetext::line(p, QStringLiteral("The data each restore replaced, and the copies made before upgrades:"), 130,
-                   y + 120, pagetext::PageWidth - 142);
-    keptFiles = keptFileList(p, y + 138);
+                   y + 146, pagetext::PageWidth - 142);
+    keptFiles = keptFileList(p, y + 164);
     cancelButton = pagetext::button(p, QStringLiteral("Cancel"), QStringLiteral("bCancel"), 328, 392);
     okButton = pagetext::button(p, QStringLiteral("OK"), QStringLiteral("bOK"), 416, 392);
     okButton->setDefault(true);
@@ -113,7 +118,9 @@ void TfrmRestore::refreshKeptFiles()
         const bool opens = k.problem.isEmpty();
         QString kept = k.upgradedFrom >= 0 ? QStringLiteral("before upgrade from version %1").arg(k.upgradedFrom)
                                            : QStringLiteral("at a restore");
-        if (!opens)
+        if (k.ownKeyFile)
+            kept += QStringLiteral(", own password");
+        else if (!opens)
             kept = QStringLiteral("cannot be opened");
         auto *item = new QTreeWidgetItem(
             keptFiles, {k.kept.toString(QStringLiteral("MM/dd/yyyy")), k.kept.toString(QStringLiteral("HH:mm:ss")),
@@ -147,8 +154,26 @@ void TfrmRestore::okClick()
     if (!dialogs().warning(QStringLiteral("Are you sure that you want to restore the selected files?")))
         return;
     QPointer<TfrmRestore> self(this);
-    const DataFileResult r = backupparts::run(this, [&] { return RestoreDataFile(folder); });
+    QString typed = passwordBox->text();
+    const SecretBytes password = SecretBytes::fromText(typed);
+    wipe(typed);
+    const DataFileResult r = backupparts::run(this, [&] { return RestoreDataFile(folder, password); });
+    if (r.needsPassword) {
+        // The password typed stays in its box, chosen, to be typed over.
+        dialogs().error(r.text);
+        if (self) {
+            passwordBox->selectAll();
+            passwordBox->setFocus();
+        }
+        return;
+    }
     if (r.ok) {
+        if (self) {
+            // It did its work; nothing else reads it.
+            QString used = passwordBox->text();
+            passwordBox->clear();
+            wipe(used);
+        }
         // The restored data may name another preparer.
         if (m_occasion == Occasion::FromMenu)
             setWindowTitle(WindowCaption());

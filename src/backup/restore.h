@@ -28,6 +28,9 @@ public:
     HoverLabel *restoreLink;
     QLabel *dataLocationLabel;
     QLineEdit *locationBox;
+    // The password a backup was made under, asked for only when the backup
+    // does not open under the current data key and has a key file of its own.
+    QLineEdit *passwordBox;
     // The kept data files, newest first; choosing one puts its path in locationBox.
     QTreeWidget *keptFiles;
     QPushButton *browseButton, *cancelButton, *okButton;

@@ -14,9 +14,12 @@ QString backupToFolder(const QString &folder, bool replace)
     return QStringLiteral("Backup Successful. The backup is \"%1\".").arg(r.file);
 }
 
-QString restoreFromFolder(const QString &folder)
+QString restoreFromFolder(const QString &folder, const SecretBytes &password)
 {
-    const DataFileResult r = RestoreDataFile(folder);
+    const DataFileResult r = RestoreDataFile(folder, password);
+    if (r.needsPassword)
+        throw CliError(r.text + QStringLiteral(" The password given to nettora-cli is not that one: restore the backup "
+                                               "in Nettora's restore window, which asks for it."));
     if (!r.ok)
         throw CliError(r.text);
     return QStringLiteral("Restore Successful. ") + r.text;

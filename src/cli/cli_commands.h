@@ -15,6 +15,7 @@
 #include <functional>
 #include <optional>
 #include "data/error.h"
+#include "data/secret.h"
 
 #include <stdexcept>
 #include <vector>
@@ -100,7 +101,9 @@ bool mailStatement(std::optional<qint64> statementId, const QString &style, cons
 // CliError with what went wrong otherwise. A backup already in the folder is
 // replaced only when asked.
 QString backupToFolder(const QString &folder, bool replace);
-QString restoreFromFolder(const QString &folder);
+// password is the one given to nettora-cli: a backup under a password of its
+// own is restored when it is that one.
+QString restoreFromFolder(const QString &folder, const SecretBytes &password);
 
 // The program: arguments without the program name. Returns the exit status.
 int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevice &err);

@@ -501,7 +501,7 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err, Sec
         const QString folder = c.positional[0];
         const QString line = c.name == QLatin1String("backup")
                                  ? backupToFolder(folder, c.options.contains(QStringLiteral("replace")))
-                                 : restoreFromFolder(folder);
+                                 : restoreFromFolder(folder, password);
         writeLines(out, {printable(line)});
     } else if (changesPassword) {
         if (newPassword.empty()) {

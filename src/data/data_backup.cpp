@@ -2,6 +2,7 @@
 #include "data/data_backup.h"
 
 #include "data/data_backup_shared.h"
+#include "data/data_key.h"
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "data/durable_file.h"
@@ -78,8 +79,8 @@ DataFileResult BackupDataFile(const QString &folder, ExistingBackup existing)
         return result;
     }
     bool closed = false;
-    QString temporary;
-    bool hadEarlier = false;
+    QString temporary, keyTemporary;
+    bool hadEarlier = false, earlierRemoved = false;
     try {
         DataFileLocation source = locateDataFile(dm1->ACon1.connectPath());
         if (sameObject(dir.get(), source.dir.get()))
@@ -94,6 +95,13 @@ DataFileResult BackupDataFile(const QString &folder, ExistingBackup existing)
             return result;
         }
         removeLeftovers(dir.get(), kBackupPrefix);
+        // The key file goes with the data: a data file from before the key
+        // file has none.
+        const QString keyFile = keyFilePath(dm1->ACon1.connectPath());
+        if (QFileInfo::exists(keyFile)) {
+            runStep(DataFileStep::Copy);
+            keyTemporary = copyToTemporary(keyFile, dir.get(), kBackupPrefix);
+        }
 
         closeMerged();
         closed = true;
@@ -121,10 +129,31 @@ DataFileResult BackupDataFile(const QString &folder, ExistingBackup existing)
         runStep(DataFileStep::Rename);
         if (const QString bad = notRegular(dir.get(), QLatin1String(BackupFileName)); !bad.isEmpty())
             throw Failure{QStringLiteral("\"%1\" cannot be replaced: %2.").arg(target, bad)};
+        // The key file first, the data file's name last: until the data file
+        // stands, the pair is no backup. A backup being replaced goes first,
+        // so that its data file never stands beside the new key file.
+        if (existing == ExistingBackup::Replace) {
+            if (::unlinkat(dir.get(), BackupFileName, 0) == 0)
+                earlierRemoved = hadEarlier;
+            else if (errno != ENOENT)
+                throw Failure{QStringLiteral("\"%1\" cannot be replaced (%2).").arg(target, errnoText(errno))};
+        }
+        bool keyPlaced = false;
+        if (!keyTemporary.isEmpty()) {
+            if (const int error = renameReplacingAt(dir.get(), keyTemporary, dir.get(), QLatin1String(BackupKeyFileName)))
+                throw Failure{QStringLiteral("The key file cannot be put in place (%1).").arg(errnoText(error))};
+            keyTemporary.clear();
+            keyPlaced = true;
+        } else {
+            // A key file of an earlier backup belongs to no data file now.
+            ::unlinkat(dir.get(), BackupKeyFileName, 0);
+        }
         bool taken = false;
         const bool renamed = existing == ExistingBackup::Replace
                                  ? renameReplacingAt(dir.get(), temporary, dir.get(), QLatin1String(BackupFileName)) == 0
                                  : renameWithoutReplacing(dir.get(), temporary, BackupFileName, &taken);
+        if (!renamed && keyPlaced)
+            ::unlinkat(dir.get(), BackupKeyFileName, 0);
         if (taken) {
             result.existingBackupKept = true;
             throw Failure{existingBackupSentence(dir.get(), folder)};
@@ -138,6 +167,8 @@ DataFileResult BackupDataFile(const QString &folder, ExistingBackup existing)
             ::unlinkat(dir.get(), encoded(temporary).constData(), 0);
             removeSidecarsAt(dir.get(), temporary);
         }
+        if (!keyTemporary.isEmpty())
+            ::unlinkat(dir.get(), encoded(keyTemporary).constData(), 0);
         if (closed) {
             if (const QString failed = reopen(); !failed.isEmpty()) {
                 result.reopened = false;
@@ -146,7 +177,9 @@ DataFileResult BackupDataFile(const QString &folder, ExistingBackup existing)
             }
         }
         result.text = f.text + QStringLiteral(" No new backup was written.");
-        if (hadEarlier)
+        if (earlierRemoved)
+            result.text += QStringLiteral(" The earlier backup in that folder was removed already.");
+        else if (hadEarlier)
             result.text += QStringLiteral(" The earlier backup in that folder is as it was.");
         if (result.reopened)
             result.text += kept;

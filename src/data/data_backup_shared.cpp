@@ -254,6 +254,31 @@ QString notRegular(int dirFd, const QString &name)
     return QString();
 }
 
+QString keyFileNameFor(const QString &dataFileName)
+{
+    QString name = dataFileName;
+    if (name.endsWith(QLatin1String(".db")))
+        name.chop(3);
+    return name + QStringLiteral(".key");
+}
+
+QString copyToTemporary(const QString &source, int toDir, const QString &prefix)
+{
+    UniqueFd from(::open(encoded(source).constData(), O_RDONLY | O_CLOEXEC));
+    if (!from.valid())
+        throw Failure{QStringLiteral("\"%1\" cannot be read (%2).").arg(source, errnoText(errno))};
+    QString name;
+    UniqueFd copy = createTemporary(toDir, prefix, &name);
+    try {
+        copyContents(from.get(), copy.get(), source);
+        flushAndClose(copy);
+    } catch (const Failure &) {
+        ::unlinkat(toDir, encoded(name).constData(), 0);
+        throw;
+    }
+    return name;
+}
+
 }  // namespace backup_detail
 
 }  // namespace nettora

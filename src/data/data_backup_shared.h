@@ -42,6 +42,19 @@ bool logIsEmpty(const DataFileLocation &loc);
 QString reopen();
 QString notRegular(int dirFd, const QString &name);
 
+// dataFileProblem, also saying whether the file opened under the key at
+// all (so that a file that opens but fails the check is not tried under
+// another key).
+QString dataFileProblem(const QString &file, const SecretBytes &dataKey, CheckDepth depth, bool *opened);
+
+// The name of a data file's own key file: the same name ending in .key
+// (nettora.db: nettora.key). Works on names and on paths.
+QString keyFileNameFor(const QString &dataFileName);
+
+// Copies a small file (a key file) whole into a new temporary file of the
+// folder, flushed; returns its name. Throws Failure.
+QString copyToTemporary(const QString &source, int toDir, const QString &prefix);
+
 // Temporary files of an interrupted backup or restore start so; the start
 // ignores them and the next backup or restore removes them.
 inline const QString kBackupPrefix = QStringLiteral(".nettora-backup-");

@@ -2,6 +2,8 @@
 // kept under Replaced with what they hold.
 #include "data/data_backup.h"
 
+#include "data/data_backup_shared.h"
+
 #include "data/datamodule.h"
 #include "data/db_functions.h"
 #include "data/durable_file.h"
@@ -44,17 +46,25 @@ QStringList query(sqlite3 *db, const QString &sql, QString *error, int column = 
     return rows;
 }
 
-// The key the running data is open under; before the data has its own key
-// (a file from before the key file), the old built-in one.
-void applyDataKey(sqlite3 *db)
+// The data key, or for an empty one the old built-in key that files from
+// before the key file are under.
+void applyKey(sqlite3 *db, const SecretBytes &dataKey)
 {
-    if (dm1 && !dm1->dataKey().empty()) {
-        const SecretBytes spec = rawKeySpec(dm1->dataKey());
+    if (!dataKey.empty()) {
+        const SecretBytes spec = rawKeySpec(dataKey);
         sqlite3_key(db, spec.data(), int(spec.size()) - 1);
     } else {
         const QByteArray legacy(Tdm1::LegacyTablePassword);
         sqlite3_key(db, legacy.constData(), int(legacy.size()));
     }
+}
+
+const SecretBytes &runningKey()
+{
+    static const SecretBytes none;
+    if (!dm1)
+        return none;
+    return dm1->dataKey().empty() ? dm1->unopenedDataKey() : dm1->dataKey();
 }
 
 QStringList columnNames(sqlite3 *db, const QString &table, QString *error)
@@ -87,7 +97,7 @@ bool opensPlain(const QString &file)
     }
 }
 
-QString checkOpen(const QString &file, CheckDepth depth)
+QString checkOpen(const QString &file, const SecretBytes &dataKey, CheckDepth depth, bool *opened)
 {
     {
         Handle h;
@@ -96,10 +106,11 @@ QString checkOpen(const QString &file, CheckDepth depth)
             return QStringLiteral("it cannot be opened (%1)").arg(engineCause(h.db, rc));
         registerEngineFunctions(h.db);
         QString error;
-        applyDataKey(h.db);
+        applyKey(h.db, dataKey);
         query(h.db, QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), &error);
         query(h.db, QStringLiteral("SELECT count(*) FROM sqlite_master"), &error);
         if (error.isEmpty()) {
+            *opened = true;
             // Every page in use is read, and under the key every page's
             // checksum is proved, so a flipped bit anywhere in the data shows
             // in either check; the full one also matches every index against
@@ -143,6 +154,18 @@ QString checkOpen(const QString &file, CheckDepth depth)
 
 QString dataFileProblem(const QString &file, CheckDepth depth)
 {
+    return dataFileProblem(file, runningKey(), depth);
+}
+
+QString dataFileProblem(const QString &file, const SecretBytes &dataKey, CheckDepth depth)
+{
+    bool opened = false;
+    return backup_detail::dataFileProblem(file, dataKey, depth, &opened);
+}
+
+QString backup_detail::dataFileProblem(const QString &file, const SecretBytes &dataKey, CheckDepth depth, bool *opened)
+{
+    *opened = false;
     struct stat st {};
     if (::stat(QFile::encodeName(file).constData(), &st) != 0)
         return errno == ENOENT ? QStringLiteral("it is missing")
@@ -151,17 +174,18 @@ QString dataFileProblem(const QString &file, CheckDepth depth)
         return QStringLiteral("it is not a regular file");
     if (st.st_size == 0)
         return QStringLiteral("it is empty");
-    const QString problem = checkOpen(file, depth);
+    const QString problem = checkOpen(file, dataKey, depth, opened);
     removeSidecars(file);
     return problem;
 }
 
 namespace {
 
-// What a kept file holds, read without changing it or leaving anything
-// beside it: immutable, unless a log of its own stands beside it, whose
-// content counts too.
-void countKept(KeptDataFile &kept)
+// What a kept file holds under one key, read without changing it or
+// leaving anything beside it: immutable, unless a log of its own stands
+// beside it, whose content counts too. The engine's words when it does not
+// open under that key.
+QString countUnder(KeptDataFile &kept, const SecretBytes &dataKey)
 {
     const bool hasLog = QFileInfo::exists(kept.file + QStringLiteral("-wal"));
     const bool hadIndex = QFileInfo::exists(kept.file + QStringLiteral("-shm"));
@@ -175,7 +199,7 @@ void countKept(KeptDataFile &kept)
             rc != SQLITE_OK) {
             error = engineCause(h.db, rc);
         } else {
-            applyDataKey(h.db);
+            applyKey(h.db, dataKey);
             const QString clients = query(h.db, QStringLiteral("SELECT count(*) FROM \"Client\""), &error).value(0);
             const QString statements = query(h.db, QStringLiteral("SELECT count(*) FROM \"Nettora\""), &error).value(0);
             if (error.isEmpty()) {
@@ -186,11 +210,28 @@ void countKept(KeptDataFile &kept)
     }
     if (!hadIndex)
         QFile::remove(kept.file + QStringLiteral("-shm"));
-    if (!error.isEmpty())
-        kept.problem = kept.size == 0 ? QStringLiteral("it is empty")
-                                      : QStringLiteral("it cannot be read (%1): it is damaged, or it is not a Nettora "
-                                                       "data file")
-                                            .arg(error);
+    return error;
+}
+
+// Under the current data key, else the old built-in one (kept before the
+// data had its own key).
+void countKept(KeptDataFile &kept)
+{
+    QString error;
+    if (!runningKey().empty())
+        error = countUnder(kept, runningKey());
+    if (runningKey().empty() || !error.isEmpty())
+        error = countUnder(kept, SecretBytes());
+    if (error.isEmpty())
+        return;
+    if (kept.size == 0) {
+        kept.problem = QStringLiteral("it is empty");
+    } else if (QFileInfo(backup_detail::keyFileNameFor(kept.file)).isFile()) {
+        kept.ownKeyFile = true;
+        kept.problem = QStringLiteral("it is under a password of its own: restoring it asks for that password");
+    } else {
+        kept.problem = QStringLiteral("it cannot be read (%1): it is damaged, or it is not a Nettora data file").arg(error);
+    }
 }
 
 }  // namespace

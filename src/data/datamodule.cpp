@@ -1,6 +1,7 @@
 #include "data/datamodule.h"
 
 #include "data/data_backup.h"
+#include "data/data_rekey.h"
 #include "data/durable_file.h"
 #include "data/engine.h"
 #include "data/failure_cause.h"
@@ -36,13 +37,6 @@ void replaceDataFile(const QString &source, const QString &target)
 {
     if (const int error = replaceFile(source, target))
         throw EngineError(QStringLiteral("Could not replace \"%1\": %2").arg(target, systemCause(error)));
-}
-
-// The version the data file records; 0 for files made before versions were.
-int dataFileVersion(Database &db)
-{
-    Statement st = db.prepare(QStringLiteral("PRAGMA user_version"));
-    return st.step() ? int(st.columnInt(0)) : 0;
 }
 
 enum class PlainFile { NotPlain, Foreign, Ours };
@@ -356,6 +350,10 @@ DataDirState Tdm1::ReserveDataDir(const QString &dataDir)
 {
     LockData();
     ACon1.setConnectPath(dataDir);
+    // A restore of a data file with its key file killed halfway is completed
+    // before either file is looked at.
+    ACon1.reserve();
+    finishInterruptedRestore(dataDir);
     if (!ACon1.connect(true)) {
         m_state = DataDirState::New;
         return m_state;
@@ -416,6 +414,7 @@ void Tdm1::UnlockData(const SecretBytes &password)
     if (m_state != DataDirState::Keyed)
         throw EngineError(QStringLiteral("There is no data to open yet: set a password first."));
     SecretBytes key = unwrapWithPassword(keyFile(), password);
+    SecretBytes unsealed = key.clone();
     try {
         openWithKey(std::move(key));
     } catch (const DataFileUnopenable &) {
@@ -424,12 +423,36 @@ void Tdm1::UnlockData(const SecretBytes &password)
         m_state = DataDirState::Unkeyed;
         try {
             openLegacy();
+        } catch (const DataFileUnopenable &) {
+            LockData();
+            m_state = DataDirState::Keyed;
+            // Kept for a restore in its place, which checks backups with it.
+            m_unopenedKey = std::move(unsealed);
+            throw;
         } catch (const EngineError &) {
             LockData();
             m_state = DataDirState::Keyed;
             throw;
         }
         UnlockData(password);
+    }
+}
+
+void Tdm1::OpenRestoredData(SecretBytes dataKey)
+{
+    LockData();
+    ACon1.connect(false);
+    if (dataKey.empty()) {
+        m_state = DataDirState::Unkeyed;
+        try {
+            openLegacy();
+        } catch (...) {
+            LockData();
+            throw;
+        }
+    } else {
+        m_state = DataDirState::Keyed;
+        openWithKey(std::move(dataKey));
     }
 }
 
@@ -508,6 +531,7 @@ void Tdm1::LockData()
         t->close();
     ACon1.disconnect();
     m_dataKey = SecretBytes();
+    m_unopenedKey = SecretBytes();
 }
 
 QString Tdm1::ConnectDb(const QString &dataDir, const SecretBytes &password, const QString &newUser)
@@ -517,66 +541,6 @@ QString Tdm1::ConnectDb(const QString &dataDir, const SecretBytes &password, con
     UnlockData(password);
     return m_state == DataDirState::Unkeyed ? UpgradeToDataKey(password) : QString();
 }
-
-namespace {
-
-// Every table's row count: what a copy must hold as well.
-std::vector<qint64> rowCounts(Database &db, const QString &schemaName)
-{
-    std::vector<qint64> counts;
-    for (const TableDef &t : allTables()) {
-        Statement st = db.prepare(QStringLiteral("SELECT count(*) FROM %1.\"%2\"").arg(schemaName, t.name));
-        counts.push_back(st.step() ? st.columnInt(0) : -1);
-    }
-    return counts;
-}
-
-// Writes what db holds into target under the key (the engine's export), the
-// version with it; target must not exist.
-void exportUnderKey(Database &db, const QString &target, const SecretBytes &key)
-{
-    const SecretBytes spec = rawKeySpec(key);
-    sqlite3_stmt *st = nullptr;
-    const QByteArray name = target.toUtf8();
-    db.check(sqlite3_prepare_v2(db.handle(), "ATTACH DATABASE ?1 AS rekeyed KEY ?2", -1, &st, nullptr));
-    sqlite3_bind_text(st, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-    // Bound, never put in the SQL text; the spec's closing zero is left out.
-    sqlite3_bind_text(st, 2, reinterpret_cast<const char *>(spec.data()), int(spec.size()) - 1, SQLITE_STATIC);
-    const int rc = sqlite3_step(st);
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE)
-        db.fail(rc);
-    try {
-        db.exec(QStringLiteral("SELECT sqlcipher_export('rekeyed')"));
-        db.exec(QStringLiteral("PRAGMA rekeyed.user_version = %1").arg(dataFileVersion(db)));
-        if (rowCounts(db, QStringLiteral("main")) != rowCounts(db, QStringLiteral("rekeyed")))
-            throw EngineError(QStringLiteral("the copy does not hold every row"));
-        db.exec(QStringLiteral("DETACH DATABASE rekeyed"));
-    } catch (...) {
-        try {
-            db.exec(QStringLiteral("DETACH DATABASE rekeyed"));
-        } catch (const EngineError &) {
-        }
-        throw;
-    }
-}
-
-// The copy opens on its own under the key and the engine finds it whole.
-void checkCopy(const QString &file, const SecretBytes &key)
-{
-    Database copy;
-    copy.open(file, rawKeySpec(key));
-    {
-        Statement st = copy.prepare(QStringLiteral("PRAGMA quick_check"));
-        if (!st.step() || st.columnText(0) != QLatin1String("ok"))
-            throw EngineError(QStringLiteral("the copy is damaged"));
-    }
-    copy.exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
-    copy.close();
-    removeSidecars(file);
-}
-
-}  // namespace
 
 QString Tdm1::UpgradeToDataKey(const SecretBytes &password)
 {

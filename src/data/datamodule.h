@@ -132,6 +132,16 @@ public:
     // The key the data is open under (empty while locked or for a file from
     // before the key file): backups and kept files are checked with it.
     const SecretBytes &dataKey() const { return m_dataKey; }
+    // The key the login password unsealed when the data file then did not
+    // open under it (DataFileUnopenable), else empty: a restore at start
+    // checks backups and kept files with it. Nothing is opened with it; it is
+    // wiped by LockData, the next ReserveDataDir and the module's end.
+    const SecretBytes &unopenedDataKey() const { return m_unopenedKey; }
+    // After a restore put a data file in place (the directory reserved, the
+    // data closed): opens it under the data key given, as Keyed; an empty key
+    // opens a file from before the key file (no key file beside it) as
+    // Unkeyed. Throws as UnlockData does; on failure nothing stays open.
+    void OpenRestoredData(SecretBytes dataKey);
 
     // All in one, for nettora-cli, tests and benchmarks: reserve, then make
     // the data (New, user name newUser) or unlock it, upgrading a file from
@@ -171,6 +181,7 @@ private:
 
     DataDirState m_state = DataDirState::New;
     SecretBytes m_dataKey;
+    SecretBytes m_unopenedKey;  // see unopenedDataKey()
     std::vector<std::unique_ptr<Table>> m_owned;
     std::vector<Table *> m_order;
     std::vector<Table *> m_scheduleOrder;

@@ -192,7 +192,7 @@ TEST_F(BackupWindows, BackupThenRestoreBringsTheBackedUpDataBackAfterTheQuestion
     ASSERT_EQ(m_dialogs->texts(), QStringList{"Backup Successful."});
     EXPECT_EQ(m_dialogs->shown()[0].kind, "information");
     EXPECT_EQ(QDir(root.filePath(QStringLiteral("Nettora_Backup_12082026"))).entryList(QDir::Files | QDir::Hidden),
-              QStringList{"nettora.db"});
+              (QStringList{"nettora.db", "nettora.key"}));
 
     addClient(QStringLiteral("Bob"), QStringLiteral("Baker"));
     TfrmRestore *r = openRestore();
@@ -234,7 +234,7 @@ TEST_F(BackupWindows, ABackupAlreadyInTheFolderIsReplacedOnlyAfterYes)
     EXPECT_EQ(m_dialogs->texts(), QStringList{question});
     EXPECT_EQ(m_dialogs->shown()[0].kind, "warning");
     EXPECT_EQ(bytesOf(file), first);
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"nettora.db"});
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{"nettora.db", "nettora.key"}));
 
     m_dialogs->clear();
     m_dialogs->answerWarnings({true});
@@ -308,6 +308,46 @@ TEST_F(BackupWindows, TheRestoreWindowListsTheKeptDataFilesAndRestoresTheChosenO
     type(r->locationBox, QStringLiteral("/elsewhere"));
     EXPECT_TRUE(list->selectedItems().isEmpty());
     saveScreenshot(r, QStringLiteral("restore_window_kept_files"));
+}
+
+// A backup of data under another password: the restore asks for it on
+// the page, and with it brings the backup back with its own password.
+TEST_F(BackupWindows, ABackupUnderAnotherPasswordIsRestoredWithThePasswordTypedOnThePage)
+{
+    QTemporaryDir otherDir;
+    {
+        Tdm1 other;
+        Tdm1 *previous = dm1;
+        dm1 = &other;
+        other.ConnectDb(otherDir.path(), SecretBytes::fromText(QStringLiteral("other password")), QStringLiteral("o"));
+        other.db().exec(QStringLiteral("INSERT INTO Client (FirstName, LastName) VALUES ('Zed', 'Other')"));
+        ASSERT_TRUE(BackupDataFile(root.filePath(QStringLiteral("other")), ExistingBackup::Refuse).ok);
+        dm1 = previous;
+    }
+    TfrmRestore *r = openRestore();
+    type(r->locationBox, root.filePath(QStringLiteral("other")));
+    m_dialogs->answerWarnings({true});
+    click(r->okButton);
+    ASSERT_EQ(m_dialogs->shown().size(), 2u);
+    EXPECT_EQ(m_dialogs->shown()[1].kind, "error");
+    EXPECT_TRUE(m_dialogs->shown()[1].text.contains("enter the password it was made with"))
+        << m_dialogs->shown()[1].text.toStdString();
+    EXPECT_EQ(clientNames(), QStringList{"Able"});
+    EXPECT_EQ(r->passwordBox->echoMode(), QLineEdit::Password);
+
+    m_dialogs->clear();
+    type(r->passwordBox, QStringLiteral("other password"));
+    m_dialogs->answerWarnings({true});
+    click(r->okButton);
+    ASSERT_EQ(m_dialogs->shown().size(), 2u);
+    EXPECT_EQ(m_dialogs->shown()[1].kind, "information");
+    EXPECT_TRUE(m_dialogs->shown()[1].text.contains("The restored data keeps its own password"))
+        << m_dialogs->shown()[1].text.toStdString();
+    EXPECT_EQ(clientNames(), QStringList{"Other"});
+    EXPECT_EQ(r->passwordBox->text(), QString());
+    // The replaced data is listed as under a password of its own.
+    ASSERT_EQ(r->keptFiles->topLevelItemCount(), 1);
+    EXPECT_EQ(r->keptFiles->topLevelItem(0)->text(5), "at a restore, own password");
 }
 
 TEST_F(BackupWindows, AFolderWithoutABackupIsRefusedSayingWhatIsWrong)

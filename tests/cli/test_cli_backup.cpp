@@ -2,6 +2,7 @@
 // directory, the data read back in-process between runs.
 #include "cli_process.h"
 
+#include "data/data_backup.h"
 #include "data/datamodule.h"
 #include "support/testsupport.h"
 
@@ -242,4 +243,99 @@ TEST_F(CliBackup, RestoreBringsBackDataWhoseFileDoesNotOpen)
     ASSERT_TRUE(k.open(QIODevice::ReadOnly));
     EXPECT_EQ(k.readAll(), garbage);
     EXPECT_EQ(lastNames(), QStringList{"Lee"});
+}
+
+// A backup of other data, with a key file of its own: the password given to
+// nettora-cli is tried on it; when it is not the backup's, the restore is
+// refused saying what to do, and nothing changes.
+TEST_F(CliBackup, ABackupWithAKeyFileOfItsOwnNeedsItsPassword)
+{
+    const struct {
+        const char *name;
+        const char *password;
+        bool restored;
+    } cases[] = {
+        {"the same password", test::TestPassword, true},
+        {"another password", "other password", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir otherDir;
+        const QString backup = m_scratch.filePath(QString::fromLatin1(c.name));
+        {
+            Tdm1 other;
+            Tdm1 *previous = dm1;
+            dm1 = &other;
+            other.ConnectDb(otherDir.path(), SecretBytes::fromText(QString::fromLatin1(c.password)), QStringLiteral("o"));
+            other.db().exec(QStringLiteral("INSERT INTO Client (FirstName, LastName) VALUES ('Zed', 'Other')"));
+            ASSERT_TRUE(BackupDataFile(backup, ExistingBackup::Refuse).ok);
+            dm1 = previous;
+        }
+        QFile key(m_data.filePath(QStringLiteral("nettora.key")));
+        ASSERT_TRUE(key.open(QIODevice::ReadOnly));
+        const QByteArray keyBefore = key.readAll();
+        key.close();
+        const QStringList namesBefore = lastNames();
+
+        const CliRun r = cli({QStringLiteral("restore"), backup});
+        if (c.restored) {
+            EXPECT_EQ(r.status, 0) << r.err.toStdString();
+            EXPECT_TRUE(r.out.contains("The restored data keeps its own password")) << r.out.toStdString();
+            EXPECT_EQ(lastNames(), QStringList{"Other"});
+        } else {
+            EXPECT_EQ(r.status, 1);
+            EXPECT_TRUE(r.err.contains("The password given does not open the backup")) << r.err.toStdString();
+            EXPECT_TRUE(r.err.contains("Nothing was changed.")) << r.err.toStdString();
+            EXPECT_TRUE(r.err.contains("restore the backup in Nettora's restore window")) << r.err.toStdString();
+            EXPECT_EQ(lastNames(), namesBefore);
+            ASSERT_TRUE(key.open(QIODevice::ReadOnly));
+            EXPECT_EQ(key.readAll(), keyBefore);
+        }
+    }
+}
+
+// The same for a restore that brings its own key file: a kill at any moment
+// leaves the old pair or the new pair, completed by the next start, never a
+// data file beside a key file that does not open it.
+TEST_F(CliBackup, KilledRestoresOfAPairLeaveTheOldOrTheNewPair)
+{
+    QTemporaryDir otherDir;
+    const QString backup = m_scratch.filePath(QStringLiteral("other"));
+    {
+        Tdm1 other;
+        Tdm1 *previous = dm1;
+        dm1 = &other;
+        other.ConnectDb(otherDir.path(), test::testPassword(), QStringLiteral("o"));
+        other.db().exec(QStringLiteral("INSERT INTO Client (FirstName, LastName) VALUES ('Zed', 'Other')"));
+        ASSERT_TRUE(BackupDataFile(backup, ExistingBackup::Refuse).ok);
+        dm1 = previous;
+    }
+    const QStringList restored{"Other"}, current{"Lee"};
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(cli({QStringLiteral("restore"), backup}).status, 0);
+    const int span = int(clock.elapsed()) + 10;
+    // Back to the first data, with its key file, kept by that restore.
+    const QStringList kept = QDir(m_data.filePath(QStringLiteral("Replaced"))).entryList({QStringLiteral("*.db")});
+    ASSERT_EQ(kept.size(), 1);
+    const QString first = m_data.filePath(QStringLiteral("Replaced/") + kept[0]);
+    ASSERT_EQ(cli({QStringLiteral("restore"), first}).status, 0);
+    ASSERT_EQ(lastNames(), current);
+    QRandomGenerator random(16);
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(i);
+        std::unique_ptr<QProcess> p(start({QStringLiteral("restore"), backup}));
+        QThread::msleep(random.bounded(span));
+        p->kill();
+        p->waitForFinished(30000);
+        const QStringList names = lastNames();
+        EXPECT_TRUE(names == restored || names == current) << names.join(QLatin1Char(',')).toStdString();
+        if (names == restored) {
+            // The newest kept file is the pair this restore replaced.
+            const std::vector<KeptDataFile> keptNow = keptDataFiles(m_data.path());
+            ASSERT_FALSE(keptNow.empty());
+            ASSERT_EQ(cli({QStringLiteral("restore"), keptNow[0].file}).status, 0);
+            ASSERT_EQ(lastNames(), current);
+        }
+    }
 }

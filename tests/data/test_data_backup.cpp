@@ -1,7 +1,9 @@
 #include "support/testsupport.h"
 
 #include "data/data_backup.h"
+#include "data/data_key.h"
 #include "data/db_functions.h"
+#include "data/schema_upgrade.h"
 
 #include <QDir>
 #include <QFile>
@@ -92,13 +94,21 @@ TEST_F(DataBackupTest, BackupThenChangeThenRestoreGivesBackTheBackedUpDataAndKee
     const DataFileResult b =
         BackupDataFile(folder(QStringLiteral("Nettora_Backup_12082026")), ExistingBackup::Refuse);
     ASSERT_TRUE(b.ok) << b.text.toStdString();
-    // Only the data file, still encrypted; no lock or temporary file.
-    EXPECT_EQ(filesIn(folder(QStringLiteral("Nettora_Backup_12082026"))), QStringList{QStringLiteral("nettora.db")});
+    // The data file and its key file, still encrypted and sealed; no lock or
+    // temporary file.
+    EXPECT_EQ(filesIn(folder(QStringLiteral("Nettora_Backup_12082026"))),
+              (QStringList{QStringLiteral("nettora.db"), QStringLiteral("nettora.key")}));
     EXPECT_FALSE(bytesOf(b.file).startsWith("SQLite format 3"));
     EXPECT_EQ(dataFileProblem(b.file), QString());
+    EXPECT_EQ(dataFileProblem(b.file, m_dataKey), QString());
+    // The old built-in key opens it no longer.
+    EXPECT_TRUE(dataFileProblem(b.file, SecretBytes()).contains(QLatin1String("does not open with Nettora's key")));
+    const QString backupKey = folder(QStringLiteral("Nettora_Backup_12082026/nettora.key"));
+    EXPECT_EQ(bytesOf(backupKey), bytesOf(keyFilePath(dataDir())));
 
-    EXPECT_EQ(QFile::permissions(b.file) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ReadOwner | QFile::WriteOwner),
-              QFile::Permissions());
+    for (const QString &file : {b.file, backupKey})
+        EXPECT_EQ(QFile::permissions(file) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ReadOwner | QFile::WriteOwner),
+                  QFile::Permissions());
 
     change();
     const QString changed = contents();
@@ -114,7 +124,8 @@ TEST_F(DataBackupTest, BackupThenChangeThenRestoreGivesBackTheBackedUpDataAndKee
     EXPECT_TRUE(r.text.contains(r.file));
     // Nothing but the data file, the engine's own sidecars and the lock.
     QStringList left = filesIn(dataDir()).filter(QRegularExpression(QStringLiteral("^(?!nettora\\.db-(wal|shm)$)")));
-    EXPECT_EQ(left, (QStringList{QStringLiteral("Replaced"), QStringLiteral("nettora.db"), QStringLiteral("nettora.lock")}));
+    EXPECT_EQ(left, (QStringList{QStringLiteral("Replaced"), QStringLiteral("nettora.db"), QStringLiteral("nettora.key"),
+                                 QStringLiteral("nettora.lock")}));
     restart();
     EXPECT_EQ(contents(), before);
 
@@ -158,7 +169,7 @@ TEST_F(DataBackupTest, ASecondBackupIntoTheSameFolderReplacesTheFirstOnlyWhenTol
     const DataFileResult second = BackupDataFile(to, ExistingBackup::Replace);
     ASSERT_TRUE(second.ok) << second.text.toStdString();
     EXPECT_FALSE(second.existingBackupKept);
-    EXPECT_EQ(filesIn(to), QStringList{QStringLiteral("nettora.db")});
+    EXPECT_EQ(filesIn(to), (QStringList{QStringLiteral("nettora.db"), QStringLiteral("nettora.key")}));
     ASSERT_TRUE(RestoreDataFile(to).ok);
     EXPECT_EQ(contents(), changed);
 }
@@ -264,7 +275,7 @@ TEST_F(DataBackupTest, AFailedStepLeavesTheDataAndTheEarlierBackupAsBefore)
             }
             EXPECT_EQ(contents(), changed);
             EXPECT_EQ(bytesOf(QDir(to).filePath(QStringLiteral("nettora.db"))), earlier);
-            EXPECT_EQ(filesIn(to), QStringList{QStringLiteral("nettora.db")});
+            EXPECT_EQ(filesIn(to), (QStringList{QStringLiteral("nettora.db"), QStringLiteral("nettora.key")}));
             EXPECT_EQ(filesIn(QDir(dataDir()).filePath(QStringLiteral("Replaced"))), QStringList());
             for (const QString &f : filesIn(dataDir()))
                 EXPECT_FALSE(f.startsWith(QLatin1Char('.'))) << f.toStdString();
@@ -332,19 +343,22 @@ TEST_F(DataBackupTest, ADataFileThatDoesNotOpenIsReplacedAndKeptWithItsLog)
     const QString before = contents();
     ASSERT_TRUE(BackupDataFile(folder(QStringLiteral("b")), ExistingBackup::Refuse).ok);
 
-    // A real log of other data under the same key, as a crash leaves it.
+    // A real log of other data under the same key, as a crash leaves it: a
+    // copy of the directory, changed.
     QByteArray log;
     {
         QTemporaryDir other;
+        m_dm.reset();
+        for (const char *name : {"nettora.db", "nettora.key"})
+            ASSERT_TRUE(QFile::copy(QDir(dataDir()).filePath(QLatin1String(name)), QDir(other.path()).filePath(QLatin1String(name))));
         Tdm1 module;
         dm1 = &module;
         module.ConnectDb(other.path(), test::testPassword());
         module.db().exec(QStringLiteral("INSERT INTO Client (FirstName, LastName) VALUES ('Wal', 'Only')"));
         log = bytesOf(QDir(other.path()).filePath(QStringLiteral("nettora.db-wal")));
-        dm1 = m_dm.get();
+        dm1 = nullptr;
     }
     ASSERT_FALSE(log.isEmpty());
-    m_dm.reset();
     const QString dataFile = QDir(dataDir()).filePath(QStringLiteral("nettora.db"));
     const QByteArray garbage(8192, 'x');
     writeBytes(dataFile, garbage);
@@ -412,6 +426,174 @@ TEST_F(DataBackupTest, KeptDataFilesAreListedNewestFirstWithWhatTheyHold)
     // Reading them leaves nothing beside them and changes none.
     EXPECT_EQ(filesIn(replaced), filesBefore);
     EXPECT_EQ(dataFileProblem(r.file), QString());
+}
+
+// The data as a file under the old built-in key, as backups and kept files
+// made before the key file are.
+void writeUnderOldKey(Database &db, const QString &target)
+{
+    db.exec(QStringLiteral("ATTACH DATABASE '%1' AS old KEY '%2'").arg(target, QLatin1String(Tdm1::LegacyTablePassword)));
+    db.exec(QStringLiteral("SELECT sqlcipher_export('old')"));
+    db.exec(QStringLiteral("PRAGMA old.user_version = %1").arg(dataVersion()));
+    db.exec(QStringLiteral("DETACH DATABASE old"));
+}
+
+// The password is changed after the backup: the backup is the same data under
+// the same data key, so only its data file comes back and the current key
+// file, and with it the current password, stays.
+TEST_F(DataBackupTest, ARestoreAfterAPasswordChangeKeepsTheCurrentPassword)
+{
+    const QString before = contents();
+    ASSERT_TRUE(BackupDataFile(folder(QStringLiteral("b")), ExistingBackup::Refuse).ok);
+    const SecretBytes changedPassword = SecretBytes::fromText(QStringLiteral("changed password"));
+    m_dm->ChangePassword(changedPassword);
+    const QByteArray currentKeyFile = bytesOf(keyFilePath(dataDir()));
+    change();
+
+    const DataFileResult r = RestoreDataFile(folder(QStringLiteral("b")));
+    ASSERT_TRUE(r.ok) << r.text.toStdString();
+    EXPECT_FALSE(r.text.contains(QLatin1String("password"))) << r.text.toStdString();
+    EXPECT_EQ(contents(), before);
+    EXPECT_EQ(bytesOf(keyFilePath(dataDir())), currentKeyFile);
+    EXPECT_EQ(filesIn(QDir(dataDir()).filePath(QStringLiteral("Replaced"))), QStringList{QFileInfo(r.file).fileName()});
+
+    m_dm = std::make_unique<Tdm1>();
+    dm1 = m_dm.get();
+    EXPECT_THROW(m_dm->ConnectDb(dataDir(), test::testPassword()), WrongPassword);
+    m_dm->ConnectDb(dataDir(), changedPassword);
+    EXPECT_EQ(contents(), before);
+}
+
+// A backup of other data under another password (and so another data key):
+// its password is asked for, a wrong one changes nothing, and the right one
+// brings back the data with its key file, the current pair kept.
+TEST_F(DataBackupTest, ABackupUnderAnotherPasswordAsksForItAndBringsItsKeyFile)
+{
+    const SecretBytes otherPassword = SecretBytes::fromText(QStringLiteral("other password"));
+    QTemporaryDir otherDir;
+    {
+        Tdm1 other;
+        dm1 = &other;
+        other.ConnectDb(otherDir.path(), otherPassword, QStringLiteral("other"));
+        other.db().exec(QStringLiteral("INSERT INTO Client (FirstName, LastName) VALUES ('Zed', 'Other')"));
+        ASSERT_TRUE(BackupDataFile(folder(QStringLiteral("other")), ExistingBackup::Refuse).ok);
+        dm1 = m_dm.get();
+    }
+    change();
+    const QString current = contents();
+    const QStringList filesBefore = filesIn(dataDir());
+    const QByteArray dataBefore = bytesOf(QDir(dataDir()).filePath(QStringLiteral("nettora.db")));
+    const QByteArray keyBefore = bytesOf(keyFilePath(dataDir()));
+    const struct {
+        const char *name;
+        QString password;
+        const char *says;
+    } refused[] = {
+        {"no password", QString(), "was made under another password than the current one"},
+        {"a wrong one", QStringLiteral("wrong password"), "The password given does not open the backup"},
+    };
+    for (const auto &c : refused) {
+        SCOPED_TRACE(c.name);
+        const DataFileResult r = RestoreDataFile(folder(QStringLiteral("other")), SecretBytes::fromText(c.password));
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.needsPassword);
+        EXPECT_TRUE(r.reopened);
+        EXPECT_TRUE(r.text.contains(QLatin1String(c.says))) << r.text.toStdString();
+        EXPECT_TRUE(r.text.endsWith(QLatin1String("Nothing was changed."))) << r.text.toStdString();
+        EXPECT_EQ(contents(), current);
+        EXPECT_EQ(filesIn(dataDir()), filesBefore);
+        EXPECT_EQ(bytesOf(QDir(dataDir()).filePath(QStringLiteral("nettora.db"))), dataBefore);
+        EXPECT_EQ(bytesOf(keyFilePath(dataDir())), keyBefore);
+    }
+
+    const DataFileResult r = RestoreDataFile(folder(QStringLiteral("other")), otherPassword);
+    ASSERT_TRUE(r.ok) << r.text.toStdString();
+    EXPECT_TRUE(r.text.contains(QLatin1String("The restored data keeps its own password"))) << r.text.toStdString();
+    EXPECT_TRUE(contents().startsWith(QLatin1String("Zed Other"))) << contents().toStdString();
+    EXPECT_EQ(bytesOf(keyFilePath(dataDir())), bytesOf(folder(QStringLiteral("other/nettora.key"))));
+    // The replaced pair is kept together, and no record of the swap is left.
+    const QString keptKey = r.file.left(r.file.size() - 3) + QStringLiteral(".key");
+    EXPECT_TRUE(r.text.contains(keptKey)) << r.text.toStdString();
+    EXPECT_EQ(bytesOf(keptKey), keyBefore);
+    for (const QString &f : filesIn(dataDir()))
+        EXPECT_FALSE(f.startsWith(QLatin1Char('.'))) << f.toStdString();
+
+    // The restored data opens with its own password only.
+    m_dm = std::make_unique<Tdm1>();
+    dm1 = m_dm.get();
+    EXPECT_THROW(m_dm->ConnectDb(dataDir(), test::testPassword()), WrongPassword);
+    m_dm->ConnectDb(dataDir(), otherPassword);
+    EXPECT_TRUE(contents().startsWith(QLatin1String("Zed Other")));
+
+    // The kept pair is listed as under a password of its own, and comes
+    // back with it.
+    const std::vector<KeptDataFile> kept = keptDataFiles(dataDir());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_TRUE(kept[0].ownKeyFile);
+    const DataFileResult back = RestoreDataFile(r.file, test::testPassword());
+    ASSERT_TRUE(back.ok) << back.text.toStdString();
+    EXPECT_EQ(contents(), current);
+    restart();
+    EXPECT_EQ(contents(), current);
+}
+
+// A backup or a kept file from before the key file, under the old built-in
+// key: it is restored, moved to the current data key, and the current
+// password opens it.
+TEST_F(DataBackupTest, DataUnderTheOldKeyIsRestoredUnderTheDataKey)
+{
+    const QString before = contents();
+    const QString replaced = QDir(dataDir()).filePath(QStringLiteral("Replaced"));
+    ASSERT_TRUE(QDir().mkpath(folder(QStringLiteral("old"))));
+    ASSERT_TRUE(QDir().mkpath(replaced));
+    const QString keptOld = QDir(replaced).filePath(QStringLiteral("nettora-20010101-000000.db"));
+    writeUnderOldKey(m_dm->db(), folder(QStringLiteral("old/nettora.db")));
+    writeUnderOldKey(m_dm->db(), keptOld);
+    // Listed with what it holds, read under the old key.
+    const std::vector<KeptDataFile> kept = keptDataFiles(dataDir());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].clients, 1);
+    EXPECT_EQ(kept[0].problem, QString());
+    const QString dataFile = QDir(dataDir()).filePath(QStringLiteral("nettora.db"));
+    for (const QString &source : {folder(QStringLiteral("old")), keptOld}) {
+        SCOPED_TRACE(source.toStdString());
+        change();
+        const QByteArray keyBefore = bytesOf(keyFilePath(dataDir()));
+        const DataFileResult r = RestoreDataFile(source);
+        ASSERT_TRUE(r.ok) << r.text.toStdString();
+        EXPECT_TRUE(r.text.contains(QLatin1String("moved to the current data key"))) << r.text.toStdString();
+        EXPECT_EQ(contents(), before);
+        EXPECT_EQ(bytesOf(keyFilePath(dataDir())), keyBefore);
+        m_dm.reset();  // the open data is locked against other readers
+        EXPECT_EQ(dataFileProblem(dataFile, m_dataKey), QString());
+        EXPECT_TRUE(dataFileProblem(dataFile, SecretBytes()).contains(QLatin1String("does not open")));
+        restart();
+        EXPECT_EQ(contents(), before);
+    }
+}
+
+// A data file found empty before any login (the start reserved the
+// directory and stopped): the key is not known yet, so the password given
+// with the restore is tried on the current key file.
+TEST_F(DataBackupTest, AnEmptyDataFileFoundBeforeLoginIsRestoredWithThePassword)
+{
+    const QString before = contents();
+    ASSERT_TRUE(BackupDataFile(folder(QStringLiteral("b")), ExistingBackup::Refuse).ok);
+    m_dm.reset();
+    writeBytes(QDir(dataDir()).filePath(QStringLiteral("nettora.db")), QByteArray());
+    m_dm = std::make_unique<Tdm1>();
+    dm1 = m_dm.get();
+    EXPECT_THROW(m_dm->ReserveDataDir(dataDir()), DataFileUnopenable);
+
+    const DataFileResult asked = RestoreDataFile(folder(QStringLiteral("b")));
+    EXPECT_FALSE(asked.ok);
+    EXPECT_TRUE(asked.needsPassword) << asked.text.toStdString();
+    const DataFileResult r = RestoreDataFile(folder(QStringLiteral("b")), test::testPassword());
+    ASSERT_TRUE(r.ok) << r.text.toStdString();
+    EXPECT_TRUE(m_dm->dataOpen());
+    EXPECT_EQ(contents(), before);
+    restart();
+    EXPECT_EQ(contents(), before);
 }
 
 }  // namespace

@@ -147,8 +147,8 @@ TEST_F(DataVersion, BackupsAreJudgedByTheirOwnVersion)
         for (const QString &s : sql)
             db.exec(s);
     }
-    EXPECT_EQ(dataFileProblem(oldCopy), QString());
-    EXPECT_EQ(dataFileProblem(newCopy),
+    EXPECT_EQ(dataFileProblem(oldCopy, m_dataKey), QString());
+    EXPECT_EQ(dataFileProblem(newCopy, m_dataKey),
               "it was written by a newer version of Nettora (data version 7; this program knows up to 1)");
     // A current file that lacks the field is not a file of ours.
     {
@@ -156,8 +156,8 @@ TEST_F(DataVersion, BackupsAreJudgedByTheirOwnVersion)
         openData(db, oldCopy);
         db.exec(QStringLiteral("PRAGMA user_version = 1"));
     }
-    EXPECT_TRUE(dataFileProblem(oldCopy).startsWith("its tables do not have Nettora's fields"))
-        << dataFileProblem(oldCopy).toStdString();
+    EXPECT_TRUE(dataFileProblem(oldCopy, m_dataKey).startsWith("its tables do not have Nettora's fields"))
+        << dataFileProblem(oldCopy, m_dataKey).toStdString();
 
     // Restoring the older backup brings it back upgraded.
     restart();
