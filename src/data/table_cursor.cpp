@@ -127,8 +127,7 @@ QString Table::orderBy() const
         return QStringLiteral("rowid");
     QStringList parts;
     for (const auto &p : m_index->parts)
-        parts << quoteIdent(p.field) + (p.caseless ? QStringLiteral(" COLLATE NOCASE") : QString())
-                     + (p.descending ? QStringLiteral(" DESC") : QString());
+        parts << indexTermSql(p);
     const bool byKey = m_index->parts.size() == 1 && m_def.hasAutoInc()
                        && m_index->parts[0].field == autoIncField(m_def);
     if (!byKey)
