@@ -6,9 +6,11 @@
 // search the client list runs: index LF, filter Lower(LastName) = "pre*",
 // first row, row count and the names of the rows. Two readings of a search:
 //   list  - the row count and the first screenful of names (what the list
-//           shows when the search returns);
+//           shows when the search returns); the hand query counts with
+//           count(*) and reads the first screenful with LIMIT;
 //   walk  - every matching row visited, FullName and LastName read.
-// Goal: the cursor at most 2x the hand query, and each search under 5 ms.
+// Goal: list - the cursor at most 2x the hand query and each search under
+// 5 ms; walk - the cursor at most 2x the hand query.
 
 #include "bench_names.h"
 #include "bench_util.h"
@@ -57,28 +59,44 @@ QString upperBound(const QString &prefix)
     return u;
 }
 
-// The list shows last and first names; the walk reads the full name as well.
-const QString HandListSql = QStringLiteral(
-    "SELECT rowid, LastName, FirstName FROM Client "
-    "WHERE nt_lower(LastName) >= ? AND nt_lower(LastName) < ? "
-    "ORDER BY LastName COLLATE NOCASE, FirstName COLLATE NOCASE, rowid");
-const QString HandWalkSql = QStringLiteral(
-    "SELECT rowid, LastName, FullName FROM Client "
-    "WHERE nt_lower(LastName) >= ? AND nt_lower(LastName) < ? "
-    "ORDER BY LastName COLLATE NOCASE, FirstName COLLATE NOCASE, rowid");
+// What the hand queries ask of the index LF: the prefix range and its order.
+const QString HandWhere = QStringLiteral("WHERE nt_lower(LastName) >= ? AND nt_lower(LastName) < ? ");
+const QString HandOrder = QStringLiteral("ORDER BY nt_lower(LastName), nt_lower(FirstName), rowid");
+
+// The list counts the rows and shows last and first names of the first
+// screenful; the walk reads every row, the full name as well.
+const QString HandCountSql = QStringLiteral("SELECT count(*) FROM Client ") + HandWhere;
+const QString HandListSql =
+    QStringLiteral("SELECT rowid, LastName, FirstName FROM Client ") + HandWhere + HandOrder + QStringLiteral(" LIMIT ?");
+const QString HandWalkSql = QStringLiteral("SELECT rowid, LastName, FullName FROM Client ") + HandWhere + HandOrder;
 
 Result handSearch(Database &db, const QString &prefix, bool walkAll)
 {
     Result r;
     const QString lower = foldCase(prefix);
-    Statement st = db.prepare(walkAll ? HandWalkSql : HandListSql);
+    if (walkAll) {
+        Statement st = db.prepare(HandWalkSql);
+        st.bind(1, lower);
+        st.bind(2, upperBound(lower));
+        while (st.step()) {
+            r.check += st.columnText(2).size() + st.columnText(1).size();
+            ++r.rows;
+        }
+        return r;
+    }
+    {
+        Statement st = db.prepare(HandCountSql);
+        st.bind(1, lower);
+        st.bind(2, upperBound(lower));
+        st.step();
+        r.rows = int(st.columnInt(0));
+    }
+    Statement st = db.prepare(HandListSql);
     st.bind(1, lower);
     st.bind(2, upperBound(lower));
-    while (st.step()) {
-        if (walkAll || r.rows < ScreenRows)
-            r.check += st.columnText(2).size() + st.columnText(1).size();
-        ++r.rows;
-    }
+    st.bind(3, ScreenRows);
+    while (st.step())
+        r.check += st.columnText(2).size() + st.columnText(1).size();
     return r;
 }
 
@@ -88,8 +106,11 @@ QString cursorSql(const Table *c, const QString &prefix)
 {
     const CompiledFilter f =
         compileFilter(c->def(), QStringLiteral("Lower(LastName) = ") + filterText(prefix + QLatin1Char('*')));
-    return QStringLiteral("SELECT rowid FROM \"Client\" WHERE ") + f.where
-           + QStringLiteral(" ORDER BY \"LastName\" COLLATE NOCASE, \"FirstName\" COLLATE NOCASE, rowid");
+    QStringList order;
+    for (const IndexPart &p : c->def().findIndex(QStringLiteral("LF"))->parts)
+        order << indexTermSql(p);
+    return QStringLiteral("SELECT rowid FROM \"Client\" WHERE ") + f.where + QStringLiteral(" ORDER BY ")
+           + order.join(QStringLiteral(", ")) + QStringLiteral(", rowid");
 }
 
 void printPlan(Database &db, const char *title, const QString &sql, const std::vector<QVariant> &binds)
@@ -114,7 +135,7 @@ std::vector<qint64> handRowIds(Database &db, const QString &prefix)
 {
     std::vector<qint64> ids;
     const QString lower = foldCase(prefix);
-    Statement st = db.prepare(HandListSql);
+    Statement st = db.prepare(HandWalkSql);
     st.bind(1, lower);
     st.bind(2, upperBound(lower));
     while (st.step())
@@ -153,14 +174,16 @@ bool measure(int clientCount)
         {
             const QString p = foldCase(prefixes.front());
             printPlan(db, "cursor view query:", cursorSql(c, p), {p, upperBound(p)});
-            printPlan(db, "hand query (list):", HandListSql, {p, upperBound(p)});
+            printPlan(db, "hand query (list count):", HandCountSql, {p, upperBound(p)});
+            printPlan(db, "hand query (list rows):", HandListSql, {p, upperBound(p), ScreenRows});
             printPlan(db, "hand query (walk):", HandWalkSql, {p, upperBound(p)});
         }
 
         // The two must find the same rows in the same order, or the figures
         // compare different work.
         for (const QString &p : prefixes) {
-            if (cursorRowIds(c, p) != handRowIds(db, p)) {
+            const std::vector<qint64> ids = cursorRowIds(c, p);
+            if (ids != handRowIds(db, p) || handSearch(db, p, false).rows != int(ids.size())) {
                 std::fprintf(stderr, "cursor and hand query disagree for prefix %s\n", p.toUtf8().constData());
                 return false;
             }
@@ -172,32 +195,32 @@ bool measure(int clientCount)
         };
         std::map<QString, Times> times;
         qint64 check = 0;
-        for (int rep = 0; rep < Repetitions; ++rep) {
-            for (const QString &p : prefixes) {
-                Times &t = times[p];
-                // The rows of one prefix fill a few MB of pages; read them once
-                // untimed so that both sides meet the same warm cache.
-                check += handSearch(db, p, true).check;
-                // Alternate which goes first, so neither always runs straight
-                // after the read above.
-                const bool handFirst = rep % 2;
-                for (int k = 0; k < 2; ++k) {
-                    if ((k == 0) == handFirst) {
-                        double s = nowMs();
-                        check += handSearch(db, p, false).check;
-                        t.handList.push_back(nowMs() - s);
-                        s = nowMs();
-                        check += handSearch(db, p, true).check;
-                        t.handWalk.push_back(nowMs() - s);
-                    } else {
-                        double s = nowMs();
-                        const Result r = cursorSearch(c, p, false);
-                        t.cursorList.push_back(nowMs() - s);
-                        t.rows = r.rows;
-                        check += r.check;
-                        s = nowMs();
-                        check += cursorSearch(c, p, true).check;
-                        t.cursorWalk.push_back(nowMs() - s);
+        // The two readings are timed in passes of their own. A walk at
+        // 1,000,000 clients reads tens of MB of rows, more than the engine's
+        // page cache holds, and would leave the next list reading to fetch
+        // and decrypt the index pages again; typing a name reads the same
+        // index pages keystroke after keystroke and walks no rows.
+        for (const bool walk : {false, true}) {
+            for (int rep = 0; rep < Repetitions; ++rep) {
+                for (const QString &p : prefixes) {
+                    Times &t = times[p];
+                    // Read what the reading reads once, untimed, so that both
+                    // sides meet the same warm cache.
+                    check += handSearch(db, p, walk).check;
+                    // Alternate which goes first, so neither always runs
+                    // straight after the read above.
+                    const bool handFirst = rep % 2;
+                    for (int k = 0; k < 2; ++k) {
+                        const double s = nowMs();
+                        if ((k == 0) == handFirst) {
+                            check += handSearch(db, p, walk).check;
+                            (walk ? t.handWalk : t.handList).push_back(nowMs() - s);
+                        } else {
+                            const Result r = cursorSearch(c, p, walk);
+                            (walk ? t.cursorWalk : t.cursorList).push_back(nowMs() - s);
+                            t.rows = r.rows;
+                            check += r.check;
+                        }
                     }
                 }
             }
@@ -230,7 +253,9 @@ bool measure(int clientCount)
                     sumCW / n, sumHW / n, ratioWalk, worstWalk);
         std::printf("(check %lld)\n", static_cast<long long>(check));
         printGoal(ratioList <= 2.0 && worstList < 5.0, "list: cursor <= 2x hand query and every search < 5 ms");
-        printGoal(ratioWalk <= 2.0 && worstWalk < 5.0, "walk: cursor <= 2x hand query and every search < 5 ms");
+        // Walking tens of thousands of rows takes the hand query longer than
+        // 5 ms too: the walk is judged by the ratio alone.
+        printGoal(ratioWalk <= 2.0, "walk: cursor <= 2x hand query");
     } catch (const EngineError &e) {
         std::fprintf(stderr, "engine error: %s\n", e.text().toUtf8().constData());
         return false;

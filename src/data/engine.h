@@ -241,6 +241,12 @@ private:
     void dropPending();
     void ensureView();
     void buildView();
+    // The view in parts: reads up to `limit` more rows (-1: all the rest).
+    void readView(int limit);
+    void completeView();
+    bool inView(int index);        // reads the rest when index is beyond the rows read
+    int viewSize();                // counts when the rest is not read yet
+    int findInView(qint64 rowid);  // -1 when not in the view
     void loadBuffer();       // every field of the current row
     void prepareBuffer();    // the buffer belongs to the current row
     void readAhead(const std::vector<int> &fields);
@@ -271,10 +277,19 @@ private:
     CompiledFilter m_filter;
     bool m_filtered = false;
 
+    // The view's row ids in order. A view is built with its first rows only
+    // and reads the rest when the cursor goes beyond them: a search shows a
+    // screenful of what may be thousands of rows. Until then its size is
+    // counted. Its statements run to the end each time, so no read is left
+    // open between calls.
     std::vector<qint64> m_view;
+    bool m_viewComplete = true;
+    int m_viewCount = -1;  // -1: not counted
+    QString m_viewSql, m_countSql;
+    std::vector<QVariant> m_viewBinds;
     bool m_viewValid = false;
     quint64 m_viewVersion = 0;
-    int m_pos = -1;            // index into m_view when valid
+    int m_pos = -1;            // index into m_view when valid; always a row read
     qint64 m_current = 0;      // row id of the current row (0: none)
     bool m_goFirst = true;     // a rebuild should land on the first row
     bool m_eof = true;

@@ -240,7 +240,39 @@ QString sqlType(FieldType t)
     }
 }
 
+std::vector<NamedIndexSql> indexSqlOf(const TableDef &t)
+{
+    std::vector<NamedIndexSql> out;
+    for (const auto &i : t.indexes) {
+        if (i.parts.size() == 1 && t.hasAutoInc() && i.parts[0].field == autoIncField(t))
+            continue;  // the autoinc key is the row id itself
+        QStringList parts;
+        for (const auto &p : i.parts)
+            parts << indexTermSql(p);
+        const QString name = QStringLiteral("ix_%1_%2").arg(t.name, i.name);
+        out.push_back({name, QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                                 .arg(q(name), q(t.name), parts.join(QStringLiteral(", ")))});
+    }
+    return out;
+}
+
 }  // namespace
+
+QString indexTermSql(const IndexPart &part)
+{
+    const QString field = q(part.field);
+    return (part.caseless ? QStringLiteral("nt_lower(%1)").arg(field) : field)
+           + (part.descending ? QStringLiteral(" DESC") : QString());
+}
+
+std::vector<NamedIndexSql> namedIndexSql()
+{
+    std::vector<NamedIndexSql> out;
+    for (const TableDef &t : allTables())
+        for (NamedIndexSql &i : indexSqlOf(t))
+            out.push_back(std::move(i));
+    return out;
+}
 
 int TableDef::fieldIndex(const QString &fieldName) const
 {
@@ -294,16 +326,8 @@ QStringList schemaSql()
             cols << q(f.name) + QLatin1Char(' ') + sqlType(f.type);
         out << QStringLiteral("CREATE TABLE %1 (%2)").arg(q(t.name), cols.join(QStringLiteral(", ")));
 
-        for (const auto &i : t.indexes) {
-            if (i.parts.size() == 1 && t.hasAutoInc() && i.parts[0].field == autoIncField(t))
-                continue;  // the autoinc key is the row id itself
-            QStringList parts;
-            for (const auto &p : i.parts)
-                parts << q(p.field) + (p.caseless ? QStringLiteral(" COLLATE NOCASE") : QString())
-                             + (p.descending ? QStringLiteral(" DESC") : QString());
-            out << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                       .arg(q(QStringLiteral("ix_%1_%2").arg(t.name, i.name)), q(t.name), parts.join(QStringLiteral(", ")));
-        }
+        for (const NamedIndexSql &i : indexSqlOf(t))
+            out << i.sql;
         if (t.schedule) {
             out << QStringLiteral("CREATE INDEX %1 ON %2 (\"ClientId\", \"StatementId\")")
                        .arg(q(QStringLiteral("key_%1_client").arg(t.name)), q(t.name));
@@ -318,9 +342,8 @@ QStringList schemaSql()
     // NULL middle initials must not let a second "John Smith" in.
     out << QStringLiteral("CREATE UNIQUE INDEX \"Client_Name\" ON \"Client\" "
                           "(ifnull(\"FirstName\", ''), ifnull(\"MiddleInitial\", ''), ifnull(\"LastName\", ''))");
-    // Case-insensitive prefix searches on the client names run as index ranges.
-    out << QStringLiteral("CREATE INDEX \"key_Client_lastname\" ON \"Client\" "
-                          "(nt_lower(\"LastName\"), \"LastName\" COLLATE NOCASE, \"FirstName\" COLLATE NOCASE)");
+    // Case-insensitive prefix searches on the client names run as index
+    // ranges: on the last name the index LF serves, in its own order.
     out << QStringLiteral("CREATE INDEX \"key_Client_firstname\" ON \"Client\" (nt_lower(\"FirstName\"))");
     return out;
 }

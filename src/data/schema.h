@@ -35,6 +35,12 @@ struct IndexPart {
     bool caseless = false;  // ordered without regard to letter case
 };
 
+// The SQL term of an index part, as the view's ORDER BY and the SQL index
+// both write it (they must match for the index to give the order). A caseless
+// part orders by nt_lower(field), the fold the filters search by, so a name
+// prefix search and its order come from one index.
+QString indexTermSql(const IndexPart &part);
+
 // A named index gives a view its order; the engine keeps a matching SQL index
 // so that ordering a large table does not sort it.
 struct IndexDef {
@@ -61,6 +67,13 @@ const TableDef *findTable(const QString &name);  // by name or file, case-insens
 
 // SQL that creates every table and index of an empty database.
 QStringList schemaSql();
+// The CREATE INDEX statements of the named indexes (those that give views
+// their order), each with the index's SQL name.
+struct NamedIndexSql {
+    QString name;
+    QString sql;
+};
+std::vector<NamedIndexSql> namedIndexSql();
 
 // How a database's tables compare with this program's: the tables it lacks,
 // and those whose fields differ (names in order, letter case aside).

@@ -1,6 +1,7 @@
 #include "data/schema_upgrade.h"
 
 #include "data/engine.h"
+#include "data/schema.h"
 
 namespace nettora {
 
@@ -12,13 +13,27 @@ UpgradeStepHook &stepHook()
     return hook;
 }
 
+// Caseless index parts used to be ordered by the engine's NOCASE, which
+// folds ASCII alone; they now order by nt_lower, the fold the filters search
+// by, and the client last-name index serves the name search as well, so its
+// separate search index goes. Dropped and made anew, which also suits a file
+// that has the new indexes already.
+QStringList caselessIndexesByFold()
+{
+    QStringList sql{QStringLiteral("DROP INDEX IF EXISTS \"key_Client_lastname\"")};
+    for (const NamedIndexSql &i : namedIndexSql())
+        sql << QStringLiteral("DROP INDEX IF EXISTS \"%1\"").arg(i.name) << i.sql;
+    return sql;
+}
+
 }  // namespace
 
 const std::vector<UpgradeStep> &upgradeSteps()
 {
     static const std::vector<UpgradeStep> steps = {
         {1, QStringLiteral("User"), QStringLiteral("CompilationText"),
-         QStringLiteral("ALTER TABLE \"User\" ADD COLUMN \"CompilationText\" TEXT")},
+         {QStringLiteral("ALTER TABLE \"User\" ADD COLUMN \"CompilationText\" TEXT")}},
+        {2, QString(), QString(), caselessIndexesByFold()},
     };
     return steps;
 }
@@ -42,11 +57,14 @@ void runUpgradeSteps(Database &db, int from)
         // A file that already has the field (made by a program that wrote
         // no version) only takes the number.
         bool has = false;
-        Statement columns = db.prepare(QStringLiteral("PRAGMA table_info(\"%1\")").arg(step.table));
-        while (columns.step())
-            has = has || columns.columnText(1).compare(step.field, Qt::CaseInsensitive) == 0;
+        if (!step.field.isEmpty()) {
+            Statement columns = db.prepare(QStringLiteral("PRAGMA table_info(\"%1\")").arg(step.table));
+            while (columns.step())
+                has = has || columns.columnText(1).compare(step.field, Qt::CaseInsensitive) == 0;
+        }
         if (!has)
-            db.exec(step.sql);
+            for (const QString &sql : step.sql)
+                db.exec(sql);
         db.exec(QStringLiteral("PRAGMA user_version = %1").arg(step.version));
         if (stepHook())
             if (const QString why = stepHook()(step.version); !why.isEmpty())

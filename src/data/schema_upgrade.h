@@ -5,6 +5,7 @@
 // file is opened; a new file is made at the newest version directly.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -15,8 +16,8 @@ class Database;
 struct UpgradeStep {
     int version;       // the version the step brings the file to
     QString table;
-    QString field;     // the field it adds
-    QString sql;       // what it runs
+    QString field;     // the field it adds; empty for a step that adds none
+    QStringList sql;   // what it runs, in order
 };
 // In order of version, one step per version from 1 on.
 const std::vector<UpgradeStep> &upgradeSteps();

@@ -14,6 +14,9 @@ namespace {
 
 // The most rows one statement reads ahead of a walking cursor.
 constexpr int MaxRowsAhead = 256;
+// The rows a view reads when it is built: a screenful and the first batches
+// read ahead of a list walking it.
+constexpr int FirstViewRows = 64;
 
 }  // namespace
 
@@ -68,6 +71,8 @@ void Table::close()
 {
     m_state = RecordState::Inactive;
     m_view.clear();
+    m_viewComplete = true;
+    m_viewCount = -1;
     m_viewValid = false;
     m_bufferValid = false;
     dropAhead();
@@ -127,8 +132,7 @@ QString Table::orderBy() const
         return QStringLiteral("rowid");
     QStringList parts;
     for (const auto &p : m_index->parts)
-        parts << quoteIdent(p.field) + (p.caseless ? QStringLiteral(" COLLATE NOCASE") : QString())
-                     + (p.descending ? QStringLiteral(" DESC") : QString());
+        parts << indexTermSql(p);
     const bool byKey = m_index->parts.size() == 1 && m_def.hasAutoInc()
                        && m_index->parts[0].field == autoIncField(m_def);
     if (!byKey)
@@ -139,41 +143,99 @@ QString Table::orderBy() const
 void Table::buildView()
 {
     const bool useFilter = m_filtered && !m_filter.where.isEmpty();
-    QString sql = QStringLiteral("SELECT rowid FROM %1").arg(quoteIdent(m_def.name));
+    QString from = quoteIdent(m_def.name);
     if (useFilter)
-        sql += QStringLiteral(" WHERE ") + m_filter.where;
-    sql += QStringLiteral(" ORDER BY ") + orderBy();
-    Statement st = m_db.prepareStatement(sql, false);
-    if (useFilter)
-        st.bindAll(m_filter.binds);
+        from += QStringLiteral(" WHERE ") + m_filter.where;
+    m_viewSql = QStringLiteral("SELECT rowid FROM %1 ORDER BY %2 LIMIT ? OFFSET ?").arg(from, orderBy());
+    m_countSql = QStringLiteral("SELECT count(*) FROM ") + from;
+    m_viewBinds = useFilter ? m_filter.binds : std::vector<QVariant>();
     m_view.clear();
-    while (st.step())
-        m_view.push_back(st.columnInt(0));
+    m_viewComplete = false;
+    m_viewCount = -1;
     m_viewValid = true;
     m_viewVersion = tableVersion();
     m_bufferValid = false;
     dropAhead();
+    readView(FirstViewRows);
 
-    const int size = int(m_view.size());
-    if (size == 0) {
+    const bool keepRow = !m_goFirst && m_current != 0;
+    const int at = keepRow ? findInView(m_current) : -1;
+    if (m_view.empty()) {
         m_pos = -1;
         m_eof = m_bof = true;
-    } else if (m_goFirst || m_current == 0) {
+    } else if (!keepRow) {
         m_pos = 0;
         m_bof = true;
         m_eof = false;
+    } else if (at >= 0) {
+        m_pos = at;
     } else {
-        const auto it = std::find(m_view.begin(), m_view.end(), m_current);
-        if (it != m_view.end()) {
-            m_pos = int(it - m_view.begin());
-        } else {
-            m_eof = m_pos >= size;
-            m_pos = std::clamp(m_pos, 0, size - 1);
-            m_bof = false;
-        }
+        // Not found: the whole view has been read.
+        const int size = int(m_view.size());
+        m_eof = m_pos >= size;
+        m_pos = std::clamp(m_pos, 0, size - 1);
+        m_bof = false;
     }
     m_goFirst = false;
     m_current = m_pos >= 0 ? m_view[size_t(m_pos)] : 0;
+}
+
+void Table::readView(int limit)
+{
+    Statement st = m_db.prepareStatement(m_viewSql, false);
+    const int n = int(m_viewBinds.size());
+    st.bindAll(m_viewBinds);
+    st.bind(n + 1, limit);
+    st.bind(n + 2, qint64(m_view.size()));
+    int read = 0;
+    while (st.step()) {
+        m_view.push_back(st.columnInt(0));
+        ++read;
+    }
+    if (limit < 0 || read < limit) {
+        m_viewComplete = true;
+        m_viewCount = int(m_view.size());
+    }
+}
+
+void Table::completeView()
+{
+    if (!m_viewComplete)
+        readView(-1);
+}
+
+bool Table::inView(int index)
+{
+    if (index < 0)
+        return false;
+    if (index >= int(m_view.size()))
+        completeView();
+    return index < int(m_view.size());
+}
+
+int Table::viewSize()
+{
+    if (m_viewComplete)
+        return int(m_view.size());
+    if (m_viewCount < 0) {
+        Statement st = m_db.prepareStatement(m_countSql, false);
+        st.bindAll(m_viewBinds);
+        m_viewCount = st.step() ? int(st.columnInt(0)) : 0;
+    }
+    return m_viewCount;
+}
+
+int Table::findInView(qint64 rowid)
+{
+    if (rowid == 0)
+        return -1;
+    auto it = std::find(m_view.begin(), m_view.end(), rowid);
+    if (it == m_view.end() && !m_viewComplete) {
+        const size_t read = m_view.size();
+        completeView();
+        it = std::find(m_view.begin() + ptrdiff_t(read), m_view.end(), rowid);
+    }
+    return it == m_view.end() ? -1 : int(it - m_view.begin());
 }
 
 void Table::ensureView()
@@ -208,7 +270,7 @@ void Table::next()
 {
     dropPending();
     ensureView();
-    if (m_pos + 1 < int(m_view.size())) {
+    if (inView(m_pos + 1)) {
         ++m_pos;
         m_eof = false;
     } else {
@@ -236,6 +298,7 @@ void Table::last()
 {
     dropPending();
     ensureView();
+    completeView();
     m_pos = int(m_view.size()) - 1;
     m_eof = m_view.empty();
     m_bof = m_view.empty();
@@ -263,7 +326,7 @@ bool Table::isEmpty()
 int Table::recordCount()
 {
     ensureView();
-    return int(m_view.size());
+    return viewSize();
 }
 
 int Table::recNo()
@@ -278,7 +341,7 @@ void Table::moveToRecNo(int index)
     ensureView();
     if (m_view.empty())
         return;
-    m_pos = std::clamp(index, 0, int(m_view.size()) - 1);
+    m_pos = index < 0 ? 0 : inView(index) ? index : int(m_view.size()) - 1;
     m_current = m_view[size_t(m_pos)];
     m_eof = m_bof = false;
 }
@@ -286,7 +349,7 @@ void Table::moveToRecNo(int index)
 QVariant Table::valueAt(int index, int pos)
 {
     ensureView();
-    if (index < 0 || index >= int(m_view.size()) || pos < 0 || pos >= fieldCount())
+    if (!inView(index) || pos < 0 || pos >= fieldCount())
         return QVariant();
     const qint64 row = m_view[size_t(index)];
     if ((m_state == RecordState::Edit && row == m_current)
@@ -313,17 +376,17 @@ Bookmark Table::bookmark()
 bool Table::bookmarkValid(Bookmark b)
 {
     ensureView();
-    return b != 0 && std::find(m_view.begin(), m_view.end(), b) != m_view.end();
+    return findInView(b) >= 0;
 }
 
 void Table::gotoBookmark(Bookmark b)
 {
     dropPending();
     ensureView();
-    const auto it = std::find(m_view.begin(), m_view.end(), b);
-    if (b == 0 || it == m_view.end())
+    const int at = findInView(b);
+    if (at < 0)
         throw EngineError(QStringLiteral("The bookmarked row is not in the view of the table %1.").arg(m_def.name));
-    m_pos = int(it - m_view.begin());
+    m_pos = at;
     m_current = b;
     m_eof = m_bof = false;
 }
@@ -376,6 +439,8 @@ void Table::readAhead(const std::vector<int> &fields)
             backwards = true;
         }
     }
+    if (!backwards && m_pos >= 0)
+        inView(m_pos + count - 1);
     const int size = int(m_view.size());
     int first = 0, end = 0;
     if (m_pos >= 0 && m_pos < size && m_view[size_t(m_pos)] == m_bufferRow) {

@@ -57,6 +57,10 @@ void Table::post()
 
     if (m_state == RecordState::Insert) {
         const bool viewWasCurrent = m_viewValid && m_viewVersion == tableVersion();
+        // The view is changed in place below, so it must be whole, read
+        // before the write.
+        if (viewWasCurrent && !m_index)
+            completeView();
         QString sql;
         if (cols.isEmpty()) {
             sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
@@ -105,6 +109,8 @@ void Table::post()
         return;
     }
     const bool viewWasCurrent = m_viewValid && m_viewVersion == tableVersion();
+    if (viewWasCurrent)
+        completeView();
     QStringList sets;
     for (const auto &c : cols)
         sets << c + QStringLiteral(" = ?");
@@ -177,6 +183,7 @@ void Table::remove()
     ensureView();
     if (m_view.empty())
         throw EngineError(QStringLiteral("Cannot delete from the table %1: it shows no rows.").arg(m_def.name));
+    completeView();
     Statement st = m_db.prepareStatement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdent(m_def.name)), false);
     st.bind(1, m_current);
     st.run();

@@ -12,6 +12,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <map>
 
 using namespace nettora;
 using namespace nettora::test;
@@ -72,13 +73,49 @@ protected:
                 QStringLiteral("PRAGMA user_version = 0")};
     }
     const QStringList older = olderSql();
+
+    // The named indexes of a file, name -> SQL.
+    std::map<QString, QString> indexesOf(const QString &file)
+    {
+        Database db;
+        openData(db, file);
+        Statement st = db.prepare(
+            QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL"));
+        std::map<QString, QString> out;
+        while (st.step())
+            out[st.columnText(0)] = st.columnText(1);
+        return out;
+    }
+
+    // The indexes as version 1 made them: caseless parts in the engine's
+    // NOCASE, and a last-name search index of its own.
+    static QStringList version1IndexSql()
+    {
+        QStringList sql;
+        for (const TableDef &t : allTables())
+            for (const IndexDef &i : t.indexes) {
+                if (i.parts.size() == 1 && i.parts[0].field == autoIncField(t))
+                    continue;
+                QStringList parts;
+                for (const IndexPart &p : i.parts)
+                    parts << QLatin1Char('"') + p.field + QLatin1Char('"')
+                                 + (p.caseless ? QStringLiteral(" COLLATE NOCASE") : QString())
+                                 + (p.descending ? QStringLiteral(" DESC") : QString());
+                const QString name = QStringLiteral("\"ix_%1_%2\"").arg(t.name, i.name);
+                sql << QStringLiteral("DROP INDEX %1").arg(name)
+                    << QStringLiteral("CREATE INDEX %1 ON \"%2\" (%3)").arg(name, t.name, parts.join(", "));
+            }
+        return sql << QStringLiteral("CREATE INDEX \"key_Client_lastname\" ON \"Client\" (nt_lower(\"LastName\"), "
+                                     "\"LastName\" COLLATE NOCASE, \"FirstName\" COLLATE NOCASE)")
+                   << QStringLiteral("PRAGMA user_version = 1");
+    }
 };
 
 }  // namespace
 
 TEST_F(DataVersion, NewFilesHaveTheCurrentVersion)
 {
-    EXPECT_EQ(dataVersion(), 1);
+    EXPECT_EQ(dataVersion(), 2);
     m_dm.reset();
     EXPECT_EQ(versionOf(dbFile()), dataVersion());
     EXPECT_TRUE(userColumns(dbFile()).contains(QStringLiteral("CompilationText")));
@@ -125,8 +162,8 @@ TEST_F(DataVersion, AFileOfANewerProgramIsRefusedAndLeftAsItIs)
         restart();
         FAIL() << "opened a file of a newer program";
     } catch (const EngineError &e) {
-        EXPECT_TRUE(e.text().contains(QStringLiteral("was written by a newer version of Nettora (data version 2; this "
-                                                     "program knows up to 1). Install the newer version to open it.")))
+        EXPECT_TRUE(e.text().contains(QStringLiteral("was written by a newer version of Nettora (data version 3; this "
+                                                     "program knows up to 2). Install the newer version to open it.")))
             << e.text().toStdString();
     }
     m_dm.reset();
@@ -149,7 +186,7 @@ TEST_F(DataVersion, BackupsAreJudgedByTheirOwnVersion)
     }
     EXPECT_EQ(dataFileProblem(oldCopy, m_dataKey), QString());
     EXPECT_EQ(dataFileProblem(newCopy, m_dataKey),
-              "it was written by a newer version of Nettora (data version 7; this program knows up to 1)");
+              "it was written by a newer version of Nettora (data version 7; this program knows up to 2)");
     // A current file that lacks the field is not a file of ours.
     {
         Database db;
@@ -204,6 +241,41 @@ TEST_F(DataVersion, APlainFileIsJudgedByItsVersionAndKeepsItWhenEncrypted)
     }
 }
 
+TEST_F(DataVersion, AFileWithTheOlderIndexesGetsTheNewOnesAndListsClientsInOrder)
+{
+    // Names that NOCASE (ASCII alone) and the Unicode fold order apart.
+    const std::pair<const char *, const char *> clients[] = {
+        {"Anna", "müller"}, {"bob", "MÜLLER"}, {"Carl", "Muller"}, {"dan", "smith"},
+        {"Eve", "Smith"},   {"al", "Zed"},     {"Zoe", "adams"},   {"ann", "Müller"}};
+    for (const auto &[first, last] : clients)
+        addClient(QString::fromUtf8(first), QString::fromUtf8(last));
+    m_dm.reset();
+    const std::map<QString, QString> fresh = indexesOf(dbFile());
+    rewrite(version1IndexSql());
+    ASSERT_NE(indexesOf(dbFile()), fresh);
+    ASSERT_EQ(versionOf(dbFile()), 1);
+
+    restart();
+    m_dm.reset();
+    EXPECT_EQ(versionOf(dbFile()), dataVersion());
+    EXPECT_EQ(indexesOf(dbFile()), fresh);
+
+    restart();
+    Table *c = dm1->tblClient;
+    c->setIndexName("LF");
+    const auto names = [c] {
+        QStringList out;
+        for (c->first(); !c->eof(); c->next())
+            out << c->asString("LastName") + " " + c->asString("FirstName");
+        return out;
+    };
+    EXPECT_EQ(names(), QStringList({"adams Zoe", "Muller Carl", "Müller ann", "müller Anna", "MÜLLER bob",
+                                    "smith dan", "Smith Eve", "Zed al"}));
+    c->setFilter("Lower(LastName) = \"mÜ*\"");
+    c->setFiltered(true);
+    EXPECT_EQ(names(), QStringList({"Müller ann", "müller Anna", "MÜLLER bob"}));
+}
+
 TEST_F(DataVersion, AStepThatFailsLeavesTheFileAsItWas)
 {
     addClient("Old", "Timer");
@@ -222,7 +294,7 @@ TEST_F(DataVersion, AStepThatFailsLeavesTheFileAsItWas)
     m_dm.reset();
     const QStringList kept = QDir(dataDir() + "/Replaced").entryList({"*.db"}, QDir::Files);
     ASSERT_EQ(kept.size(), 1);
-    EXPECT_EQ(message, QStringLiteral("The data file \"%1\" could not be upgraded to data version 1: the disk is on "
+    EXPECT_EQ(message, QStringLiteral("The data file \"%1\" could not be upgraded to data version 2: the disk is on "
                                       "fire. It was left at data version 0; the copy kept before the upgrade is "
                                       "\"%2\".")
                            .arg(dbFile(), dataDir() + "/Replaced/" + kept[0]));

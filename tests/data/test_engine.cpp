@@ -387,6 +387,144 @@ TEST_F(Cursor, AWalkShowsEachRowAsStoredAfterWritesInEitherDirection)
     EXPECT_EQ(t->recordCount(), 40);
 }
 
+// A view reads its first rows when it is built and the rest when the cursor
+// goes beyond them, and counts its rows until then. Every move, count, read
+// and write must give what a view read whole gives: each case runs twice on
+// the same rows (rolled back in between), on a new view and on one read whole
+// first, and both must see the same at every step.
+TEST_F(Cursor, AViewReadInPartsBehavesAsAViewReadWhole)
+{
+    // Far more rows than a view reads at first, in no order, in mixed case;
+    // every fifth is outside the filter.
+    for (int i = 0; i < 150; ++i) {
+        const int k = (i * 37) % 150;
+        addCash(QStringLiteral("%1%2").arg(k % 3 ? "n" : "N").arg(k, 3, 10, QLatin1Char('0')), QString::number(i),
+                i % 5 == 4 ? 2 : 1);
+    }
+    const auto rowOf = [this](const char *name) {
+        Statement st = dm1->db().prepare(QStringLiteral("SELECT rowid FROM \"Cash\" WHERE \"RegisteredName\" = ?"));
+        st.bind(1, QString::fromLatin1(name));
+        return st.step() ? st.columnInt(0) : qint64(0);
+    };
+    struct Op {
+        QString name;
+        std::function<QString(Table &)> run;  // what it reads beyond the cursor's place
+    };
+    const auto moves = [](const char *name, int n, void (Table::*move)()) {
+        return Op{QStringLiteral("%1 x%2").arg(name).arg(n), [=](Table &t) {
+                      for (int i = 0; i < n; ++i)
+                          (t.*move)();
+                      return QString();
+                  }};
+    };
+    const Op first{"first", [](Table &t) { t.first(); return QString(); }};
+    const Op last{"last", [](Table &t) { t.last(); return QString(); }};
+    const Op count{"count", [](Table &t) { return QString::number(t.recordCount()) + (t.isEmpty() ? " empty" : ""); }};
+    const auto next = [&](int n) { return moves("next", n, &Table::next); };
+    const auto prior = [&](int n) { return moves("prior", n, &Table::prior); };
+    const auto recNo = [](int k) {
+        return Op{QStringLiteral("recno %1").arg(k), [=](Table &t) { t.moveToRecNo(k); return QString(); }};
+    };
+    const auto at = [](int k) {
+        return Op{QStringLiteral("at %1").arg(k), [=](Table &t) { return t.asStringAt(k, t.fieldIndex("RegisteredName")); }};
+    };
+    const auto gotoRow = [&](const char *name) {
+        const qint64 row = rowOf(name);
+        return Op{QStringLiteral("goto %1").arg(name), [=](Table &t) {
+                      const QString valid = t.bookmarkValid(row) ? "valid" : "not valid";
+                      try {
+                          t.gotoBookmark(row);
+                      } catch (const EngineError &) {
+                          return valid + ", refused";
+                      }
+                      return valid;
+                  }};
+    };
+    const Op remove{"remove", [](Table &t) { t.remove(); return QString(); }};
+    const auto editTo = [](const char *field, const char *value) {
+        return Op{QStringLiteral("edit %1 %2").arg(field, value), [=](Table &t) {
+                      t.edit();
+                      t.setAsString(field, value);
+                      t.post();
+                      return QString();
+                  }};
+    };
+    const Op append{"append", [](Table &t) {
+                        t.append();
+                        t.setAsString("ClientId", "1");
+                        t.setAsString("StatementId", "1");
+                        t.setAsString("RegisteredName", "n077a");
+                        t.post();
+                        return QString();
+                    }};
+    const auto sql = [this](const char *name, const char *statement) {
+        return Op{name, [=, this](Table &) { dm1->db().exec(QString::fromLatin1(statement)); return QString(); }};
+    };
+    const Op otherAdds = sql("another adds", "INSERT INTO \"Cash\" (\"ClientId\", \"StatementId\", \"RegisteredName\") "
+                                             "VALUES ('1', '1', 'n000a'), ('1', '1', 'n149a')");
+    const Op otherDeletes = sql("another deletes", "DELETE FROM \"Cash\" WHERE \"RegisteredName\" IN ('n001', 'n002')");
+
+    const struct {
+        const char *name;
+        bool byName;  // index REGISTEREDNAME, else the natural order
+        std::vector<Op> ops;
+    } cases[] = {
+        {"walk past the end and back", true, {first, next(130), prior(3), count}},
+        {"count before moving", true, {count, next(70), count, last}},
+        {"last first", true, {last, prior(2), first, next(1)}},
+        {"by number", true, {recNo(100), recNo(500), recNo(-3), recNo(70), next(1)}},
+        {"read by number", true, {at(3), at(90), at(119), at(120), count, next(2)}},
+        {"bookmarks", true, {gotoRow("n100"), gotoRow("N003"), gotoRow("n004"), next(1), gotoRow("n010"), prior(1)}},
+        {"delete early", true, {next(10), remove, count, next(1), last}},
+        {"delete late", true, {next(70), remove, next(1), count}},
+        {"edit leaves the view", true, {next(30), editTo("StatementId", "2"), next(50), count}},
+        {"edit moves the row", true, {next(10), editTo("RegisteredName", "zz"), next(1), count, last}},
+        {"append", true, {next(20), append, next(1), count, prior(1)}},
+        {"others write", true, {next(70), otherAdds, next(5), count, next(3), otherDeletes, prior(80), count}},
+        {"others write early", true, {next(3), otherDeletes, next(1), otherAdds, count}},
+        {"natural order", false, {next(80), append, prior(1), count, first, remove, last}},
+        {"natural order, others write", false, {next(10), otherAdds, next(5), last, count}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList seen[2];
+        for (const bool whole : {false, true}) {
+            Transaction undo(dm1->db());
+            Table t(dm1->db(), cash()->def());
+            t.open();
+            if (c.byName)
+                t.setIndexName("registeredname");
+            t.setFilter("ClientId = \"1\" and StatementId = \"1\"");
+            t.setFiltered(true);
+            if (whole) {
+                t.last();
+                t.first();
+            }
+            for (const Op &op : c.ops) {
+                const QString read = op.run(t);
+                seen[whole] << QStringLiteral("%1: %2 eof %3 bof %4 row %5 %6 %7")
+                                   .arg(op.name)
+                                   .arg(t.recNo())
+                                   .arg(t.eof())
+                                   .arg(t.bof())
+                                   .arg(t.bookmark())
+                                   .arg(t.asString("RegisteredName"), read);
+            }
+        }
+        EXPECT_EQ(seen[0], seen[1]);
+    }
+    // The whole view is the filter's rows in name order, letter case aside.
+    Table *t = cash();
+    t->setIndexName("registeredname");
+    t->setFilter("ClientId = \"1\" and StatementId = \"1\"");
+    t->setFiltered(true);
+    QStringList expected;
+    for (int k = 0; k < 150; ++k)
+        if (((k * 73) % 150) % 5 != 4)  // 73 * 37 = 1 modulo 150: name k is row 73k
+            expected << QStringLiteral("%1%2").arg(k % 3 ? "n" : "N").arg(k, 3, 10, QLatin1Char('0'));
+    EXPECT_EQ(names(t), expected);
+}
+
 // Plain SQL through the database changes what every cursor shows, without
 // the caller naming the tables it changed.
 TEST_F(Cursor, PlainSqlWritesAreSeenByTheCursors)

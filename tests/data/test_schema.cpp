@@ -2,6 +2,8 @@
 // and index names.
 #include "support/testsupport.h"
 
+#include "data/filter.h"
+
 using namespace nettora;
 
 namespace {
@@ -77,4 +79,49 @@ TEST(Schema, BrowseIndexesExistUnderAnyLetterCase)
                  {"Summary", "Primary"}};
     for (const auto &c : cases)
         EXPECT_NE(findTable(c.table)->findIndex(c.index), nullptr) << c.table << " " << c.index;
+}
+
+// A view's order must come from its SQL index, not a sort of every matching
+// row: the ORDER BY the cursor writes has to match the index term for term.
+// The client name search is a range of the same index.
+TEST(Schema, NamedIndexesGiveTheirOrderWithoutASort)
+{
+    Database db;
+    db.openPlain(QStringLiteral(":memory:"));
+    for (const QString &sql : schemaSql())
+        db.exec(sql);
+    struct Case {
+        QString label, sql;
+        std::vector<QVariant> binds;
+    };
+    std::vector<Case> cases;
+    for (const TableDef &t : allTables())
+        for (const IndexDef &i : t.indexes) {
+            if (i.parts.size() == 1 && i.parts[0].field == autoIncField(t))
+                continue;
+            QStringList terms;
+            for (const IndexPart &p : i.parts)
+                terms << indexTermSql(p);
+            cases.push_back({t.name + " " + i.name,
+                             QStringLiteral("SELECT rowid FROM \"%1\" ORDER BY %2, rowid").arg(t.name, terms.join(", ")),
+                             {}});
+        }
+    const TableDef &client = *findTable("Client");
+    for (const char *prefix : {"ma*", "m\u00fc*"}) {
+        const CompiledFilter f = compileFilter(client, "Lower(LastName) = " + filterText(QString::fromUtf8(prefix)));
+        cases.push_back({QStringLiteral("Client search ") + prefix,
+                         QStringLiteral("SELECT rowid FROM \"Client\" WHERE %1 ORDER BY %2, %3, rowid")
+                             .arg(f.where, indexTermSql(client.findIndex("LF")->parts[0]),
+                                  indexTermSql(client.findIndex("LF")->parts[1])),
+                         f.binds});
+    }
+    for (const Case &c : cases) {
+        Statement st = db.prepare("EXPLAIN QUERY PLAN " + c.sql);
+        st.bindAll(c.binds);
+        QStringList plan;
+        while (st.step())
+            plan << st.columnText(3);
+        EXPECT_FALSE(plan.join('\n').contains("TEMP B-TREE")) << c.label.toStdString() << ": " << plan.join("; ").toStdString();
+        EXPECT_TRUE(plan.join('\n').contains("INDEX ix_")) << c.label.toStdString() << ": " << plan.join("; ").toStdString();
+    }
 }
