@@ -138,32 +138,45 @@ int main(int argc, char *argv[])
             key = module.dataKey().clone();
             dm1 = nullptr;
         }
-        const KdfLimits limits = keyDerivationLimits();
+        const KdfLimits limits = keyDerivationLimits();  // the program's own
         std::printf("%d clients; key derivation Argon2id, %llu passes over %zu MiB\n", ClientCount, limits.ops,
                     limits.memory >> 20);
         const QString file = dir.filePath(QStringLiteral("nettora.db"));
 
+        // The derivation under the program's own limits, on its own.
+        std::vector<double> derive;
+        for (int i = 0; i < Runs; ++i) {
+            const double t = nowMs();
+            unwrapWithPassword(keyFilePath(dir.path()), SecretBytes::fromText(Password));
+            derive.push_back(nowMs() - t);
+        }
+        // The rest does not depend on the derivation's cost: timed with the
+        // password entry re-sealed at the least cost, so that the variation
+        // of a 0.4 s derivation does not hide a few milliseconds.
+        setKeyDerivationLimits({1, 8192});
+        rewrapPassword(keyFilePath(dir.path()), key, SecretBytes::fromText(Password));
+
         loginOnce(dir.path());  // warm-up
-        std::vector<double> whole, unlock, derive, rest, raw;
+        std::vector<double> whole, unlock, rest, raw;
         for (int i = 0; i < Runs; ++i) {
             whole.push_back(loginOnce(dir.path()).whole);
             const auto [u, d] = unlockOnce(dir.path());
             unlock.push_back(u);
-            derive.push_back(d);
             rest.push_back(u - d);
             raw.push_back(rawOpenOnce(file, key));
         }
         const auto line = [](const char *what, const std::vector<double> &v) {
-            std::printf("  %-44s min %8.2f  median %8.2f  max %8.2f\n", what, minimum(v), median(v), maximum(v));
+            std::printf("  %-48s min %8.2f  median %8.2f  max %8.2f\n", what, minimum(v), median(v), maximum(v));
         };
         std::printf("\n%d runs each (ms)\n", Runs);
-        line("login: OK to the home window painted", whole);
-        line("unlock (derivation included)", unlock);
-        line("  of which the key derivation", derive);
-        line("  the rest: unseal, open, tables, user", rest);
+        line("key derivation (the program's limits)", derive);
+        line("login without it: OK to the home window painted", whole);
+        line("  of which the unlock", unlock);
+        line("    of which the rest: unseal, open, tables, user", rest);
         line("yardstick: raw-key open and the tables", raw);
-        std::printf("  %-44s median %8.2f (information)\n", "home window shown and painted",
+        std::printf("  %-48s median %8.2f (information)\n", "home window shown and painted",
                     median(whole) - median(unlock));
+        std::printf("  %-48s median %8.2f\n", "the whole login with the derivation", median(whole) + median(derive));
         const double ratio = median(rest) / median(raw);
         std::printf("\nrest / yardstick: %.2f\n", ratio);
         printGoal(ratio <= Goal, "the login without the key derivation at most 1.25x opening with the raw key");
