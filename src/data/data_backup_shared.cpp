@@ -229,10 +229,17 @@ bool logIsEmpty(const DataFileLocation &loc)
 // words for what failed; the text of the failure, or empty.
 QString reopen()
 {
-    try {
-        runStep(DataFileStep::Reopen);
+    return reopenWith([] {
         dm1->ACon1.connect(false);
         dm1->OpenNettoraTables();
+    });
+}
+
+QString reopenWith(const std::function<void()> &open)
+{
+    try {
+        runStep(DataFileStep::Reopen);
+        open();
         return QString();
     } catch (const Failure &f) {
         CloseDatabase();

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace nettora::backup_detail {
 
@@ -40,6 +41,8 @@ DataFileLocation locateDataFile(const QString &dataDir);
 void closeMerged();
 bool logIsEmpty(const DataFileLocation &loc);
 QString reopen();
+// The same with another way of opening (a restored file under its own key).
+QString reopenWith(const std::function<void()> &open);
 QString notRegular(int dirFd, const QString &name);
 
 // dataFileProblem, also saying whether the file opened under the key at

@@ -3,6 +3,7 @@
 
 #include "data/data_key.h"
 #include "data/durable_file.h"
+#include "data/failure_cause.h"
 #include "data/engine_error.h"
 #include "data/schema.h"
 
@@ -11,6 +12,12 @@
 #include <vector>
 
 namespace nettora {
+
+void replaceDataFile(const QString &source, const QString &target)
+{
+    if (const int error = replaceFile(source, target))
+        throw EngineError(QStringLiteral("Could not replace \"%1\": %2").arg(target, systemCause(error)));
+}
 
 // The version the data file records; 0 for files made before versions were.
 int dataFileVersion(Database &db)

@@ -10,6 +10,10 @@
 
 namespace nettora {
 
+// Replaces target by source in one step, so that a crash leaves one or the
+// other whole. Throws EngineError naming the target.
+void replaceDataFile(const QString &source, const QString &target);
+
 // The version the data file records; 0 for files made before versions were.
 int dataFileVersion(Database &db);
 

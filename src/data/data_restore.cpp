@@ -223,17 +223,7 @@ QString moveToDataKey(int dirFd, const QString &copy, const SecretBytes &dataKey
 // restore; the text of the failure, or empty.
 QString reopenUnder(SecretBytes dataKey)
 {
-    try {
-        runStep(DataFileStep::Reopen);
-        dm1->OpenRestoredData(std::move(dataKey));
-        return QString();
-    } catch (const Failure &f) {
-        CloseDatabase();
-        return f.text;
-    } catch (const EngineError &e) {
-        CloseDatabase();
-        return e.text();
-    }
+    return reopenWith([&dataKey] { dm1->OpenRestoredData(std::move(dataKey)); });
 }
 
 // What the check found the backup to be under.
