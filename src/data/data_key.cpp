@@ -56,13 +56,16 @@ SecretBytes derive(const QString &kind, const QJsonObject &slot, const SecretByt
 {
     SecretBytes key(crypto_aead_xchacha20poly1305_ietf_KEYBYTES);
     const QByteArray salt = fromB64(slot.value(QStringLiteral("salt")));
+    // An empty secret has no bytes; the library still wants a pointer.
+    static const unsigned char nothing = 0;
+    const unsigned char *bytes = secret.empty() ? &nothing : secret.data();
     if (kind == QLatin1String("password")) {
         const qint64 ops = slot.value(QStringLiteral("ops")).toInteger();
         const qint64 memory = slot.value(QStringLiteral("memory")).toInteger();
         if (salt.size() != crypto_pwhash_SALTBYTES || ops < qint64(crypto_pwhash_OPSLIMIT_MIN)
             || memory < qint64(crypto_pwhash_MEMLIMIT_MIN) || ops > 64 || memory > (qint64(4) << 30))
             throw KeyFileUnreadable(QStringLiteral("its password entry is damaged"));
-        if (crypto_pwhash(key.data(), key.size(), reinterpret_cast<const char *>(secret.data()), secret.size(),
+        if (crypto_pwhash(key.data(), key.size(), reinterpret_cast<const char *>(bytes), secret.size(),
                           reinterpret_cast<const unsigned char *>(salt.constData()), quint64(ops), size_t(memory),
                           crypto_pwhash_ALG_ARGON2ID13)
             != 0)
@@ -70,7 +73,7 @@ SecretBytes derive(const QString &kind, const QJsonObject &slot, const SecretByt
     } else {
         if (salt.size() != crypto_generichash_KEYBYTES)
             throw KeyFileUnreadable(QStringLiteral("its recovery entry is damaged"));
-        crypto_generichash(key.data(), key.size(), secret.data(), secret.size(),
+        crypto_generichash(key.data(), key.size(), bytes, secret.size(),
                            reinterpret_cast<const unsigned char *>(salt.constData()), size_t(salt.size()));
     }
     return key;
