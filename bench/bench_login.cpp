@@ -109,7 +109,7 @@ double rawOpenOnce(const QString &file, const SecretBytes &key)
 {
     const double s = nowMs();
     Database db;
-    db.open(file, rawKeySpec(key));
+    db.open(file, engineKeyText(key));
     std::vector<std::unique_ptr<Table>> tables;
     for (const TableDef &def : allTables()) {
         tables.push_back(std::make_unique<Table>(db, def));

@@ -257,7 +257,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < Starts; ++i) {
             Database raw;
             const double s = nowMs();
-            raw.open(dbFile, rawKeySpec(dataKey));
+            raw.open(dbFile, engineKeyText(dataKey));
             keyOpens.push_back(nowMs() - s);
         }
 

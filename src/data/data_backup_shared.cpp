@@ -271,13 +271,19 @@ QString keyFileNameFor(const QString &dataFileName)
 
 QString copyToTemporary(const QString &source, int toDir, const QString &prefix)
 {
-    UniqueFd from(::open(encoded(source).constData(), O_RDONLY | O_CLOEXEC));
+    return copyToTemporaryAt(AT_FDCWD, source, source, toDir, prefix);
+}
+
+QString copyToTemporaryAt(int fromDir, const QString &fromName, const QString &fromPath, int toDir,
+                          const QString &prefix)
+{
+    UniqueFd from(::openat(fromDir, encoded(fromName).constData(), O_RDONLY | O_CLOEXEC));
     if (!from.valid())
-        throw Failure{QStringLiteral("\"%1\" cannot be read (%2).").arg(source, errnoText(errno))};
+        throw Failure{QStringLiteral("\"%1\" cannot be read (%2).").arg(fromPath, errnoText(errno))};
     QString name;
     UniqueFd copy = createTemporary(toDir, prefix, &name);
     try {
-        copyContents(from.get(), copy.get(), source);
+        copyContents(from.get(), copy.get(), fromPath);
         flushAndClose(copy);
     } catch (const Failure &) {
         ::unlinkat(toDir, encoded(name).constData(), 0);

@@ -57,6 +57,9 @@ QString keyFileNameFor(const QString &dataFileName);
 // Copies a small file (a key file) whole into a new temporary file of the
 // folder, flushed; returns its name. Throws Failure.
 QString copyToTemporary(const QString &source, int toDir, const QString &prefix);
+// The same for a file named in a folder held open (fromPath names it in messages).
+QString copyToTemporaryAt(int fromDir, const QString &fromName, const QString &fromPath, int toDir,
+                          const QString &prefix);
 
 // Temporary files of an interrupted backup or restore start so; the start
 // ignores them and the next backup or restore removes them.

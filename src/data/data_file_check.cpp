@@ -51,8 +51,7 @@ QStringList query(sqlite3 *db, const QString &sql, QString *error, int column = 
 void applyKey(sqlite3 *db, const SecretBytes &dataKey)
 {
     if (!dataKey.empty()) {
-        const SecretBytes spec = rawKeySpec(dataKey);
-        sqlite3_key(db, spec.data(), int(spec.size()) - 1);
+        applyKeyText(db, engineKeyText(dataKey));
     } else {
         const QByteArray legacy(Tdm1::LegacyTablePassword);
         sqlite3_key(db, legacy.constData(), int(legacy.size()));

@@ -305,18 +305,18 @@ SecretBytes unwrapWithRecoveryCode(const QString &path, const QString &typed)
     return key;
 }
 
-SecretBytes rawKeySpec(const SecretBytes &dataKey)
+SecretBytes engineKeyText(const SecretBytes &dataKey)
 {
     // x ' hex ' and a terminating zero for the engine
-    SecretBytes spec(dataKey.size() * 2 + 4);
-    unsigned char *p = spec.data();
+    SecretBytes keyText(dataKey.size() * 2 + 4);
+    unsigned char *p = keyText.data();
     *p++ = 'x';
     *p++ = '\'';
     sodium_bin2hex(reinterpret_cast<char *>(p), dataKey.size() * 2 + 1, dataKey.data(), dataKey.size());
     p += dataKey.size() * 2;
     *p++ = '\'';
     *p = '\0';
-    return spec;
+    return keyText;
 }
 
 }  // namespace nettora

@@ -75,6 +75,6 @@ SecretBytes unwrapWithPassword(const QString &path, const SecretBytes &password)
 SecretBytes unwrapWithRecoveryCode(const QString &path, const QString &code);
 
 // The data key as the engine takes it: "x'<64 hex digits>'", in guarded memory.
-SecretBytes rawKeySpec(const SecretBytes &dataKey);
+SecretBytes engineKeyText(const SecretBytes &dataKey);
 
 }  // namespace nettora

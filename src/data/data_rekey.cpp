@@ -43,13 +43,13 @@ std::vector<qint64> rowCounts(Database &db, const QString &schemaName)
 
 void exportUnderKey(Database &db, const QString &target, const SecretBytes &key)
 {
-    const SecretBytes spec = rawKeySpec(key);
+    const SecretBytes keyText = engineKeyText(key);
     sqlite3_stmt *st = nullptr;
     const QByteArray name = target.toUtf8();
     db.check(sqlite3_prepare_v2(db.handle(), "ATTACH DATABASE ?1 AS rekeyed KEY ?2", -1, &st, nullptr));
     sqlite3_bind_text(st, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-    // Bound, never put in the SQL text; the spec's closing zero is left out.
-    sqlite3_bind_text(st, 2, reinterpret_cast<const char *>(spec.data()), int(spec.size()) - 1, SQLITE_STATIC);
+    // Bound, never put in the SQL text; the text's closing zero is left out.
+    sqlite3_bind_text(st, 2, reinterpret_cast<const char *>(keyText.data()), int(keyText.size()) - 1, SQLITE_STATIC);
     const int rc = sqlite3_step(st);
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE)
@@ -72,7 +72,7 @@ void exportUnderKey(Database &db, const QString &target, const SecretBytes &key)
 void checkCopy(const QString &file, const SecretBytes &key)
 {
     Database copy;
-    copy.open(file, rawKeySpec(key));
+    copy.open(file, engineKeyText(key));
     {
         Statement st = copy.prepare(QStringLiteral("PRAGMA quick_check"));
         if (!st.step() || st.columnText(0) != QLatin1String("ok"))

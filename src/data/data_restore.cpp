@@ -49,19 +49,10 @@ void keepFileAt(int fromDir, const QString &fromName, const QString &fromPath, i
 {
     const QByteArray to = encoded(toName);
     if (::linkat(fromDir, encoded(fromName).constData(), toDir, to.constData(), 0) != 0) {
-        UniqueFd from(::openat(fromDir, encoded(fromName).constData(), O_RDONLY | O_CLOEXEC));
-        if (!from.valid())
-            throw Failure{QStringLiteral("\"%1\" cannot be read (%2).").arg(fromPath, errnoText(errno))};
-        QString temporary;
-        UniqueFd copy = createTemporary(toDir, kRestorePrefix, &temporary);
-        try {
-            copyContents(from.get(), copy.get(), fromPath);
-            flushAndClose(copy);
-            if (const int error = renameReplacingAt(toDir, temporary, toDir, toName))
-                throw Failure{QStringLiteral("The copy cannot be put in place (%1).").arg(errnoText(error))};
-        } catch (...) {
+        const QString temporary = copyToTemporaryAt(fromDir, fromName, fromPath, toDir, kRestorePrefix);
+        if (const int error = renameReplacingAt(toDir, temporary, toDir, toName)) {
             ::unlinkat(toDir, encoded(temporary).constData(), 0);
-            throw;
+            throw Failure{QStringLiteral("The copy cannot be put in place (%1).").arg(errnoText(error))};
         }
     }
     syncFolderAt(toDir);

@@ -499,7 +499,7 @@ void Tdm1::OpenNettoraTables()
         if (m_dataKey.empty())
             db.open(ACon1.databaseFile(), QLatin1String(LegacyTablePassword));
         else
-            db.open(ACon1.databaseFile(), rawKeySpec(m_dataKey));
+            db.open(ACon1.databaseFile(), engineKeyText(m_dataKey));
     }
     upgradeDataFile(db, ACon1.connectPath(), ACon1.databaseFile());
     for (Table *t : m_order) {

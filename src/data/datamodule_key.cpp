@@ -86,7 +86,7 @@ QString Tdm1::CreateData(const SecretBytes &password, const QString &userName)
     const QString code = newRecoveryCode();
     // The key file first: a data file never stands without the key that opens it.
     writeKeyFile(keyFile(), key, password, code);
-    ACon1.provision(rawKeySpec(key));
+    ACon1.provision(engineKeyText(key));
     m_state = DataDirState::Keyed;
     openWithKey(std::move(key));
     // The password is kept nowhere but in the key file's seal.

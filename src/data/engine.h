@@ -75,7 +75,7 @@ public:
     // program relies on (exclusive lock, durable commits). Throws EngineError
     // carrying the engine's text; SQLITE_NOTADB (26) when the key does not fit.
     void open(const QString &file, const QString &key);
-    // The same under a raw 256-bit key, given as rawKeySpec makes it; the
+    // The same under a raw 256-bit key, given as engineKeyText makes it; the
     // key never passes through SQL text.
     void open(const QString &file, const SecretBytes &rawKey);
     // Opens a file without a key, as it is (used to read a plain file);
@@ -146,6 +146,9 @@ private:
 // Adds the functions the tables' indexes are built on to a handle opened
 // outside Database (a file checked on its own); the engine's result code.
 int registerEngineFunctions(sqlite3 *db);
+// Applies a key text (as engineKeyText makes it) to a handle; the engine's
+// result code. The text never passes through SQL.
+int applyKeyText(sqlite3 *db, const SecretBytes &keyText);
 
 enum class RecordState { Inactive, Browse, Edit, Insert };
 

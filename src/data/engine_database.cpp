@@ -87,6 +87,12 @@ int registerEngineFunctions(sqlite3 *db)
                                       nullptr, nullptr, nullptr);
 }
 
+int applyKeyText(sqlite3 *db, const SecretBytes &keyText)
+{
+    // The text ends in a zero that is not part of the key.
+    return sqlite3_key(db, keyText.data(), int(keyText.size()) - 1);
+}
+
 void Database::open(const QString &file, const QString &key)
 {
     openHandle(file, false);
@@ -102,8 +108,7 @@ void Database::open(const QString &file, const QString &key)
 void Database::open(const QString &file, const SecretBytes &rawKey)
 {
     openHandle(file, false);
-    // The spec ends in a zero that is not part of the key.
-    if (const int rc = sqlite3_key(m_db, rawKey.data(), int(rawKey.size()) - 1); rc != SQLITE_OK) {
+    if (const int rc = applyKeyText(m_db, rawKey); rc != SQLITE_OK) {
         close();
         throw EngineError(QStringLiteral("The data key could not be applied."), rc);
     }

@@ -251,10 +251,7 @@ void TfrmSecurity::loginFailed()
 
 bool TfrmSecurity::unlock(const SecretBytes &password)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);  // the key derivation takes a moment
-    struct Restore {
-        ~Restore() { QApplication::restoreOverrideCursor(); }
-    } restore;
+    const WaitCursor waiting;  // the key derivation takes a moment
     try {
         dm1->UnlockData(password);
         return true;

@@ -5,12 +5,21 @@
 #include "kit/databinding.h"
 #include "kit/pagetext.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <array>
 
 namespace nettora::security_pages {
+
+// The wait cursor while a key is derived, whichever way the work ends.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
 
 // One page of the window, laid out top to bottom the same way on all three.
 class PageBuilder {

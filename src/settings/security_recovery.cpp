@@ -140,10 +140,7 @@ void TfrmSecurity::forgotOk()
     if (!newPasswordValid(nullptr, forgotPassword, forgotConfirmation))
         return;
     try {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        struct Restore {
-            ~Restore() { QApplication::restoreOverrideCursor(); }
-        } restore;
+        const WaitCursor waiting;
         dm1->UnlockWithRecoveryCode(code);
     } catch (const WrongPassword &e) {
         dialogs().error(e.text());

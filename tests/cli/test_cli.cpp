@@ -1013,7 +1013,7 @@ TEST_F(CliTest, InfoOnAnOlderOrNewerDataFile)
         SCOPED_TRACE(c.version);
         {
             Database d;
-            d.open(db, rawKeySpec(unwrapWithPassword(keyFilePath(dataDir()), test::testPassword())));
+            d.open(db, engineKeyText(unwrapWithPassword(keyFilePath(dataDir()), test::testPassword())));
             d.exec(QStringLiteral("PRAGMA user_version = %1").arg(c.version));
         }
         QFile before(db);

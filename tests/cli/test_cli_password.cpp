@@ -269,9 +269,9 @@ namespace {
 // whether it was on again after the end.
 const char *const kTerminalScript = R"(
 import fcntl, json, os, select, signal, subprocess, sys, termios
-spec = json.loads(sys.argv[1])
+plan = json.loads(sys.argv[1])
 master, slave = os.openpty()
-p = subprocess.Popen(spec["argv"], stdin=slave, stdout=slave, stderr=slave, start_new_session=True,
+p = subprocess.Popen(plan["argv"], stdin=slave, stdout=slave, stderr=slave, start_new_session=True,
                      preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
 seen = b""
 def more(wait):
@@ -285,7 +285,7 @@ def more(wait):
     seen += chunk
     return bool(chunk)
 quiet = []
-for prompt, answer in spec["dialog"]:
+for prompt, answer in plan["dialog"]:
     while not seen.endswith(prompt.encode()) and more(120):
         pass
     quiet.append(not termios.tcgetattr(slave)[3] & termios.ECHO)
@@ -322,13 +322,13 @@ protected:
         QJsonArray dialog;
         for (const auto &[prompt, answer] : steps)
             dialog.append(QJsonArray{prompt, answer});
-        const QByteArray spec =
+        const QByteArray plan =
             QJsonDocument(QJsonObject{{QStringLiteral("argv"), argv}, {QStringLiteral("dialog"), dialog}})
                 .toJson(QJsonDocument::Compact);
         QProcessEnvironment env = cliEnvironment();
         env.remove(QStringLiteral("NETTORA_PASSWORD"));
         const CliRun r = runProcess(QStringLiteral("python3"),
-                                    {QStringLiteral("-c"), QString::fromLatin1(kTerminalScript), QString::fromUtf8(spec)},
+                                    {QStringLiteral("-c"), QString::fromLatin1(kTerminalScript), QString::fromUtf8(plan)},
                                     env);
         EXPECT_EQ(r.status, 0) << r.err.toStdString();
         const QJsonObject o = QJsonDocument::fromJson(r.rawOut).object();

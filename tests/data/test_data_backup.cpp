@@ -200,7 +200,7 @@ TEST_F(DataBackupTest, DamagedOrForeignBackupsAreRefusedAndNothingChanges)
     const QByteArray good = bytesOf(folder(QStringLiteral("good/nettora.db")));
     ASSERT_GT(good.size(), 8192);
     const char *tables = "CREATE TABLE Client(Id INTEGER PRIMARY KEY, FirstName TEXT); INSERT INTO Client VALUES(1,'x');";
-    const QByteArray keySpec(reinterpret_cast<const char *>(rawKeySpec(m_dm->dataKey()).data()));
+    const QByteArray engineKey(reinterpret_cast<const char *>(engineKeyText(m_dm->dataKey()).data()));
     struct Case {
         const char *name;
         std::function<void(const QString &dir)> make;
@@ -220,7 +220,7 @@ TEST_F(DataBackupTest, DamagedOrForeignBackupsAreRefusedAndNothingChanges)
          "unencrypted database"},
         {"wrong key", [&](const QString &d) { makeDatabase(d + "/nettora.db", "another key", tables); },
          "does not open with Nettora's key"},
-        {"right key, other tables", [&](const QString &d) { makeDatabase(d + "/nettora.db", keySpec.constData(), tables); },
+        {"right key, other tables", [&](const QString &d) { makeDatabase(d + "/nettora.db", engineKey.constData(), tables); },
          "does not hold Nettora's tables"},
         {"a folder", [](const QString &d) { QDir(d).mkdir(QStringLiteral("nettora.db")); }, "not a regular file"},
     };

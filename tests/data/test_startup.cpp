@@ -87,8 +87,8 @@ TEST_F(Startup, FileIsUnreadableWithoutItsDataKey)
     // The key that used to be built into the program opens nothing now.
     const QString legacy = runShell(dbFile(), "PRAGMA key = '7Hk2Rz5Tq';\nSELECT LastName FROM Client;", &rc);
     EXPECT_TRUE(legacy.contains("is not a database")) << legacy.toStdString();
-    const QString spec = QString::fromLatin1(reinterpret_cast<const char *>(rawKeySpec(m_dataKey).data()));
-    const QString with = runShell(dbFile(), "PRAGMA key = \"" + spec + "\";\nSELECT LastName FROM Client;", &rc);
+    const QString keyText = QString::fromLatin1(reinterpret_cast<const char *>(engineKeyText(m_dataKey).data()));
+    const QString with = runShell(dbFile(), "PRAGMA key = \"" + keyText + "\";\nSELECT LastName FROM Client;", &rc);
     EXPECT_TRUE(with.contains("Client")) << with.toStdString();
 }
 

@@ -100,7 +100,7 @@ protected:
     void restart();
     // Opens a data file of this directory (or a copy of one) under its key,
     // which stays known after the module closed.
-    void openData(Database &db, const QString &file) const { db.open(file, rawKeySpec(m_dataKey)); }
+    void openData(Database &db, const QString &file) const { db.open(file, engineKeyText(m_dataKey)); }
     QString dataDir() const { return m_dir->path(); }
 
     // Small helpers to seed rows through the cursors.
