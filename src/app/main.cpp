@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "kit/dialogs.h"
 #include "app/home.h"
+#include "kit/artwork.h"
 #include "app/windows.h"
 #include "backup/restore.h"
 #include "data/datamodule.h"
@@ -32,6 +33,10 @@ int main(int argc, char *argv[])
     if (quitWhenShownRequested())
         quitWhenFirstWindowShown();
 
+    // The first window's background is drawn beside the rest of the start,
+    // which spends its time loading the fonts (after the options: --help
+    // ends the process at once).
+    const artwork::DrawnAhead background;
     registerAllWindows();
     // A data directory that cannot be used ends the run with the reason;
     // nothing is shown that could not work. A data file that does not open

@@ -13,6 +13,7 @@
 #include <QtMath>
 #include <cmath>
 #include <functional>
+#include <future>
 
 namespace nettora::artwork {
 
@@ -314,20 +315,23 @@ QPixmap drawTile(const QString &name, bool highlighted)
     return pm;
 }
 
-QPixmap drawFrame(const QString &title)
+// An image, not a pixmap, so that it can be drawn off the window thread.
+QImage drawFrame(const QString &title)
 {
-    QPixmap pm = blank(WindowWidth, WindowHeight);
+    QImage pm(WindowWidth, WindowHeight, QImage::Format_RGB32);
+    pm.fill(Qt::white);
     QPainter p(&pm);
     beginAntialiased(p);
-    drawTopBand(p, WindowWidth);
+    // Text last: drawn ahead at start, the parts without text need not wait
+    // for the font database, which the start is loading meanwhile.
     drawMenuColumn(p, WindowHeight, false);
-
     const QRect side(MenuWidth, BandHeight + 1, SideRight - MenuWidth, WindowHeight - BandHeight - 1);
     QLinearGradient g(0, side.top(), 0, side.bottom());
     g.setColorAt(0, Panel);
     g.setColorAt(1, QColor(238, 241, 244));
     p.fillRect(side, g);
     p.fillRect(QRect(SideRight, side.top(), 1, side.height()), Hairline);
+    drawTopBand(p, WindowWidth);
 
     if (!title.isEmpty()) {
         p.setFont(pixelFont(textFamily(), 11, QFont::Normal, 0.4));
@@ -450,9 +454,34 @@ QFont pixelFont(const QString &family, int px, int weight, qreal spacing)
 }
 
 
+namespace {
+
+std::future<QImage> &frameDrawnAhead()
+{
+    static std::future<QImage> drawing;
+    return drawing;
+}
+
+}  // namespace
+
+DrawnAhead::DrawnAhead()
+{
+    frameDrawnAhead() = std::async(std::launch::async, [] { return drawFrame(QString()); });
+}
+
+DrawnAhead::~DrawnAhead()
+{
+    if (frameDrawnAhead().valid())
+        frameDrawnAhead().wait();
+}
+
 QPixmap frameBackground(const QString &title)
 {
-    return cached(QStringLiteral("frame/") + title, [&] { return drawFrame(title); });
+    return cached(QStringLiteral("frame/") + title, [&] {
+        if (title.isEmpty() && frameDrawnAhead().valid())
+            return QPixmap::fromImage(frameDrawnAhead().get());
+        return QPixmap::fromImage(drawFrame(title));
+    });
 }
 
 QPixmap homeBackground()

@@ -23,6 +23,17 @@ inline constexpr int AboutHeight = 305;
 // the top links.
 QPixmap frameBackground(const QString &title = QString());
 
+// Draws the untitled frame background on a worker thread from construction,
+// so that the first window finds it ready; waits for the drawing on
+// destruction, which must come before the application's.
+class DrawnAhead {
+public:
+    DrawnAhead();
+    ~DrawnAhead();
+    DrawnAhead(const DrawnAhead &) = delete;
+    DrawnAhead &operator=(const DrawnAhead &) = delete;
+};
+
 // Background of the home window: menu column and top band as above, and a
 // welcoming area with soft card shadows where the action tiles stand.
 QPixmap homeBackground();

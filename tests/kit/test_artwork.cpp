@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <cmath>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace nettora::artwork;
@@ -112,4 +113,23 @@ TEST(Artwork, SavesPicturesForReview)
     save(applicationIcon().pixmap(256), QStringLiteral("icon_256"));
     save(applicationIcon().pixmap(32), QStringLiteral("icon_32"));
     save(applicationIcon().pixmap(16), QStringLiteral("icon_16"));
+}
+
+// The start draws the first background on a worker thread. In a process of
+// its own (no picture cached yet) the one drawn ahead must be the one the
+// window thread draws; a blank title draws no text.
+TEST(ArtworkDeathTest, BackgroundDrawnAheadIsTheOneDrawnInPlace)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            QImage ahead;
+            {
+                const DrawnAhead drawing;
+                ahead = frameBackground().toImage();
+            }
+            const QImage inPlace = frameBackground(QStringLiteral(" ")).toImage();
+            std::exit(!ahead.isNull() && ahead == inPlace ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
