@@ -317,6 +317,10 @@ private:
     };
     RowsAhead m_ahead;
     QHash<QString, QString> m_fieldSetSql;
+    // Field positions by the names callers use: a list reads the same few
+    // fields on every row.
+    mutable QHash<QString, int> m_fieldPositions;
+    std::vector<int> m_wantedList;  // reused from row to row
     std::vector<QString> m_fieldSql;
     QString m_rowSql;
     QString m_versionKey;

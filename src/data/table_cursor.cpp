@@ -404,12 +404,16 @@ void Table::prepareBuffer()
         return;
     // The fields read on the previous row are most likely read on this one
     // too (a list walking its rows): one statement reads them all.
-    std::vector<int> wanted;
+    std::vector<int> &wanted = m_wantedList;
+    wanted.clear();
     if (m_bufferValid && row != 0)
         for (int i = 0; i < int(m_loaded.size()); ++i)
             if (m_wanted[size_t(i)])
                 wanted.push_back(i);
-    std::fill(m_buffer.begin(), m_buffer.end(), QVariant());
+    // Only the fields read on the last row hold values.
+    for (size_t i = 0; i < m_buffer.size(); ++i)
+        if (m_loaded[i] || !m_bufferValid)
+            m_buffer[i].clear();
     // With no current row every field is known to be empty.
     std::fill(m_loaded.begin(), m_loaded.end(), row == 0);
     std::fill(m_wanted.begin(), m_wanted.end(), false);
@@ -553,9 +557,13 @@ bool Table::rowMatches(qint64 rowid)
 
 int Table::fieldIndex(const QString &name) const
 {
+    const auto known = m_fieldPositions.constFind(name);
+    if (known != m_fieldPositions.constEnd())
+        return *known;
     const int i = m_def.fieldIndex(name);
     if (i < 0)
         throw EngineError(QStringLiteral("The table %1 has no field %2.").arg(m_def.name, name));
+    m_fieldPositions.insert(name, i);
     return i;
 }
 
