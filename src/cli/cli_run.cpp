@@ -445,28 +445,31 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err, Sec
     } restore{previous};
     const QString dir = resolveDataDirectory(c.dataDir.value_or(QString()));
     try {
-        const DataDirState state = module.ReserveDataDir(dir);
-        if (ask) {
-            password = promptPassword("Password: ");
-            // A typing slip in the password of new data would lock it away.
-            if (state == DataDirState::New && !password.empty() && !(promptPassword("Repeat the password: ") == password))
-                throw CliError(QStringLiteral("the passwords typed differ; no data was made"));
+        Tdm1::Connected opened;
+        try {
+            opened = module.ConnectDb(
+                dir,
+                [&](DataDirState state) {
+                    if (ask) {
+                        password = promptPassword("Password: ");
+                        // A typing slip in the password of new data would lock it away.
+                        if (state == DataDirState::New && !password.empty()
+                            && !(promptPassword("Repeat the password: ") == password))
+                            throw CliError(QStringLiteral("the passwords typed differ; no data was made"));
+                    }
+                    if (password.empty())
+                        throw NoPassword{QStringLiteral("no password was typed")};
+                    return password.clone();
+                },
+                c.user.value_or(systemUserName()));
+        } catch (const WrongPassword &) {
+            throw CliError(QStringLiteral("the password does not open the data in %1").arg(dir));
         }
-        if (password.empty())
-            throw NoPassword{QStringLiteral("no password was typed")};
-        if (state == DataDirState::New) {
-            tellRecoveryKey(err, QStringLiteral("New data made in %1.").arg(dir),
-                            module.CreateData(password, c.user.value_or(systemUserName())));
-        } else {
-            try {
-                module.UnlockData(password);
-            } catch (const WrongPassword &) {
-                throw CliError(QStringLiteral("the password does not open the data in %1").arg(dir));
-            }
-            if (state == DataDirState::Unkeyed)
-                tellRecoveryKey(err, QStringLiteral("The data in %1 is now under a key of its own.").arg(dir),
-                                module.UpgradeToDataKey(password));
-        }
+        if (opened.state == DataDirState::New)
+            tellRecoveryKey(err, QStringLiteral("New data made in %1.").arg(dir), opened.recoveryCode);
+        else if (!opened.recoveryCode.isEmpty())
+            tellRecoveryKey(err, QStringLiteral("The data in %1 is now under a key of its own.").arg(dir),
+                            opened.recoveryCode);
     } catch (const DataFileUnopenable &) {
         // A restore is the way out of a data file that does not open.
         if (c.name != QLatin1String("restore"))

@@ -25,6 +25,7 @@
 #include "data/engine.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -147,6 +148,14 @@ public:
     // the data (New, user name newUser) or unlock it, upgrading a file from
     // before the key file. Returns the recovery code when one was made.
     QString ConnectDb(const QString &dataDir, const SecretBytes &password, const QString &newUser = QString());
+    // The same, with the password asked for once the directory's state is
+    // known (new data may want it typed twice).
+    struct Connected {
+        DataDirState state{};  // as the directory stood before
+        QString recoveryCode;  // made for new data or data moved to a key of its own, else empty
+    };
+    Connected ConnectDb(const QString &dataDir, const std::function<SecretBytes(DataDirState)> &passwordFor,
+                        const QString &newUser = QString());
     void OpenNettoraTables();
     void EncryptNettoraTables();
     // Connected with every table open: false after a failed start.

@@ -106,10 +106,19 @@ void Tdm1::ChangePassword(const SecretBytes &newPassword)
 
 QString Tdm1::ConnectDb(const QString &dataDir, const SecretBytes &password, const QString &newUser)
 {
-    if (ReserveDataDir(dataDir) == DataDirState::New)
-        return CreateData(password, newUser);
+    return ConnectDb(dataDir, [&](DataDirState) { return password.clone(); }, newUser).recoveryCode;
+}
+
+Tdm1::Connected Tdm1::ConnectDb(const QString &dataDir, const std::function<SecretBytes(DataDirState)> &passwordFor,
+                                const QString &newUser)
+{
+    const DataDirState state = ReserveDataDir(dataDir);
+    const SecretBytes password = passwordFor(state);
+    if (state == DataDirState::New)
+        return {state, CreateData(password, newUser)};
     UnlockData(password);
-    return m_state == DataDirState::Unkeyed ? UpgradeToDataKey(password) : QString();
+    // Unlocking may finish an upgrade cut short: the state is asked again.
+    return {state, m_state == DataDirState::Unkeyed ? UpgradeToDataKey(password) : QString()};
 }
 
 QString Tdm1::UpgradeToDataKey(const SecretBytes &password)
