@@ -562,6 +562,15 @@ Review reviewStatement(Database &db, qint64 statementId, const QDate &today)
     return Reviewer(db, statementId, today).run();
 }
 
+QString ratioWords(const Ratio &ratio)
+{
+    QString words = ratio.name;
+    words.replace(QLatin1Char('_'), QLatin1Char(' '));
+    if (!words.isEmpty())
+        words[0] = words[0].toUpper();
+    return words;
+}
+
 QString ratioValueText(const Ratio &ratio)
 {
     if (!ratio.value)

@@ -58,6 +58,9 @@ struct Review {
 // Throws EngineError when the statement is not in the file.
 Review reviewStatement(Database &db, qint64 statementId, const QDate &today);
 
+// The ratio's name as a sentence says it: "Liquid assets", "Debt to income".
+QString ratioWords(const Ratio &ratio);
+
 // "not defined", "$1,234.56", "0.42", "5.3 months".
 QString ratioValueText(const Ratio &ratio);
 

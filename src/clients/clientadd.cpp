@@ -202,6 +202,21 @@ void TfrmClientAdd::clickClientPage(QWidget *page)
     showPage(page);
 }
 
+void TfrmClientAdd::showField(QWidget *page, const QString &field)
+{
+    if (currentPage() != page) {
+        if (page == tsClientPersonal)
+            clickPersonal();
+        else if (page == tsSpouseEmployment || page == tsSpouseContacts)
+            clickSpousePage(page);
+        else
+            clickClientPage(page);
+    }
+    QWidget *w = editor(field);
+    if (currentPage() == page && w && page->isAncestorOf(w) && w->isEnabled())
+        w->setFocus(Qt::OtherFocusReason);
+}
+
 void TfrmClientAdd::clickSpousePage(QWidget *page)
 {
     if (addMode()) {

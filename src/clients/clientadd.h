@@ -34,6 +34,9 @@ public:
 
     // Saves the visible page (nothing when no page is open).
     void GetButtonFunction();
+    // Where a particular is to be mended: the page opened as its side link
+    // opens it (unless it shows already), the focus in the field's editor.
+    void showField(QWidget *page, const QString &field);
 
     void UpdatePersonalInformation();
     void UpdateSpouseInformation();

@@ -37,6 +37,24 @@ QWidget *EntryPage::editor(const QString &name) const
     return e ? e->widget : nullptr;
 }
 
+QWidget *EntryPage::editorOfField(const QString &field) const
+{
+    for (const Editor &e : m_editors)
+        if (e.desc.field.compare(field, Qt::CaseInsensitive) == 0)
+            return e.widget;
+    return nullptr;
+}
+
+bool EntryPage::selectRowId(qint64 row)
+{
+    if (row <= 0 || m_table->state() != RecordState::Browse || !m_table->bookmarkValid(row))
+        return false;
+    m_table->gotoBookmark(row);
+    // Through the list, so the editors and "To Whom" follow as on a click.
+    grid->selectRow(m_table->recNo());
+    return true;
+}
+
 QLabel *EntryPage::captionOf(const QString &editorName) const
 {
     const Editor *e = find(editorName);

@@ -114,6 +114,11 @@ public:
     QString checkErrors();
 
     QWidget *editor(const QString &name) const;
+    // The editor of a field of the page's table, or null.
+    QWidget *editorOfField(const QString &field) const;
+    // Selects the row with that id in the list, as a click on it does; false
+    // when the list does not hold it.
+    bool selectRowId(qint64 row);
     QLabel *captionOf(const QString &editorName) const;
     QString editorText(const QString &name) const;
 

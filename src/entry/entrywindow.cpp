@@ -48,6 +48,26 @@ void EntryWindow::openEntryPage(int number)
     showEntryPage(number, true);
 }
 
+void EntryWindow::showRow(int number, qint64 row, const QString &field)
+{
+    if (!page(number))
+        return;
+    if (activePage() != page(number))
+        openEntryPage(number);
+    EntryPage *p = activePage();
+    if (p != page(number))
+        return;
+    bool selected = false;
+    if (!guarded([&] { selected = p->selectRowId(row); }) || !selected)
+        return;
+    QWidget *editor = p->editorOfField(field);
+    if (!editor)
+        return;
+    p->editClick();
+    if (editor->isVisibleTo(p) && editor->isEnabled())
+        editor->setFocus(Qt::OtherFocusReason);
+}
+
 void EntryWindow::showEntryPage(int number, bool recalculate)
 {
     EntryPage *p = page(number);

@@ -22,6 +22,10 @@ public:
 
     // Opens page N as its side link does: refilter, recalculate, browse.
     void openEntryPage(int number);
+    // Where something is to be mended: page N opened as its side link does
+    // (unless it shows already), the row with that id selected, and, when a
+    // field is named, that row in edit with the focus in the field's editor.
+    void showRow(int number, qint64 row, const QString &field = QString());
 
     // The client and statement the window shows, taken from the current
     // statement as the window opens; every refilter and write uses these.

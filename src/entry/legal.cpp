@@ -227,6 +227,16 @@ void TfrmLegal::openLegalPage(int number)
     answer(number == 1 ? QStringLiteral("d1_1") : QStringLiteral("d2_1"))->setFocus(Qt::OtherFocusReason);
 }
 
+void TfrmLegal::showField(int number, const QString &field)
+{
+    QWidget *page = number == 1 ? firstLegalPage : secondLegalPage;
+    if (currentPage() != page)
+        openLegalPage(number);
+    QWidget *editor = m_binder.editorOf(field);
+    if (currentPage() == page && editor && page->isAncestorOf(editor) && editor->isEnabled())
+        editor->setFocus(Qt::OtherFocusReason);
+}
+
 void TfrmLegal::firstPageOkClick()
 {
     if (!saveRow())

@@ -29,6 +29,9 @@ public:
 
     // What the side links "- Legal 1" and "- Legal 2" do.
     void openLegalPage(int number);
+    // Where an answer or explanation is to be mended: page N, opened as its
+    // link does unless it shows already, with the focus in the field's box.
+    void showField(int number, const QString &field);
     void firstPageOkClick();
     void secondPageOkClick();
     void cancelClick();

@@ -42,6 +42,9 @@ public:
 
     HoverLabel *userLink, *emailLink, *printOptionsLink;
 
+    // The editor of a field of the user row, or null.
+    QWidget *editorOfField(const QString &field) const { return m_binder.editorOf(field); }
+
     void userOkClick();
     void emailOkClick();
     void cancelClick();
