@@ -171,8 +171,9 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
     updateOkButton->setDefault(true);
 
     buildOutputPages();
+    buildReviewPage();
 
-    for (QWidget *page : {tsSelect, tsAdd, tsUpdate, tsPrint, tsEmail, tsPDF, tsEstatus})
+    for (QWidget *page : {tsSelect, tsAdd, tsUpdate, tsPrint, tsEmail, tsPDF, tsEstatus, tsReview})
         addPage(page);
 
     const struct {
@@ -201,6 +202,12 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
             connect(link, &HoverLabel::clicked, this, &TfrmFSMain::addLinkClick);
         }
     }
+
+    // The frame asks about typing pending on the page being left before the
+    // review starts.
+    reviewLink = addSideLink(QStringLiteral("   Review"), nullptr, [this] { reviewLinkClick(); });
+    reviewLink->setObjectName(QStringLiteral("sReview"));
+    fitCaption(reviewLink);
 
     m_nameLabels = {lblClientName, addName, updateName};
 
@@ -299,12 +306,19 @@ void TfrmFSMain::applyModeState()
         s->setVisible(add);
     bOK->setVisible(!add);
     bCancel->setVisible(!add);
+    // Below the section links, or in the first place when they are hidden.
+    const int slot = add ? int(m_sections.size()) + 1 : 0;
+    reviewLink->move(look::SideLinkLeft, look::SideLinkTop + slot * look::SideLinkStep);
 }
 
 void TfrmFSMain::afterHoverReset()
 {
-    if (expendituresLink)  // hover resets also run while the window is being built
-        applyModeState();
+    if (!reviewLink)  // hover resets also run while the window is being built
+        return;
+    applyModeState();
+    // The link opens its page itself, after the review ran.
+    if (currentPage() == tsReview)
+        reviewLink->setColors(Qt::white, Green);
 }
 
 void TfrmFSMain::showSelectPage()

@@ -10,6 +10,7 @@
 // closing) cancels it first, because the engine posts a pending row on any
 // move.
 
+#include "calc/review.h"
 #include "kit/databinding.h"
 #include "kit/dbgrid.h"
 #include "kit/frame.h"
@@ -19,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <functional>
 #include <vector>
 
@@ -84,9 +86,20 @@ public:
     QPlainTextEdit *statusText;
     QPushButton *statusOkButton;
 
-    // The side links: the add page, then the section windows.
+    // The review page: what a lender would send back about the selected
+    // statement, fixes first, and the ratios a lender works out; Open goes
+    // to where the chosen finding is mended.
+    QWidget *tsReview;
+    QLabel *lblReviewClient, *lblReviewStatement, *lblNoFindings;
+    QTableWidget *reviewFindings, *reviewRatios;
+    QPushButton *bReviewOpen, *bReviewBack;
+    const Review &review() const { return m_review; }
+
+    // The side links: the add page, then the section windows; the review
+    // link shows in every mode.
     HoverLabel *addLink = nullptr, *personalLink = nullptr, *assetsLink = nullptr, *liabilitiesLink = nullptr,
-               *legalLink = nullptr, *notesLink = nullptr, *incomeLink = nullptr, *expendituresLink = nullptr;
+               *legalLink = nullptr, *notesLink = nullptr, *incomeLink = nullptr, *expendituresLink = nullptr,
+               *reviewLink = nullptr;
 
     void bOKClick();
     void bCancelClick();
@@ -96,6 +109,13 @@ public:
     void addCancelClick();
     void updateOkClick();
     void updateCancelClick();
+    // The review link: the selected statement reviewed as of today.
+    void reviewLinkClick();
+    // Open (or a double-click, or Enter on a finding): the window and page
+    // where the chosen finding is mended, and this window closes.
+    void reviewOpenClick();
+    // Back: the selection page, on the statement reviewed.
+    void reviewBackClick();
     // OK of the print page: previews the chosen style and returns when the
     // preview has been closed.
     void printOkClick();
@@ -133,6 +153,10 @@ private:
     static QWidget *newPage(const char *name);
     // The print, e-mail, PDF and status pages, built and wired.
     void buildOutputPages();
+    void buildReviewPage();
+    void showReview(qint64 statementId);
+    // Rows grow to their wrapped texts once the columns have their widths.
+    void fitReviewRows();
     // The chosen statement's print, PDF or e-mail page, by the client window
     // mode.
     void openOutputPage();
@@ -159,6 +183,8 @@ private:
     std::vector<QLabel *> m_nameLabels;  // the client's FullName2 on each page
     QString m_clientId;           // the client the window was opened for
     QString m_narrowedStatement;  // set while the list shows one statement
+    Review m_review;
+    qint64 m_reviewedRow = 0;     // the statement row reviewed, for Back
     bool m_addOnExisting = false; // the add page completes the current row
     bool m_formShown = false;
     bool m_closed = false;
