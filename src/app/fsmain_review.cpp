@@ -19,10 +19,27 @@
 
 #include <QDate>
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
 
 namespace nettora {
 
 namespace {
+
+// The style paints a selected cell in the highlight instead of its own
+// colour; the cell's colour goes first here, so the translucent highlight
+// only shades it.
+class MarkedCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const QVariant mark = index.data(Qt::BackgroundRole);
+        if (mark.canConvert<QBrush>())
+            painter->fillRect(option.rect, mark.value<QBrush>());
+        QStyledItemDelegate::paint(painter, option, index);
+    }
+};
 
 // A list of wrapped rows: every text shows whole, in as many lines as it
 // needs, and in its tooltip.
@@ -51,6 +68,7 @@ QTableWidget *wrappedList(QWidget *page, const QString &objectName, const QStrin
     p.setColor(QPalette::Highlight, QColor(47, 53, 60, 56));
     p.setColor(QPalette::HighlightedText, look::Ink);
     list->setPalette(p);
+    list->setItemDelegate(new MarkedCellDelegate(list));
     return list;
 }
 
