@@ -19,6 +19,7 @@
 
 #include <QDate>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
@@ -39,6 +40,32 @@ public:
             painter->fillRect(option.rect, mark.value<QBrush>());
         QStyledItemDelegate::paint(painter, option, index);
     }
+};
+
+// A double-click on a row of a list, however the press before it came.
+class RowDoubleClick : public QObject {
+public:
+    RowDoubleClick(QTableWidget *list, std::function<void()> open) : QObject(list), m_list(list), m_open(std::move(open))
+    {
+        list->viewport()->installEventFilter(this);
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            auto *e = static_cast<QMouseEvent *>(event);
+            const QModelIndex index = m_list->indexAt(e->position().toPoint());
+            if (e->button() == Qt::LeftButton && index.isValid()) {
+                m_list->setCurrentCell(index.row(), index.column());
+                m_open();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QTableWidget *m_list;
+    std::function<void()> m_open;
 };
 
 // A list of wrapped rows: every text shows whole, in as many lines as it
@@ -202,10 +229,7 @@ void TfrmFSMain::buildReviewPage()
     for (QTableWidget *list : {reviewFindings, reviewRatios})
         connect(list->horizontalHeader(), &QHeaderView::sectionResized, this, &TfrmFSMain::fitReviewRows,
                 Qt::QueuedConnection);
-    connect(reviewFindings, &QTableWidget::doubleClicked, this, [this](const QModelIndex &index) {
-        if (index.isValid())
-            reviewOpenClick();
-    });
+    new RowDoubleClick(reviewFindings, [this] { reviewOpenClick(); });
     connect(bReviewOpen, &QPushButton::clicked, this, &TfrmFSMain::reviewOpenClick);
     connect(bReviewBack, &QPushButton::clicked, this, &TfrmFSMain::reviewBackClick);
 }

@@ -17,6 +17,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QStyle>
+#include <QTest>
 
 using namespace nettora;
 using namespace nettora::test;
@@ -289,6 +290,32 @@ TEST_F(ReviewPage, OpenGoesToWhereTheFindingIsMended)
             expectedFocus = w->findChild<QWidget *>(QString::fromLatin1(c.editor));
         ASSERT_NE(expectedFocus, nullptr);
         EXPECT_EQ(w->focusWidget(), expectedFocus);
+        closeScreenWindows(home);
+    }
+}
+
+// Enter on a finding, and a double-click on one, open it as Open does.
+TEST_F(ReviewPage, EnterOrADoubleClickOnAFindingOpensIt)
+{
+    smallStatement();
+    for (const bool enter : {true, false}) {
+        SCOPED_TRACE(enter ? "Enter" : "double-click");
+        TfrmFSMain *fs = reviewed("Edit");
+        ASSERT_EQ(fs->currentPage(), fs->tsReview);
+        fs->reviewFindings->setCurrentCell(1, 1);
+        if (enter) {
+            fs->reviewFindings->setFocus();
+            QTest::keyClick(fs->reviewFindings, Qt::Key_Return);
+        } else {
+            const QRect cell = fs->reviewFindings->visualRect(fs->reviewFindings->model()->index(1, 1));
+            QTest::mouseDClick(fs->reviewFindings->viewport(), Qt::LeftButton, {}, cell.center());
+        }
+        QApplication::processEvents();
+        EXPECT_EQ(shownWindow<TfrmFSMain>(), nullptr);
+        auto *liabilities = shownWindow<EntryWindow>();
+        ASSERT_NE(liabilities, nullptr);
+        EXPECT_EQ(liabilities->objectName(), "TfrmLiabilities");
+        EXPECT_EQ(liabilities->activePage()->table()->asString("Description"), "Visa");
         closeScreenWindows(home);
     }
 }
