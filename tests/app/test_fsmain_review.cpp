@@ -11,6 +11,7 @@
 #include "entry/legal.h"
 #include "entry/liabilities.h"
 #include "kit/look.h"
+#include "settings/options.h"
 
 #include <QApplication>
 #include <QDate>
@@ -230,6 +231,7 @@ TEST_F(ReviewPage, TheLinkShowsInEveryMode)
 TEST_F(ReviewPage, OpenGoesToWhereTheFindingIsMended)
 {
     setClient({{"SSN", ""}});
+    setUser({{"Preparer", "Y"}, {"FirstName", "Pat"}, {"City", "Springfield"}});
     const qint64 s = smallStatement();
     addRow(dm1->tblCash, ann, s,
            {{"RegisteredName", "Ann Able"}, {"Type", "Savings Account"}, {"Bank", "Second Bank"},
@@ -246,6 +248,7 @@ TEST_F(ReviewPage, OpenGoesToWhereTheFindingIsMended)
         {"credit_card_over_limit", "TfrmLiabilities", "tsCreditCard", "Description", "Visa", "d1_2"},
         {"legal_unanswered", "TfrmLegal", "tsLegal2", nullptr, nullptr, "d2_5"},
         {"client_ssn_missing", "TfrmClientAdd", "tsClientPersonal", nullptr, nullptr, nullptr},
+        {"preparer_particulars_missing", "TfrmOptions", "tsUser", nullptr, nullptr, nullptr},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.check);
@@ -286,6 +289,8 @@ TEST_F(ReviewPage, OpenGoesToWhereTheFindingIsMended)
         QWidget *expectedFocus = nullptr;
         if (auto *client = qobject_cast<TfrmClientAdd *>(w))
             expectedFocus = client->editor(finding.field);
+        else if (auto *options = qobject_cast<TfrmOptions *>(w))
+            expectedFocus = options->edAddress;
         else
             expectedFocus = w->findChild<QWidget *>(QString::fromLatin1(c.editor));
         ASSERT_NE(expectedFocus, nullptr);
