@@ -10,6 +10,7 @@
 //                                 "schedules": {"Cash": [{...}], ...}}]}]}
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -104,6 +105,17 @@ QString backupToFolder(const QString &folder, bool replace);
 // password is the one given to nettora-cli: a backup under a password of its
 // own is restored when it is that one.
 QString restoreFromFolder(const QString &folder, const SecretBytes &password);
+
+// The review of one statement (see calc/review.h) on the day today: one
+// line per finding, "SEVERITY<TAB>SENTENCE<TAB>WHERE", then one per ratio,
+// "NAME<TAB>VALUE<TAB>FORMULA"; or one JSON object with the ratios
+// unrounded and null where not defined. Throws CliError for an unknown
+// statement.
+struct ReviewOutput {
+    QByteArray text;
+    bool hasFix = false;
+};
+ReviewOutput reviewReport(qint64 statementId, const QDate &today, bool json);
 
 // The program: arguments without the program name. Returns the exit status.
 int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevice &err);

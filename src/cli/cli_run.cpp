@@ -1,4 +1,5 @@
 #include "cli/cli_commands.h"
+#include "data/dates.h"
 #include "cli/cli_password.h"
 #include "cli/cli_pdf.h"
 #include "cli/cli_text.h"
@@ -31,6 +32,11 @@ const char *const kUsage =
     "  info                         the data directory, the data file's version and size, the numbers of\n"
     "                               clients and statements\n"
     "  recalc --statement ID        run every recalculation of one statement\n"
+    "  review --statement ID [--json] [--today MM/DD/YYYY]\n"
+    "                               what a lender would send back (\"Fix before signing\", \"Worth a look\")\n"
+    "                               and the ratios a lender computes; the age of the statement is counted\n"
+    "                               to --today (default: today); status 0 with nothing to fix, 1 with\n"
+    "                               something to fix, 2 for a usage error or when no review was made\n"
     "  pdf --statement ID [--style standard|contemporary|professional] -o FILE\n"
     "  pdf --blank standard|contemporary|professional -o FILE\n"
     "                               write the statement as a PDF document (FILE or - for standard output)\n"
@@ -143,8 +149,9 @@ Command parse(const QStringList &args)
                                        QStringLiteral("statement"), QStringLiteral("style"), QStringLiteral("output"),
                                        QStringLiteral("blank"), QStringLiteral("to"), QStringLiteral("stdin"),
                                        QStringLiteral("password-file"), QStringLiteral("new-password-file"),
-                                       QStringLiteral("user")};
-    static const QStringList flags = {QStringLiteral("replace"), QStringLiteral("password-stdin")};
+                                       QStringLiteral("user"), QStringLiteral("today")};
+    static const QStringList flags = {QStringLiteral("replace"), QStringLiteral("password-stdin"),
+                                      QStringLiteral("json")};
     Command c;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
@@ -224,6 +231,15 @@ qint64 idOption(const Command &c, const QString &name)
     if (!ok || id <= 0)
         throw UsageError{QStringLiteral("--%1 needs a positive whole number").arg(name)};
     return id;
+}
+
+// The day a review counts the statement's age to: --today, else today.
+QDate reviewDay(const Command &c)
+{
+    if (!c.options.contains(QStringLiteral("today")))
+        return QDate::currentDate();
+    const QString full = fullDateText(c.options.value(QStringLiteral("today")));
+    return full.isEmpty() ? QDate() : QDate::fromString(full, QStringLiteral("MM/dd/yyyy"));
 }
 
 // What a pdf or mail command is about: --statement ID in a --style, or with
@@ -344,6 +360,14 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err, Sec
         if (!c.options.contains(QStringLiteral("statement")))
             throw UsageError{QStringLiteral("recalc needs --statement ID")};
         id = idOption(c, QStringLiteral("statement"));
+    } else if (c.name == QLatin1String("review")) {
+        allowOnly(c, {"statement", "json", "today"}, 0);
+        if (!c.options.contains(QStringLiteral("statement")))
+            throw UsageError{QStringLiteral("review needs --statement ID")};
+        id = idOption(c, QStringLiteral("statement"));
+        if (c.options.contains(QStringLiteral("today")) && !reviewDay(c).isValid())
+            throw UsageError{QStringLiteral("--today needs a date as MM/DD/YYYY, not \"%1\"")
+                                 .arg(shortened(c.options.value(QStringLiteral("today"))))};
     } else if (c.name == QLatin1String("pdf")) {
         allowOnly(c, {"statement", "style", "output", "blank"}, 0);
         id = documentOption(c, QStringLiteral("pdf needs --statement ID"));
@@ -543,6 +567,10 @@ int execute(const Command &c, QIODevice &in, QIODevice &out, QIODevice &err, Sec
             throw StandardOutputError{outputError->reason + (sent ? QStringLiteral(" (the mail was sent)")
                                                                   : QStringLiteral(" (the mail was not sent)"))};
         return sent ? Ok : Failed;
+    } else if (c.name == QLatin1String("review")) {
+        const ReviewOutput review = reviewReport(*id, reviewDay(c), c.options.contains(QStringLiteral("json")));
+        writeStandardOutput(out, review.text);
+        return review.hasFix ? Failed : Ok;
     } else {
         recalcStatement(*id);
     }
@@ -560,8 +588,13 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
     // Taken out of the environment whatever the command, so that nothing
     // this program starts (a mail server's connection, a PDF printer) sees it.
     SecretBytes environmentPassword = takeEnvironmentPassword();
+    // A review's status 1 says that something must be fixed: a review that
+    // could not be made says so with 2, never with 1.
+    int failed = Failed;
     try {
         const Command c = parse(arguments);
+        if (c.name == QLatin1String("review"))
+            failed = Usage;
         int status = Ok;
         if (c.help)
             writeStandardOutput(out, kUsage);
@@ -576,13 +609,13 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
     } catch (const NoPassword &e) {
         return fail(e.text, Usage);
     } catch (const StandardOutputError &e) {
-        return fail(QStringLiteral("cannot write to standard output: ") + e.reason, Failed);
+        return fail(QStringLiteral("cannot write to standard output: ") + e.reason, failed);
     } catch (const OutputFileError &e) {
-        return fail(QStringLiteral("cannot write \"%1\": %2").arg(e.path(), e.reason()), Failed);
+        return fail(QStringLiteral("cannot write \"%1\": %2").arg(e.path(), e.reason()), failed);
     } catch (const Error &e) {
-        return fail(e.text(), Failed);
+        return fail(e.text(), failed);
     } catch (const std::exception &e) {
-        return fail(QString::fromLocal8Bit(e.what()), Failed);
+        return fail(QString::fromLocal8Bit(e.what()), failed);
     }
 }
 
