@@ -156,6 +156,9 @@ TEST_F(ReviewPageTest, ManyLongFindingsWrapAndGoOnToFurtherPagesEachWithTheFoote
 
         const QStringList pages = pdfOf(many);
         ASSERT_GE(pages.size(), 2);
+        // Left for people to look at.
+        renderPage(QDir(m_out.path()).filePath(QStringLiteral("review.pdf")), 1,
+                   QStringLiteral("review_%1").arg(reviewFormName(style)));
         for (const QString &page : pages) {
             EXPECT_TRUE(page.contains(QStringLiteral("Review")));
             EXPECT_TRUE(joined(page).contains(joined(footer.left))) << page.toStdString();
