@@ -27,7 +27,7 @@ bool isSecret(const QString &field)
 bool isYesNo(const QString &field)
 {
     return field == QLatin1String("Compilation") || field == QLatin1String("Preparer") ||
-           field == QLatin1String("PrintMonthlyIncome");
+           field == QLatin1String("PrintMonthlyIncome") || field == QLatin1String("PrintReview");
 }
 
 // The letterhead lines are composed from these; a change to any of them

@@ -260,7 +260,8 @@ void Connection::provision(const SecretBytes &rawKey)
         fresh.begin();
         for (const QString &sql : schemaSql())
             fresh.exec(sql);
-        fresh.exec(QStringLiteral("INSERT INTO \"User\" DEFAULT VALUES"));
+        // The options that hold a value from the start; the others start empty.
+        fresh.exec(QStringLiteral("INSERT INTO \"User\" (\"PrintReview\") VALUES ('N')"));
         fresh.exec(QStringLiteral("PRAGMA user_version = %1").arg(dataVersion()));
         fresh.commit();
         fresh.exec(QStringLiteral("PRAGMA journal_mode = DELETE"));

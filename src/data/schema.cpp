@@ -111,7 +111,10 @@ TableDef userTable()
                         {"SMTPPassword", 100}, {"EmailSubject", 200}, {"EmailContent", 0},
                         {"Compilation", 1}, {"Preparer", 1}, {"PrintMonthlyIncome", 1},
                         // The compilation letter's wording; empty: the standard one.
-                        {"CompilationText", 0}});
+                        {"CompilationText", 0},
+                        // Added after the others, so new and upgraded files
+                        // have their fields in the same order.
+                        {"PrintReview", 1}});
     return t;
 }
 

@@ -34,6 +34,10 @@ const std::vector<UpgradeStep> &upgradeSteps()
         {1, QStringLiteral("User"), QStringLiteral("CompilationText"),
          {QStringLiteral("ALTER TABLE \"User\" ADD COLUMN \"CompilationText\" TEXT")}},
         {2, QString(), QString(), caselessIndexesByFold()},
+        // The review page is off until asked for, in old files as in new.
+        {3, QStringLiteral("User"), QStringLiteral("PrintReview"),
+         {QStringLiteral("ALTER TABLE \"User\" ADD COLUMN \"PrintReview\" TEXT"),
+          QStringLiteral("UPDATE \"User\" SET \"PrintReview\" = 'N'")}},
     };
     return steps;
 }

@@ -126,20 +126,36 @@ TfrmOptionsPrint::TfrmOptionsPrint(QWidget *parent) : ScreenFrame(false, parent)
                          QStringLiteral("cbMonthly"), 226);
     std::tie(monthlyOk, monthlyCancel) = okCancel(tsMonthly, QStringLiteral("TeButton2"), QStringLiteral("TeButton1"));
 
-    compilationLink = addSideLink(QStringLiteral("   Compilation Report"), tsCompilation, [this] { enterPage(tsCompilation); });
-    preparerLink = addSideLink(QStringLiteral("   Preparer's Information"), tsPreparer, [this] { enterPage(tsPreparer); });
-    monthlyLink = addSideLink(QStringLiteral("   Print Monthly Income"), tsMonthly, [this] { enterPage(tsMonthly); });
-    compilationLink->setObjectName(QStringLiteral("s1"));
-    preparerLink->setObjectName(QStringLiteral("s2"));
-    monthlyLink->setObjectName(QStringLiteral("s3"));
+    tsReview = new QWidget;
+    tsReview->setObjectName(QStringLiteral("tsReview"));
+    pagetext::heading(tsReview, QStringLiteral("Review page for the lender"), 6);
+    pagetext::line(tsReview,
+                   QStringLiteral("The review page lists the ratios a lender computes and the findings still open."),
+                   12, 34);
+    pagetext::line(tsReview, QStringLiteral("It is printed after the schedules."), 12, 48);
+    cbReview = pagetext::checkBox(tsReview, QStringLiteral("Print the review page"), QStringLiteral("cbReview"), 80);
+    std::tie(reviewOk, reviewCancel) = okCancel(tsReview, QStringLiteral("reviewOk"), QStringLiteral("reviewCancel"));
 
-    connect(compilationOk, &QPushButton::clicked, this, [this] { saveOption(cbCompilation, "Compilation"); });
+    m_options = {
+        {tsCompilation, cbCompilation, compilationOk, compilationCancel, "Compilation", QStringLiteral("Compilation Report")},
+        {tsPreparer, cbPreparer, preparerOk, preparerCancel, "Preparer", QStringLiteral("Preparer's Information")},
+        {tsMonthly, cbMonthly, monthlyOk, monthlyCancel, "PrintMonthlyIncome", QStringLiteral("Print Monthly Income")},
+        {tsReview, cbReview, reviewOk, reviewCancel, "PrintReview", QStringLiteral("Review Page")},
+    };
+    const struct {
+        HoverLabel **link;
+        const char *objectName;
+    } links[] = {{&compilationLink, "s1"}, {&preparerLink, "s2"}, {&monthlyLink, "s3"}, {&reviewLink, "reviewLink"}};
+    for (size_t i = 0; i < m_options.size(); ++i) {
+        QWidget *page = m_options[i].page;
+        *links[i].link = addSideLink(QStringLiteral("   ") + m_options[i].what, page, [this, page] { enterPage(page); });
+        (*links[i].link)->setObjectName(QString::fromLatin1(links[i].objectName));
+        connect(m_options[i].ok, &QPushButton::clicked, this,
+                [this, i] { saveOption(m_options[i].box, m_options[i].field); });
+        connect(m_options[i].cancel, &QPushButton::clicked, this, &TfrmOptionsPrint::cancel);
+    }
     connect(bStandardWording, &QPushButton::clicked, this,
             [this] { mSample->setPlainText(reports::standardCompilationText()); });
-    connect(preparerOk, &QPushButton::clicked, this, [this] { saveOption(cbPreparer, "Preparer"); });
-    connect(monthlyOk, &QPushButton::clicked, this, [this] { saveOption(cbMonthly, "PrintMonthlyIncome"); });
-    for (QPushButton *b : {compilationCancel, preparerCancel, monthlyCancel})
-        connect(b, &QPushButton::clicked, this, &TfrmOptionsPrint::cancel);
 
     // The window opens on the compilation page, showing what is stored; the
     // row goes into edit only when OK writes to it.
@@ -162,19 +178,25 @@ void TfrmOptionsPrint::enterPage(QWidget *page)
     m_editing = true;
 }
 
+const TfrmOptionsPrint::OptionPage *TfrmOptionsPrint::optionOf(const QWidget *page) const
+{
+    for (const OptionPage &o : m_options)
+        if (o.page == page)
+            return &o;
+    return nullptr;
+}
+
 void TfrmOptionsPrint::loadPage(QWidget *page)
 {
     Table *u = dm1->tblUser;
-    const auto on = [u](const char *field) { return u->asString(QString::fromLatin1(field)) == QLatin1String("Y"); };
+    if (const OptionPage *o = optionOf(page))
+        o->box->setChecked(u->asString(QString::fromLatin1(o->field)) == QLatin1String("Y"));
     if (page == tsCompilation) {
-        cbCompilation->setChecked(on("Compilation"));
         m_loadedLetter = reports::compilationTextOf(u);
         mSample->setPlainText(m_loadedLetter);
     }
     else if (page == tsPreparer)
         loadPreparer();
-    else
-        cbMonthly->setChecked(on("PrintMonthlyIncome"));
 }
 
 void TfrmOptionsPrint::loadPreparer()
@@ -192,7 +214,6 @@ void TfrmOptionsPrint::loadPreparer()
     else if (!address.isEmpty())
         lines = {address, cityLine};
     mAddress->setPlainText(lines.join(QLatin1Char('\n')));
-    cbPreparer->setChecked(u->asString("Preparer") == QLatin1String("Y"));
 }
 
 void TfrmOptionsPrint::saveOption(QCheckBox *box, const char *field)
@@ -223,17 +244,12 @@ void TfrmOptionsPrint::saveOption(QCheckBox *box, const char *field)
 
 bool TfrmOptionsPrint::pageChanged(QWidget *page) const
 {
-    Table *u = dm1->tblUser;
-    const auto differs = [u](const QCheckBox *box, const char *field) {
-        return box->isChecked() != (u->asString(QString::fromLatin1(field)) == QLatin1String("Y"));
-    };
-    if (page == tsCompilation)
-        return mSample->toPlainText() != m_loadedLetter || differs(cbCompilation, "Compilation");
-    if (page == tsPreparer)
-        return differs(cbPreparer, "Preparer");
-    if (page == tsMonthly)
-        return differs(cbMonthly, "PrintMonthlyIncome");
-    return false;
+    const OptionPage *o = optionOf(page);
+    if (!o)
+        return false;
+    if (page == tsCompilation && mSample->toPlainText() != m_loadedLetter)
+        return true;
+    return o->box->isChecked() != (dm1->tblUser->asString(QString::fromLatin1(o->field)) == QLatin1String("Y"));
 }
 
 std::optional<ScreenFrame::PendingInput> TfrmOptionsPrint::pendingInput()
@@ -241,28 +257,16 @@ std::optional<ScreenFrame::PendingInput> TfrmOptionsPrint::pendingInput()
     QWidget *page = currentPage();
     if (!dm1 || !page || !pageChanged(page))
         return std::nullopt;
-    const struct {
-        QWidget *page;
-        QCheckBox *box;
-        const char *field;
-        QString what;
-    } pages[] = {{tsCompilation, cbCompilation, "Compilation", QStringLiteral("Compilation Report")},
-                 {tsPreparer, cbPreparer, "Preparer", QStringLiteral("Preparer's Information")},
-                 {tsMonthly, cbMonthly, "PrintMonthlyIncome", QStringLiteral("Print Monthly Income")}};
-    for (const auto &p : pages) {
-        if (p.page != page)
-            continue;
-        return PendingInput{p.what,
-                            [this, p] {
-                                saveOption(p.box, p.field);
-                                return !pageChanged(p.page);
-                            },
-                            [this] {
-                                mSample->setPlainText(m_loadedLetter);
-                                cancel();
-                            }};
-    }
-    return std::nullopt;
+    const OptionPage *o = optionOf(page);
+    return PendingInput{o->what,
+                        [this, o] {
+                            saveOption(o->box, o->field);
+                            return !pageChanged(o->page);
+                        },
+                        [this] {
+                            mSample->setPlainText(m_loadedLetter);
+                            cancel();
+                        }};
 }
 
 void TfrmOptionsPrint::cancel()

@@ -16,6 +16,7 @@ PrintOptions PrintOptions::read(Table *user)
         return o;
     o.compilation = user->asString(QStringLiteral("Compilation")) == QLatin1String("Y");
     o.preparer = user->asString(QStringLiteral("Preparer")) == QLatin1String("Y");
+    o.review = user->asString(QStringLiteral("PrintReview")) == QLatin1String("Y");
     return o;
 }
 
@@ -47,6 +48,10 @@ std::vector<SequenceForm> statementSequence(Style style, Output output, const So
     }
     const std::vector<SequenceForm> pages = statementPages(kind, sources);
     forms.insert(forms.end(), pages.begin(), pages.end());
+    // Paper and files alike: the preparer's notes come after the statement.
+    if (options.review)
+        forms.push_back({reviewFormName(style), QStringLiteral("Creating Review"),
+                         [style, sources] { return buildReviewPage(style, sources); }});
     return forms;
 }
 

@@ -2,7 +2,8 @@
 // Print assembly: the document a request plays. A filled statement is the
 // pages the user table asks for in front (the compilation report, the
 // preparer page), then the five forms of the chosen style, in the joint or
-// the single layout by the joint rule. Paper puts the compilation report
+// the single layout by the joint rule, and the review page after them when
+// the user table asks for it. Paper puts the compilation report
 // first; PDF files put the preparer page first. The report objects are made
 // for one request and released with it, so changed options and data show in
 // the next one without any refresh.
@@ -31,6 +32,7 @@ enum class Output { Paper, Pdf };
 struct PrintOptions {
     bool compilation = false;
     bool preparer = false;
+    bool review = false;  // the review page after the schedules
     static PrintOptions read(Table *user);
 };
 

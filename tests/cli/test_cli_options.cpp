@@ -60,19 +60,23 @@ protected:
                  {"LastName", "Lee"}, {"Address", "1 Main St"}, {"Address2", "Suite 5"}, {"City", "Dallas"}, {"State", "TX"},
                  {"Zip", "75001"}, {"Fax", "555-0199"}, {"FullName", "stale"}, {"Address3", "stale"},
                  {"CityStateZip", "stale"}, {"FaxNumber", "stale"}, {"SMTPPassword", "smtp-secret"},
-                 {"EmailName", ""}, {"Compilation", "N"}, {"Preparer", ""}, {"PrintMonthlyIncome", ""}});
+                 {"EmailName", ""}, {"Compilation", "N"}, {"Preparer", ""}, {"PrintMonthlyIncome", ""},
+                 {"PrintReview", "Y"}});
     }
 };
 
 TEST_F(CliOptions, ListsEveryFieldOnceWithThePasswordsHidden)
 {
-    // New data: every field empty; the login password (kept in the key
-    // file) shows only that it is set.
+    // New data: every field empty but the review option, which starts off;
+    // the login password (kept in the key file) shows only that it is set.
     CliResult r = cli({});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     QStringList expected;
     for (const FieldDef &f : findTable(QStringLiteral("User"))->fields)
-        expected << f.name + QLatin1Char('\t') + (f.name == QLatin1String("Password") ? QStringLiteral("set") : QString());
+        expected << f.name + QLatin1Char('\t')
+                        + (f.name == QLatin1String("Password")      ? QStringLiteral("set")
+                           : f.name == QLatin1String("PrintReview") ? QStringLiteral("N")
+                                                                    : QString());
     EXPECT_EQ(r.out, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 
     seed();
@@ -83,7 +87,7 @@ TEST_F(CliOptions, ListsEveryFieldOnceWithThePasswordsHidden)
     const QStringList lines = r.out.split(QLatin1Char('\n'));
     EXPECT_EQ(lines.size(), expected.size() + 1);
     for (const char *line : {"User\tann", "Password\tset", "SMTPPassword\tset", "FirstName\tAnn", "Compilation\tN",
-                             "Preparer\t", "Company\tLee\\x09and\\x1b[31m Co\\\\",
+                             "Preparer\t", "PrintReview\tY", "Company\tLee\\x09and\\x1b[31m Co\\\\",
                              "EmailContent\tline one\\x0aline two"})
         EXPECT_TRUE(lines.contains(QString::fromLatin1(line))) << line << "\n" << r.out.toStdString();
     EXPECT_FALSE(r.out.contains(QStringLiteral("stored-hash")));
@@ -114,8 +118,8 @@ TEST_F(CliOptions, AcceptedAssignmentsAreStoredWithTheLetterheadLinesComposed)
         {{"EmailName=Ann", "SMTPPassword=new secret"},
          {{"EmailName", "Ann"}, {"SMTPPassword", "new secret"}, {"FullName", "stale"}, {"Address3", "stale"},
           {"CityStateZip", "stale"}, {"FaxNumber", "stale"}}},
-        {{"Compilation=Y", "Preparer=N", "PrintMonthlyIncome=Y"},
-         {{"Compilation", "Y"}, {"Preparer", "N"}, {"PrintMonthlyIncome", "Y"}}},
+        {{"Compilation=Y", "Preparer=N", "PrintMonthlyIncome=Y", "PrintReview=N"},
+         {{"Compilation", "Y"}, {"Preparer", "N"}, {"PrintMonthlyIncome", "Y"}, {"PrintReview", "N"}}},
         {{"Compilation=N"}, {{"Compilation", "N"}}},
         {{"EmailAddress= ann@lee.example "}, {{"EmailAddress", "ann@lee.example"}}},
         {{"EmailAddress=\"ann lee\"@[192.0.2.1]"}, {{"EmailAddress", "\"ann lee\"@[192.0.2.1]"}}},
@@ -142,6 +146,8 @@ TEST_F(CliOptions, ARefusedAssignmentWritesNothing)
         {{"Company=New", "Compilation=y"}, "Compilation must be Y or N, not \"y\""},
         {{"Preparer="}, "Preparer must be Y or N, not \"\""},
         {{"PrintMonthlyIncome=Yes"}, "PrintMonthlyIncome must be Y or N, not \"Yes\""},
+        {{"Company=New", "PrintReview=n"}, "PrintReview must be Y or N, not \"n\""},
+        {{"PrintReview="}, "PrintReview must be Y or N, not \"\""},
         {{"FirstName=Bob", "Zip=12345678901"},
          "The text for the field Zip of the table User is 11 characters long; the field holds at most 10."},
         {{"MiddleInitial=AB"},

@@ -60,19 +60,34 @@ protected:
         return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
     }
 
-    // The file as a program before data versions left it: no compilation
-    // text (the engine here has no DROP COLUMN: the table is made anew).
-    static QStringList olderSql()
+    // The user table without the fields a later version added, and the
+    // file marked with that version (the engine here has no DROP COLUMN:
+    // the table is made anew).
+    static QStringList userTableOfVersion(int version, const QStringList &addedLater)
     {
         QStringList columns;
         for (const FieldDef &f : findTable(QStringLiteral("User"))->fields)
-            if (f.name != QLatin1String("CompilationText"))
+            if (!addedLater.contains(f.name))
                 columns << QLatin1Char('"') + f.name + QLatin1Char('"');
         return {QStringLiteral("CREATE TABLE \"UserOld\" AS SELECT %1 FROM \"User\"").arg(columns.join(',')),
                 QStringLiteral("DROP TABLE \"User\""), QStringLiteral("ALTER TABLE \"UserOld\" RENAME TO \"User\""),
-                QStringLiteral("PRAGMA user_version = 0")};
+                QStringLiteral("PRAGMA user_version = %1").arg(version)};
+    }
+    // The file as a program before data versions left it: no compilation
+    // text, no review option.
+    static QStringList olderSql()
+    {
+        return userTableOfVersion(0, {QStringLiteral("CompilationText"), QStringLiteral("PrintReview")});
     }
     const QStringList older = olderSql();
+
+    static QStringList userFieldNames()
+    {
+        QStringList names;
+        for (const FieldDef &f : findTable(QStringLiteral("User"))->fields)
+            names << f.name;
+        return names;
+    }
 
     // The named indexes of a file, name -> SQL.
     std::map<QString, QString> indexesOf(const QString &file)
@@ -115,10 +130,40 @@ protected:
 
 TEST_F(DataVersion, NewFilesHaveTheCurrentVersion)
 {
-    EXPECT_EQ(dataVersion(), 2);
+    EXPECT_EQ(dataVersion(), 3);
+    dm1->tblUser->first();
+    EXPECT_EQ(dm1->tblUser->asString("PrintReview"), "N");
     m_dm.reset();
     EXPECT_EQ(versionOf(dbFile()), dataVersion());
-    EXPECT_TRUE(userColumns(dbFile()).contains(QStringLiteral("CompilationText")));
+    EXPECT_EQ(userColumns(dbFile()), userFieldNames());
+}
+
+TEST_F(DataVersion, AnUpgradedFileHasTheReviewPageSwitchedOffAndTheFieldsOfANewFile)
+{
+    const struct {
+        int version;
+        QStringList addedLater;
+    } cases[] = {
+        {0, {QStringLiteral("CompilationText"), QStringLiteral("PrintReview")}},
+        {2, {QStringLiteral("PrintReview")}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.version);
+        setUser({{"Company", "Kelmor Accounting"}, {"PrintMonthlyIncome", "Y"}});
+        rewrite(userTableOfVersion(c.version, c.addedLater));
+        ASSERT_EQ(versionOf(dbFile()), c.version);
+        ASSERT_FALSE(userColumns(dbFile()).contains(QStringLiteral("PrintReview")));
+
+        restart();
+        dm1->tblUser->first();
+        EXPECT_EQ(dm1->tblUser->asString("PrintReview"), "N");
+        EXPECT_EQ(dm1->tblUser->asString("PrintMonthlyIncome"), "Y");
+        EXPECT_EQ(dm1->tblUser->asString("Company"), "Kelmor Accounting");
+        m_dm.reset();
+        EXPECT_EQ(versionOf(dbFile()), 3);
+        EXPECT_EQ(userColumns(dbFile()), userFieldNames());
+        restart();
+    }
 }
 
 TEST_F(DataVersion, AnOlderFileIsUpgradedAfterACopyOfItIsKept)
@@ -162,8 +207,8 @@ TEST_F(DataVersion, AFileOfANewerProgramIsRefusedAndLeftAsItIs)
         restart();
         FAIL() << "opened a file of a newer program";
     } catch (const EngineError &e) {
-        EXPECT_TRUE(e.text().contains(QStringLiteral("was written by a newer version of Nettora (data version 3; this "
-                                                     "program knows up to 2). Install the newer version to open it.")))
+        EXPECT_TRUE(e.text().contains(QStringLiteral("was written by a newer version of Nettora (data version 4; this "
+                                                     "program knows up to 3). Install the newer version to open it.")))
             << e.text().toStdString();
     }
     m_dm.reset();
@@ -186,7 +231,7 @@ TEST_F(DataVersion, BackupsAreJudgedByTheirOwnVersion)
     }
     EXPECT_EQ(dataFileProblem(oldCopy, m_dataKey), QString());
     EXPECT_EQ(dataFileProblem(newCopy, m_dataKey),
-              "it was written by a newer version of Nettora (data version 7; this program knows up to 2)");
+              "it was written by a newer version of Nettora (data version 7; this program knows up to 3)");
     // A current file that lacks the field is not a file of ours.
     {
         Database db;
@@ -294,7 +339,7 @@ TEST_F(DataVersion, AStepThatFailsLeavesTheFileAsItWas)
     m_dm.reset();
     const QStringList kept = QDir(dataDir() + "/Replaced").entryList({"*.db"}, QDir::Files);
     ASSERT_EQ(kept.size(), 1);
-    EXPECT_EQ(message, QStringLiteral("The data file \"%1\" could not be upgraded to data version 2: the disk is on "
+    EXPECT_EQ(message, QStringLiteral("The data file \"%1\" could not be upgraded to data version 3: the disk is on "
                                       "fire. It was left at data version 0; the copy kept before the upgrade is "
                                       "\"%2\".")
                            .arg(dbFile(), dataDir() + "/Replaced/" + kept[0]));

@@ -255,6 +255,30 @@ TEST_F(CliPdfTest, HonoursTheUserTableAndPutsThePreparerPageFirst)
     }
 }
 
+// The review page set by "options PrintReview=Y" ends the file, after the
+// schedules; "N" takes it out again.
+TEST_F(CliPdfTest, HonoursPrintReview)
+{
+    const QString id = import({.joint = false, .firstName = "Jim"});
+    ASSERT_FALSE(id.isEmpty());
+    for (const bool on : {true, false}) {
+        SCOPED_TRACE(on);
+        const CliRun set = cli({QStringLiteral("options"), on ? QStringLiteral("PrintReview=Y") : QStringLiteral("PrintReview=N")});
+        ASSERT_EQ(set.status, 0) << set.err.toStdString();
+        for (const char *style : {"standard", "professional"}) {
+            const QStringList pages = pdfOf(id, QString::fromLatin1(style));
+            ASSERT_FALSE(pages.isEmpty());
+            const QString last = pages.last().simplified();
+            EXPECT_EQ(last.startsWith(QStringLiteral("Review")) || last.contains(QStringLiteral(" Review ")), on);
+            EXPECT_EQ(last.contains(QStringLiteral("Liquid assets")), on);
+            EXPECT_EQ(last.contains(QStringLiteral("Fix before signing")) || last.contains(QStringLiteral("Worth a look"))
+                          || last.contains(QStringLiteral("Nothing a lender would send back was found.")),
+                      on);
+            EXPECT_TRUE(last.contains(QStringLiteral("Jim Q. Smith")));
+        }
+    }
+}
+
 // A blank form reads no table: an empty data directory stays empty, and a
 // missing one is not made.
 TEST_F(CliPdfTest, ABlankFormTouchesNoDataDirectory)

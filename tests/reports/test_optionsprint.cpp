@@ -19,6 +19,7 @@ namespace {
 
 struct OptionPage {
     const char *field;
+    const char *what;  // as the side link and the question on leaving name the page
     HoverLabel *TfrmOptionsPrint::*link;
     QWidget *TfrmOptionsPrint::*page;
     QCheckBox *TfrmOptionsPrint::*box;
@@ -27,12 +28,14 @@ struct OptionPage {
 };
 
 const OptionPage kPages[] = {
-    {"Compilation", &TfrmOptionsPrint::compilationLink, &TfrmOptionsPrint::tsCompilation, &TfrmOptionsPrint::cbCompilation,
+    {"Compilation", "Compilation Report", &TfrmOptionsPrint::compilationLink, &TfrmOptionsPrint::tsCompilation, &TfrmOptionsPrint::cbCompilation,
      &TfrmOptionsPrint::compilationOk, &TfrmOptionsPrint::compilationCancel},
-    {"Preparer", &TfrmOptionsPrint::preparerLink, &TfrmOptionsPrint::tsPreparer, &TfrmOptionsPrint::cbPreparer,
+    {"Preparer", "Preparer's Information", &TfrmOptionsPrint::preparerLink, &TfrmOptionsPrint::tsPreparer, &TfrmOptionsPrint::cbPreparer,
      &TfrmOptionsPrint::preparerOk, &TfrmOptionsPrint::preparerCancel},
-    {"PrintMonthlyIncome", &TfrmOptionsPrint::monthlyLink, &TfrmOptionsPrint::tsMonthly, &TfrmOptionsPrint::cbMonthly,
-     &TfrmOptionsPrint::monthlyOk, &TfrmOptionsPrint::monthlyCancel},
+    {"PrintMonthlyIncome", "Print Monthly Income", &TfrmOptionsPrint::monthlyLink, &TfrmOptionsPrint::tsMonthly,
+     &TfrmOptionsPrint::cbMonthly, &TfrmOptionsPrint::monthlyOk, &TfrmOptionsPrint::monthlyCancel},
+    {"PrintReview", "Review Page", &TfrmOptionsPrint::reviewLink, &TfrmOptionsPrint::tsReview, &TfrmOptionsPrint::cbReview,
+     &TfrmOptionsPrint::reviewOk, &TfrmOptionsPrint::reviewCancel},
 };
 
 // Toggles a check box where the user clicks it: on its box.
@@ -89,13 +92,14 @@ TEST_F(OptionsPrint, OpensOnTheCompilationPageWithItsExactTexts)
     // Opening only shows the stored options: the row is not put into edit.
     EXPECT_EQ(dm1->tblUser->state(), RecordState::Browse);
 
-    EXPECT_EQ(w->compilationLink->text(), "   Compilation Report");
-    EXPECT_EQ(w->preparerLink->text(), "   Preparer's Information");
-    EXPECT_EQ(w->monthlyLink->text(), "   Print Monthly Income");
     EXPECT_EQ(w->cbCompilation->text(), "Print Compilation Report with Financial Statement");
     EXPECT_EQ(w->cbPreparer->text(), "Print Preparer's Information ");
     EXPECT_EQ(w->cbMonthly->text(), "Do not print monthly income on financial statements");
+    EXPECT_EQ(w->cbReview->text(), "Print the review page");
+    EXPECT_EQ(w->tsReview->objectName(), "tsReview");
+    EXPECT_EQ(w->cbReview->objectName(), "cbReview");
     for (const OptionPage &p : kPages) {
+        EXPECT_EQ((w->*p.link)->text(), QStringLiteral("   ") + QLatin1String(p.what));
         EXPECT_EQ((w->*p.ok)->text(), "OK") << p.field;
         EXPECT_EQ((w->*p.cancel)->text(), "Cancel") << p.field;
     }
@@ -125,6 +129,9 @@ TEST_F(OptionsPrint, OpensOnTheCompilationPageWithItsExactTexts)
         {w->tsMonthly, "We call it an estimated total because some users might receive quarterly or yearly"},
         {w->tsMonthly, "bonuses.  This could cause income to vary month by month.  For this reason, we "},
         {w->tsMonthly, "allow the option of removing the monthly income from the financial statements."},
+        {w->tsReview, "Review page for the lender"},
+        {w->tsReview, "The review page lists the ratios a lender computes and the findings still open."},
+        {w->tsReview, "It is printed after the schedules."},
     };
     for (const auto &l : labels)
         EXPECT_TRUE(hasLabel(l.page, QString::fromLatin1(l.text))) << l.text;
@@ -154,7 +161,8 @@ TEST_F(OptionsPrint, EachBoxIsCheckedExactlyWhenItsFieldIsY)
     for (const char *stored : {"Y", "N", "", "y", " "}) {
         setUser({{"Compilation", QString::fromLatin1(stored)},
                  {"Preparer", QString::fromLatin1(stored)},
-                 {"PrintMonthlyIncome", QString::fromLatin1(stored)}});
+                 {"PrintMonthlyIncome", QString::fromLatin1(stored)},
+                 {"PrintReview", QString::fromLatin1(stored)}});
         auto *w = open();
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w->cbCompilation->isChecked(), QLatin1String(stored) == QLatin1String("Y")) << "start, " << stored;
@@ -171,7 +179,7 @@ TEST_F(OptionsPrint, EachBoxIsCheckedExactlyWhenItsFieldIsY)
 
 TEST_F(OptionsPrint, OkStoresYOrNAndCancelKeepsWhatIsStored)
 {
-    setUser({{"Compilation", "N"}, {"Preparer", "Y"}, {"PrintMonthlyIncome", "N"}});
+    setUser({{"Compilation", "N"}, {"Preparer", "Y"}, {"PrintMonthlyIncome", "N"}, {"PrintReview", "N"}});
     auto *w = open();
     ASSERT_NE(w, nullptr);
     for (const OptionPage &p : kPages) {
@@ -204,6 +212,40 @@ TEST_F(OptionsPrint, OkStoresYOrNAndCancelKeepsWhatIsStored)
     EXPECT_EQ(storedUser("Compilation"), "N");
     EXPECT_EQ(storedUser("Preparer"), "Y");
     EXPECT_EQ(storedUser("PrintMonthlyIncome"), "N");
+    EXPECT_EQ(storedUser("PrintReview"), "N");
+}
+
+TEST_F(OptionsPrint, LeavingAPageWithItsBoxChangedAsksAndSaveStoresIt)
+{
+    for (const OptionPage &p : kPages) {
+        for (const SaveChoice choice : {SaveChoice::Discard, SaveChoice::Save}) {
+            const bool save = choice == SaveChoice::Save;
+            SCOPED_TRACE(std::string(p.field) + (save ? " saved" : " discarded"));
+            setUser({{p.field, "N"}});
+            auto *w = open();
+            ASSERT_NE(w, nullptr);
+            click(w->*p.link);
+            toggle(w->*p.box);
+            m_dialogs->clear();
+            m_dialogs->answerSaveQuestions({choice});
+            w->close();
+            QApplication::processEvents();
+            ASSERT_EQ(m_dialogs->shown().size(), 1u);
+            EXPECT_EQ(m_dialogs->shown()[0].text, QStringLiteral("Save the changes to %1?").arg(QLatin1String(p.what)));
+            EXPECT_EQ(storedUser(p.field), save ? "Y" : "N");
+            EXPECT_EQ(dm1->tblUser->state(), RecordState::Browse);
+            closeScreenWindows();
+        }
+    }
+}
+
+TEST_F(OptionsPrint, ANewDataFileHasTheReviewPageSwitchedOff)
+{
+    EXPECT_EQ(storedUser("PrintReview"), "N");
+    auto *w = open();
+    ASSERT_NE(w, nullptr);
+    click(w->reviewLink);
+    EXPECT_FALSE(w->cbReview->isChecked());
 }
 
 TEST_F(OptionsPrint, LeavingDropsTheEditASideLinkStartedButNoOtherWindowsEdit)

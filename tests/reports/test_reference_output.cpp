@@ -60,6 +60,11 @@ QString blankFile(Style style, int index, const SequenceForm &form)
     return QStringLiteral("blank-%1-%2-%3.txt").arg(styleName(style)).arg(index + 1, 2, 10, QLatin1Char('0')).arg(slug(form.progress));
 }
 
+QString reviewFile(Style style)
+{
+    return QStringLiteral("review-%1.txt").arg(styleName(style));
+}
+
 QString frontFile(const SequenceForm &form)
 {
     return QStringLiteral("front-%1.txt").arg(slug(form.progress));
@@ -161,6 +166,28 @@ TEST_F(ReferenceFrontPagesTest, PreparerPageAndCompilationReportMatchTheirRefere
                                                             QStringLiteral("%1, every style").arg(title(f.progress)))));
 }
 
+// The review page of the joint statement with one question answered "Yes"
+// and left unexplained, reviewed on the letter's day.
+class ReferenceReviewTest : public StatementTest, public ::testing::WithParamInterface<Style> {};
+
+TEST_P(ReferenceReviewTest, ReviewPageMatchesItsReference)
+{
+    const Style style = GetParam();
+    setUser({{"PrintReview", "Y"}});
+    load();
+    setLegal({{"Bankruptcy", QStringLiteral("Yes")}, {"BankruptcyExplanation", QString()}});
+    Sources sources = Sources::dataModule();
+    sources.today = LetterDay;
+    const SequenceForm review = statementSequence(style, Output::Pdf, sources).back();
+    ASSERT_EQ(review.name, reviewFormName(style));
+    EXPECT_TRUE(matchesReference(reviewFile(style),
+                                 dumpForm(review, statementFooter(sources),
+                                          QStringLiteral("Review, %1 style").arg(styleName(style)))));
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, ReferenceReviewTest, ::testing::ValuesIn(Styles),
+                         [](const ::testing::TestParamInfo<Style> &info) { return styleName(info.param).toStdString(); });
+
 // A form renamed or dropped leaves no reference file behind that no test reads.
 TEST_F(ReferenceFrontPagesTest, EveryReferenceFileBelongsToAForm)
 {
@@ -175,6 +202,7 @@ TEST_F(ReferenceFrontPagesTest, EveryReferenceFileBelongsToAForm)
             for (size_t i = 0; i < forms.size(); ++i)
                 expected.insert(statementFile(style, filing, int(i), forms[i]));
         }
+        expected.insert(reviewFile(style));
         const std::vector<SequenceForm> blank = blankSequence(style);
         for (size_t i = 0; i < blank.size(); ++i)
             expected.insert(blankFile(style, int(i), blank[i]));

@@ -14,6 +14,7 @@
 
 namespace nettora {
 class Table;
+struct Review;
 }
 
 namespace nettora::reports {
@@ -64,6 +65,16 @@ Filing filingOf(Table *client);
 // the preparer page (TqrPreparer).
 std::unique_ptr<Report> buildCompilationReport(const Sources &sources);
 std::unique_ptr<Report> buildPreparerPage(const Sources &sources);
+// The review page that may follow the schedules (TqrReview, TqrCont_Review,
+// TqrPro_Review): the client and the statement's date, the ratios a lender
+// computes, then the findings a lender would send back, the fixes first.
+// The statement is reviewed as of sources.today (invalid: the day it prints).
+std::unique_ptr<Report> buildReviewPage(Style style, const Sources &sources);
+// The same page for a review already made.
+std::unique_ptr<Report> buildReviewPage(Style style, const Review &review, const Sources &sources);
+QString reviewFormName(Style style);
+// The line standing for the findings when there are none.
+QString nothingFoundLine();
 // The preparer's "City, State  Zip" line from the user row, as the preparer
 // page prints it and the options window shows it.
 QString preparerCityLine(Table *user);
