@@ -118,9 +118,10 @@ TEST_F(ReviewPageTest, FollowsTheSchedulesOnlyWhenTheOptionIsOn)
             EXPECT_EQ(review.contains(joined(severityWords(Severity::Fix))), on);
             for (qsizetype p = 0; p < first; ++p)
                 EXPECT_FALSE(pdf[p].contains(QStringLiteral("Fix before signing")));
-            if (on)
+            if (on) {
                 EXPECT_TRUE(pdf[first - 1].contains(QStringLiteral("Section 3 - Annual Income and Expenditures"))
                             || pdf[first - 1].contains(QStringLiteral("Financial Statement Details")));
+            }
 
             EXPECT_EQ(lastPreviewedPage(choices[i]).contains(QStringLiteral("Fix before signing")), on);
         }
@@ -140,7 +141,7 @@ TEST_F(ReviewPageTest, ManyLongFindingsWrapAndGoOnToFurtherPagesEachWithTheFoote
                             "National\" has no account number, so the lender cannot confirm it with the bank "
                             "before the loan closes.")
                  .arg(i + 1),
-             MendPage::Cash});
+             MendPage::Cash, QStringLiteral("Cash"), 0, QString()});
     const Review none{m_statementId, QDate(2026, 6, 30), {}, many.ratios};
 
     for (const Style style : Styles) {
