@@ -103,7 +103,7 @@ QTableWidgetItem *cell(const QString &text, Qt::Alignment align = Qt::AlignLeft 
 {
     auto *item = new QTableWidgetItem(text);
     item->setToolTip(text);
-    item->setTextAlignment(align.toInt());
+    item->setTextAlignment(align);
     return item;
 }
 
