@@ -22,16 +22,6 @@ QString text(Table *t, const char *field)
     return t && !t->isEmpty() ? t->asString(QString::fromLatin1(field)).trimmed() : QString();
 }
 
-// "liquid_assets" -> "Liquid assets"
-QString ratioWords(const QString &name)
-{
-    QString words = name;
-    words.replace(QLatin1Char('_'), QLatin1Char(' '));
-    if (!words.isEmpty())
-        words[0] = words[0].toUpper();
-    return words;
-}
-
 struct Column {
     const char *heading;
     double x, width;
@@ -189,7 +179,7 @@ std::unique_ptr<Report> buildReviewPage(Style style, const Review &review, const
 
     form.heading(QStringLiteral("Ratios"), RatioColumns, QStringLiteral("RatiosHeading"));
     for (const Ratio &ratio : review.ratios)
-        form.row(RatioColumns, {ratioWords(ratio.name), ratio.formula, ratioValueText(ratio)});
+        form.row(RatioColumns, {ratioWords(ratio), ratio.formula, ratioValueText(ratio)});
 
     form.heading(QStringLiteral("Findings"), FindingColumns, QStringLiteral("FindingsHeading"),
                  !review.findings.empty());
