@@ -191,16 +191,18 @@ TfrmFSMain::TfrmFSMain(QWidget *parent) : ScreenFrame(false, parent)
         {&expendituresLink, "s8", "   Expenditures", OpenExpensesWindow},
     };
     for (const auto &s : sections) {
-        HoverLabel *link = addSideLink(QString::fromLatin1(s.caption));
+        // The frame runs the action only once typing pending on the page
+        // being left is settled: Cancel to its question goes nowhere.
+        HoverLabel **const target = s.link;
+        std::function<void()> action = [this] { addLinkClick(); };
+        if (s.open)
+            action = [this, target] { openSection(*target); };
+        HoverLabel *link = addSideLink(QString::fromLatin1(s.caption), nullptr, action);
         link->setObjectName(QString::fromLatin1(s.name));
         fitCaption(link);
         *s.link = link;
-        if (s.open) {
+        if (s.open)
             m_sections.emplace_back(link, s.open);
-            connect(link, &HoverLabel::clicked, this, [this, link] { openSection(link); });
-        } else {
-            connect(link, &HoverLabel::clicked, this, &TfrmFSMain::addLinkClick);
-        }
     }
 
     // The frame asks about typing pending on the page being left before the

@@ -613,3 +613,23 @@ TEST_F(Workspace, LeavingATypedRollForwardAsks)
         m_dialogs->clear();
     }
 }
+
+// A section link clicked with a new statement half typed asks first; Cancel
+// goes nowhere and says nothing more, the typing kept.
+TEST_F(Workspace, CancellingTheQuestionOfASectionLinkStaysWithTheTyping)
+{
+    TfrmFSMain *fs = open("Add");
+    ASSERT_EQ(fs->currentPage(), fs->tsAdd);
+    for (HoverLabel *link : {fs->assetsLink, fs->legalLink, fs->addLink}) {
+        type(fs->addDate, "12/31/2025");
+        m_dialogs->clear();
+        m_dialogs->answerSaveQuestions({SaveChoice::Cancel});
+        click(link);
+        QApplication::processEvents();
+        ASSERT_EQ(m_dialogs->shown().size(), 1u) << m_dialogs->texts().join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(m_dialogs->shown()[0].text.startsWith(QStringLiteral("Save the changes to")));
+        EXPECT_TRUE(fs->isVisible());
+        EXPECT_EQ(fs->currentPage(), fs->tsAdd);
+        EXPECT_EQ(fs->addDate->text(), "12/31/2025");
+    }
+}
